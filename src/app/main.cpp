@@ -1,0 +1,14 @@
+// Entry point: "--console" runs the server core without a window (for scripts and
+// acceptance checks); anything else starts the desktop application.
+#include "console/ConsoleMain.h"
+#include "ui/GuiMain.h"
+
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--console") == 0)
+            return kelvane::consoleMain(argc, argv);
+    return kelvane::guiMain(argc, argv);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "console/ConsoleCommand.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <vector>
+
+namespace kelvane {
+
+// The headless front end (GUI thread): one command per stdin line, one event per
+// stdout line. Holds the options the command line gave, for the command groups.
+class Console : public QObject {
+    Q_OBJECT
+public:
+    explicit Console(QHash<QString, QString> options, QObject *parent = nullptr);
+    ~Console() override;
+
+    // "--name value" options of the command line, without the dashes ("host", "port",
+    // "radio-base"); a null QString when absent.
+    QString option(const QString &name) const { return m_options.value(name); }
+
+    // Runs one input line; unknown commands print "unknown<TAB>line".
+    void execute(const QString &line);
+    void quit();
+
+private:
+    QHash<QString, QString> m_options;
+    std::vector<ConsoleCommand> m_commands;
+};
+
+} // namespace kelvane

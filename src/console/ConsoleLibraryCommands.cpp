@@ -1,0 +1,10 @@
+#include "console/ConsoleCommand.h"
+
+namespace kelvane {
+
+std::span<const ConsoleCommand> libraryCommands()
+{
+    return {};
+}
+
+} // namespace kelvane

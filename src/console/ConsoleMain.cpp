@@ -1,0 +1,63 @@
+#include "console/ConsoleMain.h"
+
+#include "console/Console.h"
+#include "console/StdinReader.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <unistd.h>
+
+namespace kelvane {
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 0;
+    [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
+}
+
+QHash<QString, QString> parseOptions(const QStringList &args)
+{
+    QHash<QString, QString> options;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--console"))
+            continue;
+        const QString name = arg.mid(2);
+        if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--")))
+            options.insert(name, args[++i]);
+        else
+            options.insert(name, QString());
+    }
+    return options;
+}
+} // namespace
+
+int consoleMain(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
+
+    // SIGINT and SIGTERM end the console like "quit": through the event loop, so
+    // everything is torn down in order and the status is 0.
+    if (::pipe(signalPipe) == 0) {
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+
+    Console console(parseOptions(app.arguments()));
+    StdinReader reader;
+    QObject::connect(&reader, &StdinReader::lineRead, &console, &Console::execute, Qt::QueuedConnection);
+    reader.start();
+    const int status = app.exec();
+    reader.stop();
+    return status;
+}
+
+} // namespace kelvane
