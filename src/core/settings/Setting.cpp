@@ -1,0 +1,169 @@
+#include "core/settings/Setting.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+namespace kelvane {
+
+namespace {
+const QString kHost = QStringLiteral("host");
+const QString kPort = QStringLiteral("port");
+const QString kUser = QStringLiteral("user");
+const QString kPass = QStringLiteral("pass");
+const QString kHTTP = QStringLiteral("HTTP");
+const QString kPHP = QStringLiteral("PHP");
+const QString kRadioBase = QStringLiteral("radioBase");
+
+// The integer value of a text: leading blanks, an optional sign, then digits up to
+// the first other character; 0 when there are none. Values past 32 bits saturate.
+quint32 leadingInteger(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        negative = text[i++] == QLatin1Char('-');
+    quint64 value = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i)
+        value = std::min<quint64>(value * 10 + quint64(text[i].unicode() - '0'), 0xFFFFFFFFull);
+    return negative ? quint32(-qint64(value)) : quint32(value);
+}
+} // namespace
+
+Setting &Setting::sSetting()
+{
+    static Setting instance;
+    return instance;
+}
+
+Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")))
+{
+    reload();
+}
+
+Setting &Setting::reload()
+{
+    m_store->sync();
+    m_host = readText(kHost).value_or(defaultHost());
+    const std::optional<QString> port = readText(kPort);
+    m_port = (!port || port->isEmpty()) ? defaultPort : leadingInteger(*port);
+    // Optional texts: an empty stored value leaves the field as it was.
+    for (auto [key, field] : {std::pair{kUser, &m_user}, {kPass, &m_pass}, {kHTTP, &m_hostHTTP},
+                              {kPHP, &m_argsPHP}, {kRadioBase, &m_radioBase}}) {
+        const std::optional<QString> value = readText(key);
+        if (value && !value->isEmpty())
+            *field = *value;
+    }
+    return *this;
+}
+
+std::optional<QString> Setting::readText(const QString &key) const
+{
+    const QVariant value = m_store->value(key);
+    // Anything that is not a text counts as absent.
+    if (!value.isValid() || value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+void Setting::writeText(const QString &key, const QString &value)
+{
+    m_store->setValue(key, value);
+    m_store->sync();
+}
+
+void Setting::removeKey(const QString &key)
+{
+    m_store->remove(key);
+    m_store->sync();
+}
+
+QString Setting::host() const { return m_sessionHost.value_or(m_host); }
+quint32 Setting::port() const { return m_sessionPort.value_or(m_port); }
+
+void Setting::setHost(const QString &host)
+{
+    m_host = host;
+    writeText(kHost, host);
+}
+
+void Setting::setPort(quint32 port)
+{
+    m_port = port;
+    writeText(kPort, QString::number(port));
+}
+
+void Setting::setUser(const QString &user)
+{
+    m_user = user;
+    writeText(kUser, user);
+}
+
+void Setting::unsetUser()
+{
+    m_user.reset();
+    removeKey(kUser);
+}
+
+void Setting::setPass(const QString &pass)
+{
+    m_pass = pass;
+    writeText(kPass, pass);
+}
+
+void Setting::unsetPass()
+{
+    m_pass.reset();
+    removeKey(kPass);
+}
+
+void Setting::setHTTP(const QString &host)
+{
+    m_hostHTTP = host;
+    writeText(kHTTP, host);
+}
+
+void Setting::unsetHTTP()
+{
+    m_hostHTTP.reset();
+    removeKey(kHTTP);
+}
+
+void Setting::setPHP(const QString &args)
+{
+    m_argsPHP = args;
+    writeText(kPHP, args);
+}
+
+void Setting::unsetPHP()
+{
+    m_argsPHP.reset();
+    removeKey(kPHP);
+}
+
+QString Setting::radioBase() const
+{
+    return m_sessionRadioBase.value_or(m_radioBase.value_or(defaultRadioBase()));
+}
+
+void Setting::setSessionServer(const std::optional<QString> &host, const std::optional<quint32> &port)
+{
+    m_sessionHost = host;
+    m_sessionPort = port;
+}
+
+void Setting::setSessionRadioBase(const std::optional<QString> &base)
+{
+    m_sessionRadioBase = base;
+}
+
+bool Setting::isValidIP(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    in_addr v4{};
+    in6_addr v6{};
+    return inet_pton(AF_INET, utf8.constData(), &v4) == 1 || inet_pton(AF_INET6, utf8.constData(), &v6) == 1;
+}
+
+} // namespace kelvane

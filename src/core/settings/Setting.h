@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace kelvane {
+
+// The six connection values the user configures, kept in memory for fast reads and
+// written through to the per-user store (QSettings, organisation "Kelvane") at once.
+// GUI thread. Calling sSetting() never reloads; reload() is the "construct again" of
+// the preferences window and of the socket's first creation.
+class Setting {
+public:
+    static Setting &sSetting();
+    // Re-reads the store; fields of unset optional keys keep what they held.
+    Setting &reload();
+
+    QString host() const;
+    void setHost(const QString &host);
+    quint32 port() const;
+    void setPort(quint32 port);
+
+    QString user() const { return m_user.value_or(QString(QLatin1String(""))); }
+    void setUser(const QString &user);
+    void unsetUser();
+    QString pass() const { return m_pass.value_or(QString(QLatin1String(""))); }
+    void setPass(const QString &pass);
+    void unsetPass();
+    // Stored password or nothing: a stored password is sent right after connecting.
+    bool hasPass() const { return m_pass.has_value() && !m_pass->isEmpty(); }
+
+    std::optional<QString> hostHTTP() const { return m_hostHTTP; }
+    void setHTTP(const QString &host);
+    void unsetHTTP();
+    std::optional<QString> argsPHP() const { return m_argsPHP; }
+    void setPHP(const QString &args);
+    void unsetPHP();
+
+    // Base address of the online radio directory (key "radioBase"); not part of the
+    // preferences window, so it has a fixed default.
+    QString radioBase() const;
+
+    // Host and port for this process only (command line, environment, the demo
+    // server): they win over the store and are never written to it.
+    void setSessionServer(const std::optional<QString> &host, const std::optional<quint32> &port);
+    void setSessionRadioBase(const std::optional<QString> &base);
+
+    static bool isValidIP(const QString &text);
+
+    static constexpr quint32 defaultPort = 6600;
+    static QString defaultHost() { return QStringLiteral("127.0.0.1"); }
+    static QString defaultRadioBase() { return QStringLiteral("http://opml.radiotime.com/"); }
+
+private:
+    Setting();
+    std::optional<QString> readText(const QString &key) const;
+    void writeText(const QString &key, const QString &value);
+    void removeKey(const QString &key);
+
+    std::unique_ptr<QSettings> m_store;
+    QString m_host;
+    quint32 m_port = defaultPort;
+    std::optional<QString> m_user, m_pass, m_hostHTTP, m_argsPHP, m_radioBase;
+    std::optional<QString> m_sessionHost, m_sessionRadioBase;
+    std::optional<quint32> m_sessionPort;
+};
+
+} // namespace kelvane
