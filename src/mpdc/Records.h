@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace kelvane::mpdc {
+
+// A song as the server described it. Every text is the first value of its tag decoded
+// from UTF-8; a null QString means the tag is absent (or its bytes were not UTF-8).
+struct SongInfo {
+    QString uri;
+    QString artist, album, albumArtist, title, track, genre, date, composer, comment, disc;
+    quint32 duration = 0; // whole seconds, 0 when unknown
+    int bits = 0;         // sample width from the audio format, 0 when unknown
+    int position = -1;    // queue position, -1 outside the queue
+    quint32 id = 0;       // queue id, 0 outside the queue
+};
+
+// One status answer, numbers exactly as the library gives them.
+struct StatusInfo {
+    quint32 elapsedMs = 0;
+    quint32 totalTime = 0;
+    int songPos = -1;
+    int state = 0;   // 0 unknown, 1 stopped, 2 playing, 3 paused
+    int volume = -1; // -1 when the server has no mixer
+    quint32 queueLength = 0;
+    quint32 updateId = 0; // non-zero while a database update runs
+};
+
+// One entry of a directory or database listing.
+struct Entity {
+    enum class Type { Directory, Song, Playlist, Unknown };
+    Type type = Type::Unknown;
+    QString path; // directory or playlist path; a song's uri is in song.uri
+    SongInfo song;
+};
+
+// The poll's answer: a status, then the current song when there is one.
+struct PollResult {
+    bool statusOk = false;
+    StatusInfo status;
+    bool songOk = false; // false when the current-song half of the exchange failed
+    std::vector<SongInfo> songs;
+};
+
+enum class ErrorKind { Success, Server, Other };
+
+} // namespace kelvane::mpdc

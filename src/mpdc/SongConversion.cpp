@@ -1,0 +1,91 @@
+#include "mpdc/SongConversion.h"
+
+#include "mpdc/Handles.h"
+
+#include <QStringDecoder>
+#include <cstring>
+
+namespace kelvane::mpdc {
+
+namespace {
+// Invalid UTF-8 gives an absent text, so a broken tag never shows as mojibake.
+QString utf8OrNull(const char *text)
+{
+    if (!text)
+        return QString();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString decoded = decoder(QByteArrayView(text, qsizetype(std::strlen(text))));
+    if (decoder.hasError())
+        return QString();
+    if (decoded.isNull())
+        decoded = QString(QLatin1String(""));
+    return decoded;
+}
+
+QString tag(const mpd_song &song, mpd_tag_type type)
+{
+    return utf8OrNull(mpd_song_get_tag(&song, type, 0));
+}
+} // namespace
+
+SongInfo songFrom(const mpd_song &song)
+{
+    SongInfo info;
+    info.uri = utf8OrNull(mpd_song_get_uri(&song));
+    info.artist = tag(song, MPD_TAG_ARTIST);
+    info.album = tag(song, MPD_TAG_ALBUM);
+    info.albumArtist = tag(song, MPD_TAG_ALBUM_ARTIST);
+    info.title = tag(song, MPD_TAG_TITLE);
+    info.track = tag(song, MPD_TAG_TRACK);
+    info.genre = tag(song, MPD_TAG_GENRE);
+    info.date = tag(song, MPD_TAG_DATE);
+    info.composer = tag(song, MPD_TAG_COMPOSER);
+    info.comment = tag(song, MPD_TAG_COMMENT);
+    info.disc = tag(song, MPD_TAG_DISC);
+    info.duration = mpd_song_get_duration(&song);
+    if (const mpd_audio_format *format = mpd_song_get_audio_format(&song))
+        info.bits = format->bits;
+    info.position = int(mpd_song_get_pos(&song));
+    info.id = mpd_song_get_id(&song);
+    if (info.id == 0)
+        info.position = -1;
+    return info;
+}
+
+StatusInfo statusFrom(const mpd_status &status)
+{
+    StatusInfo info;
+    info.elapsedMs = mpd_status_get_elapsed_ms(&status);
+    info.totalTime = mpd_status_get_total_time(&status);
+    info.songPos = mpd_status_get_song_pos(&status);
+    info.state = int(mpd_status_get_state(&status));
+    info.volume = mpd_status_get_volume(&status);
+    info.queueLength = mpd_status_get_queue_length(&status);
+    info.updateId = mpd_status_get_update_id(&status);
+    return info;
+}
+
+Entity entityFrom(const mpd_entity &entity)
+{
+    Entity out;
+    switch (mpd_entity_get_type(&entity)) {
+    case MPD_ENTITY_TYPE_DIRECTORY:
+        out.type = Entity::Type::Directory;
+        out.path = utf8OrNull(mpd_directory_get_path(mpd_entity_get_directory(&entity)));
+        break;
+    case MPD_ENTITY_TYPE_SONG:
+        out.type = Entity::Type::Song;
+        out.song = songFrom(*mpd_entity_get_song(&entity));
+        out.path = out.song.uri;
+        break;
+    case MPD_ENTITY_TYPE_PLAYLIST:
+        out.type = Entity::Type::Playlist;
+        out.path = utf8OrNull(mpd_playlist_get_path(mpd_entity_get_playlist(&entity)));
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+} // namespace kelvane::mpdc
