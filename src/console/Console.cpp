@@ -2,6 +2,9 @@
 
 #include "console/ConsoleWriter.h"
 
+#include "core/mpd/MPDSocket.h"
+#include "core/settings/Setting.h"
+
 #include <QCoreApplication>
 
 namespace kelvane {
@@ -14,6 +17,33 @@ Console::Console(QHash<QString, QString> options, QObject *parent)
 }
 
 Console::~Console() = default;
+
+void Console::start()
+{
+    // Command line first, then the environment, then the stored settings; none of
+    // them is written to the store.
+    std::optional<QString> host;
+    std::optional<quint32> port;
+    QString envHost = qEnvironmentVariable("MPD_HOST");
+    if (envHost.contains(QLatin1Char('@'))) // "password@host" form of other MPD clients
+        envHost = envHost.mid(envHost.lastIndexOf(QLatin1Char('@')) + 1);
+    if (!option(QStringLiteral("host")).isEmpty())
+        host = option(QStringLiteral("host"));
+    else if (!envHost.isEmpty())
+        host = envHost;
+    const QString portText = !option(QStringLiteral("port")).isEmpty() ? option(QStringLiteral("port"))
+                                                                       : qEnvironmentVariable("MPD_PORT");
+    bool ok = false;
+    const uint portValue = portText.toUInt(&ok);
+    if (ok && portValue <= 65535)
+        port = portValue;
+    Setting::sSetting().setSessionServer(host, port);
+    if (!option(QStringLiteral("radio-base")).isEmpty())
+        Setting::sSetting().setSessionRadioBase(option(QStringLiteral("radio-base")));
+
+    m_listener = std::make_unique<ConsoleListener>();
+    MPDSocket::sMPDSocket();
+}
 
 void Console::execute(const QString &rawLine)
 {

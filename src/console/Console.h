@@ -2,9 +2,12 @@
 
 #include "console/ConsoleCommand.h"
 
+#include "console/ConsoleListener.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace kelvane {
@@ -21,6 +24,10 @@ public:
     // "radio-base"); a null QString when absent.
     QString option(const QString &name) const { return m_options.value(name); }
 
+    // Applies the server options, registers the listener and makes the first
+    // connection attempt.
+    void start();
+
     // Runs one input line; unknown commands print "unknown<TAB>line".
     void execute(const QString &line);
     void quit();
@@ -28,6 +35,7 @@ public:
 private:
     QHash<QString, QString> m_options;
     std::vector<ConsoleCommand> m_commands;
+    std::unique_ptr<ConsoleListener> m_listener;
 };
 
 } // namespace kelvane

@@ -41,7 +41,7 @@ std::unique_ptr<Connection> Connection::open(const QString &host, quint32 port, 
     // libmpdclient writes a long command list in 4 KiB pieces; without TCP_NODELAY the
     // second piece waits for the server's delayed acknowledgement.
     const int fd = connection->fd();
-    if (fd >= 0 && !connection->hasError()) {
+    if (fd >= 0) {
         int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     }
@@ -96,7 +96,10 @@ bool Connection::clearError()
 int Connection::fd() const
 {
     auto guard = lock();
-    return d->c ? mpd_connection_get_fd(d->c.get()) : -1;
+    // A connection that failed to open has no socket at all; the library asserts on it.
+    if (!d->c || mpd_connection_get_error(d->c.get()) != MPD_ERROR_SUCCESS)
+        return -1;
+    return mpd_connection_get_fd(d->c.get());
 }
 
 void Connection::afterFailure()
