@@ -41,6 +41,9 @@ void Console::start()
     if (!option(QStringLiteral("radio-base")).isEmpty())
         Setting::sSetting().setSessionRadioBase(option(QStringLiteral("radio-base")));
 
+    if (!option(QStringLiteral("cover-host")).isEmpty())
+        Setting::sSetting().setSessionHTTP(option(QStringLiteral("cover-host")));
+
     m_listener = std::make_unique<ConsoleListener>();
     MPDSocket::sMPDSocket();
 }

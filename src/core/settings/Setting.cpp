@@ -160,6 +160,8 @@ void Setting::setSessionRadioBase(const std::optional<QString> &base)
 
 bool Setting::isValidIP(const QString &text)
 {
+    if (text.contains(QChar(0))) // inet_pton would stop at the NUL and accept the head
+        return false;
     const QByteArray utf8 = text.toUtf8();
     in_addr v4{};
     in6_addr v6{};

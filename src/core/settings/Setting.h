@@ -31,7 +31,7 @@ public:
     // Stored password or nothing: a stored password is sent right after connecting.
     bool hasPass() const { return m_pass.has_value() && !m_pass->isEmpty(); }
 
-    std::optional<QString> hostHTTP() const { return m_hostHTTP; }
+    std::optional<QString> hostHTTP() const { return m_sessionHTTP ? m_sessionHTTP : m_hostHTTP; }
     void setHTTP(const QString &host);
     void unsetHTTP();
     std::optional<QString> argsPHP() const { return m_argsPHP; }
@@ -46,6 +46,8 @@ public:
     // server): they win over the store and are never written to it.
     void setSessionServer(const std::optional<QString> &host, const std::optional<quint32> &port);
     void setSessionRadioBase(const std::optional<QString> &base);
+    // Cover web server ("host" or "host:port") for this process only.
+    void setSessionHTTP(const std::optional<QString> &host) { m_sessionHTTP = host; }
 
     static bool isValidIP(const QString &text);
 
@@ -63,7 +65,7 @@ private:
     QString m_host;
     quint32 m_port = defaultPort;
     std::optional<QString> m_user, m_pass, m_hostHTTP, m_argsPHP, m_radioBase;
-    std::optional<QString> m_sessionHost, m_sessionRadioBase;
+    std::optional<QString> m_sessionHost, m_sessionRadioBase, m_sessionHTTP;
     std::optional<quint32> m_sessionPort;
 };
 
