@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Kelvane needs to build, run and test.
+# Fast when everything is there: it asks dpkg first and calls apt only for what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
+  libmpdclient-dev libgtest-dev
+  mpd mpc
+  python3 curl
+  fonts-dejavu-core
+)
+if [ "${1:-}" = "--with-screenshots" ]; then
+  packages+=(xvfb imagemagick x11-apps)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
