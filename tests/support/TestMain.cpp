@@ -1,14 +1,19 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
 #include <QApplication>
-#include <QStandardPaths>
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
-    // Keep tests away from the user's settings and caches.
-    QStandardPaths::setTestModeEnabled(true);
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // Each test process gets settings, data and caches of its own: the user's are never
+    // touched, and test executables running side by side never share a settings file.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/kelvane-test-XXXXXX"));
+    for (const char *var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(var, QDir(home.path()).filePath(QString::fromLatin1(var)).toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
