@@ -1,0 +1,162 @@
+#pragma once
+
+#include "imageloading/ImageCacheConfig.h"
+#include "imageloading/MemoryCache.h"
+#include "imageloading/SerialQueue.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace kelvane {
+
+// Where a lookup found its answer.
+enum class ImageCacheSource : int { None = 0, Disk = 1, Memory = 2 };
+
+// "none", "disk" or "memory".
+QString imageCacheSourceName(ImageCacheSource source);
+
+// Bits of a cache query.
+enum ImageCacheQueryOption : unsigned {
+    // On a memory hit, still read the disk bytes and report them.
+    CacheQueryDataEvenInMemory = 1,
+    // Run the disk part synchronously on the caller's thread and answer there.
+    CacheQueryDiskOnCallerThread = 2,
+    // Ask decompression to scale large images down.
+    CacheQueryScaleDown = 4,
+};
+using ImageCacheQueryOptions = unsigned;
+
+// The handle of a pending cache query: cancelling it before its turn on the disk queue
+// means its completion is never called.
+class ImageCacheQueryOperation {
+public:
+    void cancel() { m_cancelled.store(true); }
+    bool isCancelled() const { return m_cancelled.load(); }
+
+private:
+    std::atomic<bool> m_cancelled{false};
+};
+
+using ImageCacheQueryCompletion =
+    std::function<void(const QImage &image, const QByteArray &data, ImageCacheSource source)>;
+using ImageCacheCompletion = std::function<void()>;
+
+// Decoded images in memory, their encoded bytes on disk, both keyed by a string (the
+// image's URL). Any thread may call it; disk work runs in order on one worker thread
+// (the disk queue), memory work on the caller's thread. Completions come back on the
+// application's thread unless a member says otherwise.
+class ImageCache {
+public:
+    // The process-wide cache, on "Kelvane/cover" in the user's data directory.
+    static ImageCache &sharedImageCache();
+    static QString defaultDiskCachePath();
+
+    // The memory level is bounded to this many bytes of decoded pixels by default.
+    static constexpr qint64 DefaultMaxMemoryCost = qint64(128) << 20;
+
+    explicit ImageCache(const QString &diskCachePath);
+    ~ImageCache();
+    ImageCache(const ImageCache &) = delete;
+    ImageCache &operator=(const ImageCache &) = delete;
+
+    ImageCacheConfig config() const;
+    void setConfig(const ImageCacheConfig &config);
+    QString diskCachePath() const { return m_diskCachePath; }
+
+    // --- file names
+    // 32 lowercase hex digits of the MD5 of the key's UTF-8, then "." and the key's URL
+    // path extension when it has one of at most 222 characters.
+    static QString cachedFileNameForKey(const QString &key);
+    QString defaultCachePathForKey(const QString &key) const;
+    static QString cachePathForKey(const QString &key, const QString &directory);
+    // Extra read-only directories searched after the cache's own, in order added.
+    void addReadOnlyCachePath(const QString &path);
+
+    // --- queries
+    // No key: done(none) at once, returns null. A memory hit (without
+    // CacheQueryDataEvenInMemory) answers at once, before returning, and returns null.
+    // Otherwise the disk is read on the disk queue and done is called on the application's
+    // thread (or on the caller's thread, synchronously, with CacheQueryDiskOnCallerThread).
+    std::shared_ptr<ImageCacheQueryOperation>
+    queryCacheOperationForKey(const QString &key, ImageCacheQueryOptions options,
+                              ImageCacheQueryCompletion done);
+    std::shared_ptr<ImageCacheQueryOperation>
+    queryCacheOperationForKey(const QString &key, ImageCacheQueryCompletion done)
+    {
+        return queryCacheOperationForKey(key, 0, std::move(done));
+    }
+
+    QImage imageFromMemoryCacheForKey(const QString &key);
+    // Reads and decodes synchronously; a decoded image also goes into memory.
+    QImage imageFromDiskCacheForKey(const QString &key);
+    QImage imageFromCacheForKey(const QString &key);
+    QByteArray diskImageDataForKey(const QString &key);
+    void diskImageExistsWithKey(const QString &key, std::function<void(bool)> completion);
+    bool diskImageDataExistsWithKey(const QString &key);
+
+    // --- stores
+    // Nothing is stored without an image and a key (completion still runs, at once).
+    // Without bytes the image is encoded: PNG when it has alpha, else JPEG. Completion
+    // runs on the application's thread after the disk write, or at once when not to disk.
+    void storeImage(const QImage &image, const QByteArray &imageData, const QString &key,
+                    bool toDisk, ImageCacheCompletion completion = {});
+    void storeImage(const QImage &image, const QString &key, ImageCacheCompletion completion = {})
+    {
+        storeImage(image, QByteArray(), key, true, std::move(completion));
+    }
+    void storeImage(const QImage &image, const QString &key, bool toDisk,
+                    ImageCacheCompletion completion = {})
+    {
+        storeImage(image, QByteArray(), key, toDisk, std::move(completion));
+    }
+    // Synchronous.
+    void storeImageDataToDisk(const QByteArray &imageData, const QString &key);
+
+    // --- removal
+    // No key: nothing at all, the completion is not called.
+    void removeImageForKey(const QString &key, bool fromDisk = true,
+                           ImageCacheCompletion completion = {});
+    void clearMemory();
+    // Afterwards the cache directory exists and is empty.
+    void clearDiskOnCompletion(ImageCacheCompletion completion = {});
+    // Removes files older than maxCacheAge, then, above maxCacheSize, the oldest until
+    // under half of it. Nothing starts it on its own.
+    void deleteOldFiles(ImageCacheCompletion completion = {});
+
+    // --- size
+    void calculateSize(std::function<void(qint64 fileCount, qint64 totalBytes)> completion);
+    qint64 getSize();
+    qint64 getDiskCount();
+
+    // --- memory bounds
+    qint64 maxMemoryCost() const { return m_memory.totalCostLimit(); }
+    void setMaxMemoryCost(qint64 bytes) { m_memory.setTotalCostLimit(bytes); }
+    qint64 maxMemoryCountLimit() const { return m_memory.countLimit(); }
+    void setMaxMemoryCountLimit(qint64 count) { m_memory.setCountLimit(count); }
+    // Current use of the memory level.
+    qint64 memoryCost() const { return m_memory.totalCost(); }
+    qint64 memoryCount() const { return m_memory.count(); }
+
+private:
+    QByteArray diskImageDataBySearchingAllPaths(const QString &key) const;
+    QImage diskImageForKey(const QByteArray &data, const QString &key,
+                           ImageCacheQueryOptions options) const;
+    void storeImageDataToDiskOnQueue(const QByteArray &data, const QString &key);
+    bool diskImageDataExistsOnQueue(const QString &key) const;
+    void deleteOldFilesOnQueue();
+
+    mutable QMutex m_lock; // config and customPaths
+    ImageCacheConfig m_config;
+    QStringList m_customPaths;
+    MemoryCache m_memory;
+    const QString m_diskCachePath;
+    SerialQueue m_ioQueue;
+};
+
+} // namespace kelvane

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "imageloading/ImageDownloadToken.h"
+#include "imageloading/ImageDownloaderTypes.h"
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QThreadPool>
+#include <functional>
+#include <memory>
+
+class QNetworkAccessManager;
+class QAuthenticator;
+class QNetworkReply;
+
+namespace kelvane {
+
+class ImageDownloaderOperation;
+
+using HTTPHeaders = QMap<QByteArray, QByteArray>;
+
+// Fetches image bytes over HTTP and hands back decoded images (application's thread; its
+// network access manager lives there, decoding runs on a worker pool). Requests for a
+// URL already being fetched join that download; at most maxConcurrentDownloads run at
+// once, the rest wait in FIFO (or LIFO) order, higher priority first.
+class ImageDownloader : public QObject {
+    Q_OBJECT
+public:
+    static ImageDownloader &sharedDownloader();
+
+    explicit ImageDownloader(QObject *parent = nullptr);
+    ~ImageDownloader() override;
+
+    // No URL: completed(null, empty, no error, false) at once and a null token.
+    std::shared_ptr<ImageDownloadToken>
+    downloadImageWithURL(const QUrl &url, ImageDownloaderOptions options,
+                         ImageDownloaderProgress progress, ImageDownloaderCompleted completed);
+    void cancel(const ImageDownloadToken &token);
+
+    // A null value removes the header.
+    void setValueForHTTPHeaderField(const QByteArray &value, const QByteArray &field);
+    QByteArray valueForHTTPHeaderField(const QByteArray &field) const;
+    HTTPHeaders allHTTPHeaderFields() const;
+    using HeadersFilter = std::function<HTTPHeaders(const QUrl &url, const HTTPHeaders &headers)>;
+    void setHeadersFilter(HeadersFilter filter);
+
+    // Seconds without traffic before a download fails with -1001; 0 means 15.
+    double downloadTimeout() const { return m_downloadTimeout; }
+    void setDownloadTimeout(double seconds) { m_downloadTimeout = seconds; }
+    DownloadOrder executionOrder() const { return m_executionOrder; }
+    void setExecutionOrder(DownloadOrder order) { m_executionOrder = order; }
+    bool shouldDecompressImages() const { return m_shouldDecompressImages; }
+    void setShouldDecompressImages(bool value) { m_shouldDecompressImages = value; }
+    void setUsername(const QString &username) { m_username = username; }
+    void setPassword(const QString &password) { m_password = password; }
+
+    // A body larger than this (announced or received) fails with "Downloaded image is too
+    // large" instead of filling memory: covers are far smaller.
+    static constexpr qint64 DefaultMaxBodyBytes = qint64(32) << 20;
+    qint64 maxBodyBytes() const { return m_maxBodyBytes; }
+    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
+
+    int maxConcurrentDownloads() const;
+    void setMaxConcurrentDownloads(int count);
+    // Downloads waiting or running.
+    int currentDownloadCount() const;
+    void setSuspended(bool suspended);
+    void cancelAllDownloads();
+
+    QNetworkAccessManager *session() const { return m_session; }
+
+Q_SIGNALS:
+    // Emitted on the application's thread, after the event that caused them.
+    void downloadStarted(const QUrl &url);
+    void downloadReceivedResponse(const QUrl &url);
+    void downloadStopped(const QUrl &url);
+    void downloadFinished(const QUrl &url);
+
+private:
+    using OperationPtr = std::shared_ptr<ImageDownloaderOperation>;
+
+    OperationPtr createDownloaderOperation(const QUrl &url, ImageDownloaderOptions options);
+    void scheduleStart();
+    void startWaiting();
+    void operationDone(ImageDownloaderOperation *operation);
+    void onAuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator);
+
+    QNetworkAccessManager *m_session;
+    QThreadPool m_decodePool;
+
+    mutable QMutex m_headersLock;
+    HTTPHeaders m_headers;
+    HeadersFilter m_headersFilter;
+
+    mutable QMutex m_operationsLock;
+    QHash<QUrl, OperationPtr> m_urlOperations;
+    QList<OperationPtr> m_waiting; // in order of arrival
+    QList<OperationPtr> m_running;
+    int m_maxConcurrent = 6;
+    bool m_suspended = false;
+    bool m_startScheduled = false;
+
+    double m_downloadTimeout = 15.0;
+    DownloadOrder m_executionOrder = DownloadOrder::FIFO;
+    bool m_shouldDecompressImages = true;
+    qint64 m_maxBodyBytes = DefaultMaxBodyBytes;
+    QString m_username;
+    QString m_password;
+};
+
+} // namespace kelvane

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "imageloading/ImageError.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QUrl>
+#include <functional>
+
+namespace kelvane {
+
+// Bits given with each download request.
+enum ImageDownloaderOption : unsigned {
+    DownloadLowPriority = 1,
+    // Partial images while data arrives: not supported, the bit is accepted and ignored.
+    DownloadProgressive = 2,
+    // Let the network access manager's cache serve and keep the response.
+    DownloadUseURLCache = 4,
+    // Report no image when the body equals what the network cache held at the start.
+    DownloadIgnoreCachedResponse = 8,
+    DownloadContinueInBackground = 16,
+    DownloadHandleCookies = 32,
+    DownloadAllowInvalidCertificates = 64,
+    DownloadHighPriority = 128,
+    DownloadScaleDown = 256,
+};
+using ImageDownloaderOptions = unsigned;
+
+enum class DownloadOrder : int { FIFO = 0, LIFO = 1 };
+
+// (bytes received, bytes expected or -1/0 when unknown, URL). Called on the
+// application's thread.
+using ImageDownloaderProgress =
+    std::function<void(qint64 receivedSize, qint64 expectedSize, const QUrl &url)>;
+// (image, bytes, error, finished). Always called on the application's thread.
+using ImageDownloaderCompleted = std::function<void(const QImage &image, const QByteArray &data,
+                                                    const ImageError &error, bool finished)>;
+
+} // namespace kelvane

@@ -1,0 +1,114 @@
+#include "imageloading/ImageIOCoder.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QImageReader>
+#include <QImageWriter>
+
+namespace kelvane {
+
+std::atomic<qint64> ImageIOCoder::s_maxDecodedBytes{ImageIOCoder::DefaultMaxDecodedBytes};
+
+namespace {
+void applyAllocationLimit(qint64 bytes)
+{
+    // The reader's own limit also covers formats whose size is only known while reading.
+    // It is process-wide; it is set from here because this is the process's image decoder.
+    QImageReader::setAllocationLimit(int(qMax<qint64>(1, (bytes + (1 << 20) - 1) >> 20)));
+}
+} // namespace
+
+std::shared_ptr<ImageIOCoder> ImageIOCoder::sharedCoder()
+{
+    static const std::shared_ptr<ImageIOCoder> coder = [] {
+        applyAllocationLimit(s_maxDecodedBytes.load());
+        return std::make_shared<ImageIOCoder>();
+    }();
+    return coder;
+}
+
+qint64 ImageIOCoder::maxDecodedBytes()
+{
+    return s_maxDecodedBytes.load();
+}
+
+void ImageIOCoder::setMaxDecodedBytes(qint64 bytes)
+{
+    s_maxDecodedBytes.store(bytes);
+    applyAllocationLimit(bytes);
+}
+
+bool ImageIOCoder::canDecodeFromData(const QByteArray &) const
+{
+    // The plugins decide while decoding; a refusal shows as a null image.
+    return true;
+}
+
+QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const
+{
+    if (data.isEmpty())
+        return {};
+    QByteArray bytes = data; // QBuffer wants a non-const array; this is a shallow copy
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const QSize claimed = reader.size();
+    if (claimed.isValid()) {
+        // Four bytes a pixel is what every decoded format here needs at most.
+        const qint64 needed = qint64(claimed.width()) * qint64(claimed.height()) * 4;
+        if (needed > s_maxDecodedBytes.load())
+            return {};
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return {};
+    if (memoryCostOf(image) > s_maxDecodedBytes.load())
+        return {};
+    setImageFormat(image, imageFormatForImageData(data));
+    return image;
+}
+
+QImage ImageIOCoder::decompressedImageWithImage(const QImage &image, QByteArray *,
+                                                const ImageCoderOptions &) const
+{
+    // QImage holds decoded pixels already; there is nothing left to force.
+    return image;
+}
+
+bool ImageIOCoder::canEncodeToFormat(ImageFormat) const
+{
+    return true;
+}
+
+QByteArray ImageIOCoder::encodedDataWithImage(const QImage &image, ImageFormat format) const
+{
+    if (image.isNull())
+        return {};
+    if (format == ImageFormat::Undefined)
+        format = image.hasAlphaChannel() ? ImageFormat::PNG : ImageFormat::JPEG;
+
+    // A view on the same pixels without the text map, so our format tag is not written
+    // into the file as metadata.
+    QImage bare(image.constBits(), image.width(), image.height(), image.bytesPerLine(),
+                image.format());
+    bare.setColorTable(image.colorTable());
+    bare.setColorSpace(image.colorSpace());
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return {};
+    QImageWriter writer(&buffer, typeFromImageFormat(format));
+    if (!writer.write(bare))
+        return {};
+    buffer.close();
+    return bytes;
+}
+
+bool ImageIOCoder::shouldDecodeImage(const QImage &image)
+{
+    return !image.isNull();
+}
+
+} // namespace kelvane

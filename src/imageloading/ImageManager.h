@@ -1,0 +1,93 @@
+#pragma once
+
+#include "imageloading/ImageCombinedOperation.h"
+#include "imageloading/ImageDownloaderTypes.h"
+#include "imageloading/ImageLoadOptions.h"
+
+#include <QMutex>
+#include <QSet>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+namespace kelvane {
+
+class ImageCache;
+class ImageDownloader;
+
+// Turns "show the image at this URL" into a cache query, a download when needed, a store
+// of the result and one completion call on the application's thread. Any thread may
+// start a load; the system starts them from the application's thread.
+class ImageManager {
+public:
+    // Built on the shared cache and the shared downloader.
+    static ImageManager &sharedManager();
+
+    ImageManager(ImageCache &cache, ImageDownloader &downloader);
+    ImageManager(const ImageManager &) = delete;
+    ImageManager &operator=(const ImageManager &) = delete;
+
+    ImageCache &imageCache() const { return m_cache; }
+    ImageDownloader &imageDownloader() const { return m_downloader; }
+
+    // Optional hooks (none set in the system).
+    std::function<QString(const QUrl &)> cacheKeyFilter;
+    std::function<QByteArray(const QImage &, const QByteArray &, const QUrl &)> cacheSerializer;
+    std::function<bool(const QUrl &)> shouldDownloadImageForURL;
+    std::function<bool(const QUrl &, const ImageError &)> shouldBlockFailedURL;
+
+    // The key of a URL in the cache: the filter's answer, else the URL's full text.
+    QString cacheKeyForURL(const QUrl &url) const;
+
+    // An empty or invalid URL, or one that failed before (without LoadRetryFailed),
+    // completes with URLErrorDomain -1100. A memory hit completes before this returns
+    // when called on the application's thread. The returned handle cancels the load.
+    std::shared_ptr<ImageCombinedOperation>
+    loadImageWithURL(const QUrl &url, ImageLoadOptions options, ImageDownloaderProgress progress,
+                     ImageManagerCompletion completed);
+    // A text that is not a URL counts as no URL.
+    std::shared_ptr<ImageCombinedOperation>
+    loadImageWithURL(const QString &url, ImageLoadOptions options,
+                     ImageDownloaderProgress progress, ImageManagerCompletion completed);
+
+    // URLs that failed for a reason other than the network during this run; they are not
+    // requested again unless asked with LoadRetryFailed.
+    bool isFailedURL(const QUrl &url) const;
+    QSet<QUrl> failedURLs() const;
+    void removeFailedURL(const QUrl &url);
+
+    void cancelAll();
+    bool isRunning() const;
+    void saveImageToCache(const QImage &image, const QUrl &url);
+    void cachedImageExistsForURL(const QUrl &url, std::function<void(bool)> completion);
+    void diskImageExistsForURL(const QUrl &url, std::function<void(bool)> completion);
+
+    // Used by a cancelled operation to leave the running set.
+    void removeRunningOperation(const std::shared_ptr<ImageCombinedOperation> &operation);
+    void removeRunningOperation(const ImageCombinedOperation *operation);
+
+private:
+    using OperationPtr = std::shared_ptr<ImageCombinedOperation>;
+
+    void cacheAnswered(const OperationPtr &operation, const QUrl &url, ImageLoadOptions options,
+                       const ImageDownloaderProgress &progress,
+                       const ImageManagerCompletion &completed, const QImage &cachedImage,
+                       const QByteArray &cachedData, ImageCacheSource source);
+    void downloadAnswered(const OperationPtr &operation, const QUrl &url, ImageLoadOptions options,
+                          const ImageManagerCompletion &completed, const QImage &cachedImage,
+                          const QImage &image, const QByteArray &data, const ImageError &error,
+                          bool finished);
+    void callCompletion(const OperationPtr &operation, const ImageManagerCompletion &completed,
+                        const QImage &image, const QByteArray &data, const ImageError &error,
+                        ImageCacheSource source, bool finished, const QUrl &url);
+
+    ImageCache &m_cache;
+    ImageDownloader &m_downloader;
+
+    mutable QMutex m_failedURLsLock;
+    QSet<QUrl> m_failedURLs;
+    mutable QMutex m_runningOperationsLock;
+    QList<OperationPtr> m_runningOperations;
+};
+
+} // namespace kelvane
