@@ -47,6 +47,7 @@ SongInfo songFrom(const mpd_song &song)
         info.bits = format->bits;
     info.position = int(mpd_song_get_pos(&song));
     info.id = mpd_song_get_id(&song);
+    info.lastModified = qint64(mpd_song_get_last_modified(&song));
     if (info.id == 0)
         info.position = -1;
     return info;

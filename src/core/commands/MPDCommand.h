@@ -1,0 +1,77 @@
+#pragma once
+
+// MPDCommand — the user's wishes as player commands on the server.
+//   MPDCommand::sMPDCommand()   creating it creates MPDSocket (settings, first connect)
+//   connect(), disconnect()
+//   play()                      play/pause toggle (extracted): stopped -> play and a fresh
+//                               track/state report; playing/paused -> toggle; else play
+//   stop(), previous()          previous only while playing or paused
+//   next()                      only while playing or paused and not on the last entry
+//   setVolume(v), seekPosition(seconds)  seek only while playing
+//   playAlbum(name, path, pos)  the songs of directory `path` whose Album tag is `name`
+//   playAlbum(uris, pos)        replaces the queue with `uris` and plays; pos
+//                               4294967295 (noPosition) = plain play from the start
+//   playQueuePosition(pos), playStream(url), playPlaylist(songs, pos)
+//   updateDB()                  database update of "/" with polling stopped; asyncUpdate()
+//                               waits on QThreadPool::globalInstance() until the server
+//                               reports no update job and the album count is stable, then
+//                               (on the GUI thread, the worker waiting) stores the album
+//                               list, reconnects and tells the views (dbUpdated)
+//                               A refused update restarts polling, restores the album
+//                               list and ends at once (the refusal is reported).
+//   isUpdating()                true from updateDB() until the update has ended; connect
+//                               and disconnect wait for its end (they are ignored), since
+//                               the update's worker is using the connection
+// Thread: GUI (asyncUpdate's wait runs on a pool thread). Every command does nothing
+// when not connected.
+#include "core/model/Album.h"
+#include "core/model/Song.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <optional>
+
+namespace kelvane {
+
+class MPDCommand {
+public:
+    static MPDCommand &sMPDCommand();
+    MPDCommand(const MPDCommand &) = delete;
+    MPDCommand &operator=(const MPDCommand &) = delete;
+
+    static constexpr quint32 noPosition = 4294967295u;
+
+    void connect();
+    void disconnect();
+    void play();
+    void extracted();
+    void stop();
+    void next();
+    void previous();
+    void setVolume(quint32 volume);
+    void seekPosition(float seconds);
+    void playAlbum(const QString &albumName, const QString &path, quint32 position);
+    void playAlbum(const QStringList &uris, quint32 position);
+    void playQueuePosition(quint32 position);
+    void playStream(const QString &url);
+    void playPlaylist(const QList<Song> &songs, quint32 position);
+    // "/" in use; another path updates only that part of the music directory.
+    void updateDB(const QString &path = QStringLiteral("/"));
+    void asyncUpdate();
+    bool isUpdating() const { return m_updating.load(); }
+
+    // How long the update's wait sleeps between two looks at the server (1 s in use;
+    // tests shorten it).
+    void setUpdatePollInterval(int milliseconds) { m_updateIntervalMs = milliseconds; }
+
+private:
+    MPDCommand();
+    void finishUpdate(std::optional<QList<Album>> albums);
+
+    std::atomic<bool> m_updating{false};
+    std::atomic<int> m_updateIntervalMs{1000};
+};
+
+} // namespace kelvane

@@ -1,0 +1,55 @@
+#pragma once
+
+// MPDAlbum — the album catalogue, built from the server's database on every call.
+//   MPDAlbum::sMPDAlbum()                        the process-wide service
+//   getAlbumsList()  -> optional<QList<Album>>   sorted albums; nullopt when not connected,
+//                                                an empty list for an empty database
+//   getAlbumContent(album) -> optional<QList<Song>>  every song file directly inside
+//                                                album.path, in the server's order
+//   getSongValues(songInfo) -> Song              the album reader's song (extension, disc,
+//                                                bits: 1 for .dsf/.dff)
+//   formatName(text)                             text without a leading "The "
+//   sortAlbum(albums), sortList(names)           the grid order and the playlist-name order
+//   albumLess(a, b)                              the grid order as a comparison
+// Thread: any (the GUI thread, and the database update's worker); keeps no state.
+#include "core/model/Album.h"
+#include "core/model/Song.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kelvane {
+
+namespace mpdc {
+struct SongInfo;
+}
+
+class MPDAlbum {
+public:
+    static MPDAlbum &sMPDAlbum();
+    MPDAlbum(const MPDAlbum &) = delete;
+    MPDAlbum &operator=(const MPDAlbum &) = delete;
+
+    std::optional<QList<Album>> getAlbumsList();
+    std::optional<QList<Song>> getAlbumContent(const Album &album);
+
+    static Song getSongValues(const mpdc::SongInfo &song);
+
+    // Order of the album grid: artist without a leading "The ", then date, then path.
+    static QString formatName(const QString &name);
+    static bool albumLess(const Album &a, const Album &b);
+    static QList<Album> sortAlbum(QList<Album> albums);
+    static QStringList sortList(QStringList names);
+
+    // The directory of a song's uri ("" for a song at the root) and the extension of
+    // its file name ("" when it has none).
+    static QString directoryOf(const QString &uri);
+    static QString extensionOf(const QString &uri);
+
+private:
+    MPDAlbum() = default;
+};
+
+} // namespace kelvane
