@@ -203,6 +203,11 @@ QStringList MpdServer::command(const QString &line)
     return mpdprotocol::exchange(host(), m_port, line, 10000);
 }
 
+QString MpdServer::quote(const QString &argument)
+{
+    return quoted(argument);
+}
+
 QString MpdServer::value(const QString &line, const QString &key)
 {
     const QString prefix = key + QStringLiteral(": ");

@@ -55,6 +55,8 @@ public:
     // 10 s. Binary payloads (albumart, readpicture) are skipped; their "binary: N" line
     // stays.
     QStringList command(const QString &line);
+    // An argument for command(): in double quotes, with " and \ escaped.
+    static QString quote(const QString &argument);
     // The value of key in the answer of command(line), or a null QString.
     QString value(const QString &line, const QString &key);
     // `mpc -h 127.0.0.1 -p PORT args...`; its standard output. ADD_FAILURE when mpc is missing.

@@ -1,5 +1,7 @@
 #include "support/TestLibrary.h"
 
+#include "support/DsfWriter.h"
+
 #include <QBuffer>
 #include <QColor>
 #include <QDir>
@@ -32,6 +34,12 @@ int TestLibrary::songCount() const
 void TestLibrary::add(const QString &relativePath, const Tags &tags, int seconds, int bits)
 {
     write(relativePath, m_writer.file(tags, seconds, bits));
+    ++m_songCount;
+}
+
+void TestLibrary::addDsf(const QString &relativePath, const Tags &tags, int seconds)
+{
+    write(relativePath, dsfFile(tags, seconds));
     ++m_songCount;
 }
 

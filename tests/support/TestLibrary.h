@@ -12,7 +12,9 @@ namespace kelvane::test {
 // stereo) into a directory, in well under a millisecond per file, with no encoder.
 // Used on the test's own thread; not thread-safe.
 //
-// The standard library (writeStandard(), 22 songs, 14 albums by the catalogue's rule).
+// The standard library (writeStandard(): 23 songs, 15 albums by the catalogue's rule of
+// (Album, AlbumArtist or else Artist), counting the song without Album and the one
+// without any artist as albums of their own).
 // Tags: Ar Artist, AA AlbumArtist, Al Album, Ti Title, Tr Track, Di Disc, Da Date,
 // Ge Genre, Co Composer, Cm Comment; "-" = tag absent. 16 bits and 3 s unless noted.
 //
@@ -38,15 +40,23 @@ namespace kelvane::test {
 // | Édith Piaf/Best of #1?/01 Hymne à l'amour #2?.flac          | Édith Piaf         | Best of #1?     | Hymne à l'amour           | 1   | 1960       | Chanson    |                                   |
 // | Studio Masters/High Resolution/01 Deep.flac                 | Studio Masters     | High Resolution | Deep                      | 1   | 2020       | Electronic | 24 bits                           |
 // | Studio Masters/High Resolution/02 Wide.flac                 | Studio Masters     | High Resolution | Wide                      | 2   | 2020       | Electronic | 24 bits                           |
+// | Studio Masters/DSD Session/01 Native.dsf                    | Studio Masters     | DSD Session     | Native                    | 1   | 2021       | Electronic | DSF (DSD64), 1 s; no Format       |
 // | ABBA/Gold/01 Dancing Queen.flac                             | ABBA               | Gold            | Dancing Queen             | 1   | 1992       | Pop        |                                   |
 // | Abba/Arrival/01 Tiger.flac                                  | Abba               | Arrival         | Tiger                     | 1   | 1976       | Pop        |                                   |
 //
 // cover.jpg (64x64 JPEG, a colour of its own per album) in: the root, The Beatles/Abbey Road,
 // Pink Floyd/The Wall/CD 1, Pink Floyd/The Wall/CD 2, Shared/Two Albums,
 // Simon & Garfunkel/Bookends, Édith Piaf/Best of #1?, Studio Masters/High Resolution.
-// No cover in: The Beatles/Let It Be, Compilations/Summer Hits, ABBA/Gold, Abba/Arrival.
+// No cover in: The Beatles/Let It Be, Compilations/Summer Hits, Studio Masters/DSD Session,
+// ABBA/Gold, Abba/Arrival.
 //
-// What mpd 0.23 reports of these tags (listallinfo): see MPD_REPORTS below.
+// What mpd 0.23 makes of them (listallinfo, checked by tests/harness):
+// - Track "3/12" -> "3", "07" -> "7", "A1"/"B1" -> no Track at all; Disc "1/2" -> "1".
+// - Date is passed through as written ("c. 1970", "2003-10", "1969-09-26").
+// - Artist of 01 Sun.flac is sent twice, "Singer A" then "Guest C".
+// - Format is "44100:16:2" or "44100:24:2"; the DSF song has no Format line, duration 0.998.
+// - Comment is only sent because MpdServer enables it (metadata_to_use "+comment").
+// - Durations are exact: Time 3, duration 3.000 (259 and 182 for the two Abbey Road songs).
 class TestLibrary {
 public:
     explicit TestLibrary(const QString &musicDir);  // the directory to write into (created)
@@ -57,6 +67,8 @@ public:
     // A FLAC file of silence with these tags; parent directories are made.
     // bits: 16 or 24. A 259 s song costs ~40 KB.
     void add(const QString &relativePath, const Tags &tags, int seconds = 3, int bits = 16);
+    // A DSF (DSD64) file of silence with these tags in ID3v2.4; ~700 KB per second.
+    void addDsf(const QString &relativePath, const Tags &tags, int seconds = 1);
     // Any other file: a cover, a fake "track.DSF", a playlist.
     void addRaw(const QString &relativePath, const QByteArray &bytes);
     // albumDir/cover.jpg ("" for the root) made by coverJpeg().
@@ -66,7 +78,7 @@ public:
     int songCount() const;
 
     void writeStandard();
-    static int standardSongCount();  // 22
+    static int standardSongCount();  // 23
 
     // albums * songsPerAlbum songs of 1 s, "Artist NNN/Album NNNN/NN Title.flac", ten albums
     // per artist; tags Artist "Artist NNN", Album "Album NNNN", Title "Title NN", Track N,

@@ -76,6 +76,11 @@ QList<Entry> standardEntries()
          {.artist = s("Studio Masters"), .album = s("High Resolution"), .title = s("Wide"), .track = s("2"), .date = s("2020"), .genre = s("Electronic")},
          3, 24},
 
+        // A DSD file, whose sample width mpd does not report as bits.
+        {"Studio Masters/DSD Session/01 Native.dsf",
+         {.artist = s("Studio Masters"), .album = s("DSD Session"), .title = s("Native"), .track = s("1"), .date = s("2021"), .genre = s("Electronic")},
+         1},
+
         // Artists equal but for case.
         {"ABBA/Gold/01 Dancing Queen.flac",
          {.artist = s("ABBA"), .album = s("Gold"), .title = s("Dancing Queen"), .track = s("1"), .date = s("1992"), .genre = s("Pop")}},
@@ -88,8 +93,12 @@ QList<Entry> standardEntries()
 
 void TestLibrary::writeStandard()
 {
-    for (const Entry &entry : standardEntries())
-        add(QString::fromUtf8(entry.path), entry.tags, entry.seconds, entry.bits);
+    for (const Entry &entry : standardEntries()) {
+        if (QByteArray(entry.path).endsWith(".dsf"))
+            addDsf(QString::fromUtf8(entry.path), entry.tags, entry.seconds);
+        else
+            add(QString::fromUtf8(entry.path), entry.tags, entry.seconds, entry.bits);
+    }
     const char *const covered[][2] = {
         {"", "Singles"},
         {"The Beatles/Abbey Road", "Abbey Road"},
