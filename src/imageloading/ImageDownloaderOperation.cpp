@@ -234,7 +234,9 @@ void ImageDownloaderOperation::releaseReply()
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
     disconnect(reply, nullptr, this, nullptr);
-    if (reply->isRunning())
+    // A reply that already carries an error (an HTTP 404, say) is ending on its own, and
+    // aborting it again only earns a warning.
+    if (reply->isRunning() && reply->error() == QNetworkReply::NoError)
         reply->abort();
     reply->deleteLater();
 }

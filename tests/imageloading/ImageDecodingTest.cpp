@@ -1,0 +1,126 @@
+#include "ImageTestData.h"
+
+#include "imageloading/ImageCodersManager.h"
+#include "imageloading/ImageIOCoder.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+TEST(ImageDecoding, SniffsByFirstByteOnly)
+{
+    EXPECT_EQ(imageFormatForImageData(QByteArray("\xFF\xD8\xFF", 3)), ImageFormat::JPEG);
+    EXPECT_EQ(imageFormatForImageData(QByteArray("\x89PNG", 4)), ImageFormat::PNG);
+    EXPECT_EQ(imageFormatForImageData("GIF89a"), ImageFormat::Undefined);
+    EXPECT_EQ(imageFormatForImageData(QByteArray()), ImageFormat::Undefined);
+    EXPECT_EQ(imageFormatForImageData(QByteArray("\xFF", 1)), ImageFormat::JPEG);
+}
+
+TEST(ImageDecoding, DecodedImagesCarryTheSniffedFormat)
+{
+    auto &coders = ImageCodersManager::sharedInstance();
+    const QImage jpeg = coders.decodedImageWithData(jpegBytes(20, 10));
+    ASSERT_FALSE(jpeg.isNull());
+    EXPECT_EQ(jpeg.size(), QSize(20, 10));
+    EXPECT_EQ(imageFormatOf(jpeg), ImageFormat::JPEG);
+
+    const QImage png = coders.decodedImageWithData(pngBytes());
+    EXPECT_EQ(imageFormatOf(png), ImageFormat::PNG);
+
+    // A GIF is neither JPEG nor PNG, yet still decodes through the plugins.
+    const QImage gif = coders.decodedImageWithData(encoded(patternImage(8, 8), "gif"));
+    if (QImageWriter::supportedImageFormats().contains("gif")) {
+        ASSERT_FALSE(gif.isNull());
+        EXPECT_EQ(imageFormatOf(gif), ImageFormat::Undefined);
+    }
+    EXPECT_TRUE(coders.decodedImageWithData("not an image at all").isNull());
+    EXPECT_TRUE(coders.decodedImageWithData({}).isNull());
+}
+
+TEST(ImageDecoding, EncodingWithoutFormatFollowsAlpha)
+{
+    auto &coders = ImageCodersManager::sharedInstance();
+    const QByteArray withAlpha = coders.encodedDataWithImage(patternImage(8, 8, true), ImageFormat::Undefined);
+    const QByteArray opaque = coders.encodedDataWithImage(patternImage(8, 8, false), ImageFormat::Undefined);
+    EXPECT_EQ(imageFormatForImageData(withAlpha), ImageFormat::PNG);
+    EXPECT_EQ(imageFormatForImageData(opaque), ImageFormat::JPEG);
+    EXPECT_EQ(imageFormatForImageData(coders.encodedDataWithImage(patternImage(8, 8), ImageFormat::PNG)),
+              ImageFormat::PNG);
+    EXPECT_TRUE(coders.encodedDataWithImage(QImage(), ImageFormat::PNG).isEmpty());
+
+    // The format tag is ours: it must not leak into the file as metadata.
+    QImage tagged = coders.decodedImageWithData(pngBytes());
+    const QByteArray again = coders.encodedDataWithImage(tagged, ImageFormat::PNG);
+    EXPECT_FALSE(again.contains("kelvane"));
+    EXPECT_EQ(coders.decodedImageWithData(again).size(), tagged.size());
+}
+
+namespace {
+// Decodes anything into a 1×1 picture, to see who answers.
+class OnePixelCoder : public ImageCoder {
+public:
+    bool canDecodeFromData(const QByteArray &data) const override { return data.startsWith("ONE"); }
+    QImage decodedImageWithData(const QByteArray &) const override
+    {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        return image;
+    }
+    QImage decompressedImageWithImage(const QImage &image, QByteArray *, const ImageCoderOptions &) const override
+    {
+        return image.copy();
+    }
+    bool canEncodeToFormat(ImageFormat) const override { return false; }
+    QByteArray encodedDataWithImage(const QImage &, ImageFormat) const override { return {}; }
+};
+} // namespace
+
+TEST(ImageDecoding, LaterCodersAreAskedFirst)
+{
+    ImageCodersManager coders;
+    ASSERT_EQ(coders.coders().size(), 1);
+    coders.addCoder(nullptr); // not a coder: ignored
+    EXPECT_EQ(coders.coders().size(), 1);
+
+    auto one = std::make_shared<OnePixelCoder>();
+    coders.addCoder(one);
+    EXPECT_EQ(coders.coders().size(), 2);
+    EXPECT_EQ(coders.decodedImageWithData("ONE and more").size(), QSize(1, 1));
+    // What the newer coder refuses still reaches the image I/O coder.
+    EXPECT_EQ(coders.decodedImageWithData(jpegBytes(5, 5)).size(), QSize(5, 5));
+    EXPECT_FALSE(coders.encodedDataWithImage(patternImage(4, 4), ImageFormat::JPEG).isEmpty());
+
+    // Decompression keeps the input's format tag whatever the coder returns.
+    QImage tagged(2, 2, QImage::Format_RGB32);
+    setImageFormat(tagged, ImageFormat::PNG);
+    QByteArray data("ONE");
+    EXPECT_EQ(imageFormatOf(coders.decompressedImageWithImage(tagged, &data, {})), ImageFormat::PNG);
+
+    coders.removeCoder(one);
+    EXPECT_EQ(coders.coders().size(), 1);
+}
+
+TEST(ImageDecoding, ScaleRuleAndDecompressionKeepTheImage)
+{
+    const QImage image = patternImage(6, 6);
+    EXPECT_EQ(scaledImageForKey(QStringLiteral("http://h/a@2x.png"), image).cacheKey(), image.cacheKey());
+    QByteArray data("x");
+    EXPECT_EQ(ImageIOCoder::sharedCoder()->decompressedImageWithImage(image, &data, {true}).cacheKey(),
+              image.cacheKey());
+    EXPECT_EQ(data, QByteArray("x"));
+}
+
+TEST(ImageDecoding, HugeClaimedDimensionsFailWithoutAllocating)
+{
+    auto &coders = ImageCodersManager::sharedInstance();
+    const QByteArray honest = pngClaiming(4, 4);
+    ASSERT_FALSE(coders.decodedImageWithData(honest).isNull()) << "the crafted PNG must be valid";
+    // 60000 × 60000 × 4 bytes would be 13 GiB.
+    EXPECT_TRUE(coders.decodedImageWithData(pngClaiming(60000, 60000)).isNull());
+    // Just above the bound is refused too, just below is attempted (and fails on the
+    // missing pixel data rather than on the size).
+    const qint64 limit = ImageIOCoder::maxDecodedBytes();
+    EXPECT_EQ(limit, qint64(64) << 20);
+    EXPECT_TRUE(coders.decodedImageWithData(pngClaiming(4097, 4096)).isNull());
+}
