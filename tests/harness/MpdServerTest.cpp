@@ -22,13 +22,7 @@ QMap<QString, TagMap> songsOf(MpdServer &server)
 {
     QMap<QString, TagMap> songs;
     QString current;
-    const QStringList lines = server.command(QStringLiteral("listallinfo"));
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        // Walked backwards so that QMultiMap::values() (newest first) gives the sent order.
-        Q_UNUSED(it);
-    }
-    QList<QPair<QString, QString>> pending;
-    for (const QString &line : lines) {
+    for (const QString &line : server.command(QStringLiteral("listallinfo"))) {
         const qsizetype colon = line.indexOf(QStringLiteral(": "));
         const QString key = line.left(colon), value = line.mid(colon + 2);
         if (key == QLatin1String("file")) {
@@ -43,6 +37,7 @@ QMap<QString, TagMap> songsOf(MpdServer &server)
     return songs;
 }
 
+// QMultiMap::values() lists the newest insertion first.
 QStringList inSentOrder(const TagMap &tags, const QString &key)
 {
     QStringList values = tags.values(key);

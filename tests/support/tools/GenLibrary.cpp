@@ -25,21 +25,24 @@ int usage()
     return 2;
 }
 
-// Every directory that directly holds a .flac file, with the album name of its path.
+// A cover in every directory that directly holds a song, naming the album of its path.
 void writeCovers(TestLibrary &library)
 {
     const QDir root(library.musicDir());
     QSet<QString> done;
-    QDirIterator it(library.musicDir(), {QStringLiteral("*.flac")}, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(library.musicDir(), {QStringLiteral("*.flac"), QStringLiteral("*.dsf")}, QDir::Files,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString dir = root.relativeFilePath(QFileInfo(it.next()).absolutePath());
         const QString relative = dir == QLatin1String(".") ? QString() : dir;
         if (done.contains(relative))
             continue;
         done.insert(relative);
-        const QString name = relative.isEmpty() ? QStringLiteral("Singles") : relative.section(u'/', -1);
-        library.addRaw(relative.isEmpty() ? QStringLiteral("cover.jpg") : relative + QStringLiteral("/cover.jpg"),
-                       TestLibrary::coverJpeg(relative.isEmpty() ? name : relative, 500));
+        // Disc directories show the album they belong to.
+        QString name = relative.isEmpty() ? QStringLiteral("Singles") : relative.section(u'/', -1);
+        if (name.startsWith(QLatin1String("CD ")) && relative.count(u'/') > 0)
+            name = relative.section(u'/', -2, -2) + QStringLiteral("\n") + name;
+        library.addCover(relative, name, 500);
     }
     std::printf("%lld covers\n", static_cast<long long>(done.size()));
 }
