@@ -45,7 +45,9 @@ std::optional<QList<Stream>> MPDStream::getStreamList()
 void MPDStream::addStream(const QString &entry)
 {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
+    // To the server an empty uri is the whole music directory: it would pour every
+    // song of the database into the saved streams.
+    if (entry.isEmpty() || !socket.isConnected())
         return;
     socket.getConnection()->playlistAdd(playlistName(), entry);
 }

@@ -5,7 +5,8 @@
 //   MPDStream::sMPDStream()
 //   getStreamList() -> optional<QList<Stream>>  in playlist order, positions 0, 1, 2...;
 //                        empty when the playlist does not exist; nullopt when not connected
-//   addStream(entry)     appends "url#name" (creates the playlist when needed)
+//   addStream(entry)     appends "url#name" (creates the playlist when needed); an
+//                        empty entry is ignored
 //   deleteStream(pos)    deletes the entry at that position; later ones move down
 //   streamNameForQueue(streams, url)       first saved name for that address (queue view)
 //   streamNameForNowPlaying(streams, url)  last saved name for it (now-playing bar)
