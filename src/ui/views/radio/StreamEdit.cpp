@@ -1,0 +1,150 @@
+#include "ui/views/radio/StreamEdit.h"
+
+#include "core/mpd/MPDCache.h"
+#include "core/notify/NotificationCenter.h"
+#include "core/streams/MPDStream.h"
+#include "ui/views/radio/StreamListing.h"
+
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelvane {
+
+StreamEdit::StreamEdit(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+{
+    build();
+}
+
+StreamEdit::StreamEdit(const Stream &stream, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_streamToEdit(stream)
+{
+    build();
+    m_nameField->setText(stream.name);
+    m_urlField->setText(stream.url);
+}
+
+StreamEdit *StreamEdit::openForAdd(QWidget *parent)
+{
+    auto *edit = new StreamEdit(parent);
+    edit->setAttribute(Qt::WA_DeleteOnClose);
+    edit->show();
+    edit->raise();
+    edit->activateWindow();
+    return edit;
+}
+
+void StreamEdit::build()
+{
+    setObjectName(QStringLiteral("StreamEdit"));
+    setWindowTitle(isAddMode() ? tr("Ajouter un stream") : tr("Modifier le stream"));
+    setMinimumWidth(460);
+
+    m_labelName = new QLabel(tr("Nom :"), this);
+    m_labelURL = new QLabel(tr("Adresse :"), this);
+    m_nameField = new QLineEdit(this);
+    m_urlField = new QLineEdit(this);
+    m_nameField->setObjectName(QStringLiteral("nameField"));
+    m_urlField->setObjectName(QStringLiteral("urlField"));
+    m_nameField->setPlaceholderText(tr("Nom du stream"));
+    m_urlField->setPlaceholderText(QStringLiteral("http://"));
+    m_labelName->setBuddy(m_nameField);
+    m_labelURL->setBuddy(m_urlField);
+
+    auto *form = new QFormLayout;
+    form->addRow(m_labelName, m_nameField);
+    form->addRow(m_labelURL, m_urlField);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *saveButton = buttons->addButton(tr("Enregistrer"), QDialogButtonBox::AcceptRole);
+    QPushButton *cancelButton = buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
+    saveButton->setObjectName(QStringLiteral("saveButton"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    saveButton->setDefault(true);
+    connect(saveButton, &QPushButton::clicked, this, &StreamEdit::save);
+    connect(cancelButton, &QPushButton::clicked, this, &StreamEdit::cancel);
+    // Return in either field saves, as the default button of a dialog would.
+    connect(m_nameField, &QLineEdit::returnPressed, this, &StreamEdit::save);
+    connect(m_urlField, &QLineEdit::returnPressed, this, &StreamEdit::save);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+QColor StreamEdit::errorColour()
+{
+    return QColor(255, 0, 0);
+}
+
+void StreamEdit::setLabelError(QLabel *label, bool error)
+{
+    QPalette palette = label->parentWidget() ? label->parentWidget()->palette() : QPalette();
+    if (error)
+        palette.setColor(QPalette::WindowText, errorColour());
+    label->setPalette(palette);
+}
+
+void StreamEdit::save()
+{
+    const QString url = m_urlField->text();
+    const QString name = m_nameField->text();
+    const StreamListing::InputCheck check = StreamListing::checkInput(name, url);
+    setLabelError(m_labelName, !check.nameOk);
+    setLabelError(m_labelURL, !check.urlOk);
+    if (!check.valid()) {
+        boxClosed();
+        return;
+    }
+    const QString entry = Stream::entryText(url, name);
+    if (m_streamToEdit)
+        writeEdit(entry);
+    else
+        MPDStream::sMPDStream().addStream(entry);
+    MPDCache::sMPDCache().streamUpdateTrigger();
+    close();
+}
+
+// The new entry goes in first: appending never moves the old one, and should the
+// connection fail in between the user keeps the stream (twice at worst) instead of
+// losing it. The old entry is removed only when its position still holds it, so a
+// list changed meanwhile (another client, a second editor) never costs another stream.
+void StreamEdit::writeEdit(const QString &entry)
+{
+    MPDStream &streams = MPDStream::sMPDStream();
+    const Stream old = *m_streamToEdit;
+    const auto before = streams.getStreamList();
+    if (!before)
+        return;
+    streams.addStream(entry);
+    const auto after = streams.getStreamList();
+    if (!after || after->size() != before->size() + 1)
+        return;
+    if (old.position < 0 || old.position >= before->size())
+        return;
+    const Stream &there = after->at(old.position);
+    if (there.url == old.url && there.name == old.name)
+        streams.deleteStream(quint32(old.position));
+}
+
+void StreamEdit::cancel()
+{
+    close();
+}
+
+void StreamEdit::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    boxClosed();
+}
+
+void StreamEdit::boxClosed()
+{
+    NotificationCenter::defaultCenter().post(QStringLiteral("editStreamBoxClose"));
+}
+
+} // namespace kelvane

@@ -1,0 +1,222 @@
+#include "ui/views/radio/StreamView.h"
+
+#include "core/commands/MPDCommand.h"
+#include "core/mpd/MPDCache.h"
+#include "core/streams/MPDStream.h"
+#include "ui/views/radio/StreamEdit.h"
+#include "ui/views/radio/StreamListing.h"
+#include "ui/views/radio/StreamConfirm.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace kelvane {
+
+namespace {
+const QString editClosed = QStringLiteral("editStreamBoxClose");
+const QString deleteClosed = QStringLiteral("deleteStreamBoxClose");
+} // namespace
+
+StreamView::StreamView(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("StreamView"));
+    m_table = new QTableWidget(0, 1, this);
+    m_table->setObjectName(QStringLiteral("streamTableView"));
+    m_table->setHorizontalHeaderLabels({tr("Nom")});
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_table->verticalHeader()->hide();
+    m_table->setShowGrid(false);
+    m_table->setAlternatingRowColors(true);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_table->verticalHeader()->setDefaultSectionSize(28);
+    m_table->installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_table);
+
+    connect(m_table, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { doubleClick(row); });
+    connect(m_table, &QTableWidget::customContextMenuRequested, this,
+            &StreamView::showContextMenu);
+
+    MPDCache::sMPDCache().setDelegateStream(this);
+    NotificationCenter &hub = NotificationCenter::defaultCenter();
+    hub.observe(editClosed, this, [this](const NotificationInfo &) { editBoxListener(); });
+    hub.observe(deleteClosed, this,
+                [this](const NotificationInfo &info) { deleteBoxListener(info); });
+
+    reload();
+}
+
+StreamView::~StreamView()
+{
+    MPDCache::sMPDCache().release(this);
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void StreamView::onStreamChange()
+{
+    reload();
+}
+
+void StreamView::reload()
+{
+    // Not connected: an empty list, nothing reported here.
+    m_streamArray = StreamListing::sortList(MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{}));
+    updateTable();
+}
+
+void StreamView::updateTable()
+{
+    m_table->clearContents();
+    m_table->setRowCount(int(m_streamArray.size()));
+    for (int row = 0; row < m_streamArray.size(); ++row) {
+        const Stream &stream = m_streamArray.at(row);
+        auto *item = new QTableWidgetItem(stream.name);
+        item->setToolTip(stream.url);
+        m_table->setItem(row, 0, item);
+    }
+}
+
+void StreamView::doubleClick(int row)
+{
+    if (isRow(row))
+        MPDCommand::sMPDCommand().playStream(m_streamArray.at(row).url);
+}
+
+void StreamView::menuWillOpen(int row)
+{
+    m_rowStreamSelected = row;
+}
+
+void StreamView::showContextMenu(const QPoint &pos)
+{
+    const int row = m_table->indexAt(pos).row();
+    menuWillOpen(row);
+    if (!isRow(row))
+        return;
+    QMenu menu(this);
+    QAction *editAction = menu.addAction(tr("Modifier…"), this, &StreamView::edit);
+    QAction *deleteAction = menu.addAction(tr("Supprimer"), this, &StreamView::deleteStreams);
+    editAction->setEnabled(!m_editActive);
+    deleteAction->setEnabled(!m_editActive && !m_selectedItems);
+    menu.exec(m_table->viewport()->mapToGlobal(pos));
+}
+
+// Return plays the current row; Delete asks to delete it (or the selection).
+bool StreamView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int row = m_table->currentRow();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            doubleClick(row);
+            return true;
+        }
+        if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+            menuWillOpen(row);
+            deleteStreams();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// A window closed by other means than its buttons posts nothing: once neither the
+// editor nor the confirmation is open any more, edit and delete are available again.
+void StreamView::settleEditActive()
+{
+    const bool editorOpen = m_streamEdit && m_streamEdit->isVisible();
+    const bool confirmOpen = m_confirm && m_confirm->isVisible();
+    if (!confirmOpen)
+        m_selectedItems.reset();
+    if (!editorOpen && !confirmOpen)
+        m_editActive = false;
+}
+
+void StreamView::edit()
+{
+    settleEditActive();
+    if (m_editActive || !isRow(m_rowStreamSelected))
+        return;
+    // The editor belongs to the window, not to this view, so that switching views
+    // does not take an open editor away.
+    auto *editor = new StreamEdit(m_streamArray.at(m_rowStreamSelected), window());
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    m_streamEdit = editor;
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+    m_editActive = true;
+}
+
+void StreamView::deleteStreams()
+{
+    // An open confirmation keeps its positions, even when "editStreamBoxClose" from
+    // another editor has cleared editActive meanwhile.
+    settleEditActive();
+    if (m_editActive || m_selectedItems)
+        return;
+    QList<int> rows;
+    for (const QModelIndex &index : m_table->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+
+    QList<qint32> positions;
+    QString message;
+    if (rows.size() < 2) {
+        if (!isRow(m_rowStreamSelected))
+            return;
+        const Stream &stream = m_streamArray.at(m_rowStreamSelected);
+        positions = {stream.position};
+        message = tr("Confirmer la suppression de: %1").arg(stream.name);
+    } else {
+        const auto current = MPDStream::sMPDStream().getStreamList();
+        if (!current)
+            return;
+        QStringList urls;
+        for (int row : rows) {
+            if (isRow(row))
+                urls.append(m_streamArray.at(row).url);
+        }
+        positions = StreamListing::positionsForAddresses(urls, *current);
+        message = tr("Confirmer la suppression des %1 éléments").arg(positions.size());
+    }
+    m_selectedItems = positions;
+    openConfirmation(message);
+    m_editActive = true;
+}
+
+void StreamView::openConfirmation(const QString &message)
+{
+    m_confirm = openStreamConfirm(window(), tr("Supprimer stream"), message, deleteClosed);
+}
+
+void StreamView::deleteBoxListener(const NotificationInfo &info)
+{
+    // Only the view that asked acts, once per confirmation.
+    const std::optional<QList<qint32>> positions = std::exchange(m_selectedItems, std::nullopt);
+    m_confirm = nullptr;
+    m_editActive = false;
+    if (!positions || info.value(QStringLiteral("close")) != QLatin1String("delete"))
+        return;
+    MPDStream &streams = MPDStream::sMPDStream();
+    for (quint32 position : StreamListing::deletionSequence(*positions))
+        streams.deleteStream(position);
+    reload();
+}
+
+void StreamView::editBoxListener()
+{
+    m_editActive = false;
+}
+
+} // namespace kelvane

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/mpd/MPDDelegates.h"
+#include "core/notify/NotificationCenter.h"
+#include "core/streams/Stream.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+class QTableWidget;
+
+namespace kelvane {
+
+class StreamEdit;
+
+// The saved radio streams, listed by name: a double click plays one; the context menu
+// edits the stream under the pointer or deletes it (or every selected stream, after
+// a confirmation). The main window makes a new view each time its stream entry is
+// chosen; the view is MPDCache's stream listener while it lives and reloads on
+// onStreamChange. GUI thread.
+class StreamView : public QWidget, public MPDStreamDelegate {
+    Q_OBJECT
+public:
+    explicit StreamView(QWidget *parent = nullptr);
+    ~StreamView() override;
+
+    // The list as shown, sorted by name.
+    QList<Stream> streamArray() const { return m_streamArray; }
+    QTableWidget *streamTableView() const { return m_table; }
+    // An editor or a confirmation opened here is open: edit and delete wait.
+    bool editActive() const { return m_editActive; }
+    // The positions the open confirmation will delete, if one is open.
+    std::optional<QList<qint32>> selectedItems() const { return m_selectedItems; }
+    QWidget *confirmStream() const { return m_confirm; }
+    StreamEdit *streamEdit() const { return m_streamEdit; }
+
+    void onStreamChange() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public Q_SLOTS:
+    void updateTable();
+    void doubleClick(int row);
+    // The row under the pointer when the context menu opens (negative: none).
+    void menuWillOpen(int row);
+    void edit();
+    void deleteStreams();
+
+private:
+    void reload();
+    void showContextMenu(const QPoint &pos);
+    void deleteBoxListener(const NotificationInfo &info);
+    void editBoxListener();
+    void openConfirmation(const QString &message);
+    void settleEditActive();
+    bool isRow(int row) const { return row >= 0 && row < m_streamArray.size(); }
+
+    QTableWidget *m_table = nullptr;
+    QList<Stream> m_streamArray;
+    int m_rowStreamSelected = -1;
+    std::optional<QList<qint32>> m_selectedItems;
+    bool m_editActive = false;
+    QPointer<QWidget> m_confirm;
+    QPointer<StreamEdit> m_streamEdit;
+};
+
+} // namespace kelvane

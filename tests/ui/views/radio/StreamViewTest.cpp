@@ -1,0 +1,159 @@
+#include "StreamFixture.h"
+#include "ui/views/radio/StreamEdit.h"
+#include "ui/views/radio/StreamListing.h"
+#include "ui/views/radio/StreamView.h"
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+namespace {
+
+class StreamViewTest : public StreamFixture {
+protected:
+    static QStringList shownNames(const StreamView &view)
+    {
+        QStringList names;
+        const QTableWidget *table = view.streamTableView();
+        for (int row = 0; row < table->rowCount(); ++row)
+            names << table->item(row, 0)->text();
+        return names;
+    }
+    static void selectRows(StreamView &view, const QList<int> &rows)
+    {
+        QTableWidget *table = view.streamTableView();
+        table->clearSelection();
+        for (int row : rows)
+            table->selectionModel()->select(table->model()->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+};
+
+TEST(StreamListing, PositionsAreSentInAscendingOrderLessThoseAlreadyDeleted)
+{
+    EXPECT_EQ(StreamListing::deletionSequence({10, 2, 9}), (QList<quint32>{2, 8, 8}));
+    EXPECT_EQ(StreamListing::deletionSequence({0, 0, 1}), (QList<quint32>{0, 0}));
+    EXPECT_TRUE(StreamListing::deletionSequence({}).isEmpty());
+}
+
+TEST(StreamListing, InputNeedsANameAndAnHttpAddressOfEightCharactersOrMore)
+{
+    EXPECT_TRUE(StreamListing::checkInput("Radio", "http://a").valid());
+    EXPECT_TRUE(StreamListing::checkInput("Radio", "https://radio.example/live").valid());
+    EXPECT_FALSE(StreamListing::checkInput("Radio", "http://").urlOk);
+    EXPECT_FALSE(StreamListing::checkInput("Radio", "ftp://radio.example/live").urlOk);
+    EXPECT_FALSE(StreamListing::checkInput("Radio", "HTTP://radio.example/live").urlOk);
+    const auto noName = StreamListing::checkInput("", "http://radio.example/live");
+    EXPECT_FALSE(noName.nameOk);
+    EXPECT_TRUE(noName.urlOk);
+}
+
+TEST_F(StreamViewTest, ListsStreamsByNameIgnoringCase)
+{
+    store({"http://b.example/#b", "http://a.example/#A", "http://c.example/#c"});
+    StreamView view;
+    EXPECT_EQ(shownNames(view), (QStringList{"A", "b", "c"}));
+    EXPECT_EQ(view.streamArray().at(0).position, 1);
+}
+
+TEST_F(StreamViewTest, NotConnectedShowsAnEmptyList)
+{
+    store({"http://a.example/#A"});
+    MPDSocket::sMPDSocket().disconnect();
+    StreamView view;
+    EXPECT_EQ(view.streamTableView()->rowCount(), 0);
+}
+
+TEST_F(StreamViewTest, DeletesTheRightClickedRowNotTheSelectedOne)
+{
+    store({"http://a.example/#A", "http://b.example/#B", "http://c.example/#C"});
+    StreamView view;
+    selectRows(view, {2});
+    view.menuWillOpen(0);
+    view.deleteStreams();
+    QWidget *dialog = view.confirmStream();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->windowTitle(), "Supprimer stream");
+    EXPECT_TRUE(showsText(dialog, "Confirmer la suppression de: A"));
+    EXPECT_TRUE(view.editActive());
+    answerConfirmation(dialog, "delete");
+    EXPECT_EQ(stored(), (QStringList{"http://b.example/#B", "http://c.example/#C"}));
+    EXPECT_EQ(shownNames(view), (QStringList{"B", "C"}));
+    EXPECT_FALSE(view.editActive());
+}
+
+TEST_F(StreamViewTest, DeletesExactlyTheSelectedPositions)
+{
+    QStringList entries;
+    for (int i = 0; i <= 10; ++i)
+        entries << QStringLiteral("http://s%1.example/#s%1").arg(i, 2, 10, QLatin1Char('0'));
+    store(entries);
+    StreamView view;
+    selectRows(view, {2, 9, 10});
+    view.menuWillOpen(9);
+    view.deleteStreams();
+    ASSERT_TRUE(view.selectedItems());
+    EXPECT_EQ(*view.selectedItems(), (QList<qint32>{2, 9, 10}));
+    EXPECT_TRUE(showsText(view.confirmStream(), "Confirmer la suppression des 3 éléments"));
+    answerConfirmation(view.confirmStream(), "delete");
+    QStringList expected = entries;
+    expected.removeAt(10);
+    expected.removeAt(9);
+    expected.removeAt(2);
+    EXPECT_EQ(stored(), expected);
+}
+
+TEST_F(StreamViewTest, StreamsSharingAnAddressAreDeletedTogether)
+{
+    store({"http://x.example/#One", "http://y.example/#Two", "http://x.example/#Three",
+           "http://z.example/#Four"});
+    StreamView view; // shown: Four, One, Three, Two
+    selectRows(view, {1, 3});
+    view.menuWillOpen(1);
+    view.deleteStreams();
+    EXPECT_TRUE(showsText(view.confirmStream(), "Confirmer la suppression des 3 éléments"));
+    answerConfirmation(view.confirmStream(), "delete");
+    EXPECT_EQ(stored(), (QStringList{"http://z.example/#Four"}));
+}
+
+TEST_F(StreamViewTest, CancelDeletesNothingAndFreesEditAndDelete)
+{
+    store({"http://a.example/#A", "http://b.example/#B"});
+    StreamView view;
+    view.menuWillOpen(1);
+    view.deleteStreams();
+    QWidget *first = view.confirmStream();
+    ASSERT_TRUE(first);
+    view.edit(); // waits for the confirmation
+    EXPECT_FALSE(view.streamEdit());
+    answerConfirmation(first, "cancel");
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_FALSE(view.editActive());
+    view.edit();
+    ASSERT_TRUE(view.streamEdit());
+    EXPECT_EQ(view.streamEdit()->nameField()->text(), "B");
+    view.streamEdit()->cancel();
+    view.deleteStreams();
+    EXPECT_TRUE(view.confirmStream());
+}
+
+TEST_F(StreamViewTest, AnotherEditorClosingKeepsTheOpenConfirmationsPositions)
+{
+    store({"http://a.example/#A", "http://b.example/#B"});
+    StreamView view;
+    view.menuWillOpen(0);
+    view.deleteStreams();
+    // An add window of the main window closes: editActive is cleared, but a second
+    // request must not replace what the open confirmation deletes.
+    StreamEdit::openForAdd(nullptr)->cancel();
+    EXPECT_FALSE(view.editActive());
+    view.menuWillOpen(1);
+    view.deleteStreams();
+    answerConfirmation(view.confirmStream(), "delete");
+    EXPECT_EQ(stored(), (QStringList{"http://b.example/#B"}));
+}
+
+} // namespace
