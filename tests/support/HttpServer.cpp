@@ -220,8 +220,10 @@ public:
     quint16 listen()
     {
         m_server = new QTcpServer(this);
-        if (!m_server->listen(QHostAddress::LocalHost, 0))
+        if (!m_server->listen(QHostAddress::LocalHost, 0)) {
+            qWarning("HttpServer: cannot listen: %s", qPrintable(m_server->errorString()));
             return 0;
+        }
         connect(m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server->nextPendingConnection()) {
                 socket->setParent(this);

@@ -181,7 +181,7 @@ void MpdServer::update()
     }
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 120000) {
+    while (clock.elapsed() < 600000) {  // a 100,000-song library on a busy machine
         const QStringList status = command(QStringLiteral("status"));
         if (status.value(0).startsWith(QLatin1String("ACK"))) {
             ADD_FAILURE() << "MpdServer: status failed: " << status.join(u'\n').toStdString();
@@ -191,7 +191,7 @@ void MpdServer::update()
             return;
         QThread::msleep(5);
     }
-    ADD_FAILURE() << "MpdServer: database update did not finish in 120 s";
+    ADD_FAILURE() << "MpdServer: database update did not finish in 600 s";
 }
 
 QStringList MpdServer::command(const QString &line)

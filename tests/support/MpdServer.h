@@ -11,7 +11,7 @@
 namespace kelvane::test {
 
 struct MpdServerOptions {
-    bool withMixer = true;       // false: mixer_type "none", so status reports volume -1
+    bool withMixer = true;       // false: mixer_type "none": status has no volume line (libmpdclient: -1)
     QString musicDir = {};       // empty: a music directory in the server's own temporary directory
     int maxOutputBufferKiB = 0;  // 0: mpd's default
 };
