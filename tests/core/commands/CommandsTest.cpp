@@ -1,0 +1,219 @@
+// Playback commands against a real server, with the poll running.
+#include "core/library/LibraryFixture.h"
+
+#include "core/commands/MPDCommand.h"
+#include "core/library/MPDQueue.h"
+#include "core/mpd/MPDCache.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+namespace {
+
+// Sits in the listener slots the commands drive and writes each event down.
+class Events : public MPDAppDelegate, public MPDAlbumDelegate {
+public:
+    Events()
+    {
+        MPDCache::sMPDCache().setDelegate(this);
+        MPDCache::sMPDCache().setDelegateAlbum(this);
+    }
+    ~Events() override { MPDCache::sMPDCache().release(this); }
+    void onProgressChange(const MPDStatus &) override {}
+    void onAlbumUpdateTrigger(const QString &text) override { log << QStringLiteral("albumUpdate:") + text; }
+    void onStateChange(qint32 state) override { log << QStringLiteral("state:%1").arg(state); }
+    void onTrackChange(const MPDStatus &s) override { log << QStringLiteral("track:%1").arg(s.titlePosition); }
+    void onVolumeChange(quint32) override {}
+    void onDbUpdate() override { log << QStringLiteral("dbUpdate"); }
+    QStringList log;
+};
+
+const QString come = QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac");
+const QString something = QStringLiteral("The Beatles/Abbey Road/02 Something.flac");
+
+class Commands : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = startStandardServer().release(); }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override
+    {
+        server->command(QStringLiteral("stop"));
+        server->command(QStringLiteral("clear"));
+        connectCoreTo(*server);
+        ASSERT_TRUE(pollSees(QStringLiteral("1")));
+    }
+    void TearDown() override { disconnectCore(); }
+
+    QString state() { return server->value(QStringLiteral("status"), QStringLiteral("state")); }
+    QString song() { return server->value(QStringLiteral("status"), QStringLiteral("song")); }
+    // Waits until the poll's snapshot shows this state ("1" stopped, "2" playing, "3" paused).
+    bool pollSees(const QString &st)
+    {
+        return waitUntil([&] {
+            const auto s = MPDCache::sMPDCache().getStatus();
+            return s && QString::number(s->state) == st;
+        }, 3000);
+    }
+    QStringList queue()
+    {
+        QStringList out;
+        for (const QString &line : server->command(QStringLiteral("playlist")))
+            out << line.section(QStringLiteral(":file: "), 1);
+        return out;
+    }
+    void queueTwoAndPlay()
+    {
+        server->command(QStringLiteral("add \"") + come + u'"');
+        server->command(QStringLiteral("add \"") + something + u'"');
+        server->command(QStringLiteral("play 0"));
+        ASSERT_TRUE(pollSees(QStringLiteral("2")));
+    }
+
+    MPDCommand &mpd = MPDCommand::sMPDCommand();
+    static MpdServer *server;
+};
+MpdServer *Commands::server = nullptr;
+
+} // namespace
+
+TEST_F(Commands, PlayToggleStartsPausesResumesAndReportsAfreshAfterStop)
+{
+    queueTwoAndPlay();
+    mpd.play();
+    EXPECT_EQ(state(), QStringLiteral("pause"));
+    ASSERT_TRUE(pollSees(QStringLiteral("3")));
+    mpd.play();
+    EXPECT_EQ(state(), QStringLiteral("play"));
+    ASSERT_TRUE(pollSees(QStringLiteral("2")));
+
+    mpd.stop();
+    ASSERT_TRUE(pollSees(QStringLiteral("1")));
+    Events events;
+    mpd.play();
+    EXPECT_EQ(state(), QStringLiteral("play"));
+    // Same song at the same position, yet the track and the state are reported again.
+    ASSERT_TRUE(waitUntil([&] { return events.log.contains(QStringLiteral("state:2")); }));
+    EXPECT_TRUE(events.log.contains(QStringLiteral("track:0")));
+}
+
+TEST_F(Commands, PlayWithoutSnapshotIsAPlainPlay)
+{
+    server->command(QStringLiteral("add \"") + come + u'"');
+    MPDSocket::sMPDSocket().stopTimer();
+    MPDCache::sMPDCache().setStatus(std::nullopt);
+    mpd.play();
+    EXPECT_EQ(state(), QStringLiteral("play"));
+}
+
+TEST_F(Commands, NextAndPreviousOnlyWhilePlayingOrPausedAndNotPastTheEnd)
+{
+    server->command(QStringLiteral("add \"") + come + u'"');
+    server->command(QStringLiteral("add \"") + something + u'"');
+    mpd.next(); // stopped
+    mpd.previous();
+    EXPECT_EQ(state(), QStringLiteral("stop"));
+
+    server->command(QStringLiteral("play 0"));
+    ASSERT_TRUE(pollSees(QStringLiteral("2")));
+    mpd.next();
+    EXPECT_EQ(song(), QStringLiteral("1"));
+    mpd.next(); // the last entry: nothing, playback goes on
+    EXPECT_EQ(song(), QStringLiteral("1"));
+    EXPECT_EQ(state(), QStringLiteral("play"));
+
+    server->command(QStringLiteral("pause 1"));
+    ASSERT_TRUE(pollSees(QStringLiteral("3")));
+    mpd.previous();
+    EXPECT_EQ(song(), QStringLiteral("0"));
+}
+
+TEST_F(Commands, SeekOnlyWhilePlayingAndVolume)
+{
+    queueTwoAndPlay();
+    mpd.seekPosition(120.0f);
+    EXPECT_GE(server->value(QStringLiteral("status"), QStringLiteral("elapsed")).toDouble(), 119.0);
+
+    server->command(QStringLiteral("pause 1"));
+    ASSERT_TRUE(pollSees(QStringLiteral("3")));
+    mpd.seekPosition(10.0f);
+    EXPECT_GE(server->value(QStringLiteral("status"), QStringLiteral("elapsed")).toDouble(), 119.0);
+
+    mpd.setVolume(42);
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("volume")), QStringLiteral("42"));
+}
+
+TEST_F(Commands, PlayAlbumTakesTheSongsOfThatAlbumInTheDirectory)
+{
+    server->command(QStringLiteral("add \"Root Song.flac\""));
+    mpd.playAlbum(QStringLiteral("Vinyl Days"), QStringLiteral("Shared/Two Albums"), MPDCommand::noPosition);
+    EXPECT_EQ(queue(), (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/04 Side B.flac"}));
+    EXPECT_EQ(state(), QStringLiteral("play"));
+    EXPECT_EQ(song(), QStringLiteral("0"));
+
+    mpd.playAlbum(QStringLiteral("First Light"), QStringLiteral("Shared/Two Albums"), 1);
+    EXPECT_EQ(queue(), (QStringList{"Shared/Two Albums/01 Morning.flac", "Shared/Two Albums/02 Noon.flac"}));
+    EXPECT_EQ(song(), QStringLiteral("1"));
+
+    // A name no song has: an empty queue, nothing playing, nothing refused.
+    AlertRecorder alerts;
+    mpd.playAlbum(QStringLiteral("first light"), QStringLiteral("Shared/Two Albums"), MPDCommand::noPosition);
+    EXPECT_TRUE(queue().isEmpty());
+    EXPECT_EQ(state(), QStringLiteral("stop"));
+    spin(100);
+    EXPECT_TRUE(alerts.alerts.isEmpty());
+}
+
+TEST_F(Commands, PlayUrisFromTheStartOrFromAPosition)
+{
+    mpd.playAlbum(QStringList{come, something}, MPDCommand::noPosition);
+    EXPECT_EQ(queue(), (QStringList{come, something}));
+    EXPECT_EQ(song(), QStringLiteral("0"));
+    mpd.playAlbum(QStringList{something, come}, 0);
+    EXPECT_EQ(queue(), (QStringList{something, come}));
+    EXPECT_EQ(song(), QStringLiteral("0"));
+    mpd.playQueuePosition(1);
+    EXPECT_EQ(song(), QStringLiteral("1"));
+
+    Song a, b;
+    a.setFullPath(come);
+    b.setFullPath(something);
+    mpd.playPlaylist({a, b, a}, 2);
+    EXPECT_EQ(queue(), (QStringList{come, something, come}));
+    EXPECT_EQ(song(), QStringLiteral("2"));
+}
+
+TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn)
+{
+    AlertRecorder alerts;
+    mpd.playStream(QStringLiteral("nosuchscheme://radio/stream"));
+    ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
+    spin(300);
+    EXPECT_EQ(alerts.alerts.size(), 1);
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    // Commands still work on the same connection.
+    mpd.playAlbum(QStringList{come}, MPDCommand::noPosition);
+    EXPECT_EQ(state(), QStringLiteral("play"));
+
+    mpd.playStream(QStringLiteral("http://127.0.0.1:9/radio.mp3"));
+    EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/radio.mp3"}));
+}
+
+TEST_F(Commands, NothingIsSentWhenNotConnected)
+{
+    server->command(QStringLiteral("add \"") + come + u'"');
+    disconnectCore();
+    mpd.play();
+    mpd.playAlbum(QStringList{something}, 0);
+    mpd.playStream(QStringLiteral("http://127.0.0.1:9/x"));
+    mpd.updateDB();
+    EXPECT_EQ(state(), QStringLiteral("stop"));
+    EXPECT_EQ(queue(), (QStringList{come}));
+    EXPECT_FALSE(mpd.isUpdating());
+}
