@@ -1,0 +1,107 @@
+// The settings store: defaults, the port's text form, optional keys, address test.
+#include "core/settings/Setting.h"
+
+#include <QSettings>
+#include <gtest/gtest.h>
+
+using kelvane::Setting;
+
+namespace {
+
+QSettings store() { return QSettings(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")); }
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store().clear();
+        Setting &s = Setting::sSetting();
+        s.unsetUser();
+        s.unsetPass();
+        s.unsetHTTP();
+        s.unsetPHP();
+        s.setSessionServer(std::nullopt, std::nullopt);
+        store().clear();
+        s.reload();
+    }
+};
+
+TEST_F(Settings, EmptyStoreGivesDefaults)
+{
+    Setting &s = Setting::sSetting();
+    EXPECT_EQ(s.host(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(s.port(), 6600u);
+    EXPECT_EQ(s.user(), QStringLiteral(""));
+    EXPECT_FALSE(s.user().isNull());
+    EXPECT_EQ(s.pass(), QStringLiteral(""));
+    EXPECT_FALSE(s.hostHTTP().has_value());
+    EXPECT_FALSE(s.argsPHP().has_value());
+}
+
+TEST_F(Settings, PortIsStoredAsDecimalTextAndReadLeniently)
+{
+    Setting &s = Setting::sSetting();
+    s.setPort(6600);
+    EXPECT_EQ(store().value(QStringLiteral("port")).toString(), QStringLiteral("6600"));
+
+    const std::pair<const char *, quint32> cases[] = {{"", 6600}, {"6601", 6601}, {"66a0", 66}, {"abc", 0}, {" 42", 42}};
+    for (auto [text, expected] : cases) {
+        store().setValue(QStringLiteral("port"), QString::fromLatin1(text));
+        EXPECT_EQ(s.reload().port(), expected) << text;
+    }
+}
+
+TEST_F(Settings, HostRoundTripsThroughTheStore)
+{
+    Setting::sSetting().setHost(QStringLiteral("::1"));
+    EXPECT_EQ(store().value(QStringLiteral("host")).toString(), QStringLiteral("::1"));
+    EXPECT_EQ(Setting::sSetting().reload().host(), QStringLiteral("::1"));
+}
+
+TEST_F(Settings, UnsetRemovesOneKeyAndLeavesTheOthers)
+{
+    Setting &s = Setting::sSetting();
+    s.setPass(QStringLiteral("secret"));
+    s.setHTTP(QStringLiteral("192.168.1.2"));
+    s.setPHP(QStringLiteral("index.php?file="));
+    s.unsetHTTP();
+    EXPECT_FALSE(s.hostHTTP().has_value());
+    EXPECT_FALSE(store().contains(QStringLiteral("HTTP")));
+    EXPECT_EQ(s.pass(), QStringLiteral("secret"));
+    s.unsetPHP();
+    EXPECT_FALSE(s.argsPHP().has_value());
+    EXPECT_EQ(s.reload().pass(), QStringLiteral("secret"));
+}
+
+TEST_F(Settings, EmptyStoredOptionalKeepsTheFieldAndWrongTypesCountAsAbsent)
+{
+    Setting &s = Setting::sSetting();
+    s.setUser(QStringLiteral("alice"));
+    store().setValue(QStringLiteral("user"), QString());
+    EXPECT_EQ(s.reload().user(), QStringLiteral("alice"));
+    store().setValue(QStringLiteral("host"), 12);
+    EXPECT_EQ(s.reload().host(), QStringLiteral("127.0.0.1"));
+}
+
+TEST_F(Settings, SessionServerWinsAndIsNeverStored)
+{
+    Setting &s = Setting::sSetting();
+    s.setHost(QStringLiteral("10.0.0.1"));
+    s.setSessionServer(QStringLiteral("127.0.0.1"), 6611);
+    EXPECT_EQ(s.reload().host(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(s.port(), 6611u);
+    EXPECT_EQ(store().value(QStringLiteral("host")).toString(), QStringLiteral("10.0.0.1"));
+    EXPECT_FALSE(store().contains(QStringLiteral("port")));
+}
+
+TEST(SettingAddress, NumericAddressesOnly)
+{
+    for (const char *good : {"192.168.1.10", "::1", "fe80::1", "0.0.0.0", "2001:db8::8a2e:370:7334"})
+        EXPECT_TRUE(Setting::isValidIP(QString::fromLatin1(good))) << good;
+    for (const char *bad : {"localhost", "192.168.1.256", "192.168.1", "", " 192.168.1.10", "192.168.1.10 ",
+                            "[::1]", "127.0.0.1:6600", "fe80::1%"})
+        EXPECT_FALSE(Setting::isValidIP(QString::fromLatin1(bad))) << bad;
+    EXPECT_FALSE(Setting::isValidIP(QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("junk")));
+}
+
+} // namespace
