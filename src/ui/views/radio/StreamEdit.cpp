@@ -3,6 +3,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/notify/NotificationCenter.h"
 #include "core/streams/MPDStream.h"
+#include "ui/base/Style.h"
 #include "ui/views/radio/StreamListing.h"
 
 #include <QCloseEvent>
@@ -78,15 +79,12 @@ void StreamEdit::build()
 
 QColor StreamEdit::errorColour()
 {
-    return QColor(255, 0, 0);
+    return Style::errorRed();
 }
 
 void StreamEdit::setLabelError(QLabel *label, bool error)
 {
-    QPalette palette = label->parentWidget() ? label->parentWidget()->palette() : QPalette();
-    if (error)
-        palette.setColor(QPalette::WindowText, errorColour());
-    label->setPalette(palette);
+    Style::setTextColor(label, error ? errorColour() : Style::labelColor());
 }
 
 void StreamEdit::save()

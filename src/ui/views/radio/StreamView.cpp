@@ -3,9 +3,9 @@
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDCache.h"
 #include "core/streams/MPDStream.h"
+#include "ui/base/ConfirmDialog.h"
 #include "ui/views/radio/StreamEdit.h"
 #include "ui/views/radio/StreamListing.h"
-#include "ui/views/radio/StreamConfirm.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -60,6 +60,8 @@ StreamView::~StreamView()
 {
     MPDCache::sMPDCache().release(this);
     NotificationCenter::defaultCenter().removeObserver(this);
+    // Its answer would reach no one: a confirmation goes with the view that asked.
+    delete m_confirm;
 }
 
 void StreamView::onStreamChange()
@@ -177,7 +179,7 @@ void StreamView::deleteStreams()
             return;
         const Stream &stream = m_streamArray.at(m_rowStreamSelected);
         positions = {stream.position};
-        message = tr("Confirmer la suppression de: %1").arg(stream.name);
+        message = QStringLiteral("Confirmer la suppression de: %1").arg(stream.name);
     } else {
         const auto current = MPDStream::sMPDStream().getStreamList();
         if (!current)
@@ -188,7 +190,7 @@ void StreamView::deleteStreams()
                 urls.append(m_streamArray.at(row).url);
         }
         positions = StreamListing::positionsForAddresses(urls, *current);
-        message = tr("Confirmer la suppression des %1 éléments").arg(positions.size());
+        message = QStringLiteral("Confirmer la suppression des %1 éléments").arg(positions.size());
     }
     m_selectedItems = positions;
     openConfirmation(message);
@@ -197,14 +199,19 @@ void StreamView::deleteStreams()
 
 void StreamView::openConfirmation(const QString &message)
 {
-    m_confirm = openStreamConfirm(window(), tr("Supprimer stream"), message, deleteClosed);
+    // The previous dialog has answered (or been closed) by now; it goes with the new one.
+    if (m_confirm)
+        m_confirm->deleteLater();
+    auto *dialog = new ConfirmDialog(
+        QStringList{QStringLiteral("Supprimer stream"), message, deleteClosed}, window());
+    m_confirm = dialog;
+    dialog->showWindow();
 }
 
 void StreamView::deleteBoxListener(const NotificationInfo &info)
 {
     // Only the view that asked acts, once per confirmation.
     const std::optional<QList<qint32>> positions = std::exchange(m_selectedItems, std::nullopt);
-    m_confirm = nullptr;
     m_editActive = false;
     if (!positions || info.value(QStringLiteral("close")) != QLatin1String("delete"))
         return;

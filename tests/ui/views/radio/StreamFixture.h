@@ -6,9 +6,11 @@
 #include "core/notify/NotificationCenter.h"
 #include "core/settings/Setting.h"
 #include "support/MpdServer.h"
+#include "ui/base/ConfirmDialog.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -72,10 +74,12 @@ protected:
     // Answers the open deletion confirmation as its buttons do.
     static void answerConfirmation(QWidget *dialog, const QString &close)
     {
-        if (dialog)
-            dialog->close();
-        NotificationCenter::defaultCenter().post(QStringLiteral("deleteStreamBoxClose"),
-                                                 {{QStringLiteral("close"), close}});
+        auto *confirm = qobject_cast<ConfirmDialog *>(dialog);
+        ASSERT_TRUE(confirm);
+        if (close == QLatin1String("delete"))
+            confirm->deleteButton()->click();
+        else
+            confirm->cancelButton()->click();
     }
 
     static inline std::unique_ptr<MpdServer> s_server;
