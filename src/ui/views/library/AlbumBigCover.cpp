@@ -1,0 +1,122 @@
+#include "ui/views/library/AlbumBigCover.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace kelvane {
+
+AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_url(url)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("windowBigCover"));
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Pochette") : title);
+    m_cover = new QLabel(this);
+    m_cover->setAlignment(Qt::AlignCenter);
+    m_cover->setMinimumSize(200, 200);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_cover);
+    resize(600, 600);
+    m_network = new QNetworkAccessManager(this);
+    fetch();
+}
+
+AlbumBigCover::~AlbumBigCover()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title)
+{
+    if (s_current)
+        s_current->close();
+    auto *window = new AlbumBigCover(url, title);
+    s_current = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+bool AlbumBigCover::hasPicture() const
+{
+    return !m_cover->pixmap().isNull();
+}
+
+void AlbumBigCover::close()
+{
+    QWidget::close();
+}
+
+void AlbumBigCover::fetch()
+{
+    if (!m_url.isValid() || m_url.isEmpty()) {
+        QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);
+        return;
+    }
+    QNetworkRequest request(m_url);
+    request.setTransferTimeout(15000);
+    m_reply = m_network->get(request);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if ((received > maxBytes || total > maxBytes) && m_reply)
+            m_reply->abort();
+    });
+    connect(m_reply, &QNetworkReply::finished, this, [this] {
+        QNetworkReply *reply = m_reply;
+        if (!reply)
+            return;
+        reply->deleteLater();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() != QNetworkReply::NoError || status >= 400) {
+            Q_EMIT finished(false);
+            return;
+        }
+        const QByteArray body = reply->readAll();
+        // A large JPEG takes tens of milliseconds to decode: not on the GUI thread.
+        QPointer<AlbumBigCover> self(this);
+        auto decoding = QtConcurrent::run([body] { return QImage::fromData(body); });
+        decoding.then(this, [self](const QImage &image) {
+            if (self)
+                self->showPicture(image);
+        });
+    });
+}
+
+void AlbumBigCover::showPicture(const QImage &image)
+{
+    if (image.isNull()) {
+        Q_EMIT finished(false);
+        return;
+    }
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QSize fit = image.size().scaled(area.size() * 0.85, Qt::KeepAspectRatio).boundedTo(image.size());
+    const QSize shown = fit.expandedTo(QSize(200, 200));
+    QPixmap picture = QPixmap::fromImage(
+        image.scaled(fit * devicePixelRatioF(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture.setDevicePixelRatio(devicePixelRatioF());
+    m_cover->setPixmap(picture);
+    resize(shown);
+    Q_EMIT finished(true);
+}
+
+void AlbumBigCover::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace kelvane

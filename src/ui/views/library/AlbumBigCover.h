@@ -1,0 +1,54 @@
+#pragma once
+
+// AlbumBigCover — the large cover window: the album's "cover.jpg" fetched straight from
+// the cover server (same address as the grid's, without the image cache), decoded off
+// the GUI thread and shown above ordinary windows. Opening another replaces it; a failed
+// fetch leaves the window empty. Escape closes it.
+// Thread: GUI (decoding on the global thread pool).
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace kelvane {
+
+class AlbumBigCover : public QWidget {
+    Q_OBJECT
+public:
+    // Largest body accepted: a cover, not a film.
+    static constexpr qint64 maxBytes = 32 * 1024 * 1024;
+
+    explicit AlbumBigCover(const QUrl &url, const QString &title = {}, QWidget *parent = nullptr);
+    ~AlbumBigCover() override;
+
+    // Opens the window for url, closing the one opened before.
+    static AlbumBigCover *open(const QUrl &url, const QString &title = {});
+    static AlbumBigCover *current() { return s_current; }
+
+    QUrl url() const { return m_url; }
+    bool hasPicture() const;
+    QLabel *cover() const { return m_cover; }
+    void close();
+
+Q_SIGNALS:
+    // The fetch ended (with or without a picture).
+    void finished(bool gotPicture);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void fetch();
+    void showPicture(const QImage &image);
+
+    QUrl m_url;
+    QLabel *m_cover = nullptr;
+    QNetworkAccessManager *m_network = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    static inline QPointer<AlbumBigCover> s_current;
+};
+
+} // namespace kelvane

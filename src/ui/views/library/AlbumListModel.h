@@ -1,0 +1,60 @@
+#pragma once
+
+// AlbumListModel — the albums of the grid, one row per album of the current album list.
+// Display texts follow the grid's rules ("inconnu" for an absent name or artist). The
+// cover (Qt::DecorationRole, a pixmap at the cell's size) is asked for only when a cell
+// is painted, so only visible albums load; rows that scroll away drop their load and
+// their scaled picture (keepRows), and the image cache gives them back at once if they
+// return.
+// Thread: GUI.
+#include "core/model/Album.h"
+#include "imageloading/ImageBinding.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QList>
+#include <QPixmap>
+#include <functional>
+
+namespace kelvane {
+
+class AlbumListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role { ArtistRole = Qt::UserRole + 1, PathRole, CoverUrlRole, CoverLoadedRole };
+
+    explicit AlbumListModel(QObject *parent = nullptr, ImageManager *manager = nullptr);
+
+    void setAlbums(QList<Album> albums);
+    const QList<Album> &albums() const { return m_albums; }
+    Album album(int row) const { return m_albums.value(row); }
+
+    // The cover's size in device pixels; changing it drops the scaled pictures.
+    void setCoverSize(QSize devicePixels);
+    QSize coverSize() const { return m_coverSize; }
+    // Where covers come from; the grid's address rule by default.
+    void setCoverAddress(std::function<QUrl(const QString &path)> address);
+
+    // Forgets the covers (loads and scaled pictures) of rows outside [first, last].
+    void keepRows(int first, int last);
+    // Rows with a cover load in flight, and rows holding a scaled picture.
+    qsizetype loadingCount() const { return m_covers.loadingCount(); }
+    qsizetype pictureCount() const { return m_scaled.size(); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+    QPixmap coverFor(int row) const;
+    void coverArrived(quint64 row, const QImage &image);
+
+    QList<Album> m_albums;
+    mutable ImageBinding m_covers;
+    mutable QHash<int, QPixmap> m_scaled;
+    QSize m_coverSize{160, 160};
+    QPixmap m_placeholder;
+    QImage m_placeholderImage;
+    std::function<QUrl(const QString &)> m_address;
+};
+
+} // namespace kelvane

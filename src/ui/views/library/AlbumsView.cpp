@@ -1,0 +1,226 @@
+#include "ui/views/library/AlbumsView.h"
+
+#include "core/library/MPDAlbum.h"
+#include "core/mpd/MPDCache.h"
+#include "ui/views/library/AlbumItem.h"
+#include "ui/views/library/AlbumListModel.h"
+#include "ui/views/library/AlbumOverCover.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace kelvane {
+
+AlbumsView::AlbumsView(QWidget *parent) : QWidget(parent)
+{
+    build(nullptr);
+}
+
+AlbumsView::AlbumsView(ImageManager *manager, QWidget *parent) : QWidget(parent)
+{
+    build(manager);
+}
+
+void AlbumsView::build(ImageManager *manager)
+{
+    m_model = new AlbumListModel(this, manager);
+    m_overCover = new AlbumOverCover(this);
+    m_grid = new QListView(this);
+    m_grid->setObjectName(QStringLiteral("collectionView"));
+    m_grid->setViewMode(QListView::IconMode);
+    m_grid->setMovement(QListView::Static);
+    m_grid->setResizeMode(QListView::Adjust);
+    m_grid->setFlow(QListView::LeftToRight);
+    m_grid->setWrapping(true);
+    // One size for every cell: the layout never asks 10,000 cells for their size.
+    m_grid->setUniformItemSizes(true);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_grid->setFrameShape(QFrame::NoFrame);
+    m_grid->setMouseTracking(true);
+    m_grid->setSpacing(0);
+    m_grid->setModel(m_model);
+    m_item = new AlbumItem(m_model, m_overCover, m_grid);
+    m_grid->setItemDelegate(m_item);
+    m_grid->verticalScrollBar()->setSingleStep(40);
+    m_grid->setContextMenuPolicy(Qt::NoContextMenu);
+    m_grid->viewport()->installEventFilter(this);
+    m_grid->installEventFilter(this);
+
+    m_empty = new QLabel(QStringLiteral("Aucun album"), this);
+    m_empty->setAlignment(Qt::AlignCenter);
+    m_empty->setEnabled(false);
+    m_empty->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_grid);
+    layout->addWidget(m_empty);
+
+    connect(m_overCover, &AlbumOverCover::changed, this, [this](int row) {
+        if (row >= 0 && row < m_model->rowCount())
+            m_grid->update(m_model->index(row));
+    });
+    // Loads of cells that left the screen are dropped once scrolling pauses for a frame.
+    m_prune.setSingleShot(true);
+    m_prune.setInterval(50);
+    connect(&m_prune, &QTimer::timeout, this, &AlbumsView::pruneCovers);
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        m_prune.start();
+        updateHover(m_grid->viewport()->mapFromGlobal(QCursor::pos()));
+    });
+
+    fitGrid();
+    awakeFromNib();
+}
+
+AlbumsView::~AlbumsView()
+{
+    MPDCache::sMPDCache().release(this);
+}
+
+void AlbumsView::awakeFromNib()
+{
+    MPDCache &cache = MPDCache::sMPDCache();
+    cache.setDelegateAlbum(this);
+    std::optional<QList<Album>> albums = cache.getCurrentAlbumList();
+    if (!albums) {
+        albums = MPDAlbum::sMPDAlbum().getAlbumsList();
+        // Not connected: nothing is stored, so the next visit asks again.
+        if (albums)
+            cache.setCurrentAlbumList(albums);
+    }
+    m_overCover->mouseExited();
+    m_model->setAlbums(albums.value_or(QList<Album>{}));
+    const bool empty = m_model->rowCount() == 0;
+    m_empty->setVisible(empty);
+    m_grid->setVisible(!empty);
+}
+
+void AlbumsView::onDbUpdate()
+{
+    awakeFromNib();
+    update();
+}
+
+QList<Album> AlbumsView::cellArray() const
+{
+    return m_model->albums();
+}
+
+void AlbumsView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitGrid();
+}
+
+void AlbumsView::fitGrid()
+{
+    // Spread the leftover width over the columns, so the grid fills the view edge to edge.
+    const QSize minimum = m_item->minimumCellSize();
+    const int width = std::max(m_grid->viewport()->width(), minimum.width());
+    const int columns = std::max(1, width / minimum.width());
+    const QSize grid(width / columns, minimum.height());
+    if (m_grid->gridSize() != grid)
+        m_grid->setGridSize(grid);
+    m_prune.start();
+}
+
+QPair<int, int> AlbumsView::visibleRows() const
+{
+    const int count = m_model->rowCount();
+    const QSize grid = m_grid->gridSize();
+    if (count == 0 || grid.isEmpty())
+        return {0, -1};
+    const int columns = std::max(1, m_grid->viewport()->width() / grid.width());
+    const int top = m_grid->verticalScrollBar()->value();
+    const int firstLine = top / grid.height();
+    const int lastLine = (top + m_grid->viewport()->height()) / grid.height();
+    return {std::min(count - 1, firstLine * columns), std::min(count - 1, (lastLine + 1) * columns - 1)};
+}
+
+void AlbumsView::pruneCovers()
+{
+    // Keep one screen line above and below: a short scroll back shows covers at once.
+    const auto [first, last] = visibleRows();
+    const int columns = std::max(1, m_grid->viewport()->width() / std::max(1, m_grid->gridSize().width()));
+    m_model->keepRows(first - columns, last + columns);
+}
+
+void AlbumsView::updateHover(QPoint viewportPos)
+{
+    const QModelIndex index = m_grid->indexAt(viewportPos);
+    int row = -1;
+    if (index.isValid() && m_grid->viewport()->rect().contains(viewportPos) &&
+        m_item->geometry(m_grid->visualRect(index)).cover.contains(viewportPos))
+        row = index.row();
+    m_overCover->setHoveredRow(row);
+}
+
+void AlbumsView::showContextMenu(QPoint viewportPos)
+{
+    const QModelIndex index = m_grid->indexAt(viewportPos);
+    if (!index.isValid())
+        return;
+    const int row = index.row();
+    const QRect cover = m_item->geometry(m_grid->visualRect(index)).cover;
+    const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
+    QMenu menu(this);
+    QAction *play = menu.addAction(QStringLiteral("Lire"));
+    QAction *open = menu.addAction(QStringLiteral("Afficher les morceaux"));
+    QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
+    QAction *maximize = menu.addAction(QStringLiteral("Afficher la pochette"));
+    QAction *chosen = menu.exec(m_grid->viewport()->mapToGlobal(viewportPos));
+    if (chosen == play)
+        m_item->clickPlay(row);
+    else if (chosen == open)
+        m_item->clickAlbum(row, anchor);
+    else if (chosen == append)
+        m_item->addToQueue(row);
+    else if (chosen == maximize)
+        m_item->clickMaximize(row);
+}
+
+bool AlbumsView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            updateHover(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
+        case QEvent::Leave:
+            m_overCover->setHoveredRow(-1);
+            break;
+        case QEvent::ContextMenu:
+            showContextMenu(static_cast<QContextMenuEvent *>(event)->pos());
+            return true;
+        case QEvent::Resize:
+            fitGrid();
+            break;
+        default:
+            break;
+        }
+    } else if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QModelIndex current = m_grid->currentIndex();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid()) {
+            m_item->clickPlay(current.row());
+            return true;
+        }
+        if (key->key() == Qt::Key_Space && current.isValid()) {
+            const QRect cover = m_item->geometry(m_grid->visualRect(current)).cover;
+            m_item->clickAlbum(current.row(), QRect(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size()));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace kelvane

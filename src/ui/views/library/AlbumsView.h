@@ -1,0 +1,67 @@
+#pragma once
+
+// AlbumsView — the library: every album of the current album list as a grid cell. The
+// list is read from the server once (MPDAlbum) and kept in MPDCache, so each visit
+// builds the grid from memory; a finished database update (onDbUpdate) refills it.
+// Covers load only for the cells on screen, and cells that scroll away drop their load.
+// The album listener of MPDCache while it lives.
+// Thread: GUI.
+#include "core/model/Album.h"
+#include "core/mpd/MPDDelegates.h"
+
+#include <QList>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QListView;
+
+namespace kelvane {
+
+class AlbumItem;
+class AlbumListModel;
+class AlbumOverCover;
+class ImageManager;
+
+class AlbumsView : public QWidget, public MPDAlbumDelegate {
+    Q_OBJECT
+public:
+    explicit AlbumsView(QWidget *parent = nullptr);
+    // For benchmarks and tests: covers through a manager of their own.
+    AlbumsView(ImageManager *manager, QWidget *parent);
+    ~AlbumsView() override;
+
+    // Fills the grid from the stored album list, reading it from the server first when
+    // none is stored.
+    void awakeFromNib();
+    void onDbUpdate() override;
+
+    QList<Album> cellArray() const;
+    QListView *collectionView() const { return m_grid; }
+    AlbumListModel *model() const { return m_model; }
+    AlbumItem *item() const { return m_item; }
+    AlbumOverCover *overCover() const { return m_overCover; }
+
+    // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.
+    QPair<int, int> visibleRows() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void build(ImageManager *manager);
+    void fitGrid();
+    void updateHover(QPoint viewportPos);
+    void pruneCovers();
+    void showContextMenu(QPoint viewportPos);
+
+    QListView *m_grid = nullptr;
+    AlbumListModel *m_model = nullptr;
+    AlbumItem *m_item = nullptr;
+    AlbumOverCover *m_overCover = nullptr;
+    QLabel *m_empty = nullptr;
+    QTimer m_prune;
+};
+
+} // namespace kelvane

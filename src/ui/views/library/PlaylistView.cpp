@@ -1,0 +1,47 @@
+#include "ui/views/library/PlaylistView.h"
+
+#include "core/commands/MPDCommand.h"
+#include "core/library/CurrentPlaylisyView.h"
+#include "core/library/MPDPlayLists.h"
+#include "ui/views/library/PlaylistModel.h"
+#include "ui/views/library/SongTable.h"
+
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+namespace kelvane {
+
+PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent)
+{
+    m_model = new PlaylistModel(this);
+    m_table = new SongTable(this);
+    m_table->setObjectName(QStringLiteral("tableOutletPlaylist"));
+    m_table->setModel(m_model);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_table);
+
+    QHeaderView *header = m_table->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(PlaylistModel::Title, QHeaderView::Stretch);
+    m_table->setColumnWidth(PlaylistModel::TrackNumber, 48);
+    m_table->setColumnWidth(PlaylistModel::Artist, 170);
+    m_table->setColumnWidth(PlaylistModel::AlbumColumn, 190);
+    m_table->setColumnWidth(PlaylistModel::Composer, 150);
+    m_table->setColumnWidth(PlaylistModel::Time, 60);
+    m_table->setColumnWidth(PlaylistModel::IsPlaying, 24);
+
+    m_name = CurrentPlaylisyView::currentPlaylist();
+    if (!m_name.isNull())
+        m_model->setSongs(MPDPlayLists::sMPDPlayLists().getPlaylist(m_name).value_or(QList<Song>{}));
+    connect(m_table, &SongTable::playRequested, this, &PlaylistView::doubleClick);
+}
+
+void PlaylistView::doubleClick(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    MPDCommand::sMPDCommand().playPlaylist(m_model->songs(), quint32(row));
+}
+
+} // namespace kelvane

@@ -1,0 +1,32 @@
+#pragma once
+
+// PlaylistView — the stored playlist last chosen in the sidebar (CurrentPlaylisyView),
+// read from the server once when the view is made. A double click or Enter on a row
+// replaces the queue with the whole playlist and plays from that row.
+// Thread: GUI.
+#include <QString>
+#include <QWidget>
+
+namespace kelvane {
+
+class PlaylistModel;
+class SongTable;
+
+class PlaylistView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlaylistView(QWidget *parent = nullptr);
+
+    void doubleClick(int row);
+
+    QString playlistName() const { return m_name; }
+    SongTable *tableOutletPlaylist() const { return m_table; }
+    PlaylistModel *model() const { return m_model; }
+
+private:
+    QString m_name;
+    SongTable *m_table = nullptr;
+    PlaylistModel *m_model = nullptr;
+};
+
+} // namespace kelvane

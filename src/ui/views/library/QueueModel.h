@@ -1,0 +1,57 @@
+#pragma once
+
+// QueueModel — the play queue as a six-column table: row i is queue position i.
+// Columns: "trackNumber" (0), "artist", "album", "title", "time" (4), "year"; the state
+// and track events name columns 0 and 4, so those places are fixed.
+// The playing song's rows (matched by title and artist) show the state icon instead of
+// their track number and an orange time while the player plays or pauses. Stream rows
+// show the name of their saved stream, looked up in the list read once per load.
+// Thread: GUI.
+#include "core/model/Song.h"
+#include "core/mpd/MPDStatus.h"
+#include "core/streams/Stream.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <optional>
+
+namespace kelvane {
+
+class QueueModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { TrackNumber = 0, Artist, AlbumColumn, Title, Time = 4, Year, ColumnCount };
+
+    explicit QueueModel(QObject *parent = nullptr);
+
+    void setQueue(QList<Song> songs, const QList<Stream> &streams);
+    const QList<Song> &songs() const { return m_songs; }
+
+    // A new snapshot; the cells whose marks change are refreshed, with the rows named.
+    void setStatus(const std::optional<MPDStatus> &status, QList<qint32> namedRows = {});
+    void setState(qint32 state);
+    qint32 state() const { return m_state; }
+    bool isMarked(int row) const { return m_marked.contains(row); }
+
+    static QString columnIdentifier(int column);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QSet<int> currentRows() const;
+    void refreshRows(const QSet<int> &rows, std::initializer_list<int> columns);
+    QString titleOf(const Song &song) const;
+
+    QList<Song> m_songs;
+    QHash<QString, QString> m_streamNames; // address → first saved name
+    std::optional<MPDStatus> m_status;
+    QSet<int> m_marked;
+    qint32 m_state = 0;
+};
+
+} // namespace kelvane
