@@ -1,5 +1,6 @@
 #include "core/net/HttpFetch.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -7,36 +8,45 @@
 #include <QStringDecoder>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace kelvane {
 
-FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
-{
-    FetchResult result;
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        result.outcome = FetchResult::Outcome::InvalidAddress;
-        result.errorText = QStringLiteral("not an http address: ") + url.toString();
-        return result;
-    }
+namespace {
 
-    // One manager per call: it belongs to the calling thread, and pool threads come
-    // and go; radio fetches are rare enough that its set-up cost does not matter.
-    QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+bool isHttp(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+           && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+// One request of the exchange: the answer, or the address it redirects to.
+struct Hop {
+    FetchResult result;
+    std::optional<QUrl> redirect;
+};
+
+Hop fetchOnce(QNetworkAccessManager &manager, const QUrl &url, const FetchLimits &limits,
+              const QDeadlineTimer &deadline)
+{
+    Hop hop;
+    FetchResult &result = hop.result;
     QNetworkRequest request(url);
-    request.setMaximumRedirectsAllowed(limits.maxRedirects);
+    // Redirects are followed here rather than by the manager, so that an https page
+    // sending us on to a plain http playlist (common among radio directories; nothing
+    // secret travels) works, and every hop shares the one deadline.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
 
     QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
+    QTimer timer;
+    timer.setSingleShot(true);
     bool timedOut = false;
     bool tooLarge = false;
     QByteArray body;
 
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         timedOut = true;
         reply->abort();
     });
@@ -60,15 +70,15 @@ FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
     if (!reply->isFinished()) {
-        deadline.start(limits.timeout);
+        timer.start(std::max<qint64>(0, deadline.remainingTime()));
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    deadline.stop();
+    timer.stop();
 
     if (timedOut) {
         result.outcome = FetchResult::Outcome::TimedOut;
         result.errorText = QStringLiteral("timed out: ") + url.toString();
-        return result;
+        return hop;
     }
     if (!tooLarge) {
         body += reply->read(limits.maxBodyBytes + 1 - body.size());
@@ -77,30 +87,57 @@ FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
     if (tooLarge) {
         result.outcome = FetchResult::Outcome::TooLarge;
         result.errorText = QStringLiteral("body too large: ") + url.toString();
-        return result;
+        return hop;
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     // An HTTP error status still comes with a status code and a body; only a failure
-    // below HTTP (refused, reset, redirect loop, ...) leaves no status.
-    if (!status.isValid() || status.toInt() <= 0) {
-        result.outcome = FetchResult::Outcome::NetworkError;
-        result.errorText = reply->errorString();
-        return result;
-    }
-    // A connection cut in the middle of a 200 body is a failure, not a short page.
+    // below HTTP (refused, reset, ...) leaves no status.
     const QNetworkReply::NetworkError error = reply->error();
-    // (HTTP error statuses map to the content and server ranges, from 200 up.)
-    if ((error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
+    // A connection cut in the middle of a body is a failure, not a short page. (HTTP
+    // error statuses map to the content and server ranges, from 200 up.)
+    if (!status.isValid() || status.toInt() <= 0
+        || (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
         || error == QNetworkReply::ProtocolFailure) {
         result.outcome = FetchResult::Outcome::NetworkError;
-        result.status = status.toInt();
         result.errorText = reply->errorString();
-        return result;
+        return hop;
     }
     result.outcome = FetchResult::Outcome::Answered;
     result.status = status.toInt();
     result.body = std::move(body);
-    return result;
+    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    if (result.status >= 300 && result.status < 400 && target.isValid())
+        hop.redirect = url.resolved(target.toUrl());
+    return hop;
+}
+
+} // namespace
+
+FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
+{
+    const QDeadlineTimer deadline(limits.timeout);
+    // One manager per call: it belongs to the calling thread, and pool threads come
+    // and go; radio fetches are rare enough that its set-up cost does not matter.
+    QNetworkAccessManager manager;
+    QUrl address = url;
+    for (int redirects = 0;; ++redirects) {
+        if (!isHttp(address)) {
+            FetchResult refused;
+            refused.outcome = FetchResult::Outcome::InvalidAddress;
+            refused.errorText = QStringLiteral("not an http address: ") + address.toString();
+            return refused;
+        }
+        Hop hop = fetchOnce(manager, address, limits, deadline);
+        if (!hop.redirect)
+            return hop.result;
+        if (redirects == limits.maxRedirects) {
+            FetchResult looping;
+            looping.outcome = FetchResult::Outcome::NetworkError;
+            looping.errorText = QStringLiteral("too many redirects: ") + url.toString();
+            return looping;
+        }
+        address = *hop.redirect;
+    }
 }
 
 QString HttpFetch::getText(const QUrl &url, const FetchLimits &limits)

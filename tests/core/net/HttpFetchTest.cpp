@@ -73,6 +73,8 @@ TEST(HttpFetch, RedirectIsFollowed)
     EXPECT_EQ(result.status, 200);
     EXPECT_EQ(result.body, QByteArray("moved here"));
     EXPECT_EQ(server.hits("/new"), 1);
+    server.route("/relative", {.status = 301, .body = "", .headers = {{"Location", "/new"}}});
+    EXPECT_EQ(HttpFetch::get(server.url("/relative")).body, QByteArray("moved here"));
 }
 
 TEST(HttpFetch, RedirectLoopFails)
@@ -82,6 +84,13 @@ TEST(HttpFetch, RedirectLoopFails)
     const FetchResult result = HttpFetch::get(server.url("/loop"));
     EXPECT_FALSE(result.answered());
     EXPECT_TRUE(HttpFetch::getText(server.url("/loop")).isNull());
+}
+
+TEST(HttpFetch, RedirectToAnotherSchemeFails)
+{
+    HttpServer server;
+    server.route("/away", {.status = 302, .body = "", .headers = {{"Location", "file:///etc/passwd"}}});
+    EXPECT_FALSE(HttpFetch::get(server.url("/away")).answered());
 }
 
 TEST(HttpFetch, RefusedConnectionFails)

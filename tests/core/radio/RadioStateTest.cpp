@@ -148,6 +148,14 @@ TEST_F(RadioStateTest, ErrorPagesAreShownButNotCached)
     EXPECT_EQ(historyNames(), (QStringList{"refused", "refused"}));
 }
 
+TEST_F(RadioStateTest, EndlessPageIsAnErrorEntry)
+{
+    server.route("/Browse.ashx?id=endless", {.endlessBody = 256 * 1024});
+    open("endless");
+    EXPECT_EQ(shown.last().entries.first().value("name"), u"403 - Forbidden: Access is denied");
+    EXPECT_FALSE(state.isCached(page("endless")));
+}
+
 TEST_F(RadioStateTest, FailedRootPageIsRetriedOnTheNextStart)
 {
     server.route("/", {.status = 503, .body = ""});

@@ -75,6 +75,17 @@ TEST(StreamResolver, FailuresAreNotPlayable)
     EXPECT_TRUE(StreamResolver::getStreamURL(QStringLiteral("null0")).isNull());
 }
 
+TEST(StreamResolver, EndlessAnswerInPlaceOfAPlaylistIsDropped)
+{
+    HttpServer server;
+    // An audio stream served where a playlist was expected never ends.
+    server.serveFile("/Tune.ashx", (address(server, "/live.m3u") + "\n").toUtf8());
+    server.route("/live.m3u", {.endlessBody = 256 * 1024});
+    server.route("/stream", {.endlessBody = 256 * 1024});
+    EXPECT_TRUE(StreamResolver::getStreamURL(address(server, "/Tune.ashx")).isNull());
+    EXPECT_TRUE(StreamResolver::getStreamURL(address(server, "/stream")).isNull());
+}
+
 TEST(StreamResolver, AsyncResolutionCallsBackOnTheGuiThread)
 {
     HttpServer server;
