@@ -1,0 +1,318 @@
+#include "core/mpd/MPDSocket.h"
+#include "core/radio/RadioState.h"
+#include "core/settings/Setting.h"
+#include "imageloading/ImageTarget.h"
+#include "support/HttpServer.h"
+#include "support/MpdServer.h"
+#include "support/Wait.h"
+#include "ui/views/radio/BusySpinner.h"
+#include "ui/views/radio/FolderClick.h"
+#include "ui/views/radio/RadioItem.h"
+#include "ui/views/radio/RadioOverCover.h"
+#include "ui/views/radio/RadioView.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QEnterEvent>
+#include <QGraphicsDropShadowEffect>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+namespace {
+
+QByteArray opml(const QString &outlines)
+{
+    return (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"1\">\n<head>\n"
+                           "<status>200</status>\n</head>\n<body>\n")
+            + outlines + QStringLiteral("</body>\n</opml>\n"))
+        .toUtf8();
+}
+
+QString link(const QString &name, const QString &url)
+{
+    return QStringLiteral("<outline type=\"link\" text=\"%1\" URL=\"%2\" key=\"k\"/>\n").arg(name, url);
+}
+
+QString audio(const QString &name, const QString &url, const QString &logo = {})
+{
+    const QString image = logo.isEmpty() ? QString() : QStringLiteral(" image=\"%1\"").arg(logo);
+    return QStringLiteral("<outline type=\"audio\" text=\"%1\" URL=\"%2\" subtext=\"On air\"%3 item=\"station\"/>\n")
+        .arg(name, url, image);
+}
+
+const QByteArray forbidden = "<html><body><h2>403 - Forbidden: Access is denied.</h2></body></html>\n";
+
+// One directory for the whole run, since the root page is kept for the life of the
+// process: "Music" (opened first by every new view) and "Talk". Each test adds pages
+// of its own under fresh addresses, so the page cache never answers for another test.
+class RadioViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_http = std::make_unique<HttpServer>();
+        s_mpd = std::make_unique<MpdServer>();
+        s_http->route("/", {.body = opml(link("Music", url("/music")) + link("Talk", url("/talk")))});
+        s_http->route("/music", {.body = opml(link("Jazz", url("/jazz")) + audio("Radio One", url("/tune/one"), "null")
+                                              + audio("Radio Two", url("/tune/two"), url("/logo.png")))});
+        s_http->route("/talk", {.body = opml(audio("News", url("/tune/news")))});
+        s_http->route("/jazz", {.body = opml(audio("Jazz FM", url("/tune/jazz")))});
+        s_http->route("/refused", {.status = 403, .body = forbidden});
+        s_http->serveFile("/logo.png", pngLogo(), "image/png");
+        Setting::sSetting().setSessionRadioBase(url("/"));
+    }
+    static void TearDownTestSuite()
+    {
+        Setting::sSetting().setSessionRadioBase(std::nullopt);
+        s_mpd.reset();
+        s_http.reset();
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_mpd->isRunning());
+        FolderClick::reset();
+        s_mpd->command(QStringLiteral("clear"));
+        s_mpd->command(QStringLiteral("rm \"[Radio Streams]\""));
+        Setting::sSetting().setSessionServer(s_mpd->host(), s_mpd->port());
+        MPDSocket::sMPDSocket().connect();
+    }
+    void TearDown() override
+    {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            window->close();
+        waitUntil([] { return !RadioState::sRadioState().clickLocked(); }, 5000);
+        QApplication::processEvents();
+        MPDSocket::sMPDSocket().disconnect();
+    }
+
+    static QString url(const QString &path) { return s_http->url(path).toString(); }
+    static QByteArray pngLogo()
+    {
+        QImage image(8, 8, QImage::Format_ARGB32);
+        image.fill(Qt::darkCyan);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+    // Waits for the view to show the page titled title, loaded.
+    static bool waitPage(const RadioView &view, const QString &title)
+    {
+        return waitUntil([&] {
+            return view.titreCollectionView()->text() == title && !RadioState::sRadioState().clickLocked()
+                && !view.progressCircle()->isVisible();
+        }, 10000);
+    }
+    static RadioItem *itemNamed(const RadioView &view, const QString &name)
+    {
+        for (RadioItem *item : view.items()) {
+            if (item->representedObject().value("name") == name)
+                return item;
+        }
+        return nullptr;
+    }
+    // A page of one audio entry whose address answers body.
+    static RadioItem *entryAnswering(RadioView &view, const QString &id, const QByteArray &body)
+    {
+        s_http->route("/tune/" + id, {.body = body});
+        s_http->route("/page/" + id, {.body = opml(audio("Station " + id, url("/tune/" + id)))});
+        Radio radio;
+        radio.setName("Page " + id);
+        radio.setUrl(url("/page/" + id));
+        view.onRadioLinkClick(radio);
+        if (!waitPage(view, "Page " + id))
+            return nullptr;
+        return itemNamed(view, "Station " + id);
+    }
+    static QStringList queue()
+    {
+        QStringList files;
+        for (const QString &line : s_mpd->command(QStringLiteral("playlistinfo")))
+            if (line.startsWith(QLatin1String("file: ")))
+                files << line.mid(6);
+        return files;
+    }
+    static QStringList stored()
+    {
+        QStringList entries;
+        for (const QString &line : s_mpd->command(QStringLiteral("listplaylist \"[Radio Streams]\"")))
+            if (line.startsWith(QLatin1String("file: ")))
+                entries << line.mid(6);
+        return entries;
+    }
+    static QWidget *notice()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window->objectName() == QLatin1String("radioNotice"))
+                return window;
+        return nullptr;
+    }
+
+    static inline std::unique_ptr<HttpServer> s_http;
+    static inline std::unique_ptr<MpdServer> s_mpd;
+};
+
+TEST_F(RadioViewTest, ShowsCategoriesAndOpensTheFirstOne)
+{
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    QListWidget *table = view.radioTableView();
+    ASSERT_EQ(table->count(), 2);
+    EXPECT_EQ(table->item(0)->text(), "  Music");
+    EXPECT_EQ(table->item(1)->text(), "  Talk");
+    EXPECT_EQ(table->currentRow(), 0);
+    ASSERT_EQ(view.items().size(), 3);
+    EXPECT_EQ(view.items().at(0)->labelRadio()->text(), "Jazz");
+    EXPECT_EQ(view.items().at(2)->subTextRadio()->text(), "On air");
+}
+
+TEST_F(RadioViewTest, LogosLoadExceptTheNullOneWhichShowsNoCover)
+{
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *two = itemNamed(view, "Radio Two");
+    ASSERT_TRUE(two);
+    ASSERT_TRUE(waitUntil([&] { return !two->logoTarget()->isLoading(); }));
+    EXPECT_EQ(two->logoTarget()->image().pixelColor(4, 4), QColor(Qt::darkCyan));
+    RadioItem *one = itemNamed(view, "Radio One");
+    EXPECT_FALSE(one->logoRadio()->pixmap().isNull());
+    EXPECT_TRUE(one->logoTarget()->imageURL().isEmpty());
+    EXPECT_TRUE(qobject_cast<QGraphicsDropShadowEffect *>(one->logoRadio()->graphicsEffect()));
+    for (const QString &request : s_http->requests())
+        EXPECT_FALSE(request.contains("null")) << request.toStdString();
+}
+
+TEST_F(RadioViewTest, HoverButtonsFadeInOnAudioEntriesOnly)
+{
+    RadioView view;
+    view.resize(900, 600);
+    view.show();
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *folder = itemNamed(view, "Jazz");
+    RadioOverCover *mask = folder->playMask();
+    EXPECT_FALSE(mask->isVisible());
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(mask, &enter);
+    EXPECT_FALSE(mask->isVisible());
+    EXPECT_FALSE(mask->playButton()->isVisible());
+    EXPECT_FALSE(qobject_cast<QGraphicsDropShadowEffect *>(folder->logoRadio()->graphicsEffect()));
+
+    RadioOverCover *audioMask = itemNamed(view, "Radio One")->playMask();
+    EXPECT_TRUE(audioMask->isVisible());
+    EXPECT_FALSE(audioMask->playButton()->isVisible());
+    QApplication::sendEvent(audioMask, &enter);
+    EXPECT_TRUE(audioMask->playButton()->isVisible());
+    EXPECT_TRUE(audioMask->addButton()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return audioMask->playAlpha() == 1.0 && audioMask->addAlpha() == 1.0; }, 2000));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(audioMask, &leave);
+    EXPECT_FALSE(audioMask->playButton()->isVisible());
+    EXPECT_EQ(audioMask->addAlpha(), 0.0);
+}
+
+TEST_F(RadioViewTest, FoldersOpenOnTwoClicksWithinTheWindowOnly)
+{
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *jazz = itemNamed(view, "Jazz");
+    jazz->clickFolder();
+    spin(FolderClick::windowMs + 100);
+    EXPECT_EQ(view.titreCollectionView()->text(), "Music");
+    jazz->clickFolder(); // a new window, not the second click of the first
+    EXPECT_EQ(view.titreCollectionView()->text(), "Music");
+    QTest::mouseClick(jazz, Qt::LeftButton); // within the window: opens
+    ASSERT_TRUE(waitPage(view, "Jazz"));
+    EXPECT_EQ(view.items().size(), 1);
+    EXPECT_TRUE(view.previousButton()->isEnabled());
+    view.previousButton()->click();
+    EXPECT_TRUE(waitPage(view, "Music"));
+}
+
+TEST_F(RadioViewTest, AnErrorEntryIsAFolderThatLoadsThePageError)
+{
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    Radio refused;
+    refused.setName("Refused");
+    refused.setUrl(url("/refused"));
+    view.onRadioLinkClick(refused);
+    ASSERT_TRUE(waitPage(view, "Refused"));
+    ASSERT_EQ(view.items().size(), 1);
+    RadioItem *error = view.items().first();
+    EXPECT_TRUE(error->isLink());
+    EXPECT_FALSE(error->playMask()->isVisibleTo(&view));
+    EXPECT_EQ(error->labelRadio()->toolTip(), "403 - Forbidden: Access is denied");
+    error->clickFolder();
+    error->clickFolder();
+    ASSERT_TRUE(waitPage(view, "403 - Forbidden: Access is denied"));
+    ASSERT_EQ(view.items().size(), 1);
+    EXPECT_EQ(view.items().first()->representedObject().value("url"), "http://127.0.0.1");
+}
+
+TEST_F(RadioViewTest, SearchTakesTheWholeTextOnReturn)
+{
+    s_http->route("/Search.ashx", {.body = opml(audio("Found", url("/tune/found")))});
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    const int before = s_http->hits("/Search.ashx");
+    QTest::keyClicks(view.radioSearchField(), "jazz");
+    spin(50);
+    EXPECT_EQ(s_http->hits("/Search.ashx"), before);
+    QTest::keyClick(view.radioSearchField(), Qt::Key_Return);
+    ASSERT_TRUE(waitPage(view, "Recherche: jazz"));
+    EXPECT_EQ(s_http->hits("/Search.ashx"), before + 1);
+    ASSERT_EQ(view.items().size(), 1);
+}
+
+TEST_F(RadioViewTest, AnEntryWithoutAddressIsNeitherPlayedNorAdded)
+{
+    s_http->route("/files/none.pls", {.body = "[playlist]\nFile1=ftp://radio.example/live\nTitle1=http://not.this/\n"});
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *item = entryAnswering(view, "none", url("/files/none.pls").toUtf8() + "\n");
+    ASSERT_TRUE(item);
+    item->clickPlay();
+    item->addToStream();
+    ASSERT_TRUE(waitUntil([] { return s_http->hits("/files/none.pls") == 2; }));
+    spin(200);
+    EXPECT_TRUE(queue().isEmpty());
+    EXPECT_TRUE(stored().isEmpty());
+    EXPECT_FALSE(notice());
+}
+
+TEST_F(RadioViewTest, PlayResolvesThePlaylistAndPlaysItsAddress)
+{
+    s_http->route("/files/live.m3u", {.body = "#EXTM3U\n#EXTINF:-1,Live\nhttp://127.0.0.1:9/live.mp3\n"});
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *item = entryAnswering(view, "m3u", url("/files/live.m3u").toUtf8() + "\n");
+    ASSERT_TRUE(item);
+    item->clickPlay();
+    EXPECT_TRUE(waitUntil([] { return queue() == QStringList{"http://127.0.0.1:9/live.mp3"}; }));
+}
+
+TEST_F(RadioViewTest, AddSavesTheStreamAndShowsANoticeThatClosesItself)
+{
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *item = entryAnswering(view, "direct", "http://127.0.0.1:9/direct.mp3\n");
+    ASSERT_TRUE(item);
+    item->addToStream();
+    ASSERT_TRUE(waitUntil([] { return notice() != nullptr; }));
+    auto *box = qobject_cast<QMessageBox *>(notice());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), "Stream ajouté");
+    EXPECT_EQ(box->informativeText(), "Station direct\n\nOn air");
+    EXPECT_EQ(stored(), QStringList{"http://127.0.0.1:9/direct.mp3#Station direct"});
+    EXPECT_TRUE(waitUntil([] { return notice() == nullptr; }, 3500));
+}
+
+} // namespace
