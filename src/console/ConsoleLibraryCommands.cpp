@@ -1,10 +1,311 @@
+// Console commands of the music library, the queue, the stored playlists, the saved
+// streams, the cover addresses and playback.
+#include "console/Console.h"
 #include "console/ConsoleCommand.h"
+#include "console/ConsoleWriter.h"
+#include "core/commands/MPDCommand.h"
+#include "core/library/CoverAddress.h"
+#include "core/library/MPDAlbum.h"
+#include "core/library/MPDPlayLists.h"
+#include "core/library/MPDQueue.h"
+#include "core/streams/MPDStream.h"
 
 namespace kelvane {
 
+namespace {
+
+QString number(qint64 value)
+{
+    return QString::number(value);
+}
+
+// The one song line of "content", "queue" and "playlist"; tag texts go through the
+// read rule, so an absent tag prints as an empty field.
+void printSong(const Song &song)
+{
+    ConsoleWriter::line({QStringLiteral("song"), number(song.track()), number(song.diskNb()), number(song.date()),
+                         QString::number(song.duration()), number(song.bits()), song.artist(), song.albumArtist(),
+                         song.composer(), song.album(), song.title(), song.genre(), song.extension(),
+                         song.fullPath()});
+}
+
+void printSongs(const std::optional<QList<Song>> &songs)
+{
+    if (!songs) {
+        ConsoleWriter::absent();
+        return;
+    }
+    for (const Song &song : *songs)
+        printSong(song);
+    ConsoleWriter::end(songs->size());
+}
+
+void invalid(const QString &command, const QString &argument)
+{
+    ConsoleWriter::line({QStringLiteral("invalid"), command + QLatin1Char(' ') + argument});
+}
+
+std::optional<quint32> unsignedArgument(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.trimmed().toUInt(&ok);
+    return ok ? std::optional<quint32>(value) : std::nullopt;
+}
+
+QString orEmpty(const QString &text)
+{
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+// --- Library ---
+
+void albums(Console &, const QString &)
+{
+    const auto list = MPDAlbum::sMPDAlbum().getAlbumsList();
+    if (!list) {
+        ConsoleWriter::absent();
+        return;
+    }
+    for (const Album &album : *list)
+        ConsoleWriter::line({QStringLiteral("album"), album.artist, album.albumName, album.path, number(album.date),
+                             album.genre});
+    ConsoleWriter::end(list->size());
+}
+
+void content(Console &, const QString &path)
+{
+    Album album;
+    album.path = orEmpty(path);
+    printSongs(MPDAlbum::sMPDAlbum().getAlbumContent(album));
+}
+
+void cover(Console &, const QString &path)
+{
+    const auto text = [](const QUrl &url) { return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString(); };
+    ConsoleWriter::line({QStringLiteral("cover"), text(CoverAddress::gridAddress(orEmpty(path))),
+                         text(CoverAddress::largeAddress(orEmpty(path)))});
+}
+
+// --- Queue ---
+
+void queue(Console &, const QString &)
+{
+    printSongs(MPDQueue::sMPDQueue().getQueue());
+}
+
+void add(Console &, const QString &uri)
+{
+    Song song;
+    song.setFullPath(orEmpty(uri));
+    MPDQueue::sMPDQueue().addToQueue({song});
+}
+
+void deletePositions(Console &, const QString &argument)
+{
+    QList<qint32> positions;
+    for (const QString &field : argument.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int position = field.toInt(&ok);
+        if (!ok || position < 0) {
+            invalid(QStringLiteral("delete"), argument);
+            return;
+        }
+        positions << position;
+    }
+    MPDQueue::sMPDQueue().removeInQueue(positions);
+}
+
+void save(Console &, const QString &name)
+{
+    MPDQueue::sMPDQueue().saveQueueAtPlaylist(orEmpty(name));
+}
+
+// --- Stored playlists ---
+
+void playlists(Console &, const QString &)
+{
+    const auto names = MPDPlayLists::sMPDPlayLists().getPlaylists();
+    if (!names) {
+        ConsoleWriter::absent();
+        return;
+    }
+    for (const QString &name : *names)
+        ConsoleWriter::line({QStringLiteral("playlist"), name});
+    ConsoleWriter::end(names->size());
+}
+
+void playlist(Console &, const QString &name)
+{
+    printSongs(MPDPlayLists::sMPDPlayLists().getPlaylist(orEmpty(name)));
+}
+
+void newPlaylist(Console &, const QString &name)
+{
+    MPDPlayLists::sMPDPlayLists().newPlaylist(orEmpty(name));
+}
+
+void renamePlaylist(Console &, const QString &argument)
+{
+    const QStringList names = argument.split(QLatin1Char('\t'));
+    if (names.size() != 2) {
+        invalid(QStringLiteral("renameplaylist"), argument);
+        return;
+    }
+    MPDPlayLists::sMPDPlayLists().renamePlaylist(names[0], names[1]);
+}
+
+void removePlaylist(Console &, const QString &name)
+{
+    MPDPlayLists::sMPDPlayLists().deletePlaylist(orEmpty(name));
+}
+
+// --- Saved streams ---
+
+void streams(Console &, const QString &)
+{
+    const auto list = MPDStream::sMPDStream().getStreamList();
+    if (!list) {
+        ConsoleWriter::absent();
+        return;
+    }
+    for (const Stream &stream : *list)
+        ConsoleWriter::line({QStringLiteral("stream"), number(stream.position), stream.url, stream.name});
+    ConsoleWriter::end(list->size());
+}
+
+void addStream(Console &, const QString &entry)
+{
+    MPDStream::sMPDStream().addStream(orEmpty(entry));
+}
+
+void removeStream(Console &, const QString &argument)
+{
+    const auto position = unsignedArgument(argument);
+    if (!position) {
+        invalid(QStringLiteral("rmstream"), argument);
+        return;
+    }
+    MPDStream::sMPDStream().deleteStream(*position);
+}
+
+// --- Playback ---
+
+MPDCommand &mpd()
+{
+    return MPDCommand::sMPDCommand();
+}
+
+void play(Console &, const QString &) { mpd().play(); }
+void stop(Console &, const QString &) { mpd().stop(); }
+void next(Console &, const QString &) { mpd().next(); }
+void previous(Console &, const QString &) { mpd().previous(); }
+void update(Console &, const QString &) { mpd().updateDB(); }
+
+void volume(Console &, const QString &argument)
+{
+    const auto value = unsignedArgument(argument);
+    if (!value || *value > 100) {
+        invalid(QStringLiteral("volume"), argument);
+        return;
+    }
+    mpd().setVolume(*value);
+}
+
+void seek(Console &, const QString &argument)
+{
+    bool ok = false;
+    const float seconds = argument.trimmed().toFloat(&ok);
+    if (!ok || seconds < 0) {
+        invalid(QStringLiteral("seek"), argument);
+        return;
+    }
+    mpd().seekPosition(seconds);
+}
+
+void playPosition(Console &, const QString &argument)
+{
+    const auto position = unsignedArgument(argument);
+    if (!position) {
+        invalid(QStringLiteral("playpos"), argument);
+        return;
+    }
+    mpd().playQueuePosition(*position);
+}
+
+void playAlbum(Console &, const QString &argument)
+{
+    const QStringList fields = argument.split(QLatin1Char('\t'));
+    if (fields.size() < 2 || fields.size() > 3) {
+        invalid(QStringLiteral("playalbum"), argument);
+        return;
+    }
+    quint32 position = MPDCommand::noPosition;
+    if (fields.size() == 3) {
+        const auto given = unsignedArgument(fields[2]);
+        if (!given) {
+            invalid(QStringLiteral("playalbum"), argument);
+            return;
+        }
+        position = *given;
+    }
+    mpd().playAlbum(fields[0], fields[1], position);
+}
+
+void playStream(Console &, const QString &url)
+{
+    mpd().playStream(orEmpty(url));
+}
+
+void playPlaylist(Console &, const QString &argument)
+{
+    const QStringList fields = argument.split(QLatin1Char('\t'));
+    const auto position = fields.size() == 2 ? unsignedArgument(fields[1]) : std::nullopt;
+    if (!position) {
+        invalid(QStringLiteral("playplaylist"), argument);
+        return;
+    }
+    const auto songs = MPDPlayLists::sMPDPlayLists().getPlaylist(fields[0]);
+    if (!songs) {
+        ConsoleWriter::absent();
+        return;
+    }
+    mpd().playPlaylist(*songs, *position);
+}
+
+constexpr ConsoleCommand commands[] = {
+    {QLatin1StringView("albums"), &albums},
+    {QLatin1StringView("content"), &content},
+    {QLatin1StringView("cover"), &cover},
+    {QLatin1StringView("queue"), &queue},
+    {QLatin1StringView("add"), &add},
+    {QLatin1StringView("delete"), &deletePositions},
+    {QLatin1StringView("save"), &save},
+    {QLatin1StringView("playlists"), &playlists},
+    {QLatin1StringView("playlist"), &playlist},
+    {QLatin1StringView("newplaylist"), &newPlaylist},
+    {QLatin1StringView("renameplaylist"), &renamePlaylist},
+    {QLatin1StringView("rmplaylist"), &removePlaylist},
+    {QLatin1StringView("streams"), &streams},
+    {QLatin1StringView("addstream"), &addStream},
+    {QLatin1StringView("rmstream"), &removeStream},
+    {QLatin1StringView("play"), &play},
+    {QLatin1StringView("stop"), &stop},
+    {QLatin1StringView("next"), &next},
+    {QLatin1StringView("previous"), &previous},
+    {QLatin1StringView("volume"), &volume},
+    {QLatin1StringView("seek"), &seek},
+    {QLatin1StringView("playpos"), &playPosition},
+    {QLatin1StringView("playalbum"), &playAlbum},
+    {QLatin1StringView("playstream"), &playStream},
+    {QLatin1StringView("playplaylist"), &playPlaylist},
+    {QLatin1StringView("update"), &update},
+};
+
+} // namespace
+
 std::span<const ConsoleCommand> libraryCommands()
 {
-    return {};
+    return commands;
 }
 
 } // namespace kelvane
