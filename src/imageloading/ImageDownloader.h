@@ -22,8 +22,9 @@ class ImageDownloaderOperation;
 
 using HTTPHeaders = QMap<QByteArray, QByteArray>;
 
-// Fetches image bytes over HTTP and hands back decoded images (application's thread; its
-// network access manager lives there, decoding runs on a worker pool). Requests for a
+// Fetches image bytes over HTTP and hands back decoded images. Lives on the application's
+// thread with its network access manager (a private downloader may be moved to a thread
+// of its own); requests may come from any thread; decoding runs on a worker pool. Requests for a
 // URL already being fetched join that download; at most maxConcurrentDownloads run at
 // once, the rest wait in FIFO (or LIFO) order, higher priority first.
 class ImageDownloader : public QObject {
@@ -73,7 +74,7 @@ public:
     QNetworkAccessManager *session() const { return m_session; }
 
 Q_SIGNALS:
-    // Emitted on the application's thread, after the event that caused them.
+    // Emitted on the downloader's thread, after the event that caused them.
     void downloadStarted(const QUrl &url);
     void downloadReceivedResponse(const QUrl &url);
     void downloadStopped(const QUrl &url);

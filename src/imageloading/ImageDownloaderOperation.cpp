@@ -66,8 +66,9 @@ ImageDownloaderOperation::ImageDownloaderOperation(const QNetworkRequest &reques
                                                    QThreadPool *decodePool)
     : m_request(request), m_session(session), m_options(options), m_decodePool(decodePool)
 {
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &ImageDownloaderOperation::onTimeout);
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &ImageDownloaderOperation::onTimeout);
 }
 
 ImageDownloaderOperation::~ImageDownloaderOperation()
@@ -139,7 +140,7 @@ void ImageDownloaderOperation::start()
     if (m_options & DownloadAllowInvalidCertificates)
         connect(m_reply, &QNetworkReply::sslErrors, m_reply, [reply = m_reply] { reply->ignoreSslErrors(); });
 #endif
-    m_timer.start(m_timeoutMs);
+    m_timer->start(m_timeoutMs);
     callProgress(0, -1);
     Q_EMIT started();
 }
@@ -153,7 +154,7 @@ void ImageDownloaderOperation::onMetaDataChanged()
     if (isFollowedRedirect(m_reply, status))
         return; // the manager follows it; the answer that counts comes next
     m_responseSeen = true;
-    m_timer.start(m_timeoutMs);
+    m_timer->start(m_timeoutMs);
 
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     m_expectedSize = length.isValid() ? qMax<qint64>(0, length.toLongLong()) : 0;
@@ -188,7 +189,7 @@ void ImageDownloaderOperation::onReadyRead()
     if (m_imageData.isEmpty() && m_expectedSize > 0)
         m_imageData.reserve(m_expectedSize);
     m_imageData.append(chunk);
-    m_timer.start(m_timeoutMs);
+    m_timer->start(m_timeoutMs);
     callProgress(m_imageData.size(), m_expectedSize);
 }
 
@@ -230,7 +231,7 @@ void ImageDownloaderOperation::abortReply(const ImageError &error)
 
 void ImageDownloaderOperation::releaseReply()
 {
-    m_timer.stop();
+    m_timer->stop();
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
     disconnect(reply, nullptr, this, nullptr);
@@ -282,15 +283,23 @@ void ImageDownloaderOperation::decodeAndComplete()
         // JPEG comes out of the decoder fully decoded already.
         if (!image.isNull() && decompress && imageFormatOf(image) != ImageFormat::JPEG)
             image = coders.decompressedImageWithImage(image, &bytes, ImageCoderOptions{false});
-        postToMainThread([weak, image, bytes] {
-            auto self = weak.lock();
-            if (!self || self->m_finished.load())
-                return;
-            if (image.width() > 0 && image.height() > 0)
-                self->complete(image, bytes, {});
-            else
-                self->complete({}, {}, ImageError::image(0, QStringLiteral("Downloaded image has 0 pixels")));
-        });
+        // Back to the operation's thread; if the operation is gone meanwhile, Qt drops the
+        // event with it.
+        auto alive = weak.lock();
+        if (!alive)
+            return;
+        QMetaObject::invokeMethod(
+            alive.get(),
+            [weak, image, bytes] {
+                auto self = weak.lock();
+                if (!self || self->m_finished.load())
+                    return;
+                if (image.width() > 0 && image.height() > 0)
+                    self->complete(image, bytes, {});
+                else
+                    self->complete({}, {}, ImageError::image(0, QStringLiteral("Downloaded image has 0 pixels")));
+            },
+            Qt::QueuedConnection);
     };
     if (m_decodePool)
         m_decodePool->start(decode);
@@ -345,7 +354,7 @@ void ImageDownloaderOperation::finish()
     if (m_finished.exchange(true))
         return;
     m_executing.store(false);
-    m_timer.stop();
+    m_timer->stop();
     {
         QMutexLocker locker(&m_callbacksLock);
         m_handlers.clear();

@@ -16,8 +16,9 @@ class QThreadPool;
 namespace kelvane {
 
 // One HTTP download, shared by every caller that asked for its URL meanwhile. Lives on
-// the application's thread with its network access manager; decoding runs on a worker
-// pool and comes back here. Handler registration and withdrawal are safe from any thread.
+// the downloader's thread (the application's thread) with its network access manager;
+// decoding runs on a worker pool and comes back here. Handler registration and
+// withdrawal are safe from any thread.
 class ImageDownloaderOperation : public QObject,
                                  public std::enable_shared_from_this<ImageDownloaderOperation> {
     Q_OBJECT
@@ -96,7 +97,7 @@ private:
     quint64 m_nextHandlerId = 1;
 
     QNetworkReply *m_reply = nullptr;
-    QTimer m_timer;
+    QTimer *m_timer; // a child, so it follows the operation to the downloader's thread
     QByteArray m_imageData;
     QByteArray m_cachedData;
     qint64 m_expectedSize = 0;

@@ -29,10 +29,11 @@ using ImageDownloaderOptions = unsigned;
 enum class DownloadOrder : int { FIFO = 0, LIFO = 1 };
 
 // (bytes received, bytes expected or -1/0 when unknown, URL). Called on the
-// application's thread.
+// downloader's thread.
 using ImageDownloaderProgress =
     std::function<void(qint64 receivedSize, qint64 expectedSize, const QUrl &url)>;
-// (image, bytes, error, finished). Always called on the application's thread.
+// (image, bytes, error, finished). Always called on the downloader's thread: the
+// application's thread, unless the downloader was moved to another (the console does).
 using ImageDownloaderCompleted = std::function<void(const QImage &image, const QByteArray &data,
                                                     const ImageError &error, bool finished)>;
 
