@@ -150,17 +150,25 @@ void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option, con
     if (playOpacity > 0 || coverOpacity > 0)
         paintButtons(painter, g, playOpacity, coverOpacity);
 
+    const auto [name, artist] = cellTexts(index);
     const QFontMetrics nameMetrics(m_nameFont), artistMetrics(m_artistFont);
     painter->setFont(m_nameFont);
     painter->setPen(option.palette.color(QPalette::Text));
     painter->drawText(g.name, Qt::AlignLeft | Qt::AlignVCenter,
-                      nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, g.name.width()));
+                      nameMetrics.elidedText(name, Qt::ElideRight, g.name.width()));
     painter->setFont(m_artistFont);
     painter->setPen(librarystyle::secondaryColour(option.palette));
     painter->drawText(g.artist, Qt::AlignLeft | Qt::AlignVCenter,
-                      artistMetrics.elidedText(index.data(AlbumListModel::ArtistRole).toString(),
-                                               Qt::ElideRight, g.artist.width()));
+                      artistMetrics.elidedText(artist, Qt::ElideRight, g.artist.width()));
     painter->restore();
+}
+
+QPair<QString, QString> AlbumItem::cellTexts(const QModelIndex &index)
+{
+    const QVariant name = index.data(Qt::DisplayRole);
+    if (!name.isValid())
+        return {QStringLiteral("No Value"), QStringLiteral("No Value")};
+    return {name.toString(), index.data(AlbumListModel::ArtistRole).toString()};
 }
 
 void AlbumItem::paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity, qreal coverOpacity) const

@@ -54,6 +54,10 @@ public:
     // The song count of the album opened last, which sizes the popover.
     static qsizetype lastSongCount() { return s_songCount; }
 
+    // The two lines a cell shows: name and artist, or "No Value" twice for a cell
+    // without an album.
+    static QPair<QString, QString> cellTexts(const QModelIndex &index);
+
     // The songs of a directory listing that belong to the album named albumName (a null
     // name: the songs without an Album tag).
     static QList<Song> songsOfAlbum(const QList<Song> &content, const QString &albumName);

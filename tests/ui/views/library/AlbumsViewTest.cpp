@@ -1,0 +1,232 @@
+// The album grid against a real server and a local cover server: cell texts, the stored
+// album list, playing and queueing albums, the popover, the large cover window, hover
+// fades, and covers loaded only for the cells on screen.
+#include "ViewFixture.h"
+
+#include "core/library/CoverAddress.h"
+#include "ui/views/library/AlbumBigCover.h"
+#include "ui/views/library/AlbumContentView.h"
+#include "ui/views/library/AlbumItem.h"
+#include "ui/views/library/AlbumListModel.h"
+#include "ui/views/library/AlbumOverCover.h"
+#include "ui/views/library/AlbumPopover.h"
+#include "ui/views/library/AlbumsView.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QScrollBar>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+namespace {
+
+int rowOf(const AlbumsView &view, const QString &path, const QString &name)
+{
+    const QList<Album> albums = view.cellArray();
+    for (int row = 0; row < albums.size(); ++row) {
+        if (albums[row].path == path && (name.isNull() ? albums[row].albumName.isNull() : albums[row].albumName == name))
+            return row;
+    }
+    return -1;
+}
+
+QList<Album> syntheticAlbums(int count)
+{
+    QList<Album> albums;
+    for (int i = 0; i < count; ++i) {
+        Album album;
+        album.artist = QStringLiteral("Artist %1").arg(i / 10);
+        album.albumName = QStringLiteral("Album %1").arg(i);
+        album.path = QStringLiteral("Bulk/%1").arg(i, 4, 10, QLatin1Char('0'));
+        albums << album;
+    }
+    return albums;
+}
+
+class AlbumsViewTest : public ViewTest {};
+
+} // namespace
+
+TEST_F(AlbumsViewTest, CellsShowNameAndArtistWithInconnuForAbsentOnes)
+{
+    AlbumsView view;
+    ASSERT_GE(view.model()->rowCount(), 14);
+    ASSERT_TRUE(MPDCache::sMPDCache().getCurrentAlbumList());
+    EXPECT_EQ(MPDCache::sMPDCache().getCurrentAlbumList()->size(), view.model()->rowCount());
+
+    const int noAlbum = rowOf(view, QString(""), QString());
+    ASSERT_GE(noAlbum, 0);
+    EXPECT_EQ(view.model()->index(noAlbum).data().toString(), QStringLiteral("inconnu"));
+    EXPECT_EQ(view.model()->index(noAlbum).data(AlbumListModel::ArtistRole).toString(), QStringLiteral("Solo Artist"));
+    const int noArtist = rowOf(view, QString(""), QStringLiteral("Nobody's Album"));
+    ASSERT_GE(noArtist, 0);
+    EXPECT_EQ(view.model()->index(noArtist).data(AlbumListModel::ArtistRole).toString(), QStringLiteral("inconnu"));
+    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    ASSERT_GE(abbey, 0);
+    EXPECT_EQ(AlbumItem::cellTexts(view.model()->index(abbey)),
+              qMakePair(QStringLiteral("Abbey Road"), QStringLiteral("The Beatles")));
+    EXPECT_EQ(AlbumItem::cellTexts(QModelIndex()), qMakePair(QStringLiteral("No Value"), QStringLiteral("No Value")));
+}
+
+TEST_F(AlbumsViewTest, StoredListIsUsedAndDatabaseUpdateRefills)
+{
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(2));
+    AlbumsView view;
+    EXPECT_EQ(view.model()->rowCount(), 2);
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(5));
+    MPDCache::sMPDCache().dbUpdated();
+    EXPECT_EQ(view.model()->rowCount(), 5);
+}
+
+TEST_F(AlbumsViewTest, WithoutConnectionTheGridIsEmptyAndNothingIsStored)
+{
+    MPDSocket::sMPDSocket().disconnect();
+    AlbumsView view;
+    EXPECT_EQ(view.model()->rowCount(), 0);
+    EXPECT_FALSE(MPDCache::sMPDCache().getCurrentAlbumList().has_value());
+    EXPECT_FALSE(view.collectionView()->isVisibleTo(&view));
+}
+
+TEST_F(AlbumsViewTest, PlayingAnAlbumWithoutAlbumTagQueuesItsUntaggedSong)
+{
+    AlbumsView view;
+    const int noAlbum = rowOf(view, QString(""), QString());
+    ASSERT_GE(noAlbum, 0);
+    view.item()->clickPlay(noAlbum);
+    EXPECT_EQ(queueFiles(), QStringList{"No Album.flac"});
+    EXPECT_EQ(statusValue("state"), QStringLiteral("play"));
+
+    view.item()->clickPlay(rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road")));
+    EXPECT_EQ(queueFiles(), (QStringList{"The Beatles/Abbey Road/01 Come Together.flac",
+                                         "The Beatles/Abbey Road/02 Something.flac"}));
+    EXPECT_EQ(statusValue("song"), QStringLiteral("0"));
+}
+
+TEST_F(AlbumsViewTest, AppendingAnAlbumTakesOnlyItsSongsOfASharedDirectory)
+{
+    AlbumsView view;
+    const int vinyl = rowOf(view, QStringLiteral("Shared/Two Albums"), QStringLiteral("Vinyl Days"));
+    ASSERT_GE(vinyl, 0);
+    view.item()->addToQueue(vinyl);
+    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/04 Side B.flac"}));
+}
+
+TEST_F(AlbumsViewTest, OpeningAnAlbumShowsItsSongsInAPopoverSizedForThem)
+{
+    AlbumsView view;
+    view.resize(900, 600);
+    view.show();
+    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    view.item()->clickAlbum(abbey, QRect(100, 100, 160, 160));
+    EXPECT_EQ(AlbumItem::lastSongCount(), 2);
+    ASSERT_TRUE(MPDCache::sMPDCache().getAlbumContentArray());
+    EXPECT_EQ(MPDCache::sMPDCache().getAlbumContentArray()->size(), 2);
+    ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
+    AlbumPopover *popover = AlbumPopover::current();
+    EXPECT_EQ(popover->size(), QSize(580, 19 * 2 + 118));
+    EXPECT_TRUE(popover->windowFlags() & Qt::Popup);
+    EXPECT_EQ(popover->contentView()->albumName()->text(), QStringLiteral("Abbey Road"));
+    popover->close();
+    EXPECT_TRUE(waitUntil([] { return AlbumPopover::current() == nullptr; }));
+
+    MPDCache::sMPDCache().setAlbumContentArray(QList<Song>(3));
+    EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 3)->size(), QSize(580, 175));
+    EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 25)->size(), QSize(580, 470));
+    AlbumPopover::current()->close();
+}
+
+TEST(AlbumPopoverPlacement, RightOfTheCoverUnlessTheScreenEnds)
+{
+    const QRect screen(0, 0, 1280, 800);
+    const QRect right = AlbumPopover::placement(QRect(100, 300, 160, 160), {580, 175}, screen);
+    EXPECT_GT(right.left(), 260);
+    EXPECT_EQ(right.center().y(), QRect(100, 300, 160, 160).center().y());
+    const QRect left = AlbumPopover::placement(QRect(1000, 700, 160, 160), {580, 470}, screen);
+    EXPECT_LT(left.right(), 1000);
+    EXPECT_TRUE(screen.contains(left));
+}
+
+TEST_F(AlbumsViewTest, CoversLoadFromTheCoverServerAndMissingOnesKeepThePlaceholder)
+{
+    AlbumsView view;
+    view.resize(1200, 900);
+    view.show();
+    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    const int letItBe = rowOf(view, QStringLiteral("The Beatles/Let It Be"), QStringLiteral("Let It Be"));
+    // Abbey Road may lie below the fold of a small screen: bring it into view.
+    view.collectionView()->scrollTo(view.model()->index(abbey));
+    ASSERT_TRUE(waitUntil([&] { return view.model()->index(abbey).data(AlbumListModel::CoverLoadedRole).toBool(); }));
+    EXPECT_GE(covers->hits(QStringLiteral("/The Beatles/Abbey Road/cover.jpg")), 1);
+    view.collectionView()->scrollTo(view.model()->index(letItBe));
+    ASSERT_TRUE(waitUntil([&] { return covers->hits(QStringLiteral("/The Beatles/Let It Be/cover.jpg")) >= 1; }));
+    spin(200);
+    EXPECT_FALSE(view.model()->index(letItBe).data(AlbumListModel::CoverLoadedRole).toBool());
+    EXPECT_FALSE(view.model()->index(letItBe).data(Qt::DecorationRole).value<QPixmap>().isNull());
+}
+
+TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer)
+{
+    AlbumsView view;
+    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    view.item()->clickMaximize(abbey);
+    AlbumBigCover *window = AlbumBigCover::current();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->url(), CoverAddress::gridAddress(QStringLiteral("The Beatles/Abbey Road")));
+    EXPECT_EQ(window->url().port(), covers->port());
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_TRUE(waitUntil([&] { return window->hasPicture(); }));
+    // Another one replaces it; a missing picture leaves the window empty.
+    QPointer<AlbumBigCover> first(window);
+    view.item()->clickMaximize(rowOf(view, QStringLiteral("The Beatles/Let It Be"), QStringLiteral("Let It Be")));
+    bool ended = false, got = true;
+    QObject::connect(AlbumBigCover::current(), &AlbumBigCover::finished, [&](bool picture) {
+        ended = true;
+        got = picture;
+    });
+    EXPECT_TRUE(waitUntil([&] { return first.isNull(); }));
+    ASSERT_TRUE(waitUntil([&] { return ended; }));
+    EXPECT_FALSE(got);
+    EXPECT_FALSE(AlbumBigCover::current()->hasPicture());
+    AlbumBigCover::current()->close();
+}
+
+TEST(AlbumOverCoverFades, PlayButtonFirstThenCoverButtonAndBothGoAtOnce)
+{
+    AlbumOverCover hover;
+    hover.setHoveredRow(4);
+    EXPECT_EQ(hover.playerButtonOpacity(4), 0.0);
+    EXPECT_EQ(hover.showCoverOpacity(4), 0.0);
+    EXPECT_EQ(hover.playerButtonOpacity(5), 0.0);
+    ASSERT_TRUE(waitUntil([&] { return hover.playerButtonOpacity(4) > 0.0; }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return hover.playerButtonOpacity(4) == 1.0 && hover.showCoverOpacity(4) == 1.0; }, 3000));
+    hover.setHoveredRow(-1);
+    EXPECT_EQ(hover.hoveredRow(), -1);
+    EXPECT_EQ(hover.playerButtonOpacity(4), 0.0);
+    EXPECT_EQ(hover.showCoverOpacity(4), 0.0);
+}
+
+TEST_F(AlbumsViewTest, OnlyCellsOnScreenLoadAndScrolledAwayLoadsAreDropped)
+{
+    // Slow answers keep loads in flight long enough to see them dropped.
+    covers->setDefault({200, TestLibrary::coverJpeg(QStringLiteral("x")), {{"Content-Type", "image/jpeg"}}, 3000});
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(2000));
+    AlbumsView view;
+    view.resize(1000, 700);
+    view.show();
+    const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(covers->port());
+    view.model()->setCoverAddress([base](const QString &path) { return QUrl(base + path + QStringLiteral("/cover.jpg")); });
+    ASSERT_TRUE(waitUntil([&] { return view.model()->loadingCount() > 0; }));
+    const auto [first, last] = view.visibleRows();
+    const qsizetype onScreen = last - first + 1;
+    EXPECT_LE(view.model()->loadingCount(), onScreen);
+    EXPECT_LT(onScreen, 100);
+
+    view.collectionView()->verticalScrollBar()->setValue(view.collectionView()->verticalScrollBar()->maximum());
+    spin(150); // a paint, then the drop of what left the screen
+    const auto [newFirst, newLast] = view.visibleRows();
+    EXPECT_GT(newFirst, last);
+    EXPECT_LE(view.model()->pictureCount(), 3 * (newLast - newFirst + 1));
+    EXPECT_LE(view.model()->loadingCount(), 3 * (newLast - newFirst + 1));
+    covers->setDefault({404, "not found"});
+}
