@@ -23,94 +23,83 @@ namespace {
 
 // "--radio-base URL" wins over the stored base for this process, from the first
 // radio command on.
-void applyRadioBase(Console &console)
-{
+void applyRadioBase(Console &console) {
     static bool applied = false;
-    if (applied)
-        return;
+    if (applied) return;
     applied = true;
     const QString base = console.option(QStringLiteral("radio-base"));
-    if (!base.isEmpty())
-        Setting::sSetting().setSessionRadioBase(base);
+    if (!base.isEmpty()) Setting::sSetting().setSessionRadioBase(base);
 }
 
 // Waits on the GUI thread for work done on the pool. Only the future call-outs that
 // hand results back are delivered meanwhile: a nested event loop would also run the
 // stdin lines queued behind this command (a "quit" among them) and print their
 // answers before this one's. Every wait is bounded by the fetch time-outs.
-void waitUntil(const std::function<bool()> &done)
-{
+void waitUntil(const std::function<bool()> &done) {
     while (!done()) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::FutureCallOut);
-        if (!done())
-            QThread::msleep(2);
+        if (!done()) QThread::msleep(2);
     }
 }
 
-template <class T>
-T awaitWorker(std::function<T()> work)
-{
+template <class T> T awaitWorker(std::function<T()> work) {
     QFuture<T> future = QtConcurrent::run(QThreadPool::globalInstance(), std::move(work));
     waitUntil([&] { return future.isFinished(); });
     return future.result();
 }
 
-void printRadios(const QList<Radio> &radios)
-{
+void printRadios(const QList<Radio> &radios) {
     for (const Radio &radio : radios) {
-        ConsoleWriter::line({QStringLiteral("radio"), radio.link(), radio.radioName(), radio.radioDescription(),
-                             radio.radioUrl(), radio.radioLogoUrl()});
+        ConsoleWriter::line({QStringLiteral("radio"), radio.link(), radio.radioName(),
+                             radio.radioDescription(), radio.radioUrl(), radio.radioLogoUrl()});
     }
     ConsoleWriter::end(radios.size());
 }
 
-void decodeCommand(Console &, const QString &argument)
-{
+void decodeCommand(Console &, const QString &argument) {
     ConsoleWriter::line({QStringLiteral("decoded"), htmlDecode(argument)});
 }
 
-void resolveCommand(Console &, const QString &argument)
-{
-    const QString resolved = awaitWorker<QString>([argument] { return StreamResolver::getStreamURL(argument); });
+void resolveCommand(Console &, const QString &argument) {
+    const QString resolved =
+        awaitWorker<QString>([argument] { return StreamResolver::getStreamURL(argument); });
     ConsoleWriter::line({QStringLiteral("resolved"), resolved});
 }
 
-void indexCommand(Console &console, const QString &)
-{
-    applyRadioBase(console);
-    const QString base = RadioLoader::defaultBase();
-    printRadios(awaitWorker<QList<Radio>>([base] { return RadioLoader::sRadioLoader().getIndex(base); }));
-}
-
-void listCommand(Console &console, const QString &argument)
-{
-    applyRadioBase(console);
-    printRadios(awaitWorker<QList<Radio>>([argument] { return RadioLoader::sRadioLoader().getListOf(argument); }));
-}
-
-void searchCommand(Console &console, const QString &argument)
-{
+void indexCommand(Console &console, const QString &) {
     applyRadioBase(console);
     const QString base = RadioLoader::defaultBase();
     printRadios(
-        awaitWorker<QList<Radio>>([argument, base] { return RadioLoader::sRadioLoader().search(argument, base); }));
+        awaitWorker<QList<Radio>>([base] { return RadioLoader::sRadioLoader().getIndex(base); }));
+}
+
+void listCommand(Console &console, const QString &argument) {
+    applyRadioBase(console);
+    printRadios(awaitWorker<QList<Radio>>(
+        [argument] { return RadioLoader::sRadioLoader().getListOf(argument); }));
+}
+
+void searchCommand(Console &console, const QString &argument) {
+    applyRadioBase(console);
+    const QString base = RadioLoader::defaultBase();
+    printRadios(awaitWorker<QList<Radio>>(
+        [argument, base] { return RadioLoader::sRadioLoader().search(argument, base); }));
 }
 
 // Starts a navigation step and prints the page it shows; "absent" when the step
 // loads nothing (no page to go back to).
-void printNextPage(const std::function<void(RadioState &)> &step)
-{
+void printNextPage(const std::function<void(RadioState &)> &step) {
     RadioState &state = RadioState::sRadioState();
     bool shown = false;
     QString title;
     const QMetaObject::Connection connection =
-        QObject::connect(&state, &RadioState::pageShown, [&](const QString &shownTitle, const QList<DirectoryItem> &) {
-            shown = true;
-            title = shownTitle;
-        });
+        QObject::connect(&state, &RadioState::pageShown,
+                         [&](const QString &shownTitle, const QList<DirectoryItem> &) {
+                             shown = true;
+                             title = shownTitle;
+                         });
     step(state);
-    if (state.clickLocked())
-        waitUntil([&] { return shown; });
+    if (state.clickLocked()) waitUntil([&] { return shown; });
     QObject::disconnect(connection);
     if (!shown) {
         ConsoleWriter::absent();
@@ -120,8 +109,7 @@ void printNextPage(const std::function<void(RadioState &)> &step)
     printRadios(state.contentRadio());
 }
 
-void openCommand(Console &console, const QString &argument)
-{
+void openCommand(Console &console, const QString &argument) {
     applyRadioBase(console);
     const qsizetype tab = argument.indexOf(u'\t');
     const QString url = tab < 0 ? argument : argument.left(tab);
@@ -129,14 +117,12 @@ void openCommand(Console &console, const QString &argument)
     printNextPage([&](RadioState &state) { state.getURLContent(url, name); });
 }
 
-void previousCommand(Console &console, const QString &)
-{
+void previousCommand(Console &console, const QString &) {
     applyRadioBase(console);
     printNextPage([](RadioState &state) { state.previousButton(); });
 }
 
-void historyCommand(Console &, const QString &)
-{
+void historyCommand(Console &, const QString &) {
     const QList<RadioHistoryEntry> history = RadioState::sRadioState().radioNavigationHistorique();
     for (const RadioHistoryEntry &entry : history)
         ConsoleWriter::line({QStringLiteral("history"), entry.url, entry.name});
@@ -156,8 +142,7 @@ constexpr ConsoleCommand commands[] = {
 
 } // namespace
 
-std::span<const ConsoleCommand> radioCommands()
-{
+std::span<const ConsoleCommand> radioCommands() {
     return commands;
 }
 

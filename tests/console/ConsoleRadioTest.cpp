@@ -9,82 +9,82 @@ using kelvane::test::HttpServer;
 
 namespace {
 
-QByteArray opml(const QString &outlines)
-{
-    return (QStringLiteral("<opml version=\"1\"><head><status>200</status></head><body>\n") + outlines
-            + QStringLiteral("</body></opml>\n"))
+QByteArray opml(const QString &outlines) {
+    return (QStringLiteral("<opml version=\"1\"><head><status>200</status></head><body>\n") +
+            outlines + QStringLiteral("</body></opml>\n"))
         .toUtf8();
 }
 
 // Runs "kelvane --console --radio-base base", writes every command at once, closes
 // stdin and returns the lines printed.
-QStringList runConsole(const QString &base, const QStringList &commands)
-{
+QStringList runConsole(const QString &base, const QStringList &commands) {
     const QString binary = qEnvironmentVariable("KELVANE_BINARY");
     QProcess process;
     process.start(binary, {QStringLiteral("--console"), QStringLiteral("--radio-base"), base});
-    if (!process.waitForStarted(10000))
-        return {QStringLiteral("not started")};
+    if (!process.waitForStarted(10000)) return {QStringLiteral("not started")};
     process.write((commands.join(u'\n') + u'\n').toUtf8());
     process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        process.kill();
+    if (!process.waitForFinished(60000)) process.kill();
     // Only the answers to these commands: the console also reports its own events
     // (the server connection failing, for one).
-    static const QStringList answers{"decoded", "resolved", "radio", "radio-page", "history", "end", "absent"};
+    static const QStringList answers{"decoded", "resolved", "radio", "radio-page",
+                                     "history", "end",      "absent"};
     QStringList lines;
-    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
-        if (answers.contains(line.section(u'\t', 0, 0)))
-            lines << line;
+    for (const QString &line :
+         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+        if (answers.contains(line.section(u'\t', 0, 0))) lines << line;
     }
     return lines;
 }
 
 // One text per list, so a failure prints readable lines.
-std::string joined(const QStringList &lines)
-{
+std::string joined(const QStringList &lines) {
     return lines.join(u'\n').toStdString();
 }
 
 } // namespace
 
 class ConsoleRadio : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         if (qEnvironmentVariable("KELVANE_BINARY").isEmpty())
             GTEST_SKIP() << "KELVANE_BINARY is not set";
     }
 };
 
-TEST_F(ConsoleRadio, DecodeAndResolve)
-{
+TEST_F(ConsoleRadio, DecodeAndResolve) {
     HttpServer server;
     server.serveFile("/Tune.ashx", (server.url("/live.pls").toString() + "\n").toUtf8());
     server.serveFile("/live.pls", "[playlist]\r\nFile1=http://ice.radio.example/live\r\n");
     server.serveFile("/nothing", (server.url("/empty.pls").toString() + "\n").toUtf8());
     server.serveFile("/empty.pls", "[playlist]\nNumberOfEntries=0\n");
     const QStringList lines = runConsole(server.url("/").toString(),
-                                         {"decode Caf&eacute;\t&amp;lt;", "resolve " + server.url("/Tune.ashx?id=s1").toString(),
+                                         {"decode Caf&eacute;\t&amp;lt;",
+                                          "resolve " + server.url("/Tune.ashx?id=s1").toString(),
                                           "resolve " + server.url("/nothing").toString(), "quit"});
-    EXPECT_EQ(joined(lines),
-              joined({"decoded\tCafé\\t&lt;", "resolved\thttp://ice.radio.example/live", "resolved\t\\N"}));
+    EXPECT_EQ(joined(lines), joined({"decoded\tCafé\\t&lt;",
+                                     "resolved\thttp://ice.radio.example/live", "resolved\t\\N"}));
 }
 
-TEST_F(ConsoleRadio, PagesAndNavigationPrintInOrder)
-{
+TEST_F(ConsoleRadio, PagesAndNavigationPrintInOrder) {
     HttpServer server;
     const QString pageA = server.url("/Browse.ashx?id=A").toString();
     const QString pageB = server.url("/Browse.ashx?id=B").toString();
-    server.route("/", {.body = opml("<outline type=\"link\" text=\"Music\" URL=\"" + pageA + "\"/>\n")});
-    server.route("/Browse.ashx?id=A", {.body = opml("<outline type=\"audio\" text=\"Jazz &amp;amp; Co\" URL=\"http://t/1\" subtext=\"Live\" image=\"http://l/1.png\"/>\n"), .delayMs = 100});
-    server.route("/Browse.ashx?id=B", {.body = opml("<outline type=\"link\" text=\"More\" URL=\"http://t/more\"/>\n")});
-    server.route("/Search.ashx?query=rock%20%26%20roll", {.body = opml("<outline type=\"audio\" text=\"Found\" URL=\"http://t/2\"/>\n")});
+    server.route("/",
+                 {.body = opml("<outline type=\"link\" text=\"Music\" URL=\"" + pageA + "\"/>\n")});
+    server.route("/Browse.ashx?id=A",
+                 {.body = opml("<outline type=\"audio\" text=\"Jazz &amp;amp; Co\" "
+                               "URL=\"http://t/1\" subtext=\"Live\" image=\"http://l/1.png\"/>\n"),
+                  .delayMs = 100});
+    server.route("/Browse.ashx?id=B",
+                 {.body = opml("<outline type=\"link\" text=\"More\" URL=\"http://t/more\"/>\n")});
+    server.route("/Search.ashx?query=rock%20%26%20roll",
+                 {.body = opml("<outline type=\"audio\" text=\"Found\" URL=\"http://t/2\"/>\n")});
 
-    const QStringList lines = runConsole(server.url("/").toString(),
-                                         {"radio-index", "radio-open " + pageA + "\tMusic", "radio-open " + pageB + "\tB",
-                                          "radio-previous", "radio-history", "radio-previous", "radio-search rock & roll",
-                                          "quit"});
+    const QStringList lines = runConsole(
+        server.url("/").toString(),
+        {"radio-index", "radio-open " + pageA + "\tMusic", "radio-open " + pageB + "\tB",
+         "radio-previous", "radio-history", "radio-previous", "radio-search rock & roll", "quit"});
     const QStringList expected{
         "radio\tyes\tMusic\t\\N\t" + pageA + "\tnull",
         "end\t1",

@@ -14,11 +14,10 @@ namespace kelvane {
 
 namespace {
 
-bool isHttp(const QUrl &url)
-{
+bool isHttp(const QUrl &url) {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-           && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 // One request of the exchange: the answer, or the address it redirects to.
@@ -28,15 +27,15 @@ struct Hop {
 };
 
 Hop fetchOnce(QNetworkAccessManager &manager, const QUrl &url, const FetchLimits &limits,
-              const QDeadlineTimer &deadline)
-{
+              const QDeadlineTimer &deadline) {
     Hop hop;
     FetchResult &result = hop.result;
     QNetworkRequest request(url);
     // Redirects are followed here rather than by the manager, so that an https page
     // sending us on to a plain http playlist (common among radio directories; nothing
     // secret travels) works, and every hop shares the one deadline.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
 
     QEventLoop loop;
@@ -59,8 +58,7 @@ Hop fetchOnce(QNetworkAccessManager &manager, const QUrl &url, const FetchLimits
         }
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        if (tooLarge)
-            return;
+        if (tooLarge) return;
         body += reply->read(limits.maxBodyBytes + 1 - body.size());
         if (body.size() > limits.maxBodyBytes) {
             tooLarge = true;
@@ -95,9 +93,9 @@ Hop fetchOnce(QNetworkAccessManager &manager, const QUrl &url, const FetchLimits
     const QNetworkReply::NetworkError error = reply->error();
     // A connection cut in the middle of a body is a failure, not a short page. (HTTP
     // error statuses map to the content and server ranges, from 200 up.)
-    if (!status.isValid() || status.toInt() <= 0
-        || (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
-        || error == QNetworkReply::ProtocolFailure) {
+    if (!status.isValid() || status.toInt() <= 0 ||
+        (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied) ||
+        error == QNetworkReply::ProtocolFailure) {
         result.outcome = FetchResult::Outcome::NetworkError;
         result.errorText = reply->errorString();
         return hop;
@@ -113,8 +111,7 @@ Hop fetchOnce(QNetworkAccessManager &manager, const QUrl &url, const FetchLimits
 
 } // namespace
 
-FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
-{
+FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits) {
     const QDeadlineTimer deadline(limits.timeout);
     // One manager per call: it belongs to the calling thread, and pool threads come
     // and go; radio fetches are rare enough that its set-up cost does not matter.
@@ -128,8 +125,7 @@ FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
             return refused;
         }
         Hop hop = fetchOnce(manager, address, limits, deadline);
-        if (!hop.redirect)
-            return hop.result;
+        if (!hop.redirect) return hop.result;
         if (redirects == limits.maxRedirects) {
             FetchResult looping;
             looping.outcome = FetchResult::Outcome::NetworkError;
@@ -140,22 +136,17 @@ FetchResult HttpFetch::get(const QUrl &url, const FetchLimits &limits)
     }
 }
 
-QString HttpFetch::getText(const QUrl &url, const FetchLimits &limits)
-{
+QString HttpFetch::getText(const QUrl &url, const FetchLimits &limits) {
     const FetchResult result = get(url, limits);
-    if (!result.answered())
-        return QString();
+    if (!result.answered()) return QString();
     return decodeUtf8(result.body);
 }
 
-QString HttpFetch::decodeUtf8(const QByteArray &bytes)
-{
+QString HttpFetch::decodeUtf8(const QByteArray &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return QString();
-    if (text.isNull())
-        text = QStringLiteral("");
+    if (decoder.hasError()) return QString();
+    if (text.isNull()) text = QStringLiteral("");
     return text;
 }
 

@@ -23,9 +23,9 @@ struct FetchLimits {
 struct FetchResult {
     enum class Outcome { Answered, InvalidAddress, NetworkError, TimedOut, TooLarge };
     Outcome outcome = Outcome::NetworkError;
-    int status = 0;          // HTTP status of the final answer after redirects; 0 when none
-    QByteArray body;         // empty unless answered
-    QString errorText;       // for logs only
+    int status = 0;    // HTTP status of the final answer after redirects; 0 when none
+    QByteArray body;   // empty unless answered
+    QString errorText; // for logs only
 
     bool answered() const { return outcome == Outcome::Answered; }
     bool success() const { return answered() && status >= 200 && status < 300; }
@@ -37,7 +37,7 @@ struct FetchResult {
 // GUI thread for work the user waits on, it would stall the window for up to the
 // time-out. Thread-safe: nothing is shared between calls.
 class HttpFetch {
-public:
+  public:
     static FetchResult get(const QUrl &url, const FetchLimits &limits = {});
 
     // The body as text, or a null QString when the fetch failed or the body is not

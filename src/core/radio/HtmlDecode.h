@@ -17,7 +17,8 @@ QString htmlDecode(const QString &text);
 // Named reference: exact, case-sensitive lookup in the 253-entry table.
 QString &notDiese(QString &result, QStringView reference, qsizetype start);
 // Numeric reference: char2 is the code unit after "&#"; length is the reference's.
-QString &diese(QString &result, QChar char2, qsizetype length, QStringView reference, qsizetype start);
+QString &diese(QString &result, QChar char2, qsizetype length, QStringView reference,
+               qsizetype start);
 // A code point in UTF-16: one unit up to FFFE, a surrogate pair from 10000 to 10FFFF;
 // FFFF, 0 and anything past 10FFFF leave the reference in place.
 QString &dieseString(quint32 codePoint, QString &result, qsizetype start, qsizetype length);

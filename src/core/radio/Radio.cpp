@@ -3,14 +3,12 @@
 namespace kelvane {
 
 namespace {
-QString orDefault(const QString &value, const QString &fallback)
-{
+QString orDefault(const QString &value, const QString &fallback) {
     return value.isEmpty() ? fallback : value;
 }
 } // namespace
 
-DirectoryItem directoryItem(const Radio &radio)
-{
+DirectoryItem directoryItem(const Radio &radio) {
     const QString empty = QStringLiteral("");
     return {
         {QStringLiteral("name"), orDefault(radio.radioName(), empty)},
@@ -21,8 +19,7 @@ DirectoryItem directoryItem(const Radio &radio)
     };
 }
 
-QList<DirectoryItem> directoryItems(const QList<Radio> &radios)
-{
+QList<DirectoryItem> directoryItems(const QList<Radio> &radios) {
     QList<DirectoryItem> items;
     items.reserve(radios.size());
     for (const Radio &radio : radios)

@@ -11,7 +11,7 @@ namespace kelvane {
 // audio entry. A plain value, any thread. A null QString is an absent field (no
 // attribute set it); the loader also stores fixed sentinels, see RadioLoader.
 class Radio {
-public:
+  public:
     static QString yes() { return QStringLiteral("yes"); }
     static QString no() { return QStringLiteral("no"); }
 
@@ -32,7 +32,7 @@ public:
 
     bool operator==(const Radio &) const = default;
 
-private:
+  private:
     QString m_name, m_description, m_url, m_logoUrl, m_link;
 };
 

@@ -31,7 +31,7 @@ struct RadioPage {
 // Access is denied" at "http://127.0.0.1". A document without "<status>200</status>"
 // gives an empty list.
 class RadioLoader {
-public:
+  public:
     static RadioLoader &sRadioLoader();
 
     // The base address comes from Setting::radioBase(); read it on the GUI thread and
@@ -65,7 +65,7 @@ public:
     static QString forbidden() { return QStringLiteral("403 - Forbidden: Access is denied"); }
     static QString connectionError() { return QStringLiteral("Erreur de connexion"); }
 
-private:
+  private:
     RadioLoader() = default;
     RadioPage loadDocumentPage(const QString &address) const;
 };

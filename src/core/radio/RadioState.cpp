@@ -20,43 +20,36 @@ struct RadioState::Shared {
 };
 
 namespace {
-QString orEmpty(const QString &text)
-{
+QString orEmpty(const QString &text) {
     return text.isNull() ? QStringLiteral("") : text;
 }
 } // namespace
 
-RadioState::RadioState(QObject *parent) : QObject(parent), m_shared(std::make_shared<Shared>())
-{
+RadioState::RadioState(QObject *parent) : QObject(parent), m_shared(std::make_shared<Shared>()) {
     qRegisterMetaType<kelvane::Radio>();
 }
 
 RadioState::~RadioState() = default;
 
-RadioState &RadioState::sRadioState()
-{
+RadioState &RadioState::sRadioState() {
     // Never destroyed, like the other services: the view is rebuilt, the state stays.
     static RadioState *state = new RadioState;
     return *state;
 }
 
-QList<Radio> RadioState::contentRadio() const
-{
+QList<Radio> RadioState::contentRadio() const {
     QMutexLocker lock(&m_shared->mutex);
     return m_shared->content;
 }
 
-bool RadioState::isCached(const QString &url) const
-{
+bool RadioState::isCached(const QString &url) const {
     QMutexLocker lock(&m_shared->mutex);
     return m_shared->cache.contains(url);
 }
 
 // Runs work on the shared pool and done on this object's thread with its result.
 // The watcher is a child: destroying the state drops the display step.
-template <class Result, class Work, class Done>
-void RadioState::runLoad(Work work, Done done)
-{
+template <class Result, class Work, class Done> void RadioState::runLoad(Work work, Done done) {
     auto *watcher = new QFutureWatcher<Result>(this);
     connect(watcher, &QFutureWatcher<Result>::finished, this, [watcher, done = std::move(done)] {
         const Result result = watcher->result();
@@ -66,8 +59,7 @@ void RadioState::runLoad(Work work, Done done)
     watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), std::move(work)));
 }
 
-void RadioState::start()
-{
+void RadioState::start() {
     startProgress();
     if (m_indexKept) {
         Q_EMIT indexChanged(m_index);
@@ -94,31 +86,23 @@ void RadioState::start()
                        });
 }
 
-void RadioState::openFirstCategory()
-{
-    if (m_index.isEmpty())
-        return;
+void RadioState::openFirstCategory() {
+    if (m_index.isEmpty()) return;
     getURLContent(m_index.first().radioUrl(), m_index.first().radioName());
 }
 
-void RadioState::onIndexClick(int row)
-{
-    if (row < 0 || row >= m_index.size())
-        return;
+void RadioState::onIndexClick(int row) {
+    if (row < 0 || row >= m_index.size()) return;
     getURLContent(m_index[row].radioUrl(), m_index[row].radioName());
 }
 
-void RadioState::onRadioLinkClick(const Radio &radio)
-{
-    if (clickLocked())
-        return;
+void RadioState::onRadioLinkClick(const Radio &radio) {
+    if (clickLocked()) return;
     getURLContent(radio.radioUrl(), radio.radioName());
 }
 
-void RadioState::onSearch(const QString &text)
-{
-    if (text.size() < 2)
-        return;
+void RadioState::onSearch(const QString &text) {
+    if (text.size() < 2) return;
     startProgress();
     const QString title = QStringLiteral("Recherche: ") + text;
     Q_EMIT pageLoading(title);
@@ -130,8 +114,7 @@ void RadioState::onSearch(const QString &text)
                           });
 }
 
-void RadioState::getURLContent(const QString &url, const QString &name)
-{
+void RadioState::getURLContent(const QString &url, const QString &name) {
     const QString address = orEmpty(url);
     const QString title = orEmpty(name);
     startProgress();
@@ -145,8 +128,7 @@ void RadioState::getURLContent(const QString &url, const QString &name)
             {
                 QMutexLocker lock(&shared->mutex);
                 const auto cached = shared->cache.constFind(address);
-                if (cached != shared->cache.constEnd())
-                    return *cached;
+                if (cached != shared->cache.constEnd()) return *cached;
             }
             const RadioPage page = RadioLoader::sRadioLoader().loadPage(address);
             if (page.complete) {
@@ -165,11 +147,9 @@ void RadioState::getURLContent(const QString &url, const QString &name)
         });
 }
 
-void RadioState::previousButton()
-{
+void RadioState::previousButton() {
     const qsizetype n = m_history.size();
-    if (n <= 1)
-        return;
+    if (n <= 1) return;
     const RadioHistoryEntry back = m_history[n - 2];
     m_history.removeLast();
     Q_EMIT historyChanged(int(m_history.size()));
@@ -177,8 +157,7 @@ void RadioState::previousButton()
     getURLContent(back.url, back.name);
 }
 
-void RadioState::showList(const QString &title, const QList<Radio> &radios)
-{
+void RadioState::showList(const QString &title, const QList<Radio> &radios) {
     {
         QMutexLocker lock(&m_shared->mutex);
         m_shared->content = radios;
@@ -186,16 +165,12 @@ void RadioState::showList(const QString &title, const QList<Radio> &radios)
     Q_EMIT pageShown(title, directoryItems(radios));
 }
 
-void RadioState::startProgress()
-{
-    if (m_loads++ == 0)
-        Q_EMIT clickLockedChanged(true);
+void RadioState::startProgress() {
+    if (m_loads++ == 0) Q_EMIT clickLockedChanged(true);
 }
 
-void RadioState::stopProgress()
-{
-    if (--m_loads == 0)
-        Q_EMIT clickLockedChanged(false);
+void RadioState::stopProgress() {
+    if (--m_loads == 0) Q_EMIT clickLockedChanged(false);
 }
 
 } // namespace kelvane

@@ -42,7 +42,7 @@ struct RadioHistoryEntry {
 // finish is on display.
 class RadioState : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit RadioState(QObject *parent = nullptr);
     ~RadioState() override;
 
@@ -79,23 +79,22 @@ public:
     // last entry is dropped and the one before it is shown without being pushed again.
     void previousButton();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void indexChanged(const QList<kelvane::Radio> &categories);
     void pageLoading(const QString &title);
     void pageShown(const QString &title, const QList<kelvane::DirectoryItem> &entries);
     void clickLockedChanged(bool locked);
     void historyChanged(int size);
 
-private:
+  private:
     struct Shared;
-    template <class Result, class Work, class Done>
-    void runLoad(Work work, Done done);
+    template <class Result, class Work, class Done> void runLoad(Work work, Done done);
     void showList(const QString &title, const QList<Radio> &radios);
     void openFirstCategory();
     void startProgress();
     void stopProgress();
 
-    std::shared_ptr<Shared> m_shared;  // cache and page on display, shared with workers
+    std::shared_ptr<Shared> m_shared; // cache and page on display, shared with workers
     QList<Radio> m_index;
     bool m_indexKept = false;
     bool m_indexLoading = false;

@@ -7,99 +7,78 @@ namespace kelvane {
 namespace {
 
 // Playlist lines without the line feed and one trailing carriage return.
-QList<QStringView> playlistLines(const QString &text)
-{
+QList<QStringView> playlistLines(const QString &text) {
     QList<QStringView> lines = QStringView(text).split(u'\n');
     for (QStringView &line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+        if (line.endsWith(u'\r')) line.chop(1);
     }
     return lines;
 }
 
 } // namespace
 
-qsizetype StreamPlaylist::addressStart(QStringView line, qsizetype from)
-{
+qsizetype StreamPlaylist::addressStart(QStringView line, qsizetype from) {
     const qsizetype plain = line.indexOf(u"http://", from);
     const qsizetype secure = line.indexOf(u"https://", from);
-    if (plain < 0)
-        return secure;
-    if (secure < 0)
-        return plain;
+    if (plain < 0) return secure;
+    if (secure < 0) return plain;
     return std::min(plain, secure);
 }
 
-QString StreamPlaylist::firstLine(const QString &text)
-{
-    if (text.isEmpty())
-        return QString();
+QString StreamPlaylist::firstLine(const QString &text) {
+    if (text.isEmpty()) return QString();
     const qsizetype feed = text.indexOf(u'\n');
     return feed < 0 ? text : text.left(feed);
 }
 
-QString StreamPlaylist::pathExtension(QStringView line)
-{
+QString StreamPlaylist::pathExtension(QStringView line) {
     QStringView path = line;
     while (path.endsWith(u'/'))
         path.chop(1);
     const QStringView component = path.mid(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = component.lastIndexOf(u'.');
     // A leading dot names a hidden file, not an extension.
-    if (dot <= 0)
-        return QStringLiteral("");
+    if (dot <= 0) return QStringLiteral("");
     return component.mid(dot + 1).toString();
 }
 
-StreamPlaylist::Kind StreamPlaylist::kindOf(QStringView line)
-{
+StreamPlaylist::Kind StreamPlaylist::kindOf(QStringView line) {
     const QString extension = pathExtension(line).toLower();
-    if (extension == u"pls")
-        return Kind::Pls;
-    if (extension == u"m3u" || extension == u"m3u8")
-        return Kind::M3u;
-    if (extension == u"asx")
-        return Kind::Asx;
+    if (extension == u"pls") return Kind::Pls;
+    if (extension == u"m3u" || extension == u"m3u8") return Kind::M3u;
+    if (extension == u"asx") return Kind::Asx;
     return Kind::Stream;
 }
 
-QString StreamPlaylist::fromPLS(const QString &text)
-{
+QString StreamPlaylist::fromPLS(const QString &text) {
     for (QStringView line : playlistLines(text)) {
         const qsizetype equals = line.indexOf(u'=');
         const QStringView key = (equals < 0 ? line : line.first(equals)).trimmed();
-        if (!key.startsWith(u"file", Qt::CaseInsensitive))
-            continue;
+        if (!key.startsWith(u"file", Qt::CaseInsensitive)) continue;
         const qsizetype start = addressStart(line);
-        if (start >= 0)
-            return line.mid(start).toString();
+        if (start >= 0) return line.mid(start).toString();
     }
     return QString();
 }
 
-QString StreamPlaylist::fromM3U(const QString &text)
-{
+QString StreamPlaylist::fromM3U(const QString &text) {
     for (QStringView line : playlistLines(text)) {
-        if (addressStart(line) >= 0)
-            return line.toString();
+        if (addressStart(line) >= 0) return line.toString();
     }
     return QString();
 }
 
-QString StreamPlaylist::fromASX(const QString &text)
-{
+QString StreamPlaylist::fromASX(const QString &text) {
     static const QRegularExpression reference(QStringLiteral(R"(<ref\s+href\s*=\s*")"),
                                               QRegularExpression::CaseInsensitiveOption);
     for (QStringView line : playlistLines(text)) {
         for (auto match = reference.globalMatch(line); match.hasNext();) {
             const qsizetype valueStart = match.next().capturedEnd();
             const qsizetype closing = line.indexOf(u'"', valueStart);
-            if (closing < 0)
-                continue;
+            if (closing < 0) continue;
             const QStringView value = line.mid(valueStart, closing - valueStart);
             const qsizetype start = addressStart(value);
-            if (start >= 0)
-                return value.mid(start).toString();
+            if (start >= 0) return value.mid(start).toString();
         }
     }
     return QString();

@@ -14,7 +14,7 @@ namespace kelvane {
 // playlist line is dropped before it is read (files written on Windows). Addresses
 // are recognised by "http://" or "https://", case as written.
 class StreamPlaylist {
-public:
+  public:
     enum class Kind { Stream, Pls, M3u, Asx };
 
     // The text before the first line feed, or the whole text when it has none; null

@@ -9,52 +9,51 @@
 
 namespace kelvane {
 
-QString StreamResolver::fetchText(const QString &address)
-{
+QString StreamResolver::fetchText(const QString &address) {
     return HttpFetch::getText(QUrl(address, QUrl::TolerantMode));
 }
 
-QString StreamResolver::getStreamURL(const QString &address)
-{
+QString StreamResolver::getStreamURL(const QString &address) {
     const QString line = StreamPlaylist::firstLine(fetchText(address));
-    if (line.isNull())
-        return QString();
+    if (line.isNull()) return QString();
     switch (StreamPlaylist::kindOf(line)) {
-    case StreamPlaylist::Kind::Pls: return openFilePLS(line);
-    case StreamPlaylist::Kind::M3u: return openFileM3U(line);
-    case StreamPlaylist::Kind::Asx: return openFileASX(line);
-    case StreamPlaylist::Kind::Stream: break;
+    case StreamPlaylist::Kind::Pls:
+        return openFilePLS(line);
+    case StreamPlaylist::Kind::M3u:
+        return openFileM3U(line);
+    case StreamPlaylist::Kind::Asx:
+        return openFileASX(line);
+    case StreamPlaylist::Kind::Stream:
+        break;
     }
     return line;
 }
 
-QString StreamResolver::openFilePLS(const QString &address)
-{
+QString StreamResolver::openFilePLS(const QString &address) {
     return StreamPlaylist::fromPLS(fetchText(address));
 }
 
-QString StreamResolver::openFileM3U(const QString &address)
-{
+QString StreamResolver::openFileM3U(const QString &address) {
     return StreamPlaylist::fromM3U(fetchText(address));
 }
 
-QString StreamResolver::openFileASX(const QString &address)
-{
+QString StreamResolver::openFileASX(const QString &address) {
     return StreamPlaylist::fromASX(fetchText(address));
 }
 
-void StreamResolver::resolve(const QString &address, QObject *context, std::function<void(const QString &)> done)
-{
+void StreamResolver::resolve(const QString &address, QObject *context,
+                             std::function<void(const QString &)> done) {
     // The watcher belongs to the context: destroying the context drops the callback,
     // while the worker finishes its fetch and its result is thrown away.
     auto *watcher = new QFutureWatcher<QString>(context);
-    QObject::connect(watcher, &QFutureWatcher<QString>::finished, watcher, [watcher, done = std::move(done)] {
-        const QString result = watcher->result();
-        watcher->deleteLater();
-        if (done)
-            done(result);
-    });
-    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [address] { return getStreamURL(address); }));
+    QObject::connect(watcher, &QFutureWatcher<QString>::finished, watcher,
+                     [watcher, done = std::move(done)] {
+                         const QString result = watcher->result();
+                         watcher->deleteLater();
+                         if (done) done(result);
+                     });
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(),
+                                         [address] { return getStreamURL(address); }));
 }
 
 } // namespace kelvane

@@ -17,7 +17,7 @@ namespace kelvane {
 // Every failure (no network, error page, nothing recognisable) ends in a null QString
 // or a text that StreamPlaylist::isPlayable rejects; nothing is reported.
 class StreamResolver {
-public:
+  public:
     static QString getStreamURL(const QString &address);
     static QString openFilePLS(const QString &address);
     static QString openFileM3U(const QString &address);
@@ -26,9 +26,10 @@ public:
     // Resolves on the worker pool and hands the result to done on context's thread
     // (the GUI thread for a widget). When context is destroyed first, done is not
     // called. Check the result with StreamPlaylist::isPlayable before playing it.
-    static void resolve(const QString &address, QObject *context, std::function<void(const QString &)> done);
+    static void resolve(const QString &address, QObject *context,
+                        std::function<void(const QString &)> done);
 
-private:
+  private:
     static QString fetchText(const QString &address);
 };
 

@@ -1,5 +1,5 @@
-#include "RadioTestPages.h"
 #include "core/radio/RadioLoader.h"
+#include "RadioTestPages.h"
 #include "support/HttpServer.h"
 
 #include <gtest/gtest.h>
@@ -8,17 +8,17 @@ using namespace kelvane;
 using namespace kelvane::test;
 
 namespace {
-const RadioLoader &loader()
-{
+const RadioLoader &loader() {
     return RadioLoader::sRadioLoader();
 }
 } // namespace
 
-TEST(RadioLoader, IndexIsTheBaseAddress)
-{
+TEST(RadioLoader, IndexIsTheBaseAddress) {
     HttpServer server;
-    server.route("/", {.body = opmlPage("Browse", linkOutline("Music", server.url("/Browse.ashx?c=music").toString())
-                                                      + linkOutline("Talk", server.url("/Browse.ashx?c=talk").toString()))});
+    server.route("/", {.body = opmlPage(
+                           "Browse",
+                           linkOutline("Music", server.url("/Browse.ashx?c=music").toString()) +
+                               linkOutline("Talk", server.url("/Browse.ashx?c=talk").toString()))});
     const QList<Radio> index = loader().getIndex(server.url("/").toString());
     ASSERT_EQ(index.size(), 2);
     EXPECT_EQ(index[0].radioName(), u"Music");
@@ -26,8 +26,7 @@ TEST(RadioLoader, IndexIsTheBaseAddress)
     EXPECT_TRUE(loader().loadIndex(server.url("/").toString()).complete);
 }
 
-TEST(RadioLoader, UnreachableIndexAndSearchAreConnectionErrors)
-{
+TEST(RadioLoader, UnreachableIndexAndSearchAreConnectionErrors) {
     HttpServer server;
     const QString base = server.url("/").toString();
     server.setDefault({.status = 200, .body = ""});
@@ -43,8 +42,7 @@ TEST(RadioLoader, UnreachableIndexAndSearchAreConnectionErrors)
     EXPECT_FALSE(index.complete);
 }
 
-TEST(RadioLoader, RefusedPageByAddress)
-{
+TEST(RadioLoader, RefusedPageByAddress) {
     HttpServer server;
     server.route("/Browse.ashx", {.status = 403, .body = forbiddenPage});
     const RadioPage page = loader().loadPage(server.url("/Browse.ashx?c=music").toString());
@@ -60,8 +58,7 @@ TEST(RadioLoader, RefusedPageByAddress)
     EXPECT_EQ(index[0].radioUrl(), u"0");
 }
 
-TEST(RadioLoader, FailedFetchByAddressIsTheRefusalEntry)
-{
+TEST(RadioLoader, FailedFetchByAddressIsTheRefusalEntry) {
     for (const QString &address : {QStringLiteral("0"), QStringLiteral("http://127.0.0.1:1/")}) {
         const QList<Radio> radios = loader().getListOf(address);
         ASSERT_EQ(radios.size(), 1);
@@ -70,8 +67,7 @@ TEST(RadioLoader, FailedFetchByAddressIsTheRefusalEntry)
     }
 }
 
-TEST(RadioLoader, ErrorStatusWithoutOpmlIsAnEmptyIncompletePage)
-{
+TEST(RadioLoader, ErrorStatusWithoutOpmlIsAnEmptyIncompletePage) {
     HttpServer server;
     server.route("/Browse.ashx", {.status = 500, .body = "<html>Server Error</html>"});
     const RadioPage page = loader().loadPage(server.url("/Browse.ashx?id=1").toString());
@@ -79,24 +75,27 @@ TEST(RadioLoader, ErrorStatusWithoutOpmlIsAnEmptyIncompletePage)
     EXPECT_FALSE(page.complete);
 }
 
-TEST(RadioLoader, InvalidUtf8PageIsAFailedFetch)
-{
+TEST(RadioLoader, InvalidUtf8PageIsAFailedFetch) {
     HttpServer server;
-    server.route("/Browse.ashx", {.body = opmlPage("x", linkOutline("Cafe", "http://a")).replace("Cafe", "Caf\xe9")});
+    server.route(
+        "/Browse.ashx",
+        {.body = opmlPage("x", linkOutline("Cafe", "http://a")).replace("Cafe", "Caf\xe9")});
     const QList<Radio> radios = loader().getListOf(server.url("/Browse.ashx").toString());
     ASSERT_EQ(radios.size(), 1);
     EXPECT_EQ(radios[0].radioName(), u"403 - Forbidden: Access is denied");
 }
 
-TEST(RadioLoader, SearchTextIsPercentEncodedWhole)
-{
+TEST(RadioLoader, SearchTextIsPercentEncodedWhole) {
     HttpServer server;
-    server.setDefault({.body = opmlPage("Search", audioOutline("Found", "http://a/Tune.ashx?id=s1"))});
+    server.setDefault(
+        {.body = opmlPage("Search", audioOutline("Found", "http://a/Tune.ashx?id=s1"))});
     const QString base = server.url("/").toString();
-    EXPECT_EQ(RadioLoader::searchAddress(QStringLiteral("http://d.example/"), QStringLiteral("rock & roll")),
+    EXPECT_EQ(RadioLoader::searchAddress(QStringLiteral("http://d.example/"),
+                                         QStringLiteral("rock & roll")),
               u"http://d.example/Search.ashx?query=rock%20%26%20roll");
     ASSERT_EQ(loader().search(QStringLiteral("rock & roll"), base).size(), 1);
     loader().search(QStringLiteral("l'été #1+2=3"), base);
-    EXPECT_EQ(server.requests(), (QStringList{"/Search.ashx?query=rock%20%26%20roll",
-                                              "/Search.ashx?query=l%27%C3%A9t%C3%A9%20%231%2B2%3D3"}));
+    EXPECT_EQ(server.requests(),
+              (QStringList{"/Search.ashx?query=rock%20%26%20roll",
+                           "/Search.ashx?query=l%27%C3%A9t%C3%A9%20%231%2B2%3D3"}));
 }

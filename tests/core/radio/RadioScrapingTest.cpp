@@ -6,13 +6,11 @@ using namespace kelvane;
 
 namespace {
 
-const RadioLoader &loader()
-{
+const RadioLoader &loader() {
     return RadioLoader::sRadioLoader();
 }
 
-QString text(const char *raw)
-{
+QString text(const char *raw) {
     return QString::fromUtf8(raw);
 }
 
@@ -36,8 +34,7 @@ const char *jazzPage = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 } // namespace
 
-TEST(RadioScraping, CategoryPageInDocumentOrder)
-{
+TEST(RadioScraping, CategoryPageInDocumentOrder) {
     const QList<Radio> radios = loader().tri(text(jazzPage));
     ASSERT_EQ(radios.size(), 3);
 
@@ -50,7 +47,7 @@ TEST(RadioScraping, CategoryPageInDocumentOrder)
     EXPECT_EQ(radios[1].link(), u"no");
     EXPECT_EQ(radios[1].radioName(), u"Radio Café - Paris");
     EXPECT_EQ(radios[1].radioUrl(), u"http://opml.example/Tune.ashx?id=s1&formats=aac");
-    EXPECT_EQ(radios[1].radioDescription(), u"Jazz & blues");   // "&amp;amp;" shows "&"
+    EXPECT_EQ(radios[1].radioDescription(), u"Jazz & blues"); // "&amp;amp;" shows "&"
     EXPECT_EQ(radios[1].radioLogoUrl(), u"http://logos.example/s1q.png");
 
     EXPECT_EQ(radios[2].radioName(), u"Bare Station");
@@ -58,8 +55,7 @@ TEST(RadioScraping, CategoryPageInDocumentOrder)
     EXPECT_TRUE(radios[2].radioLogoUrl().isNull());
 }
 
-TEST(RadioScraping, DirectoryItemsFillAbsentFields)
-{
+TEST(RadioScraping, DirectoryItemsFillAbsentFields) {
     const QList<DirectoryItem> items = directoryItems(loader().tri(text(jazzPage)));
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0].keys(), (QStringList{"isLink", "logo", "name", "subtext", "url"}));
@@ -71,8 +67,7 @@ TEST(RadioScraping, DirectoryItemsFillAbsentFields)
     EXPECT_EQ(directoryItem(Radio()).value("name"), u"");
 }
 
-TEST(RadioScraping, TextAttributeFirstInItsElementIsNotRead)
-{
+TEST(RadioScraping, TextAttributeFirstInItsElementIsNotRead) {
     const QList<Radio> radios = loader().tri(text(R"(<opml><head><status>200</status></head><body>
 <outline text="Popular" type="link" URL="http://opml.example/Browse.ashx?c=pop"/>
 </body></opml>)"));
@@ -82,8 +77,7 @@ TEST(RadioScraping, TextAttributeFirstInItsElementIsNotRead)
     EXPECT_EQ(radios[0].radioUrl(), u"http://opml.example/Browse.ashx?c=pop");
 }
 
-TEST(RadioScraping, EmptyAddressAndEmptyNameSentinels)
-{
+TEST(RadioScraping, EmptyAddressAndEmptyNameSentinels) {
     const QList<Radio> radios = loader().tri(text(R"(<opml><head><status>200</status></head><body>
 <outline type="audio" text="" URL="" guide_id="s9"/>
 <outline type="link" text="" URL=""/>
@@ -95,8 +89,7 @@ TEST(RadioScraping, EmptyAddressAndEmptyNameSentinels)
     EXPECT_EQ(radios[1].radioName(), u"null1");
 }
 
-TEST(RadioScraping, EncodedQuoteEndsTheName)
-{
+TEST(RadioScraping, EncodedQuoteEndsTheName) {
     const QList<Radio> radios = loader().tri(text(R"(<opml><head><status>200</status></head><body>
 <outline type="audio" text="Radio &quot;Nova&quot; FM" URL="http://opml.example/Tune.ashx?id=s3"/>
 </body></opml>)"));
@@ -105,8 +98,7 @@ TEST(RadioScraping, EncodedQuoteEndsTheName)
     EXPECT_EQ(radios[0].radioUrl(), u"http://opml.example/Tune.ashx?id=s3");
 }
 
-TEST(RadioScraping, LinkAndAudioOnOneLineIsALink)
-{
+TEST(RadioScraping, LinkAndAudioOnOneLineIsALink) {
     const QList<Radio> radios = loader().tri(text(R"(<opml><head><status>200</status></head><body>
 <outline type="link" text="Both" URL="http://opml.example/a" note="type="audio""/>
 </body></opml>)"));
@@ -114,8 +106,7 @@ TEST(RadioScraping, LinkAndAudioOnOneLineIsALink)
     EXPECT_EQ(radios[0].link(), u"yes");
 }
 
-TEST(RadioScraping, TextOutlinesOnlyGiveAnEmptyList)
-{
+TEST(RadioScraping, TextOutlinesOnlyGiveAnEmptyList) {
     const char *page = R"(<?xml version="1.0" encoding="UTF-8"?>
 <opml version="1">
 <head><title>Nothing</title><status>200</status></head>
@@ -128,17 +119,17 @@ TEST(RadioScraping, TextOutlinesOnlyGiveAnEmptyList)
     EXPECT_TRUE(loader().radioList(text(page)).isEmpty());
 }
 
-TEST(RadioScraping, StatusOtherThan200GivesAnEmptyListNotAnError)
-{
-    const char *page = R"(<opml version="1"><head><status>400</status><fault>Invalid root category</fault></head>
+TEST(RadioScraping, StatusOtherThan200GivesAnEmptyListNotAnError) {
+    const char *page =
+        R"(<opml version="1"><head><status>400</status><fault>Invalid root category</fault></head>
 <body><outline type="link" text="Ignored" URL="http://opml.example/x"/></body></opml>)";
     EXPECT_FALSE(loader().regimeSec(text(page)).has_value());
     EXPECT_TRUE(loader().radioList(text(page)).isEmpty());
 }
 
-TEST(RadioScraping, RefusedOrEmptyDocumentsAreErrorEntries)
-{
-    const QList<Radio> refused = loader().radioList(text("<html><body><h2>403 - Forbidden: Access is denied.</h2></body></html>"));
+TEST(RadioScraping, RefusedOrEmptyDocumentsAreErrorEntries) {
+    const QList<Radio> refused = loader().radioList(
+        text("<html><body><h2>403 - Forbidden: Access is denied.</h2></body></html>"));
     ASSERT_EQ(refused.size(), 1);
     EXPECT_EQ(refused[0].radioName(), u"403 - Forbidden: Access is denied");
     EXPECT_EQ(refused[0].radioUrl(), u"0");
@@ -150,17 +141,17 @@ TEST(RadioScraping, RefusedOrEmptyDocumentsAreErrorEntries)
         EXPECT_EQ(failed[0].radioUrl(), u"0");
     }
     EXPECT_EQ(loader().error(QStringLiteral("x")).radioName(), u"Erreur de connexion");
-    EXPECT_EQ(loader().error(QStringLiteral("xy")).radioName(), u"403 - Forbidden: Access is denied");
+    EXPECT_EQ(loader().error(QStringLiteral("xy")).radioName(),
+              u"403 - Forbidden: Access is denied");
 }
 
-TEST(RadioScraping, DecoupeSplitsAttributes)
-{
-    EXPECT_EQ(loader().decoupe(QStringLiteral("\t<outline type=\"link\" radioname=\"A\" URL=\"http://x\"/>")),
+TEST(RadioScraping, DecoupeSplitsAttributes) {
+    EXPECT_EQ(loader().decoupe(
+                  QStringLiteral("\t<outline type=\"link\" radioname=\"A\" URL=\"http://x\"/>")),
               (QStringList{"\ttype=\"link\"", "radioname=\"A\"", "URL=\"http://x\""}));
 }
 
-TEST(RadioScraping, MalformedPiecesLeaveFieldsAbsent)
-{
+TEST(RadioScraping, MalformedPiecesLeaveFieldsAbsent) {
     EXPECT_TRUE(loader().getUrl(QStringLiteral("URL=http://x")).isNull());
     EXPECT_TRUE(loader().getUrl(QStringLiteral("URL=\"http://unclosed")).isNull());
     EXPECT_EQ(loader().getSubText(QStringLiteral("subtext=\"\"")), u"");
@@ -168,20 +159,22 @@ TEST(RadioScraping, MalformedPiecesLeaveFieldsAbsent)
     EXPECT_EQ(loader().getImage(QStringLiteral("image=\"\"")), u"");
 }
 
-TEST(RadioScraping, PagesWithoutOutlinesOrWithoutBodyEnd)
-{
-    EXPECT_TRUE(loader().tri(text("<opml><head><status>200</status></head><body></body></opml>")).isEmpty());
-    const QList<Radio> cut = loader().tri(text(
-        "<opml><head><status>200</status></head><body>\n<outline type=\"link\" text=\"A\" URL=\"http://a\"/>\n<outl"));
+TEST(RadioScraping, PagesWithoutOutlinesOrWithoutBodyEnd) {
+    EXPECT_TRUE(loader()
+                    .tri(text("<opml><head><status>200</status></head><body></body></opml>"))
+                    .isEmpty());
+    const QList<Radio> cut =
+        loader().tri(text("<opml><head><status>200</status></head><body>\n<outline type=\"link\" "
+                          "text=\"A\" URL=\"http://a\"/>\n<outl"));
     ASSERT_EQ(cut.size(), 1);
     EXPECT_EQ(cut[0].radioName(), u"A");
 }
 
-TEST(RadioScraping, HostileLinesDoNotStopTheParser)
-{
+TEST(RadioScraping, HostileLinesDoNotStopTheParser) {
     QString huge = QStringLiteral("<opml><head><status>200</status></head><body>");
     for (int i = 0; i < 2000; ++i)
-        huge += QStringLiteral("<outline type=\"audio\" text=\"&#x1F600;&&&;;\" URL=\"\" subtext=\"\"\"\"");
+        huge += QStringLiteral(
+            "<outline type=\"audio\" text=\"&#x1F600;&&&;;\" URL=\"\" subtext=\"\"\"\"");
     const QList<Radio> radios = loader().tri(huge);
-    EXPECT_EQ(radios.size(), 1);   // one line, one entry
+    EXPECT_EQ(radios.size(), 1); // one line, one entry
 }

@@ -1,5 +1,5 @@
-#include "RadioTestPages.h"
 #include "core/radio/RadioState.h"
+#include "RadioTestPages.h"
 #include "core/settings/Setting.h"
 #include "support/HttpServer.h"
 
@@ -19,37 +19,40 @@ struct Shown {
 // A directory with a root page of two categories, pages A, B and C, a search answer
 // and a refused page; the state under test reads it through the session base.
 class RadioStateTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         Setting::sSetting().setSessionRadioBase(base());
-        server.route("/", {.body = opmlPage("Browse", linkOutline("Music", page("A")) + linkOutline("Talk", page("B")))});
+        server.route("/", {.body = opmlPage("Browse", linkOutline("Music", page("A")) +
+                                                          linkOutline("Talk", page("B")))});
         for (const char *name : {"A", "B", "C"})
             server.route(QStringLiteral("/Browse.ashx?id=") + name,
-                         {.body = opmlPage(name, audioOutline(QStringLiteral("Station ") + name, "http://t/" + QString(name)))});
+                         {.body = opmlPage(name, audioOutline(QStringLiteral("Station ") + name,
+                                                              "http://t/" + QString(name)))});
         server.route("/Browse.ashx?id=refused", {.status = 403, .body = forbiddenPage});
-        server.route("/Search.ashx", {.body = opmlPage("Search", audioOutline("Found", "http://t/found"))});
-        QObject::connect(&state, &RadioState::pageShown, [this](const QString &title, const QList<DirectoryItem> &entries) {
-            shown.append({title, entries});
-        });
+        server.route("/Search.ashx",
+                     {.body = opmlPage("Search", audioOutline("Found", "http://t/found"))});
+        QObject::connect(&state, &RadioState::pageShown,
+                         [this](const QString &title, const QList<DirectoryItem> &entries) {
+                             shown.append({title, entries});
+                         });
     }
     void TearDown() override { Setting::sSetting().setSessionRadioBase(std::nullopt); }
 
     QString base() const { return server.url("/").toString(); }
-    QString page(const QString &name) const { return server.url("/Browse.ashx?id=" + name).toString(); }
-    // Waits until count pages in all have been shown.
-    bool waitShown(qsizetype count)
-    {
-        return QTest::qWaitFor([&] { return shown.size() >= count && !state.clickLocked(); }, 10000);
+    QString page(const QString &name) const {
+        return server.url("/Browse.ashx?id=" + name).toString();
     }
-    void open(const QString &name)
-    {
+    // Waits until count pages in all have been shown.
+    bool waitShown(qsizetype count) {
+        return QTest::qWaitFor([&] { return shown.size() >= count && !state.clickLocked(); },
+                               10000);
+    }
+    void open(const QString &name) {
         const qsizetype before = shown.size();
         state.getURLContent(page(name), name);
         ASSERT_TRUE(waitShown(before + 1));
     }
-    QStringList historyNames() const
-    {
+    QStringList historyNames() const {
         QStringList names;
         for (const RadioHistoryEntry &entry : state.radioNavigationHistorique())
             names << entry.name;
@@ -64,8 +67,7 @@ protected:
 
 } // namespace
 
-TEST_F(RadioStateTest, StartOpensTheFirstCategoryAndKeepsTheRootPage)
-{
+TEST_F(RadioStateTest, StartOpensTheFirstCategoryAndKeepsTheRootPage) {
     state.start();
     ASSERT_TRUE(waitShown(1));
     EXPECT_EQ(state.radioArrayTableIndex().size(), 2);
@@ -81,8 +83,7 @@ TEST_F(RadioStateTest, StartOpensTheFirstCategoryAndKeepsTheRootPage)
     EXPECT_EQ(historyNames(), (QStringList{"Music", "Music"}));
 }
 
-TEST_F(RadioStateTest, SamePageIsFetchedOnce)
-{
+TEST_F(RadioStateTest, SamePageIsFetchedOnce) {
     open("A");
     open("A");
     EXPECT_EQ(hits("A"), 1);
@@ -90,8 +91,7 @@ TEST_F(RadioStateTest, SamePageIsFetchedOnce)
     EXPECT_EQ(shown[0].entries, shown[1].entries);
 }
 
-TEST_F(RadioStateTest, PreviousWalksBackAndDoesNotPushAgain)
-{
+TEST_F(RadioStateTest, PreviousWalksBackAndDoesNotPushAgain) {
     open("A");
     open("B");
     open("C");
@@ -107,8 +107,7 @@ TEST_F(RadioStateTest, PreviousWalksBackAndDoesNotPushAgain)
     EXPECT_TRUE(state.addHistoric());
 }
 
-TEST_F(RadioStateTest, PreviousWithOneEntryDoesNothing)
-{
+TEST_F(RadioStateTest, PreviousWithOneEntryDoesNothing) {
     open("A");
     state.previousButton();
     QTest::qWait(100);
@@ -117,11 +116,10 @@ TEST_F(RadioStateTest, PreviousWithOneEntryDoesNothing)
     EXPECT_EQ(historyNames(), QStringList{"A"});
 }
 
-TEST_F(RadioStateTest, SearchLeavesCacheAndHistoryAlone)
-{
+TEST_F(RadioStateTest, SearchLeavesCacheAndHistoryAlone) {
     open("A");
     open("B");
-    state.onSearch(QStringLiteral("j"));   // too short: nothing happens
+    state.onSearch(QStringLiteral("j")); // too short: nothing happens
     QTest::qWait(50);
     EXPECT_EQ(shown.size(), 2);
     state.onSearch(QStringLiteral("jazz & blues"));
@@ -138,8 +136,7 @@ TEST_F(RadioStateTest, SearchLeavesCacheAndHistoryAlone)
     EXPECT_EQ(shown.last().title, u"A");
 }
 
-TEST_F(RadioStateTest, ErrorPagesAreShownButNotCached)
-{
+TEST_F(RadioStateTest, ErrorPagesAreShownButNotCached) {
     open("refused");
     EXPECT_EQ(shown.last().entries.first().value("name"), u"403 - Forbidden: Access is denied");
     EXPECT_FALSE(state.isCached(page("refused")));
@@ -148,16 +145,14 @@ TEST_F(RadioStateTest, ErrorPagesAreShownButNotCached)
     EXPECT_EQ(historyNames(), (QStringList{"refused", "refused"}));
 }
 
-TEST_F(RadioStateTest, EndlessPageIsAnErrorEntry)
-{
+TEST_F(RadioStateTest, EndlessPageIsAnErrorEntry) {
     server.route("/Browse.ashx?id=endless", {.endlessBody = 256 * 1024});
     open("endless");
     EXPECT_EQ(shown.last().entries.first().value("name"), u"403 - Forbidden: Access is denied");
     EXPECT_FALSE(state.isCached(page("endless")));
 }
 
-TEST_F(RadioStateTest, FailedRootPageIsRetriedOnTheNextStart)
-{
+TEST_F(RadioStateTest, FailedRootPageIsRetriedOnTheNextStart) {
     server.route("/", {.status = 503, .body = ""});
     state.start();
     ASSERT_TRUE(waitShown(1));
@@ -172,24 +167,22 @@ TEST_F(RadioStateTest, FailedRootPageIsRetriedOnTheNextStart)
     EXPECT_EQ(shown.last().title, u"Music");
 }
 
-TEST_F(RadioStateTest, EmptyRootPageOpensNothing)
-{
+TEST_F(RadioStateTest, EmptyRootPageOpensNothing) {
     server.route("/", {.body = "<opml><head><status>400</status></head><body></body></opml>"});
     bool indexSeen = false;
-    QObject::connect(&state, &RadioState::indexChanged, [&](const QList<Radio> &index) {
-        indexSeen = index.isEmpty();
-    });
+    QObject::connect(&state, &RadioState::indexChanged,
+                     [&](const QList<Radio> &index) { indexSeen = index.isEmpty(); });
     state.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return indexSeen && !state.clickLocked(); }, 5000));
     EXPECT_TRUE(shown.isEmpty());
     EXPECT_TRUE(state.radioNavigationHistorique().isEmpty());
 }
 
-TEST_F(RadioStateTest, FolderClicksAreIgnoredWhileALoadRuns)
-{
+TEST_F(RadioStateTest, FolderClicksAreIgnoredWhileALoadRuns) {
     server.route("/Browse.ashx?id=slow", {.body = opmlPage("slow", ""), .delayMs = 300});
     QList<bool> locks;
-    QObject::connect(&state, &RadioState::clickLockedChanged, [&](bool locked) { locks << locked; });
+    QObject::connect(&state, &RadioState::clickLockedChanged,
+                     [&](bool locked) { locks << locked; });
     state.getURLContent(page("slow"), "slow");
     EXPECT_TRUE(state.clickLocked());
     Radio link;
@@ -206,8 +199,7 @@ TEST_F(RadioStateTest, FolderClicksAreIgnoredWhileALoadRuns)
     EXPECT_EQ(shown.last().title, u"A");
 }
 
-TEST_F(RadioStateTest, CategoryClickOutsideTheRowsIsIgnored)
-{
+TEST_F(RadioStateTest, CategoryClickOutsideTheRowsIsIgnored) {
     state.start();
     ASSERT_TRUE(waitShown(1));
     state.onIndexClick(-1);
@@ -219,8 +211,7 @@ TEST_F(RadioStateTest, CategoryClickOutsideTheRowsIsIgnored)
     EXPECT_EQ(shown.last().title, u"Talk");
 }
 
-TEST_F(RadioStateTest, DestroyedDuringALoadIsHarmless)
-{
+TEST_F(RadioStateTest, DestroyedDuringALoadIsHarmless) {
     server.route("/Browse.ashx?id=slow", {.body = opmlPage("slow", ""), .delayMs = 200});
     {
         RadioState shortLived;

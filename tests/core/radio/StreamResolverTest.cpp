@@ -1,5 +1,5 @@
-#include "core/radio/StreamPlaylist.h"
 #include "core/radio/StreamResolver.h"
+#include "core/radio/StreamPlaylist.h"
 #include "support/HttpServer.h"
 
 #include <QObject>
@@ -11,57 +11,62 @@ using namespace kelvane;
 using kelvane::test::HttpServer;
 
 namespace {
-QString address(const HttpServer &server, const char *path)
-{
+QString address(const HttpServer &server, const char *path) {
     return server.url(QString::fromLatin1(path)).toString();
 }
 } // namespace
 
-TEST(StreamResolver, TuneAnswerNamingAPlsFile)
-{
+TEST(StreamResolver, TuneAnswerNamingAPlsFile) {
     HttpServer server;
-    server.serveFile("/Tune.ashx", (address(server, "/station.pls") + "\n").toUtf8(), "audio/x-mpegurl");
-    server.serveFile("/station.pls", "[playlist]\r\nNumberOfEntries=1\r\nFile1=http://ice.radio.example/live\r\n");
-    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx?id=s1")), u"http://ice.radio.example/live");
+    server.serveFile("/Tune.ashx", (address(server, "/station.pls") + "\n").toUtf8(),
+                     "audio/x-mpegurl");
+    server.serveFile("/station.pls",
+                     "[playlist]\r\nNumberOfEntries=1\r\nFile1=http://ice.radio.example/live\r\n");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx?id=s1")),
+              u"http://ice.radio.example/live");
 }
 
-TEST(StreamResolver, CapitalExtensionsDispatch)
-{
+TEST(StreamResolver, CapitalExtensionsDispatch) {
     HttpServer server;
     server.serveFile("/Tune.ashx", (address(server, "/LIVE.M3U") + "\n").toUtf8());
     server.serveFile("/LIVE.M3U", "#EXTM3U\nhttp://stream.radio.example/a.mp3\n");
-    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx")), u"http://stream.radio.example/a.mp3");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx")),
+              u"http://stream.radio.example/a.mp3");
 }
 
-TEST(StreamResolver, AsxFile)
-{
+TEST(StreamResolver, AsxFile) {
     HttpServer server;
     server.serveFile("/Tune.ashx", address(server, "/wm.asx").toUtf8());
-    server.serveFile("/wm.asx", "<asx version=\"3.0\"><entry><ref href=\"http://wm.radio.example/live\"/></entry></asx>");
-    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx")), u"http://wm.radio.example/live");
+    server.serveFile(
+        "/wm.asx",
+        "<asx version=\"3.0\"><entry><ref href=\"http://wm.radio.example/live\"/></entry></asx>");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx")),
+              u"http://wm.radio.example/live");
 }
 
-TEST(StreamResolver, PlainStreamAndQueryAfterExtensionAreNotFetchedAgain)
-{
+TEST(StreamResolver, PlainStreamAndQueryAfterExtensionAreNotFetchedAgain) {
     HttpServer server;
-    server.serveFile("/direct", "http://ice.radio.example:8000/stream\nhttp://backup.radio.example/stream\n");
+    server.serveFile("/direct",
+                     "http://ice.radio.example:8000/stream\nhttp://backup.radio.example/stream\n");
     server.serveFile("/query", (address(server, "/listen.pls?sid=1") + "\n").toUtf8());
-    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/direct")), u"http://ice.radio.example:8000/stream");
-    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/query")), address(server, "/listen.pls?sid=1"));
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/direct")),
+              u"http://ice.radio.example:8000/stream");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/query")),
+              address(server, "/listen.pls?sid=1"));
     EXPECT_EQ(server.hits("/listen.pls"), 0);
 }
 
-TEST(StreamResolver, OnlyOneLevelIsFollowed)
-{
+TEST(StreamResolver, OnlyOneLevelIsFollowed) {
     HttpServer server;
     server.serveFile("/Tune.ashx", (address(server, "/outer.pls") + "\n").toUtf8());
-    server.serveFile("/outer.pls", ("[playlist]\nFile1=" + address(server, "/inner.pls") + "\n").toUtf8());
-    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx")), address(server, "/inner.pls"));
+    server.serveFile("/outer.pls",
+                     ("[playlist]\nFile1=" + address(server, "/inner.pls") + "\n").toUtf8());
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx")),
+              address(server, "/inner.pls"));
     EXPECT_EQ(server.hits("/inner.pls"), 0);
 }
 
-TEST(StreamResolver, FailuresAreNotPlayable)
-{
+TEST(StreamResolver, FailuresAreNotPlayable) {
     HttpServer server;
     server.route("/error", {.status = 404, .body = "not found"});
     server.serveFile("/Tune.ashx", (address(server, "/empty.pls") + "\n").toUtf8());
@@ -75,8 +80,7 @@ TEST(StreamResolver, FailuresAreNotPlayable)
     EXPECT_TRUE(StreamResolver::getStreamURL(QStringLiteral("null0")).isNull());
 }
 
-TEST(StreamResolver, EndlessAnswerInPlaceOfAPlaylistIsDropped)
-{
+TEST(StreamResolver, EndlessAnswerInPlaceOfAPlaylistIsDropped) {
     HttpServer server;
     // An audio stream served where a playlist was expected never ends.
     server.serveFile("/Tune.ashx", (address(server, "/live.m3u") + "\n").toUtf8());
@@ -86,8 +90,7 @@ TEST(StreamResolver, EndlessAnswerInPlaceOfAPlaylistIsDropped)
     EXPECT_TRUE(StreamResolver::getStreamURL(address(server, "/stream")).isNull());
 }
 
-TEST(StreamResolver, AsyncResolutionCallsBackOnTheGuiThread)
-{
+TEST(StreamResolver, AsyncResolutionCallsBackOnTheGuiThread) {
     HttpServer server;
     server.route("/Tune.ashx", {.body = "http://ice.radio.example/live\n", .delayMs = 100});
     QObject context;
@@ -97,20 +100,20 @@ TEST(StreamResolver, AsyncResolutionCallsBackOnTheGuiThread)
         result = resolved;
         calledOn = QThread::currentThread();
     });
-    EXPECT_TRUE(result.isNull());   // nothing blocks the caller
+    EXPECT_TRUE(result.isNull()); // nothing blocks the caller
     ASSERT_TRUE(QTest::qWaitFor([&] { return calledOn != nullptr; }, 5000));
     EXPECT_EQ(result, u"http://ice.radio.example/live");
     EXPECT_EQ(calledOn, QThread::currentThread());
 }
 
-TEST(StreamResolver, AsyncResolutionForAGoneContextIsDropped)
-{
+TEST(StreamResolver, AsyncResolutionForAGoneContextIsDropped) {
     HttpServer server;
     server.route("/Tune.ashx", {.body = "http://ice.radio.example/live\n", .delayMs = 200});
     bool called = false;
     {
         QObject context;
-        StreamResolver::resolve(address(server, "/Tune.ashx"), &context, [&](const QString &) { called = true; });
+        StreamResolver::resolve(address(server, "/Tune.ashx"), &context,
+                                [&](const QString &) { called = true; });
     }
     QTest::qWait(500);
     EXPECT_FALSE(called);
