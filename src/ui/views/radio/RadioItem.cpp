@@ -48,11 +48,13 @@ RadioItem::RadioItem(QWidget *parent) : QWidget(parent)
     QFont nameFont = font();
     nameFont.setBold(true);
     m_labelRadio->setFont(nameFont);
+    m_labelRadio->setFixedHeight(m_labelRadio->fontMetrics().height() + 2);
 
     m_subTextRadio = new QLabel(this);
     m_subTextRadio->setObjectName(QStringLiteral("subTextRadio"));
     m_subTextRadio->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_subTextRadio->setWordWrap(true);
+    m_subTextRadio->setContentsMargins(0, 3, 0, 0);
     m_subTextRadio->setFont(Style::smallFont());
     Style::setTextColor(m_subTextRadio, Style::secondaryLabelColor());
 
@@ -62,7 +64,8 @@ RadioItem::RadioItem(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_logoBox, 0, Qt::AlignHCenter);
     layout->addSpacing(4);
     layout->addWidget(m_labelRadio);
-    layout->addWidget(m_subTextRadio, 1);
+    layout->addWidget(m_subTextRadio);
+    layout->addStretch(1);
 
     m_logo = new ImageTarget(this);
     connect(m_logo, &ImageTarget::imageChanged, this, &RadioItem::showLogo);
@@ -89,7 +92,8 @@ void RadioItem::setRepresentedObject(const DirectoryItem &item)
     m_labelRadio->setToolTip(name);
     m_subTextRadio->setText(subtext);
     m_subTextRadio->setToolTip(subtext);
-    m_subTextRadio->setMaximumHeight(2 * m_subTextRadio->fontMetrics().lineSpacing() + 2);
+    // Two lines, with room above for the accents of capitals (É) that rise past the ascent.
+    m_subTextRadio->setMaximumHeight(2 * m_subTextRadio->fontMetrics().lineSpacing() + 6);
 
     const QString logo = value(item, "logo");
     if (!link) {

@@ -1,7 +1,5 @@
 #include "ui/views/radio/RadioOverCover.h"
 
-#include "ui/base/Icons.h"
-
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -13,13 +11,39 @@ namespace kelvane {
 
 namespace {
 
-QToolButton *roundButton(const QString &icon, const QString &tip, QWidget *parent)
+// A white disc with a dark sign, drawn here rather than taken from the palette-coloured
+// pictures: it lies on a logo, whose colours the theme does not know.
+QIcon discIcon(bool play)
+{
+    const qreal ratio = 2.0;
+    QPixmap pixmap(QSize(40, 40) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 235));
+    painter.drawEllipse(QRectF(1, 1, 38, 38));
+    const QColor sign(30, 30, 30);
+    if (play) {
+        painter.setBrush(sign);
+        painter.drawPolygon(QPolygonF{QPointF(16, 12), QPointF(29, 20), QPointF(16, 28)});
+    } else {
+        painter.setPen(QPen(sign, 3, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(20, 12), QPointF(20, 28));
+        painter.drawLine(QPointF(12, 20), QPointF(28, 20));
+    }
+    return QIcon(pixmap);
+}
+
+QToolButton *roundButton(bool play, const QString &tip, QWidget *parent)
 {
     auto *button = new QToolButton(parent);
-    button->setIcon(Icons::icon(icon));
-    button->setIconSize(QSize(34, 34));
+    button->setIcon(discIcon(play));
+    button->setIconSize(QSize(40, 40));
+    button->setFixedSize(40, 40);
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     button->setToolTip(tip);
-    button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
     button->setGraphicsEffect(new QGraphicsOpacityEffect(button));
@@ -36,8 +60,8 @@ QGraphicsOpacityEffect *opacity(const QWidget *button)
 RadioOverCover::RadioOverCover(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("playMask"));
-    m_playButton = roundButton(QStringLiteral("play_button"), tr("Écouter"), this);
-    m_addButton = roundButton(QStringLiteral("add"), tr("Ajouter aux streams"), this);
+    m_playButton = roundButton(true, tr("Écouter"), this);
+    m_addButton = roundButton(false, tr("Ajouter aux streams"), this);
     m_playButton->setObjectName(QStringLiteral("playButton"));
     m_addButton->setObjectName(QStringLiteral("addButton"));
     connect(m_playButton, &QToolButton::clicked, this, &RadioOverCover::playClicked);

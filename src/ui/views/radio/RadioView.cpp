@@ -2,7 +2,6 @@
 
 #include "core/mpd/MPDCache.h"
 #include "core/radio/RadioState.h"
-#include "ui/base/Icons.h"
 #include "ui/base/Style.h"
 #include "ui/views/radio/BusySpinner.h"
 #include "ui/views/radio/FlowLayout.h"
@@ -14,6 +13,7 @@
 #include <QListWidget>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -32,7 +32,7 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
 
     m_previous = new QToolButton(this);
     m_previous->setObjectName(QStringLiteral("previousButton"));
-    m_previous->setIcon(Icons::icon(QStringLiteral("previous_button")));
+    m_previous->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     m_previous->setIconSize(QSize(18, 18));
     m_previous->setAutoRaise(true);
     m_previous->setToolTip(tr("Page précédente"));

@@ -43,7 +43,6 @@ void StreamEdit::build()
 {
     setObjectName(QStringLiteral("StreamEdit"));
     setWindowTitle(isAddMode() ? tr("Ajouter un stream") : tr("Modifier le stream"));
-    setMinimumWidth(460);
 
     m_labelName = new QLabel(tr("Nom :"), this);
     m_labelURL = new QLabel(tr("Adresse :"), this);
@@ -53,6 +52,7 @@ void StreamEdit::build()
     m_urlField->setObjectName(QStringLiteral("urlField"));
     m_nameField->setPlaceholderText(tr("Nom du stream"));
     m_urlField->setPlaceholderText(QStringLiteral("http://"));
+    m_nameField->setMinimumWidth(380);
     m_labelName->setBuddy(m_nameField);
     m_labelURL->setBuddy(m_urlField);
 
@@ -75,6 +75,7 @@ void StreamEdit::build()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QColor StreamEdit::errorColour()

@@ -4,11 +4,14 @@
 #include "core/mpd/MPDCache.h"
 #include "core/streams/MPDStream.h"
 #include "ui/base/ConfirmDialog.h"
+#include "ui/base/Style.h"
+#include "ui/views/radio/StreamCell.h"
 #include "ui/views/radio/StreamEdit.h"
 #include "ui/views/radio/StreamListing.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -37,10 +40,17 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent)
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
     m_table->verticalHeader()->setDefaultSectionSize(28);
     m_table->installEventFilter(this);
+    m_table->setItemDelegate(new StreamCell(m_table));
+    m_table->setStyleSheet(QStringLiteral("QTableWidget::item { padding-left: 6px; }"));
+
+    m_empty = new QLabel(tr("Aucun stream enregistré"), this);
+    m_empty->setAlignment(Qt::AlignCenter);
+    Style::setTextColor(m_empty, Style::secondaryLabelColor());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_table);
+    layout->addWidget(m_empty);
 
     connect(m_table, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { doubleClick(row); });
@@ -86,6 +96,8 @@ void StreamView::updateTable()
         item->setToolTip(stream.url);
         m_table->setItem(row, 0, item);
     }
+    m_table->setVisible(!m_streamArray.isEmpty());
+    m_empty->setVisible(m_streamArray.isEmpty());
 }
 
 void StreamView::doubleClick(int row)

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <optional>
 
+class QLabel;
 class QTableWidget;
 
 namespace kelvane {
@@ -59,6 +60,7 @@ private:
     bool isRow(int row) const { return row >= 0 && row < m_streamArray.size(); }
 
     QTableWidget *m_table = nullptr;
+    QLabel *m_empty = nullptr;
     QList<Stream> m_streamArray;
     int m_rowStreamSelected = -1;
     std::optional<QList<qint32>> m_selectedItems;
