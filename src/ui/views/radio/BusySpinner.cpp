@@ -4,8 +4,7 @@
 
 namespace kelvane {
 
-BusySpinner::BusySpinner(QWidget *parent) : QWidget(parent)
-{
+BusySpinner::BusySpinner(QWidget *parent) : QWidget(parent) {
     setFixedSize(sizeHint());
     m_timer.setInterval(40);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -15,20 +14,17 @@ BusySpinner::BusySpinner(QWidget *parent) : QWidget(parent)
     hide();
 }
 
-void BusySpinner::start()
-{
+void BusySpinner::start() {
     m_timer.start();
     show();
 }
 
-void BusySpinner::stop()
-{
+void BusySpinner::stop() {
     m_timer.stop();
     hide();
 }
 
-void BusySpinner::paintEvent(QPaintEvent *)
-{
+void BusySpinner::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QPen pen(palette().color(QPalette::Highlight), 2.5, Qt::SolidLine, Qt::RoundCap);

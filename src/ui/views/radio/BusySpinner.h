@@ -9,7 +9,7 @@ namespace kelvane {
 // spinning. The radio browser shows it while a directory page loads. GUI thread.
 class BusySpinner : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit BusySpinner(QWidget *parent = nullptr);
 
     void start();
@@ -17,10 +17,10 @@ public:
     bool isSpinning() const { return m_timer.isActive(); }
     QSize sizeHint() const override { return {20, 20}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     QTimer m_timer;
     int m_angle = 0;
 };

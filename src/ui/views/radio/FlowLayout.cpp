@@ -4,38 +4,31 @@
 
 namespace kelvane {
 
-FlowLayout::FlowLayout(QWidget *parent, int spacing) : QLayout(parent), m_spacing(spacing)
-{
+FlowLayout::FlowLayout(QWidget *parent, int spacing) : QLayout(parent), m_spacing(spacing) {
     setContentsMargins(m_spacing, m_spacing, m_spacing, m_spacing);
 }
 
-FlowLayout::~FlowLayout()
-{
+FlowLayout::~FlowLayout() {
     qDeleteAll(m_items);
 }
 
-void FlowLayout::addItem(QLayoutItem *item)
-{
+void FlowLayout::addItem(QLayoutItem *item) {
     m_items.append(item);
 }
 
-QLayoutItem *FlowLayout::itemAt(int index) const
-{
+QLayoutItem *FlowLayout::itemAt(int index) const {
     return index >= 0 && index < m_items.size() ? m_items.at(index) : nullptr;
 }
 
-QLayoutItem *FlowLayout::takeAt(int index)
-{
+QLayoutItem *FlowLayout::takeAt(int index) {
     return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
 }
 
-int FlowLayout::heightForWidth(int width) const
-{
+int FlowLayout::heightForWidth(int width) const {
     return arrange(QRect(0, 0, width, 0), false);
 }
 
-QSize FlowLayout::minimumSize() const
-{
+QSize FlowLayout::minimumSize() const {
     QSize size;
     for (const QLayoutItem *item : m_items)
         size = size.expandedTo(item->minimumSize());
@@ -43,29 +36,25 @@ QSize FlowLayout::minimumSize() const
     return size + QSize(m.left() + m.right(), m.top() + m.bottom());
 }
 
-void FlowLayout::setGeometry(const QRect &rect)
-{
+void FlowLayout::setGeometry(const QRect &rect) {
     QLayout::setGeometry(rect);
     arrange(rect, true);
 }
 
-int FlowLayout::arrange(const QRect &rect, bool apply) const
-{
+int FlowLayout::arrange(const QRect &rect, bool apply) const {
     const QRect area = rect.marginsRemoved(contentsMargins());
     int x = area.x();
     int y = area.y();
     int rowHeight = 0;
     for (QLayoutItem *item : m_items) {
-        if (item->isEmpty())
-            continue;
+        if (item->isEmpty()) continue;
         const QSize hint = item->sizeHint();
         if (x > area.x() && x + hint.width() > area.right() + 1) {
             x = area.x();
             y += rowHeight + m_spacing;
             rowHeight = 0;
         }
-        if (apply)
-            item->setGeometry(QRect(QPoint(x, y), hint));
+        if (apply) item->setGeometry(QRect(QPoint(x, y), hint));
         x += hint.width() + m_spacing;
         rowHeight = qMax(rowHeight, hint.height());
     }

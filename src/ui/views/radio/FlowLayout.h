@@ -9,7 +9,7 @@ namespace kelvane {
 // whose column count follows the width. The radio grid uses it for its entries.
 // GUI thread.
 class FlowLayout : public QLayout {
-public:
+  public:
     explicit FlowLayout(QWidget *parent = nullptr, int spacing = 12);
     ~FlowLayout() override;
 
@@ -24,7 +24,7 @@ public:
     QSize sizeHint() const override { return minimumSize(); }
     void setGeometry(const QRect &rect) override;
 
-private:
+  private:
     // Places the items in rect (only measures when apply is false); returns the height used.
     int arrange(const QRect &rect, bool apply) const;
 

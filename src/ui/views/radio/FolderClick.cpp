@@ -2,14 +2,12 @@
 
 namespace kelvane {
 
-QElapsedTimer &FolderClick::firstClick()
-{
+QElapsedTimer &FolderClick::firstClick() {
     static QElapsedTimer timer;
     return timer;
 }
 
-bool FolderClick::click()
-{
+bool FolderClick::click() {
     QElapsedTimer &first = firstClick();
     if (first.isValid() && first.elapsed() <= windowMs) {
         first.invalidate();
@@ -19,8 +17,7 @@ bool FolderClick::click()
     return false;
 }
 
-void FolderClick::reset()
-{
+void FolderClick::reset() {
     firstClick().invalidate();
 }
 

@@ -10,7 +10,7 @@ namespace kelvane {
 // second, a single click does nothing, and a click after the window only starts a
 // new one. GUI thread.
 class FolderClick {
-public:
+  public:
     static constexpr qint64 windowMs = 300;
 
     // One click on a folder; true when it completes a double click.
@@ -18,7 +18,7 @@ public:
     // Forgets a pending first click (tests start from a clean state).
     static void reset();
 
-private:
+  private:
     static QElapsedTimer &firstClick();
 };
 

@@ -14,22 +14,20 @@
 
 #include <QCoreApplication>
 #include <QGraphicsDropShadowEffect>
-#include <QPointer>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace kelvane {
 
 namespace {
-QString value(const DirectoryItem &item, const char *key)
-{
+QString value(const DirectoryItem &item, const char *key) {
     return item.value(QLatin1String(key));
 }
 } // namespace
 
-RadioItem::RadioItem(QWidget *parent) : QWidget(parent)
-{
+RadioItem::RadioItem(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("RadioItem"));
     setFixedSize(itemSize);
 
@@ -74,13 +72,11 @@ RadioItem::RadioItem(QWidget *parent) : QWidget(parent)
     connect(m_playMask, &RadioOverCover::addClicked, this, &RadioItem::addToStream);
 }
 
-bool RadioItem::isLink() const
-{
+bool RadioItem::isLink() const {
     return value(m_item, "isLink") == Radio::yes();
 }
 
-void RadioItem::setRepresentedObject(const DirectoryItem &item)
-{
+void RadioItem::setRepresentedObject(const DirectoryItem &item) {
     m_item = item;
     const bool link = isLink();
     m_playMask->setVisible(!link);
@@ -120,8 +116,7 @@ void RadioItem::setRepresentedObject(const DirectoryItem &item)
     }
 }
 
-void RadioItem::showLogo(const QImage &image)
-{
+void RadioItem::showLogo(const QImage &image) {
     if (image.isNull()) {
         m_logoRadio->clear();
         return;
@@ -133,8 +128,7 @@ void RadioItem::showLogo(const QImage &image)
     m_logoRadio->setPixmap(pixmap);
 }
 
-void RadioItem::mousePressEvent(QMouseEvent *event)
-{
+void RadioItem::mousePressEvent(QMouseEvent *event) {
     if (event->button() == Qt::LeftButton && isLink()) {
         clickFolder();
         return;
@@ -142,10 +136,8 @@ void RadioItem::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
 }
 
-void RadioItem::clickFolder()
-{
-    if (!FolderClick::click())
-        return;
+void RadioItem::clickFolder() {
+    if (!FolderClick::click()) return;
     Radio radio;
     radio.setName(value(m_item, "name"));
     radio.setUrl(value(m_item, "url"));
@@ -155,26 +147,25 @@ void RadioItem::clickFolder()
 // Resolution fetches up to two documents; it runs on the worker pool so the window
 // stays live. What the user asked for still happens when the grid has changed page
 // meanwhile, so the answer is tied to the application, not to this item.
-void RadioItem::clickPlay()
-{
-    StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(), [](const QString &address) {
-        if (StreamPlaylist::isPlayable(address))
-            MPDCommand::sMPDCommand().playStream(address);
-    });
+void RadioItem::clickPlay() {
+    StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(),
+                            [](const QString &address) {
+                                if (StreamPlaylist::isPlayable(address))
+                                    MPDCommand::sMPDCommand().playStream(address);
+                            });
 }
 
-void RadioItem::addToStream()
-{
+void RadioItem::addToStream() {
     const QString name = value(m_item, "name");
     const QString subtext = value(m_item, "subtext");
     const QPointer<QWidget> window = this->window();
-    StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(), [window, name, subtext](const QString &address) {
-        if (!StreamPlaylist::isPlayable(address))
-            return;
-        MPDStream::sMPDStream().addStream(Stream::entryText(address, name));
-        RadioNotice::toast(window, QStringLiteral("Stream ajouté"),
-                           QStringLiteral("%1\n\n%2").arg(name, subtext));
-    });
+    StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(),
+                            [window, name, subtext](const QString &address) {
+                                if (!StreamPlaylist::isPlayable(address)) return;
+                                MPDStream::sMPDStream().addStream(Stream::entryText(address, name));
+                                RadioNotice::toast(window, QStringLiteral("Stream ajouté"),
+                                                   QStringLiteral("%1\n\n%2").arg(name, subtext));
+                            });
 }
 
 } // namespace kelvane

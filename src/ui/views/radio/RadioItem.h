@@ -17,7 +17,7 @@ class RadioOverCover;
 // opens on a double click. GUI thread; resolution runs on the worker pool.
 class RadioItem : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr QSize itemSize{156, 200};
     static constexpr QSize logoSize{120, 120};
 
@@ -35,7 +35,7 @@ public:
 
     QSize sizeHint() const override { return itemSize; }
 
-public Q_SLOTS:
+  public Q_SLOTS:
     // Resolve the entry's address, then play it / save it as a stream; an address that
     // resolves to nothing playable does nothing, silently.
     void clickPlay();
@@ -43,10 +43,10 @@ public Q_SLOTS:
     // One click on the folder; the second click of a double click opens it.
     void clickFolder();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
+  private:
     void showLogo(const QImage &image);
 
     DirectoryItem m_item;

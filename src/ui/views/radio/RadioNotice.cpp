@@ -8,11 +8,9 @@
 
 namespace kelvane {
 
-QMessageBox *RadioNotice::toast(QWidget *fallback, const QString &title, const QString &message)
-{
+QMessageBox *RadioNotice::toast(QWidget *fallback, const QString &title, const QString &message) {
     QWidget *parent = qobject_cast<QWidget *>(MPDCache::sMPDCache().getMainWidow());
-    if (!parent)
-        parent = fallback;
+    if (!parent) parent = fallback;
     auto *box = new QMessageBox(parent);
     box->setObjectName(QStringLiteral("radioNotice"));
     box->setAttribute(Qt::WA_DeleteOnClose);

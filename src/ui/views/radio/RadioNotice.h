@@ -11,7 +11,7 @@ namespace kelvane {
 // title and a message, no button, over the main window, that closes itself after
 // 2 seconds. It does not block the window meanwhile. GUI thread.
 class RadioNotice {
-public:
+  public:
     static constexpr int lifetimeMs = 2000;
 
     // Shown over MPDCache's main window, or over fallback when there is none.

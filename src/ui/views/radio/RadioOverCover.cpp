@@ -13,8 +13,7 @@ namespace {
 
 // A white disc with a dark sign, drawn here rather than taken from the palette-coloured
 // pictures: it lies on a logo, whose colours the theme does not know.
-QIcon discIcon(bool play)
-{
+QIcon discIcon(bool play) {
     const qreal ratio = 2.0;
     QPixmap pixmap(QSize(40, 40) * ratio);
     pixmap.setDevicePixelRatio(ratio);
@@ -36,8 +35,7 @@ QIcon discIcon(bool play)
     return QIcon(pixmap);
 }
 
-QToolButton *roundButton(bool play, const QString &tip, QWidget *parent)
-{
+QToolButton *roundButton(bool play, const QString &tip, QWidget *parent) {
     auto *button = new QToolButton(parent);
     button->setIcon(discIcon(play));
     button->setIconSize(QSize(40, 40));
@@ -50,15 +48,13 @@ QToolButton *roundButton(bool play, const QString &tip, QWidget *parent)
     return button;
 }
 
-QGraphicsOpacityEffect *opacity(const QWidget *button)
-{
+QGraphicsOpacityEffect *opacity(const QWidget *button) {
     return static_cast<QGraphicsOpacityEffect *>(button->graphicsEffect());
 }
 
 } // namespace
 
-RadioOverCover::RadioOverCover(QWidget *parent) : QWidget(parent)
-{
+RadioOverCover::RadioOverCover(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("playMask"));
     m_playButton = roundButton(true, tr("Écouter"), this);
     m_addButton = roundButton(false, tr("Ajouter aux streams"), this);
@@ -76,26 +72,22 @@ RadioOverCover::RadioOverCover(QWidget *parent) : QWidget(parent)
     reset();
 }
 
-qreal RadioOverCover::playAlpha() const
-{
+qreal RadioOverCover::playAlpha() const {
     return m_playButton->isVisible() ? opacity(m_playButton)->opacity() : 0.0;
 }
 
-qreal RadioOverCover::addAlpha() const
-{
+qreal RadioOverCover::addAlpha() const {
     return m_addButton->isVisible() ? opacity(m_addButton)->opacity() : 0.0;
 }
 
-void RadioOverCover::reset()
-{
+void RadioOverCover::reset() {
     for (QToolButton *button : {m_playButton, m_addButton}) {
         opacity(button)->setOpacity(0.0);
         button->hide();
     }
 }
 
-void RadioOverCover::fadeIn(QWidget *button)
-{
+void RadioOverCover::fadeIn(QWidget *button) {
     auto *animation = new QPropertyAnimation(opacity(button), "opacity", button);
     animation->setDuration(fadeMs);
     animation->setStartValue(opacity(button)->opacity());
@@ -103,22 +95,19 @@ void RadioOverCover::fadeIn(QWidget *button)
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
-void RadioOverCover::enterEvent(QEnterEvent *event)
-{
+void RadioOverCover::enterEvent(QEnterEvent *event) {
     QWidget::enterEvent(event);
     m_hovered = true;
     m_playButton->show();
     m_addButton->show();
     fadeIn(m_playButton);
     QTimer::singleShot(addDelayMs, this, [this] {
-        if (m_hovered)
-            fadeIn(m_addButton);
+        if (m_hovered) fadeIn(m_addButton);
     });
     update();
 }
 
-void RadioOverCover::leaveEvent(QEvent *event)
-{
+void RadioOverCover::leaveEvent(QEvent *event) {
     QWidget::leaveEvent(event);
     m_hovered = false;
     // A fade still running would bring a button back after the pointer left.
@@ -130,17 +119,14 @@ void RadioOverCover::leaveEvent(QEvent *event)
     update();
 }
 
-void RadioOverCover::resizeEvent(QResizeEvent *event)
-{
+void RadioOverCover::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     update();
 }
 
 // A light veil over the logo while hovered, so the white buttons read on any logo.
-void RadioOverCover::paintEvent(QPaintEvent *)
-{
-    if (!m_hovered)
-        return;
+void RadioOverCover::paintEvent(QPaintEvent *) {
+    if (!m_hovered) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -12,7 +12,7 @@ namespace kelvane {
 // at once when the pointer leaves. GUI thread.
 class RadioOverCover : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int fadeMs = 300;
     static constexpr int addDelayMs = 150;
 
@@ -25,17 +25,17 @@ public:
     qreal addAlpha() const;
     bool isHovered() const { return m_hovered; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void playClicked();
     void addClicked();
 
-protected:
+  protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void fadeIn(QWidget *button);
     void reset();
 

@@ -19,8 +19,7 @@
 
 namespace kelvane {
 
-RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRadioState())
-{
+RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRadioState()) {
     setObjectName(QStringLiteral("RadioView"));
 
     m_table = new QListWidget(this);
@@ -113,34 +112,28 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
     setLoading(m_state.clickLocked());
 }
 
-RadioView::~RadioView()
-{
+RadioView::~RadioView() {
     MPDCache::sMPDCache().release(this);
 }
 
-void RadioView::onRadioLinkClick(const Radio &radio)
-{
+void RadioView::onRadioLinkClick(const Radio &radio) {
     m_state.onRadioLinkClick(radio);
 }
 
-void RadioView::search()
-{
+void RadioView::search() {
     m_state.onSearch(m_search->text());
 }
 
-void RadioView::updateTable(const QList<Radio> &categories)
-{
+void RadioView::updateTable(const QList<Radio> &categories) {
     m_table->clear();
     for (const Radio &category : categories) {
         const QString name = category.radioName();
         m_table->addItem(name.isNull() ? QStringLiteral("") : QStringLiteral("  %1").arg(name));
     }
-    if (m_table->count() > 0)
-        m_table->setCurrentRow(0);
+    if (m_table->count() > 0) m_table->setCurrentRow(0);
 }
 
-void RadioView::showPage(const QString &title, const QList<DirectoryItem> &entries)
-{
+void RadioView::showPage(const QString &title, const QList<DirectoryItem> &entries) {
     m_title->setText(title);
     // The click that led here may be running inside one of these items: they go once
     // it has returned.
@@ -162,8 +155,7 @@ void RadioView::showPage(const QString &title, const QList<DirectoryItem> &entri
     m_grid->updateGeometry();
 }
 
-void RadioView::setLoading(bool loading)
-{
+void RadioView::setLoading(bool loading) {
     if (loading)
         m_spinner->start();
     else

@@ -28,7 +28,7 @@ class RadioState;
 // grid reach it. GUI thread.
 class RadioView : public QWidget, public MPDRadioDelegate {
     Q_OBJECT
-public:
+  public:
     explicit RadioView(QWidget *parent = nullptr);
     ~RadioView() override;
 
@@ -42,10 +42,10 @@ public:
 
     void onRadioLinkClick(const Radio &radio) override;
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void search();
 
-private:
+  private:
     void updateTable(const QList<Radio> &categories);
     void showPage(const QString &title, const QList<DirectoryItem> &entries);
     void setLoading(bool loading);

@@ -8,9 +8,10 @@ namespace kelvane {
 // address (the item's tool tip) dimmed at the right, so two streams of the same name
 // can be told apart. GUI thread.
 class StreamCell : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
 };
 
 } // namespace kelvane

@@ -16,21 +16,18 @@
 
 namespace kelvane {
 
-StreamEdit::StreamEdit(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
-{
+StreamEdit::StreamEdit(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
     build();
 }
 
 StreamEdit::StreamEdit(const Stream &stream, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_streamToEdit(stream)
-{
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_streamToEdit(stream) {
     build();
     m_nameField->setText(stream.name);
     m_urlField->setText(stream.url);
 }
 
-StreamEdit *StreamEdit::openForAdd(QWidget *parent)
-{
+StreamEdit *StreamEdit::openForAdd(QWidget *parent) {
     auto *edit = new StreamEdit(parent);
     edit->setAttribute(Qt::WA_DeleteOnClose);
     edit->show();
@@ -39,8 +36,7 @@ StreamEdit *StreamEdit::openForAdd(QWidget *parent)
     return edit;
 }
 
-void StreamEdit::build()
-{
+void StreamEdit::build() {
     setObjectName(QStringLiteral("StreamEdit"));
     setWindowTitle(isAddMode() ? tr("Ajouter un stream") : tr("Modifier le stream"));
 
@@ -78,18 +74,15 @@ void StreamEdit::build()
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QColor StreamEdit::errorColour()
-{
+QColor StreamEdit::errorColour() {
     return Style::errorRed();
 }
 
-void StreamEdit::setLabelError(QLabel *label, bool error)
-{
+void StreamEdit::setLabelError(QLabel *label, bool error) {
     Style::setTextColor(label, error ? errorColour() : Style::labelColor());
 }
 
-void StreamEdit::save()
-{
+void StreamEdit::save() {
     const QString url = m_urlField->text();
     const QString name = m_nameField->text();
     const StreamListing::InputCheck check = StreamListing::checkInput(name, url);
@@ -112,37 +105,29 @@ void StreamEdit::save()
 // connection fail in between the user keeps the stream (twice at worst) instead of
 // losing it. The old entry is removed only when its position still holds it, so a
 // list changed meanwhile (another client, a second editor) never costs another stream.
-void StreamEdit::writeEdit(const QString &entry)
-{
+void StreamEdit::writeEdit(const QString &entry) {
     MPDStream &streams = MPDStream::sMPDStream();
     const Stream old = *m_streamToEdit;
     const auto before = streams.getStreamList();
-    if (!before)
-        return;
+    if (!before) return;
     streams.addStream(entry);
     const auto after = streams.getStreamList();
-    if (!after || after->size() != before->size() + 1)
-        return;
-    if (old.position < 0 || old.position >= before->size())
-        return;
+    if (!after || after->size() != before->size() + 1) return;
+    if (old.position < 0 || old.position >= before->size()) return;
     const Stream &there = after->at(old.position);
-    if (there.url == old.url && there.name == old.name)
-        streams.deleteStream(quint32(old.position));
+    if (there.url == old.url && there.name == old.name) streams.deleteStream(quint32(old.position));
 }
 
-void StreamEdit::cancel()
-{
+void StreamEdit::cancel() {
     close();
 }
 
-void StreamEdit::closeEvent(QCloseEvent *event)
-{
+void StreamEdit::closeEvent(QCloseEvent *event) {
     QWidget::closeEvent(event);
     boxClosed();
 }
 
-void StreamEdit::boxClosed()
-{
+void StreamEdit::boxClosed() {
     NotificationCenter::defaultCenter().post(QStringLiteral("editStreamBoxClose"));
 }
 

@@ -27,7 +27,7 @@ namespace kelvane {
 // on the notification hub.
 class StreamEdit : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Add mode.
     explicit StreamEdit(QWidget *parent = nullptr);
     // Edit mode for stream, whose position is the one read with the list.
@@ -46,14 +46,14 @@ public:
 
     static QColor errorColour();
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void save();
     void cancel();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void build();
     void writeEdit(const QString &entry);
     static void setLabelError(QLabel *label, bool error);

@@ -4,16 +4,14 @@
 
 namespace kelvane::StreamListing {
 
-QList<Stream> sortList(QList<Stream> streams)
-{
+QList<Stream> sortList(QList<Stream> streams) {
     std::stable_sort(streams.begin(), streams.end(), [](const Stream &a, const Stream &b) {
         return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
     });
     return streams;
 }
 
-QList<qint32> positionsForAddresses(const QStringList &chosenUrls, const QList<Stream> &current)
-{
+QList<qint32> positionsForAddresses(const QStringList &chosenUrls, const QList<Stream> &current) {
     QList<qint32> positions;
     for (const QString &url : chosenUrls) {
         for (const Stream &stream : current) {
@@ -25,20 +23,17 @@ QList<qint32> positionsForAddresses(const QStringList &chosenUrls, const QList<S
     return positions;
 }
 
-QList<quint32> deletionSequence(QList<qint32> positions)
-{
+QList<quint32> deletionSequence(QList<qint32> positions) {
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     QList<quint32> sent;
     for (qsizetype k = 0; k < positions.size(); ++k) {
-        if (positions[k] >= 0)
-            sent.append(quint32(positions[k] - sent.size()));
+        if (positions[k] >= 0) sent.append(quint32(positions[k] - sent.size()));
     }
     return sent;
 }
 
-InputCheck checkInput(const QString &name, const QString &url)
-{
+InputCheck checkInput(const QString &name, const QString &url) {
     InputCheck check;
     check.nameOk = !name.isEmpty();
     check.urlOk = url.size() > 7 && url.startsWith(QLatin1String("http"));

@@ -23,8 +23,7 @@ const QString editClosed = QStringLiteral("editStreamBoxClose");
 const QString deleteClosed = QStringLiteral("deleteStreamBoxClose");
 } // namespace
 
-StreamView::StreamView(QWidget *parent) : QWidget(parent)
-{
+StreamView::StreamView(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("StreamView"));
     m_table = new QTableWidget(0, 1, this);
     m_table->setObjectName(QStringLiteral("streamTableView"));
@@ -54,8 +53,7 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent)
 
     connect(m_table, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { doubleClick(row); });
-    connect(m_table, &QTableWidget::customContextMenuRequested, this,
-            &StreamView::showContextMenu);
+    connect(m_table, &QTableWidget::customContextMenuRequested, this, &StreamView::showContextMenu);
 
     MPDCache::sMPDCache().setDelegateStream(this);
     NotificationCenter &hub = NotificationCenter::defaultCenter();
@@ -66,28 +64,25 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent)
     reload();
 }
 
-StreamView::~StreamView()
-{
+StreamView::~StreamView() {
     MPDCache::sMPDCache().release(this);
     NotificationCenter::defaultCenter().removeObserver(this);
     // Its answer would reach no one: a confirmation goes with the view that asked.
     delete m_confirm;
 }
 
-void StreamView::onStreamChange()
-{
+void StreamView::onStreamChange() {
     reload();
 }
 
-void StreamView::reload()
-{
+void StreamView::reload() {
     // Not connected: an empty list, nothing reported here.
-    m_streamArray = StreamListing::sortList(MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{}));
+    m_streamArray =
+        StreamListing::sortList(MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{}));
     updateTable();
 }
 
-void StreamView::updateTable()
-{
+void StreamView::updateTable() {
     m_table->clearContents();
     m_table->setRowCount(int(m_streamArray.size()));
     for (int row = 0; row < m_streamArray.size(); ++row) {
@@ -100,23 +95,18 @@ void StreamView::updateTable()
     m_empty->setVisible(m_streamArray.isEmpty());
 }
 
-void StreamView::doubleClick(int row)
-{
-    if (isRow(row))
-        MPDCommand::sMPDCommand().playStream(m_streamArray.at(row).url);
+void StreamView::doubleClick(int row) {
+    if (isRow(row)) MPDCommand::sMPDCommand().playStream(m_streamArray.at(row).url);
 }
 
-void StreamView::menuWillOpen(int row)
-{
+void StreamView::menuWillOpen(int row) {
     m_rowStreamSelected = row;
 }
 
-void StreamView::showContextMenu(const QPoint &pos)
-{
+void StreamView::showContextMenu(const QPoint &pos) {
     const int row = m_table->indexAt(pos).row();
     menuWillOpen(row);
-    if (!isRow(row))
-        return;
+    if (!isRow(row)) return;
     QMenu menu(this);
     QAction *editAction = menu.addAction(tr("Modifier…"), this, &StreamView::edit);
     QAction *deleteAction = menu.addAction(tr("Supprimer"), this, &StreamView::deleteStreams);
@@ -126,8 +116,7 @@ void StreamView::showContextMenu(const QPoint &pos)
 }
 
 // Return plays the current row; Delete asks to delete it (or the selection).
-bool StreamView::eventFilter(QObject *watched, QEvent *event)
-{
+bool StreamView::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_table && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         const int row = m_table->currentRow();
@@ -146,21 +135,16 @@ bool StreamView::eventFilter(QObject *watched, QEvent *event)
 
 // A window closed by other means than its buttons posts nothing: once neither the
 // editor nor the confirmation is open any more, edit and delete are available again.
-void StreamView::settleEditActive()
-{
+void StreamView::settleEditActive() {
     const bool editorOpen = m_streamEdit && m_streamEdit->isVisible();
     const bool confirmOpen = m_confirm && m_confirm->isVisible();
-    if (!confirmOpen)
-        m_selectedItems.reset();
-    if (!editorOpen && !confirmOpen)
-        m_editActive = false;
+    if (!confirmOpen) m_selectedItems.reset();
+    if (!editorOpen && !confirmOpen) m_editActive = false;
 }
 
-void StreamView::edit()
-{
+void StreamView::edit() {
     settleEditActive();
-    if (m_editActive || !isRow(m_rowStreamSelected))
-        return;
+    if (m_editActive || !isRow(m_rowStreamSelected)) return;
     // The editor belongs to the window, not to this view, so that switching views
     // does not take an open editor away.
     auto *editor = new StreamEdit(m_streamArray.at(m_rowStreamSelected), window());
@@ -172,13 +156,11 @@ void StreamView::edit()
     m_editActive = true;
 }
 
-void StreamView::deleteStreams()
-{
+void StreamView::deleteStreams() {
     // An open confirmation keeps its positions, even when "editStreamBoxClose" from
     // another editor has cleared editActive meanwhile.
     settleEditActive();
-    if (m_editActive || m_selectedItems)
-        return;
+    if (m_editActive || m_selectedItems) return;
     QList<int> rows;
     for (const QModelIndex &index : m_table->selectionModel()->selectedRows())
         rows.append(index.row());
@@ -187,19 +169,16 @@ void StreamView::deleteStreams()
     QList<qint32> positions;
     QString message;
     if (rows.size() < 2) {
-        if (!isRow(m_rowStreamSelected))
-            return;
+        if (!isRow(m_rowStreamSelected)) return;
         const Stream &stream = m_streamArray.at(m_rowStreamSelected);
         positions = {stream.position};
         message = QStringLiteral("Confirmer la suppression de: %1").arg(stream.name);
     } else {
         const auto current = MPDStream::sMPDStream().getStreamList();
-        if (!current)
-            return;
+        if (!current) return;
         QStringList urls;
         for (int row : rows) {
-            if (isRow(row))
-                urls.append(m_streamArray.at(row).url);
+            if (isRow(row)) urls.append(m_streamArray.at(row).url);
         }
         positions = StreamListing::positionsForAddresses(urls, *current);
         message = QStringLiteral("Confirmer la suppression des %1 éléments").arg(positions.size());
@@ -209,32 +188,27 @@ void StreamView::deleteStreams()
     m_editActive = true;
 }
 
-void StreamView::openConfirmation(const QString &message)
-{
+void StreamView::openConfirmation(const QString &message) {
     // The previous dialog has answered (or been closed) by now; it goes with the new one.
-    if (m_confirm)
-        m_confirm->deleteLater();
+    if (m_confirm) m_confirm->deleteLater();
     auto *dialog = new ConfirmDialog(
         QStringList{QStringLiteral("Supprimer stream"), message, deleteClosed}, window());
     m_confirm = dialog;
     dialog->showWindow();
 }
 
-void StreamView::deleteBoxListener(const NotificationInfo &info)
-{
+void StreamView::deleteBoxListener(const NotificationInfo &info) {
     // Only the view that asked acts, once per confirmation.
     const std::optional<QList<qint32>> positions = std::exchange(m_selectedItems, std::nullopt);
     m_editActive = false;
-    if (!positions || info.value(QStringLiteral("close")) != QLatin1String("delete"))
-        return;
+    if (!positions || info.value(QStringLiteral("close")) != QLatin1String("delete")) return;
     MPDStream &streams = MPDStream::sMPDStream();
     for (quint32 position : StreamListing::deletionSequence(*positions))
         streams.deleteStream(position);
     reload();
 }
 
-void StreamView::editBoxListener()
-{
+void StreamView::editBoxListener() {
     m_editActive = false;
 }
 

@@ -23,7 +23,7 @@ class StreamEdit;
 // onStreamChange. GUI thread.
 class StreamView : public QWidget, public MPDStreamDelegate {
     Q_OBJECT
-public:
+  public:
     explicit StreamView(QWidget *parent = nullptr);
     ~StreamView() override;
 
@@ -39,10 +39,10 @@ public:
 
     void onStreamChange() override;
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void updateTable();
     void doubleClick(int row);
     // The row under the pointer when the context menu opens (negative: none).
@@ -50,7 +50,7 @@ public Q_SLOTS:
     void edit();
     void deleteStreams();
 
-private:
+  private:
     void reload();
     void showContextMenu(const QPoint &pos);
     void deleteBoxListener(const NotificationInfo &info);

@@ -1,3 +1,4 @@
+#include "ui/views/radio/RadioView.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/radio/RadioState.h"
 #include "core/settings/Setting.h"
@@ -9,7 +10,6 @@
 #include "ui/views/radio/FolderClick.h"
 #include "ui/views/radio/RadioItem.h"
 #include "ui/views/radio/RadioOverCover.h"
-#include "ui/views/radio/RadioView.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -28,54 +28,55 @@ using namespace kelvane::test;
 
 namespace {
 
-QByteArray opml(const QString &outlines)
-{
-    return (QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"1\">\n<head>\n"
-                           "<status>200</status>\n</head>\n<body>\n")
-            + outlines + QStringLiteral("</body>\n</opml>\n"))
+QByteArray opml(const QString &outlines) {
+    return (QStringLiteral(
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"1\">\n<head>\n"
+                "<status>200</status>\n</head>\n<body>\n") +
+            outlines + QStringLiteral("</body>\n</opml>\n"))
         .toUtf8();
 }
 
-QString link(const QString &name, const QString &url)
-{
-    return QStringLiteral("<outline type=\"link\" text=\"%1\" URL=\"%2\" key=\"k\"/>\n").arg(name, url);
+QString link(const QString &name, const QString &url) {
+    return QStringLiteral("<outline type=\"link\" text=\"%1\" URL=\"%2\" key=\"k\"/>\n")
+        .arg(name, url);
 }
 
-QString audio(const QString &name, const QString &url, const QString &logo = {})
-{
+QString audio(const QString &name, const QString &url, const QString &logo = {}) {
     const QString image = logo.isEmpty() ? QString() : QStringLiteral(" image=\"%1\"").arg(logo);
-    return QStringLiteral("<outline type=\"audio\" text=\"%1\" URL=\"%2\" subtext=\"On air\"%3 item=\"station\"/>\n")
+    return QStringLiteral("<outline type=\"audio\" text=\"%1\" URL=\"%2\" subtext=\"On air\"%3 "
+                          "item=\"station\"/>\n")
         .arg(name, url, image);
 }
 
-const QByteArray forbidden = "<html><body><h2>403 - Forbidden: Access is denied.</h2></body></html>\n";
+const QByteArray forbidden =
+    "<html><body><h2>403 - Forbidden: Access is denied.</h2></body></html>\n";
 
 // One directory for the whole run, since the root page is kept for the life of the
 // process: "Music" (opened first by every new view) and "Talk". Each test adds pages
 // of its own under fresh addresses, so the page cache never answers for another test.
 class RadioViewTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
+  protected:
+    static void SetUpTestSuite() {
         s_http = std::make_unique<HttpServer>();
         s_mpd = std::make_unique<MpdServer>();
-        s_http->route("/", {.body = opml(link("Music", url("/music")) + link("Talk", url("/talk")))});
-        s_http->route("/music", {.body = opml(link("Jazz", url("/jazz")) + audio("Radio One", url("/tune/one"), "null")
-                                              + audio("Radio Two", url("/tune/two"), url("/logo.png")))});
+        s_http->route("/",
+                      {.body = opml(link("Music", url("/music")) + link("Talk", url("/talk")))});
+        s_http->route("/music",
+                      {.body = opml(link("Jazz", url("/jazz")) +
+                                    audio("Radio One", url("/tune/one"), "null") +
+                                    audio("Radio Two", url("/tune/two"), url("/logo.png")))});
         s_http->route("/talk", {.body = opml(audio("News", url("/tune/news")))});
         s_http->route("/jazz", {.body = opml(audio("Jazz FM", url("/tune/jazz")))});
         s_http->route("/refused", {.status = 403, .body = forbidden});
         s_http->serveFile("/logo.png", pngLogo(), "image/png");
         Setting::sSetting().setSessionRadioBase(url("/"));
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         Setting::sSetting().setSessionRadioBase(std::nullopt);
         s_mpd.reset();
         s_http.reset();
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(s_mpd->isRunning());
         FolderClick::reset();
         s_mpd->command(QStringLiteral("clear"));
@@ -83,8 +84,7 @@ protected:
         Setting::sSetting().setSessionServer(s_mpd->host(), s_mpd->port());
         MPDSocket::sMPDSocket().connect();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         for (QWidget *window : QApplication::topLevelWidgets())
             window->close();
         waitUntil([] { return !RadioState::sRadioState().clickLocked(); }, 5000);
@@ -93,8 +93,7 @@ protected:
     }
 
     static QString url(const QString &path) { return s_http->url(path).toString(); }
-    static QByteArray pngLogo()
-    {
+    static QByteArray pngLogo() {
         QImage image(8, 8, QImage::Format_ARGB32);
         image.fill(Qt::darkCyan);
         QByteArray bytes;
@@ -104,52 +103,46 @@ protected:
         return bytes;
     }
     // Waits for the view to show the page titled title, loaded.
-    static bool waitPage(const RadioView &view, const QString &title)
-    {
-        return waitUntil([&] {
-            return view.titreCollectionView()->text() == title && !RadioState::sRadioState().clickLocked()
-                && !view.progressCircle()->isVisible();
-        }, 10000);
+    static bool waitPage(const RadioView &view, const QString &title) {
+        return waitUntil(
+            [&] {
+                return view.titreCollectionView()->text() == title &&
+                       !RadioState::sRadioState().clickLocked() &&
+                       !view.progressCircle()->isVisible();
+            },
+            10000);
     }
-    static RadioItem *itemNamed(const RadioView &view, const QString &name)
-    {
+    static RadioItem *itemNamed(const RadioView &view, const QString &name) {
         for (RadioItem *item : view.items()) {
-            if (item->representedObject().value("name") == name)
-                return item;
+            if (item->representedObject().value("name") == name) return item;
         }
         return nullptr;
     }
     // A page of one audio entry whose address answers body.
-    static RadioItem *entryAnswering(RadioView &view, const QString &id, const QByteArray &body)
-    {
+    static RadioItem *entryAnswering(RadioView &view, const QString &id, const QByteArray &body) {
         s_http->route("/tune/" + id, {.body = body});
         s_http->route("/page/" + id, {.body = opml(audio("Station " + id, url("/tune/" + id)))});
         Radio radio;
         radio.setName("Page " + id);
         radio.setUrl(url("/page/" + id));
         view.onRadioLinkClick(radio);
-        if (!waitPage(view, "Page " + id))
-            return nullptr;
+        if (!waitPage(view, "Page " + id)) return nullptr;
         return itemNamed(view, "Station " + id);
     }
-    static QStringList queue()
-    {
+    static QStringList queue() {
         QStringList files;
         for (const QString &line : s_mpd->command(QStringLiteral("playlistinfo")))
-            if (line.startsWith(QLatin1String("file: ")))
-                files << line.mid(6);
+            if (line.startsWith(QLatin1String("file: "))) files << line.mid(6);
         return files;
     }
-    static QStringList stored()
-    {
+    static QStringList stored() {
         QStringList entries;
-        for (const QString &line : s_mpd->command(QStringLiteral("listplaylist \"[Radio Streams]\"")))
-            if (line.startsWith(QLatin1String("file: ")))
-                entries << line.mid(6);
+        for (const QString &line :
+             s_mpd->command(QStringLiteral("listplaylist \"[Radio Streams]\"")))
+            if (line.startsWith(QLatin1String("file: "))) entries << line.mid(6);
         return entries;
     }
-    static QWidget *notice()
-    {
+    static QWidget *notice() {
         for (QWidget *window : QApplication::topLevelWidgets())
             if (window->isVisible() && window->objectName() == QLatin1String("radioNotice"))
                 return window;
@@ -160,8 +153,7 @@ protected:
     static inline std::unique_ptr<MpdServer> s_mpd;
 };
 
-TEST_F(RadioViewTest, ShowsCategoriesAndOpensTheFirstOne)
-{
+TEST_F(RadioViewTest, ShowsCategoriesAndOpensTheFirstOne) {
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     QListWidget *table = view.radioTableView();
@@ -174,8 +166,7 @@ TEST_F(RadioViewTest, ShowsCategoriesAndOpensTheFirstOne)
     EXPECT_EQ(view.items().at(2)->subTextRadio()->text(), "On air");
 }
 
-TEST_F(RadioViewTest, LogosLoadExceptTheNullOneWhichShowsNoCover)
-{
+TEST_F(RadioViewTest, LogosLoadExceptTheNullOneWhichShowsNoCover) {
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     RadioItem *two = itemNamed(view, "Radio Two");
@@ -190,8 +181,7 @@ TEST_F(RadioViewTest, LogosLoadExceptTheNullOneWhichShowsNoCover)
         EXPECT_FALSE(request.contains("null")) << request.toStdString();
 }
 
-TEST_F(RadioViewTest, HoverButtonsFadeInOnAudioEntriesOnly)
-{
+TEST_F(RadioViewTest, HoverButtonsFadeInOnAudioEntriesOnly) {
     RadioView view;
     view.resize(900, 600);
     view.show();
@@ -211,15 +201,15 @@ TEST_F(RadioViewTest, HoverButtonsFadeInOnAudioEntriesOnly)
     QApplication::sendEvent(audioMask, &enter);
     EXPECT_TRUE(audioMask->playButton()->isVisible());
     EXPECT_TRUE(audioMask->addButton()->isVisible());
-    EXPECT_TRUE(waitUntil([&] { return audioMask->playAlpha() == 1.0 && audioMask->addAlpha() == 1.0; }, 2000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return audioMask->playAlpha() == 1.0 && audioMask->addAlpha() == 1.0; }, 2000));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(audioMask, &leave);
     EXPECT_FALSE(audioMask->playButton()->isVisible());
     EXPECT_EQ(audioMask->addAlpha(), 0.0);
 }
 
-TEST_F(RadioViewTest, FoldersOpenOnTwoClicksWithinTheWindowOnly)
-{
+TEST_F(RadioViewTest, FoldersOpenOnTwoClicksWithinTheWindowOnly) {
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     RadioItem *jazz = itemNamed(view, "Jazz");
@@ -236,8 +226,7 @@ TEST_F(RadioViewTest, FoldersOpenOnTwoClicksWithinTheWindowOnly)
     EXPECT_TRUE(waitPage(view, "Music"));
 }
 
-TEST_F(RadioViewTest, AnErrorEntryIsAFolderThatLoadsThePageError)
-{
+TEST_F(RadioViewTest, AnErrorEntryIsAFolderThatLoadsThePageError) {
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     Radio refused;
@@ -257,8 +246,7 @@ TEST_F(RadioViewTest, AnErrorEntryIsAFolderThatLoadsThePageError)
     EXPECT_EQ(view.items().first()->representedObject().value("url"), "http://127.0.0.1");
 }
 
-TEST_F(RadioViewTest, SearchTakesTheWholeTextOnReturn)
-{
+TEST_F(RadioViewTest, SearchTakesTheWholeTextOnReturn) {
     s_http->route("/Search.ashx", {.body = opml(audio("Found", url("/tune/found")))});
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
@@ -272,9 +260,10 @@ TEST_F(RadioViewTest, SearchTakesTheWholeTextOnReturn)
     ASSERT_EQ(view.items().size(), 1);
 }
 
-TEST_F(RadioViewTest, AnEntryWithoutAddressIsNeitherPlayedNorAdded)
-{
-    s_http->route("/files/none.pls", {.body = "[playlist]\nFile1=ftp://radio.example/live\nTitle1=http://not.this/\n"});
+TEST_F(RadioViewTest, AnEntryWithoutAddressIsNeitherPlayedNorAdded) {
+    s_http->route(
+        "/files/none.pls",
+        {.body = "[playlist]\nFile1=ftp://radio.example/live\nTitle1=http://not.this/\n"});
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     RadioItem *item = entryAnswering(view, "none", url("/files/none.pls").toUtf8() + "\n");
@@ -288,9 +277,9 @@ TEST_F(RadioViewTest, AnEntryWithoutAddressIsNeitherPlayedNorAdded)
     EXPECT_FALSE(notice());
 }
 
-TEST_F(RadioViewTest, PlayResolvesThePlaylistAndPlaysItsAddress)
-{
-    s_http->route("/files/live.m3u", {.body = "#EXTM3U\n#EXTINF:-1,Live\nhttp://127.0.0.1:9/live.mp3\n"});
+TEST_F(RadioViewTest, PlayResolvesThePlaylistAndPlaysItsAddress) {
+    s_http->route("/files/live.m3u",
+                  {.body = "#EXTM3U\n#EXTINF:-1,Live\nhttp://127.0.0.1:9/live.mp3\n"});
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     RadioItem *item = entryAnswering(view, "m3u", url("/files/live.m3u").toUtf8() + "\n");
@@ -299,8 +288,7 @@ TEST_F(RadioViewTest, PlayResolvesThePlaylistAndPlaysItsAddress)
     EXPECT_TRUE(waitUntil([] { return queue() == QStringList{"http://127.0.0.1:9/live.mp3"}; }));
 }
 
-TEST_F(RadioViewTest, AddSavesTheStreamAndShowsANoticeThatClosesItself)
-{
+TEST_F(RadioViewTest, AddSavesTheStreamAndShowsANoticeThatClosesItself) {
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));
     RadioItem *item = entryAnswering(view, "direct", "http://127.0.0.1:9/direct.mp3\n");

@@ -1,6 +1,6 @@
+#include "ui/views/radio/StreamEdit.h"
 #include "StreamFixture.h"
 #include "core/mpd/MPDCache.h"
-#include "ui/views/radio/StreamEdit.h"
 #include "ui/views/radio/StreamView.h"
 
 #include <QLineEdit>
@@ -11,40 +11,37 @@ using namespace kelvane::test;
 namespace {
 
 class StreamEditTest : public StreamFixture {
-protected:
-    static bool isRed(const QLabel *label)
-    {
+  protected:
+    static bool isRed(const QLabel *label) {
         return label->palette().color(QPalette::WindowText) == StreamEdit::errorColour();
     }
-    static void fill(StreamEdit *edit, const QString &name, const QString &url)
-    {
+    static void fill(StreamEdit *edit, const QString &name, const QString &url) {
         edit->nameField()->setText(name);
         edit->urlField()->setText(url);
     }
     int closedPosts = 0;
     QObject observer;
-    void SetUp() override
-    {
+    void SetUp() override {
         StreamFixture::SetUp();
-        NotificationCenter::defaultCenter().observe(QStringLiteral("editStreamBoxClose"), &observer,
-                                                    [this](const NotificationInfo &) { ++closedPosts; });
+        NotificationCenter::defaultCenter().observe(
+            QStringLiteral("editStreamBoxClose"), &observer,
+            [this](const NotificationInfo &) { ++closedPosts; });
     }
 };
 
-TEST_F(StreamEditTest, AddAppendsTheEntryAndClosesTheWindow)
-{
+TEST_F(StreamEditTest, AddAppendsTheEntryAndClosesTheWindow) {
     store({"http://a.example/#A"});
     StreamEdit *edit = StreamEdit::openForAdd(nullptr);
     EXPECT_TRUE(edit->isAddMode());
     fill(edit, "Jazz # Nuit", "https://jazz.example/live");
     edit->save();
-    EXPECT_EQ(stored(), (QStringList{"http://a.example/#A", "https://jazz.example/live#Jazz # Nuit"}));
+    EXPECT_EQ(stored(),
+              (QStringList{"http://a.example/#A", "https://jazz.example/live#Jazz # Nuit"}));
     EXPECT_FALSE(edit->isVisible());
     EXPECT_EQ(closedPosts, 1);
 }
 
-TEST_F(StreamEditTest, RefusesAnotherSchemeOrAnEmptyNameAndColoursTheLabel)
-{
+TEST_F(StreamEditTest, RefusesAnotherSchemeOrAnEmptyNameAndColoursTheLabel) {
     StreamEdit *edit = StreamEdit::openForAdd(nullptr);
     fill(edit, "Radio", "ftp://radio.example/live");
     edit->save();
@@ -61,8 +58,7 @@ TEST_F(StreamEditTest, RefusesAnotherSchemeOrAnEmptyNameAndColoursTheLabel)
     EXPECT_EQ(closedPosts, 2);
 }
 
-TEST_F(StreamEditTest, AnEditReplacesTheStreamAndTheViewReloadsSorted)
-{
+TEST_F(StreamEditTest, AnEditReplacesTheStreamAndTheViewReloadsSorted) {
     store({"http://a.example/#A", "http://b.example/#B", "http://c.example/#C"});
     StreamView view;
     view.menuWillOpen(0);
@@ -73,14 +69,14 @@ TEST_F(StreamEditTest, AnEditReplacesTheStreamAndTheViewReloadsSorted)
     EXPECT_EQ(edit->urlField()->text(), "http://a.example/");
     fill(edit, "Zeta", "http://a.example/new");
     edit->save();
-    EXPECT_EQ(stored(), (QStringList{"http://b.example/#B", "http://c.example/#C", "http://a.example/new#Zeta"}));
+    EXPECT_EQ(stored(), (QStringList{"http://b.example/#B", "http://c.example/#C",
+                                     "http://a.example/new#Zeta"}));
     ASSERT_EQ(view.streamArray().size(), 3);
     EXPECT_EQ(view.streamArray().at(2).name, "Zeta");
     EXPECT_FALSE(view.editActive());
 }
 
-TEST_F(StreamEditTest, AddAndEditWindowsKeepTheirOwnModes)
-{
+TEST_F(StreamEditTest, AddAndEditWindowsKeepTheirOwnModes) {
     store({"http://a.example/#A", "http://b.example/#B"});
     StreamEdit *add = StreamEdit::openForAdd(nullptr);
     StreamView view;
@@ -94,15 +90,17 @@ TEST_F(StreamEditTest, AddAndEditWindowsKeepTheirOwnModes)
     add->save();
     fill(edit, "A2", "http://a.example/");
     edit->save();
-    EXPECT_EQ(stored(), (QStringList{"http://b.example/#B", "http://new.example/#New", "http://a.example/#A2"}));
+    EXPECT_EQ(stored(), (QStringList{"http://b.example/#B", "http://new.example/#New",
+                                     "http://a.example/#A2"}));
 }
 
 // The edited stream used to be deleted before its new entry was written: a refused
 // write then lost it. The server refuses an address with an unknown scheme that still
 // passes the "http" check.
-TEST_F(StreamEditTest, ARefusedWriteKeepsTheEditedStream)
-{
-    ASSERT_TRUE(s_server->command(QStringLiteral("playlistadd probe \"httpx://a.example/\"")).value(0).startsWith("ACK"));
+TEST_F(StreamEditTest, ARefusedWriteKeepsTheEditedStream) {
+    ASSERT_TRUE(s_server->command(QStringLiteral("playlistadd probe \"httpx://a.example/\""))
+                    .value(0)
+                    .startsWith("ACK"));
     store({"http://a.example/#A", "http://b.example/#B"});
     StreamView view;
     view.menuWillOpen(0);
@@ -116,8 +114,7 @@ TEST_F(StreamEditTest, ARefusedWriteKeepsTheEditedStream)
 
 // The list changed after the editor opened (another client deleted the first entry):
 // the old position now holds another stream, which stays.
-TEST_F(StreamEditTest, AStalePositionNeverDeletesAnotherStream)
-{
+TEST_F(StreamEditTest, AStalePositionNeverDeletesAnotherStream) {
     store({"http://a.example/#A", "http://b.example/#B"});
     StreamView view;
     view.menuWillOpen(0);

@@ -19,19 +19,17 @@
 namespace kelvane::test {
 
 class StreamFixture : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { s_server = std::make_unique<MpdServer>(); }
     static void TearDownTestSuite() { s_server.reset(); }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(s_server && s_server->isRunning());
         s_server->command(QStringLiteral("rm \"[Radio Streams]\""));
         Setting::sSetting().setSessionServer(s_server->host(), s_server->port());
         MPDSocket::sMPDSocket().connect();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         for (QWidget *window : QApplication::topLevelWidgets())
             window->close();
         QApplication::processEvents();
@@ -39,41 +37,34 @@ protected:
     }
 
     // Writes the entries ("url#name") in order.
-    static void store(const QStringList &entries)
-    {
+    static void store(const QStringList &entries) {
         for (const QString &entry : entries)
             s_server->command(QStringLiteral("playlistadd \"[Radio Streams]\" \"%1\"").arg(entry));
     }
     // The entries as the server holds them, in order.
-    static QStringList stored()
-    {
+    static QStringList stored() {
         QStringList entries;
-        for (const QString &line : s_server->command(QStringLiteral("listplaylist \"[Radio Streams]\""))) {
-            if (line.startsWith(QLatin1String("file: ")))
-                entries << line.mid(6);
+        for (const QString &line :
+             s_server->command(QStringLiteral("listplaylist \"[Radio Streams]\""))) {
+            if (line.startsWith(QLatin1String("file: "))) entries << line.mid(6);
         }
         return entries;
     }
     // The visible top-level window of that object name, if any.
-    static QWidget *openWindow(const QString &objectName)
-    {
+    static QWidget *openWindow(const QString &objectName) {
         for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && window->objectName() == objectName)
-                return window;
+            if (window->isVisible() && window->objectName() == objectName) return window;
         }
         return nullptr;
     }
-    static bool showsText(const QWidget *window, const QString &text)
-    {
+    static bool showsText(const QWidget *window, const QString &text) {
         for (const QLabel *label : window->findChildren<QLabel *>()) {
-            if (label->text() == text)
-                return true;
+            if (label->text() == text) return true;
         }
         return false;
     }
     // Answers the open deletion confirmation as its buttons do.
-    static void answerConfirmation(QWidget *dialog, const QString &close)
-    {
+    static void answerConfirmation(QWidget *dialog, const QString &close) {
         auto *confirm = qobject_cast<ConfirmDialog *>(dialog);
         ASSERT_TRUE(confirm);
         if (close == QLatin1String("delete"))

@@ -1,7 +1,7 @@
+#include "ui/views/radio/StreamView.h"
 #include "StreamFixture.h"
 #include "ui/views/radio/StreamEdit.h"
 #include "ui/views/radio/StreamListing.h"
-#include "ui/views/radio/StreamView.h"
 
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -13,34 +13,31 @@ using namespace kelvane::test;
 namespace {
 
 class StreamViewTest : public StreamFixture {
-protected:
-    static QStringList shownNames(const StreamView &view)
-    {
+  protected:
+    static QStringList shownNames(const StreamView &view) {
         QStringList names;
         const QTableWidget *table = view.streamTableView();
         for (int row = 0; row < table->rowCount(); ++row)
             names << table->item(row, 0)->text();
         return names;
     }
-    static void selectRows(StreamView &view, const QList<int> &rows)
-    {
+    static void selectRows(StreamView &view, const QList<int> &rows) {
         QTableWidget *table = view.streamTableView();
         table->clearSelection();
         for (int row : rows)
             table->selectionModel()->select(table->model()->index(row, 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                            QItemSelectionModel::Select |
+                                                QItemSelectionModel::Rows);
     }
 };
 
-TEST(StreamListing, PositionsAreSentInAscendingOrderLessThoseAlreadyDeleted)
-{
+TEST(StreamListing, PositionsAreSentInAscendingOrderLessThoseAlreadyDeleted) {
     EXPECT_EQ(StreamListing::deletionSequence({10, 2, 9}), (QList<quint32>{2, 8, 8}));
     EXPECT_EQ(StreamListing::deletionSequence({0, 0, 1}), (QList<quint32>{0, 0}));
     EXPECT_TRUE(StreamListing::deletionSequence({}).isEmpty());
 }
 
-TEST(StreamListing, InputNeedsANameAndAnHttpAddressOfEightCharactersOrMore)
-{
+TEST(StreamListing, InputNeedsANameAndAnHttpAddressOfEightCharactersOrMore) {
     EXPECT_TRUE(StreamListing::checkInput("Radio", "http://a").valid());
     EXPECT_TRUE(StreamListing::checkInput("Radio", "https://radio.example/live").valid());
     EXPECT_FALSE(StreamListing::checkInput("Radio", "http://").urlOk);
@@ -51,24 +48,21 @@ TEST(StreamListing, InputNeedsANameAndAnHttpAddressOfEightCharactersOrMore)
     EXPECT_TRUE(noName.urlOk);
 }
 
-TEST_F(StreamViewTest, ListsStreamsByNameIgnoringCase)
-{
+TEST_F(StreamViewTest, ListsStreamsByNameIgnoringCase) {
     store({"http://b.example/#b", "http://a.example/#A", "http://c.example/#c"});
     StreamView view;
     EXPECT_EQ(shownNames(view), (QStringList{"A", "b", "c"}));
     EXPECT_EQ(view.streamArray().at(0).position, 1);
 }
 
-TEST_F(StreamViewTest, NotConnectedShowsAnEmptyList)
-{
+TEST_F(StreamViewTest, NotConnectedShowsAnEmptyList) {
     store({"http://a.example/#A"});
     MPDSocket::sMPDSocket().disconnect();
     StreamView view;
     EXPECT_EQ(view.streamTableView()->rowCount(), 0);
 }
 
-TEST_F(StreamViewTest, DeletesTheRightClickedRowNotTheSelectedOne)
-{
+TEST_F(StreamViewTest, DeletesTheRightClickedRowNotTheSelectedOne) {
     store({"http://a.example/#A", "http://b.example/#B", "http://c.example/#C"});
     StreamView view;
     selectRows(view, {2});
@@ -85,8 +79,7 @@ TEST_F(StreamViewTest, DeletesTheRightClickedRowNotTheSelectedOne)
     EXPECT_FALSE(view.editActive());
 }
 
-TEST_F(StreamViewTest, DeletesExactlyTheSelectedPositions)
-{
+TEST_F(StreamViewTest, DeletesExactlyTheSelectedPositions) {
     QStringList entries;
     for (int i = 0; i <= 10; ++i)
         entries << QStringLiteral("http://s%1.example/#s%1").arg(i, 2, 10, QLatin1Char('0'));
@@ -106,8 +99,7 @@ TEST_F(StreamViewTest, DeletesExactlyTheSelectedPositions)
     EXPECT_EQ(stored(), expected);
 }
 
-TEST_F(StreamViewTest, StreamsSharingAnAddressAreDeletedTogether)
-{
+TEST_F(StreamViewTest, StreamsSharingAnAddressAreDeletedTogether) {
     store({"http://x.example/#One", "http://y.example/#Two", "http://x.example/#Three",
            "http://z.example/#Four"});
     StreamView view; // shown: Four, One, Three, Two
@@ -119,8 +111,7 @@ TEST_F(StreamViewTest, StreamsSharingAnAddressAreDeletedTogether)
     EXPECT_EQ(stored(), (QStringList{"http://z.example/#Four"}));
 }
 
-TEST_F(StreamViewTest, CancelDeletesNothingAndFreesEditAndDelete)
-{
+TEST_F(StreamViewTest, CancelDeletesNothingAndFreesEditAndDelete) {
     store({"http://a.example/#A", "http://b.example/#B"});
     StreamView view;
     view.menuWillOpen(1);
@@ -140,8 +131,7 @@ TEST_F(StreamViewTest, CancelDeletesNothingAndFreesEditAndDelete)
     EXPECT_TRUE(view.confirmStream());
 }
 
-TEST_F(StreamViewTest, AnotherEditorClosingKeepsTheOpenConfirmationsPositions)
-{
+TEST_F(StreamViewTest, AnotherEditorClosingKeepsTheOpenConfirmationsPositions) {
     store({"http://a.example/#A", "http://b.example/#B"});
     StreamView view;
     view.menuWillOpen(0);
