@@ -1,0 +1,187 @@
+// bench_albumgrid [--albums N]
+// The album grid with a 10,000-album library (one song each, generated once into /tmp)
+// on a private mpd, covers (300x300 JPEG) from a local web server:
+//   - from showing the grid (album list already computed) to its first painted frame;
+//   - each frame while scrolling the whole grid a screen at a time: the repaint of one
+//     screen of cells, and the longest event-loop turn (cover answers, scaling, paints);
+//   - resident memory after the whole grid has been scrolled.
+// Targets: first frame < 150 ms, no frame > 50 ms, RSS < 300 MiB.
+#include "core/library/MPDAlbum.h"
+#include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDSocket.h"
+#include "core/settings/Setting.h"
+#include "support/HttpServer.h"
+#include "support/MpdServer.h"
+#include "support/TestLibrary.h"
+#include "ui/views/library/AlbumListModel.h"
+#include "ui/views/library/AlbumsView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+
+using namespace kelvane;
+using kelvane::test::HttpServer;
+using kelvane::test::MpdServer;
+using kelvane::test::MpdServerOptions;
+using kelvane::test::TestLibrary;
+
+namespace {
+
+QString library(int albums)
+{
+    const QString dir = QDir::tempPath() + QStringLiteral("/kelvane-bench-albums-%1").arg(albums);
+    const QString marker = dir + QStringLiteral("/.complete");
+    if (!QFile::exists(marker)) {
+        QDir(dir).removeRecursively();
+        std::printf("generating %d albums into %s ...\n", albums, qPrintable(dir));
+        std::fflush(stdout);
+        TestLibrary lib(dir);
+        lib.writeBulk(albums, 1);
+        QFile f(marker);
+        f.open(QIODevice::WriteOnly);
+    }
+    return dir;
+}
+
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// Paints of the grid's viewport, counted by an event filter.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+double ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+void printSeries(const char *what, QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double q) { return values[std::min<qsizetype>(values.size() - 1, qsizetype(q * values.size()))]; };
+    std::printf("  %-40s n %5lld  median %6.2f  p95 %6.2f  p99 %6.2f  max %6.2f ms\n", what,
+                (long long)values.size(), at(0.5), at(0.95), at(0.99), values.last());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int albums = 10000;
+    const QStringList args = app.arguments();
+    if (const qsizetype i = args.indexOf(QStringLiteral("--albums")); i >= 0 && i + 1 < args.size())
+        albums = args[i + 1].toInt();
+
+    std::printf("bench_albumgrid: %d albums, platform %s\n", albums, qPrintable(QGuiApplication::platformName()));
+    const QString dir = library(albums);
+    QElapsedTimer t;
+    t.start();
+    MpdServerOptions options;
+    options.musicDir = dir;
+    MpdServer server(options);
+    std::printf("  server ready with its database in %.1f s\n", double(t.elapsed()) / 1000);
+
+    HttpServer covers;
+    covers.setDefault({200, TestLibrary::coverJpeg(QStringLiteral("cover"), 300), {{"Content-Type", "image/jpeg"}}});
+    Setting::sSetting().setSessionServer(server.host(), server.port());
+    Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(covers.port()));
+    MPDSocket::sMPDSocket().connect();
+
+    t.restart();
+    const auto list = MPDAlbum::sMPDAlbum().getAlbumsList();
+    std::printf("  album list computed in %.0f ms: %lld albums\n", ms(t), (long long)(list ? list->size() : -1));
+    MPDCache::sMPDCache().setCurrentAlbumList(list);
+    const double rssBefore = residentMiB();
+
+    // First frame: build the grid from the stored list, show it, until its viewport painted.
+    PaintCounter counter;
+    t.restart();
+    AlbumsView view;
+    view.resize(1280, 800);
+    const double built = ms(t);
+    view.collectionView()->viewport()->installEventFilter(&counter);
+    view.show();
+    while (counter.paints == 0 && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const double firstFrame = ms(t);
+    std::printf("  grid built in %.1f ms; first painted frame %.1f ms after the start (target < 150) %s\n", built,
+                firstFrame, firstFrame < 150 ? "ok" : "MISSED");
+
+    // Let the first screen's covers arrive, then scroll the whole grid a screen per frame.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 1500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
+
+    QScrollBar *bar = view.collectionView()->verticalScrollBar();
+    const int step = view.collectionView()->viewport()->height();
+    QList<double> repaints, turns;
+    QElapsedTimer whole;
+    whole.start();
+    for (int value = 0; value <= bar->maximum() + step; value += step) {
+        bar->setValue(std::min(value, bar->maximum()));
+        QElapsedTimer frame;
+        frame.start();
+        view.collectionView()->viewport()->repaint();
+        repaints << ms(frame);
+        // About one 60 Hz frame of event processing between scroll steps: answers,
+        // decoding hand-overs, scaling, the queued repaints.
+        QElapsedTimer budget;
+        budget.start();
+        while (budget.elapsed() < 16) {
+            QElapsedTimer turn;
+            turn.start();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 4);
+            turns << ms(turn);
+        }
+    }
+    const double scrollSeconds = double(whole.elapsed()) / 1000;
+    // Let what is in flight settle before measuring memory.
+    settle.restart();
+    while (settle.elapsed() < 1500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
+    const double rssAfter = residentMiB();
+
+    std::printf("  scrolled %d px in %.1f s (%lld screens)\n", bar->maximum(), scrollSeconds, (long long)repaints.size());
+    printSeries("repaint of one screen of cells", repaints);
+    printSeries("event-loop turn while scrolling", turns);
+    const double worst = std::max(*std::max_element(repaints.begin(), repaints.end()),
+                                  *std::max_element(turns.begin(), turns.end()));
+    std::printf("  longest frame %.1f ms (target <= 50) %s\n", worst, worst <= 50 ? "ok" : "MISSED");
+    std::printf("  cover requests served: %lld; loads in flight now %lld, scaled pictures kept %lld\n",
+                (long long)covers.requests().size(), (long long)view.model()->loadingCount(),
+                (long long)view.model()->pictureCount());
+    std::printf("  RSS: %.0f MiB with the list, %.0f MiB after scrolling the whole grid (target < 300) %s\n",
+                rssBefore, rssAfter, rssAfter < 300 ? "ok" : "MISSED");
+    MPDSocket::sMPDSocket().disconnect();
+    return 0;
+}
