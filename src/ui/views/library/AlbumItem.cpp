@@ -73,6 +73,10 @@ AlbumItem::AlbumItem(AlbumListModel *model, AlbumOverCover *overCover, QAbstract
     m_nameFont.setBold(true);
     m_artistFont = QApplication::font();
     m_artistFont.setPointSizeF(m_artistFont.pointSizeF() * 0.92);
+    m_popoverDelay = new QTimer(this);
+    m_popoverDelay->setSingleShot(true);
+    m_popoverDelay->setInterval(200);
+    connect(m_popoverDelay, &QTimer::timeout, this, [this] { displayPopover(m_popoverAnchor); });
 }
 
 AlbumItem::Geometry AlbumItem::geometry(const QRect &cell, const QFontMetrics &nameMetrics,
@@ -250,11 +254,16 @@ void AlbumItem::clickAlbum(int row, const QRect &anchor)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
+    // The second click of a double click on the same cover: the popover is on its way.
+    if (m_popoverDelay->isActive() && m_popoverRow == row)
+        return;
     const Album album = m_model->album(row);
     auto content = MPDAlbum::sMPDAlbum().getAlbumContent(album);
     s_songCount = content ? content->size() : 0;
     MPDCache::sMPDCache().setAlbumContentArray(std::move(content));
-    QTimer::singleShot(200, this, [this, anchor] { displayPopover(anchor); });
+    m_popoverRow = row;
+    m_popoverAnchor = anchor;
+    m_popoverDelay->start();
 }
 
 void AlbumItem::displayPopover(const QRect &anchor)

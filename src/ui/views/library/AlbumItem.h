@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 class QAbstractItemView;
 
@@ -75,6 +76,10 @@ private:
     QFont m_nameFont;
     QFont m_artistFont;
     mutable QPixmap m_shadow;
+    // The 0.2 s wait before the popover; a second click in it (a double click) reuses it.
+    QTimer *m_popoverDelay = nullptr;
+    QRect m_popoverAnchor;
+    int m_popoverRow = -1;
     static inline qsizetype s_songCount = 0;
 };
 

@@ -68,12 +68,14 @@ void AlbumsView::build(ImageManager *manager)
         if (row >= 0 && row < m_model->rowCount())
             m_grid->update(m_model->index(row));
     });
-    // Loads of cells that left the screen are dropped once scrolling pauses for a frame.
+    // Loads of cells that left the screen are dropped at most 50 ms after a scroll, also
+    // in the middle of a long one (the timer is not pushed back by further scrolling).
     m_prune.setSingleShot(true);
     m_prune.setInterval(50);
     connect(&m_prune, &QTimer::timeout, this, &AlbumsView::pruneCovers);
     connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        m_prune.start();
+        if (!m_prune.isActive())
+            m_prune.start();
         updateHover(m_grid->viewport()->mapFromGlobal(QCursor::pos()));
     });
 
@@ -130,7 +132,8 @@ void AlbumsView::fitGrid()
     const QSize grid(width / columns, minimum.height());
     if (m_grid->gridSize() != grid)
         m_grid->setGridSize(grid);
-    m_prune.start();
+    if (!m_prune.isActive())
+        m_prune.start();
 }
 
 QPair<int, int> AlbumsView::visibleRows() const
