@@ -24,7 +24,8 @@ struct RadioHistoryEntry {
 //
 // Driving it from a view:
 //   connect the signals, then call start() when the view is created (each time: the
-//   root page is fetched once per state, the first category is opened and pushed);
+//   root page is fetched once per state, again only while it has failed, and the
+//   first category is opened and pushed);
 //   onIndexClick(row) for a category, onRadioLinkClick(radio) for a folder
 //   double-click (ignored while clickLocked()), onSearch(text) for the search field,
 //   previousButton() for "previous".
