@@ -7,7 +7,7 @@
 #include "core/settings/Setting.h"
 #include "support/MpdServer.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -142,7 +142,7 @@ int main(int argc, char **argv)
     if (argc >= 4 && std::strcmp(argv[1], "--bare-loop") == 0)
         return bareLoop(quint16(std::atoi(argv[2])), std::atoi(argv[3]), argc >= 5);
 
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     int seconds = 60, ticks = 5000;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0)
