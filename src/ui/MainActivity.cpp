@@ -1,0 +1,187 @@
+#include "ui/MainActivity.h"
+
+#include "core/commands/MPDCommand.h"
+#include "core/library/CurrentPlaylisyView.h"
+#include "core/library/MPDPlayLists.h"
+#include "core/library/MPDQueue.h"
+#include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDServerError.h"
+#include "ui/ContentViews.h"
+#include "ui/ErrorAlert.h"
+#include "ui/MainWindow.h"
+#include "ui/SideBar.h"
+#include "ui/base/ConfirmDialog.h"
+#include "ui/base/SetNameDialog.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+namespace kelvane {
+
+MainActivity::MainActivity(QObject *parent)
+    : QObject(parent), m_window(new MainWindow), m_errorAlert(new ErrorAlert(m_window, this))
+{
+    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    SideBar *sideBar = m_window->sideBar();
+    connect(sideBar, &SideBar::entrySelected, this, &MainActivity::setContentViewToName);
+    connect(sideBar, &SideBar::contextMenuRequested, this, &MainActivity::showSidebarMenu);
+    connect(m_window->addRadio(), &QPushButton::clicked, this, &MainActivity::ajouterRadio);
+    buildMenus();
+    wireBar();
+}
+
+MainActivity::~MainActivity()
+{
+    MPDCache::sMPDCache().release(this);
+    MPDServerError::sMPDServerError().release(this);
+    delete m_window;
+}
+
+void MainActivity::applicationDidFinishLaunching()
+{
+    // The error listener comes first, so a refused first connection reaches the user.
+    MPDServerError::sMPDServerError().setDelegate(this);
+    MPDCache::sMPDCache().setDelegate(this);
+    MPDCommand::sMPDCommand();
+
+    SideBar *sideBar = m_window->sideBar();
+    if (const std::optional<QStringList> names = MPDPlayLists::sMPDPlayLists().getPlaylists())
+        sideBar->setPlaylists(*names);
+    sideBar->reloadData();
+    sideBar->expandEverything();
+
+    MPDCache::sMPDCache().setMainWindow(m_window);
+    if (!m_listening) {
+        m_listening = true;
+        NotificationCenter::defaultCenter().observe(playlistBoxClose(), this,
+                                                    [this](const NotificationInfo &info) { playlistListener(info); });
+    }
+    // The albums come up first; selected last, so the grid loads on a live connection.
+    sideBar->selectRow(1);
+    refreshAlbumBadge();
+}
+
+void MainActivity::setContentViewToName(const QString &name)
+{
+    if (m_dbUpdating)
+        return;
+    m_window->addRadio()->setVisible(name == QLatin1String("Stream"));
+    QString viewName = name;
+    if (!SideBar::sources().contains(name)) {
+        CurrentPlaylisyView::setCurrentPlaylist(name);
+        viewName = QStringLiteral("Playlist");
+    }
+    if (m_currentContentView) {
+        // Later, not now: this may run inside one of the old view's own handlers.
+        m_currentContentView->hide();
+        m_currentContentView->deleteLater();
+    }
+    m_window->contentTitle()->setText(SideBar::displayText(name));
+    QWidget *view = createContentView(viewName, m_window->masterView());
+    m_currentContentView = view;
+    m_currentContentName = viewName;
+    m_window->setContentView(view);
+    refreshAlbumBadge();
+}
+
+void MainActivity::updateSidebar()
+{
+    SideBar *sideBar = m_window->sideBar();
+    if (const std::optional<QStringList> names = MPDPlayLists::sMPDPlayLists().getPlaylists())
+        sideBar->setPlaylists(*names);
+    sideBar->reloadData();
+    refreshAlbumBadge();
+}
+
+void MainActivity::refreshAlbumBadge()
+{
+    const auto &albums = MPDCache::sMPDCache().getCurrentAlbumList();
+    m_window->sideBar()->setAlbumCount(albums ? int(albums->size()) : 0);
+}
+
+void MainActivity::menuNeedsUpdate(QMenu *menu, int clickedRow)
+{
+    menu->clear();
+    if (clickedRow < 0) {
+        menu->addAction(QStringLiteral("Nouvelle playlist"), this, &MainActivity::newPlaylist);
+    } else if (clickedRow == 2) {
+        menu->addAction(QStringLiteral("Enregistrer comme playlist"), this, &MainActivity::saveAsPlaylist);
+    } else if (clickedRow >= 6) {
+        const QStringList names = m_window->sideBar()->playlists();
+        const int index = clickedRow - 6;
+        if (index >= names.size())
+            return;
+        m_playlistAddDelete = names[index];
+        menu->addAction(QStringLiteral("Renommer"), this, &MainActivity::renamePlaylist);
+        menu->addAction(QStringLiteral("Supprimer"), this, &MainActivity::deletePlaylist);
+    }
+}
+
+void MainActivity::showSidebarMenu(int row, const QPoint &globalPos)
+{
+    auto *menu = new QMenu(m_window);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menuNeedsUpdate(menu, row);
+    // A row without items shows nothing rather than an empty box.
+    if (menu->isEmpty()) {
+        delete menu;
+        return;
+    }
+    menu->popup(globalPos);
+}
+
+void MainActivity::deletePlaylist()
+{
+    if (m_dialogLocked)
+        return;
+    if (m_confirmDialog)
+        m_confirmDialog->deleteLater();
+    m_confirmDialog = new ConfirmDialog(
+        QStringLiteral("Supprimer une playlist"),
+        QStringLiteral("Confirmer la suppression de la playlist: %1").arg(m_playlistAddDelete), playlistBoxClose(),
+        m_window);
+    m_dialogLocked = true;
+    m_confirmDialog->showWindow();
+}
+
+void MainActivity::newPlaylist() { nsPlaylist(QStringLiteral("Nouvelle playlist"), QStringLiteral("new")); }
+void MainActivity::renamePlaylist() { nsPlaylist(QStringLiteral("Renommer la playlist"), QStringLiteral("rename")); }
+void MainActivity::saveAsPlaylist()
+{
+    nsPlaylist(QStringLiteral("Enregistrer comme playlist"), QStringLiteral("save"));
+}
+
+void MainActivity::nsPlaylist(const QString &title, const QString &action)
+{
+    if (m_dialogLocked)
+        return;
+    if (m_setNameDialog)
+        m_setNameDialog->deleteLater();
+    m_setNameDialog = new SetNameDialog(title, playlistBoxClose(), action, m_window);
+    m_dialogLocked = true;
+    m_setNameDialog->showWindow();
+}
+
+void MainActivity::playlistListener(const NotificationInfo &info)
+{
+    const QString close = info.value(QStringLiteral("close"));
+    const QString name = info.value(QStringLiteral("name"));
+    if (close == QLatin1String("delete"))
+        MPDPlayLists::sMPDPlayLists().deletePlaylist(m_playlistAddDelete);
+    else if (close == QLatin1String("save"))
+        MPDQueue::sMPDQueue().saveQueueAtPlaylist(name);
+    else if (close == QLatin1String("new"))
+        MPDPlayLists::sMPDPlayLists().newPlaylist(name);
+    else if (close == QLatin1String("rename"))
+        MPDPlayLists::sMPDPlayLists().renamePlaylist(m_playlistAddDelete, name);
+    m_dialogLocked = false;
+    updateSidebar();
+}
+
+ConfirmDialog *MainActivity::confirmDialog() const { return m_confirmDialog; }
+SetNameDialog *MainActivity::setNameDialog() const { return m_setNameDialog; }
+
+void MainActivity::onError(const MPDError &error) { m_errorAlert->show(error); }
+
+} // namespace kelvane

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/mpd/MPDDelegates.h"
+#include "core/notify/NotificationCenter.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+
+namespace kelvane {
+
+class ConfirmDialog;
+class ErrorAlert;
+class MainWindow;
+class Preferences;
+class SetNameDialog;
+
+// The application's controller: builds and drives the main window, answers the server's
+// change events on the now-playing bar, shows the server error alerts, switches the
+// content view from the sidebar and runs the playlist dialogs and the menu actions.
+// GUI thread.
+class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDelegate {
+    Q_OBJECT
+public:
+    explicit MainActivity(QObject *parent = nullptr);
+    ~MainActivity() override;
+
+    // Registers with the error reporter and the change events, connects (through the
+    // command service), fills the sidebar, hands the window to the cache, listens for
+    // the playlist dialogs and shows the albums.
+    void applicationDidFinishLaunching();
+    static bool applicationShouldTerminateAfterLastWindowClosed() { return true; }
+
+    MainWindow *window() const { return m_window; }
+
+    // --- sidebar and content
+    void setContentViewToName(const QString &name);
+    void updateSidebar();
+    QWidget *currentContentView() const { return m_currentContentView; }
+    QString currentContentName() const { return m_currentContentName; }
+    // Fills menu for a right click on row (-1: the empty area).
+    void menuNeedsUpdate(QMenu *menu, int clickedRow);
+
+    // --- playlist dialogs
+    void deletePlaylist();
+    void newPlaylist();
+    void renamePlaylist();
+    void saveAsPlaylist();
+    void nsPlaylist(const QString &title, const QString &action);
+    void playlistListener(const NotificationInfo &info);
+    bool dialogLocked() const { return m_dialogLocked; }
+    QString playlistAddDelete() const { return m_playlistAddDelete; }
+    ConfirmDialog *confirmDialog() const;
+    SetNameDialog *setNameDialog() const;
+
+    // --- menu actions
+    void preferences();
+    void connecter();
+    void deconnecter();
+    void ajouterRadio();
+    void addNewPlaylist() { newPlaylist(); }
+    void saveCurrentPlayingList() { saveAsPlaylist(); }
+    void purgeCoverCache();
+    void updateDataBase();
+    bool dbUpdating() const { return m_dbUpdating; }
+    Preferences *preferencesWindow() const;
+    QWidget *newStream() const { return m_newStream; }
+    ErrorAlert *errorAlert() const { return m_errorAlert; }
+    QAction *action(const QString &objectName) const;
+
+    // --- now-playing bar
+    void playButton();
+    void stopButton();
+    void nextButton();
+    void previousButton();
+    void volume();
+    void seekToPosition();
+    void setSongTitle(const MPDStatus &status);
+    void setArtistAndAlbum(const MPDStatus &status);
+
+    // MPDAppDelegate
+    void onProgressChange(const MPDStatus &status) override;
+    void onAlbumUpdateTrigger(const QString &text) override;
+    void onStateChange(qint32 state) override;
+    void onTrackChange(const MPDStatus &status) override;
+    void onVolumeChange(quint32 volume) override;
+    // MPDErrorDelegate
+    void onError(const MPDError &error) override;
+
+    static QString playlistBoxClose() { return QStringLiteral("playlistBoxClose"); }
+    static QString statusChanged() { return QStringLiteral("statusChanged"); }
+
+private:
+    void buildMenus();
+    void wireBar();
+    void refreshAlbumBadge();
+    void showSidebarMenu(int row, const QPoint &globalPos);
+
+    MainWindow *m_window;
+    ErrorAlert *m_errorAlert;
+    QPointer<QWidget> m_currentContentView;
+    QString m_currentContentName;
+    bool m_dbUpdating = false;
+    bool m_dialogLocked = false;
+    bool m_listening = false;
+    QString m_playlistAddDelete;
+    QPointer<ConfirmDialog> m_confirmDialog;
+    QPointer<SetNameDialog> m_setNameDialog;
+    QPointer<Preferences> m_preferences;
+    QPointer<QWidget> m_newStream;
+};
+
+} // namespace kelvane

@@ -1,0 +1,167 @@
+// The menu bar of the main window and the actions behind it.
+#include "ui/MainActivity.h"
+
+#include "core/commands/MPDCommand.h"
+#include "core/mpd/MPDSocket.h"
+#include "imageloading/ImageCache.h"
+#include "ui/MainWindow.h"
+#include "ui/NowPlayingBar.h"
+#include "ui/Preferences.h"
+#include "ui/SideBar.h"
+#include "ui/base/Icons.h"
+#include "ui/base/ProgressSlider.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <cmath>
+
+#if __has_include("ui/views/radio/StreamEdit.h")
+#include "ui/views/radio/StreamEdit.h"
+#define KELVANE_HAS_STREAM_EDIT 1
+#endif
+
+namespace kelvane {
+
+namespace {
+
+template <class Slot>
+QAction *addAction(QMenu *menu, MainActivity *owner, const QString &id, const QString &title,
+                   const QList<QKeySequence> &keys, Slot slot)
+{
+    QAction *action = menu->addAction(title);
+    action->setObjectName(id);
+    action->setShortcuts(keys);
+    // The window's shortcuts work wherever the focus is in it; text fields still take
+    // their own keys (a space typed in a search field is a space).
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, owner, slot);
+    return action;
+}
+
+} // namespace
+
+QAction *MainActivity::action(const QString &objectName) const
+{
+    return m_window->findChild<QAction *>(objectName);
+}
+
+void MainActivity::buildMenus()
+{
+    QMenuBar *bar = m_window->menuBar();
+
+    QMenu *file = bar->addMenu(QStringLiteral("&Fichier"));
+    addAction(file, this, QStringLiteral("preferences"), QStringLiteral("Préférences…"),
+              {QKeySequence(QStringLiteral("Ctrl+,"))}, &MainActivity::preferences);
+    file->addSeparator();
+    addAction(file, this, QStringLiteral("quit"), QStringLiteral("Quitter"), {QKeySequence(QStringLiteral("Ctrl+Q"))},
+              [this] { m_window->close(); });
+
+    QMenu *server = bar->addMenu(QStringLiteral("&Serveur"));
+    addAction(server, this, QStringLiteral("connecter"), QStringLiteral("Connecter"),
+              {QKeySequence(QStringLiteral("Ctrl+K"))}, &MainActivity::connecter);
+    addAction(server, this, QStringLiteral("deconnecter"), QStringLiteral("Déconnecter"),
+              {QKeySequence(QStringLiteral("Ctrl+Shift+K"))}, &MainActivity::deconnecter);
+    server->addSeparator();
+    addAction(server, this, QStringLiteral("updateDataBase"), QStringLiteral("Mettre à jour la base MPD"),
+              {QKeySequence(Qt::Key_F5), QKeySequence(QStringLiteral("Ctrl+U"))}, &MainActivity::updateDataBase);
+    addAction(server, this, QStringLiteral("purgeCoverCache"), QStringLiteral("Vider le cache des pochettes"), {},
+              &MainActivity::purgeCoverCache);
+
+    QMenu *play = bar->addMenu(QStringLiteral("&Lecture"));
+    addAction(play, this, QStringLiteral("playButton"), QStringLiteral("Lecture / Pause"), {QKeySequence(Qt::Key_Space)},
+              &MainActivity::playButton);
+    addAction(play, this, QStringLiteral("stopButton"), QStringLiteral("Stop"),
+              {QKeySequence(QStringLiteral("Ctrl+."))}, &MainActivity::stopButton);
+    addAction(play, this, QStringLiteral("nextButton"), QStringLiteral("Suivant"),
+              {QKeySequence(QStringLiteral("Ctrl+Right"))}, &MainActivity::nextButton);
+    addAction(play, this, QStringLiteral("previousButton"), QStringLiteral("Précédent"),
+              {QKeySequence(QStringLiteral("Ctrl+Left"))}, &MainActivity::previousButton);
+    play->addSeparator();
+    const auto nudgeVolume = [this](int delta) {
+        ProgressSlider *slider = m_window->bar()->volumeSlider();
+        if (!slider->isEnabled())
+            return;
+        slider->setDoubleValue(std::clamp(std::round(slider->doubleValue()) + delta, 0.0, 100.0));
+    };
+    addAction(play, this, QStringLiteral("volumeUp"), QStringLiteral("Volume +"),
+              {QKeySequence(QStringLiteral("Ctrl+Up"))}, [nudgeVolume] { nudgeVolume(5); });
+    addAction(play, this, QStringLiteral("volumeDown"), QStringLiteral("Volume −"),
+              {QKeySequence(QStringLiteral("Ctrl+Down"))}, [nudgeVolume] { nudgeVolume(-5); });
+
+    QMenu *lists = bar->addMenu(QStringLiteral("&Playlist"));
+    addAction(lists, this, QStringLiteral("addNewPlaylist"), QStringLiteral("Nouvelle playlist…"),
+              {QKeySequence(QStringLiteral("Ctrl+N"))}, &MainActivity::addNewPlaylist);
+    addAction(lists, this, QStringLiteral("saveCurrentPlayingList"),
+              QStringLiteral("Enregistrer la lecture en cours comme playlist…"),
+              {QKeySequence(QStringLiteral("Ctrl+S"))}, &MainActivity::saveCurrentPlayingList);
+    lists->addSeparator();
+    QAction *addStream = addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
+                                   {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
+#ifndef KELVANE_HAS_STREAM_EDIT
+    addStream->setEnabled(false);
+    m_window->addRadio()->setEnabled(false);
+#else
+    Q_UNUSED(addStream);
+#endif
+
+    QMenu *view = bar->addMenu(QStringLiteral("&Affichage"));
+    const QStringList sources = SideBar::sources();
+    for (int i = 0; i < sources.size(); ++i) {
+        const QString name = sources[i];
+        addAction(view, this, QStringLiteral("show") + name, SideBar::displayText(name),
+                  {QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))},
+                  [this, i] { m_window->sideBar()->selectRow(i + 1); });
+    }
+
+    QMenu *help = bar->addMenu(QStringLiteral("&Aide"));
+    addAction(help, this, QStringLiteral("about"), QStringLiteral("À propos de Kelvane"), {}, [this] {
+        auto *box = new QMessageBox(m_window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowTitle(QStringLiteral("À propos de Kelvane"));
+        box->setIconPixmap(Icons::pixmap(QStringLiteral("app_icon"), QSize(64, 64)));
+        box->setText(QStringLiteral("Kelvane %1").arg(QApplication::applicationVersion()));
+        box->setInformativeText(QStringLiteral("Un client pour MPD, le Music Player Daemon."));
+        box->setWindowModality(Qt::WindowModal);
+        box->open();
+    });
+}
+
+void MainActivity::preferences()
+{
+    if (m_preferences)
+        m_preferences->deleteLater();
+    m_preferences = new Preferences(m_window);
+    m_preferences->setAttribute(Qt::WA_DeleteOnClose);
+    m_preferences->showWindow();
+}
+
+Preferences *MainActivity::preferencesWindow() const { return m_preferences; }
+
+void MainActivity::connecter() { MPDCommand::sMPDCommand().connect(); }
+void MainActivity::deconnecter() { MPDCommand::sMPDCommand().disconnect(); }
+
+void MainActivity::ajouterRadio()
+{
+#ifdef KELVANE_HAS_STREAM_EDIT
+    m_newStream = StreamEdit::openForAdd(m_window);
+#endif
+}
+
+void MainActivity::purgeCoverCache()
+{
+    ImageCache &cache = ImageCache::sharedImageCache();
+    cache.clearMemory();
+    cache.clearDiskOnCompletion();
+}
+
+void MainActivity::updateDataBase()
+{
+    if (!MPDSocket::sMPDSocket().isConnected())
+        return;
+    m_dbUpdating = true;
+    MPDCommand::sMPDCommand().updateDB();
+}
+
+} // namespace kelvane

@@ -1,0 +1,279 @@
+#include "ui/NowPlayingBar.h"
+
+#include "core/library/CoverAddress.h"
+#include "ui/NowPlayingText.h"
+#include "ui/base/Icons.h"
+#include "ui/base/ImageLabel.h"
+#include "ui/base/ProgressSlider.h"
+#include "ui/base/Style.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace kelvane {
+
+namespace {
+QImage transparent(int w, int h)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    return img;
+}
+} // namespace
+
+NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("nowPlayingBar"));
+    setAutoFillBackground(false);
+    setMinimumHeight(88);
+
+    m_cover = new ImageLabel(this);
+    m_cover->setFixedSize(60, 60);
+    m_cover->setCornerRadius(6);
+    m_cover->setFill(true);
+    m_cover->setImage(Icons::image(QStringLiteral("no_cover"), QSize(60, 60)));
+
+    m_currentSongTitle = new QLabel(QStringLiteral(" "), this);
+    m_currentSongTitle->setFont(Style::titleFont());
+    m_currentSongTitle->setTextFormat(Qt::PlainText);
+    m_currentArtistAlbum = new QLabel(QStringLiteral(""), this);
+    m_currentArtistAlbum->setFont(Style::subtitleFont());
+    m_currentArtistAlbum->setTextFormat(Qt::PlainText);
+    for (QLabel *l : {m_currentSongTitle, m_currentArtistAlbum}) {
+        l->setMinimumWidth(60);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+    m_previous = transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
+    m_playImg = transportButton(QStringLiteral("play_button"), QStringLiteral("Lecture / Pause"), 42);
+    m_next = transportButton(QStringLiteral("next_button"), QStringLiteral("Suivant"), 30);
+    m_stop = transportButton(QStringLiteral("stop_button"), QStringLiteral("Stop"), 30);
+    m_playImageName = QStringLiteral("play_button");
+
+    m_elapsedTime = new QLabel(QStringLiteral(" 0:00"), this);
+    m_songLenght = new QLabel(QStringLiteral(" 0:00"), this);
+    for (QLabel *l : {m_elapsedTime, m_songLenght}) {
+        l->setFont(Style::timeFont());
+        l->setMinimumWidth(QFontMetrics(Style::timeFont()).horizontalAdvance(QStringLiteral("000:00")));
+    }
+    m_elapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_songLenght->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    m_progressTrack = ProgressSlider::standard(Qt::Horizontal, this);
+    m_progressTrack->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_progressTrack->setFocusPolicy(Qt::NoFocus);
+    // The seek bar lies over the progress bar and draws nothing: it only takes the clicks.
+    m_seekToBar = ProgressSlider::withImages(transparent(14, 14), transparent(8, 4), transparent(8, 4),
+                                             Qt::Horizontal, this);
+    m_seekToBar->setCursor(Qt::PointingHandCursor);
+    m_seekToBar->setToolTip(QStringLiteral("Aller à"));
+    m_seekToBar->setFocusPolicy(Qt::NoFocus);
+
+    m_volumeSlider = ProgressSlider::standard(Qt::Horizontal, this);
+    m_volumeSlider->setMaximumValue(100);
+    m_volumeSlider->setFixedWidth(120);
+    m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+    m_volumeSlider->setPageStep(5 * ProgressSlider::scale);
+    m_volumeSlider->setSingleStep(1 * ProgressSlider::scale);
+    m_volumeIcon = new QLabel(this);
+
+    // Left: cover and the two text lines.
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addStretch();
+    texts->addWidget(m_currentSongTitle);
+    texts->addWidget(m_currentArtistAlbum);
+    texts->addStretch();
+    auto *left = new QHBoxLayout;
+    left->setSpacing(12);
+    left->addWidget(m_cover);
+    left->addLayout(texts, 1);
+    auto *leftBox = new QWidget(this);
+    leftBox->setLayout(left);
+    left->setContentsMargins(0, 0, 0, 0);
+
+    // Centre: the transport row above the time line.
+    auto *transport = new QHBoxLayout;
+    transport->setSpacing(14);
+    transport->addStretch();
+    transport->addWidget(m_stop);
+    transport->addWidget(m_previous);
+    transport->addWidget(m_playImg);
+    transport->addWidget(m_next);
+    transport->addSpacing(30); // balances the stop button so play sits in the middle
+    transport->addStretch();
+    auto *bars = new QGridLayout;
+    bars->setContentsMargins(0, 0, 0, 0);
+    bars->addWidget(m_progressTrack, 0, 0);
+    bars->addWidget(m_seekToBar, 0, 0);
+    auto *timeline = new QHBoxLayout;
+    timeline->setSpacing(10);
+    timeline->addWidget(m_elapsedTime);
+    timeline->addLayout(bars, 1);
+    timeline->addWidget(m_songLenght);
+    auto *centre = new QVBoxLayout;
+    centre->setSpacing(4);
+    centre->addLayout(transport);
+    centre->addLayout(timeline);
+    auto *centreBox = new QWidget(this);
+    centreBox->setLayout(centre);
+    centre->setContentsMargins(0, 0, 0, 0);
+
+    // Right: volume.
+    auto *right = new QHBoxLayout;
+    right->setSpacing(8);
+    right->addStretch();
+    right->addWidget(m_volumeIcon);
+    right->addWidget(m_volumeSlider);
+    auto *rightBox = new QWidget(this);
+    rightBox->setLayout(right);
+    right->setContentsMargins(0, 0, 0, 0);
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(16, 10, 20, 10);
+    row->setSpacing(24);
+    row->addWidget(leftBox, 3);
+    row->addWidget(centreBox, 4);
+    row->addWidget(rightBox, 3);
+
+    connect(m_playImg, &QToolButton::clicked, this, &NowPlayingBar::playButton);
+    connect(m_stop, &QToolButton::clicked, this, &NowPlayingBar::stopButtonClicked);
+    connect(m_next, &QToolButton::clicked, this, &NowPlayingBar::nextButtonClicked);
+    connect(m_previous, &QToolButton::clicked, this, &NowPlayingBar::previousButtonClicked);
+    connect(m_seekToBar, &QSlider::sliderReleased, this,
+            [this] { Q_EMIT seekRequested(float(m_seekToBar->doubleValue())); });
+    connect(m_volumeSlider, &QSlider::valueChanged, this, [this] {
+        if (!m_settingVolume)
+            Q_EMIT volumeChanged(int(std::lround(m_volumeSlider->doubleValue())));
+    });
+    applyPalette();
+}
+
+QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &tip, int size)
+{
+    auto *b = new QToolButton(this);
+    b->setIcon(Icons::icon(icon));
+    b->setIconSize(QSize(size, size));
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 2px; border-radius: %1px; }"
+                                    "QToolButton:hover { background: rgba(128,128,128,0.16); }"
+                                    "QToolButton:pressed { background: rgba(128,128,128,0.28); }")
+                         .arg((size + 4) / 2));
+    return b;
+}
+
+void NowPlayingBar::applyPalette()
+{
+    Style::setTextColor(m_currentArtistAlbum, Style::secondaryLabelColor());
+    Style::setTextColor(m_elapsedTime, Style::secondaryLabelColor());
+    Style::setTextColor(m_songLenght, Style::secondaryLabelColor());
+    m_volumeIcon->setPixmap(Icons::pixmap(QStringLiteral("volume_high"), QSize(18, 18), devicePixelRatioF()));
+    // The track pictures carry palette colours: draw them again for the new palette.
+    for (ProgressSlider *s : {m_progressTrack, m_volumeSlider}) {
+        s->setMinimumValueImage(Icons::image(QStringLiteral("track_min")));
+        s->setMaximumValueImage(Icons::image(QStringLiteral("track_max")));
+        s->setKnobImage(Icons::image(QStringLiteral("knob")));
+    }
+    update();
+}
+
+bool NowPlayingBar::event(QEvent *e)
+{
+    if (e->type() == QEvent::ApplicationPaletteChange)
+        applyPalette();
+    return QWidget::event(e);
+}
+
+void NowPlayingBar::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Style::barBackground());
+    p.setPen(Style::separatorColor());
+    p.drawLine(rect().topLeft(), rect().topRight());
+}
+
+void NowPlayingBar::setPlayImage(const QString &name)
+{
+    if (m_playImageName == name)
+        return;
+    m_playImageName = name;
+    m_playImg->setIcon(Icons::icon(name));
+}
+
+void NowPlayingBar::setElapsed(quint32 milliseconds)
+{
+    // The user's drag wins over the poll until the knob is let go.
+    if (!m_seekToBar->isSliderDown())
+        m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
+    if (milliseconds != 0)
+        m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+}
+
+void NowPlayingBar::setMaximumTime(qint32 seconds)
+{
+    m_progressTrack->setMaximumValue(seconds);
+    m_seekToBar->setMaximumValue(seconds);
+}
+
+void NowPlayingBar::setTotalTime(qint32 seconds)
+{
+    if (seconds > 0)
+        m_songLenght->setText(NowPlayingText::totalText(seconds));
+    else
+        m_songLenght->setText(QStringLiteral(""));
+}
+
+void NowPlayingBar::setArtistAndAlbumText(const QString &text)
+{
+    m_currentArtistAlbum->setText(text);
+    m_currentArtistAlbum->setToolTip(text.trimmed());
+}
+
+void NowPlayingBar::setSongTitleText(const QString &text)
+{
+    m_currentSongTitle->setText(text);
+    m_currentSongTitle->setToolTip(text.trimmed());
+}
+
+void NowPlayingBar::setVolume(quint32 volume)
+{
+    m_settingVolume = true;
+    if (volume > 100) {
+        m_volumeSlider->setEnabled(false);
+        m_volumeSlider->setToolTip(QStringLiteral("Le serveur n'a pas de contrôle du volume"));
+        m_volumeSlider->setDoubleValue(0);
+    } else {
+        m_volumeSlider->setEnabled(true);
+        m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+        if (!m_volumeSlider->isSliderDown())
+            m_volumeSlider->setDoubleValue(volume);
+    }
+    m_settingVolume = false;
+}
+
+void NowPlayingBar::setCoverForPath(const QString &path)
+{
+    const bool stream = NowPlayingText::isStream(path);
+    const QString directory = (path.isEmpty() || stream) ? QString() : path.section(QLatin1Char('/'), 0, -2);
+    const QString key = (path.isEmpty() || stream) ? QString() : QStringLiteral("/") + directory;
+    if (key == m_coverDirectory)
+        return;
+    m_coverDirectory = key;
+    const QImage placeholder = Icons::image(QStringLiteral("no_cover"), m_cover->size());
+    if (key.isNull()) {
+        m_cover->setImage(placeholder);
+        return;
+    }
+    m_cover->setImageWithURL(CoverAddress::gridAddress(directory), placeholder);
+}
+
+} // namespace kelvane

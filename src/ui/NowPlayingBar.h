@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/mpd/MPDStatus.h"
+
+#include <QWidget>
+
+class QLabel;
+class QToolButton;
+
+namespace kelvane {
+
+class ImageLabel;
+class ProgressSlider;
+
+// The player strip at the bottom of the main window: cover, title and artist lines,
+// transport buttons, elapsed and total time over the progress and seek bars, volume.
+// It only shows what it is given and announces what the user does; MainActivity joins
+// it to the server. GUI thread.
+class NowPlayingBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit NowPlayingBar(QWidget *parent = nullptr);
+
+    // The controls, by the names the rest of the window knows them by.
+    QToolButton *playImg() const { return m_playImg; }
+    QToolButton *stopButton() const { return m_stop; }
+    QToolButton *nextButton() const { return m_next; }
+    QToolButton *previousButton() const { return m_previous; }
+    QLabel *currentArtistAlbum() const { return m_currentArtistAlbum; }
+    QLabel *currentSongTitle() const { return m_currentSongTitle; }
+    QLabel *elapsedTime() const { return m_elapsedTime; }
+    QLabel *songLenght() const { return m_songLenght; }
+    ProgressSlider *progressTrack() const { return m_progressTrack; }
+    ProgressSlider *seekToBar() const { return m_seekToBar; }
+    ProgressSlider *volumeSlider() const { return m_volumeSlider; }
+    ImageLabel *cover() const { return m_cover; }
+
+    // "play_button" or "pause_button": the picture the play button shows.
+    QString playImageName() const { return m_playImageName; }
+    void setPlayImage(const QString &name);
+
+    void setElapsed(quint32 milliseconds);
+    // A positive length shows; 0 (a stream) clears the text, so a stream never shows
+    // the length of the song before it.
+    void setTotalTime(qint32 seconds);
+    void setMaximumTime(qint32 seconds);
+    void setArtistAndAlbumText(const QString &text);
+    void setSongTitleText(const QString &text);
+    // Volume 0..100; anything above (a server without mixer) disables the slider.
+    void setVolume(quint32 volume);
+    // The cover of the album directory holding path (none for a stream).
+    void setCoverForPath(const QString &path);
+
+Q_SIGNALS:
+    void playButton();
+    void stopButtonClicked();
+    void nextButtonClicked();
+    void previousButtonClicked();
+    void volumeChanged(int volume);
+    void seekRequested(float seconds);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void applyPalette();
+    QToolButton *transportButton(const QString &icon, const QString &tip, int size);
+
+    QToolButton *m_playImg;
+    QToolButton *m_stop;
+    QToolButton *m_next;
+    QToolButton *m_previous;
+    QLabel *m_currentArtistAlbum;
+    QLabel *m_currentSongTitle;
+    QLabel *m_elapsedTime;
+    QLabel *m_songLenght;
+    ProgressSlider *m_progressTrack;
+    ProgressSlider *m_seekToBar;
+    ProgressSlider *m_volumeSlider;
+    QLabel *m_volumeIcon;
+    ImageLabel *m_cover;
+    QString m_playImageName;
+    QString m_coverDirectory;
+    bool m_settingVolume = false;
+};
+
+} // namespace kelvane

@@ -1,0 +1,207 @@
+#include "ui/Preferences.h"
+
+#include "core/settings/Setting.h"
+#include "ui/base/Style.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelvane {
+
+Preferences::Preferences(QWidget *parent) : QDialog(parent), m_settingPref(Setting::sSetting().reload())
+{
+    setWindowTitle(QStringLiteral("Préférences"));
+    setModal(false);
+    m_host = m_settingPref.host();
+    m_port = QString::asprintf("%d", int(m_settingPref.port()));
+    m_user = m_settingPref.user();
+    m_pass = m_settingPref.pass();
+    m_hostHTTP = m_settingPref.hostHTTP().value_or(QString());
+    m_argsPHP = m_settingPref.argsPHP().value_or(QString());
+    build();
+    awakeFromNib();
+}
+
+void Preferences::build()
+{
+    m_serverField = new QLineEdit;
+    m_portField = new QLineEdit;
+    m_usernameField = new QLineEdit;
+    m_passwordField = new QLineEdit;
+    m_passwordField->setEchoMode(QLineEdit::Password);
+    m_labelIP = new QLabel(QStringLiteral("Adresse du serveur MPD"));
+    m_labelPort = new QLabel(QStringLiteral("Port"));
+    m_checkButtonHTTP = new QCheckBox(QStringLiteral("Pochettes servies par le serveur MPD"));
+    m_serverHTTPField = new QLineEdit;
+    m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
+    m_argsPHPField = new QLineEdit;
+
+    m_serverField->setPlaceholderText(QStringLiteral("127.0.0.1"));
+    m_portField->setPlaceholderText(QStringLiteral("6600"));
+    m_portField->setMaximumWidth(90);
+    m_serverHTTPField->setPlaceholderText(QStringLiteral("Adresse IP du serveur web"));
+    m_argsPHPField->setPlaceholderText(QStringLiteral("ex. cover.php?path="));
+    m_usernameField->setPlaceholderText(QStringLiteral("facultatif"));
+    m_passwordField->setPlaceholderText(QStringLiteral("facultatif"));
+
+    auto *serverForm = new QFormLayout;
+    serverForm->setLabelAlignment(Qt::AlignRight);
+    serverForm->setHorizontalSpacing(12);
+    serverForm->setVerticalSpacing(10);
+    serverForm->addRow(m_labelIP, m_serverField);
+    serverForm->addRow(m_labelPort, m_portField);
+    serverForm->addRow(QStringLiteral("Utilisateur"), m_usernameField);
+    serverForm->addRow(QStringLiteral("Mot de passe"), m_passwordField);
+
+    auto *coverTitle = new QLabel(QStringLiteral("Pochettes"));
+    coverTitle->setFont(Style::headerFont());
+    Style::setTextColor(coverTitle, Style::secondaryLabelColor());
+    auto *serverTitle = new QLabel(QStringLiteral("Serveur"));
+    serverTitle->setFont(Style::headerFont());
+    Style::setTextColor(serverTitle, Style::secondaryLabelColor());
+
+    auto *coverForm = new QFormLayout;
+    coverForm->setHorizontalSpacing(12);
+    coverForm->setVerticalSpacing(10);
+    coverForm->addRow(m_checkButtonHTTP);
+    coverForm->addRow(QStringLiteral("Serveur web"), m_serverHTTPField);
+    coverForm->addRow(m_checkButtonPHP);
+    coverForm->addRow(QStringLiteral("Arguments"), m_argsPHPField);
+
+    auto *buttons = new QDialogButtonBox;
+    QPushButton *saveButton = buttons->addButton(QStringLiteral("Enregistrer"), QDialogButtonBox::AcceptRole);
+    QPushButton *cancelButton = buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    saveButton->setObjectName(QStringLiteral("saveButton"));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    saveButton->setDefault(true);
+    connect(saveButton, &QPushButton::clicked, this, &Preferences::save);
+    connect(cancelButton, &QPushButton::clicked, this, &Preferences::cancel);
+    connect(m_checkButtonHTTP, &QCheckBox::toggled, this, &Preferences::buttonHTTP);
+    connect(m_checkButtonPHP, &QCheckBox::toggled, this, &Preferences::buttonPHP);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(22, 18, 22, 16);
+    layout->setSpacing(10);
+    layout->addWidget(serverTitle);
+    layout->addLayout(serverForm);
+    layout->addSpacing(8);
+    layout->addWidget(coverTitle);
+    layout->addLayout(coverForm);
+    layout->addSpacing(6);
+    layout->addWidget(buttons);
+    setMinimumWidth(460);
+}
+
+void Preferences::awakeFromNib()
+{
+    m_serverField->setText(m_host);
+    m_portField->setText(m_port);
+    m_usernameField->setText(m_user);
+    m_passwordField->setText(m_pass);
+    // With nothing stored, covers come from the MPD host and take no arguments.
+    m_checkButtonHTTP->setChecked(true);
+    m_serverHTTPField->setEnabled(false);
+    m_checkButtonPHP->setChecked(false);
+    m_argsPHPField->setEnabled(false);
+    if (!m_hostHTTP.isEmpty()) {
+        m_checkButtonHTTP->setChecked(false);
+        m_serverHTTPField->setEnabled(true);
+        m_serverHTTPField->setText(m_hostHTTP);
+    }
+    if (!m_argsPHP.isEmpty()) {
+        m_checkButtonPHP->setChecked(true);
+        m_argsPHPField->setEnabled(true);
+        m_argsPHPField->setText(m_argsPHP);
+    }
+}
+
+void Preferences::showWindow()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void Preferences::buttonHTTP() { m_serverHTTPField->setEnabled(!m_checkButtonHTTP->isChecked()); }
+void Preferences::buttonPHP() { m_argsPHPField->setEnabled(m_checkButtonPHP->isChecked()); }
+
+bool Preferences::parsePort(const QString &text, quint32 *port)
+{
+    if (text.isEmpty())
+        return false;
+    quint32 value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        value = value * 10 + quint32(c.unicode() - '0');
+        if (value > 65535)
+            return false;
+    }
+    if (port)
+        *port = value;
+    return true;
+}
+
+void Preferences::markLabel(QLabel *label, bool valid)
+{
+    if (valid)
+        label->setPalette(QPalette());
+    else
+        Style::setTextColor(label, Style::errorRed());
+}
+
+void Preferences::save()
+{
+    m_host = m_serverField->text();
+    m_port = m_portField->text();
+    m_user = m_usernameField->text();
+    m_pass = m_passwordField->text();
+    m_hostHTTP = m_serverHTTPField->text();
+    m_argsPHP = m_argsPHPField->text();
+
+    const bool validIP = !m_host.isEmpty() && Setting::isValidIP(m_host);
+    markLabel(m_labelIP, validIP);
+    if (validIP)
+        m_settingPref.setHost(m_host);
+
+    quint32 port = 0;
+    const bool validPort = parsePort(m_port, &port);
+    if (validPort)
+        m_settingPref.setPort(port);
+    markLabel(m_labelPort, validPort);
+
+    if (m_user.isEmpty())
+        m_settingPref.unsetUser();
+    else
+        m_settingPref.setUser(m_user);
+    if (m_pass.isEmpty())
+        m_settingPref.unsetPass();
+    else
+        m_settingPref.setPass(m_pass);
+
+    if (m_checkButtonHTTP->isChecked())
+        m_settingPref.unsetHTTP();
+    else if (!m_hostHTTP.isEmpty() && Setting::isValidIP(m_hostHTTP))
+        m_settingPref.setHTTP(m_hostHTTP);
+    else
+        m_settingPref.unsetHTTP();
+
+    if (m_checkButtonPHP->isChecked() && !m_argsPHP.isEmpty())
+        m_settingPref.setPHP(m_argsPHP);
+    else
+        m_settingPref.unsetPHP();
+
+    m_isValidIP = validIP;
+    m_isValidPort = validPort;
+    if (validIP && validPort)
+        close();
+}
+
+void Preferences::cancel() { close(); }
+
+} // namespace kelvane

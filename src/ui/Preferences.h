@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace kelvane {
+
+class Setting;
+
+// The preferences window: server address and port, user name and password, and where
+// covers come from. Saving checks the address (numeric IPv4 or IPv6) and the port
+// (digits only, at most 65535) and turns a refused field's label red; every other value
+// is stored all the same, and the window closes only when both are valid. Saving does
+// not reconnect: the next "Connecter" uses the new server. GUI thread.
+class Preferences : public QDialog {
+    Q_OBJECT
+public:
+    explicit Preferences(QWidget *parent = nullptr);
+
+    void showWindow();
+
+    QLineEdit *serverField() const { return m_serverField; }
+    QLineEdit *portField() const { return m_portField; }
+    QLineEdit *usernameField() const { return m_usernameField; }
+    QLineEdit *passwordField() const { return m_passwordField; }
+    QLabel *labelIP() const { return m_labelIP; }
+    QLabel *labelPort() const { return m_labelPort; }
+    QCheckBox *checkButtonHTTP() const { return m_checkButtonHTTP; }
+    QLineEdit *serverHTTPField() const { return m_serverHTTPField; }
+    QCheckBox *checkButtonPHP() const { return m_checkButtonPHP; }
+    QLineEdit *argsPHPField() const { return m_argsPHPField; }
+
+    bool isValidIP() const { return m_isValidIP; }
+    bool isValidPort() const { return m_isValidPort; }
+
+    // Digits only, at most 65535 (leading zeros allowed); the value through port.
+    static bool parsePort(const QString &text, quint32 *port);
+
+public Q_SLOTS:
+    void buttonHTTP();
+    void buttonPHP();
+    void save();
+    void cancel();
+
+private:
+    void build();
+    void awakeFromNib();
+    void markLabel(QLabel *label, bool valid);
+
+    Setting &m_settingPref;
+    QString m_host, m_port, m_user, m_pass, m_hostHTTP, m_argsPHP;
+    bool m_isValidIP = false;
+    bool m_isValidPort = false;
+
+    QLineEdit *m_serverField;
+    QLineEdit *m_portField;
+    QLineEdit *m_usernameField;
+    QLineEdit *m_passwordField;
+    QLabel *m_labelIP;
+    QLabel *m_labelPort;
+    QCheckBox *m_checkButtonHTTP;
+    QLineEdit *m_serverHTTPField;
+    QCheckBox *m_checkButtonPHP;
+    QLineEdit *m_argsPHPField;
+};
+
+} // namespace kelvane

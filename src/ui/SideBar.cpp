@@ -1,0 +1,286 @@
+#include "ui/SideBar.h"
+
+#include "ui/base/Icons.h"
+#include "ui/base/SidebarItem.h"
+#include "ui/base/Style.h"
+
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QToolButton>
+
+namespace kelvane {
+
+namespace {
+constexpr int kNameRole = Qt::UserRole + 1;
+constexpr int kEntryHeight = 32;
+constexpr int kHeaderHeight = 34;
+} // namespace
+
+QStringList SideBar::sources()
+{
+    return {QStringLiteral("Library"), QStringLiteral("Queue"), QStringLiteral("Stream"), QStringLiteral("Radio")};
+}
+
+SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), playlist()}
+{
+    setObjectName(QStringLiteral("sideBar"));
+    m_items.insert(source(), sources());
+    m_items.insert(playlist(), {});
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(false);
+    setIndentation(0);
+    setItemsExpandable(true);
+    setExpandsOnDoubleClick(false);
+    setUniformRowHeights(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    const QColor bg = Style::sidebarBackground();
+    setStyleSheet(QStringLiteral("QTreeWidget { background: %1; border: none; outline: 0; padding-top: 6px; }"
+                                 "QTreeWidget::item { border: none; border-radius: 7px; margin: 0px 8px; }"
+                                 "QTreeWidget::item:selected { background: %2; }"
+                                 "QTreeWidget::item:hover:!selected { background: rgba(128,128,128,0.14); }"
+                                 "QTreeWidget::branch { background: transparent; border: none; image: none; }")
+                      .arg(bg.name(), Style::accent().name()));
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &SideBar::onSelectionChanged);
+    // "Source" stays open whatever asks it to close.
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *item) {
+        if (item->data(0, kNameRole).toString() == source())
+            item->setExpanded(true);
+        else
+            m_playlistExpanded = false;
+        updateHeaderChevron();
+    });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        if (item->data(0, kNameRole).toString() == playlist())
+            m_playlistExpanded = true;
+        updateHeaderChevron();
+    });
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (item->data(0, kNameRole).toString() == playlist())
+            setPlaylistGroupExpanded(!item->isExpanded());
+    });
+    reloadData();
+}
+
+void SideBar::setPlaylists(const QStringList &names) { m_items.insert(playlist(), names); }
+
+QString SideBar::displayText(const QString &name)
+{
+    if (name == QLatin1String("Library"))
+        return QStringLiteral("Albums");
+    if (name == QLatin1String("Queue"))
+        return QStringLiteral("Lecture en cours");
+    return name;
+}
+
+QString SideBar::iconName(const QString &name, bool isPlaylist)
+{
+    if (isPlaylist)
+        return QStringLiteral("sidebar_playlist");
+    if (name == QLatin1String("Library"))
+        return QStringLiteral("sidebar_album");
+    if (name == QLatin1String("Queue"))
+        return QStringLiteral("sidebar_queue");
+    if (name == QLatin1String("Stream"))
+        return QStringLiteral("sidebar_stream");
+    return QStringLiteral("sidebar_radio");
+}
+
+QWidget *SideBar::headerCell(const QString &name)
+{
+    auto *cell = new QWidget;
+    cell->setAttribute(Qt::WA_TranslucentBackground);
+    auto *label = new QLabel(name, cell);
+    label->setObjectName(QStringLiteral("headerText"));
+    label->setFont(Style::headerFont());
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Style::setTextColor(label, Style::secondaryLabelColor());
+    auto *row = new QHBoxLayout(cell);
+    row->setContentsMargins(14, 10, 8, 2);
+    row->addWidget(label);
+    row->addStretch();
+    if (name == playlist()) {
+        auto *chevron = new QToolButton(cell);
+        chevron->setObjectName(QStringLiteral("playlistChevron"));
+        chevron->setAutoRaise(true);
+        chevron->setFocusPolicy(Qt::NoFocus);
+        chevron->setToolTip(QStringLiteral("Afficher ou masquer les playlists"));
+        chevron->setStyleSheet(QStringLiteral("QToolButton { border: none; color: %1; }")
+                                   .arg(Style::secondaryLabelColor().name()));
+        connect(chevron, &QToolButton::clicked, this,
+                [this] { setPlaylistGroupExpanded(!isPlaylistGroupExpanded()); });
+        row->addWidget(chevron);
+    }
+    return cell;
+}
+
+void SideBar::updateHeaderChevron()
+{
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem *top = topLevelItem(i);
+        if (top->data(0, kNameRole).toString() != playlist())
+            continue;
+        if (QWidget *cell = itemWidget(top, 0))
+            if (auto *chevron = cell->findChild<QToolButton *>(QStringLiteral("playlistChevron")))
+                chevron->setArrowType(top->isExpanded() ? Qt::DownArrow : Qt::RightArrow);
+    }
+}
+
+void SideBar::reloadData()
+{
+    const QString selected = selectedName();
+    m_reloading = true;
+    m_cells.clear();
+    clear();
+    for (const QString &header : m_topLevel) {
+        auto *top = new QTreeWidgetItem(this);
+        top->setData(0, kNameRole, header);
+        // Group headers are titles, not destinations.
+        top->setFlags(Qt::ItemIsEnabled);
+        top->setSizeHint(0, QSize(1, kHeaderHeight));
+        setItemWidget(top, 0, headerCell(header));
+        for (const QString &name : m_items.value(header)) {
+            auto *child = new QTreeWidgetItem(top);
+            child->setData(0, kNameRole, name);
+            child->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            child->setSizeHint(0, QSize(1, kEntryHeight));
+            child->setToolTip(0, displayText(name));
+            auto *cell = new SidebarItem;
+            cell->setText(displayText(name));
+            cell->setIcon(Icons::icon(iconName(name, header == playlist())));
+            cell->setContentsMargins(0, 0, 0, 0);
+            if (name == QLatin1String("Library"))
+                cell->setBadge(QString::asprintf("%d", m_albumCount));
+            setItemWidget(child, 0, cell);
+            m_cells.insert(child, cell);
+        }
+        top->setExpanded(header == source() || m_playlistExpanded);
+    }
+    updateHeaderChevron();
+    if (!selected.isEmpty()) {
+        const int row = rowOfName(selected);
+        if (QTreeWidgetItem *item = itemAtRow(row)) {
+            item->setSelected(true);
+            setCurrentItem(item);
+        }
+    }
+    m_reloading = false;
+    onSelectionChanged();
+}
+
+void SideBar::expandEverything()
+{
+    m_playlistExpanded = true;
+    expandAll();
+    updateHeaderChevron();
+}
+
+void SideBar::setPlaylistGroupExpanded(bool expanded)
+{
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->data(0, kNameRole).toString() == playlist())
+            topLevelItem(i)->setExpanded(expanded);
+    m_playlistExpanded = expanded;
+    updateHeaderChevron();
+}
+
+bool SideBar::isPlaylistGroupExpanded() const { return m_playlistExpanded; }
+
+QList<QTreeWidgetItem *> SideBar::visibleItems() const
+{
+    QList<QTreeWidgetItem *> rows;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem *top = topLevelItem(i);
+        rows << top;
+        if (top->isExpanded())
+            for (int j = 0; j < top->childCount(); ++j)
+                rows << top->child(j);
+    }
+    return rows;
+}
+
+int SideBar::rowCount() const { return int(visibleItems().size()); }
+
+int SideBar::rowOfName(const QString &name) const
+{
+    const QList<QTreeWidgetItem *> rows = visibleItems();
+    for (int i = 0; i < rows.size(); ++i)
+        if (rows[i]->data(0, kNameRole).toString() == name)
+            return i;
+    return -1;
+}
+
+QTreeWidgetItem *SideBar::itemAtRow(int row) const
+{
+    const QList<QTreeWidgetItem *> rows = visibleItems();
+    return row >= 0 && row < rows.size() ? rows[row] : nullptr;
+}
+
+QString SideBar::nameAtRow(int row) const
+{
+    QTreeWidgetItem *item = itemAtRow(row);
+    return item ? item->data(0, kNameRole).toString() : QString();
+}
+
+int SideBar::rowAtPoint(const QPoint &viewportPoint) const
+{
+    QTreeWidgetItem *item = itemAt(viewportPoint);
+    return item ? int(visibleItems().indexOf(item)) : -1;
+}
+
+bool SideBar::selectRow(int row)
+{
+    QTreeWidgetItem *item = itemAtRow(row);
+    if (!item || !(item->flags() & Qt::ItemIsSelectable))
+        return false;
+    setCurrentItem(item);
+    item->setSelected(true);
+    return true;
+}
+
+QString SideBar::selectedName() const
+{
+    const QList<QTreeWidgetItem *> items = selectedItems();
+    return items.isEmpty() ? QString() : items.first()->data(0, kNameRole).toString();
+}
+
+void SideBar::setAlbumCount(int count)
+{
+    m_albumCount = count;
+    if (SidebarItem *cell = cellOf(QStringLiteral("Library")))
+        cell->setBadge(QString::asprintf("%d", count));
+}
+
+SidebarItem *SideBar::cellOf(const QString &name) const
+{
+    for (auto it = m_cells.constBegin(); it != m_cells.constEnd(); ++it)
+        if (it.key()->data(0, kNameRole).toString() == name)
+            return it.value();
+    return nullptr;
+}
+
+void SideBar::onSelectionChanged()
+{
+    for (auto it = m_cells.constBegin(); it != m_cells.constEnd(); ++it)
+        it.value()->setSelected(it.key()->isSelected());
+    if (m_reloading)
+        return;
+    const QString name = selectedName();
+    if (!name.isEmpty() && !isHeader(name))
+        Q_EMIT entrySelected(name);
+}
+
+void SideBar::contextMenuEvent(QContextMenuEvent *event)
+{
+    Q_EMIT contextMenuRequested(rowAtPoint(event->pos()), event->globalPos());
+    event->accept();
+}
+
+} // namespace kelvane

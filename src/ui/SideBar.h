@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QHash>
+#include <QStringList>
+#include <QTreeWidget>
+
+namespace kelvane {
+
+class SidebarItem;
+
+// The sidebar: the "Source" group (albums, queue, streams, radio) and the "Playlist"
+// group (the server's stored playlists). Rows are counted as they show with the groups
+// expanded: 0 "Source", 1 "Library", 2 "Queue", 3 "Stream", 4 "Radio", 5 "Playlist",
+// 6 and on the playlists; a collapsed "Playlist" group has no rows below it. Headers
+// cannot be selected and "Source" cannot be collapsed. GUI thread.
+class SideBar : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit SideBar(QWidget *parent = nullptr);
+
+    static QString source() { return QStringLiteral("Source"); }
+    static QString playlist() { return QStringLiteral("Playlist"); }
+    static QStringList sources();
+
+    const QStringList &sideBarTopLevelItem() const { return m_topLevel; }
+    QStringList itemsOf(const QString &header) const { return m_items.value(header); }
+    // Replaces the "Playlist" entries (the caller reloads).
+    void setPlaylists(const QStringList &names);
+    QStringList playlists() const { return m_items.value(playlist()); }
+
+    // Rebuilds the rows from the model, keeping the selection (by name, without a new
+    // selection signal) and the "Playlist" group's expansion.
+    void reloadData();
+    void expandEverything();
+
+    // Visible rows, in the numbering above.
+    int rowCount() const;
+    int rowOfName(const QString &name) const;
+    QString nameAtRow(int row) const;
+    int rowAtPoint(const QPoint &viewportPoint) const;
+    QTreeWidgetItem *itemAtRow(int row) const;
+    bool selectRow(int row);
+    QString selectedName() const;
+    bool isHeader(const QString &name) const { return m_topLevel.contains(name); }
+
+    void setPlaylistGroupExpanded(bool expanded);
+    bool isPlaylistGroupExpanded() const;
+
+    // The label shown for an entry ("Library" shows "Albums").
+    static QString displayText(const QString &name);
+    static QString iconName(const QString &name, bool isPlaylist);
+
+    // The album count on "Library".
+    void setAlbumCount(int count);
+    SidebarItem *cellOf(const QString &name) const;
+
+Q_SIGNALS:
+    // A selectable entry became the selection.
+    void entrySelected(const QString &name);
+    // Right click: the row under the pointer (-1 for the empty area), in global coordinates.
+    void contextMenuRequested(int row, const QPoint &globalPos);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
+
+private:
+    void onSelectionChanged();
+    QWidget *headerCell(const QString &name);
+    void updateHeaderChevron();
+    QList<QTreeWidgetItem *> visibleItems() const;
+
+    QStringList m_topLevel;
+    QHash<QString, QStringList> m_items;
+    QHash<QTreeWidgetItem *, SidebarItem *> m_cells;
+    int m_albumCount = 0;
+    bool m_reloading = false;
+    bool m_playlistExpanded = true;
+};
+
+} // namespace kelvane
