@@ -139,13 +139,21 @@ void AlbumsView::fitGrid()
 QPair<int, int> AlbumsView::visibleRows() const
 {
     const int count = m_model->rowCount();
-    const QSize grid = m_grid->gridSize();
-    if (count == 0 || grid.isEmpty())
+    if (count == 0 || !m_grid->isVisible())
         return {0, -1};
-    const int columns = std::max(1, m_grid->viewport()->width() / grid.width());
-    const int top = m_grid->verticalScrollBar()->value();
-    const int firstLine = top / grid.height();
-    const int lastLine = (top + m_grid->viewport()->height()) / grid.height();
+    // Read the layout the view made rather than predicting it: columns are the cells that
+    // share the first cell's line, lines are as far apart as the first two.
+    const QRect firstCell = m_grid->visualRect(m_model->index(0));
+    int columns = 1;
+    while (columns < count && m_grid->visualRect(m_model->index(columns)).top() == firstCell.top())
+        ++columns;
+    const int lineHeight = count > columns
+                               ? m_grid->visualRect(m_model->index(columns)).top() - firstCell.top()
+                               : std::max(1, firstCell.height());
+    if (lineHeight <= 0)
+        return {0, count - 1};
+    const int firstLine = std::max(0, -firstCell.top() / lineHeight);
+    const int lastLine = std::max(0, (m_grid->viewport()->height() - firstCell.top()) / lineHeight);
     return {std::min(count - 1, firstLine * columns), std::min(count - 1, (lastLine + 1) * columns - 1)};
 }
 
@@ -153,6 +161,8 @@ void AlbumsView::pruneCovers()
 {
     // Keep one screen line above and below: a short scroll back shows covers at once.
     const auto [first, last] = visibleRows();
+    if (last < first)
+        return;
     const int columns = std::max(1, m_grid->viewport()->width() / std::max(1, m_grid->gridSize().width()));
     m_model->keepRows(first - columns, last + columns);
 }
