@@ -145,12 +145,6 @@ TEST(RadioScraping, RefusedOrEmptyDocumentsAreErrorEntries) {
               u"403 - Forbidden: Access is denied");
 }
 
-TEST(RadioScraping, DecoupeSplitsAttributes) {
-    EXPECT_EQ(loader().decoupe(
-                  QStringLiteral("\t<outline type=\"link\" radioname=\"A\" URL=\"http://x\"/>")),
-              (QStringList{"\ttype=\"link\"", "radioname=\"A\"", "URL=\"http://x\""}));
-}
-
 TEST(RadioScraping, MalformedPiecesLeaveFieldsAbsent) {
     EXPECT_TRUE(loader().getUrl(QStringLiteral("URL=http://x")).isNull());
     EXPECT_TRUE(loader().getUrl(QStringLiteral("URL=\"http://unclosed")).isNull());

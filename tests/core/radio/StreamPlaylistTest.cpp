@@ -136,10 +136,3 @@ TEST(Asx, AddressWithoutClosingQuoteIsNotTaken) {
                   "<Ref href = \"http://a.example/cut\n<Ref href = \"http://b.example/ok\"/>\n")),
               u"http://b.example/ok");
 }
-
-TEST(StreamPlaylist, PlayableMeansLongerThanSevenCharacters) {
-    EXPECT_FALSE(StreamPlaylist::isPlayable(QString()));
-    EXPECT_FALSE(StreamPlaylist::isPlayable(QStringLiteral("")));
-    EXPECT_FALSE(StreamPlaylist::isPlayable(QStringLiteral("http://")));
-    EXPECT_TRUE(StreamPlaylist::isPlayable(QStringLiteral("http://a")));
-}
