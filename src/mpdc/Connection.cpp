@@ -3,6 +3,8 @@
 #include "mpdc/Handles.h"
 #include "mpdc/SongConversion.h"
 
+#include <QStringDecoder>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -268,6 +270,29 @@ std::optional<std::vector<Entity>> Connection::listAll(const QString &path)
     if (!d->c || !ok(mpd_send_list_all(d->c.get(), utf8(path).constData())))
         return std::nullopt;
     return receiveEntities();
+}
+
+std::optional<QStringList> Connection::listAllSongUris(const QString &path)
+{
+    auto guard = lock();
+    mpd_connection *c = d->c.get();
+    if (!c || !ok(mpd_send_list_all(c, utf8(path).constData())))
+        return std::nullopt;
+    quickAck(fd());
+    QStringList uris;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    while (mpd_pair *pair = mpd_recv_pair(c)) {
+        if (std::strcmp(pair->name, "file") == 0) {
+            QString uri = decoder(QByteArrayView(pair->value, qsizetype(std::strlen(pair->value))));
+            if (!decoder.hasError())
+                uris << std::move(uri);
+            decoder.resetState();
+        }
+        mpd_return_pair(c, pair);
+    }
+    if (!ok(mpd_response_finish(c)))
+        return std::nullopt;
+    return uris;
 }
 
 std::optional<std::vector<Entity>> Connection::listMeta(const QString &path)

@@ -74,6 +74,10 @@ public:
 
     // Database.
     std::optional<std::vector<Entity>> listAll(const QString &path);
+    // The uris of the songs "listall" names, read as bare lines: the catalogue needs no
+    // more, and building a song record per line cost as much as the request. A uri that
+    // is not UTF-8 is left out.
+    std::optional<QStringList> listAllSongUris(const QString &path);
     std::optional<std::vector<Entity>> listMeta(const QString &path);
     // lsinfo of many directories, pipelined in command lists of batchSize; one result
     // per path, in order.

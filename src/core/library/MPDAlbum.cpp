@@ -69,15 +69,13 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList()
     // One "listall" for the directories that hold songs (in order of first appearance),
     // then one "lsinfo" per directory. A single "listallinfo" would be one exchange, but
     // its answer overflows the server's output buffer on large libraries.
-    const auto all = connection->listAll(QString());
-    if (!all)
+    const auto uris = connection->listAllSongUris(QString());
+    if (!uris)
         return std::nullopt;
     QStringList directories;
     QSet<QString> seen;
-    for (const mpdc::Entity &entity : *all) {
-        if (entity.type != mpdc::Entity::Type::Song || entity.song.uri.isNull())
-            continue;
-        QString directory = directoryOf(entity.song.uri);
+    for (const QString &uri : *uris) {
+        QString directory = directoryOf(uri);
         if (!seen.contains(directory)) {
             seen.insert(directory);
             directories << std::move(directory);
