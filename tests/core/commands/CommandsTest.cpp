@@ -160,6 +160,10 @@ TEST_F(Commands, PlayAlbumTakesTheSongsOfThatAlbumInTheDirectory)
     EXPECT_EQ(queue(), (QStringList{"Shared/Two Albums/01 Morning.flac", "Shared/Two Albums/02 Noon.flac"}));
     EXPECT_EQ(song(), QStringLiteral("1"));
 
+    // An album without an Album tag is the songs without one, not those with an empty one.
+    mpd.playAlbum(QString(), QString(QLatin1String("")), MPDCommand::noPosition);
+    EXPECT_EQ(queue(), (QStringList{"No Album.flac"}));
+
     // A name no song has: an empty queue, nothing playing, nothing refused.
     AlertRecorder alerts;
     mpd.playAlbum(QStringLiteral("first light"), QStringLiteral("Shared/Two Albums"), MPDCommand::noPosition);

@@ -56,6 +56,10 @@ TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone)
     EXPECT_TRUE(mpd.isUpdating());
     EXPECT_FALSE(MPDSocket::sMPDSocket().isPolling());
     EXPECT_FALSE(MPDCache::sMPDCache().getCurrentAlbumList().has_value());
+    // The worker is using the connection: the menu's connect and disconnect wait for the end.
+    mpd.disconnect();
+    mpd.connect();
+    mpd.updateDB(); // one update at a time
     ASSERT_TRUE(waitUntil([&] { return events.log.contains(QStringLiteral("onDbUpdate")); }, 30000));
 
     EXPECT_EQ(events.log, (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
