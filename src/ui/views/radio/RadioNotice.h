@@ -1,21 +1,35 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 
-class QMessageBox;
-class QWidget;
+class QLabel;
 
 namespace kelvane {
 
-// The notice the radio grid shows after saving a stream: an informational box with a
-// title and a message, no button, over the main window, that closes itself after
-// 2 seconds. It does not block the window meanwhile. GUI thread.
-class RadioNotice {
-  public:
+// The notice the radio grid shows after saving a stream: a title and a message on a
+// small rounded panel centred over the main window, with no button, that closes
+// itself after 2 seconds. It takes no focus and blocks nothing meanwhile. GUI thread.
+class RadioNotice : public QWidget {
+    Q_OBJECT
+public:
     static constexpr int lifetimeMs = 2000;
 
-    // Shown over MPDCache's main window, or over fallback when there is none.
-    static QMessageBox *toast(QWidget *fallback, const QString &title, const QString &message);
+    // Shows a notice over MPDCache's main window, or over fallback when there is none;
+    // it deletes itself when it closes.
+    static RadioNotice *toast(QWidget *fallback, const QString &title, const QString &message);
+
+    QString title() const;
+    QString message() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    RadioNotice(QWidget *parent, const QString &title, const QString &message);
+
+    QLabel *m_title;
+    QLabel *m_message;
 };
 
 } // namespace kelvane

@@ -32,6 +32,7 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent) {
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_table->verticalHeader()->hide();
     m_table->setShowGrid(false);
+    m_table->setFrameShape(QFrame::NoFrame);
     m_table->setAlternatingRowColors(true);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -69,6 +70,11 @@ StreamView::~StreamView() {
     NotificationCenter::defaultCenter().removeObserver(this);
     // Its answer would reach no one: a confirmation goes with the view that asked.
     delete m_confirm;
+}
+
+StreamEdit *StreamView::streamEdit() const
+{
+    return m_streamEdit;
 }
 
 void StreamView::onStreamChange() {

@@ -35,7 +35,7 @@ class StreamView : public QWidget, public MPDStreamDelegate {
     // The positions the open confirmation will delete, if one is open.
     std::optional<QList<qint32>> selectedItems() const { return m_selectedItems; }
     QWidget *confirmStream() const { return m_confirm; }
-    StreamEdit *streamEdit() const { return m_streamEdit; }
+    StreamEdit *streamEdit() const;
 
     void onStreamChange() override;
 

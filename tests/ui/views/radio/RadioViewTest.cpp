@@ -9,6 +9,7 @@
 #include "ui/views/radio/BusySpinner.h"
 #include "ui/views/radio/FolderClick.h"
 #include "ui/views/radio/RadioItem.h"
+#include "ui/views/radio/RadioNotice.h"
 #include "ui/views/radio/RadioOverCover.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -295,10 +295,10 @@ TEST_F(RadioViewTest, AddSavesTheStreamAndShowsANoticeThatClosesItself) {
     ASSERT_TRUE(item);
     item->addToStream();
     ASSERT_TRUE(waitUntil([] { return notice() != nullptr; }));
-    auto *box = qobject_cast<QMessageBox *>(notice());
+    auto *box = qobject_cast<RadioNotice *>(notice());
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->text(), "Stream ajouté");
-    EXPECT_EQ(box->informativeText(), "Station direct\n\nOn air");
+    EXPECT_EQ(box->title(), "Stream ajouté");
+    EXPECT_EQ(box->message(), "Station direct\n\nOn air");
     EXPECT_EQ(stored(), QStringList{"http://127.0.0.1:9/direct.mp3#Station direct"});
     EXPECT_TRUE(waitUntil([] { return notice() == nullptr; }, 3500));
 }
