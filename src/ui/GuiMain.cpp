@@ -48,6 +48,15 @@ bool applySessionServer(const QCommandLineParser &parser, QString *problem)
     }
     if (host || port)
         Setting::sSetting().setSessionServer(host, port);
+    // A cover web server for this run ("address" or "address:port"), e.g. the demo's.
+    if (parser.isSet(QStringLiteral("cover-host"))) {
+        const QString covers = parser.value(QStringLiteral("cover-host"));
+        if (covers.isEmpty()) {
+            *problem = QStringLiteral("serveur de pochettes vide");
+            return false;
+        }
+        Setting::sSetting().setSessionHTTP(covers);
+    }
     return true;
 }
 
@@ -67,6 +76,9 @@ int guiMain(int argc, char **argv)
     parser.addVersionOption();
     parser.addOption({QStringLiteral("host"), QStringLiteral("Serveur MPD pour cette session."), QStringLiteral("H")});
     parser.addOption({QStringLiteral("port"), QStringLiteral("Port MPD pour cette session."), QStringLiteral("P")});
+    parser.addOption({QStringLiteral("cover-host"),
+                      QStringLiteral("Serveur web des pochettes pour cette session (adresse[:port])."),
+                      QStringLiteral("ADRESSE")});
     parser.process(app);
     QString problem;
     if (!applySessionServer(parser, &problem)) {

@@ -17,11 +17,12 @@ Preferences::Preferences(QWidget *parent) : QDialog(parent), m_settingPref(Setti
 {
     setWindowTitle(QStringLiteral("Préférences"));
     setModal(false);
-    m_host = m_settingPref.host();
-    m_port = QString::asprintf("%d", int(m_settingPref.port()));
+    // The stored values, not a server given on the command line for this session.
+    m_host = m_settingPref.storedHost();
+    m_port = QString::asprintf("%d", int(m_settingPref.storedPort()));
     m_user = m_settingPref.user();
     m_pass = m_settingPref.pass();
-    m_hostHTTP = m_settingPref.hostHTTP().value_or(QString());
+    m_hostHTTP = m_settingPref.storedHostHTTP().value_or(QString());
     m_argsPHP = m_settingPref.argsPHP().value_or(QString());
     build();
     awakeFromNib();

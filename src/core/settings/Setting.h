@@ -44,6 +44,12 @@ public:
 
     // Host and port for this process only (command line, environment, the demo
     // server): they win over the store and are never written to it.
+    // What the store holds, without this session's overrides: the preferences window
+    // edits these, so saving never writes a command-line server into the store.
+    QString storedHost() const { return m_host; }
+    quint32 storedPort() const { return m_port; }
+    std::optional<QString> storedHostHTTP() const { return m_hostHTTP; }
+
     void setSessionServer(const std::optional<QString> &host, const std::optional<quint32> &port);
     void setSessionRadioBase(const std::optional<QString> &base);
     // Cover web server ("host" or "host:port") for this process only.

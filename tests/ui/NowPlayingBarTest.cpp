@@ -1,0 +1,162 @@
+#include "WindowFixture.h"
+
+#include "core/notify/NotificationCenter.h"
+#include "core/streams/MPDStream.h"
+#include "ui/ErrorAlert.h"
+#include "ui/NowPlayingBar.h"
+#include "ui/base/ProgressSlider.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+namespace {
+MPDStatus song(qint32 state, qint32 total, const QString &title, const QString &path)
+{
+    MPDStatus s;
+    s.state = state;
+    s.totalTime = total;
+    s.title = title;
+    s.path = path;
+    s.artist = QStringLiteral("The Beatles");
+    s.album = QStringLiteral("Abbey Road");
+    return s;
+}
+
+QStringList logged;
+void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtInfoMsg)
+        logged << message;
+}
+} // namespace
+
+TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged)
+{
+    NowPlayingBar *bar = activity->window()->bar();
+    QObject owner;
+    int posts = 0;
+    NotificationCenter::defaultCenter().observe(QStringLiteral("statusChanged"), &owner,
+                                                [&](const NotificationInfo &) { ++posts; });
+    activity->onTrackChange(song(2, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    activity->onStateChange(2);
+    EXPECT_EQ(posts, 2);
+    EXPECT_EQ(bar->currentSongTitle()->text(), QStringLiteral("Come Together"));
+    EXPECT_EQ(bar->currentArtistAlbum()->text(), QStringLiteral("The Beatles - Abbey Road"));
+    EXPECT_EQ(bar->songLenght()->text(), QStringLiteral("62:05"));
+    EXPECT_EQ(bar->playImageName(), QStringLiteral("pause_button"));
+    EXPECT_DOUBLE_EQ(bar->progressTrack()->maximumValue(), 3725);
+    EXPECT_DOUBLE_EQ(bar->seekToBar()->maximumValue(), 3725);
+
+    MPDStatus progress;
+    progress.elapsedTime = 61000;
+    activity->onProgressChange(progress);
+    EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 1:01"));
+    EXPECT_DOUBLE_EQ(bar->progressTrack()->doubleValue(), 61.0);
+    // Zero elapsed keeps the last text.
+    progress.elapsedTime = 0;
+    activity->onProgressChange(progress);
+    EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 1:01"));
+
+    activity->onTrackChange(song(1, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    EXPECT_EQ(bar->currentSongTitle()->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(bar->playImageName(), QStringLiteral("play_button"));
+    activity->onTrackChange(song(3, 10, QString(), QStringLiteral("a/b.flac")));
+    EXPECT_EQ(bar->currentSongTitle()->text(), QStringLiteral("Non renseigné"));
+    EXPECT_EQ(posts, 4);
+}
+
+TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength)
+{
+    const QString url = QStringLiteral("http://127.0.0.1:9/live");
+    MPDStream::sMPDStream().addStream(url + QStringLiteral("#Radio Locale"));
+    NowPlayingBar *bar = activity->window()->bar();
+    activity->onTrackChange(song(2, 259, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    EXPECT_EQ(bar->songLenght()->text(), QStringLiteral(" 4:19"));
+
+    activity->onTrackChange(song(2, 0, QStringLiteral("Announced title"), url));
+    EXPECT_EQ(bar->currentSongTitle()->text(), QStringLiteral("Radio Locale"));
+    // Not the 4:19 of the song before.
+    EXPECT_EQ(bar->songLenght()->text(), QStringLiteral(""));
+    MPDStream::sMPDStream().deleteStream(0);
+}
+
+TEST_F(WindowTest, SeekingIsRefusedForAStream)
+{
+    NowPlayingBar *bar = activity->window()->bar();
+    MPDStatus stream = song(2, 0, QStringLiteral("t"), QStringLiteral("http://127.0.0.1:9/live"));
+    stream.elapsedTime = 5000;
+    MPDCache::sMPDCache().setStatus(stream);
+    bar->progressTrack()->setMaximumValue(100);
+    bar->progressTrack()->setDoubleValue(5);
+    bar->seekToBar()->setMaximumValue(100);
+    bar->seekToBar()->setDoubleValue(50);
+    activity->seekToPosition();
+    EXPECT_DOUBLE_EQ(bar->progressTrack()->doubleValue(), 5);
+
+    // A file seeks, and the progress bar follows at once.
+    MPDCache::sMPDCache().setStatus(song(2, 259, QStringLiteral("t"), QStringLiteral("a/b.flac")));
+    activity->seekToPosition();
+    EXPECT_DOUBLE_EQ(bar->progressTrack()->doubleValue(), 50);
+}
+
+TEST_F(WindowTest, VolumeFollowsTheServerAndAMixerlessServerDisablesIt)
+{
+    NowPlayingBar *bar = activity->window()->bar();
+    activity->onVolumeChange(42);
+    EXPECT_TRUE(bar->volumeSlider()->isEnabled());
+    EXPECT_DOUBLE_EQ(bar->volumeSlider()->doubleValue(), 42);
+    activity->onVolumeChange(4294967295u);
+    EXPECT_FALSE(bar->volumeSlider()->isEnabled());
+    activity->onVolumeChange(10);
+    EXPECT_TRUE(bar->volumeSlider()->isEnabled());
+}
+
+TEST_F(WindowTest, PlayButtonDrivesTheServer)
+{
+    server->command(QStringLiteral("clear"));
+    server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
+    server->command(QStringLiteral("stop"));
+    // The toggle reads the last poll: let one see the stopped player.
+    ASSERT_TRUE(waitUntil([] {
+        const auto &s = MPDCache::sMPDCache().getStatus();
+        return s && s->state == 1;
+    }));
+    activity->playButton();
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("state")), QStringLiteral("play"));
+    // The poll brings the change back to the bar.
+    EXPECT_TRUE(waitUntil([&] { return activity->window()->bar()->playImageName() == QLatin1String("pause_button"); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return activity->window()->bar()->currentSongTitle()->text() == QLatin1String("Come Together");
+    }));
+    activity->stopButton();
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("state")), QStringLiteral("stop"));
+}
+
+TEST_F(WindowTest, ErrorAlertsWaitTheirTurnAndLogTheDetail)
+{
+    logged.clear();
+    QtMessageHandler previous = qInstallMessageHandler(collect);
+    activity->onError({QStringLiteral("Connexion rejetée"), QStringLiteral("first detail")});
+    activity->onError({QStringLiteral("Timeout"), QStringLiteral("second detail")});
+    ErrorAlert *alerts = activity->errorAlert();
+    QMessageBox *first = alerts->current();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->text(), QStringLiteral("Connexion rejetée"));
+    EXPECT_EQ(first->informativeText(), QStringLiteral("first detail"));
+    EXPECT_EQ(first->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(first->parentWidget(), activity->window());
+    ASSERT_EQ(first->buttons().size(), 1);
+    EXPECT_EQ(first->buttons()[0]->text(), QStringLiteral("Ok"));
+    EXPECT_EQ(alerts->pendingCount(), 1);
+
+    first->buttons()[0]->click();
+    ASSERT_TRUE(waitUntil([&] { return alerts->current() && alerts->current()->text() == QLatin1String("Timeout"); }));
+    alerts->current()->buttons()[0]->click();
+    EXPECT_TRUE(waitUntil([&] { return !alerts->current(); }));
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(logged, QStringList({"first detail", "second detail"}));
+}

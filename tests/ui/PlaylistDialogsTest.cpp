@@ -1,0 +1,89 @@
+#include "WindowFixture.h"
+
+#include "ui/base/ConfirmDialog.h"
+#include "ui/base/SetNameDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+namespace {
+void answerName(SetNameDialog *dialog, const QString &name)
+{
+    ASSERT_TRUE(dialog);
+    dialog->textField()->setText(name);
+    dialog->okButton()->click();
+}
+} // namespace
+
+TEST_F(WindowTest, OneDialogAtATimeAndClosingItReleasesTheLock)
+{
+    activity->newPlaylist();
+    ASSERT_TRUE(activity->dialogLocked());
+    QPointer<SetNameDialog> first = activity->setNameDialog();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Nouvelle playlist"));
+    EXPECT_EQ(first->parentWidget(), activity->window());
+
+    activity->newPlaylist();
+    activity->deletePlaylist();
+    EXPECT_EQ(activity->setNameDialog(), first.data());
+    EXPECT_EQ(activity->confirmDialog(), nullptr);
+
+    // The window's close button answers "cancel", so the lock does not outlive it.
+    first->close();
+    EXPECT_FALSE(activity->dialogLocked());
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta"}));
+
+    activity->saveAsPlaylist();
+    EXPECT_TRUE(activity->dialogLocked());
+    QTest::keyClick(activity->setNameDialog(), Qt::Key_Escape);
+    EXPECT_FALSE(activity->dialogLocked());
+}
+
+TEST_F(WindowTest, CreateRenameDeleteEndInTheSidebar)
+{
+    activity->addNewPlaylist();
+    answerName(activity->setNameDialog(), QStringLiteral("Gamma"));
+    EXPECT_FALSE(activity->dialogLocked());
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta", "Gamma"}));
+
+    ASSERT_EQ(sideBar()->nameAtRow(8), QStringLiteral("Gamma"));
+    menuTitles(8);
+    activity->renamePlaylist();
+    EXPECT_EQ(activity->setNameDialog()->windowTitle(), QStringLiteral("Renommer la playlist"));
+    answerName(activity->setNameDialog(), QStringLiteral("Delta"));
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta", "Delta"}));
+
+    menuTitles(8);
+    activity->deletePlaylist();
+    ConfirmDialog *confirm = activity->confirmDialog();
+    ASSERT_TRUE(confirm);
+    EXPECT_EQ(confirm->windowTitle(), QStringLiteral("Supprimer une playlist"));
+    EXPECT_EQ(confirm->textInfo()->text(), QStringLiteral("Confirmer la suppression de la playlist: Delta"));
+    confirm->deleteButton()->click();
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta"}));
+    EXPECT_FALSE(activity->dialogLocked());
+
+    // Cancelling a deletion keeps the playlist.
+    menuTitles(6);
+    activity->deletePlaylist();
+    activity->confirmDialog()->close();
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta"}));
+}
+
+TEST_F(WindowTest, QueueSavedAsAPlaylist)
+{
+    server->command(QStringLiteral("clear"));
+    server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
+    activity->saveCurrentPlayingList();
+    EXPECT_EQ(activity->setNameDialog()->windowTitle(), QStringLiteral("Enregistrer comme playlist"));
+    answerName(activity->setNameDialog(), QStringLiteral("Abbey"));
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Abbey", "Alpha", "beta"}));
+    const QStringList lines = server->command(QStringLiteral("listplaylist Abbey"));
+    EXPECT_EQ(lines.size(), 2);
+}

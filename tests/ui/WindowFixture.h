@@ -1,0 +1,80 @@
+#pragma once
+
+// One private mpd for the window tests, and a MainActivity started against it the way
+// the application starts (session server first, then the launch sequence).
+#include "core/commands/MPDCommand.h"
+#include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDSocket.h"
+#include "core/settings/Setting.h"
+#include "support/MpdServer.h"
+#include "support/Wait.h"
+#include "ui/MainActivity.h"
+#include "ui/MainWindow.h"
+#include "ui/SideBar.h"
+
+#include <QMenu>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace kelvane::test {
+
+class WindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = startStandardServer().release();
+        Setting::sSetting().setSessionServer(server->host(), server->port());
+        MPDCommand::sMPDCommand().setUpdatePollInterval(50);
+    }
+    static void TearDownTestSuite()
+    {
+        MPDSocket::sMPDSocket().disconnect();
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(server && server->isRunning());
+        // A fresh start for each test: same playlists, connected, events reported anew.
+        for (const QString &line : server->command(QStringLiteral("listplaylists")))
+            if (line.startsWith(QLatin1String("playlist: ")))
+                server->command(QStringLiteral("rm \"%1\"").arg(line.mid(10)));
+        server->command(QStringLiteral("playlistadd Alpha \"Root Song.flac\""));
+        server->command(QStringLiteral("playlistadd beta \"Root Song.flac\""));
+        if (!MPDSocket::sMPDSocket().isConnected())
+            MPDSocket::sMPDSocket().connect();
+        MPDCache::sMPDCache().resetStatus();
+        activity = std::make_unique<MainActivity>();
+        activity->applicationDidFinishLaunching();
+    }
+    void TearDown() override
+    {
+        activity.reset();
+        flushDeletes();
+    }
+
+    // Views replaced in the content area go with deleteLater().
+    static void flushDeletes()
+    {
+        spin(10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    SideBar *sideBar() const { return activity->window()->sideBar(); }
+    QStringList menuTitles(int row)
+    {
+        QMenu menu;
+        activity->menuNeedsUpdate(&menu, row);
+        QStringList titles;
+        for (QAction *a : menu.actions())
+            titles << a->text();
+        return titles;
+    }
+
+    static inline MpdServer *server = nullptr;
+    std::unique_ptr<MainActivity> activity;
+};
+
+} // namespace kelvane::test
