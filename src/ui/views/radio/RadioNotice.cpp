@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -15,7 +16,6 @@ RadioNotice::RadioNotice(QWidget *parent, const QString &title, const QString &m
 {
     setObjectName(QStringLiteral("radioNotice"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(title);
 
@@ -34,10 +34,21 @@ RadioNotice::RadioNotice(QWidget *parent, const QString &title, const QString &m
     }
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(28, 18, 28, 18);
+    layout->setContentsMargins(32, 22, 32, 22);
     layout->setSpacing(6);
     layout->addWidget(m_title);
     layout->addWidget(m_message);
+    setMinimumWidth(260);
+}
+
+// A mask rather than a translucent window gives the rounded corners without needing
+// a compositing window manager.
+void RadioNotice::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), 12, 12);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
 RadioNotice *RadioNotice::toast(QWidget *fallback, const QString &title, const QString &message)
@@ -69,10 +80,7 @@ QString RadioNotice::message() const
 void RadioNotice::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(32, 32, 32, 225));
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+    painter.fillRect(rect(), QColor(38, 38, 38));
 }
 
 } // namespace kelvane
