@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace kelvane {
@@ -126,10 +127,15 @@ void AlbumsView::resizeEvent(QResizeEvent *event)
 void AlbumsView::fitGrid()
 {
     // Spread the leftover width over the columns, so the grid fills the view edge to edge.
+    // The list lays out in the width it would have with its scroll bar shown, less a
+    // pixel, whether the bar is shown or not: use that width, or it wraps a column early.
     const QSize minimum = m_item->minimumCellSize();
-    const int width = std::max(m_grid->viewport()->width(), minimum.width());
-    const int columns = std::max(1, width / minimum.width());
-    const QSize grid(width / columns, minimum.height());
+    int available = m_grid->maximumViewportSize().width();
+    if (m_grid->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+        available -= m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid->verticalScrollBar());
+    available = std::max(available - 2 * m_grid->spacing() - 1, minimum.width());
+    const int columns = std::max(1, available / minimum.width());
+    const QSize grid(available / columns, minimum.height());
     if (m_grid->gridSize() != grid)
         m_grid->setGridSize(grid);
     if (!m_prune.isActive())

@@ -16,6 +16,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent)
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("tableOutletPlaylist"));
+    m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -22,6 +22,7 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent)
     m_table = new SongTable(this);
     m_table->setModel(m_model);
     m_table->setObjectName(QStringLiteral("queueTableView"));
+    m_table->setFrameShape(QFrame::NoFrame);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_table);

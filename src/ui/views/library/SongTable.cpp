@@ -4,9 +4,30 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPalette>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace kelvane {
+
+namespace {
+// Keeps a cell's own text colour (the playing song's orange time) on a selected row, and
+// puts the state icon where the track numbers are, on the right of their column.
+class SongCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(Qt::ForegroundRole).isValid())
+            option->palette.setBrush(QPalette::HighlightedText, option->palette.brush(QPalette::Text));
+        if (option->text.isEmpty() && !option->icon.isNull())
+            option->decorationPosition = QStyleOptionViewItem::Right;
+    }
+};
+} // namespace
 
 SongTable::SongTable(QWidget *parent) : QTableView(parent)
 {
@@ -26,6 +47,21 @@ SongTable::SongTable(QWidget *parent) : QTableView(parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setIconSize(QSize(14, 14));
+    setItemDelegate(new SongCellDelegate(this));
+    // A neutral selection: the accent colour marks the playing song (its icon and its
+    // time), and must stay readable on a selected row.
+    QPalette colours = palette();
+    const QColor base = colours.color(QPalette::Base);
+    const QColor text = colours.color(QPalette::Text);
+    const auto mix = [](const QColor &a, const QColor &b, float t) {
+        return QColor::fromRgbF(a.redF() * (1 - t) + b.redF() * t, a.greenF() * (1 - t) + b.greenF() * t,
+                                a.blueF() * (1 - t) + b.blueF() * t);
+    };
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Highlight, mix(base, text, group == QPalette::Active ? 0.16f : 0.10f));
+        colours.setColor(group, QPalette::HighlightedText, text);
+    }
+    setPalette(colours);
 }
 
 QList<qint32> SongTable::selectedRowsAscending() const
