@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 namespace kelvane {
@@ -50,29 +51,28 @@ void Preferences::build()
     m_usernameField->setPlaceholderText(QStringLiteral("facultatif"));
     m_passwordField->setPlaceholderText(QStringLiteral("facultatif"));
 
-    auto *serverForm = new QFormLayout;
-    serverForm->setLabelAlignment(Qt::AlignRight);
-    serverForm->setHorizontalSpacing(12);
-    serverForm->setVerticalSpacing(10);
-    serverForm->addRow(m_labelIP, m_serverField);
-    serverForm->addRow(m_labelPort, m_portField);
-    serverForm->addRow(QStringLiteral("Utilisateur"), m_usernameField);
-    serverForm->addRow(QStringLiteral("Mot de passe"), m_passwordField);
-
-    auto *coverTitle = new QLabel(QStringLiteral("Pochettes"));
-    coverTitle->setFont(Style::headerFont());
-    Style::setTextColor(coverTitle, Style::secondaryLabelColor());
-    auto *serverTitle = new QLabel(QStringLiteral("Serveur"));
-    serverTitle->setFont(Style::headerFont());
-    Style::setTextColor(serverTitle, Style::secondaryLabelColor());
-
-    auto *coverForm = new QFormLayout;
-    coverForm->setHorizontalSpacing(12);
-    coverForm->setVerticalSpacing(10);
-    coverForm->addRow(m_checkButtonHTTP);
-    coverForm->addRow(QStringLiteral("Serveur web"), m_serverHTTPField);
-    coverForm->addRow(m_checkButtonPHP);
-    coverForm->addRow(QStringLiteral("Arguments"), m_argsPHPField);
+    const auto sectionTitle = [](const QString &text) {
+        auto *title = new QLabel(text);
+        title->setFont(Style::headerFont());
+        Style::setTextColor(title, Style::secondaryLabelColor());
+        return title;
+    };
+    // One form, so the labels of both sections line up.
+    auto *form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setHorizontalSpacing(12);
+    form->setVerticalSpacing(10);
+    form->addRow(sectionTitle(QStringLiteral("Serveur")));
+    form->addRow(m_labelIP, m_serverField);
+    form->addRow(m_labelPort, m_portField);
+    form->addRow(QStringLiteral("Utilisateur"), m_usernameField);
+    form->addRow(QStringLiteral("Mot de passe"), m_passwordField);
+    form->addItem(new QSpacerItem(0, 8));
+    form->addRow(sectionTitle(QStringLiteral("Pochettes")));
+    form->addRow(QString(), m_checkButtonHTTP);
+    form->addRow(QStringLiteral("Serveur web"), m_serverHTTPField);
+    form->addRow(QString(), m_checkButtonPHP);
+    form->addRow(QStringLiteral("Arguments"), m_argsPHPField);
 
     auto *buttons = new QDialogButtonBox;
     QPushButton *saveButton = buttons->addButton(QStringLiteral("Enregistrer"), QDialogButtonBox::AcceptRole);
@@ -88,11 +88,7 @@ void Preferences::build()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(22, 18, 22, 16);
     layout->setSpacing(10);
-    layout->addWidget(serverTitle);
-    layout->addLayout(serverForm);
-    layout->addSpacing(8);
-    layout->addWidget(coverTitle);
-    layout->addLayout(coverForm);
+    layout->addLayout(form);
     layout->addSpacing(6);
     layout->addWidget(buttons);
     setMinimumWidth(460);
