@@ -37,11 +37,11 @@ AlbumBigCover::~AlbumBigCover()
         m_reply->abort();
 }
 
-AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title)
+AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title, QWidget *parent)
 {
     if (s_current)
         s_current->close();
-    auto *window = new AlbumBigCover(url, title);
+    auto *window = new AlbumBigCover(url, title, parent);
     s_current = window;
     window->show();
     window->raise();

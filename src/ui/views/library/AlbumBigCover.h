@@ -24,8 +24,9 @@ public:
     explicit AlbumBigCover(const QUrl &url, const QString &title = {}, QWidget *parent = nullptr);
     ~AlbumBigCover() override;
 
-    // Opens the window for url, closing the one opened before.
-    static AlbumBigCover *open(const QUrl &url, const QString &title = {});
+    // Opens the window for url, closing the one opened before. A parent (the main window)
+    // makes it close with the application.
+    static AlbumBigCover *open(const QUrl &url, const QString &title = {}, QWidget *parent = nullptr);
     static AlbumBigCover *current() { return s_current; }
 
     QUrl url() const { return m_url; }

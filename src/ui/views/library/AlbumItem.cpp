@@ -277,7 +277,8 @@ void AlbumItem::clickMaximize(int row)
         return;
     const Album album = m_model->album(row);
     // The grid's own address: the large picture comes from the same cover server.
-    AlbumBigCover::open(CoverAddress::gridAddress(album.path), librarytext::displayName(album.albumName));
+    AlbumBigCover::open(CoverAddress::gridAddress(album.path), librarytext::displayName(album.albumName),
+                        m_view ? m_view->window() : nullptr);
 }
 
 QList<Song> AlbumItem::songsOfAlbum(const QList<Song> &content, const QString &albumName)

@@ -49,6 +49,9 @@ void AlbumsView::build(ImageManager *manager)
     m_grid->setSpacing(0);
     m_grid->setModel(m_model);
     m_item = new AlbumItem(m_model, m_overCover, m_grid);
+    // Covers are scaled once, at the screen's pixel density, so they stay sharp there.
+    const qreal dpr = devicePixelRatioF();
+    m_model->setCoverSize(QSize(AlbumItem::coverSide, AlbumItem::coverSide) * dpr);
     m_grid->setItemDelegate(m_item);
     m_grid->verticalScrollBar()->setSingleStep(40);
     m_grid->setContextMenuPolicy(Qt::NoContextMenu);
