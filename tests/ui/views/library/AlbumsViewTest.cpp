@@ -5,6 +5,7 @@
 
 #include "core/library/CoverAddress.h"
 #include "ui/views/library/AlbumBigCover.h"
+#include "ui/views/library/AlbumContentModel.h"
 #include "ui/views/library/AlbumContentView.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QScrollBar>
+#include <QTest>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -229,4 +231,38 @@ TEST_F(AlbumsViewTest, OnlyCellsOnScreenLoadAndScrolledAwayLoadsAreDropped)
     EXPECT_LE(view.model()->pictureCount(), 3 * (newLast - newFirst + 1));
     EXPECT_LE(view.model()->loadingCount(), 3 * (newLast - newFirst + 1));
     covers->setDefault({404, "not found"});
+}
+
+TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs)
+{
+    AlbumsView view;
+    view.resize(1100, 800);
+    view.show();
+    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    QListView *grid = view.collectionView();
+    grid->scrollTo(view.model()->index(abbey));
+    const AlbumItem::Geometry g = view.item()->geometry(grid->visualRect(view.model()->index(abbey)));
+    QWidget *viewport = grid->viewport();
+
+    // Over the text, no buttons; over the cover, this cell's buttons.
+    QTest::mouseMove(viewport, g.name.center());
+    spin(50);
+    EXPECT_EQ(view.overCover()->hoveredRow(), -1);
+    QTest::mouseMove(viewport, g.cover.center());
+    ASSERT_TRUE(waitUntil([&] { return view.overCover()->hoveredRow() == abbey; }));
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, g.playerButton.center());
+    EXPECT_EQ(queueFiles(), (QStringList{"The Beatles/Abbey Road/01 Come Together.flac",
+                                         "The Beatles/Abbey Road/02 Something.flac"}));
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, g.showCover.center());
+    ASSERT_NE(AlbumBigCover::current(), nullptr);
+    EXPECT_EQ(AlbumBigCover::current()->url(), CoverAddress::gridAddress(QStringLiteral("The Beatles/Abbey Road")));
+    AlbumBigCover::current()->close();
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, g.cover.topLeft() + QPoint(20, 20));
+    EXPECT_EQ(AlbumPopover::current(), nullptr); // 0.2 s later
+    ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
+    EXPECT_EQ(AlbumPopover::current()->contentView()->model()->rowCount(), 2);
+    AlbumPopover::current()->close();
 }
