@@ -12,8 +12,7 @@
 namespace kelvane {
 
 RadioNotice::RadioNotice(QWidget *parent, const QString &title, const QString &message)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
-{
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
     setObjectName(QStringLiteral("radioNotice"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -43,19 +42,16 @@ RadioNotice::RadioNotice(QWidget *parent, const QString &title, const QString &m
 
 // A mask rather than a translucent window gives the rounded corners without needing
 // a compositing window manager.
-void RadioNotice::resizeEvent(QResizeEvent *event)
-{
+void RadioNotice::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     QPainterPath path;
     path.addRoundedRect(QRectF(rect()), 12, 12);
     setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
-RadioNotice *RadioNotice::toast(QWidget *fallback, const QString &title, const QString &message)
-{
+RadioNotice *RadioNotice::toast(QWidget *fallback, const QString &title, const QString &message) {
     QWidget *parent = qobject_cast<QWidget *>(MPDCache::sMPDCache().getMainWidow());
-    if (!parent)
-        parent = fallback;
+    if (!parent) parent = fallback;
     auto *notice = new RadioNotice(parent, title, message);
     notice->adjustSize();
     if (parent) {
@@ -67,18 +63,15 @@ RadioNotice *RadioNotice::toast(QWidget *fallback, const QString &title, const Q
     return notice;
 }
 
-QString RadioNotice::title() const
-{
+QString RadioNotice::title() const {
     return m_title->text();
 }
 
-QString RadioNotice::message() const
-{
+QString RadioNotice::message() const {
     return m_message->text();
 }
 
-void RadioNotice::paintEvent(QPaintEvent *)
-{
+void RadioNotice::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(38, 38, 38));
 }

@@ -12,7 +12,7 @@ namespace kelvane {
 // itself after 2 seconds. It takes no focus and blocks nothing meanwhile. GUI thread.
 class RadioNotice : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int lifetimeMs = 2000;
 
     // Shows a notice over MPDCache's main window, or over fallback when there is none;
@@ -22,11 +22,11 @@ public:
     QString title() const;
     QString message() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     RadioNotice(QWidget *parent, const QString &title, const QString &message);
 
     QLabel *m_title;

@@ -30,10 +30,20 @@ StreamEdit::StreamEdit(const Stream &stream, QWidget *parent)
 StreamEdit *StreamEdit::openForAdd(QWidget *parent) {
     auto *edit = new StreamEdit(parent);
     edit->setAttribute(Qt::WA_DeleteOnClose);
-    edit->show();
-    edit->raise();
-    edit->activateWindow();
+    edit->showWindow();
     return edit;
+}
+
+void StreamEdit::showWindow() {
+    adjustSize();
+    if (parentWidget()) {
+        const QRect over = parentWidget()->window()->geometry();
+        move(over.center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+    m_nameField->setFocus();
 }
 
 void StreamEdit::build() {

@@ -36,6 +36,9 @@ class StreamEdit : public QWidget {
     // Opens, shows and raises an add window; it deletes itself when closed.
     static StreamEdit *openForAdd(QWidget *parent);
 
+    // Shows the window centred over its parent's window, in front, with the keyboard.
+    void showWindow();
+
     bool isAddMode() const { return !m_streamToEdit.has_value(); }
     std::optional<Stream> streamToEdit() const { return m_streamToEdit; }
 

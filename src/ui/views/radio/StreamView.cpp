@@ -72,8 +72,7 @@ StreamView::~StreamView() {
     delete m_confirm;
 }
 
-StreamEdit *StreamView::streamEdit() const
-{
+StreamEdit *StreamView::streamEdit() const {
     return m_streamEdit;
 }
 
@@ -156,9 +155,7 @@ void StreamView::edit() {
     auto *editor = new StreamEdit(m_streamArray.at(m_rowStreamSelected), window());
     editor->setAttribute(Qt::WA_DeleteOnClose);
     m_streamEdit = editor;
-    editor->show();
-    editor->raise();
-    editor->activateWindow();
+    editor->showWindow();
     m_editActive = true;
 }
 
