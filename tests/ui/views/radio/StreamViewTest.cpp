@@ -1,5 +1,6 @@
 #include "ui/views/radio/StreamView.h"
 #include "StreamFixture.h"
+#include "core/mpd/MPDCache.h"
 #include "ui/views/radio/StreamEdit.h"
 #include "ui/views/radio/StreamListing.h"
 
@@ -144,6 +145,26 @@ TEST_F(StreamViewTest, AnotherEditorClosingKeepsTheOpenConfirmationsPositions) {
     view.deleteStreams();
     answerConfirmation(view.confirmStream(), "delete");
     EXPECT_EQ(stored(), (QStringList{"http://b.example/#B"}));
+}
+
+TEST_F(StreamViewTest, DoubleClickPlaysTheStreamOfThatRow) {
+    s_server->command(QStringLiteral("clear"));
+    store({"http://127.0.0.1:9/b.mp3#B", "http://127.0.0.1:9/a.mp3#A"});
+    StreamView view;
+    view.doubleClick(5); // outside the rows
+    EXPECT_TRUE(s_server->value(QStringLiteral("status"), QStringLiteral("playlistlength")) == "0");
+    view.doubleClick(0);
+    EXPECT_EQ(s_server->value(QStringLiteral("playlistinfo"), QStringLiteral("file")),
+              "http://127.0.0.1:9/a.mp3");
+    s_server->command(QStringLiteral("clear"));
+}
+
+TEST_F(StreamViewTest, AClosedViewLeavesItsListenerSlot) {
+    auto view = std::make_unique<StreamView>();
+    EXPECT_EQ(MPDCache::sMPDCache().delegateStream(), view.get());
+    view.reset();
+    EXPECT_EQ(MPDCache::sMPDCache().delegateStream(), nullptr);
+    MPDCache::sMPDCache().streamUpdateTrigger(); // dropped, not delivered to a dead view
 }
 
 } // namespace
