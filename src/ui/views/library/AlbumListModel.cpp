@@ -80,6 +80,10 @@ void AlbumListModel::coverArrived(quint64 key, const QImage &image)
         return;
     if (image.cacheKey() == m_placeholderImage.cacheKey())
         return;
+    // The signal is queued: the row may have been forgotten and asked again (another
+    // list, a scroll away and back) since. Only what the binding shows now counts.
+    if (m_covers.image(key).cacheKey() != image.cacheKey())
+        return;
     // Scaled once here rather than on every paint: smooth scaling of a large cover
     // costs milliseconds, and a screen holds dozens of them.
     QImage scaled = image.scaled(m_coverSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);

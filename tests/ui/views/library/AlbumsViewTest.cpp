@@ -266,3 +266,24 @@ TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs)
     EXPECT_EQ(AlbumPopover::current()->contentView()->model()->rowCount(), 2);
     AlbumPopover::current()->close();
 }
+
+TEST_F(AlbumsViewTest, ACoverAnsweredForAReplacedListNeverShowsInTheNewOne)
+{
+    AlbumListModel model;
+    Album withCover, without;
+    withCover.albumName = QStringLiteral("Abbey Road");
+    withCover.path = QStringLiteral("The Beatles/Abbey Road");
+    without.albumName = QStringLiteral("Let It Be");
+    without.path = QStringLiteral("The Beatles/Let It Be");
+    model.setAlbums({withCover});
+    model.index(0).data(Qt::DecorationRole);
+    ASSERT_TRUE(waitUntil([&] { return model.index(0).data(AlbumListModel::CoverLoadedRole).toBool(); }));
+
+    // Asked again from memory: the answer is on its way (queued) when the list changes.
+    model.setAlbums({withCover});
+    model.index(0).data(Qt::DecorationRole);
+    model.setAlbums({without});
+    model.index(0).data(Qt::DecorationRole);
+    spin(300);
+    EXPECT_FALSE(model.index(0).data(AlbumListModel::CoverLoadedRole).toBool());
+}
