@@ -47,6 +47,7 @@ void MainActivity::onTrackChange(const MPDStatus &status)
     setArtistAndAlbum(status);
     setSongTitle(status);
     bar->setCoverForPath(status.path);
+    bar->setSeekable(!NowPlayingText::isStream(status.path));
 }
 
 void MainActivity::onAlbumUpdateTrigger(const QString &text)

@@ -36,7 +36,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setWeight(QFont::Bold);
     m_contentTitle->setFont(titleFont);
-    m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add")), QStringLiteral("Ajouter un stream"));
+    m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add_accent")), QStringLiteral("Ajouter un stream"));
     m_addRadio->setObjectName(QStringLiteral("addRadio"));
     m_addRadio->setCursor(Qt::PointingHandCursor);
     m_addRadio->setIconSize(QSize(14, 14));
@@ -83,6 +83,17 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
 void MainWindow::applyPalette()
 {
+    const QColor accent = Style::accent();
+    m_addRadio->setStyleSheet(
+        QStringLiteral("QPushButton#addRadio { color: %1; border: 1px solid %1; border-radius: 13px;"
+                       " padding: 4px 14px; background: transparent; }"
+                       "QPushButton#addRadio:hover { background: rgba(%2,%3,%4,0.14); }"
+                       "QPushButton#addRadio:pressed { background: rgba(%2,%3,%4,0.28); }"
+                       "QPushButton#addRadio:disabled { color: gray; border-color: gray; }")
+            .arg(accent.name())
+            .arg(accent.red())
+            .arg(accent.green())
+            .arg(accent.blue()));
     m_splitter->setStyleSheet(
         QStringLiteral("QSplitter::handle { background: %1; }").arg(Style::separatorColor().name()));
     QPalette side = m_sideBarView->palette();

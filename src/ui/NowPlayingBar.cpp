@@ -146,6 +146,11 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
     connect(m_stop, &QToolButton::clicked, this, &NowPlayingBar::stopButtonClicked);
     connect(m_next, &QToolButton::clicked, this, &NowPlayingBar::nextButtonClicked);
     connect(m_previous, &QToolButton::clicked, this, &NowPlayingBar::previousButtonClicked);
+    // While the knob is dragged the progress bar follows the pointer, not the poll.
+    connect(m_seekToBar, &QSlider::sliderMoved, this, [this] {
+        if (m_seekable)
+            m_progressTrack->setDoubleValue(m_seekToBar->doubleValue());
+    });
     connect(m_seekToBar, &QSlider::sliderReleased, this,
             [this] { Q_EMIT seekRequested(float(m_seekToBar->doubleValue())); });
     connect(m_volumeSlider, &QSlider::valueChanged, this, [this] {
@@ -258,6 +263,13 @@ void NowPlayingBar::setVolume(quint32 volume)
             m_volumeSlider->setDoubleValue(volume);
     }
     m_settingVolume = false;
+}
+
+void NowPlayingBar::setSeekable(bool seekable)
+{
+    m_seekable = seekable;
+    m_seekToBar->setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    m_seekToBar->setToolTip(seekable ? QStringLiteral("Aller à") : QString());
 }
 
 void NowPlayingBar::setCoverForPath(const QString &path)

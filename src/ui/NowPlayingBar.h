@@ -48,6 +48,9 @@ public:
     void setSongTitleText(const QString &text);
     // Volume 0..100; anything above (a server without mixer) disables the slider.
     void setVolume(quint32 volume);
+    // A stream cannot be seeked: its seek bar takes no clicks.
+    void setSeekable(bool seekable);
+    bool isSeekable() const { return m_seekable; }
     // The cover of the album directory holding path (none for a stream).
     void setCoverForPath(const QString &path);
 
@@ -83,6 +86,7 @@ private:
     QString m_playImageName;
     QString m_coverDirectory;
     bool m_settingVolume = false;
+    bool m_seekable = true;
 };
 
 } // namespace kelvane

@@ -27,6 +27,8 @@ protected:
     {
         server = startStandardServer().release();
         Setting::sSetting().setSessionServer(server->host(), server->port());
+        // The radio view loads its directory when shown: never from the internet here.
+        Setting::sSetting().setSessionRadioBase(QStringLiteral("http://127.0.0.1:1/"));
         MPDCommand::sMPDCommand().setUpdatePollInterval(50);
     }
     static void TearDownTestSuite()
