@@ -155,6 +155,8 @@ void RadioItem::clickPlay() {
                             });
 }
 
+// "Stream ajouté" only when the list really grew: not connected, or a write the server
+// refused, adds nothing and must not be announced as done.
 void RadioItem::addToStream() {
     const QString name = value(m_item, "name");
     const QString subtext = value(m_item, "subtext");
@@ -162,7 +164,12 @@ void RadioItem::addToStream() {
     StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(),
                             [window, name, subtext](const QString &address) {
                                 if (!StreamPlaylist::isPlayable(address)) return;
-                                MPDStream::sMPDStream().addStream(Stream::entryText(address, name));
+                                MPDStream &streams = MPDStream::sMPDStream();
+                                const auto before = streams.getStreamList();
+                                if (!before) return;
+                                streams.addStream(Stream::entryText(address, name));
+                                const auto after = streams.getStreamList();
+                                if (!after || after->size() <= before->size()) return;
                                 RadioNotice::toast(window, QStringLiteral("Stream ajouté"),
                                                    QStringLiteral("%1\n\n%2").arg(name, subtext));
                             });

@@ -303,4 +303,18 @@ TEST_F(RadioViewTest, AddSavesTheStreamAndShowsANoticeThatClosesItself) {
     EXPECT_TRUE(waitUntil([] { return notice() == nullptr; }, 3500));
 }
 
+// Not connected, nothing can be saved: no "Stream ajouté" either.
+TEST_F(RadioViewTest, NoNoticeWhenNothingWasSaved) {
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *item = entryAnswering(view, "offline", "http://127.0.0.1:9/offline.mp3\n");
+    ASSERT_TRUE(item);
+    MPDSocket::sMPDSocket().disconnect();
+    item->addToStream();
+    ASSERT_TRUE(waitUntil([] { return s_http->hits("/tune/offline") == 1; }));
+    spin(300);
+    EXPECT_FALSE(notice());
+    EXPECT_TRUE(stored().isEmpty());
+}
+
 } // namespace
