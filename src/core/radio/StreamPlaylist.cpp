@@ -28,7 +28,11 @@ qsizetype StreamPlaylist::addressStart(QStringView line, qsizetype from) {
 QString StreamPlaylist::firstLine(const QString &text) {
     if (text.isEmpty()) return QString();
     const qsizetype feed = text.indexOf(u'\n');
-    return feed < 0 ? text : text.left(feed);
+    QString line = feed < 0 ? text : text.left(feed);
+    // Directory answers come with CRLF endings; a kept "\r" would hide the extension.
+    if (line.endsWith(u'\r'))
+        line.chop(1);
+    return line;
 }
 
 QString StreamPlaylist::pathExtension(QStringView line) {

@@ -18,7 +18,7 @@ class StreamPlaylist {
     enum class Kind { Stream, Pls, M3u, Asx };
 
     // The text before the first line feed, or the whole text when it has none; null
-    // for a null or empty text. Unlike playlist lines it keeps a trailing "\r".
+    // for a null or empty text. One trailing "\r" is dropped, as from playlist lines.
     static QString firstLine(const QString &text);
     // Characters after the last "." of the last path component ("" when none); a
     // query is part of it ("listen.pls?sid=1" gives "pls?sid=1").

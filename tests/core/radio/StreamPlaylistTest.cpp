@@ -32,11 +32,12 @@ TEST(StreamPlaylistDispatch, QueryAfterTheExtensionMatchesNothing) {
     EXPECT_EQ(StreamPlaylist::kindOf(u"http://radio.example/listen.pls?sid=1"), Kind::Stream);
 }
 
-TEST(StreamPlaylistDispatch, FirstLineKeepsItsCarriageReturn) {
+TEST(StreamPlaylistDispatch, FirstLineDropsOneCarriageReturn) {
     const QString first =
         StreamPlaylist::firstLine(text("http://radio.example/live.pls\r\nhttp://other\r\n"));
-    EXPECT_EQ(first, u"http://radio.example/live.pls\r");
-    EXPECT_EQ(StreamPlaylist::kindOf(first), Kind::Stream);
+    EXPECT_EQ(first, u"http://radio.example/live.pls");
+    EXPECT_EQ(StreamPlaylist::kindOf(first), Kind::Pls);
+    EXPECT_EQ(StreamPlaylist::firstLine(text("http://radio.example/a.m3u\r\r\n")), u"http://radio.example/a.m3u\r");
 }
 
 TEST(StreamPlaylistDispatch, BodyWithoutLineFeedIsOneLine) {
