@@ -167,6 +167,7 @@ void MainActivity::playlistListener(const NotificationInfo &info)
 {
     const QString close = info.value(QStringLiteral("close"));
     const QString name = info.value(QStringLiteral("name"));
+    const bool wasShown = m_window->sideBar()->selectedName() == m_playlistAddDelete;
     if (close == QLatin1String("delete"))
         MPDPlayLists::sMPDPlayLists().deletePlaylist(m_playlistAddDelete);
     else if (close == QLatin1String("save"))
@@ -177,6 +178,13 @@ void MainActivity::playlistListener(const NotificationInfo &info)
         MPDPlayLists::sMPDPlayLists().renamePlaylist(m_playlistAddDelete, name);
     m_dialogLocked = false;
     updateSidebar();
+    // The playlist on screen follows its new name, or gives way to the albums when it
+    // is gone.
+    SideBar *sideBar = m_window->sideBar();
+    if (wasShown && sideBar->selectedName().isEmpty()) {
+        const int renamed = close == QLatin1String("rename") ? sideBar->rowOfName(name) : -1;
+        sideBar->selectRow(renamed >= 0 ? renamed : 1);
+    }
 }
 
 ConfirmDialog *MainActivity::confirmDialog() const { return m_confirmDialog; }

@@ -10,6 +10,7 @@
 #include "ui/SideBar.h"
 #include "ui/base/ProgressSlider.h"
 
+#include <QLabel>
 #include <cmath>
 
 namespace kelvane {
@@ -48,6 +49,11 @@ void MainActivity::onTrackChange(const MPDStatus &status)
     setSongTitle(status);
     bar->setCoverForPath(status.path);
     bar->setSeekable(!NowPlayingText::isStream(status.path));
+    // The task bar shows what plays.
+    const QString title = bar->currentSongTitle()->text().trimmed();
+    const bool playing = status.state == 2 || status.state == 3;
+    m_window->setWindowTitle(playing && !title.isEmpty() ? title + QStringLiteral(" — Kelvane")
+                                                         : QStringLiteral("Kelvane"));
 }
 
 void MainActivity::onAlbumUpdateTrigger(const QString &text)

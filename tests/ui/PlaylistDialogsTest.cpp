@@ -87,3 +87,21 @@ TEST_F(WindowTest, QueueSavedAsAPlaylist)
     const QStringList lines = server->command(QStringLiteral("listplaylist Abbey"));
     EXPECT_EQ(lines.size(), 2);
 }
+
+TEST_F(WindowTest, ThePlaylistOnScreenFollowsItsRenameAndLeavesWithItsDeletion)
+{
+    ASSERT_TRUE(sideBar()->selectRow(6));
+    menuTitles(6);
+    activity->renamePlaylist();
+    answerName(activity->setNameDialog(), QStringLiteral("Zeta"));
+    EXPECT_EQ(sideBar()->selectedName(), QStringLiteral("Zeta"));
+    EXPECT_EQ(activity->currentContentName(), QStringLiteral("Playlist"));
+    EXPECT_EQ(activity->window()->contentTitle()->text(), QStringLiteral("Zeta"));
+
+    menuTitles(sideBar()->rowOfName(QStringLiteral("Zeta")));
+    activity->deletePlaylist();
+    activity->confirmDialog()->supprimer();
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"beta"}));
+    EXPECT_EQ(sideBar()->selectedName(), QStringLiteral("Library"));
+    EXPECT_EQ(activity->currentContentName(), QStringLiteral("Library"));
+}

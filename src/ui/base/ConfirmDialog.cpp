@@ -1,7 +1,6 @@
 #include "ui/base/ConfirmDialog.h"
 
 #include "core/notify/NotificationCenter.h"
-#include "ui/base/Icons.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -29,11 +28,6 @@ ConfirmDialog::ConfirmDialog(const QString &title, const QString &question, cons
     m_textInfo->setTextFormat(Qt::PlainText);
     m_textInfo->setMinimumWidth(300);
 
-    auto *icon = new QLabel;
-    icon->setPixmap(Icons::pixmap(QStringLiteral("mpd_server_error"), QSize(40, 40)));
-    icon->setAlignment(Qt::AlignTop);
-    icon->hide(); // the question speaks for itself; the icon is kept for a warning variant
-
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_cancel);
@@ -42,13 +36,10 @@ ConfirmDialog::ConfirmDialog(const QString &title, const QString &question, cons
     m_cancel->setAutoDefault(true);
     m_delete->setAutoDefault(false);
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(icon);
-    top->addWidget(m_textInfo, 1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 18, 20, 14);
     layout->setSpacing(16);
-    layout->addLayout(top);
+    layout->addWidget(m_textInfo);
     layout->addLayout(buttons);
 
     connect(m_delete, &QPushButton::clicked, this, &ConfirmDialog::supprimer);
