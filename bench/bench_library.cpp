@@ -134,27 +134,35 @@ QList<Album> referenceCatalogue(mpdc::Connection &c)
     return MPDAlbum::sortAlbum(albums);
 }
 
-void benchCatalogue(MpdServer &server, int runs, bool compareListAllInfo)
+void benchCatalogue(MpdServer &server, int runs)
 {
-    auto raw = mpdc::Connection::open(server.host(), server.port(), 30000);
     connectCore(server);
     Figures catalogue, listAllInfo;
+    QString refused;
     qsizetype albums = 0;
     for (int i = 0; i < runs; ++i) {
-        if (compareListAllInfo)
-            listAllInfo.ms << timed([&] {
-                const auto all = raw->listAllInfo(QString());
-                if (!all)
-                    std::printf("  listallinfo failed: %s\n", qPrintable(raw->errorMessage()));
-            });
+        if (refused.isNull()) {
+            // A connection of its own, opened before the clock starts: a refused answer
+            // closes it.
+            auto raw = mpdc::Connection::open(server.host(), server.port(), 30000);
+            bool ok = true;
+            const double ms = timed([&] { ok = raw->listAllInfo(QString()).has_value(); });
+            if (ok)
+                listAllInfo.ms << ms;
+            else
+                refused = raw->errorMessage();
+        }
         catalogue.ms << timed([&] { albums = MPDAlbum::sMPDAlbum().getAlbumsList().value_or(QList<Album>()).size(); });
     }
     std::printf("  %lld albums\n", qlonglong(albums));
     print("getAlbumsList", catalogue);
-    if (compareListAllInfo) {
-        print("one listallinfo (parsed)", listAllInfo);
-        ratio("getAlbumsList / listallinfo", catalogue, listAllInfo, 1.25);
+    if (!refused.isNull()) {
+        std::printf("  one listallinfo: fails (%s): the answer overflows the server's output buffer\n",
+                    qPrintable(refused));
+        return;
     }
+    print("one listallinfo (parsed)", listAllInfo);
+    ratio("getAlbumsList / listallinfo", catalogue, listAllInfo, 1.25);
 }
 
 void checkCatalogue(MpdServer &server)
@@ -272,7 +280,7 @@ int main(int argc, char **argv)
     std::printf("20,000 songs in 2,000 albums\n");
     {
         auto server = serve(library(2000, 10, "kelvane-bench-20k"));
-        benchCatalogue(*server, runs, true);
+        benchCatalogue(*server, runs);
         checkCatalogue(*server);
         benchQueue(*server, runs);
         benchPlaylist(*server, runs);
@@ -281,7 +289,7 @@ int main(int argc, char **argv)
     if (!args.contains(QStringLiteral("--skip-100k"))) {
         std::printf("100,000 songs in 10,000 albums\n");
         auto server = serve(library(10000, 10, "kelvane-bench-100k"));
-        benchCatalogue(*server, runs, true);
+        benchCatalogue(*server, runs);
         MPDSocket::sMPDSocket().disconnect();
     }
     return 0;
