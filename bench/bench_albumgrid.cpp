@@ -36,8 +36,7 @@ using kelvane::test::TestLibrary;
 
 namespace {
 
-QString library(int albums)
-{
+QString library(int albums) {
     const QString dir = QDir::tempPath() + QStringLiteral("/kelvane-bench-albums-%1").arg(albums);
     const QString marker = dir + QStringLiteral("/.complete");
     if (!QFile::exists(marker)) {
@@ -52,11 +51,9 @@ QString library(int albums)
     return dir;
 }
 
-double residentMiB()
-{
+double residentMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
+    if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
@@ -66,52 +63,48 @@ double residentMiB()
 
 // Paints of the grid's viewport, counted by an event filter.
 class PaintCounter : public QObject {
-public:
+  public:
     int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint) ++paints;
         return false;
     }
 };
 
 // CPU time of the calling thread: tells the GUI thread's own work from waiting for a
 // core that the decoding and caching threads (and other users of the machine) hold.
-double threadCpuMs()
-{
+double threadCpuMs() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
 
-double ms(const QElapsedTimer &t)
-{
+double ms(const QElapsedTimer &t) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-void printSeries(const char *what, QList<double> values)
-{
+void printSeries(const char *what, QList<double> values) {
     std::sort(values.begin(), values.end());
-    const auto at = [&](double q) { return values[std::min<qsizetype>(values.size() - 1, qsizetype(q * values.size()))]; };
+    const auto at = [&](double q) {
+        return values[std::min<qsizetype>(values.size() - 1, qsizetype(q * values.size()))];
+    };
     std::printf("  %-40s n %5lld  median %6.2f  p95 %6.2f  p99 %6.2f  max %6.2f ms\n", what,
                 (long long)values.size(), at(0.5), at(0.95), at(0.99), values.last());
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QStandardPaths::setTestModeEnabled(true);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int albums = 10000;
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf(QStringLiteral("--albums")); i >= 0 && i + 1 < args.size())
         albums = args[i + 1].toInt();
 
-    std::printf("bench_albumgrid: %d albums, platform %s\n", albums, qPrintable(QGuiApplication::platformName()));
+    std::printf("bench_albumgrid: %d albums, platform %s\n", albums,
+                qPrintable(QGuiApplication::platformName()));
     const QString dir = library(albums);
     QElapsedTimer t;
     t.start();
@@ -121,14 +114,17 @@ int main(int argc, char **argv)
     std::printf("  server ready with its database in %.1f s\n", double(t.elapsed()) / 1000);
 
     HttpServer covers;
-    covers.setDefault({200, TestLibrary::coverJpeg(QStringLiteral("cover"), 300), {{"Content-Type", "image/jpeg"}}});
+    covers.setDefault({200,
+                       TestLibrary::coverJpeg(QStringLiteral("cover"), 300),
+                       {{"Content-Type", "image/jpeg"}}});
     Setting::sSetting().setSessionServer(server.host(), server.port());
     Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(covers.port()));
     MPDSocket::sMPDSocket().connect();
 
     t.restart();
     const auto list = MPDAlbum::sMPDAlbum().getAlbumsList();
-    std::printf("  album list computed in %.0f ms: %lld albums\n", ms(t), (long long)(list ? list->size() : -1));
+    std::printf("  album list computed in %.0f ms: %lld albums\n", ms(t),
+                (long long)(list ? list->size() : -1));
     MPDCache::sMPDCache().setCurrentAlbumList(list);
     const double rssBefore = residentMiB();
 
@@ -143,8 +139,9 @@ int main(int argc, char **argv)
     while (counter.paints == 0 && t.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     const double firstFrame = ms(t);
-    std::printf("  grid built in %.1f ms; first painted frame %.1f ms after the start (target < 150) %s\n", built,
-                firstFrame, firstFrame < 150 ? "ok" : "MISSED");
+    std::printf(
+        "  grid built in %.1f ms; first painted frame %.1f ms after the start (target < 150) %s\n",
+        built, firstFrame, firstFrame < 150 ? "ok" : "MISSED");
 
     // Let the first screen's covers arrive, then scroll the whole grid a screen per frame.
     QElapsedTimer settle;
@@ -183,17 +180,21 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
     const double rssAfter = residentMiB();
 
-    std::printf("  scrolled %d px in %.1f s (%lld screens)\n", bar->maximum(), scrollSeconds, (long long)repaints.size());
+    std::printf("  scrolled %d px in %.1f s (%lld screens)\n", bar->maximum(), scrollSeconds,
+                (long long)repaints.size());
     printSeries("repaint of one screen of cells", repaints);
     printSeries("  the same, GUI thread CPU time", repaintCpu);
     printSeries("event-loop turn while scrolling", turns);
     const double worst = std::max(*std::max_element(repaints.begin(), repaints.end()),
                                   *std::max_element(turns.begin(), turns.end()));
-    std::printf("  longest frame %.1f ms (target <= 50) %s\n", worst, worst <= 50 ? "ok" : "MISSED");
-    std::printf("  cover requests served: %lld; loads in flight now %lld, scaled pictures kept %lld\n",
-                (long long)covers.requests().size(), (long long)view.model()->loadingCount(),
-                (long long)view.model()->pictureCount());
-    std::printf("  RSS: %.0f MiB with the list, %.0f MiB after scrolling the whole grid (target < 300) %s\n",
+    std::printf("  longest frame %.1f ms (target <= 50) %s\n", worst,
+                worst <= 50 ? "ok" : "MISSED");
+    std::printf(
+        "  cover requests served: %lld; loads in flight now %lld, scaled pictures kept %lld\n",
+        (long long)covers.requests().size(), (long long)view.model()->loadingCount(),
+        (long long)view.model()->pictureCount());
+    std::printf("  RSS: %.0f MiB with the list, %.0f MiB after scrolling the whole grid (target < "
+                "300) %s\n",
                 rssBefore, rssAfter, rssAfter < 300 ? "ok" : "MISSED");
     MPDSocket::sMPDSocket().disconnect();
     return 0;

@@ -15,8 +15,7 @@
 namespace kelvane {
 
 AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_url(url)
-{
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_url(url) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("windowBigCover"));
     setWindowTitle(title.isEmpty() ? QStringLiteral("Pochette") : title);
@@ -31,16 +30,12 @@ AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *par
     fetch();
 }
 
-AlbumBigCover::~AlbumBigCover()
-{
-    if (m_reply)
-        m_reply->abort();
+AlbumBigCover::~AlbumBigCover() {
+    if (m_reply) m_reply->abort();
 }
 
-AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title, QWidget *parent)
-{
-    if (s_current)
-        s_current->close();
+AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title, QWidget *parent) {
+    if (s_current) s_current->close();
     auto *window = new AlbumBigCover(url, title, parent);
     s_current = window;
     window->show();
@@ -49,33 +44,29 @@ AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title, QWidge
     return window;
 }
 
-bool AlbumBigCover::hasPicture() const
-{
+bool AlbumBigCover::hasPicture() const {
     return !m_cover->pixmap().isNull();
 }
 
-void AlbumBigCover::close()
-{
+void AlbumBigCover::close() {
     QWidget::close();
 }
 
-void AlbumBigCover::fetch()
-{
+void AlbumBigCover::fetch() {
     if (!m_url.isValid() || m_url.isEmpty()) {
-        QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);
         return;
     }
     QNetworkRequest request(m_url);
     request.setTransferTimeout(15000);
     m_reply = m_network->get(request);
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-        if ((received > maxBytes || total > maxBytes) && m_reply)
-            m_reply->abort();
+        if ((received > maxBytes || total > maxBytes) && m_reply) m_reply->abort();
     });
     connect(m_reply, &QNetworkReply::finished, this, [this] {
         QNetworkReply *reply = m_reply;
-        if (!reply)
-            return;
+        if (!reply) return;
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (reply->error() != QNetworkReply::NoError || status >= 400) {
@@ -87,20 +78,19 @@ void AlbumBigCover::fetch()
         QPointer<AlbumBigCover> self(this);
         auto decoding = QtConcurrent::run([body] { return QImage::fromData(body); });
         decoding.then(this, [self](const QImage &image) {
-            if (self)
-                self->showPicture(image);
+            if (self) self->showPicture(image);
         });
     });
 }
 
-void AlbumBigCover::showPicture(const QImage &image)
-{
+void AlbumBigCover::showPicture(const QImage &image) {
     if (image.isNull()) {
         Q_EMIT finished(false);
         return;
     }
     const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    const QSize fit = image.size().scaled(area.size() * 0.85, Qt::KeepAspectRatio).boundedTo(image.size());
+    const QSize fit =
+        image.size().scaled(area.size() * 0.85, Qt::KeepAspectRatio).boundedTo(image.size());
     const QSize shown = fit.expandedTo(QSize(200, 200));
     QPixmap picture = QPixmap::fromImage(
         image.scaled(fit * devicePixelRatioF(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -110,8 +100,7 @@ void AlbumBigCover::showPicture(const QImage &image)
     Q_EMIT finished(true);
 }
 
-void AlbumBigCover::keyPressEvent(QKeyEvent *event)
-{
+void AlbumBigCover::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape) {
         close();
         return;

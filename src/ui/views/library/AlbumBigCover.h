@@ -17,7 +17,7 @@ namespace kelvane {
 
 class AlbumBigCover : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Largest body accepted: a cover, not a film.
     static constexpr qint64 maxBytes = 32 * 1024 * 1024;
 
@@ -26,7 +26,8 @@ public:
 
     // Opens the window for url, closing the one opened before. A parent (the main window)
     // makes it close with the application.
-    static AlbumBigCover *open(const QUrl &url, const QString &title = {}, QWidget *parent = nullptr);
+    static AlbumBigCover *open(const QUrl &url, const QString &title = {},
+                               QWidget *parent = nullptr);
     static AlbumBigCover *current() { return s_current; }
 
     QUrl url() const { return m_url; }
@@ -34,14 +35,14 @@ public:
     QLabel *cover() const { return m_cover; }
     void close();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The fetch ended (with or without a picture).
     void finished(bool gotPicture);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     void fetch();
     void showPicture(const QImage &image);
 

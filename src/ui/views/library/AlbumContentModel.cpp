@@ -9,8 +9,7 @@ namespace kelvane {
 
 AlbumContentModel::AlbumContentModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-void AlbumContentModel::setSongs(QList<Song> songs)
-{
+void AlbumContentModel::setSongs(QList<Song> songs) {
     beginResetModel();
     m_songs = std::move(songs);
     m_marks = QList<playingmarks::AlbumRowMarks>(m_songs.size());
@@ -18,8 +17,7 @@ void AlbumContentModel::setSongs(QList<Song> songs)
     endResetModel();
 }
 
-bool AlbumContentModel::setStatus(const std::optional<MPDStatus> &status)
-{
+bool AlbumContentModel::setStatus(const std::optional<MPDStatus> &status) {
     const qint32 state = status ? status->state : 0;
     const bool stateChanged = state != m_state;
     m_state = state;
@@ -41,34 +39,27 @@ bool AlbumContentModel::setStatus(const std::optional<MPDStatus> &status)
     return changed;
 }
 
-int AlbumContentModel::currentRow() const
-{
+int AlbumContentModel::currentRow() const {
     for (int row = 0; row < m_marks.size(); ++row) {
-        if (m_marks[row].track)
-            return row;
+        if (m_marks[row].track) return row;
     }
     return -1;
 }
 
-playingmarks::AlbumRowMarks AlbumContentModel::marksOf(int row) const
-{
+playingmarks::AlbumRowMarks AlbumContentModel::marksOf(int row) const {
     return row >= 0 && row < m_marks.size() ? m_marks[row] : playingmarks::AlbumRowMarks{};
 }
 
-int AlbumContentModel::rowCount(const QModelIndex &parent) const
-{
+int AlbumContentModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_songs.size());
 }
 
-int AlbumContentModel::columnCount(const QModelIndex &parent) const
-{
+int AlbumContentModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant AlbumContentModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_songs.size())
-        return {};
+QVariant AlbumContentModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= m_songs.size()) return {};
     const Song &song = m_songs[index.row()];
     const auto marks = m_marks[index.row()];
     if (role == Qt::DisplayRole) {
@@ -91,14 +82,15 @@ QVariant AlbumContentModel::data(const QModelIndex &index, int role) const
     return {};
 }
 
-QVariant AlbumContentModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
+QVariant AlbumContentModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
-    case TrackNumber: return QStringLiteral("N°");
-    case Title: return QStringLiteral("Titre");
-    case Time: return QStringLiteral("Durée");
+    case TrackNumber:
+        return QStringLiteral("N°");
+    case Title:
+        return QStringLiteral("Titre");
+    case Time:
+        return QStringLiteral("Durée");
     }
     return {};
 }

@@ -18,7 +18,7 @@ namespace kelvane {
 
 class AlbumContentModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     enum Column { TrackNumber = 0, Title, Time, ColumnCount };
 
     explicit AlbumContentModel(QObject *parent = nullptr);
@@ -37,7 +37,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     QList<Song> m_songs;
     QList<playingmarks::AlbumRowMarks> m_marks;
     qint32 m_state = 0;

@@ -21,8 +21,7 @@
 namespace kelvane {
 
 namespace {
-QLabel *headerLabel(QWidget *parent, qreal pointScale, bool bold)
-{
+QLabel *headerLabel(QWidget *parent, qreal pointScale, bool bold) {
     auto *label = new QLabel(parent);
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * pointScale);
@@ -34,8 +33,7 @@ QLabel *headerLabel(QWidget *parent, qreal pointScale, bool bold)
 }
 } // namespace
 
-AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent)
-{
+AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent) {
     m_albumName = headerLabel(this, 1.3, true);
     m_artistName = headerLabel(this, 1.05, false);
     m_genreAndYear = headerLabel(this, 0.9, false);
@@ -84,14 +82,13 @@ AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent)
 
     setHead();
     updateStatus();
-    NotificationCenter::defaultCenter().observe(QStringLiteral("statusChanged"), this,
-                                                [this](const NotificationInfo &) { updateStatus(); });
+    NotificationCenter::defaultCenter().observe(
+        QStringLiteral("statusChanged"), this,
+        [this](const NotificationInfo &) { updateStatus(); });
 }
 
-void AlbumContentView::setHead()
-{
-    if (m_content.isEmpty())
-        return;
+void AlbumContentView::setHead() {
+    if (m_content.isEmpty()) return;
     const Song &first = m_content.first();
     m_albumName->setText(first.album());
     m_artistName->setText(playingmarks::rowArtist(first));
@@ -100,19 +97,16 @@ void AlbumContentView::setHead()
     setHeadLogo();
 }
 
-void AlbumContentView::setHeadTime()
-{
+void AlbumContentView::setHeadTime() {
     double total = 0;
     for (const Song &song : m_content)
         total += song.duration();
     m_durationText->setText(librarytext::totalTimeText(total));
 }
 
-void AlbumContentView::setHeadLogo()
-{
+void AlbumContentView::setHeadLogo() {
     m_badge = librarytext::badgeName(m_content.first());
-    if (m_badge.isNull())
-        return;
+    if (m_badge.isNull()) return;
     m_logoAudio->setPixmap(librarystyle::pixmap(m_badge, m_logoAudio->size(), devicePixelRatioF()));
     auto *shadow = new QGraphicsDropShadowEffect(m_logoAudio);
     shadow->setBlurRadius(1.5);
@@ -121,16 +115,14 @@ void AlbumContentView::setHeadLogo()
     m_logoAudio->setGraphicsEffect(shadow);
 }
 
-void AlbumContentView::updateStatus()
-{
+void AlbumContentView::updateStatus() {
     m_model->setStatus(MPDCache::sMPDCache().getStatus());
 }
 
-AlbumContentView::PlayRequest AlbumContentView::playRequestFor(const QList<Song> &content, int row)
-{
+AlbumContentView::PlayRequest AlbumContentView::playRequestFor(const QList<Song> &content,
+                                                               int row) {
     PlayRequest request;
-    if (row < 0 || row >= content.size())
-        return request;
+    if (row < 0 || row >= content.size()) return request;
     const Song &clicked = content[row];
     const QString album = clicked.album();
     // A song without an Album tag reads "": ask for the untagged songs, not for songs
@@ -140,41 +132,33 @@ AlbumContentView::PlayRequest AlbumContentView::playRequestFor(const QList<Song>
     // The queue gets only this album's songs of the directory, in the directory's
     // order, so the clicked song's place is counted among them.
     for (int i = 0; i < row; ++i) {
-        if (content[i].album() == album)
-            ++request.position;
+        if (content[i].album() == album) ++request.position;
     }
     return request;
 }
 
-void AlbumContentView::doubleClick(int row)
-{
-    if (row < 0 || row >= m_content.size())
-        return;
+void AlbumContentView::doubleClick(int row) {
+    if (row < 0 || row >= m_content.size()) return;
     const PlayRequest request = playRequestFor(m_content, row);
     MPDCommand::sMPDCommand().playAlbum(request.albumName, request.path, request.position);
 }
 
-void AlbumContentView::addToQueue(qint32 contextRow)
-{
+void AlbumContentView::addToQueue(qint32 contextRow) {
     const QList<qint32> selected = m_table->selectedRowsAscending();
     QList<Song> songs;
     if (selected.size() < 2) {
-        if (contextRow < 0 || contextRow >= m_content.size())
-            return;
+        if (contextRow < 0 || contextRow >= m_content.size()) return;
         songs.append(m_content[contextRow]);
     } else {
         for (qint32 row : selected) {
-            if (row < m_content.size())
-                songs.append(m_content[row]);
+            if (row < m_content.size()) songs.append(m_content[row]);
         }
     }
     MPDQueue::sMPDQueue().addToQueue(songs);
 }
 
-void AlbumContentView::showContextMenu(int row, QPoint globalPos)
-{
-    if (row < 0)
-        return;
+void AlbumContentView::showContextMenu(int row, QPoint globalPos) {
+    if (row < 0) return;
     QMenu menu(this);
     QAction *play = menu.addAction(QStringLiteral("Lire"));
     QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));

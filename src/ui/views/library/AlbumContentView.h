@@ -21,7 +21,7 @@ class SongTable;
 
 class AlbumContentView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit AlbumContentView(QWidget *parent = nullptr);
 
     void updateStatus();
@@ -48,7 +48,7 @@ public:
     SongTable *albumTableView() const { return m_table; }
     AlbumContentModel *model() const { return m_model; }
 
-private:
+  private:
     void setHead();
     void setHeadTime();
     void setHeadLogo();

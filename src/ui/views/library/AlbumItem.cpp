@@ -34,10 +34,8 @@ constexpr qreal shadowDy = 2.0;
 constexpr int shadowPad = 6;
 
 // Three box passes approximate a gaussian; only the alpha matters (the shadow is black).
-void blurAlpha(QImage &image, int radius)
-{
-    if (radius < 1)
-        return;
+void blurAlpha(QImage &image, int radius) {
+    if (radius < 1) return;
     const int w = image.width(), h = image.height();
     QList<int> line(std::max(w, h));
     for (int pass = 0; pass < 3; ++pass) {
@@ -67,8 +65,7 @@ void blurAlpha(QImage &image, int radius)
 } // namespace
 
 AlbumItem::AlbumItem(AlbumListModel *model, AlbumOverCover *overCover, QAbstractItemView *view)
-    : QStyledItemDelegate(view), m_model(model), m_overCover(overCover), m_view(view)
-{
+    : QStyledItemDelegate(view), m_model(model), m_overCover(overCover), m_view(view) {
     m_nameFont = QApplication::font();
     m_nameFont.setBold(true);
     m_artistFont = QApplication::font();
@@ -80,39 +77,36 @@ AlbumItem::AlbumItem(AlbumListModel *model, AlbumOverCover *overCover, QAbstract
 }
 
 AlbumItem::Geometry AlbumItem::geometry(const QRect &cell, const QFontMetrics &nameMetrics,
-                                        const QFontMetrics &artistMetrics)
-{
+                                        const QFontMetrics &artistMetrics) {
     Geometry g;
-    g.cover = QRect(cell.left() + (cell.width() - coverSide) / 2, cell.top() + margin, coverSide, coverSide);
-    g.playerButton = QRect(g.cover.left() + buttonInset, g.cover.bottom() + 1 - buttonInset - playSide,
-                           playSide, playSide);
+    g.cover = QRect(cell.left() + (cell.width() - coverSide) / 2, cell.top() + margin, coverSide,
+                    coverSide);
+    g.playerButton = QRect(g.cover.left() + buttonInset,
+                           g.cover.bottom() + 1 - buttonInset - playSide, playSide, playSide);
     const int coverButtonOffset = (playSide - coverButtonSide) / 2;
     g.showCover = QRect(g.cover.right() + 1 - buttonInset - coverButtonSide,
                         g.playerButton.top() + coverButtonOffset, coverButtonSide, coverButtonSide);
     g.name = QRect(g.cover.left(), g.cover.bottom() + 1 + textGap, coverSide, nameMetrics.height());
-    g.artist = QRect(g.cover.left(), g.name.bottom() + 1 + lineGap, coverSide, artistMetrics.height());
+    g.artist =
+        QRect(g.cover.left(), g.name.bottom() + 1 + lineGap, coverSide, artistMetrics.height());
     return g;
 }
 
-AlbumItem::Geometry AlbumItem::geometry(const QRect &cell) const
-{
+AlbumItem::Geometry AlbumItem::geometry(const QRect &cell) const {
     return geometry(cell, QFontMetrics(m_nameFont), QFontMetrics(m_artistFont));
 }
 
-QSize AlbumItem::minimumCellSize() const
-{
+QSize AlbumItem::minimumCellSize() const {
     const QFontMetrics name(m_nameFont), artist(m_artistFont);
     return {coverSide + 2 * margin,
             margin + coverSide + textGap + name.height() + lineGap + artist.height() + margin};
 }
 
-QSize AlbumItem::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
-{
+QSize AlbumItem::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const {
     return minimumCellSize();
 }
 
-QPixmap AlbumItem::shadow(qreal devicePixelRatio) const
-{
+QPixmap AlbumItem::shadow(qreal devicePixelRatio) const {
     if (!m_shadow.isNull() && qFuzzyCompare(m_shadow.devicePixelRatio(), devicePixelRatio))
         return m_shadow;
     const int side = int((coverSide + 2 * shadowPad) * devicePixelRatio);
@@ -121,8 +115,9 @@ QPixmap AlbumItem::shadow(qreal devicePixelRatio) const
     {
         QPainter painter(&image);
         const qreal pad = shadowPad * devicePixelRatio;
-        painter.fillRect(QRectF(pad, pad, coverSide * devicePixelRatio, coverSide * devicePixelRatio),
-                         QColor(0, 0, 0, 153));
+        painter.fillRect(
+            QRectF(pad, pad, coverSide * devicePixelRatio, coverSide * devicePixelRatio),
+            QColor(0, 0, 0, 153));
     }
     blurAlpha(image, std::max(1, int(shadowBlur * devicePixelRatio / 2 + 0.5)));
     m_shadow = QPixmap::fromImage(std::move(image));
@@ -130,8 +125,8 @@ QPixmap AlbumItem::shadow(qreal devicePixelRatio) const
     return m_shadow;
 }
 
-void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
+void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                      const QModelIndex &index) const {
     const Geometry g = geometry(option.rect);
     const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
     painter->save();
@@ -143,16 +138,15 @@ void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option, con
         painter->setBrush(highlight);
         painter->drawRoundedRect(QRectF(option.rect).adjusted(3, 3, -3, -3), 6, 6);
     }
-    painter->drawPixmap(QPointF(g.cover.left() - shadowPad + shadowDx, g.cover.top() - shadowPad + shadowDy),
-                        shadow(dpr));
+    painter->drawPixmap(
+        QPointF(g.cover.left() - shadowPad + shadowDx, g.cover.top() - shadowPad + shadowDy),
+        shadow(dpr));
     const QPixmap cover = index.data(Qt::DecorationRole).value<QPixmap>();
-    if (!cover.isNull())
-        painter->drawPixmap(g.cover, cover);
+    if (!cover.isNull()) painter->drawPixmap(g.cover, cover);
 
     const qreal playOpacity = m_overCover ? m_overCover->playerButtonOpacity(index.row()) : 0;
     const qreal coverOpacity = m_overCover ? m_overCover->showCoverOpacity(index.row()) : 0;
-    if (playOpacity > 0 || coverOpacity > 0)
-        paintButtons(painter, g, playOpacity, coverOpacity);
+    if (playOpacity > 0 || coverOpacity > 0) paintButtons(painter, g, playOpacity, coverOpacity);
 
     const auto [name, artist] = cellTexts(index);
     const QFontMetrics nameMetrics(m_nameFont), artistMetrics(m_artistFont);
@@ -167,16 +161,14 @@ void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option, con
     painter->restore();
 }
 
-QPair<QString, QString> AlbumItem::cellTexts(const QModelIndex &index)
-{
+QPair<QString, QString> AlbumItem::cellTexts(const QModelIndex &index) {
     const QVariant name = index.data(Qt::DisplayRole);
-    if (!name.isValid())
-        return {QStringLiteral("No Value"), QStringLiteral("No Value")};
+    if (!name.isValid()) return {QStringLiteral("No Value"), QStringLiteral("No Value")};
     return {name.toString(), index.data(AlbumListModel::ArtistRole).toString()};
 }
 
-void AlbumItem::paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity, qreal coverOpacity) const
-{
+void AlbumItem::paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity,
+                             qreal coverOpacity) const {
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     if (playOpacity > 0) {
@@ -202,9 +194,10 @@ void AlbumItem::paintButtons(QPainter *painter, const Geometry &g, qreal playOpa
         painter->setBrush(Qt::NoBrush);
         const QRectF r = QRectF(g.showCover).adjusted(9, 9, -9, -9);
         const qreal arm = r.width() * 0.45;
-        painter->drawPolyline(QPolygonF{{r.left(), r.top() + arm}, r.topLeft(), {r.left() + arm, r.top()}});
         painter->drawPolyline(
-            QPolygonF{{r.right(), r.bottom() - arm}, r.bottomRight(), {r.right() - arm, r.bottom()}});
+            QPolygonF{{r.left(), r.top() + arm}, r.topLeft(), {r.left() + arm, r.top()}});
+        painter->drawPolyline(QPolygonF{
+            {r.right(), r.bottom() - arm}, r.bottomRight(), {r.right() - arm, r.bottom()}});
         painter->drawLine(r.topLeft(), r.center() - QPointF(1, 1));
         painter->drawLine(r.bottomRight(), r.center() + QPointF(1, 1));
         painter->setPen(Qt::NoPen);
@@ -212,14 +205,12 @@ void AlbumItem::paintButtons(QPainter *painter, const Geometry &g, qreal playOpa
     painter->setOpacity(1.0);
 }
 
-bool AlbumItem::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                            const QModelIndex &index)
-{
+bool AlbumItem::editorEvent(QEvent *event, QAbstractItemModel *model,
+                            const QStyleOptionViewItem &option, const QModelIndex &index) {
     if (event->type() != QEvent::MouseButtonRelease)
         return QStyledItemDelegate::editorEvent(event, model, option, index);
     auto *mouse = static_cast<QMouseEvent *>(event);
-    if (mouse->button() != Qt::LeftButton || !m_view)
-        return false;
+    if (mouse->button() != Qt::LeftButton || !m_view) return false;
     const QPoint pos = mouse->position().toPoint();
     const Geometry g = geometry(option.rect);
     const int row = index.row();
@@ -240,23 +231,18 @@ bool AlbumItem::editorEvent(QEvent *event, QAbstractItemModel *model, const QSty
     return false;
 }
 
-void AlbumItem::clickPlay(int row)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
+void AlbumItem::clickPlay(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
     // The album's own name, absent included: an album without an Album tag plays the
     // directory's untagged songs, not the songs tagged with the "inconnu" it shows.
     const Album album = m_model->album(row);
     MPDCommand::sMPDCommand().playAlbum(album.albumName, album.path, MPDCommand::noPosition);
 }
 
-void AlbumItem::clickAlbum(int row, const QRect &anchor)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
+void AlbumItem::clickAlbum(int row, const QRect &anchor) {
+    if (row < 0 || row >= m_model->rowCount()) return;
     // The second click of a double click on the same cover: the popover is on its way.
-    if (m_popoverDelay->isActive() && m_popoverRow == row)
-        return;
+    if (m_popoverDelay->isActive() && m_popoverRow == row) return;
     const Album album = m_model->album(row);
     auto content = MPDAlbum::sMPDAlbum().getAlbumContent(album);
     s_songCount = content ? content->size() : 0;
@@ -266,40 +252,34 @@ void AlbumItem::clickAlbum(int row, const QRect &anchor)
     m_popoverDelay->start();
 }
 
-void AlbumItem::displayPopover(const QRect &anchor)
-{
+void AlbumItem::displayPopover(const QRect &anchor) {
     AlbumPopover::display(m_view ? m_view->window() : nullptr, anchor, s_songCount);
 }
 
-void AlbumItem::clickMaximize(int row)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
+void AlbumItem::clickMaximize(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
     const Album album = m_model->album(row);
     // The grid's own address: the large picture comes from the same cover server.
-    AlbumBigCover::open(CoverAddress::gridAddress(album.path), librarytext::displayName(album.albumName),
+    AlbumBigCover::open(CoverAddress::gridAddress(album.path),
+                        librarytext::displayName(album.albumName),
                         m_view ? m_view->window() : nullptr);
 }
 
-QList<Song> AlbumItem::songsOfAlbum(const QList<Song> &content, const QString &albumName)
-{
+QList<Song> AlbumItem::songsOfAlbum(const QList<Song> &content, const QString &albumName) {
     QList<Song> songs;
     for (const Song &song : content) {
-        const bool belongs = albumName.isNull() ? song.album().isEmpty() : song.album() == albumName;
-        if (belongs)
-            songs.append(song);
+        const bool belongs =
+            albumName.isNull() ? song.album().isEmpty() : song.album() == albumName;
+        if (belongs) songs.append(song);
     }
     return songs;
 }
 
-void AlbumItem::addToQueue(int row)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
+void AlbumItem::addToQueue(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
     const Album album = m_model->album(row);
     const auto content = MPDAlbum::sMPDAlbum().getAlbumContent(album);
-    if (!content)
-        return;
+    if (!content) return;
     // Only this album's songs: a directory may hold another album too.
     MPDQueue::sMPDQueue().addToQueue(songsOfAlbum(*content, album.albumName));
 }

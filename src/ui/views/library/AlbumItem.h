@@ -23,7 +23,7 @@ class AlbumOverCover;
 
 class AlbumItem : public QStyledItemDelegate {
     Q_OBJECT
-public:
+  public:
     static constexpr int coverSide = 160;
     static constexpr int margin = 12;
 
@@ -39,7 +39,8 @@ public:
     // The smallest cell that holds a cover and its two lines.
     QSize minimumCellSize() const;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
@@ -66,8 +67,9 @@ public:
     QFont nameFont() const { return m_nameFont; }
     QFont artistFont() const { return m_artistFont; }
 
-private:
-    void paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity, qreal coverOpacity) const;
+  private:
+    void paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity,
+                      qreal coverOpacity) const;
     QPixmap shadow(qreal devicePixelRatio) const;
 
     AlbumListModel *m_model;

@@ -10,16 +10,14 @@ namespace kelvane {
 
 AlbumListModel::AlbumListModel(QObject *parent, ImageManager *manager)
     : QAbstractListModel(parent), m_covers(nullptr, manager),
-      m_address([](const QString &path) { return CoverAddress::gridAddress(path); })
-{
+      m_address([](const QString &path) { return CoverAddress::gridAddress(path); }) {
     // Queued: the binding may answer from inside data() (placeholder, memory hit).
     connect(&m_covers, &ImageBinding::imageChanged, this, &AlbumListModel::coverArrived,
             Qt::QueuedConnection);
     setCoverSize(m_coverSize);
 }
 
-void AlbumListModel::setAlbums(QList<Album> albums)
-{
+void AlbumListModel::setAlbums(QList<Album> albums) {
     beginResetModel();
     m_covers.forgetAll();
     m_scaled.clear();
@@ -27,8 +25,7 @@ void AlbumListModel::setAlbums(QList<Album> albums)
     endResetModel();
 }
 
-void AlbumListModel::setCoverSize(QSize devicePixels)
-{
+void AlbumListModel::setCoverSize(QSize devicePixels) {
     m_coverSize = devicePixels;
     m_placeholder = librarystyle::pixmap(QStringLiteral("no_cover"), devicePixels, 1.0);
     m_placeholderImage = m_placeholder.toImage();
@@ -37,19 +34,16 @@ void AlbumListModel::setCoverSize(QSize devicePixels)
         Q_EMIT dataChanged(index(0), index(int(m_albums.size()) - 1), {Qt::DecorationRole});
 }
 
-void AlbumListModel::setCoverAddress(std::function<QUrl(const QString &)> address)
-{
+void AlbumListModel::setCoverAddress(std::function<QUrl(const QString &)> address) {
     m_address = std::move(address);
     m_covers.forgetAll();
     m_scaled.clear();
 }
 
-void AlbumListModel::keepRows(int first, int last)
-{
+void AlbumListModel::keepRows(int first, int last) {
     QList<int> gone;
     for (auto it = m_scaled.cbegin(); it != m_scaled.cend(); ++it) {
-        if (it.key() < first || it.key() > last)
-            gone.append(it.key());
+        if (it.key() < first || it.key() > last) gone.append(it.key());
     }
     for (int row : gone) {
         m_scaled.remove(row);
@@ -57,11 +51,9 @@ void AlbumListModel::keepRows(int first, int last)
     }
 }
 
-QPixmap AlbumListModel::coverFor(int row) const
-{
+QPixmap AlbumListModel::coverFor(int row) const {
     const auto scaled = m_scaled.constFind(row);
-    if (scaled != m_scaled.constEnd())
-        return *scaled;
+    if (scaled != m_scaled.constEnd()) return *scaled;
     const QUrl url = m_address(m_albums[row].path);
     const quint64 key = quint64(row);
     // The placeholder stands in this row's place until the cover arrives (or for good
@@ -72,21 +64,18 @@ QPixmap AlbumListModel::coverFor(int row) const
     return m_scaled.value(row);
 }
 
-void AlbumListModel::coverArrived(quint64 key, const QImage &image)
-{
+void AlbumListModel::coverArrived(quint64 key, const QImage &image) {
     const int row = int(key);
     // A row forgotten since (scrolled away, list replaced) takes nothing.
-    if (row < 0 || row >= m_albums.size() || !m_scaled.contains(row) || image.isNull())
-        return;
-    if (image.cacheKey() == m_placeholderImage.cacheKey())
-        return;
+    if (row < 0 || row >= m_albums.size() || !m_scaled.contains(row) || image.isNull()) return;
+    if (image.cacheKey() == m_placeholderImage.cacheKey()) return;
     // The signal is queued: the row may have been forgotten and asked again (another
     // list, a scroll away and back) since. Only what the binding shows now counts.
-    if (m_covers.image(key).cacheKey() != image.cacheKey())
-        return;
+    if (m_covers.image(key).cacheKey() != image.cacheKey()) return;
     // Scaled once here rather than on every paint: smooth scaling of a large cover
     // costs milliseconds, and a screen holds dozens of them.
-    QImage scaled = image.scaled(m_coverSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    QImage scaled =
+        image.scaled(m_coverSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
     if (scaled.size() != m_coverSize)
         scaled = scaled.copy(QRect(QPoint((scaled.width() - m_coverSize.width()) / 2,
                                           (scaled.height() - m_coverSize.height()) / 2),
@@ -96,15 +85,12 @@ void AlbumListModel::coverArrived(quint64 key, const QImage &image)
     Q_EMIT dataChanged(changed, changed, {Qt::DecorationRole});
 }
 
-int AlbumListModel::rowCount(const QModelIndex &parent) const
-{
+int AlbumListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_albums.size());
 }
 
-QVariant AlbumListModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_albums.size())
-        return {};
+QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= m_albums.size()) return {};
     const Album &album = m_albums[index.row()];
     switch (role) {
     case Qt::DisplayRole:

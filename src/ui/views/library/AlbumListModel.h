@@ -20,7 +20,7 @@ namespace kelvane {
 
 class AlbumListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     enum Role { ArtistRole = Qt::UserRole + 1, PathRole, CoverUrlRole, CoverLoadedRole };
 
     explicit AlbumListModel(QObject *parent = nullptr, ImageManager *manager = nullptr);
@@ -44,7 +44,7 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-private:
+  private:
     QPixmap coverFor(int row) const;
     void coverArrived(quint64 row, const QImage &image);
 

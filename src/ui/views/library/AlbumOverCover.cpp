@@ -2,8 +2,7 @@
 
 namespace kelvane {
 
-AlbumOverCover::AlbumOverCover(QObject *parent) : QObject(parent)
-{
+AlbumOverCover::AlbumOverCover(QObject *parent) : QObject(parent) {
     for (QVariantAnimation *fade : {&m_playFade, &m_coverFade}) {
         fade->setStartValue(0.0);
         fade->setEndValue(1.0);
@@ -22,17 +21,13 @@ AlbumOverCover::AlbumOverCover(QObject *parent) : QObject(parent)
     connect(&m_coverDelay, &QTimer::timeout, &m_coverFade, [this] { m_coverFade.start(); });
 }
 
-void AlbumOverCover::setHoveredRow(int row)
-{
-    if (row == m_row)
-        return;
+void AlbumOverCover::setHoveredRow(int row) {
+    if (row == m_row) return;
     mouseExited();
-    if (row >= 0)
-        mouseEntered(row);
+    if (row >= 0) mouseEntered(row);
 }
 
-void AlbumOverCover::mouseEntered(int row)
-{
+void AlbumOverCover::mouseEntered(int row) {
     m_row = row;
     m_playOpacity = 0;
     m_coverOpacity = 0;
@@ -42,8 +37,7 @@ void AlbumOverCover::mouseEntered(int row)
     m_coverDelay.start();
 }
 
-void AlbumOverCover::mouseExited()
-{
+void AlbumOverCover::mouseExited() {
     const int row = m_row;
     m_playFade.stop();
     m_coverFade.stop();
@@ -51,8 +45,7 @@ void AlbumOverCover::mouseExited()
     m_playOpacity = 0;
     m_coverOpacity = 0;
     m_row = -1;
-    if (row >= 0)
-        Q_EMIT changed(row);
+    if (row >= 0) Q_EMIT changed(row);
 }
 
 } // namespace kelvane

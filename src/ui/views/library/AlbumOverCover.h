@@ -13,7 +13,7 @@ namespace kelvane {
 
 class AlbumOverCover : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int fadeMs = 300;
     static constexpr int secondButtonDelayMs = 150;
 
@@ -28,10 +28,10 @@ public:
     void mouseEntered(int row);
     void mouseExited();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void changed(int row);
 
-private:
+  private:
     int m_row = -1;
     qreal m_playOpacity = 0;
     qreal m_coverOpacity = 0;

@@ -14,8 +14,7 @@ namespace {
 constexpr int gap = 6;
 }
 
-AlbumPopover::AlbumPopover(QWidget *parent) : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
-{
+AlbumPopover::AlbumPopover(QWidget *parent) : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFrameShape(QFrame::StyledPanel);
     setObjectName(QStringLiteral("albumContentPopover"));
@@ -25,29 +24,23 @@ AlbumPopover::AlbumPopover(QWidget *parent) : QFrame(parent, Qt::Popup | Qt::Fra
     layout->addWidget(m_content);
 }
 
-QRect AlbumPopover::placement(const QRect &anchor, QSize size, const QRect &screen)
-{
+QRect AlbumPopover::placement(const QRect &anchor, QSize size, const QRect &screen) {
     int x = anchor.right() + 1 + gap;
-    if (x + size.width() > screen.right() + 1)
-        x = anchor.left() - gap - size.width();
+    if (x + size.width() > screen.right() + 1) x = anchor.left() - gap - size.width();
     x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
     int y = anchor.center().y() - size.height() / 2;
     y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
     return {QPoint(x, y), size};
 }
 
-AlbumPopover *AlbumPopover::display(QWidget *parent, const QRect &anchor, qsizetype songCount)
-{
-    if (s_current)
-        s_current->close();
+AlbumPopover *AlbumPopover::display(QWidget *parent, const QRect &anchor, qsizetype songCount) {
+    if (s_current) s_current->close();
     auto *popover = new AlbumPopover(parent);
     s_current = popover;
     const QSize size = librarytext::popoverSize(songCount);
     QScreen *screen = QGuiApplication::screenAt(anchor.center());
-    if (!screen && parent)
-        screen = parent->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    if (!screen && parent) screen = parent->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
     popover->setGeometry(placement(anchor, size, area));
     popover->show();

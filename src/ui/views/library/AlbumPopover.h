@@ -15,7 +15,7 @@ class AlbumContentView;
 
 class AlbumPopover : public QFrame {
     Q_OBJECT
-public:
+  public:
     // Shows a popover for the album content MPDCache holds, beside anchor (global
     // coordinates), sized for songCount songs.
     static AlbumPopover *display(QWidget *parent, const QRect &anchor, qsizetype songCount);
@@ -26,7 +26,7 @@ public:
 
     AlbumContentView *contentView() const { return m_content; }
 
-private:
+  private:
     explicit AlbumPopover(QWidget *parent);
 
     AlbumContentView *m_content = nullptr;

@@ -18,18 +18,15 @@
 
 namespace kelvane {
 
-AlbumsView::AlbumsView(QWidget *parent) : QWidget(parent)
-{
+AlbumsView::AlbumsView(QWidget *parent) : QWidget(parent) {
     build(nullptr);
 }
 
-AlbumsView::AlbumsView(ImageManager *manager, QWidget *parent) : QWidget(parent)
-{
+AlbumsView::AlbumsView(ImageManager *manager, QWidget *parent) : QWidget(parent) {
     build(manager);
 }
 
-void AlbumsView::build(ImageManager *manager)
-{
+void AlbumsView::build(ImageManager *manager) {
     m_model = new AlbumListModel(this, manager);
     m_overCover = new AlbumOverCover(this);
     m_grid = new QListView(this);
@@ -69,8 +66,7 @@ void AlbumsView::build(ImageManager *manager)
     layout->addWidget(m_empty);
 
     connect(m_overCover, &AlbumOverCover::changed, this, [this](int row) {
-        if (row >= 0 && row < m_model->rowCount())
-            m_grid->update(m_model->index(row));
+        if (row >= 0 && row < m_model->rowCount()) m_grid->update(m_model->index(row));
     });
     // Loads of cells that left the screen are dropped at most 50 ms after a scroll, also
     // in the middle of a long one (the timer is not pushed back by further scrolling).
@@ -78,8 +74,7 @@ void AlbumsView::build(ImageManager *manager)
     m_prune.setInterval(50);
     connect(&m_prune, &QTimer::timeout, this, &AlbumsView::pruneCovers);
     connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (!m_prune.isActive())
-            m_prune.start();
+        if (!m_prune.isActive()) m_prune.start();
         updateHover(m_grid->viewport()->mapFromGlobal(QCursor::pos()));
     });
 
@@ -87,21 +82,18 @@ void AlbumsView::build(ImageManager *manager)
     awakeFromNib();
 }
 
-AlbumsView::~AlbumsView()
-{
+AlbumsView::~AlbumsView() {
     MPDCache::sMPDCache().release(this);
 }
 
-void AlbumsView::awakeFromNib()
-{
+void AlbumsView::awakeFromNib() {
     MPDCache &cache = MPDCache::sMPDCache();
     cache.setDelegateAlbum(this);
     std::optional<QList<Album>> albums = cache.getCurrentAlbumList();
     if (!albums) {
         albums = MPDAlbum::sMPDAlbum().getAlbumsList();
         // Not connected: nothing is stored, so the next visit asks again.
-        if (albums)
-            cache.setCurrentAlbumList(albums);
+        if (albums) cache.setCurrentAlbumList(albums);
     }
     m_overCover->mouseExited();
     m_model->setAlbums(albums.value_or(QList<Album>{}));
@@ -110,46 +102,39 @@ void AlbumsView::awakeFromNib()
     m_grid->setVisible(!empty);
 }
 
-void AlbumsView::onDbUpdate()
-{
+void AlbumsView::onDbUpdate() {
     awakeFromNib();
     update();
 }
 
-QList<Album> AlbumsView::cellArray() const
-{
+QList<Album> AlbumsView::cellArray() const {
     return m_model->albums();
 }
 
-void AlbumsView::resizeEvent(QResizeEvent *event)
-{
+void AlbumsView::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     fitGrid();
 }
 
-void AlbumsView::fitGrid()
-{
+void AlbumsView::fitGrid() {
     // Spread the leftover width over the columns, so the grid fills the view edge to edge.
     // The list lays out in the width it would have with its scroll bar shown, less a
     // pixel, whether the bar is shown or not: use that width, or it wraps a column early.
     const QSize minimum = m_item->minimumCellSize();
     int available = m_grid->maximumViewportSize().width();
     if (m_grid->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
-        available -= m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid->verticalScrollBar());
+        available -= m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                  m_grid->verticalScrollBar());
     available = std::max(available - 2 * m_grid->spacing() - 1, minimum.width());
     const int columns = std::max(1, available / minimum.width());
     const QSize grid(available / columns, minimum.height());
-    if (m_grid->gridSize() != grid)
-        m_grid->setGridSize(grid);
-    if (!m_prune.isActive())
-        m_prune.start();
+    if (m_grid->gridSize() != grid) m_grid->setGridSize(grid);
+    if (!m_prune.isActive()) m_prune.start();
 }
 
-QPair<int, int> AlbumsView::visibleRows() const
-{
+QPair<int, int> AlbumsView::visibleRows() const {
     const int count = m_model->rowCount();
-    if (count == 0 || !m_grid->isVisible())
-        return {0, -1};
+    if (count == 0 || !m_grid->isVisible()) return {0, -1};
     // Read the layout the view made rather than predicting it: columns are the cells that
     // share the first cell's line, lines are as far apart as the first two.
     const QRect firstCell = m_grid->visualRect(m_model->index(0));
@@ -159,25 +144,23 @@ QPair<int, int> AlbumsView::visibleRows() const
     const int lineHeight = count > columns
                                ? m_grid->visualRect(m_model->index(columns)).top() - firstCell.top()
                                : std::max(1, firstCell.height());
-    if (lineHeight <= 0)
-        return {0, count - 1};
+    if (lineHeight <= 0) return {0, count - 1};
     const int firstLine = std::max(0, -firstCell.top() / lineHeight);
     const int lastLine = std::max(0, (m_grid->viewport()->height() - firstCell.top()) / lineHeight);
-    return {std::min(count - 1, firstLine * columns), std::min(count - 1, (lastLine + 1) * columns - 1)};
+    return {std::min(count - 1, firstLine * columns),
+            std::min(count - 1, (lastLine + 1) * columns - 1)};
 }
 
-void AlbumsView::pruneCovers()
-{
+void AlbumsView::pruneCovers() {
     // Keep one screen line above and below: a short scroll back shows covers at once.
     const auto [first, last] = visibleRows();
-    if (last < first)
-        return;
-    const int columns = std::max(1, m_grid->viewport()->width() / std::max(1, m_grid->gridSize().width()));
+    if (last < first) return;
+    const int columns =
+        std::max(1, m_grid->viewport()->width() / std::max(1, m_grid->gridSize().width()));
     m_model->keepRows(first - columns, last + columns);
 }
 
-void AlbumsView::updateHover(QPoint viewportPos)
-{
+void AlbumsView::updateHover(QPoint viewportPos) {
     const QModelIndex index = m_grid->indexAt(viewportPos);
     int row = -1;
     if (index.isValid() && m_grid->viewport()->rect().contains(viewportPos) &&
@@ -186,11 +169,9 @@ void AlbumsView::updateHover(QPoint viewportPos)
     m_overCover->setHoveredRow(row);
 }
 
-void AlbumsView::showContextMenu(QPoint viewportPos)
-{
+void AlbumsView::showContextMenu(QPoint viewportPos) {
     const QModelIndex index = m_grid->indexAt(viewportPos);
-    if (!index.isValid())
-        return;
+    if (!index.isValid()) return;
     const int row = index.row();
     const QRect cover = m_item->geometry(m_grid->visualRect(index)).cover;
     const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
@@ -210,8 +191,7 @@ void AlbumsView::showContextMenu(QPoint viewportPos)
         m_item->clickMaximize(row);
 }
 
-bool AlbumsView::eventFilter(QObject *watched, QEvent *event)
-{
+bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_grid->viewport()) {
         switch (event->type()) {
         case QEvent::MouseMove:
@@ -238,7 +218,9 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event)
         }
         if (key->key() == Qt::Key_Space && current.isValid()) {
             const QRect cover = m_item->geometry(m_grid->visualRect(current)).cover;
-            m_item->clickAlbum(current.row(), QRect(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size()));
+            m_item->clickAlbum(
+                current.row(),
+                QRect(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size()));
             return true;
         }
     }

@@ -25,7 +25,7 @@ class ImageManager;
 
 class AlbumsView : public QWidget, public MPDAlbumDelegate {
     Q_OBJECT
-public:
+  public:
     explicit AlbumsView(QWidget *parent = nullptr);
     // For benchmarks and tests: covers through a manager of their own.
     AlbumsView(ImageManager *manager, QWidget *parent);
@@ -45,11 +45,11 @@ public:
     // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.
     QPair<int, int> visibleRows() const;
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void build(ImageManager *manager);
     void fitGrid();
     void updateHover(QPoint viewportPos);

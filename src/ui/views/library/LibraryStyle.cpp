@@ -5,36 +5,29 @@
 
 namespace kelvane::librarystyle {
 
-QColor playingColour()
-{
+QColor playingColour() {
     return Style::accent();
 }
 
-QColor secondaryColour(const QPalette &)
-{
+QColor secondaryColour(const QPalette &) {
     return Style::secondaryLabelColor();
 }
 
-QIcon icon(const QString &name)
-{
+QIcon icon(const QString &name) {
     return Icons::icon(name);
 }
 
-QPixmap pixmap(const QString &name, QSize size, qreal devicePixelRatio)
-{
+QPixmap pixmap(const QString &name, QSize size, qreal devicePixelRatio) {
     return Icons::pixmap(name, size, devicePixelRatio);
 }
 
-QIcon stateIcon(qint32 state)
-{
+QIcon stateIcon(qint32 state) {
     // Asked for every painted cell of a marked row: keep the two icons, for the whole
     // run (never destroyed, so none outlives the application object's teardown).
     static const QIcon *play = new QIcon(Icons::icon(QStringLiteral("state_play")));
     static const QIcon *pause = new QIcon(Icons::icon(QStringLiteral("state_pause")));
-    if (state == 2)
-        return *play;
-    if (state == 3)
-        return *pause;
+    if (state == 2) return *play;
+    if (state == 3) return *pause;
     return {};
 }
 

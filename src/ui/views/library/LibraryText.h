@@ -26,6 +26,8 @@ QSize popoverSize(qsizetype songCount);
 QString displayName(const QString &text);
 
 // The separator of track numbers and of the genre line: U+2219 with a space each side.
-inline QString bulletSeparator() { return QStringLiteral(" \u2219 "); }
+inline QString bulletSeparator() {
+    return QStringLiteral(" \u2219 ");
+}
 
 } // namespace kelvane::librarytext

@@ -12,8 +12,17 @@ namespace kelvane {
 
 class PlaylistModel : public QAbstractTableModel {
     Q_OBJECT
-public:
-    enum Column { TrackNumber = 0, Artist, AlbumColumn, Title, Composer, Time, IsPlaying, ColumnCount };
+  public:
+    enum Column {
+        TrackNumber = 0,
+        Artist,
+        AlbumColumn,
+        Title,
+        Composer,
+        Time,
+        IsPlaying,
+        ColumnCount
+    };
 
     explicit PlaylistModel(QObject *parent = nullptr);
 
@@ -25,7 +34,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     QList<Song> m_songs;
 };
 

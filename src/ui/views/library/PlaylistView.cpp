@@ -11,8 +11,7 @@
 
 namespace kelvane {
 
-PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent)
-{
+PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("tableOutletPlaylist"));
@@ -34,14 +33,13 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent)
 
     m_name = CurrentPlaylisyView::currentPlaylist();
     if (!m_name.isNull())
-        m_model->setSongs(MPDPlayLists::sMPDPlayLists().getPlaylist(m_name).value_or(QList<Song>{}));
+        m_model->setSongs(
+            MPDPlayLists::sMPDPlayLists().getPlaylist(m_name).value_or(QList<Song>{}));
     connect(m_table, &SongTable::playRequested, this, &PlaylistView::doubleClick);
 }
 
-void PlaylistView::doubleClick(int row)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
+void PlaylistView::doubleClick(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
     MPDCommand::sMPDCommand().playPlaylist(m_model->songs(), quint32(row));
 }
 

@@ -14,7 +14,7 @@ class SongTable;
 
 class PlaylistView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PlaylistView(QWidget *parent = nullptr);
 
     void doubleClick(int row);
@@ -23,7 +23,7 @@ public:
     SongTable *tableOutletPlaylist() const { return m_table; }
     PlaylistModel *model() const { return m_model; }
 
-private:
+  private:
     QString m_name;
     SongTable *m_table = nullptr;
     PlaylistModel *m_model = nullptr;

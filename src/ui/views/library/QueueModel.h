@@ -21,7 +21,7 @@ namespace kelvane {
 
 class QueueModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     enum Column { TrackNumber = 0, Artist, AlbumColumn, Title, Time = 4, Year, ColumnCount };
 
     explicit QueueModel(QObject *parent = nullptr);
@@ -42,7 +42,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     QSet<int> currentRows() const;
     void refreshRows(const QSet<int> &rows, std::initializer_list<int> columns);
     QString titleOf(const Song &song) const;

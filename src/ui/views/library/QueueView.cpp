@@ -16,8 +16,7 @@
 
 namespace kelvane {
 
-QueueView::QueueView(QWidget *parent) : QWidget(parent)
-{
+QueueView::QueueView(QWidget *parent) : QWidget(parent) {
     m_model = new QueueModel(this);
     m_table = new SongTable(this);
     m_table->setModel(m_model);
@@ -49,13 +48,11 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent)
     onStateChange(status ? status->state : 0, status ? status->titlePosition : -1);
 }
 
-QueueView::~QueueView()
-{
+QueueView::~QueueView() {
     MPDCache::sMPDCache().release(this);
 }
 
-void QueueView::reload()
-{
+void QueueView::reload() {
     QList<Song> songs = MPDQueue::sMPDQueue().getQueue().value_or(QList<Song>{});
     // The saved streams name the stream rows; read them once for the whole table, and
     // only when the queue holds a stream at all.
@@ -63,48 +60,38 @@ void QueueView::reload()
     const bool hasStream = std::any_of(songs.cbegin(), songs.cend(), [](const Song &song) {
         return playingmarks::isStreamPath(song.fullPath());
     });
-    if (hasStream)
-        streams = MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{});
+    if (hasStream) streams = MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{});
     m_model->setQueue(std::move(songs), streams);
     m_model->setStatus(MPDCache::sMPDCache().getStatus());
 }
 
-void QueueView::onStateChange(qint32 state, qint32 position)
-{
+void QueueView::onStateChange(qint32 state, qint32 position) {
     m_model->setState(state);
     m_model->setStatus(MPDCache::sMPDCache().getStatus(), {position});
 }
 
-void QueueView::onTrackChange(qint32 position)
-{
+void QueueView::onTrackChange(qint32 position) {
     m_model->setStatus(MPDCache::sMPDCache().getStatus(), {m_previousPosition, position});
     m_previousPosition = position;
 }
 
-void QueueView::doubleClick(int row)
-{
-    if (row < 0 || row >= m_model->rowCount())
-        return;
+void QueueView::doubleClick(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
     MPDCommand::sMPDCommand().playQueuePosition(quint32(row));
 }
 
-void QueueView::supprimer(qint32 contextRow)
-{
+void QueueView::supprimer(qint32 contextRow) {
     const QueueDeletion deletion =
         QueueDeletion::plan(m_table->selectedRowsAscending(), contextRow, m_model->rowCount());
-    if (deletion.positions.isEmpty())
-        return;
-    if (deletion.stopFirst)
-        MPDCommand::sMPDCommand().stop();
+    if (deletion.positions.isEmpty()) return;
+    if (deletion.stopFirst) MPDCommand::sMPDCommand().stop();
     MPDQueue::sMPDQueue().removeInQueue(deletion.positions);
     m_table->clearSelection();
     reload();
 }
 
-void QueueView::showContextMenu(int row, QPoint globalPos)
-{
-    if (row < 0)
-        return;
+void QueueView::showContextMenu(int row, QPoint globalPos) {
+    if (row < 0) return;
     QMenu menu(this);
     QAction *play = menu.addAction(QStringLiteral("Lire"));
     QAction *remove = menu.addAction(QStringLiteral("Supprimer"));

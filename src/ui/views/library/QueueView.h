@@ -17,7 +17,7 @@ class SongTable;
 
 class QueueView : public QWidget, public MPDQueueDelegate {
     Q_OBJECT
-public:
+  public:
     explicit QueueView(QWidget *parent = nullptr);
     ~QueueView() override;
 
@@ -35,7 +35,7 @@ public:
     SongTable *table() const { return m_table; }
     QueueModel *model() const { return m_model; }
 
-private:
+  private:
     void showContextMenu(int row, QPoint globalPos);
 
     SongTable *m_table = nullptr;

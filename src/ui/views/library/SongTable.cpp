@@ -14,23 +14,22 @@ namespace {
 // Keeps a cell's own text colour (the playing song's orange time) on a selected row, and
 // puts the state icon where the track numbers are, on the right of their column.
 class SongCellDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
+  protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.data(Qt::ForegroundRole).isValid())
-            option->palette.setBrush(QPalette::HighlightedText, option->palette.brush(QPalette::Text));
+            option->palette.setBrush(QPalette::HighlightedText,
+                                     option->palette.brush(QPalette::Text));
         if (option->text.isEmpty() && !option->icon.isNull())
             option->decorationPosition = QStyleOptionViewItem::Right;
     }
 };
 } // namespace
 
-SongTable::SongTable(QWidget *parent) : QTableView(parent)
-{
+SongTable::SongTable(QWidget *parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -54,29 +53,28 @@ SongTable::SongTable(QWidget *parent) : QTableView(parent)
     const QColor base = colours.color(QPalette::Base);
     const QColor text = colours.color(QPalette::Text);
     const auto mix = [](const QColor &a, const QColor &b, float t) {
-        return QColor::fromRgbF(a.redF() * (1 - t) + b.redF() * t, a.greenF() * (1 - t) + b.greenF() * t,
+        return QColor::fromRgbF(a.redF() * (1 - t) + b.redF() * t,
+                                a.greenF() * (1 - t) + b.greenF() * t,
                                 a.blueF() * (1 - t) + b.blueF() * t);
     };
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        colours.setColor(group, QPalette::Highlight, mix(base, text, group == QPalette::Active ? 0.16f : 0.10f));
+        colours.setColor(group, QPalette::Highlight,
+                         mix(base, text, group == QPalette::Active ? 0.16f : 0.10f));
         colours.setColor(group, QPalette::HighlightedText, text);
     }
     setPalette(colours);
 }
 
-QList<qint32> SongTable::selectedRowsAscending() const
-{
+QList<qint32> SongTable::selectedRowsAscending() const {
     QList<qint32> rows;
-    if (!selectionModel())
-        return rows;
+    if (!selectionModel()) return rows;
     for (const QModelIndex &index : selectionModel()->selectedRows())
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
-void SongTable::keyPressEvent(QKeyEvent *event)
-{
+void SongTable::keyPressEvent(QKeyEvent *event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -87,8 +85,7 @@ void SongTable::keyPressEvent(QKeyEvent *event)
         }
         break;
     case Qt::Key_Delete:
-    case Qt::Key_Backspace:
-    {
+    case Qt::Key_Backspace: {
         // The row the key acts on must be one the user selected.
         const QList<qint32> rows = selectedRowsAscending();
         const int current = currentIndex().isValid() ? currentIndex().row() : -1;
@@ -102,8 +99,7 @@ void SongTable::keyPressEvent(QKeyEvent *event)
     QTableView::keyPressEvent(event);
 }
 
-void SongTable::mouseDoubleClickEvent(QMouseEvent *event)
-{
+void SongTable::mouseDoubleClickEvent(QMouseEvent *event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index.isValid()) {
         Q_EMIT playRequested(index.row());
@@ -113,8 +109,7 @@ void SongTable::mouseDoubleClickEvent(QMouseEvent *event)
     QTableView::mouseDoubleClickEvent(event);
 }
 
-void SongTable::contextMenuEvent(QContextMenuEvent *event)
-{
+void SongTable::contextMenuEvent(QContextMenuEvent *event) {
     // Delivered through the viewport, so the position is in viewport coordinates.
     const QModelIndex index = indexAt(event->pos());
     Q_EMIT contextMenuRequested(index.isValid() ? index.row() : -1, event->globalPos());

@@ -12,18 +12,18 @@ namespace kelvane {
 
 class SongTable : public QTableView {
     Q_OBJECT
-public:
+  public:
     explicit SongTable(QWidget *parent = nullptr);
 
     // Selected rows, ascending.
     QList<qint32> selectedRowsAscending() const;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void playRequested(int row);
     void deleteRequested(int currentRow);
     void contextMenuRequested(int row, QPoint globalPos);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

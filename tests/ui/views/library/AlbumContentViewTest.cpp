@@ -18,8 +18,8 @@ using namespace kelvane::test;
 
 namespace {
 
-Song track(const QString &title, int seconds, int bits = 16, const QString &extension = QStringLiteral("flac"))
-{
+Song track(const QString &title, int seconds, int bits = 16,
+           const QString &extension = QStringLiteral("flac")) {
     Song s;
     s.setTitle(title);
     s.setArtist(QStringLiteral("Quartet"));
@@ -33,14 +33,12 @@ Song track(const QString &title, int seconds, int bits = 16, const QString &exte
     return s;
 }
 
-QList<Song> showContent(const QList<Song> &songs)
-{
+QList<Song> showContent(const QList<Song> &songs) {
     MPDCache::sMPDCache().setAlbumContentArray(songs);
     return songs;
 }
 
-void postStatus(const MPDStatus &status)
-{
+void postStatus(const MPDStatus &status) {
     MPDSocket::sMPDSocket().stopTimer(); // the test drives the snapshots
     MPDCache::sMPDCache().setStatus(status);
     NotificationCenter::defaultCenter().post(QStringLiteral("statusChanged"));
@@ -50,8 +48,7 @@ class AlbumContentTest : public ViewTest {};
 
 } // namespace
 
-TEST(AlbumContentHeader, TimesGenreYearAndArtist)
-{
+TEST(AlbumContentHeader, TimesGenreYearAndArtist) {
     showContent({track("A", 3600), track("B", 3600 + 5 * 60 + 30)});
     AlbumContentView view;
     EXPECT_EQ(view.albumName()->text(), QStringLiteral("Long Night"));
@@ -66,8 +63,7 @@ TEST(AlbumContentHeader, TimesGenreYearAndArtist)
     EXPECT_EQ(AlbumContentView().durationText()->text(), QStringLiteral("0mn"));
 }
 
-TEST(AlbumContentHeader, BadgeForHiresAndDsdOnly)
-{
+TEST(AlbumContentHeader, BadgeForHiresAndDsdOnly) {
     showContent({track("A", 10, 24)});
     EXPECT_EQ(AlbumContentView().badge(), QStringLiteral("hires"));
     showContent({track("A", 10, 16)});
@@ -81,8 +77,7 @@ TEST(AlbumContentHeader, BadgeForHiresAndDsdOnly)
     EXPECT_NE(dsd.logoAudio()->graphicsEffect(), nullptr); // its shadow
 }
 
-TEST(AlbumContentHeader, NoContentLeavesHeaderAndTableEmpty)
-{
+TEST(AlbumContentHeader, NoContentLeavesHeaderAndTableEmpty) {
     MPDCache::sMPDCache().setAlbumContentArray(std::nullopt);
     AlbumContentView view;
     EXPECT_TRUE(view.albumName()->text().isEmpty());
@@ -92,8 +87,7 @@ TEST(AlbumContentHeader, NoContentLeavesHeaderAndTableEmpty)
     view.addToQueue(0);
 }
 
-TEST(AlbumContentMarks, PlayingRowFollowsTheStatusNotification)
-{
+TEST(AlbumContentMarks, PlayingRowFollowsTheStatusNotification) {
     showContent({track("A", 100), track("B", 200), track("C", 300)});
     AlbumContentView view;
     EXPECT_EQ(view.model()->currentRow(), -1);
@@ -109,8 +103,9 @@ TEST(AlbumContentMarks, PlayingRowFollowsTheStatusNotification)
     const QModelIndex number = view.model()->index(1, AlbumContentModel::TrackNumber);
     EXPECT_TRUE(number.data().toString().isEmpty());
     EXPECT_FALSE(number.data(Qt::DecorationRole).value<QIcon>().isNull());
-    EXPECT_EQ(view.model()->index(1, AlbumContentModel::Time).data(Qt::ForegroundRole).value<QColor>(),
-              librarystyle::playingColour());
+    EXPECT_EQ(
+        view.model()->index(1, AlbumContentModel::Time).data(Qt::ForegroundRole).value<QColor>(),
+        librarystyle::playingColour());
 
     // Same title and artist from another album: orange time, no icon.
     status.album = QStringLiteral("Other");
@@ -129,8 +124,7 @@ TEST(AlbumContentMarks, PlayingRowFollowsTheStatusNotification)
     EXPECT_EQ(changes, 0);
 }
 
-TEST_F(AlbumContentTest, DoubleClickInASharedDirectoryPlaysTheClickedSong)
-{
+TEST_F(AlbumContentTest, DoubleClickInASharedDirectoryPlaysTheClickedSong) {
     Album shared;
     shared.path = QStringLiteral("Shared/Two Albums");
     const auto content = MPDAlbum::sMPDAlbum().getAlbumContent(shared);
@@ -140,26 +134,26 @@ TEST_F(AlbumContentTest, DoubleClickInASharedDirectoryPlaysTheClickedSong)
     AlbumContentView view;
     // The first song's album is First Light; the clicked one is Vinyl Days.
     view.doubleClick(3);
-    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/04 Side B.flac"}));
+    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac",
+                                         "Shared/Two Albums/04 Side B.flac"}));
     EXPECT_TRUE(waitUntil([] { return statusValue("song") == "1"; }));
     EXPECT_EQ(statusValue("state"), QStringLiteral("play"));
     // And Enter on the first row plays First Light from its start.
     view.albumTableView()->setCurrentIndex(view.model()->index(1, 0));
     QTest::keyClick(view.albumTableView(), Qt::Key_Enter);
-    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/01 Morning.flac", "Shared/Two Albums/02 Noon.flac"}));
+    EXPECT_EQ(queueFiles(),
+              (QStringList{"Shared/Two Albums/01 Morning.flac", "Shared/Two Albums/02 Noon.flac"}));
     EXPECT_TRUE(waitUntil([] { return statusValue("song") == "1"; }));
 }
 
-TEST_F(AlbumContentTest, UntaggedSongPlaysTheUntaggedSongsOfItsDirectory)
-{
+TEST_F(AlbumContentTest, UntaggedSongPlaysTheUntaggedSongsOfItsDirectory) {
     Album root;
     root.path = QString();
     const auto content = MPDAlbum::sMPDAlbum().getAlbumContent(root);
     ASSERT_TRUE(content);
     int row = -1;
     for (int i = 0; i < content->size(); ++i) {
-        if (content->at(i).fullPath() == QStringLiteral("No Album.flac"))
-            row = i;
+        if (content->at(i).fullPath() == QStringLiteral("No Album.flac")) row = i;
     }
     ASSERT_GE(row, 0);
     const auto request = AlbumContentView::playRequestFor(*content, row);
@@ -171,21 +165,21 @@ TEST_F(AlbumContentTest, UntaggedSongPlaysTheUntaggedSongsOfItsDirectory)
     EXPECT_EQ(queueFiles(), QStringList{"No Album.flac"});
 }
 
-TEST_F(AlbumContentTest, AppendTakesTheContextRowOrTheSelection)
-{
+TEST_F(AlbumContentTest, AppendTakesTheContextRowOrTheSelection) {
     Album shared;
     shared.path = QStringLiteral("Shared/Two Albums");
     MPDCache::sMPDCache().setAlbumContentArray(MPDAlbum::sMPDAlbum().getAlbumContent(shared));
     AlbumContentView view;
-    view.albumTableView()->selectionModel()->select(view.model()->index(0, 0),
-                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view.albumTableView()->selectionModel()->select(
+        view.model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     view.addToQueue(2);
     EXPECT_EQ(queueFiles(), QStringList{"Shared/Two Albums/03 Side A.flac"});
-    view.albumTableView()->selectionModel()->select(view.model()->index(3, 0),
-                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view.albumTableView()->selectionModel()->select(
+        view.model()->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     view.addToQueue(2);
-    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/01 Morning.flac",
-                                         "Shared/Two Albums/04 Side B.flac"}));
+    EXPECT_EQ(queueFiles(),
+              (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/01 Morning.flac",
+                           "Shared/Two Albums/04 Side B.flac"}));
     view.albumTableView()->clearSelection();
     view.addToQueue(-1);
     EXPECT_EQ(queueFiles().size(), 3);

@@ -23,18 +23,17 @@ using namespace kelvane::test;
 
 namespace {
 
-int rowOf(const AlbumsView &view, const QString &path, const QString &name)
-{
+int rowOf(const AlbumsView &view, const QString &path, const QString &name) {
     const QList<Album> albums = view.cellArray();
     for (int row = 0; row < albums.size(); ++row) {
-        if (albums[row].path == path && (name.isNull() ? albums[row].albumName.isNull() : albums[row].albumName == name))
+        if (albums[row].path == path &&
+            (name.isNull() ? albums[row].albumName.isNull() : albums[row].albumName == name))
             return row;
     }
     return -1;
 }
 
-QList<Album> syntheticAlbums(int count)
-{
+QList<Album> syntheticAlbums(int count) {
     QList<Album> albums;
     for (int i = 0; i < count; ++i) {
         Album album;
@@ -50,8 +49,7 @@ class AlbumsViewTest : public ViewTest {};
 
 } // namespace
 
-TEST_F(AlbumsViewTest, CellsShowNameAndArtistWithInconnuForAbsentOnes)
-{
+TEST_F(AlbumsViewTest, CellsShowNameAndArtistWithInconnuForAbsentOnes) {
     AlbumsView view;
     ASSERT_GE(view.model()->rowCount(), 14);
     ASSERT_TRUE(MPDCache::sMPDCache().getCurrentAlbumList());
@@ -60,19 +58,22 @@ TEST_F(AlbumsViewTest, CellsShowNameAndArtistWithInconnuForAbsentOnes)
     const int noAlbum = rowOf(view, QString(""), QString());
     ASSERT_GE(noAlbum, 0);
     EXPECT_EQ(view.model()->index(noAlbum).data().toString(), QStringLiteral("inconnu"));
-    EXPECT_EQ(view.model()->index(noAlbum).data(AlbumListModel::ArtistRole).toString(), QStringLiteral("Solo Artist"));
+    EXPECT_EQ(view.model()->index(noAlbum).data(AlbumListModel::ArtistRole).toString(),
+              QStringLiteral("Solo Artist"));
     const int noArtist = rowOf(view, QString(""), QStringLiteral("Nobody's Album"));
     ASSERT_GE(noArtist, 0);
-    EXPECT_EQ(view.model()->index(noArtist).data(AlbumListModel::ArtistRole).toString(), QStringLiteral("inconnu"));
-    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    EXPECT_EQ(view.model()->index(noArtist).data(AlbumListModel::ArtistRole).toString(),
+              QStringLiteral("inconnu"));
+    const int abbey =
+        rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
     ASSERT_GE(abbey, 0);
     EXPECT_EQ(AlbumItem::cellTexts(view.model()->index(abbey)),
               qMakePair(QStringLiteral("Abbey Road"), QStringLiteral("The Beatles")));
-    EXPECT_EQ(AlbumItem::cellTexts(QModelIndex()), qMakePair(QStringLiteral("No Value"), QStringLiteral("No Value")));
+    EXPECT_EQ(AlbumItem::cellTexts(QModelIndex()),
+              qMakePair(QStringLiteral("No Value"), QStringLiteral("No Value")));
 }
 
-TEST_F(AlbumsViewTest, StoredListIsUsedAndDatabaseUpdateRefills)
-{
+TEST_F(AlbumsViewTest, StoredListIsUsedAndDatabaseUpdateRefills) {
     MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(2));
     AlbumsView view;
     EXPECT_EQ(view.model()->rowCount(), 2);
@@ -81,8 +82,7 @@ TEST_F(AlbumsViewTest, StoredListIsUsedAndDatabaseUpdateRefills)
     EXPECT_EQ(view.model()->rowCount(), 5);
 }
 
-TEST_F(AlbumsViewTest, WithoutConnectionTheGridIsEmptyAndNothingIsStored)
-{
+TEST_F(AlbumsViewTest, WithoutConnectionTheGridIsEmptyAndNothingIsStored) {
     MPDSocket::sMPDSocket().disconnect();
     AlbumsView view;
     EXPECT_EQ(view.model()->rowCount(), 0);
@@ -90,8 +90,7 @@ TEST_F(AlbumsViewTest, WithoutConnectionTheGridIsEmptyAndNothingIsStored)
     EXPECT_FALSE(view.collectionView()->isVisibleTo(&view));
 }
 
-TEST_F(AlbumsViewTest, PlayingAnAlbumWithoutAlbumTagQueuesItsUntaggedSong)
-{
+TEST_F(AlbumsViewTest, PlayingAnAlbumWithoutAlbumTagQueuesItsUntaggedSong) {
     AlbumsView view;
     const int noAlbum = rowOf(view, QString(""), QString());
     ASSERT_GE(noAlbum, 0);
@@ -99,27 +98,29 @@ TEST_F(AlbumsViewTest, PlayingAnAlbumWithoutAlbumTagQueuesItsUntaggedSong)
     EXPECT_EQ(queueFiles(), QStringList{"No Album.flac"});
     EXPECT_EQ(statusValue("state"), QStringLiteral("play"));
 
-    view.item()->clickPlay(rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road")));
+    view.item()->clickPlay(
+        rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road")));
     EXPECT_EQ(queueFiles(), (QStringList{"The Beatles/Abbey Road/01 Come Together.flac",
                                          "The Beatles/Abbey Road/02 Something.flac"}));
     EXPECT_EQ(statusValue("song"), QStringLiteral("0"));
 }
 
-TEST_F(AlbumsViewTest, AppendingAnAlbumTakesOnlyItsSongsOfASharedDirectory)
-{
+TEST_F(AlbumsViewTest, AppendingAnAlbumTakesOnlyItsSongsOfASharedDirectory) {
     AlbumsView view;
-    const int vinyl = rowOf(view, QStringLiteral("Shared/Two Albums"), QStringLiteral("Vinyl Days"));
+    const int vinyl =
+        rowOf(view, QStringLiteral("Shared/Two Albums"), QStringLiteral("Vinyl Days"));
     ASSERT_GE(vinyl, 0);
     view.item()->addToQueue(vinyl);
-    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/04 Side B.flac"}));
+    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac",
+                                         "Shared/Two Albums/04 Side B.flac"}));
 }
 
-TEST_F(AlbumsViewTest, OpeningAnAlbumShowsItsSongsInAPopoverSizedForThem)
-{
+TEST_F(AlbumsViewTest, OpeningAnAlbumShowsItsSongsInAPopoverSizedForThem) {
     AlbumsView view;
     view.resize(900, 600);
     view.show();
-    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    const int abbey =
+        rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
     view.item()->clickAlbum(abbey, QRect(100, 100, 160, 160));
     EXPECT_EQ(AlbumItem::lastSongCount(), 2);
     ASSERT_TRUE(MPDCache::sMPDCache().getAlbumContentArray());
@@ -133,13 +134,14 @@ TEST_F(AlbumsViewTest, OpeningAnAlbumShowsItsSongsInAPopoverSizedForThem)
     EXPECT_TRUE(waitUntil([] { return AlbumPopover::current() == nullptr; }));
 
     MPDCache::sMPDCache().setAlbumContentArray(QList<Song>(3));
-    EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 3)->size(), QSize(580, 175));
-    EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 25)->size(), QSize(580, 470));
+    EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 3)->size(),
+              QSize(580, 175));
+    EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 25)->size(),
+              QSize(580, 470));
     AlbumPopover::current()->close();
 }
 
-TEST(AlbumPopoverPlacement, RightOfTheCoverUnlessTheScreenEnds)
-{
+TEST(AlbumPopoverPlacement, RightOfTheCoverUnlessTheScreenEnds) {
     const QRect screen(0, 0, 1280, 800);
     const QRect right = AlbumPopover::placement(QRect(100, 300, 160, 160), {580, 175}, screen);
     EXPECT_GT(right.left(), 260);
@@ -149,28 +151,31 @@ TEST(AlbumPopoverPlacement, RightOfTheCoverUnlessTheScreenEnds)
     EXPECT_TRUE(screen.contains(left));
 }
 
-TEST_F(AlbumsViewTest, CoversLoadFromTheCoverServerAndMissingOnesKeepThePlaceholder)
-{
+TEST_F(AlbumsViewTest, CoversLoadFromTheCoverServerAndMissingOnesKeepThePlaceholder) {
     AlbumsView view;
     view.resize(1200, 900);
     view.show();
-    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
-    const int letItBe = rowOf(view, QStringLiteral("The Beatles/Let It Be"), QStringLiteral("Let It Be"));
+    const int abbey =
+        rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    const int letItBe =
+        rowOf(view, QStringLiteral("The Beatles/Let It Be"), QStringLiteral("Let It Be"));
     // Abbey Road may lie below the fold of a small screen: bring it into view.
     view.collectionView()->scrollTo(view.model()->index(abbey));
-    ASSERT_TRUE(waitUntil([&] { return view.model()->index(abbey).data(AlbumListModel::CoverLoadedRole).toBool(); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return view.model()->index(abbey).data(AlbumListModel::CoverLoadedRole).toBool(); }));
     EXPECT_GE(covers->hits(QStringLiteral("/The Beatles/Abbey Road/cover.jpg")), 1);
     view.collectionView()->scrollTo(view.model()->index(letItBe));
-    ASSERT_TRUE(waitUntil([&] { return covers->hits(QStringLiteral("/The Beatles/Let It Be/cover.jpg")) >= 1; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return covers->hits(QStringLiteral("/The Beatles/Let It Be/cover.jpg")) >= 1; }));
     spin(200);
     EXPECT_FALSE(view.model()->index(letItBe).data(AlbumListModel::CoverLoadedRole).toBool());
     EXPECT_FALSE(view.model()->index(letItBe).data(Qt::DecorationRole).value<QPixmap>().isNull());
 }
 
-TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer)
-{
+TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer) {
     AlbumsView view;
-    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    const int abbey =
+        rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
     view.item()->clickMaximize(abbey);
     AlbumBigCover *window = AlbumBigCover::current();
     ASSERT_NE(window, nullptr);
@@ -180,7 +185,8 @@ TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer)
     ASSERT_TRUE(waitUntil([&] { return window->hasPicture(); }));
     // Another one replaces it; a missing picture leaves the window empty.
     QPointer<AlbumBigCover> first(window);
-    view.item()->clickMaximize(rowOf(view, QStringLiteral("The Beatles/Let It Be"), QStringLiteral("Let It Be")));
+    view.item()->clickMaximize(
+        rowOf(view, QStringLiteral("The Beatles/Let It Be"), QStringLiteral("Let It Be")));
     bool ended = false, got = true;
     QObject::connect(AlbumBigCover::current(), &AlbumBigCover::finished, [&](bool picture) {
         ended = true;
@@ -193,38 +199,41 @@ TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer)
     AlbumBigCover::current()->close();
 }
 
-TEST(AlbumOverCoverFades, PlayButtonFirstThenCoverButtonAndBothGoAtOnce)
-{
+TEST(AlbumOverCoverFades, PlayButtonFirstThenCoverButtonAndBothGoAtOnce) {
     AlbumOverCover hover;
     hover.setHoveredRow(4);
     EXPECT_EQ(hover.playerButtonOpacity(4), 0.0);
     EXPECT_EQ(hover.showCoverOpacity(4), 0.0);
     EXPECT_EQ(hover.playerButtonOpacity(5), 0.0);
     ASSERT_TRUE(waitUntil([&] { return hover.playerButtonOpacity(4) > 0.0; }, 2000));
-    EXPECT_TRUE(waitUntil([&] { return hover.playerButtonOpacity(4) == 1.0 && hover.showCoverOpacity(4) == 1.0; }, 3000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return hover.playerButtonOpacity(4) == 1.0 && hover.showCoverOpacity(4) == 1.0; },
+        3000));
     hover.setHoveredRow(-1);
     EXPECT_EQ(hover.hoveredRow(), -1);
     EXPECT_EQ(hover.playerButtonOpacity(4), 0.0);
     EXPECT_EQ(hover.showCoverOpacity(4), 0.0);
 }
 
-TEST_F(AlbumsViewTest, OnlyCellsOnScreenLoadAndScrolledAwayLoadsAreDropped)
-{
+TEST_F(AlbumsViewTest, OnlyCellsOnScreenLoadAndScrolledAwayLoadsAreDropped) {
     // Slow answers keep loads in flight long enough to see them dropped.
-    covers->setDefault({200, TestLibrary::coverJpeg(QStringLiteral("x")), {{"Content-Type", "image/jpeg"}}, 3000});
+    covers->setDefault(
+        {200, TestLibrary::coverJpeg(QStringLiteral("x")), {{"Content-Type", "image/jpeg"}}, 3000});
     MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(2000));
     AlbumsView view;
     view.resize(1000, 700);
     view.show();
     const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(covers->port());
-    view.model()->setCoverAddress([base](const QString &path) { return QUrl(base + path + QStringLiteral("/cover.jpg")); });
+    view.model()->setCoverAddress(
+        [base](const QString &path) { return QUrl(base + path + QStringLiteral("/cover.jpg")); });
     ASSERT_TRUE(waitUntil([&] { return view.model()->loadingCount() > 0; }));
     const auto [first, last] = view.visibleRows();
     const qsizetype onScreen = last - first + 1;
     EXPECT_LE(view.model()->loadingCount(), onScreen);
     EXPECT_LT(onScreen, 100);
 
-    view.collectionView()->verticalScrollBar()->setValue(view.collectionView()->verticalScrollBar()->maximum());
+    view.collectionView()->verticalScrollBar()->setValue(
+        view.collectionView()->verticalScrollBar()->maximum());
     spin(150); // a paint, then the drop of what left the screen
     const auto [newFirst, newLast] = view.visibleRows();
     EXPECT_GT(newFirst, last);
@@ -233,15 +242,16 @@ TEST_F(AlbumsViewTest, OnlyCellsOnScreenLoadAndScrolledAwayLoadsAreDropped)
     covers->setDefault({404, "not found"});
 }
 
-TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs)
-{
+TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs) {
     AlbumsView view;
     view.resize(1100, 800);
     view.show();
-    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
+    const int abbey =
+        rowOf(view, QStringLiteral("The Beatles/Abbey Road"), QStringLiteral("Abbey Road"));
     QListView *grid = view.collectionView();
     grid->scrollTo(view.model()->index(abbey));
-    const AlbumItem::Geometry g = view.item()->geometry(grid->visualRect(view.model()->index(abbey)));
+    const AlbumItem::Geometry g =
+        view.item()->geometry(grid->visualRect(view.model()->index(abbey)));
     QWidget *viewport = grid->viewport();
 
     // Over the text, no buttons; over the cover, this cell's buttons.
@@ -257,7 +267,8 @@ TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs)
 
     QTest::mouseClick(viewport, Qt::LeftButton, {}, g.showCover.center());
     ASSERT_NE(AlbumBigCover::current(), nullptr);
-    EXPECT_EQ(AlbumBigCover::current()->url(), CoverAddress::gridAddress(QStringLiteral("The Beatles/Abbey Road")));
+    EXPECT_EQ(AlbumBigCover::current()->url(),
+              CoverAddress::gridAddress(QStringLiteral("The Beatles/Abbey Road")));
     AlbumBigCover::current()->close();
 
     QTest::mouseClick(viewport, Qt::LeftButton, {}, g.cover.topLeft() + QPoint(20, 20));
@@ -267,8 +278,7 @@ TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs)
     AlbumPopover::current()->close();
 }
 
-TEST_F(AlbumsViewTest, ACoverAnsweredForAReplacedListNeverShowsInTheNewOne)
-{
+TEST_F(AlbumsViewTest, ACoverAnsweredForAReplacedListNeverShowsInTheNewOne) {
     AlbumListModel model;
     Album withCover, without;
     withCover.albumName = QStringLiteral("Abbey Road");
@@ -277,7 +287,8 @@ TEST_F(AlbumsViewTest, ACoverAnsweredForAReplacedListNeverShowsInTheNewOne)
     without.path = QStringLiteral("The Beatles/Let It Be");
     model.setAlbums({withCover});
     model.index(0).data(Qt::DecorationRole);
-    ASSERT_TRUE(waitUntil([&] { return model.index(0).data(AlbumListModel::CoverLoadedRole).toBool(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return model.index(0).data(AlbumListModel::CoverLoadedRole).toBool(); }));
 
     // Asked again from memory: the answer is on its way (queued) when the list changes.
     model.setAlbums({withCover});

@@ -11,8 +11,7 @@ using namespace kelvane::librarytext;
 
 namespace {
 Song song(const QString &title, const QString &artist, const QString &album,
-          const QString &albumArtist = {})
-{
+          const QString &albumArtist = {}) {
     Song s;
     s.setTitle(title);
     s.setArtist(artist);
@@ -22,8 +21,8 @@ Song song(const QString &title, const QString &artist, const QString &album,
     return s;
 }
 
-MPDStatus playing(const QString &title, const QString &artist, const QString &album, qint32 state = 2)
-{
+MPDStatus playing(const QString &title, const QString &artist, const QString &album,
+                  qint32 state = 2) {
     MPDStatus s;
     s.title = title;
     s.artist = artist;
@@ -34,8 +33,7 @@ MPDStatus playing(const QString &title, const QString &artist, const QString &al
 }
 } // namespace
 
-TEST(LibraryText, TimesAreMinutesSpacePaddedAndSecondsZeroPadded)
-{
+TEST(LibraryText, TimesAreMinutesSpacePaddedAndSecondsZeroPadded) {
     EXPECT_EQ(timeText(245), QStringLiteral(" 4:05"));
     EXPECT_EQ(timeText(3725), QStringLiteral("62:05"));
     EXPECT_EQ(timeText(65), QStringLiteral(" 1:05"));
@@ -43,24 +41,21 @@ TEST(LibraryText, TimesAreMinutesSpacePaddedAndSecondsZeroPadded)
     EXPECT_EQ(timeText(59.9f), QStringLiteral(" 0:59"));
 }
 
-TEST(LibraryText, TotalTimeDropsZeroMinutesAndZeroHours)
-{
+TEST(LibraryText, TotalTimeDropsZeroMinutesAndZeroHours) {
     EXPECT_EQ(totalTimeText(2 * 3600 + 5 * 60 + 30), QStringLiteral("2h 5mn"));
     EXPECT_EQ(totalTimeText(3600), QStringLiteral("1h"));
     EXPECT_EQ(totalTimeText(2700), QStringLiteral("45mn"));
     EXPECT_EQ(totalTimeText(59), QStringLiteral("0mn"));
 }
 
-TEST(LibraryText, TrackNumberCarriesTheDiscOnlyWhenThereIsOne)
-{
+TEST(LibraryText, TrackNumberCarriesTheDiscOnlyWhenThereIsOne) {
     EXPECT_EQ(trackText(0, 7), QStringLiteral("7"));
     EXPECT_EQ(trackText(2, 1), QStringLiteral("2 \u2219 1"));
     EXPECT_EQ(genreAndYearText(QString(), 1999), QStringLiteral(" \u2219 1999"));
     EXPECT_EQ(genreAndYearText(QStringLiteral("Jazz"), 0), QStringLiteral("Jazz \u2219 0"));
 }
 
-TEST(LibraryText, BadgeFollowsSampleWidthAndDsdExtension)
-{
+TEST(LibraryText, BadgeFollowsSampleWidthAndDsdExtension) {
     Song s;
     s.setBits(24);
     EXPECT_EQ(badgeName(s), QStringLiteral("hires"));
@@ -75,8 +70,7 @@ TEST(LibraryText, BadgeFollowsSampleWidthAndDsdExtension)
     EXPECT_TRUE(badgeName(s).isNull());
 }
 
-TEST(LibraryText, PopoverGrowsWithTheSongsUpTo470)
-{
+TEST(LibraryText, PopoverGrowsWithTheSongsUpTo470) {
     EXPECT_EQ(popoverSize(3), QSize(580, 175));
     EXPECT_EQ(popoverSize(18), QSize(580, 460));
     EXPECT_EQ(popoverSize(19), QSize(580, 470));
@@ -84,14 +78,12 @@ TEST(LibraryText, PopoverGrowsWithTheSongsUpTo470)
     EXPECT_EQ(popoverSize(0), QSize(580, 118));
 }
 
-TEST(LibraryText, AbsentNamesShowAsInconnu)
-{
+TEST(LibraryText, AbsentNamesShowAsInconnu) {
     EXPECT_EQ(displayName(QString()), QStringLiteral("inconnu"));
     EXPECT_EQ(displayName(QStringLiteral("Gold")), QStringLiteral("Gold"));
 }
 
-TEST(PlayingMarks, QueueRowIsCurrentByTitleAndArtistNotPosition)
-{
+TEST(PlayingMarks, QueueRowIsCurrentByTitleAndArtistNotPosition) {
     const Song row = song("Sea", "Singer B", "Summer Hits", "Various Artists");
     MPDStatus status = playing("Sea", "Singer B", "Summer Hits");
     // The row has an album artist, so the status's album artist is compared.
@@ -101,11 +93,11 @@ TEST(PlayingMarks, QueueRowIsCurrentByTitleAndArtistNotPosition)
     const Song plain = song("Tiger", "Abba", "Arrival");
     EXPECT_TRUE(playingmarks::isQueueCurrent(plain, playing("Tiger", "Abba", "Other album")));
     // A current song without a title marks no row, even an untitled one.
-    EXPECT_FALSE(playingmarks::isQueueCurrent(song("", "Abba", "Arrival"), playing("", "Abba", "Arrival")));
+    EXPECT_FALSE(
+        playingmarks::isQueueCurrent(song("", "Abba", "Arrival"), playing("", "Abba", "Arrival")));
 }
 
-TEST(PlayingMarks, AlbumRowNeedsTheAlbumForTheIconButNotForTheTime)
-{
+TEST(PlayingMarks, AlbumRowNeedsTheAlbumForTheIconButNotForTheTime) {
     const Song row = song("Morning", "Band One", "First Light");
     auto marks = playingmarks::albumRowMarks(row, playing("Morning", "Band One", "First Light"));
     EXPECT_TRUE(marks.track);
@@ -114,37 +106,34 @@ TEST(PlayingMarks, AlbumRowNeedsTheAlbumForTheIconButNotForTheTime)
     EXPECT_FALSE(marks.track);
     EXPECT_TRUE(marks.time);
     // Paused still marks; stopped and "no state" do not.
-    EXPECT_TRUE(playingmarks::albumRowMarks(row, playing("Morning", "Band One", "First Light", 3)).track);
+    EXPECT_TRUE(
+        playingmarks::albumRowMarks(row, playing("Morning", "Band One", "First Light", 3)).track);
     EXPECT_EQ(playingmarks::albumRowMarks(row, playing("Morning", "Band One", "First Light", 1)),
               playingmarks::AlbumRowMarks{});
     EXPECT_EQ(playingmarks::albumRowMarks(row, playing("Noon", "Band One", "First Light")),
               playingmarks::AlbumRowMarks{});
 }
 
-TEST(PlayingMarks, StreamRowsAreAddressesLongerThanFourCharacters)
-{
+TEST(PlayingMarks, StreamRowsAreAddressesLongerThanFourCharacters) {
     EXPECT_TRUE(playingmarks::isStreamPath(QStringLiteral("http://radio.example/live")));
     EXPECT_TRUE(playingmarks::isStreamPath(QStringLiteral("https://radio.example/live")));
     EXPECT_FALSE(playingmarks::isStreamPath(QStringLiteral("http")));
     EXPECT_FALSE(playingmarks::isStreamPath(QStringLiteral("Music/http.flac")));
 }
 
-TEST(QueueDeletion, OneEntryQueueStopsFirst)
-{
+TEST(QueueDeletion, OneEntryQueueStopsFirst) {
     const auto plan = QueueDeletion::plan({0}, 0, 1);
     EXPECT_TRUE(plan.stopFirst);
     EXPECT_EQ(plan.positions, QList<qint32>{0});
 }
 
-TEST(QueueDeletion, WholeSelectionOfThreeStopsAndDeletesAll)
-{
+TEST(QueueDeletion, WholeSelectionOfThreeStopsAndDeletesAll) {
     const auto plan = QueueDeletion::plan({2, 0, 1}, 1, 3);
     EXPECT_TRUE(plan.stopFirst);
     EXPECT_EQ(plan.positions, (QList<qint32>{0, 1, 2}));
 }
 
-TEST(QueueDeletion, ContextRowWinsOverASingleSelectedRow)
-{
+TEST(QueueDeletion, ContextRowWinsOverASingleSelectedRow) {
     auto plan = QueueDeletion::plan({1}, 4, 6);
     EXPECT_FALSE(plan.stopFirst);
     EXPECT_EQ(plan.positions, QList<qint32>{4});
@@ -153,8 +142,7 @@ TEST(QueueDeletion, ContextRowWinsOverASingleSelectedRow)
     EXPECT_EQ(plan.positions, (QList<qint32>{1, 3}));
 }
 
-TEST(QueueDeletion, NoRowUnderThePointerDeletesNothing)
-{
+TEST(QueueDeletion, NoRowUnderThePointerDeletesNothing) {
     EXPECT_TRUE(QueueDeletion::plan({}, -1, 3).positions.isEmpty());
     EXPECT_FALSE(QueueDeletion::plan({}, -1, 1).stopFirst);
     EXPECT_TRUE(QueueDeletion::plan({}, 0, 0).positions.isEmpty());

@@ -22,9 +22,8 @@ const QStringList five = {
 };
 
 class PlaylistViewTest : public ViewTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ViewTest::SetUp();
         server->command(QStringLiteral("rm mix"));
         for (const QString &file : five)
@@ -35,13 +34,14 @@ protected:
 
 } // namespace
 
-TEST_F(PlaylistViewTest, RowsAndColumnsOfThePlaylist)
-{
+TEST_F(PlaylistViewTest, RowsAndColumnsOfThePlaylist) {
     PlaylistView view;
     EXPECT_EQ(view.playlistName(), QStringLiteral("mix"));
     ASSERT_EQ(view.model()->rowCount(), 5);
     EXPECT_EQ(view.model()->columnCount(), 7);
-    const auto text = [&](int row, int column) { return view.model()->index(row, column).data().toString(); };
+    const auto text = [&](int row, int column) {
+        return view.model()->index(row, column).data().toString();
+    };
     EXPECT_EQ(text(0, PlaylistModel::Title), QStringLiteral("Come Together"));
     EXPECT_EQ(text(0, PlaylistModel::Composer), QStringLiteral("John Lennon"));
     EXPECT_EQ(text(0, PlaylistModel::Time), QStringLiteral(" 4:19"));
@@ -51,8 +51,7 @@ TEST_F(PlaylistViewTest, RowsAndColumnsOfThePlaylist)
     EXPECT_EQ(text(3, PlaylistModel::IsPlaying), QString());
 }
 
-TEST_F(PlaylistViewTest, DoubleClickLeavesExactlyThePlaylistPlayingTheClickedSong)
-{
+TEST_F(PlaylistViewTest, DoubleClickLeavesExactlyThePlaylistPlayingTheClickedSong) {
     queueFilesOf({QStringLiteral("Abba/Arrival/01 Tiger.flac")});
     PlaylistView view;
     view.doubleClick(2);
@@ -66,8 +65,7 @@ TEST_F(PlaylistViewTest, DoubleClickLeavesExactlyThePlaylistPlayingTheClickedSon
     EXPECT_TRUE(waitUntil([] { return statusValue("song") == "4"; }));
 }
 
-TEST_F(PlaylistViewTest, EmptyOrUnknownPlaylistShowsNoRows)
-{
+TEST_F(PlaylistViewTest, EmptyOrUnknownPlaylistShowsNoRows) {
     server->command(QStringLiteral("playlistclear mix"));
     EXPECT_EQ(PlaylistView().model()->rowCount(), 0);
     CurrentPlaylisyView::setCurrentPlaylist(QStringLiteral("nothing here"));

@@ -22,25 +22,22 @@ const QStringList three = {
     QStringLiteral("Compilations/Summer Hits/02 Sea.flac"),
 };
 
-QString cell(const QueueView &view, int row, int column, int role = Qt::DisplayRole)
-{
+QString cell(const QueueView &view, int row, int column, int role = Qt::DisplayRole) {
     return view.model()->index(row, column).data(role).toString();
 }
 
-void select(QueueView &view, const QList<int> &rows)
-{
+void select(QueueView &view, const QList<int> &rows) {
     view.table()->clearSelection();
     for (int row : rows)
-        view.table()->selectionModel()->select(view.model()->index(row, 0),
-                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view.table()->selectionModel()->select(
+            view.model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 class QueueViewTest : public ViewTest {};
 
 } // namespace
 
-TEST_F(QueueViewTest, ColumnsInTheirPlacesWithTheQueueSongs)
-{
+TEST_F(QueueViewTest, ColumnsInTheirPlacesWithTheQueueSongs) {
     queueFilesOf(three);
     QueueView view;
     ASSERT_EQ(view.model()->rowCount(), 3);
@@ -56,16 +53,14 @@ TEST_F(QueueViewTest, ColumnsInTheirPlacesWithTheQueueSongs)
     EXPECT_EQ(cell(view, 2, QueueModel::TrackNumber), QStringLiteral("4"));
 }
 
-TEST_F(QueueViewTest, EmptyQueueShowsNoRowsAndDeletesNothing)
-{
+TEST_F(QueueViewTest, EmptyQueueShowsNoRowsAndDeletesNothing) {
     QueueView view;
     EXPECT_EQ(view.model()->rowCount(), 0);
     view.supprimer(0);
     EXPECT_EQ(view.model()->rowCount(), 0);
 }
 
-TEST_F(QueueViewTest, PlayingSongIsMarkedWhilePlayingOrPausedOnly)
-{
+TEST_F(QueueViewTest, PlayingSongIsMarkedWhilePlayingOrPausedOnly) {
     queueFilesOf(three);
     QueueView view;
     view.doubleClick(1);
@@ -93,8 +88,7 @@ TEST_F(QueueViewTest, PlayingSongIsMarkedWhilePlayingOrPausedOnly)
               librarystyle::playingColour());
 }
 
-TEST_F(QueueViewTest, TrackEventRefreshesOnlyTheRowsItNames)
-{
+TEST_F(QueueViewTest, TrackEventRefreshesOnlyTheRowsItNames) {
     queueFilesOf(three);
     QueueView view;
     QList<QModelIndex> refreshed;
@@ -113,14 +107,14 @@ TEST_F(QueueViewTest, TrackEventRefreshesOnlyTheRowsItNames)
     MPDCache::sMPDCache().setStatus(status);
     ASSERT_FALSE(refreshed.isEmpty());
     for (const QModelIndex &index : refreshed) {
-        EXPECT_TRUE(index.column() == QueueModel::TrackNumber || index.column() == QueueModel::Time);
+        EXPECT_TRUE(index.column() == QueueModel::TrackNumber ||
+                    index.column() == QueueModel::Time);
         EXPECT_TRUE(index.row() == 1 || index.row() == previous) << index.row();
     }
     EXPECT_TRUE(view.model()->isMarked(1));
 }
 
-TEST_F(QueueViewTest, StreamRowsShowTheirSavedName)
-{
+TEST_F(QueueViewTest, StreamRowsShowTheirSavedName) {
     const QString saved = QStringLiteral("http://127.0.0.1:9/live.mp3");
     const QString unsaved = QStringLiteral("http://127.0.0.1:9/other.mp3");
     MPDStream::sMPDStream().addStream(saved + QStringLiteral("#Radio Locale"));
@@ -134,8 +128,7 @@ TEST_F(QueueViewTest, StreamRowsShowTheirSavedName)
     server->command(QStringLiteral("rm \"[Radio Streams]\""));
 }
 
-TEST_F(QueueViewTest, DoubleClickAndEnterPlayTheRow)
-{
+TEST_F(QueueViewTest, DoubleClickAndEnterPlayTheRow) {
     queueFilesOf(three);
     QueueView view;
     view.doubleClick(2);
@@ -147,8 +140,7 @@ TEST_F(QueueViewTest, DoubleClickAndEnterPlayTheRow)
     EXPECT_EQ(statusValue("song"), QStringLiteral("0"));
 }
 
-TEST_F(QueueViewTest, DeletingTheOnlyEntryStopsFirst)
-{
+TEST_F(QueueViewTest, DeletingTheOnlyEntryStopsFirst) {
     queueFilesOf({three[0]});
     server->command(QStringLiteral("play 0"));
     QueueView view;
@@ -158,8 +150,7 @@ TEST_F(QueueViewTest, DeletingTheOnlyEntryStopsFirst)
     EXPECT_EQ(view.model()->rowCount(), 0);
 }
 
-TEST_F(QueueViewTest, DeletingAllThreeSelectedStopsAndEmptiesTheQueue)
-{
+TEST_F(QueueViewTest, DeletingAllThreeSelectedStopsAndEmptiesTheQueue) {
     queueFilesOf(three);
     server->command(QStringLiteral("play 1"));
     QueueView view;
@@ -169,8 +160,7 @@ TEST_F(QueueViewTest, DeletingAllThreeSelectedStopsAndEmptiesTheQueue)
     EXPECT_TRUE(queueFiles().isEmpty());
 }
 
-TEST_F(QueueViewTest, MenuOnAnotherRowDeletesThatRowNotTheSelection)
-{
+TEST_F(QueueViewTest, MenuOnAnotherRowDeletesThatRowNotTheSelection) {
     queueFilesOf(three);
     server->command(QStringLiteral("play 0"));
     QueueView view;
@@ -181,8 +171,7 @@ TEST_F(QueueViewTest, MenuOnAnotherRowDeletesThatRowNotTheSelection)
     EXPECT_EQ(view.model()->rowCount(), 2);
 }
 
-TEST_F(QueueViewTest, DeleteKeyRemovesTheSelectedRows)
-{
+TEST_F(QueueViewTest, DeleteKeyRemovesTheSelectedRows) {
     queueFilesOf(three);
     QueueView view;
     select(view, {0, 2});
@@ -201,8 +190,7 @@ TEST_F(QueueViewTest, DeleteKeyRemovesTheSelectedRows)
     EXPECT_EQ(queueFiles(), QStringList{three[1]});
 }
 
-TEST_F(QueueViewTest, ViewLeavesTheListenerSlotWhenDestroyed)
-{
+TEST_F(QueueViewTest, ViewLeavesTheListenerSlotWhenDestroyed) {
     {
         QueueView view;
         EXPECT_EQ(MPDCache::sMPDCache().delegateQueue(), static_cast<MPDQueueDelegate *>(&view));

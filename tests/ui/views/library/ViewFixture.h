@@ -14,30 +14,26 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os)
-{
+inline void PrintTo(const QString &text, std::ostream *os) {
     *os << '"' << text.toStdString() << '"';
 }
 
 namespace kelvane::test {
 
 class ViewTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
+  protected:
+    static void SetUpTestSuite() {
         server = startStandardServer().release();
         covers = new HttpServer;
         covers->serveDirectory(QStringLiteral("/"), server->musicDir());
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete covers;
         covers = nullptr;
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(server && server->isRunning());
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));
@@ -50,24 +46,22 @@ protected:
     void TearDown() override { MPDSocket::sMPDSocket().disconnect(); }
 
     // The queue's files, in order.
-    static QStringList queueFiles()
-    {
+    static QStringList queueFiles() {
         QStringList files;
         for (const QString &line : server->command(QStringLiteral("playlistinfo"))) {
-            if (line.startsWith(QLatin1String("file: ")))
-                files << line.mid(6);
+            if (line.startsWith(QLatin1String("file: "))) files << line.mid(6);
         }
         return files;
     }
-    static QString statusValue(const QString &key) { return server->value(QStringLiteral("status"), key); }
-    static void queueFilesOf(const QStringList &files)
-    {
+    static QString statusValue(const QString &key) {
+        return server->value(QStringLiteral("status"), key);
+    }
+    static void queueFilesOf(const QStringList &files) {
         for (const QString &file : files)
             server->command(QStringLiteral("add ") + MpdServer::quote(file));
     }
     // Lets the poll run until the cache has seen the server's state.
-    static bool pollUntil(std::function<bool(const MPDStatus &)> pred, int timeoutMs = 3000)
-    {
+    static bool pollUntil(std::function<bool(const MPDStatus &)> pred, int timeoutMs = 3000) {
         return waitUntil(
             [&] {
                 const auto &status = MPDCache::sMPDCache().getStatus();
