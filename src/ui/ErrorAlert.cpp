@@ -30,6 +30,9 @@ void ErrorAlert::showNext()
     box->setInformativeText(error.errorDescription);
     box->addButton(QStringLiteral("Ok"), QMessageBox::AcceptRole);
     box->setWindowModality(Qt::WindowModal);
+    // The title stands out and the hint keeps a readable width.
+    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"
+                                      "QLabel#qt_msgbox_informativelabel { min-width: 340px; }"));
     m_current = box;
     connect(box, &QMessageBox::finished, this, [this, detail = error.errorDescription] {
         qInfo("%s", qUtf8Printable(detail));

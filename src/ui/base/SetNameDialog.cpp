@@ -1,6 +1,7 @@
 #include "ui/base/SetNameDialog.h"
 
 #include "core/notify/NotificationCenter.h"
+#include "ui/base/Style.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -46,6 +47,13 @@ SetNameDialog::SetNameDialog(const QString &title, const QString &notification, 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 18, 20, 14);
     layout->setSpacing(16);
+    // The title again inside: clearer than the title bar alone, and still there when
+    // the window has no decorations.
+    auto *heading = new QLabel(title);
+    heading->setObjectName(QStringLiteral("heading"));
+    heading->setTextFormat(Qt::PlainText);
+    heading->setFont(Style::titleFont());
+    layout->addWidget(heading);
     layout->addLayout(row);
     layout->addLayout(buttons);
 }
