@@ -151,7 +151,8 @@ void MPDCommand::playAlbum(const QStringList &uris, quint32 position)
     connection->stop();
     connection->clear();
     for (const QString &uri : uris)
-        connection->add(uri);
+        if (!uri.isEmpty()) // to the server "" is the whole music directory
+            connection->add(uri);
     if (position == noPosition)
         connection->play();
     else
@@ -169,6 +170,8 @@ void MPDCommand::playStream(const QString &url)
     mpdc::Connection *connection = usableConnection();
     if (!connection)
         return;
+    if (url.isEmpty()) // to the server "" is the whole music directory
+        return;
     auto guard = connection->lock();
     connection->clear();
     connection->add(url);
@@ -183,7 +186,8 @@ void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position)
     auto guard = connection->lock();
     connection->clear();
     for (const Song &song : songs)
-        connection->add(song.fullPath());
+        if (!song.fullPath().isEmpty())
+            connection->add(song.fullPath());
     connection->playPos(position);
 }
 

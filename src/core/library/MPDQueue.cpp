@@ -70,7 +70,9 @@ void MPDQueue::addToQueue(const QList<Song> &songs)
     // Held across the adds so the songs land together, in order.
     auto guard = connection->lock();
     for (const Song &song : songs)
-        connection->add(song.fullPath());
+        // To the server an empty uri is the whole music directory.
+        if (!song.fullPath().isEmpty())
+            connection->add(song.fullPath());
 }
 
 void MPDQueue::removeInQueue(const QList<qint32> &positions)

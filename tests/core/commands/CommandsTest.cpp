@@ -205,6 +205,8 @@ TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn)
     mpd.playAlbum(QStringList{come}, MPDCommand::noPosition);
     EXPECT_EQ(state(), QStringLiteral("play"));
 
+    mpd.playStream(QString()); // nothing: "" would be the whole database
+    EXPECT_EQ(queue(), (QStringList{come}));
     mpd.playStream(QStringLiteral("http://127.0.0.1:9/radio.mp3"));
     EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/radio.mp3"}));
 }

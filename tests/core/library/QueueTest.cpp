@@ -70,6 +70,10 @@ TEST_F(Queue, EmptyQueueIsAnEmptyListAndNoConnectionIsNone)
     EXPECT_TRUE(queue->isEmpty());
     EXPECT_TRUE(MPDQueue::sMPDQueue().getSongs(0).isEmpty());
 
+    // A song without a path adds nothing (to the server "" would be the whole database).
+    MPDQueue::sMPDQueue().addToQueue({Song(), songAt(QString(QLatin1String("")))});
+    EXPECT_TRUE(MPDQueue::sMPDQueue().getQueue().value().isEmpty());
+
     disconnectCore();
     EXPECT_FALSE(MPDQueue::sMPDQueue().getQueue().has_value());
     MPDQueue::sMPDQueue().addToQueue({songAt(eight[0])}); // nothing happens
