@@ -139,7 +139,18 @@ void MainActivity::preferences()
 
 Preferences *MainActivity::preferencesWindow() const { return m_preferences; }
 
-void MainActivity::connecter() { MPDCommand::sMPDCommand().connect(); }
+void MainActivity::connecter()
+{
+    MPDCommand::sMPDCommand().connect();
+    if (!MPDSocket::sMPDSocket().isConnected())
+        return;
+    // What was read while disconnected is empty: the playlists and the view on screen
+    // load again from the server just reached.
+    updateSidebar();
+    const QString shown = m_window->sideBar()->selectedName();
+    if (!shown.isEmpty())
+        setContentViewToName(shown);
+}
 void MainActivity::deconnecter() { MPDCommand::sMPDCommand().disconnect(); }
 
 void MainActivity::ajouterRadio()

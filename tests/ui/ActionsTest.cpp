@@ -82,8 +82,12 @@ TEST_F(WindowTest, RefusedConnectionShowsOneAlertAndKeepsTheSidebar)
     alert->buttons()[0]->click();
 
     Setting::sSetting().setSessionServer(server->host(), server->port());
+    QPointer<QWidget> before = activity->currentContentView();
     activity->connecter();
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    // The view on screen loads again from the server just reached.
+    EXPECT_NE(activity->currentContentView(), before.data());
+    EXPECT_EQ(activity->currentContentName(), QStringLiteral("Library"));
     EXPECT_TRUE(waitUntil([&] { return !activity->errorAlert()->current(); }));
 }
 
