@@ -16,12 +16,13 @@
 //                               waits on QThreadPool::globalInstance() until the server
 //                               reports no update job and the album count is stable, then
 //                               (on the GUI thread, the worker waiting) stores the album
-//                               list, reconnects and tells the views (dbUpdated)
+//                               list, reconnects and tells the views (dbUpdated).
 //                               A refused update restarts polling, restores the album
 //                               list and ends at once (the refusal is reported).
-//   isUpdating()                true from updateDB() until the update has ended; connect
-//                               and disconnect wait for its end (they are ignored), since
-//                               the update's worker is using the connection
+//   isUpdating()                true from updateDB() until the update has ended; until
+//                               then connect and disconnect are ignored, since the
+//                               update's worker is using the connection (the update
+//                               reconnects by itself at its end)
 // Thread: GUI (asyncUpdate's wait runs on a pool thread). Every command does nothing
 // when not connected.
 #include "core/model/Album.h"

@@ -56,7 +56,7 @@ TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone)
     EXPECT_TRUE(mpd.isUpdating());
     EXPECT_FALSE(MPDSocket::sMPDSocket().isPolling());
     EXPECT_FALSE(MPDCache::sMPDCache().getCurrentAlbumList().has_value());
-    // The worker is using the connection: the menu's connect and disconnect wait for the end.
+    // The worker is using the connection: the menu's connect and disconnect are ignored.
     mpd.disconnect();
     mpd.connect();
     mpd.updateDB(); // one update at a time
