@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QUrl>
 
 namespace kelvane {
@@ -173,11 +173,17 @@ void ImageCache::storeImageDataToDiskOnQueue(const QByteArray &data, const QStri
     const QString path = defaultCachePathForKey(key);
     // Write errors are not reported: the disk level is only a faster way to the network.
     if (config().diskCacheWritingOptions & DiskWriteAtomic) {
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size())
-            file.commit();
-        else
-            file.cancelWriting();
+        // A temporary file renamed over the name, so readers never see half a file. Not
+        // QSaveFile: it syncs every file to disk, which made each cover write cost a disk
+        // flush, and a cache entry lost to a power cut is only downloaded again.
+        QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+        file.setAutoRemove(true);
+        if (file.open() && file.write(data) == data.size()) {
+            file.close();
+            QFile::remove(path);
+            if (file.rename(path))
+                file.setAutoRemove(false);
+        }
     } else {
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -312,11 +318,14 @@ void ImageCache::storeImage(const QImage &image, const QByteArray &imageData, co
             completion();
         return;
     }
-    m_ioQueue.async([this, image, imageData, key, completion = std::move(completion)] {
+    // The decoded image rides along only when it must be encoded: a queue of pending
+    // writes holding a megabyte of pixels each would defeat the memory bound.
+    const QImage toEncode = imageData.isEmpty() ? image : QImage();
+    m_ioQueue.async([this, toEncode, imageData, key, completion = std::move(completion)] {
         QByteArray data = imageData;
         if (data.isEmpty())
             data = ImageCodersManager::sharedInstance().encodedDataWithImage(
-                image, ImageFormat::Undefined);
+                toEncode, ImageFormat::Undefined);
         storeImageDataToDiskOnQueue(data, key);
         if (completion)
             postToMainThread(completion);
