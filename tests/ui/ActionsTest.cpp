@@ -6,6 +6,7 @@
 #include "ui/Preferences.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTcpServer>
@@ -117,4 +118,20 @@ TEST_F(WindowTest, AStreamTurnsSeekingOffUntilAFileComesBack)
     stream.totalTime = 3;
     activity->onTrackChange(stream);
     EXPECT_TRUE(bar->isSeekable());
+}
+
+TEST_F(WindowTest, SavingPreferencesKeepsTheLiveConnection)
+{
+    activity->preferences();
+    Preferences *prefs = activity->preferencesWindow();
+    ASSERT_TRUE(prefs);
+    prefs->serverField()->setText(QStringLiteral("10.0.0.1"));
+    prefs->portField()->setText(QStringLiteral("6601"));
+    prefs->save();
+    EXPECT_FALSE(prefs->isVisible());
+    EXPECT_EQ(Setting::sSetting().storedHost(), QStringLiteral("10.0.0.1"));
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
+    Setting::sSetting().setHost(Setting::defaultHost());
+    Setting::sSetting().setPort(Setting::defaultPort);
 }
