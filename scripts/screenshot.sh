@@ -31,10 +31,10 @@ trap cleanup EXIT
 
 # The demo library, written by this build's generator.
 mkdir -p "$KELVANE_DEMO_DIR"
-if [ -x "$genlib" ]; then
-  "$genlib" "$KELVANE_DEMO_DIR/music" --standard --covers >/dev/null
-  touch "$KELVANE_DEMO_DIR/music/.generated"
-fi
+[ -x "$genlib" ] || { echo "screenshot: build kelvane-genlib first ($genlib)" >&2; exit 1; }
+"$genlib" "$KELVANE_DEMO_DIR/music" --standard --covers >/dev/null ||
+  { echo "screenshot: kelvane-genlib failed; rebuild it" >&2; exit 1; }
+touch "$KELVANE_DEMO_DIR/music/.generated"
 eval "$(scripts/demo-mpd.sh start)"
 mpc_() { mpc -q -h 127.0.0.1 -p "$MPD_PORT" "$@"; }
 mpc_ clear
