@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -49,7 +50,8 @@ using ImageCacheCompletion = std::function<void()>;
 
 // Decoded images in memory, their encoded bytes on disk, both keyed by a string (the
 // image's URL). Any thread may call it; disk work runs in order on one worker thread
-// (the disk queue), memory work on the caller's thread. Completions come back on the
+// (the disk queue), disk hits are decoded on a small pool, memory work runs on the
+// caller's thread. Completions come back on the
 // application's thread unless a member says otherwise.
 class ImageCache {
 public:
@@ -156,6 +158,7 @@ private:
     QStringList m_customPaths;
     MemoryCache m_memory;
     const QString m_diskCachePath;
+    QThreadPool m_decodePool; // decodes disk hits; declared before the queue that feeds it
     SerialQueue m_ioQueue;
 };
 
