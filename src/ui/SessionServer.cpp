@@ -1,0 +1,49 @@
+#include "ui/SessionServer.h"
+
+#include "core/settings/Setting.h"
+#include "ui/Preferences.h"
+
+namespace kelvane {
+
+std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *problem)
+{
+    SessionServer out;
+    if (!in.envHost.isEmpty()) {
+        const qsizetype at = in.envHost.lastIndexOf(QLatin1Char('@'));
+        out.host = at >= 0 ? in.envHost.mid(at + 1) : in.envHost;
+    }
+    if (in.hostOption)
+        out.host = *in.hostOption;
+    if (out.host && out.host->isEmpty()) {
+        *problem = QStringLiteral("adresse du serveur vide");
+        return std::nullopt;
+    }
+    const QString portText = in.portOption ? *in.portOption : in.envPort;
+    if (in.portOption || !portText.isEmpty()) {
+        quint32 value = 0;
+        if (!Preferences::parsePort(portText, &value)) {
+            *problem = QStringLiteral("port invalide : « %1 »").arg(portText);
+            return std::nullopt;
+        }
+        out.port = value;
+    }
+    if (in.coverOption) {
+        if (in.coverOption->isEmpty()) {
+            *problem = QStringLiteral("serveur de pochettes vide");
+            return std::nullopt;
+        }
+        out.coverHost = *in.coverOption;
+    }
+    return out;
+}
+
+void SessionServer::apply() const
+{
+    Setting &setting = Setting::sSetting();
+    if (host || port)
+        setting.setSessionServer(host, port);
+    if (coverHost)
+        setting.setSessionHTTP(coverHost);
+}
+
+} // namespace kelvane

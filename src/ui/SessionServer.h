@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace kelvane {
+
+// The server chosen for one run, from the command line (--host, --port, --cover-host)
+// or the environment (MPD_HOST, MPD_PORT); the options win over the environment. It
+// goes to Setting as a session override and is never stored.
+struct SessionServer {
+    std::optional<QString> host;
+    std::optional<quint32> port;
+    std::optional<QString> coverHost;
+
+    struct Inputs {
+        // Every field has a default, so {host, port} alone compiles without warnings.
+        std::optional<QString> hostOption = std::nullopt;
+        std::optional<QString> portOption = std::nullopt;
+        std::optional<QString> coverOption = std::nullopt;
+        QString envHost = {};
+        QString envPort = {};
+    };
+    // None, with a French message in problem, for an empty host or a malformed port.
+    // MPD_HOST may carry a password in front ("secret@host"): only the host is kept.
+    static std::optional<SessionServer> from(const Inputs &in, QString *problem);
+    // Hands the values given to Setting; nothing given, nothing changed.
+    void apply() const;
+};
+
+} // namespace kelvane

@@ -1,0 +1,55 @@
+#include "ui/SessionServer.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvane;
+
+namespace {
+std::optional<SessionServer> parse(SessionServer::Inputs in, QString *problem = nullptr)
+{
+    QString ignored;
+    return SessionServer::from(in, problem ? problem : &ignored);
+}
+} // namespace
+
+TEST(SessionServer, NothingGivenChangesNothing)
+{
+    const auto s = parse({});
+    ASSERT_TRUE(s);
+    EXPECT_FALSE(s->host);
+    EXPECT_FALSE(s->port);
+    EXPECT_FALSE(s->coverHost);
+}
+
+TEST(SessionServer, OptionsWinOverTheEnvironment)
+{
+    const auto s = parse({QStringLiteral("127.0.0.1"), QStringLiteral("6601"), std::nullopt,
+                          QStringLiteral("10.0.0.1"), QStringLiteral("6700")});
+    ASSERT_TRUE(s);
+    EXPECT_EQ(*s->host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(*s->port, 6601u);
+}
+
+TEST(SessionServer, EnvironmentHostLosesItsPassword)
+{
+    const auto s = parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("pa@ss@127.0.0.2"),
+                          QStringLiteral("06600")});
+    ASSERT_TRUE(s);
+    EXPECT_EQ(*s->host, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(*s->port, 6600u);
+}
+
+TEST(SessionServer, MalformedValuesAreRefusedWithAMessage)
+{
+    QString problem;
+    EXPECT_FALSE(parse({std::nullopt, QStringLiteral("66a0")}, &problem));
+    EXPECT_TRUE(problem.contains(QStringLiteral("66a0")));
+    EXPECT_FALSE(parse({std::nullopt, QStringLiteral("65536")}));
+    EXPECT_FALSE(parse({std::nullopt, QStringLiteral("")}));
+    EXPECT_FALSE(parse({QStringLiteral("")}));
+    EXPECT_FALSE(parse({std::nullopt, std::nullopt, QStringLiteral("")}));
+    EXPECT_FALSE(parse({std::nullopt, std::nullopt, std::nullopt, QString(), QStringLiteral("x")}));
+    const auto covers = parse({std::nullopt, std::nullopt, QStringLiteral("127.0.0.1:8080")});
+    ASSERT_TRUE(covers);
+    EXPECT_EQ(*covers->coverHost, QStringLiteral("127.0.0.1:8080"));
+}
