@@ -53,6 +53,14 @@ ImageError transportError(QNetworkReply::NetworkError error, const QString &text
     return ImageError::url(URLError::Unknown, text);
 }
 
+ImageError rejectedError()
+{
+    return ImageError::url(URLError::Cancelled, QStringLiteral("cancelled"));
+}
+
+// How much of a refused answer's body is read before the connection is cut.
+constexpr qint64 RejectedBodyBytes = 64 * 1024;
+
 bool isFollowedRedirect(QNetworkReply *reply, int status)
 {
     return status >= 300 && status < 400 && status != 304 &&
@@ -163,8 +171,10 @@ void ImageDownloaderOperation::onMetaDataChanged()
         statusValue.isValid() && (status >= 400 || (status == 304 && m_cachedData.isEmpty()));
     Q_EMIT receivedResponse();
     if (rejected) {
-        // A refused answer is reported as a cancelled task, so it is tried again later.
-        abortReply(ImageError::url(URLError::Cancelled, QStringLiteral("cancelled")));
+        // A refused answer is reported as a cancelled task, so it is tried again later. A
+        // short error page is let through to its end (aborting a reply that Qt is about
+        // to fail itself earns a warning); a long one is cut off in onReadyRead.
+        m_rejected = true;
         return;
     }
     if (m_expectedSize > m_maxBodyBytes) {
@@ -181,6 +191,12 @@ void ImageDownloaderOperation::onReadyRead()
     if (!m_reply || !m_responseSeen)
         return;
     const QByteArray chunk = m_reply->readAll();
+    if (m_rejected) {
+        m_discarded += chunk.size();
+        if (m_discarded > RejectedBodyBytes)
+            abortReply(rejectedError());
+        return;
+    }
     if (m_imageData.size() + chunk.size() > m_maxBodyBytes) {
         // A body without a length (or lying about it) must not grow without bound.
         abortReply(ImageError::image(0, QStringLiteral("Downloaded image is too large")));
@@ -215,7 +231,9 @@ void ImageDownloaderOperation::onReplyFinished()
     if (!m_reply)
         return;
     ImageError error;
-    if (m_reply->error() != QNetworkReply::NoError)
+    if (m_rejected)
+        error = rejectedError();
+    else if (m_reply->error() != QNetworkReply::NoError)
         error = transportError(m_reply->error(), m_reply->errorString());
     releaseReply();
     transferEnded(error);

@@ -102,6 +102,8 @@ private:
     QByteArray m_cachedData;
     qint64 m_expectedSize = 0;
     bool m_responseSeen = false;
+    bool m_rejected = false;
+    qint64 m_discarded = 0;
 
     std::atomic<bool> m_executing{false};
     std::atomic<bool> m_finished{false};

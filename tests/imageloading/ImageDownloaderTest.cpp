@@ -116,7 +116,9 @@ TEST_F(ImageDownloaderTest, RejectedAnswersEndAsCancelled)
     server.route(QStringLiteral("/missing.jpg"), HttpResponse{.status = 404, .body = "nope"});
     server.route(QStringLiteral("/same.jpg"), HttpResponse{.status = 304});
     server.route(QStringLiteral("/error.jpg"), HttpResponse{.status = 500, .body = jpegBytes()});
-    for (const char *path : {"/missing.jpg", "/same.jpg", "/error.jpg"}) {
+    // A refused answer with an endless body is cut off, not read to the end.
+    server.route(QStringLiteral("/endless404.jpg"), HttpResponse{.status = 404, .endlessBody = 16 * 1024});
+    for (const char *path : {"/missing.jpg", "/same.jpg", "/error.jpg", "/endless404.jpg"}) {
         Result r;
         downloader.downloadImageWithURL(server.url(QString::fromLatin1(path)), 0, {}, into(r));
         ASSERT_TRUE(waitUntil([&] { return r.calls > 0; })) << path;
