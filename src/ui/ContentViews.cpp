@@ -35,10 +35,10 @@ namespace kelvane {
 
 namespace {
 
-QWidget *placeholder(const QString &name, QWidget *parent)
-{
+QWidget *placeholder(const QString &name, QWidget *parent) {
     auto *view = new QWidget(parent);
-    auto *label = new QLabel(QStringLiteral("« %1 » n'est pas disponible dans cette version.").arg(name), view);
+    auto *label = new QLabel(
+        QStringLiteral("« %1 » n'est pas disponible dans cette version.").arg(name), view);
     label->setAlignment(Qt::AlignCenter);
     Style::setTextColor(label, Style::secondaryLabelColor());
     auto *layout = new QVBoxLayout(view);
@@ -46,27 +46,21 @@ QWidget *placeholder(const QString &name, QWidget *parent)
     return view;
 }
 
-QWidget *realView(const QString &name, QWidget *parent)
-{
+QWidget *realView(const QString &name, QWidget *parent) {
 #ifdef KELVANE_HAS_ALBUMS
-    if (name == QLatin1String("Library"))
-        return new AlbumsView(parent);
+    if (name == QLatin1String("Library")) return new AlbumsView(parent);
 #endif
 #ifdef KELVANE_HAS_QUEUE
-    if (name == QLatin1String("Queue"))
-        return new QueueView(parent);
+    if (name == QLatin1String("Queue")) return new QueueView(parent);
 #endif
 #ifdef KELVANE_HAS_PLAYLIST
-    if (name == QLatin1String("Playlist"))
-        return new PlaylistView(parent);
+    if (name == QLatin1String("Playlist")) return new PlaylistView(parent);
 #endif
 #ifdef KELVANE_HAS_STREAM
-    if (name == QLatin1String("Stream"))
-        return new StreamView(parent);
+    if (name == QLatin1String("Stream")) return new StreamView(parent);
 #endif
 #ifdef KELVANE_HAS_RADIO
-    if (name == QLatin1String("Radio"))
-        return new RadioView(parent);
+    if (name == QLatin1String("Radio")) return new RadioView(parent);
 #endif
     Q_UNUSED(name);
     Q_UNUSED(parent);
@@ -75,8 +69,7 @@ QWidget *realView(const QString &name, QWidget *parent)
 
 } // namespace
 
-bool hasContentView(const QString &name)
-{
+bool hasContentView(const QString &name) {
     QStringList built;
 #ifdef KELVANE_HAS_ALBUMS
     built << QStringLiteral("Library");
@@ -96,11 +89,9 @@ bool hasContentView(const QString &name)
     return built.contains(name);
 }
 
-QWidget *createContentView(const QString &name, QWidget *parent)
-{
+QWidget *createContentView(const QString &name, QWidget *parent) {
     QWidget *view = realView(name, parent);
-    if (!view)
-        view = placeholder(name, parent);
+    if (!view) view = placeholder(name, parent);
     view->setObjectName(name);
     return view;
 }

@@ -10,17 +10,13 @@ namespace kelvane {
 
 ErrorAlert::ErrorAlert(QWidget *window, QObject *parent) : QObject(parent), m_window(window) {}
 
-void ErrorAlert::show(const MPDError &error)
-{
+void ErrorAlert::show(const MPDError &error) {
     m_pending.enqueue(error);
-    if (!m_current)
-        showNext();
+    if (!m_current) showNext();
 }
 
-void ErrorAlert::showNext()
-{
-    if (m_pending.isEmpty())
-        return;
+void ErrorAlert::showNext() {
+    if (m_pending.isEmpty()) return;
     const MPDError error = m_pending.dequeue();
     auto *box = new QMessageBox(m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -16,7 +16,7 @@ namespace kelvane {
 // user dismisses it. An alert that arrives while one is open waits its turn. GUI thread.
 class ErrorAlert : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit ErrorAlert(QWidget *window, QObject *parent = nullptr);
 
     void show(const MPDError &error);
@@ -24,7 +24,7 @@ public:
     QMessageBox *current() const { return m_current; }
     int pendingCount() const { return int(m_pending.size()); }
 
-private:
+  private:
     void showNext();
 
     QPointer<QWidget> m_window;

@@ -11,33 +11,36 @@
 
 namespace kelvane {
 
-int guiMain(int argc, char **argv)
-{
+int guiMain(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kelvane"));
     QApplication::setApplicationName(QStringLiteral("Kelvane"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
-    QApplication::setQuitOnLastWindowClosed(MainActivity::applicationShouldTerminateAfterLastWindowClosed());
+    QApplication::setQuitOnLastWindowClosed(
+        MainActivity::applicationShouldTerminateAfterLastWindowClosed());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kelvane, un client pour MPD"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("host"), QStringLiteral("Serveur MPD pour cette session."), QStringLiteral("H")});
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port MPD pour cette session."), QStringLiteral("P")});
-    parser.addOption({QStringLiteral("cover-host"),
-                      QStringLiteral("Serveur web des pochettes pour cette session (adresse[:port])."),
-                      QStringLiteral("ADRESSE")});
+    parser.addOption({QStringLiteral("host"), QStringLiteral("Serveur MPD pour cette session."),
+                      QStringLiteral("H")});
+    parser.addOption({QStringLiteral("port"), QStringLiteral("Port MPD pour cette session."),
+                      QStringLiteral("P")});
+    parser.addOption(
+        {QStringLiteral("cover-host"),
+         QStringLiteral("Serveur web des pochettes pour cette session (adresse[:port])."),
+         QStringLiteral("ADRESSE")});
     parser.process(app);
     const auto option = [&parser](const char *name) -> std::optional<QString> {
         const QString key = QString::fromLatin1(name);
         return parser.isSet(key) ? std::optional<QString>(parser.value(key)) : std::nullopt;
     };
     QString problem;
-    const std::optional<SessionServer> session = SessionServer::from(
-        {option("host"), option("port"), option("cover-host"), qEnvironmentVariable("MPD_HOST"),
-         qEnvironmentVariable("MPD_PORT")},
-        &problem);
+    const std::optional<SessionServer> session =
+        SessionServer::from({option("host"), option("port"), option("cover-host"),
+                             qEnvironmentVariable("MPD_HOST"), qEnvironmentVariable("MPD_PORT")},
+                            &problem);
     if (!session) {
         QTextStream(stderr) << "kelvane: " << problem << '\n';
         return 2;

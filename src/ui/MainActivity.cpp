@@ -20,8 +20,7 @@
 namespace kelvane {
 
 MainActivity::MainActivity(QObject *parent)
-    : QObject(parent), m_window(new MainWindow), m_errorAlert(new ErrorAlert(m_window, this))
-{
+    : QObject(parent), m_window(new MainWindow), m_errorAlert(new ErrorAlert(m_window, this)) {
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     SideBar *sideBar = m_window->sideBar();
     connect(sideBar, &SideBar::entrySelected, this, &MainActivity::setContentViewToName);
@@ -31,15 +30,13 @@ MainActivity::MainActivity(QObject *parent)
     wireBar();
 }
 
-MainActivity::~MainActivity()
-{
+MainActivity::~MainActivity() {
     MPDCache::sMPDCache().release(this);
     MPDServerError::sMPDServerError().release(this);
     delete m_window;
 }
 
-void MainActivity::applicationDidFinishLaunching()
-{
+void MainActivity::applicationDidFinishLaunching() {
     // The error listener comes first, so a refused first connection reaches the user.
     MPDServerError::sMPDServerError().setDelegate(this);
     MPDCache::sMPDCache().setDelegate(this);
@@ -54,18 +51,17 @@ void MainActivity::applicationDidFinishLaunching()
     MPDCache::sMPDCache().setMainWindow(m_window);
     if (!m_listening) {
         m_listening = true;
-        NotificationCenter::defaultCenter().observe(playlistBoxClose(), this,
-                                                    [this](const NotificationInfo &info) { playlistListener(info); });
+        NotificationCenter::defaultCenter().observe(
+            playlistBoxClose(), this,
+            [this](const NotificationInfo &info) { playlistListener(info); });
     }
     // The albums come up first; selected last, so the grid loads on a live connection.
     sideBar->selectRow(1);
     refreshAlbumBadge();
 }
 
-void MainActivity::setContentViewToName(const QString &name)
-{
-    if (m_dbUpdating)
-        return;
+void MainActivity::setContentViewToName(const QString &name) {
+    if (m_dbUpdating) return;
     m_window->addRadio()->setVisible(name == QLatin1String("Stream"));
     QString viewName = name;
     if (!SideBar::sources().contains(name)) {
@@ -85,8 +81,7 @@ void MainActivity::setContentViewToName(const QString &name)
     refreshAlbumBadge();
 }
 
-void MainActivity::updateSidebar()
-{
+void MainActivity::updateSidebar() {
     SideBar *sideBar = m_window->sideBar();
     if (const std::optional<QStringList> names = MPDPlayLists::sMPDPlayLists().getPlaylists())
         sideBar->setPlaylists(*names);
@@ -94,32 +89,29 @@ void MainActivity::updateSidebar()
     refreshAlbumBadge();
 }
 
-void MainActivity::refreshAlbumBadge()
-{
+void MainActivity::refreshAlbumBadge() {
     const auto &albums = MPDCache::sMPDCache().getCurrentAlbumList();
     m_window->sideBar()->setAlbumCount(albums ? int(albums->size()) : 0);
 }
 
-void MainActivity::menuNeedsUpdate(QMenu *menu, int clickedRow)
-{
+void MainActivity::menuNeedsUpdate(QMenu *menu, int clickedRow) {
     menu->clear();
     if (clickedRow < 0) {
         menu->addAction(QStringLiteral("Nouvelle playlist"), this, &MainActivity::newPlaylist);
     } else if (clickedRow == 2) {
-        menu->addAction(QStringLiteral("Enregistrer comme playlist"), this, &MainActivity::saveAsPlaylist);
+        menu->addAction(QStringLiteral("Enregistrer comme playlist"), this,
+                        &MainActivity::saveAsPlaylist);
     } else if (clickedRow >= 6) {
         const QStringList names = m_window->sideBar()->playlists();
         const int index = clickedRow - 6;
-        if (index >= names.size())
-            return;
+        if (index >= names.size()) return;
         m_playlistAddDelete = names[index];
         menu->addAction(QStringLiteral("Renommer"), this, &MainActivity::renamePlaylist);
         menu->addAction(QStringLiteral("Supprimer"), this, &MainActivity::deletePlaylist);
     }
 }
 
-void MainActivity::showSidebarMenu(int row, const QPoint &globalPos)
-{
+void MainActivity::showSidebarMenu(int row, const QPoint &globalPos) {
     auto *menu = new QMenu(m_window);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menuNeedsUpdate(menu, row);
@@ -131,40 +123,36 @@ void MainActivity::showSidebarMenu(int row, const QPoint &globalPos)
     menu->popup(globalPos);
 }
 
-void MainActivity::deletePlaylist()
-{
-    if (m_dialogLocked)
-        return;
-    if (m_confirmDialog)
-        m_confirmDialog->deleteLater();
+void MainActivity::deletePlaylist() {
+    if (m_dialogLocked) return;
+    if (m_confirmDialog) m_confirmDialog->deleteLater();
     m_confirmDialog = new ConfirmDialog(
         QStringLiteral("Supprimer une playlist"),
-        QStringLiteral("Confirmer la suppression de la playlist: %1").arg(m_playlistAddDelete), playlistBoxClose(),
-        m_window);
+        QStringLiteral("Confirmer la suppression de la playlist: %1").arg(m_playlistAddDelete),
+        playlistBoxClose(), m_window);
     m_dialogLocked = true;
     m_confirmDialog->showWindow();
 }
 
-void MainActivity::newPlaylist() { nsPlaylist(QStringLiteral("Nouvelle playlist"), QStringLiteral("new")); }
-void MainActivity::renamePlaylist() { nsPlaylist(QStringLiteral("Renommer la playlist"), QStringLiteral("rename")); }
-void MainActivity::saveAsPlaylist()
-{
+void MainActivity::newPlaylist() {
+    nsPlaylist(QStringLiteral("Nouvelle playlist"), QStringLiteral("new"));
+}
+void MainActivity::renamePlaylist() {
+    nsPlaylist(QStringLiteral("Renommer la playlist"), QStringLiteral("rename"));
+}
+void MainActivity::saveAsPlaylist() {
     nsPlaylist(QStringLiteral("Enregistrer comme playlist"), QStringLiteral("save"));
 }
 
-void MainActivity::nsPlaylist(const QString &title, const QString &action)
-{
-    if (m_dialogLocked)
-        return;
-    if (m_setNameDialog)
-        m_setNameDialog->deleteLater();
+void MainActivity::nsPlaylist(const QString &title, const QString &action) {
+    if (m_dialogLocked) return;
+    if (m_setNameDialog) m_setNameDialog->deleteLater();
     m_setNameDialog = new SetNameDialog(title, playlistBoxClose(), action, m_window);
     m_dialogLocked = true;
     m_setNameDialog->showWindow();
 }
 
-void MainActivity::playlistListener(const NotificationInfo &info)
-{
+void MainActivity::playlistListener(const NotificationInfo &info) {
     const QString close = info.value(QStringLiteral("close"));
     const QString name = info.value(QStringLiteral("name"));
     const bool wasShown = m_window->sideBar()->selectedName() == m_playlistAddDelete;
@@ -187,9 +175,15 @@ void MainActivity::playlistListener(const NotificationInfo &info)
     }
 }
 
-ConfirmDialog *MainActivity::confirmDialog() const { return m_confirmDialog; }
-SetNameDialog *MainActivity::setNameDialog() const { return m_setNameDialog; }
+ConfirmDialog *MainActivity::confirmDialog() const {
+    return m_confirmDialog;
+}
+SetNameDialog *MainActivity::setNameDialog() const {
+    return m_setNameDialog;
+}
 
-void MainActivity::onError(const MPDError &error) { m_errorAlert->show(error); }
+void MainActivity::onError(const MPDError &error) {
+    m_errorAlert->show(error);
+}
 
 } // namespace kelvane

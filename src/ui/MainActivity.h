@@ -25,7 +25,7 @@ class SetNameDialog;
 // GUI thread.
 class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDelegate {
     Q_OBJECT
-public:
+  public:
     explicit MainActivity(QObject *parent = nullptr);
     ~MainActivity() override;
 
@@ -94,7 +94,7 @@ public:
     static QString playlistBoxClose() { return QStringLiteral("playlistBoxClose"); }
     static QString statusChanged() { return QStringLiteral("statusChanged"); }
 
-private:
+  private:
     void buildMenus();
     void wireBar();
     void refreshAlbumBadge();

@@ -28,8 +28,7 @@ namespace {
 
 template <class Slot>
 QAction *addAction(QMenu *menu, MainActivity *owner, const QString &id, const QString &title,
-                   const QList<QKeySequence> &keys, Slot slot)
-{
+                   const QList<QKeySequence> &keys, Slot slot) {
     QAction *action = menu->addAction(title);
     action->setObjectName(id);
     action->setShortcuts(keys);
@@ -42,21 +41,19 @@ QAction *addAction(QMenu *menu, MainActivity *owner, const QString &id, const QS
 
 } // namespace
 
-QAction *MainActivity::action(const QString &objectName) const
-{
+QAction *MainActivity::action(const QString &objectName) const {
     return m_window->findChild<QAction *>(objectName);
 }
 
-void MainActivity::buildMenus()
-{
+void MainActivity::buildMenus() {
     QMenuBar *bar = m_window->menuBar();
 
     QMenu *file = bar->addMenu(QStringLiteral("&Fichier"));
     addAction(file, this, QStringLiteral("preferences"), QStringLiteral("Préférences…"),
               {QKeySequence(QStringLiteral("Ctrl+,"))}, &MainActivity::preferences);
     file->addSeparator();
-    addAction(file, this, QStringLiteral("quit"), QStringLiteral("Quitter"), {QKeySequence(QStringLiteral("Ctrl+Q"))},
-              [this] { m_window->close(); });
+    addAction(file, this, QStringLiteral("quit"), QStringLiteral("Quitter"),
+              {QKeySequence(QStringLiteral("Ctrl+Q"))}, [this] { m_window->close(); });
 
     QMenu *server = bar->addMenu(QStringLiteral("&Serveur"));
     addAction(server, this, QStringLiteral("connecter"), QStringLiteral("Connecter"),
@@ -64,14 +61,16 @@ void MainActivity::buildMenus()
     addAction(server, this, QStringLiteral("deconnecter"), QStringLiteral("Déconnecter"),
               {QKeySequence(QStringLiteral("Ctrl+Shift+K"))}, &MainActivity::deconnecter);
     server->addSeparator();
-    addAction(server, this, QStringLiteral("updateDataBase"), QStringLiteral("Mettre à jour la base MPD"),
-              {QKeySequence(Qt::Key_F5), QKeySequence(QStringLiteral("Ctrl+U"))}, &MainActivity::updateDataBase);
-    addAction(server, this, QStringLiteral("purgeCoverCache"), QStringLiteral("Vider le cache des pochettes"), {},
-              &MainActivity::purgeCoverCache);
+    addAction(server, this, QStringLiteral("updateDataBase"),
+              QStringLiteral("Mettre à jour la base MPD"),
+              {QKeySequence(Qt::Key_F5), QKeySequence(QStringLiteral("Ctrl+U"))},
+              &MainActivity::updateDataBase);
+    addAction(server, this, QStringLiteral("purgeCoverCache"),
+              QStringLiteral("Vider le cache des pochettes"), {}, &MainActivity::purgeCoverCache);
 
     QMenu *play = bar->addMenu(QStringLiteral("&Lecture"));
-    addAction(play, this, QStringLiteral("playButton"), QStringLiteral("Lecture / Pause"), {QKeySequence(Qt::Key_Space)},
-              &MainActivity::playButton);
+    addAction(play, this, QStringLiteral("playButton"), QStringLiteral("Lecture / Pause"),
+              {QKeySequence(Qt::Key_Space)}, &MainActivity::playButton);
     addAction(play, this, QStringLiteral("stopButton"), QStringLiteral("Stop"),
               {QKeySequence(QStringLiteral("Ctrl+."))}, &MainActivity::stopButton);
     addAction(play, this, QStringLiteral("nextButton"), QStringLiteral("Suivant"),
@@ -81,8 +80,7 @@ void MainActivity::buildMenus()
     play->addSeparator();
     const auto nudgeVolume = [this](int delta) {
         ProgressSlider *slider = m_window->bar()->volumeSlider();
-        if (!slider->isEnabled())
-            return;
+        if (!slider->isEnabled()) return;
         slider->setDoubleValue(std::clamp(std::round(slider->doubleValue()) + delta, 0.0, 100.0));
     };
     addAction(play, this, QStringLiteral("volumeUp"), QStringLiteral("Volume +"),
@@ -97,8 +95,9 @@ void MainActivity::buildMenus()
               QStringLiteral("Enregistrer la lecture en cours comme playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+S"))}, &MainActivity::saveCurrentPlayingList);
     lists->addSeparator();
-    QAction *addStream = addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
-                                   {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
+    QAction *addStream =
+        addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
+                  {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
 #ifndef KELVANE_HAS_STREAM_EDIT
     addStream->setEnabled(false);
     m_window->addRadio()->setEnabled(false);
@@ -116,61 +115,57 @@ void MainActivity::buildMenus()
     }
 
     QMenu *help = bar->addMenu(QStringLiteral("&Aide"));
-    addAction(help, this, QStringLiteral("about"), QStringLiteral("À propos de Kelvane"), {}, [this] {
-        auto *box = new QMessageBox(m_window);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowTitle(QStringLiteral("À propos de Kelvane"));
-        box->setIconPixmap(Icons::pixmap(QStringLiteral("app_icon"), QSize(64, 64)));
-        box->setText(QStringLiteral("Kelvane %1").arg(QApplication::applicationVersion()));
-        box->setInformativeText(QStringLiteral("Un client pour MPD, le Music Player Daemon."));
-        box->setWindowModality(Qt::WindowModal);
-        box->open();
-    });
+    addAction(
+        help, this, QStringLiteral("about"), QStringLiteral("À propos de Kelvane"), {}, [this] {
+            auto *box = new QMessageBox(m_window);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setWindowTitle(QStringLiteral("À propos de Kelvane"));
+            box->setIconPixmap(Icons::pixmap(QStringLiteral("app_icon"), QSize(64, 64)));
+            box->setText(QStringLiteral("Kelvane %1").arg(QApplication::applicationVersion()));
+            box->setInformativeText(QStringLiteral("Un client pour MPD, le Music Player Daemon."));
+            box->setWindowModality(Qt::WindowModal);
+            box->open();
+        });
 }
 
-void MainActivity::preferences()
-{
-    if (m_preferences)
-        m_preferences->deleteLater();
+void MainActivity::preferences() {
+    if (m_preferences) m_preferences->deleteLater();
     m_preferences = new Preferences(m_window);
     m_preferences->setAttribute(Qt::WA_DeleteOnClose);
     m_preferences->showWindow();
 }
 
-Preferences *MainActivity::preferencesWindow() const { return m_preferences; }
+Preferences *MainActivity::preferencesWindow() const {
+    return m_preferences;
+}
 
-void MainActivity::connecter()
-{
+void MainActivity::connecter() {
     MPDCommand::sMPDCommand().connect();
-    if (!MPDSocket::sMPDSocket().isConnected())
-        return;
+    if (!MPDSocket::sMPDSocket().isConnected()) return;
     // What was read while disconnected is empty: the playlists and the view on screen
     // load again from the server just reached.
     updateSidebar();
     const QString shown = m_window->sideBar()->selectedName();
-    if (!shown.isEmpty())
-        setContentViewToName(shown);
+    if (!shown.isEmpty()) setContentViewToName(shown);
 }
-void MainActivity::deconnecter() { MPDCommand::sMPDCommand().disconnect(); }
+void MainActivity::deconnecter() {
+    MPDCommand::sMPDCommand().disconnect();
+}
 
-void MainActivity::ajouterRadio()
-{
+void MainActivity::ajouterRadio() {
 #ifdef KELVANE_HAS_STREAM_EDIT
     m_newStream = StreamEdit::openForAdd(m_window);
 #endif
 }
 
-void MainActivity::purgeCoverCache()
-{
+void MainActivity::purgeCoverCache() {
     ImageCache &cache = ImageCache::sharedImageCache();
     cache.clearMemory();
     cache.clearDiskOnCompletion();
 }
 
-void MainActivity::updateDataBase()
-{
-    if (!MPDSocket::sMPDSocket().isConnected())
-        return;
+void MainActivity::updateDataBase() {
+    if (!MPDSocket::sMPDSocket().isConnected()) return;
     m_dbUpdating = true;
     MPDCommand::sMPDCommand().updateDB();
 }

@@ -15,8 +15,7 @@
 
 namespace kelvane {
 
-void MainActivity::wireBar()
-{
+void MainActivity::wireBar() {
     NowPlayingBar *bar = m_window->bar();
     connect(bar, &NowPlayingBar::playButton, this, &MainActivity::playButton);
     connect(bar, &NowPlayingBar::stopButtonClicked, this, &MainActivity::stopButton);
@@ -26,21 +25,21 @@ void MainActivity::wireBar()
     connect(bar, &NowPlayingBar::seekRequested, this, &MainActivity::seekToPosition);
 }
 
-void MainActivity::onStateChange(qint32 state)
-{
-    m_window->bar()->setPlayImage(state == 2 ? QStringLiteral("pause_button") : QStringLiteral("play_button"));
+void MainActivity::onStateChange(qint32 state) {
+    m_window->bar()->setPlayImage(state == 2 ? QStringLiteral("pause_button")
+                                             : QStringLiteral("play_button"));
     NotificationCenter::defaultCenter().post(statusChanged());
 }
 
-void MainActivity::onVolumeChange(quint32 volume) { m_window->bar()->setVolume(volume); }
+void MainActivity::onVolumeChange(quint32 volume) {
+    m_window->bar()->setVolume(volume);
+}
 
-void MainActivity::onProgressChange(const MPDStatus &status)
-{
+void MainActivity::onProgressChange(const MPDStatus &status) {
     m_window->bar()->setElapsed(status.elapsedTime);
 }
 
-void MainActivity::onTrackChange(const MPDStatus &status)
-{
+void MainActivity::onTrackChange(const MPDStatus &status) {
     NotificationCenter::defaultCenter().post(statusChanged());
     NowPlayingBar *bar = m_window->bar();
     bar->setMaximumTime(status.totalTime);
@@ -56,8 +55,7 @@ void MainActivity::onTrackChange(const MPDStatus &status)
                                                          : QStringLiteral("Kelvane"));
 }
 
-void MainActivity::onAlbumUpdateTrigger(const QString &text)
-{
+void MainActivity::onAlbumUpdateTrigger(const QString &text) {
     NowPlayingBar *bar = m_window->bar();
     if (text == QLatin1String("dbUpdateFinish")) {
         m_dbUpdating = false;
@@ -71,39 +69,40 @@ void MainActivity::onAlbumUpdateTrigger(const QString &text)
     bar->setSongTitleText(text);
 }
 
-void MainActivity::setArtistAndAlbum(const MPDStatus &status)
-{
+void MainActivity::setArtistAndAlbum(const MPDStatus &status) {
     m_window->bar()->setArtistAndAlbumText(NowPlayingText::artistAndAlbum(status));
 }
 
-void MainActivity::setSongTitle(const MPDStatus &status)
-{
-    if (status.state == 1)
-        m_window->bar()->setPlayImage(QStringLiteral("play_button"));
+void MainActivity::setSongTitle(const MPDStatus &status) {
+    if (status.state == 1) m_window->bar()->setPlayImage(QStringLiteral("play_button"));
     std::optional<QList<Stream>> streams;
     // The saved streams are read only for a stream, and only on a track change.
-    if (NowPlayingText::isStream(status.path))
-        streams = MPDStream::sMPDStream().getStreamList();
+    if (NowPlayingText::isStream(status.path)) streams = MPDStream::sMPDStream().getStreamList();
     m_window->bar()->setSongTitleText(NowPlayingText::songTitle(status, streams));
 }
 
-void MainActivity::playButton() { MPDCommand::sMPDCommand().play(); }
-void MainActivity::stopButton() { MPDCommand::sMPDCommand().stop(); }
-void MainActivity::nextButton() { MPDCommand::sMPDCommand().next(); }
-void MainActivity::previousButton() { MPDCommand::sMPDCommand().previous(); }
+void MainActivity::playButton() {
+    MPDCommand::sMPDCommand().play();
+}
+void MainActivity::stopButton() {
+    MPDCommand::sMPDCommand().stop();
+}
+void MainActivity::nextButton() {
+    MPDCommand::sMPDCommand().next();
+}
+void MainActivity::previousButton() {
+    MPDCommand::sMPDCommand().previous();
+}
 
-void MainActivity::volume()
-{
+void MainActivity::volume() {
     const double value = m_window->bar()->volumeSlider()->doubleValue();
     MPDCommand::sMPDCommand().setVolume(quint32(std::lround(std::clamp(value, 0.0, 100.0))));
 }
 
-void MainActivity::seekToPosition()
-{
+void MainActivity::seekToPosition() {
     const std::optional<MPDStatus> &last = MPDCache::sMPDCache().getStatus();
     // A stream cannot be seeked.
-    if (last && NowPlayingText::isStream(last->path))
-        return;
+    if (last && NowPlayingText::isStream(last->path)) return;
     const float seconds = float(m_window->bar()->seekToBar()->doubleValue());
     MPDCommand::sMPDCommand().seekPosition(seconds);
     m_window->bar()->progressTrack()->setDoubleValue(seconds);

@@ -14,8 +14,7 @@
 
 namespace kelvane {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
-{
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(Icons::icon(QStringLiteral("app_icon")));
@@ -36,7 +35,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setWeight(QFont::Bold);
     m_contentTitle->setFont(titleFont);
-    m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add_accent")), QStringLiteral("Ajouter un stream"));
+    m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add_accent")),
+                                 QStringLiteral("Ajouter un stream"));
     m_addRadio->setObjectName(QStringLiteral("addRadio"));
     m_addRadio->setCursor(Qt::PointingHandCursor);
     m_addRadio->setIconSize(QSize(14, 14));
@@ -81,38 +81,34 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     applyPalette();
 }
 
-void MainWindow::applyPalette()
-{
+void MainWindow::applyPalette() {
     const QColor accent = Style::accent();
     m_addRadio->setStyleSheet(
-        QStringLiteral("QPushButton#addRadio { color: %1; border: 1px solid %1; border-radius: 13px;"
-                       " padding: 4px 14px; background: transparent; }"
-                       "QPushButton#addRadio:hover { background: rgba(%2,%3,%4,0.14); }"
-                       "QPushButton#addRadio:pressed { background: rgba(%2,%3,%4,0.28); }"
-                       "QPushButton#addRadio:disabled { color: gray; border-color: gray; }")
+        QStringLiteral(
+            "QPushButton#addRadio { color: %1; border: 1px solid %1; border-radius: 13px;"
+            " padding: 4px 14px; background: transparent; }"
+            "QPushButton#addRadio:hover { background: rgba(%2,%3,%4,0.14); }"
+            "QPushButton#addRadio:pressed { background: rgba(%2,%3,%4,0.28); }"
+            "QPushButton#addRadio:disabled { color: gray; border-color: gray; }")
             .arg(accent.name())
             .arg(accent.red())
             .arg(accent.green())
             .arg(accent.blue()));
-    m_splitter->setStyleSheet(
-        QStringLiteral("QSplitter::handle { background: %1; }").arg(Style::separatorColor().name()));
+    m_splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: %1; }")
+                                  .arg(Style::separatorColor().name()));
     QPalette side = m_sideBarView->palette();
     side.setColor(QPalette::Window, Style::sidebarBackground());
     m_sideBarView->setPalette(side);
     m_sideBarView->setAutoFillBackground(true);
 }
 
-bool MainWindow::event(QEvent *e)
-{
-    if (e->type() == QEvent::ApplicationPaletteChange)
-        applyPalette();
+bool MainWindow::event(QEvent *e) {
+    if (e->type() == QEvent::ApplicationPaletteChange) applyPalette();
     return QMainWindow::event(e);
 }
 
-void MainWindow::setContentView(QWidget *view)
-{
-    if (!view)
-        return;
+void MainWindow::setContentView(QWidget *view) {
+    if (!view) return;
     m_masterLayout->addWidget(view);
     view->show();
 }

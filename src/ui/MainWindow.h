@@ -17,7 +17,7 @@ class SideBar;
 // layout lives here; MainActivity fills and drives it. GUI thread.
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(QWidget *parent = nullptr);
 
     SideBar *sideBar() const { return m_sideBar; }
@@ -31,10 +31,10 @@ public:
     // Puts view into the content area, filling it and resizing with it.
     void setContentView(QWidget *view);
 
-protected:
+  protected:
     bool event(QEvent *event) override;
 
-private:
+  private:
     void applyPalette();
 
     SideBar *m_sideBar;

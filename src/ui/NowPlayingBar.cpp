@@ -19,16 +19,14 @@
 namespace kelvane {
 
 namespace {
-QImage transparent(int w, int h)
-{
+QImage transparent(int w, int h) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
 } // namespace
 
-NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
-{
+NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("nowPlayingBar"));
     setAutoFillBackground(false);
     setMinimumHeight(88);
@@ -50,8 +48,10 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
 
-    m_previous = transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
-    m_playImg = transportButton(QStringLiteral("play_button"), QStringLiteral("Lecture / Pause"), 42);
+    m_previous =
+        transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
+    m_playImg =
+        transportButton(QStringLiteral("play_button"), QStringLiteral("Lecture / Pause"), 42);
     m_next = transportButton(QStringLiteral("next_button"), QStringLiteral("Suivant"), 30);
     m_stop = transportButton(QStringLiteral("stop_button"), QStringLiteral("Stop"), 30);
     m_playImageName = QStringLiteral("play_button");
@@ -60,7 +60,8 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
     m_songLenght = new QLabel(QStringLiteral(" 0:00"), this);
     for (QLabel *l : {m_elapsedTime, m_songLenght}) {
         l->setFont(Style::timeFont());
-        l->setMinimumWidth(QFontMetrics(Style::timeFont()).horizontalAdvance(QStringLiteral("000:00")));
+        l->setMinimumWidth(
+            QFontMetrics(Style::timeFont()).horizontalAdvance(QStringLiteral("000:00")));
     }
     m_elapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_songLenght->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -69,8 +70,8 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
     m_progressTrack->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_progressTrack->setFocusPolicy(Qt::NoFocus);
     // The seek bar lies over the progress bar and draws nothing: it only takes the clicks.
-    m_seekToBar = ProgressSlider::withImages(transparent(14, 14), transparent(8, 4), transparent(8, 4),
-                                             Qt::Horizontal, this);
+    m_seekToBar = ProgressSlider::withImages(transparent(14, 14), transparent(8, 4),
+                                             transparent(8, 4), Qt::Horizontal, this);
     m_seekToBar->setCursor(Qt::PointingHandCursor);
     m_seekToBar->setToolTip(QStringLiteral("Aller à"));
     m_seekToBar->setFocusPolicy(Qt::NoFocus);
@@ -148,20 +149,17 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent)
     connect(m_previous, &QToolButton::clicked, this, &NowPlayingBar::previousButtonClicked);
     // While the knob is dragged the progress bar follows the pointer, not the poll.
     connect(m_seekToBar, &QSlider::sliderMoved, this, [this] {
-        if (m_seekable)
-            m_progressTrack->setDoubleValue(m_seekToBar->doubleValue());
+        if (m_seekable) m_progressTrack->setDoubleValue(m_seekToBar->doubleValue());
     });
     connect(m_seekToBar, &QSlider::sliderReleased, this,
             [this] { Q_EMIT seekRequested(float(m_seekToBar->doubleValue())); });
     connect(m_volumeSlider, &QSlider::valueChanged, this, [this] {
-        if (!m_settingVolume)
-            Q_EMIT volumeChanged(int(std::lround(m_volumeSlider->doubleValue())));
+        if (!m_settingVolume) Q_EMIT volumeChanged(int(std::lround(m_volumeSlider->doubleValue())));
     });
     applyPalette();
 }
 
-QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &tip, int size)
-{
+QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &tip, int size) {
     auto *b = new QToolButton(this);
     b->setIcon(Icons::icon(icon));
     b->setIconSize(QSize(size, size));
@@ -169,19 +167,20 @@ QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
     b->setCursor(Qt::PointingHandCursor);
-    b->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 2px; border-radius: %1px; }"
-                                    "QToolButton:hover { background: rgba(128,128,128,0.16); }"
-                                    "QToolButton:pressed { background: rgba(128,128,128,0.28); }")
-                         .arg((size + 4) / 2));
+    b->setStyleSheet(
+        QStringLiteral("QToolButton { border: none; padding: 2px; border-radius: %1px; }"
+                       "QToolButton:hover { background: rgba(128,128,128,0.16); }"
+                       "QToolButton:pressed { background: rgba(128,128,128,0.28); }")
+            .arg((size + 4) / 2));
     return b;
 }
 
-void NowPlayingBar::applyPalette()
-{
+void NowPlayingBar::applyPalette() {
     Style::setTextColor(m_currentArtistAlbum, Style::secondaryLabelColor());
     Style::setTextColor(m_elapsedTime, Style::secondaryLabelColor());
     Style::setTextColor(m_songLenght, Style::secondaryLabelColor());
-    m_volumeIcon->setPixmap(Icons::pixmap(QStringLiteral("volume_high"), QSize(18, 18), devicePixelRatioF()));
+    m_volumeIcon->setPixmap(
+        Icons::pixmap(QStringLiteral("volume_high"), QSize(18, 18), devicePixelRatioF()));
     // The track pictures carry palette colours: draw them again for the new palette.
     for (ProgressSlider *s : {m_progressTrack, m_volumeSlider}) {
         s->setMinimumValueImage(Icons::image(QStringLiteral("track_min")));
@@ -191,66 +190,53 @@ void NowPlayingBar::applyPalette()
     update();
 }
 
-bool NowPlayingBar::event(QEvent *e)
-{
-    if (e->type() == QEvent::ApplicationPaletteChange)
-        applyPalette();
+bool NowPlayingBar::event(QEvent *e) {
+    if (e->type() == QEvent::ApplicationPaletteChange) applyPalette();
     return QWidget::event(e);
 }
 
-void NowPlayingBar::paintEvent(QPaintEvent *)
-{
+void NowPlayingBar::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), Style::barBackground());
     p.setPen(Style::separatorColor());
     p.drawLine(rect().topLeft(), rect().topRight());
 }
 
-void NowPlayingBar::setPlayImage(const QString &name)
-{
-    if (m_playImageName == name)
-        return;
+void NowPlayingBar::setPlayImage(const QString &name) {
+    if (m_playImageName == name) return;
     m_playImageName = name;
     m_playImg->setIcon(Icons::icon(name));
 }
 
-void NowPlayingBar::setElapsed(quint32 milliseconds)
-{
+void NowPlayingBar::setElapsed(quint32 milliseconds) {
     // The user's drag wins over the poll until the knob is let go.
-    if (!m_seekToBar->isSliderDown())
-        m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
-    if (milliseconds != 0)
-        m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+    if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
+    if (milliseconds != 0) m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
 }
 
-void NowPlayingBar::setMaximumTime(qint32 seconds)
-{
+void NowPlayingBar::setMaximumTime(qint32 seconds) {
     m_progressTrack->setMaximumValue(seconds);
     m_seekToBar->setMaximumValue(seconds);
 }
 
-void NowPlayingBar::setTotalTime(qint32 seconds)
-{
+void NowPlayingBar::setTotalTime(qint32 seconds) {
     if (seconds > 0)
         m_songLenght->setText(NowPlayingText::totalText(seconds));
     else
         m_songLenght->setText(QStringLiteral(""));
 }
 
-void NowPlayingBar::setArtistAndAlbumText(const QString &text)
-{
+void NowPlayingBar::setArtistAndAlbumText(const QString &text) {
     m_currentArtistAlbum->setText(text);
     m_currentArtistAlbum->setToolTip(text.trimmed());
 }
 
-void NowPlayingBar::setSongTitleText(const QString &text)
-{
+void NowPlayingBar::setSongTitleText(const QString &text) {
     m_currentSongTitle->setText(text);
     m_currentSongTitle->setToolTip(text.trimmed());
 }
 
-void NowPlayingBar::setVolume(quint32 volume)
-{
+void NowPlayingBar::setVolume(quint32 volume) {
     m_settingVolume = true;
     if (volume > 100) {
         m_volumeSlider->setEnabled(false);
@@ -259,26 +245,23 @@ void NowPlayingBar::setVolume(quint32 volume)
     } else {
         m_volumeSlider->setEnabled(true);
         m_volumeSlider->setToolTip(QStringLiteral("Volume"));
-        if (!m_volumeSlider->isSliderDown())
-            m_volumeSlider->setDoubleValue(volume);
+        if (!m_volumeSlider->isSliderDown()) m_volumeSlider->setDoubleValue(volume);
     }
     m_settingVolume = false;
 }
 
-void NowPlayingBar::setSeekable(bool seekable)
-{
+void NowPlayingBar::setSeekable(bool seekable) {
     m_seekable = seekable;
     m_seekToBar->setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_seekToBar->setToolTip(seekable ? QStringLiteral("Aller à") : QString());
 }
 
-void NowPlayingBar::setCoverForPath(const QString &path)
-{
+void NowPlayingBar::setCoverForPath(const QString &path) {
     const bool stream = NowPlayingText::isStream(path);
-    const QString directory = (path.isEmpty() || stream) ? QString() : path.section(QLatin1Char('/'), 0, -2);
+    const QString directory =
+        (path.isEmpty() || stream) ? QString() : path.section(QLatin1Char('/'), 0, -2);
     const QString key = (path.isEmpty() || stream) ? QString() : QStringLiteral("/") + directory;
-    if (key == m_coverDirectory)
-        return;
+    if (key == m_coverDirectory) return;
     m_coverDirectory = key;
     const QImage placeholder = Icons::image(QStringLiteral("no_cover"), m_cover->size());
     if (key.isNull()) {

@@ -18,7 +18,7 @@ class ProgressSlider;
 // it to the server. GUI thread.
 class NowPlayingBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit NowPlayingBar(QWidget *parent = nullptr);
 
     // The controls, by the names the rest of the window knows them by.
@@ -54,7 +54,7 @@ public:
     // The cover of the album directory holding path (none for a stream).
     void setCoverForPath(const QString &path);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void playButton();
     void stopButtonClicked();
     void nextButtonClicked();
@@ -62,11 +62,11 @@ Q_SIGNALS:
     void volumeChanged(int volume);
     void seekRequested(float seconds);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
 
-private:
+  private:
     void applyPalette();
     QToolButton *transportButton(const QString &icon, const QString &tip, int size);
 

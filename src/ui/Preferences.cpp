@@ -14,8 +14,8 @@
 
 namespace kelvane {
 
-Preferences::Preferences(QWidget *parent) : QDialog(parent), m_settingPref(Setting::sSetting().reload())
-{
+Preferences::Preferences(QWidget *parent)
+    : QDialog(parent), m_settingPref(Setting::sSetting().reload()) {
     setWindowTitle(QStringLiteral("Préférences"));
     setModal(false);
     // The stored values, not a server given on the command line for this session.
@@ -29,8 +29,7 @@ Preferences::Preferences(QWidget *parent) : QDialog(parent), m_settingPref(Setti
     awakeFromNib();
 }
 
-void Preferences::build()
-{
+void Preferences::build() {
     m_serverField = new QLineEdit;
     m_portField = new QLineEdit;
     m_usernameField = new QLineEdit;
@@ -75,8 +74,10 @@ void Preferences::build()
     form->addRow(QStringLiteral("Arguments"), m_argsPHPField);
 
     auto *buttons = new QDialogButtonBox;
-    QPushButton *saveButton = buttons->addButton(QStringLiteral("Enregistrer"), QDialogButtonBox::AcceptRole);
-    QPushButton *cancelButton = buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    QPushButton *saveButton =
+        buttons->addButton(QStringLiteral("Enregistrer"), QDialogButtonBox::AcceptRole);
+    QPushButton *cancelButton =
+        buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
     saveButton->setObjectName(QStringLiteral("saveButton"));
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     saveButton->setDefault(true);
@@ -94,8 +95,7 @@ void Preferences::build()
     setMinimumWidth(460);
 }
 
-void Preferences::awakeFromNib()
-{
+void Preferences::awakeFromNib() {
     m_serverField->setText(m_host);
     m_portField->setText(m_port);
     m_usernameField->setText(m_user);
@@ -117,43 +117,39 @@ void Preferences::awakeFromNib()
     }
 }
 
-void Preferences::showWindow()
-{
+void Preferences::showWindow() {
     show();
     raise();
     activateWindow();
 }
 
-void Preferences::buttonHTTP() { m_serverHTTPField->setEnabled(!m_checkButtonHTTP->isChecked()); }
-void Preferences::buttonPHP() { m_argsPHPField->setEnabled(m_checkButtonPHP->isChecked()); }
+void Preferences::buttonHTTP() {
+    m_serverHTTPField->setEnabled(!m_checkButtonHTTP->isChecked());
+}
+void Preferences::buttonPHP() {
+    m_argsPHPField->setEnabled(m_checkButtonPHP->isChecked());
+}
 
-bool Preferences::parsePort(const QString &text, quint32 *port)
-{
-    if (text.isEmpty())
-        return false;
+bool Preferences::parsePort(const QString &text, quint32 *port) {
+    if (text.isEmpty()) return false;
     quint32 value = 0;
     for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
         value = value * 10 + quint32(c.unicode() - '0');
-        if (value > 65535)
-            return false;
+        if (value > 65535) return false;
     }
-    if (port)
-        *port = value;
+    if (port) *port = value;
     return true;
 }
 
-void Preferences::markLabel(QLabel *label, bool valid)
-{
+void Preferences::markLabel(QLabel *label, bool valid) {
     if (valid)
         label->setPalette(QPalette());
     else
         Style::setTextColor(label, Style::errorRed());
 }
 
-void Preferences::save()
-{
+void Preferences::save() {
     m_host = m_serverField->text();
     m_port = m_portField->text();
     m_user = m_usernameField->text();
@@ -163,13 +159,11 @@ void Preferences::save()
 
     const bool validIP = !m_host.isEmpty() && Setting::isValidIP(m_host);
     markLabel(m_labelIP, validIP);
-    if (validIP)
-        m_settingPref.setHost(m_host);
+    if (validIP) m_settingPref.setHost(m_host);
 
     quint32 port = 0;
     const bool validPort = parsePort(m_port, &port);
-    if (validPort)
-        m_settingPref.setPort(port);
+    if (validPort) m_settingPref.setPort(port);
     markLabel(m_labelPort, validPort);
 
     if (m_user.isEmpty())
@@ -195,10 +189,11 @@ void Preferences::save()
 
     m_isValidIP = validIP;
     m_isValidPort = validPort;
-    if (validIP && validPort)
-        close();
+    if (validIP && validPort) close();
 }
 
-void Preferences::cancel() { close(); }
+void Preferences::cancel() {
+    close();
+}
 
 } // namespace kelvane

@@ -18,7 +18,7 @@ class Setting;
 // not reconnect: the next "Connecter" uses the new server. GUI thread.
 class Preferences : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit Preferences(QWidget *parent = nullptr);
 
     void showWindow();
@@ -40,13 +40,13 @@ public:
     // Digits only, at most 65535 (leading zeros allowed); the value through port.
     static bool parsePort(const QString &text, quint32 *port);
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void buttonHTTP();
     void buttonPHP();
     void save();
     void cancel();
 
-private:
+  private:
     void build();
     void awakeFromNib();
     void markLabel(QLabel *label, bool valid);

@@ -5,15 +5,13 @@
 
 namespace kelvane {
 
-std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *problem)
-{
+std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *problem) {
     SessionServer out;
     if (!in.envHost.isEmpty()) {
         const qsizetype at = in.envHost.lastIndexOf(QLatin1Char('@'));
         out.host = at >= 0 ? in.envHost.mid(at + 1) : in.envHost;
     }
-    if (in.hostOption)
-        out.host = *in.hostOption;
+    if (in.hostOption) out.host = *in.hostOption;
     if (out.host && out.host->isEmpty()) {
         *problem = QStringLiteral("adresse du serveur vide");
         return std::nullopt;
@@ -37,13 +35,10 @@ std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *prob
     return out;
 }
 
-void SessionServer::apply() const
-{
+void SessionServer::apply() const {
     Setting &setting = Setting::sSetting();
-    if (host || port)
-        setting.setSessionServer(host, port);
-    if (coverHost)
-        setting.setSessionHTTP(coverHost);
+    if (host || port) setting.setSessionServer(host, port);
+    if (coverHost) setting.setSessionHTTP(coverHost);
 }
 
 } // namespace kelvane

@@ -18,13 +18,12 @@ constexpr int kEntryHeight = 32;
 constexpr int kHeaderHeight = 34;
 } // namespace
 
-QStringList SideBar::sources()
-{
-    return {QStringLiteral("Library"), QStringLiteral("Queue"), QStringLiteral("Stream"), QStringLiteral("Radio")};
+QStringList SideBar::sources() {
+    return {QStringLiteral("Library"), QStringLiteral("Queue"), QStringLiteral("Stream"),
+            QStringLiteral("Radio")};
 }
 
-SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), playlist()}
-{
+SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), playlist()} {
     setObjectName(QStringLiteral("sideBar"));
     m_items.insert(source(), sources());
     m_items.insert(playlist(), {});
@@ -42,11 +41,12 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
     setMouseTracking(true);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     const QColor bg = Style::sidebarBackground();
-    setStyleSheet(QStringLiteral("QTreeWidget { background: %1; border: none; outline: 0; padding-top: 6px; }"
-                                 "QTreeWidget::item { border: none; border-radius: 7px; margin: 0px 8px; }"
-                                 "QTreeWidget::item:selected { background: %2; }"
-                                 "QTreeWidget::item:hover:!selected { background: rgba(128,128,128,0.14); }"
-                                 "QTreeWidget::branch { background: transparent; border: none; image: none; }")
+    setStyleSheet(QStringLiteral(
+                      "QTreeWidget { background: %1; border: none; outline: 0; padding-top: 6px; }"
+                      "QTreeWidget::item { border: none; border-radius: 7px; margin: 0px 8px; }"
+                      "QTreeWidget::item:selected { background: %2; }"
+                      "QTreeWidget::item:hover:!selected { background: rgba(128,128,128,0.14); }"
+                      "QTreeWidget::branch { background: transparent; border: none; image: none; }")
                       .arg(bg.name(), Style::accent().name()));
     connect(this, &QTreeWidget::itemSelectionChanged, this, &SideBar::onSelectionChanged);
     // "Source" stays open whatever asks it to close.
@@ -58,8 +58,7 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
         updateHeaderChevron();
     });
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
-        if (item->data(0, kNameRole).toString() == playlist())
-            m_playlistExpanded = true;
+        if (item->data(0, kNameRole).toString() == playlist()) m_playlistExpanded = true;
         updateHeaderChevron();
     });
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
@@ -69,32 +68,25 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
     reloadData();
 }
 
-void SideBar::setPlaylists(const QStringList &names) { m_items.insert(playlist(), names); }
+void SideBar::setPlaylists(const QStringList &names) {
+    m_items.insert(playlist(), names);
+}
 
-QString SideBar::displayText(const QString &name)
-{
-    if (name == QLatin1String("Library"))
-        return QStringLiteral("Albums");
-    if (name == QLatin1String("Queue"))
-        return QStringLiteral("Lecture en cours");
+QString SideBar::displayText(const QString &name) {
+    if (name == QLatin1String("Library")) return QStringLiteral("Albums");
+    if (name == QLatin1String("Queue")) return QStringLiteral("Lecture en cours");
     return name;
 }
 
-QString SideBar::iconName(const QString &name, bool isPlaylist)
-{
-    if (isPlaylist)
-        return QStringLiteral("sidebar_playlist");
-    if (name == QLatin1String("Library"))
-        return QStringLiteral("sidebar_album");
-    if (name == QLatin1String("Queue"))
-        return QStringLiteral("sidebar_queue");
-    if (name == QLatin1String("Stream"))
-        return QStringLiteral("sidebar_stream");
+QString SideBar::iconName(const QString &name, bool isPlaylist) {
+    if (isPlaylist) return QStringLiteral("sidebar_playlist");
+    if (name == QLatin1String("Library")) return QStringLiteral("sidebar_album");
+    if (name == QLatin1String("Queue")) return QStringLiteral("sidebar_queue");
+    if (name == QLatin1String("Stream")) return QStringLiteral("sidebar_stream");
     return QStringLiteral("sidebar_radio");
 }
 
-QWidget *SideBar::headerCell(const QString &name)
-{
+QWidget *SideBar::headerCell(const QString &name) {
     auto *cell = new QWidget;
     cell->setAttribute(Qt::WA_TranslucentBackground);
     auto *label = new QLabel(name, cell);
@@ -121,20 +113,17 @@ QWidget *SideBar::headerCell(const QString &name)
     return cell;
 }
 
-void SideBar::updateHeaderChevron()
-{
+void SideBar::updateHeaderChevron() {
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem *top = topLevelItem(i);
-        if (top->data(0, kNameRole).toString() != playlist())
-            continue;
+        if (top->data(0, kNameRole).toString() != playlist()) continue;
         if (QWidget *cell = itemWidget(top, 0))
             if (auto *chevron = cell->findChild<QToolButton *>(QStringLiteral("playlistChevron")))
                 chevron->setArrowType(top->isExpanded() ? Qt::DownArrow : Qt::RightArrow);
     }
 }
 
-void SideBar::reloadData()
-{
+void SideBar::reloadData() {
     const QString selected = selectedName();
     m_reloading = true;
     m_cells.clear();
@@ -175,15 +164,13 @@ void SideBar::reloadData()
     onSelectionChanged();
 }
 
-void SideBar::expandEverything()
-{
+void SideBar::expandEverything() {
     m_playlistExpanded = true;
     expandAll();
     updateHeaderChevron();
 }
 
-void SideBar::setPlaylistGroupExpanded(bool expanded)
-{
+void SideBar::setPlaylistGroupExpanded(bool expanded) {
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (topLevelItem(i)->data(0, kNameRole).toString() == playlist())
             topLevelItem(i)->setExpanded(expanded);
@@ -191,10 +178,11 @@ void SideBar::setPlaylistGroupExpanded(bool expanded)
     updateHeaderChevron();
 }
 
-bool SideBar::isPlaylistGroupExpanded() const { return m_playlistExpanded; }
+bool SideBar::isPlaylistGroupExpanded() const {
+    return m_playlistExpanded;
+}
 
-QList<QTreeWidgetItem *> SideBar::visibleItems() const
-{
+QList<QTreeWidgetItem *> SideBar::visibleItems() const {
     QList<QTreeWidgetItem *> rows;
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem *top = topLevelItem(i);
@@ -206,79 +194,66 @@ QList<QTreeWidgetItem *> SideBar::visibleItems() const
     return rows;
 }
 
-int SideBar::rowCount() const { return int(visibleItems().size()); }
+int SideBar::rowCount() const {
+    return int(visibleItems().size());
+}
 
-int SideBar::rowOfName(const QString &name) const
-{
+int SideBar::rowOfName(const QString &name) const {
     const QList<QTreeWidgetItem *> rows = visibleItems();
     for (int i = 0; i < rows.size(); ++i)
-        if (rows[i]->data(0, kNameRole).toString() == name)
-            return i;
+        if (rows[i]->data(0, kNameRole).toString() == name) return i;
     return -1;
 }
 
-QTreeWidgetItem *SideBar::itemAtRow(int row) const
-{
+QTreeWidgetItem *SideBar::itemAtRow(int row) const {
     const QList<QTreeWidgetItem *> rows = visibleItems();
     return row >= 0 && row < rows.size() ? rows[row] : nullptr;
 }
 
-QString SideBar::nameAtRow(int row) const
-{
+QString SideBar::nameAtRow(int row) const {
     QTreeWidgetItem *item = itemAtRow(row);
     return item ? item->data(0, kNameRole).toString() : QString();
 }
 
-int SideBar::rowAtPoint(const QPoint &viewportPoint) const
-{
+int SideBar::rowAtPoint(const QPoint &viewportPoint) const {
     QTreeWidgetItem *item = itemAt(viewportPoint);
     return item ? int(visibleItems().indexOf(item)) : -1;
 }
 
-bool SideBar::selectRow(int row)
-{
+bool SideBar::selectRow(int row) {
     QTreeWidgetItem *item = itemAtRow(row);
-    if (!item || !(item->flags() & Qt::ItemIsSelectable))
-        return false;
+    if (!item || !(item->flags() & Qt::ItemIsSelectable)) return false;
     setCurrentItem(item);
     item->setSelected(true);
     return true;
 }
 
-QString SideBar::selectedName() const
-{
+QString SideBar::selectedName() const {
     const QList<QTreeWidgetItem *> items = selectedItems();
     return items.isEmpty() ? QString() : items.first()->data(0, kNameRole).toString();
 }
 
-void SideBar::setAlbumCount(int count)
-{
+void SideBar::setAlbumCount(int count) {
     m_albumCount = count;
     if (SidebarItem *cell = cellOf(QStringLiteral("Library")))
         cell->setBadge(QString::asprintf("%d", count));
 }
 
-SidebarItem *SideBar::cellOf(const QString &name) const
-{
+SidebarItem *SideBar::cellOf(const QString &name) const {
     for (auto it = m_cells.constBegin(); it != m_cells.constEnd(); ++it)
-        if (it.key()->data(0, kNameRole).toString() == name)
-            return it.value();
+        if (it.key()->data(0, kNameRole).toString() == name) return it.value();
     return nullptr;
 }
 
-void SideBar::onSelectionChanged()
-{
+void SideBar::onSelectionChanged() {
     for (auto it = m_cells.constBegin(); it != m_cells.constEnd(); ++it)
         it.value()->setSelected(it.key()->isSelected());
-    if (m_reloading)
-        return;
+    if (m_reloading) return;
     const QString name = selectedName();
-    if (!name.isEmpty() && !isHeader(name))
-        Q_EMIT entrySelected(name);
+    if (!name.isEmpty() && !isHeader(name)) Q_EMIT entrySelected(name);
 }
 
-void SideBar::contextMenuEvent(QContextMenuEvent *event)
-{
+void SideBar::contextMenuEvent(QContextMenuEvent *event) {
     Q_EMIT contextMenuRequested(rowAtPoint(event->pos()), event->globalPos());
     event->accept();
 }

@@ -15,7 +15,7 @@ class SidebarItem;
 // cannot be selected and "Source" cannot be collapsed. GUI thread.
 class SideBar : public QTreeWidget {
     Q_OBJECT
-public:
+  public:
     explicit SideBar(QWidget *parent = nullptr);
 
     static QString source() { return QStringLiteral("Source"); }
@@ -54,17 +54,17 @@ public:
     void setAlbumCount(int count);
     SidebarItem *cellOf(const QString &name) const;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // A selectable entry became the selection.
     void entrySelected(const QString &name);
     // Right click: the row under the pointer (-1 for the empty area), in global coordinates.
     void contextMenuRequested(int row, const QPoint &globalPos);
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
 
-private:
+  private:
     void onSelectionChanged();
     QWidget *headerCell(const QString &name);
     void updateHeaderChevron();

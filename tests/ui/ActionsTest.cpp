@@ -15,8 +15,7 @@ using namespace kelvane;
 using namespace kelvane::test;
 
 namespace {
-quint16 closedPort()
-{
+quint16 closedPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     const quint16 port = probe.serverPort();
@@ -25,15 +24,21 @@ quint16 closedPort()
 }
 } // namespace
 
-TEST_F(WindowTest, MenuActionsCarryTheirShortcuts)
-{
+TEST_F(WindowTest, MenuActionsCarryTheirShortcuts) {
     const struct {
         const char *id;
         const char *keys;
-    } expected[] = {{"playButton", "Space"},        {"nextButton", "Ctrl+Right"}, {"previousButton", "Ctrl+Left"},
-                    {"preferences", "Ctrl+,"},      {"quit", "Ctrl+Q"},           {"updateDataBase", "F5; Ctrl+U"},
-                    {"addNewPlaylist", "Ctrl+N"},   {"connecter", "Ctrl+K"},      {"stopButton", "Ctrl+."},
-                    {"showLibrary", "Ctrl+1"},      {"showRadio", "Ctrl+4"}};
+    } expected[] = {{"playButton", "Space"},
+                    {"nextButton", "Ctrl+Right"},
+                    {"previousButton", "Ctrl+Left"},
+                    {"preferences", "Ctrl+,"},
+                    {"quit", "Ctrl+Q"},
+                    {"updateDataBase", "F5; Ctrl+U"},
+                    {"addNewPlaylist", "Ctrl+N"},
+                    {"connecter", "Ctrl+K"},
+                    {"stopButton", "Ctrl+."},
+                    {"showLibrary", "Ctrl+1"},
+                    {"showRadio", "Ctrl+4"}};
     for (const auto &e : expected) {
         QAction *action = activity->action(QString::fromLatin1(e.id));
         ASSERT_TRUE(action) << e.id;
@@ -42,15 +47,15 @@ TEST_F(WindowTest, MenuActionsCarryTheirShortcuts)
             keys << k.toString();
         EXPECT_EQ(keys.join(QStringLiteral("; ")), QString::fromLatin1(e.keys)) << e.id;
     }
-    for (const char *id : {"deconnecter", "purgeCoverCache", "saveCurrentPlayingList", "ajouterRadio"})
+    for (const char *id :
+         {"deconnecter", "purgeCoverCache", "saveCurrentPlayingList", "ajouterRadio"})
         EXPECT_TRUE(activity->action(QString::fromLatin1(id))) << id;
 
     activity->action(QStringLiteral("showRadio"))->trigger();
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Radio"));
 }
 
-TEST_F(WindowTest, PreferencesAndStreamEditorOpenAboveTheWindow)
-{
+TEST_F(WindowTest, PreferencesAndStreamEditorOpenAboveTheWindow) {
     activity->preferences();
     ASSERT_TRUE(activity->preferencesWindow());
     EXPECT_EQ(activity->preferencesWindow()->parentWidget(), activity->window());
@@ -67,8 +72,7 @@ TEST_F(WindowTest, PreferencesAndStreamEditorOpenAboveTheWindow)
     }
 }
 
-TEST_F(WindowTest, RefusedConnectionShowsOneAlertAndKeepsTheSidebar)
-{
+TEST_F(WindowTest, RefusedConnectionShowsOneAlertAndKeepsTheSidebar) {
     Setting::sSetting().setSessionServer(server->host(), closedPort());
     activity->connecter();
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
@@ -92,13 +96,13 @@ TEST_F(WindowTest, RefusedConnectionShowsOneAlertAndKeepsTheSidebar)
     EXPECT_TRUE(waitUntil([&] { return !activity->errorAlert()->current(); }));
 }
 
-TEST_F(WindowTest, PurgeEmptiesBothCoverCaches)
-{
+TEST_F(WindowTest, PurgeEmptiesBothCoverCaches) {
     ImageCache &cache = ImageCache::sharedImageCache();
     QImage img(16, 16, QImage::Format_RGB32);
     img.fill(Qt::green);
     bool stored = false;
-    cache.storeImage(img, QStringLiteral("http://127.0.0.1:1/purge/cover.jpg"), [&] { stored = true; });
+    cache.storeImage(img, QStringLiteral("http://127.0.0.1:1/purge/cover.jpg"),
+                     [&] { stored = true; });
     ASSERT_TRUE(waitUntil([&] { return stored; }));
     ASSERT_GT(cache.getDiskCount(), 0);
     activity->purgeCoverCache();
@@ -106,8 +110,7 @@ TEST_F(WindowTest, PurgeEmptiesBothCoverCaches)
     EXPECT_TRUE(waitUntil([&] { return cache.getDiskCount() == 0; }));
 }
 
-TEST_F(WindowTest, AStreamTurnsSeekingOffUntilAFileComesBack)
-{
+TEST_F(WindowTest, AStreamTurnsSeekingOffUntilAFileComesBack) {
     NowPlayingBar *bar = activity->window()->bar();
     MPDStatus stream;
     stream.state = 2;
@@ -120,8 +123,7 @@ TEST_F(WindowTest, AStreamTurnsSeekingOffUntilAFileComesBack)
     EXPECT_TRUE(bar->isSeekable());
 }
 
-TEST_F(WindowTest, SavingPreferencesKeepsTheLiveConnection)
-{
+TEST_F(WindowTest, SavingPreferencesKeepsTheLiveConnection) {
     activity->preferences();
     Preferences *prefs = activity->preferencesWindow();
     ASSERT_TRUE(prefs);

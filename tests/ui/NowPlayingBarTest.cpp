@@ -14,8 +14,7 @@ using namespace kelvane;
 using namespace kelvane::test;
 
 namespace {
-MPDStatus song(qint32 state, qint32 total, const QString &title, const QString &path)
-{
+MPDStatus song(qint32 state, qint32 total, const QString &title, const QString &path) {
     MPDStatus s;
     s.state = state;
     s.totalTime = total;
@@ -27,21 +26,19 @@ MPDStatus song(qint32 state, qint32 total, const QString &title, const QString &
 }
 
 QStringList logged;
-void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtInfoMsg)
-        logged << message;
+void collect(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtInfoMsg) logged << message;
 }
 } // namespace
 
-TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged)
-{
+TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged) {
     NowPlayingBar *bar = activity->window()->bar();
     QObject owner;
     int posts = 0;
     NotificationCenter::defaultCenter().observe(QStringLiteral("statusChanged"), &owner,
                                                 [&](const NotificationInfo &) { ++posts; });
-    activity->onTrackChange(song(2, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    activity->onTrackChange(
+        song(2, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
     activity->onStateChange(2);
     EXPECT_EQ(posts, 2);
     EXPECT_EQ(bar->currentSongTitle()->text(), QStringLiteral("Come Together"));
@@ -61,7 +58,8 @@ TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged)
     activity->onProgressChange(progress);
     EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 1:01"));
 
-    activity->onTrackChange(song(1, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    activity->onTrackChange(
+        song(1, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
     EXPECT_EQ(bar->currentSongTitle()->text(), QStringLiteral("Stop"));
     EXPECT_EQ(bar->playImageName(), QStringLiteral("play_button"));
     activity->onTrackChange(song(3, 10, QString(), QStringLiteral("a/b.flac")));
@@ -69,12 +67,12 @@ TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged)
     EXPECT_EQ(posts, 4);
 }
 
-TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength)
-{
+TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength) {
     const QString url = QStringLiteral("http://127.0.0.1:9/live");
     MPDStream::sMPDStream().addStream(url + QStringLiteral("#Radio Locale"));
     NowPlayingBar *bar = activity->window()->bar();
-    activity->onTrackChange(song(2, 259, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    activity->onTrackChange(
+        song(2, 259, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
     EXPECT_EQ(bar->songLenght()->text(), QStringLiteral(" 4:19"));
 
     activity->onTrackChange(song(2, 0, QStringLiteral("Announced title"), url));
@@ -84,8 +82,7 @@ TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength)
     MPDStream::sMPDStream().deleteStream(0);
 }
 
-TEST_F(WindowTest, SeekingIsRefusedForAStream)
-{
+TEST_F(WindowTest, SeekingIsRefusedForAStream) {
     NowPlayingBar *bar = activity->window()->bar();
     MPDStatus stream = song(2, 0, QStringLiteral("t"), QStringLiteral("http://127.0.0.1:9/live"));
     stream.elapsedTime = 5000;
@@ -103,8 +100,7 @@ TEST_F(WindowTest, SeekingIsRefusedForAStream)
     EXPECT_DOUBLE_EQ(bar->progressTrack()->doubleValue(), 50);
 }
 
-TEST_F(WindowTest, VolumeFollowsTheServerAndAMixerlessServerDisablesIt)
-{
+TEST_F(WindowTest, VolumeFollowsTheServerAndAMixerlessServerDisablesIt) {
     NowPlayingBar *bar = activity->window()->bar();
     activity->onVolumeChange(42);
     EXPECT_TRUE(bar->volumeSlider()->isEnabled());
@@ -115,8 +111,7 @@ TEST_F(WindowTest, VolumeFollowsTheServerAndAMixerlessServerDisablesIt)
     EXPECT_TRUE(bar->volumeSlider()->isEnabled());
 }
 
-TEST_F(WindowTest, PlayButtonDrivesTheServer)
-{
+TEST_F(WindowTest, PlayButtonDrivesTheServer) {
     server->command(QStringLiteral("clear"));
     server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
     server->command(QStringLiteral("stop"));
@@ -126,18 +121,22 @@ TEST_F(WindowTest, PlayButtonDrivesTheServer)
         return s && s->state == 1;
     }));
     activity->playButton();
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("state")), QStringLiteral("play"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("state")),
+              QStringLiteral("play"));
     // The poll brings the change back to the bar.
-    EXPECT_TRUE(waitUntil([&] { return activity->window()->bar()->playImageName() == QLatin1String("pause_button"); }));
     EXPECT_TRUE(waitUntil([&] {
-        return activity->window()->bar()->currentSongTitle()->text() == QLatin1String("Come Together");
+        return activity->window()->bar()->playImageName() == QLatin1String("pause_button");
+    }));
+    EXPECT_TRUE(waitUntil([&] {
+        return activity->window()->bar()->currentSongTitle()->text() ==
+               QLatin1String("Come Together");
     }));
     activity->stopButton();
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("state")), QStringLiteral("stop"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("state")),
+              QStringLiteral("stop"));
 }
 
-TEST_F(WindowTest, ErrorAlertsWaitTheirTurnAndLogTheDetail)
-{
+TEST_F(WindowTest, ErrorAlertsWaitTheirTurnAndLogTheDetail) {
     logged.clear();
     QtMessageHandler previous = qInstallMessageHandler(collect);
     activity->onError({QStringLiteral("Connexion rejetée"), QStringLiteral("first detail")});
@@ -154,7 +153,9 @@ TEST_F(WindowTest, ErrorAlertsWaitTheirTurnAndLogTheDetail)
     EXPECT_EQ(alerts->pendingCount(), 1);
 
     first->buttons()[0]->click();
-    ASSERT_TRUE(waitUntil([&] { return alerts->current() && alerts->current()->text() == QLatin1String("Timeout"); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return alerts->current() && alerts->current()->text() == QLatin1String("Timeout");
+    }));
     alerts->current()->buttons()[0]->click();
     EXPECT_TRUE(waitUntil([&] { return !alerts->current(); }));
     qInstallMessageHandler(previous);

@@ -6,8 +6,7 @@ using namespace kelvane;
 using namespace kelvane::NowPlayingText;
 
 namespace {
-MPDStatus status(qint32 state, const QString &title = QString(), const QString &path = QString())
-{
+MPDStatus status(qint32 state, const QString &title = QString(), const QString &path = QString()) {
     MPDStatus s;
     s.state = state;
     s.title = title;
@@ -16,8 +15,7 @@ MPDStatus status(qint32 state, const QString &title = QString(), const QString &
 }
 } // namespace
 
-TEST(NowPlayingText, TimesArePaddedMinutesAndZeroPaddedSeconds)
-{
+TEST(NowPlayingText, TimesArePaddedMinutesAndZeroPaddedSeconds) {
     EXPECT_EQ(elapsedText(61000), QStringLiteral(" 1:01"));
     EXPECT_EQ(elapsedText(999), QStringLiteral(" 0:00"));
     EXPECT_EQ(totalText(3725), QStringLiteral("62:05"));
@@ -25,8 +23,7 @@ TEST(NowPlayingText, TimesArePaddedMinutesAndZeroPaddedSeconds)
     EXPECT_EQ(totalText(6000 * 60 + 7), QStringLiteral("6000:07"));
 }
 
-TEST(NowPlayingText, ArtistAndAlbumCombinations)
-{
+TEST(NowPlayingText, ArtistAndAlbumCombinations) {
     MPDStatus s;
     EXPECT_EQ(artistAndAlbum(s), QStringLiteral(""));
     s.album = QStringLiteral("Abbey Road");
@@ -40,8 +37,7 @@ TEST(NowPlayingText, ArtistAndAlbumCombinations)
     EXPECT_EQ(artistAndAlbum(s), QStringLiteral("The Beatles - "));
 }
 
-TEST(NowPlayingText, TitleFollowsTheState)
-{
+TEST(NowPlayingText, TitleFollowsTheState) {
     EXPECT_EQ(songTitle(status(0, QStringLiteral("Sun")), std::nullopt), QStringLiteral(" "));
     EXPECT_EQ(songTitle(status(1, QStringLiteral("Sun")), std::nullopt), QStringLiteral("Stop"));
     EXPECT_EQ(songTitle(status(2, QStringLiteral("Sun")), std::nullopt), QStringLiteral("Sun"));
@@ -49,19 +45,21 @@ TEST(NowPlayingText, TitleFollowsTheState)
     EXPECT_EQ(songTitle(status(2), std::nullopt), QStringLiteral("Non renseigné"));
 }
 
-TEST(NowPlayingText, SavedStreamNameWinsInEveryStateLastMatchFirst)
-{
+TEST(NowPlayingText, SavedStreamNameWinsInEveryStateLastMatchFirst) {
     const QString url = QStringLiteral("http://127.0.0.1:9/live");
-    const QList<Stream> streams{{url, QStringLiteral("Old name"), 0},
-                                {QStringLiteral("http://127.0.0.1:9/other"), QStringLiteral("Other"), 1},
-                                {url, QStringLiteral("Radio Locale"), 2}};
-    EXPECT_EQ(songTitle(status(2, QStringLiteral("Announced"), url), streams), QStringLiteral("Radio Locale"));
+    const QList<Stream> streams{
+        {url, QStringLiteral("Old name"), 0},
+        {QStringLiteral("http://127.0.0.1:9/other"), QStringLiteral("Other"), 1},
+        {url, QStringLiteral("Radio Locale"), 2}};
+    EXPECT_EQ(songTitle(status(2, QStringLiteral("Announced"), url), streams),
+              QStringLiteral("Radio Locale"));
     EXPECT_EQ(songTitle(status(1, QString(), url), streams), QStringLiteral("Radio Locale"));
     // Not saved: the announced title, as for a file.
     EXPECT_EQ(songTitle(status(2, QStringLiteral("Announced"), url + QStringLiteral("2")), streams),
               QStringLiteral("Announced"));
     // Not connected: no list, no name.
-    EXPECT_EQ(songTitle(status(2, QStringLiteral("Announced"), url), std::nullopt), QStringLiteral("Announced"));
+    EXPECT_EQ(songTitle(status(2, QStringLiteral("Announced"), url), std::nullopt),
+              QStringLiteral("Announced"));
     EXPECT_TRUE(isStream(QStringLiteral("https://x")));
     EXPECT_FALSE(isStream(QStringLiteral("Artist/http.flac")));
 }

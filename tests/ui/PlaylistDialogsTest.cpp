@@ -12,16 +12,14 @@ using namespace kelvane;
 using namespace kelvane::test;
 
 namespace {
-void answerName(SetNameDialog *dialog, const QString &name)
-{
+void answerName(SetNameDialog *dialog, const QString &name) {
     ASSERT_TRUE(dialog);
     dialog->textField()->setText(name);
     dialog->okButton()->click();
 }
 } // namespace
 
-TEST_F(WindowTest, OneDialogAtATimeAndClosingItReleasesTheLock)
-{
+TEST_F(WindowTest, OneDialogAtATimeAndClosingItReleasesTheLock) {
     activity->newPlaylist();
     ASSERT_TRUE(activity->dialogLocked());
     QPointer<SetNameDialog> first = activity->setNameDialog();
@@ -45,8 +43,7 @@ TEST_F(WindowTest, OneDialogAtATimeAndClosingItReleasesTheLock)
     EXPECT_FALSE(activity->dialogLocked());
 }
 
-TEST_F(WindowTest, CreateRenameDeleteEndInTheSidebar)
-{
+TEST_F(WindowTest, CreateRenameDeleteEndInTheSidebar) {
     activity->addNewPlaylist();
     answerName(activity->setNameDialog(), QStringLiteral("Gamma"));
     EXPECT_FALSE(activity->dialogLocked());
@@ -64,7 +61,8 @@ TEST_F(WindowTest, CreateRenameDeleteEndInTheSidebar)
     ConfirmDialog *confirm = activity->confirmDialog();
     ASSERT_TRUE(confirm);
     EXPECT_EQ(confirm->windowTitle(), QStringLiteral("Supprimer une playlist"));
-    EXPECT_EQ(confirm->textInfo()->text(), QStringLiteral("Confirmer la suppression de la playlist: Delta"));
+    EXPECT_EQ(confirm->textInfo()->text(),
+              QStringLiteral("Confirmer la suppression de la playlist: Delta"));
     confirm->deleteButton()->click();
     EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta"}));
     EXPECT_FALSE(activity->dialogLocked());
@@ -76,20 +74,19 @@ TEST_F(WindowTest, CreateRenameDeleteEndInTheSidebar)
     EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha", "beta"}));
 }
 
-TEST_F(WindowTest, QueueSavedAsAPlaylist)
-{
+TEST_F(WindowTest, QueueSavedAsAPlaylist) {
     server->command(QStringLiteral("clear"));
     server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
     activity->saveCurrentPlayingList();
-    EXPECT_EQ(activity->setNameDialog()->windowTitle(), QStringLiteral("Enregistrer comme playlist"));
+    EXPECT_EQ(activity->setNameDialog()->windowTitle(),
+              QStringLiteral("Enregistrer comme playlist"));
     answerName(activity->setNameDialog(), QStringLiteral("Abbey"));
     EXPECT_EQ(sideBar()->playlists(), QStringList({"Abbey", "Alpha", "beta"}));
     const QStringList lines = server->command(QStringLiteral("listplaylist Abbey"));
     EXPECT_EQ(lines.size(), 2);
 }
 
-TEST_F(WindowTest, ThePlaylistOnScreenFollowsItsRenameAndLeavesWithItsDeletion)
-{
+TEST_F(WindowTest, ThePlaylistOnScreenFollowsItsRenameAndLeavesWithItsDeletion) {
     ASSERT_TRUE(sideBar()->selectRow(6));
     menuTitles(6);
     activity->renamePlaylist();

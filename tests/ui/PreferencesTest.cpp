@@ -1,5 +1,5 @@
-#include "core/settings/Setting.h"
 #include "ui/Preferences.h"
+#include "core/settings/Setting.h"
 #include "ui/base/Style.h"
 
 #include <QCheckBox>
@@ -13,19 +13,19 @@ using namespace kelvane;
 
 namespace {
 
-QVariant stored(const QString &key)
-{
+QVariant stored(const QString &key) {
     QSettings store(QStringLiteral("Kelvane"), QStringLiteral("Kelvane"));
     store.sync();
     return store.value(key);
 }
 
-bool isRed(QLabel *label) { return label->palette().color(QPalette::WindowText) == Style::errorRed(); }
+bool isRed(QLabel *label) {
+    return label->palette().color(QPalette::WindowText) == Style::errorRed();
+}
 
 class PreferencesTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         // Through Setting, so its memory and the store agree before each case.
         Setting &s = Setting::sSetting();
         s.setHost(QStringLiteral("127.0.0.1"));
@@ -37,8 +37,7 @@ protected:
         prefs = std::make_unique<Preferences>();
         prefs->showWindow();
     }
-    void fill(const QString &host, const QString &port)
-    {
+    void fill(const QString &host, const QString &port) {
         prefs->serverField()->setText(host);
         prefs->portField()->setText(port);
     }
@@ -47,8 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesTest, OpensWithWhatIsStoredAndTheCoverBoxesInTheirDefaultStates)
-{
+TEST_F(PreferencesTest, OpensWithWhatIsStoredAndTheCoverBoxesInTheirDefaultStates) {
     EXPECT_EQ(prefs->serverField()->text(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(prefs->portField()->text(), QStringLiteral("6600"));
     EXPECT_EQ(prefs->passwordField()->text(), QStringLiteral(""));
@@ -63,8 +61,7 @@ TEST_F(PreferencesTest, OpensWithWhatIsStoredAndTheCoverBoxesInTheirDefaultState
     EXPECT_TRUE(prefs->argsPHPField()->isEnabled());
 }
 
-TEST_F(PreferencesTest, HostNameIsRefusedButTheOtherValuesAreStored)
-{
+TEST_F(PreferencesTest, HostNameIsRefusedButTheOtherValuesAreStored) {
     fill(QStringLiteral("localhost"), QStringLiteral("6601"));
     prefs->usernameField()->setText(QStringLiteral("me"));
     prefs->passwordField()->setText(QStringLiteral("secret"));
@@ -92,17 +89,17 @@ TEST_F(PreferencesTest, HostNameIsRefusedButTheOtherValuesAreStored)
     EXPECT_EQ(stored("host").toString(), QStringLiteral("::1"));
 }
 
-TEST_F(PreferencesTest, PortRules)
-{
+TEST_F(PreferencesTest, PortRules) {
     struct Case {
         const char *text;
         bool valid;
         const char *storedAfter;
     };
-    const Case cases[] = {{"65536", false, "6600"}, {"66a0", false, "6600"},  {" 6600", false, "6600"},
-                          {"6600 ", false, "6600"}, {"", false, "6600"},      {"-1", false, "6600"},
-                          {"65535", true, "65535"}, {"06600", true, "6600"},  {"0", true, "0"},
-                          {"00000000000000000006601", true, "6601"}};
+    const Case cases[] = {{"65536", false, "6600"}, {"66a0", false, "6600"},
+                          {" 6600", false, "6600"}, {"6600 ", false, "6600"},
+                          {"", false, "6600"},      {"-1", false, "6600"},
+                          {"65535", true, "65535"}, {"06600", true, "6600"},
+                          {"0", true, "0"},         {"00000000000000000006601", true, "6601"}};
     for (const Case &c : cases) {
         SetUp();
         fill(QStringLiteral("127.0.0.1"), QString::fromUtf8(c.text));
@@ -114,8 +111,7 @@ TEST_F(PreferencesTest, PortRules)
     }
 }
 
-TEST_F(PreferencesTest, ClearingThePasswordRemovesIt)
-{
+TEST_F(PreferencesTest, ClearingThePasswordRemovesIt) {
     Setting::sSetting().setPass(QStringLiteral("old"));
     prefs.reset(new Preferences);
     EXPECT_EQ(prefs->passwordField()->text(), QStringLiteral("old"));
@@ -125,8 +121,7 @@ TEST_F(PreferencesTest, ClearingThePasswordRemovesIt)
     EXPECT_FALSE(Setting::sSetting().hasPass());
 }
 
-TEST_F(PreferencesTest, CheckBoxesWinOverTheirFields)
-{
+TEST_F(PreferencesTest, CheckBoxesWinOverTheirFields) {
     Setting::sSetting().setHTTP(QStringLiteral("10.0.0.2"));
     Setting::sSetting().setPHP(QStringLiteral("args"));
     prefs.reset(new Preferences);
@@ -145,8 +140,7 @@ TEST_F(PreferencesTest, CheckBoxesWinOverTheirFields)
     EXPECT_FALSE(Setting::sSetting().argsPHP().has_value());
 }
 
-TEST_F(PreferencesTest, ShowsTheStoredServerNotTheSessionOne)
-{
+TEST_F(PreferencesTest, ShowsTheStoredServerNotTheSessionOne) {
     Setting &s = Setting::sSetting();
     const QString sessionHost = s.host();
     const quint32 sessionPort = s.port();
@@ -163,8 +157,7 @@ TEST_F(PreferencesTest, ShowsTheStoredServerNotTheSessionOne)
     s.setSessionServer(sessionHost, sessionPort);
 }
 
-TEST_F(PreferencesTest, InvalidCoverServerIsDroppedWithoutAMark)
-{
+TEST_F(PreferencesTest, InvalidCoverServerIsDroppedWithoutAMark) {
     prefs->checkButtonHTTP()->setChecked(false);
     prefs->serverHTTPField()->setText(QStringLiteral("covers.local"));
     prefs->save();

@@ -5,15 +5,13 @@
 using namespace kelvane;
 
 namespace {
-std::optional<SessionServer> parse(SessionServer::Inputs in, QString *problem = nullptr)
-{
+std::optional<SessionServer> parse(SessionServer::Inputs in, QString *problem = nullptr) {
     QString ignored;
     return SessionServer::from(in, problem ? problem : &ignored);
 }
 } // namespace
 
-TEST(SessionServer, NothingGivenChangesNothing)
-{
+TEST(SessionServer, NothingGivenChangesNothing) {
     const auto s = parse({});
     ASSERT_TRUE(s);
     EXPECT_FALSE(s->host);
@@ -21,8 +19,7 @@ TEST(SessionServer, NothingGivenChangesNothing)
     EXPECT_FALSE(s->coverHost);
 }
 
-TEST(SessionServer, OptionsWinOverTheEnvironment)
-{
+TEST(SessionServer, OptionsWinOverTheEnvironment) {
     const auto s = parse({QStringLiteral("127.0.0.1"), QStringLiteral("6601"), std::nullopt,
                           QStringLiteral("10.0.0.1"), QStringLiteral("6700")});
     ASSERT_TRUE(s);
@@ -30,17 +27,15 @@ TEST(SessionServer, OptionsWinOverTheEnvironment)
     EXPECT_EQ(*s->port, 6601u);
 }
 
-TEST(SessionServer, EnvironmentHostLosesItsPassword)
-{
-    const auto s = parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("pa@ss@127.0.0.2"),
-                          QStringLiteral("06600")});
+TEST(SessionServer, EnvironmentHostLosesItsPassword) {
+    const auto s = parse({std::nullopt, std::nullopt, std::nullopt,
+                          QStringLiteral("pa@ss@127.0.0.2"), QStringLiteral("06600")});
     ASSERT_TRUE(s);
     EXPECT_EQ(*s->host, QStringLiteral("127.0.0.2"));
     EXPECT_EQ(*s->port, 6600u);
 }
 
-TEST(SessionServer, MalformedValuesAreRefusedWithAMessage)
-{
+TEST(SessionServer, MalformedValuesAreRefusedWithAMessage) {
     QString problem;
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("66a0")}, &problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("66a0")));

@@ -11,10 +11,10 @@
 using namespace kelvane;
 using namespace kelvane::test;
 
-TEST_F(WindowTest, SidebarRowsSourcesThenStoredPlaylists)
-{
+TEST_F(WindowTest, SidebarRowsSourcesThenStoredPlaylists) {
     SideBar *bar = sideBar();
-    const QStringList expected{"Source", "Library", "Queue", "Stream", "Radio", "Playlist", "Alpha", "beta"};
+    const QStringList expected{"Source", "Library",  "Queue", "Stream",
+                               "Radio",  "Playlist", "Alpha", "beta"};
     ASSERT_EQ(bar->rowCount(), expected.size());
     for (int row = 0; row < expected.size(); ++row)
         EXPECT_EQ(bar->nameAtRow(row), expected[row]) << row;
@@ -28,8 +28,7 @@ TEST_F(WindowTest, SidebarRowsSourcesThenStoredPlaylists)
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Library"));
 }
 
-TEST_F(WindowTest, AlbumBadgeCountsTheCurrentAlbumList)
-{
+TEST_F(WindowTest, AlbumBadgeCountsTheCurrentAlbumList) {
     const auto &albums = MPDCache::sMPDCache().getCurrentAlbumList();
     ASSERT_TRUE(albums.has_value());
     SidebarItem *library = sideBar()->cellOf("Library");
@@ -39,8 +38,7 @@ TEST_F(WindowTest, AlbumBadgeCountsTheCurrentAlbumList)
     EXPECT_TRUE(sideBar()->cellOf("Alpha")->button()->isHidden());
 }
 
-TEST_F(WindowTest, ContextMenuByRow)
-{
+TEST_F(WindowTest, ContextMenuByRow) {
     EXPECT_EQ(menuTitles(-1), QStringList{"Nouvelle playlist"});
     EXPECT_EQ(menuTitles(2), QStringList{"Enregistrer comme playlist"});
     for (int row : {0, 1, 3, 4, 5})
@@ -52,8 +50,7 @@ TEST_F(WindowTest, ContextMenuByRow)
     EXPECT_TRUE(menuTitles(8).isEmpty());
 }
 
-TEST_F(WindowTest, CollapsedPlaylistGroupHasNoRowsToClick)
-{
+TEST_F(WindowTest, CollapsedPlaylistGroupHasNoRowsToClick) {
     SideBar *bar = sideBar();
     bar->setPlaylistGroupExpanded(false);
     EXPECT_EQ(bar->rowCount(), 6);
@@ -68,8 +65,7 @@ TEST_F(WindowTest, CollapsedPlaylistGroupHasNoRowsToClick)
     EXPECT_EQ(bar->nameAtRow(6), QStringLiteral("Alpha"));
 }
 
-TEST_F(WindowTest, EachSelectionBuildsItsViewAfreshAndTheAddStreamButtonFollows)
-{
+TEST_F(WindowTest, EachSelectionBuildsItsViewAfreshAndTheAddStreamButtonFollows) {
     SideBar *bar = sideBar();
     QPushButton *addRadio = activity->window()->addRadio();
     EXPECT_TRUE(addRadio->isHidden());
@@ -95,16 +91,19 @@ TEST_F(WindowTest, EachSelectionBuildsItsViewAfreshAndTheAddStreamButtonFollows)
     flushDeletes();
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(second.isNull());
-    EXPECT_EQ(activity->window()->masterView()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(),
+    EXPECT_EQ(activity->window()
+                  ->masterView()
+                  ->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)
+                  .size(),
               1);
 }
 
-TEST_F(WindowTest, SelectionDuringADatabaseUpdateKeepsTheView)
-{
+TEST_F(WindowTest, SelectionDuringADatabaseUpdateKeepsTheView) {
     QPointer<QWidget> albums = activity->currentContentView();
     activity->updateDataBase();
     ASSERT_TRUE(activity->dbUpdating());
-    EXPECT_EQ(activity->window()->bar()->currentSongTitle()->text(), QStringLiteral("Mise à jour de la base MPD..."));
+    EXPECT_EQ(activity->window()->bar()->currentSongTitle()->text(),
+              QStringLiteral("Mise à jour de la base MPD..."));
     EXPECT_EQ(activity->window()->bar()->currentArtistAlbum()->text(), QStringLiteral(" "));
 
     ASSERT_TRUE(sideBar()->selectRow(2));
@@ -113,13 +112,13 @@ TEST_F(WindowTest, SelectionDuringADatabaseUpdateKeepsTheView)
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Library"));
 
     ASSERT_TRUE(waitUntil([&] { return !activity->dbUpdating(); }, 20000));
-    EXPECT_NE(activity->window()->bar()->currentSongTitle()->text(), QStringLiteral("Mise à jour de la base MPD..."));
+    EXPECT_NE(activity->window()->bar()->currentSongTitle()->text(),
+              QStringLiteral("Mise à jour de la base MPD..."));
     ASSERT_TRUE(sideBar()->selectRow(3));
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Stream"));
 }
 
-TEST_F(WindowTest, UpdateWhileDisconnectedDoesNothing)
-{
+TEST_F(WindowTest, UpdateWhileDisconnectedDoesNothing) {
     MPDSocket::sMPDSocket().disconnect();
     activity->updateDataBase();
     EXPECT_FALSE(activity->dbUpdating());

@@ -17,28 +17,27 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace kelvane::test {
 
 class WindowTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
+  protected:
+    static void SetUpTestSuite() {
         server = startStandardServer().release();
         Setting::sSetting().setSessionServer(server->host(), server->port());
         // The radio view loads its directory when shown: never from the internet here.
         Setting::sSetting().setSessionRadioBase(QStringLiteral("http://127.0.0.1:1/"));
         MPDCommand::sMPDCommand().setUpdatePollInterval(50);
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         MPDSocket::sMPDSocket().disconnect();
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(server && server->isRunning());
         // A fresh start for each test: same playlists, connected, events reported anew.
         for (const QString &line : server->command(QStringLiteral("listplaylists")))
@@ -46,27 +45,23 @@ protected:
                 server->command(QStringLiteral("rm \"%1\"").arg(line.mid(10)));
         server->command(QStringLiteral("playlistadd Alpha \"Root Song.flac\""));
         server->command(QStringLiteral("playlistadd beta \"Root Song.flac\""));
-        if (!MPDSocket::sMPDSocket().isConnected())
-            MPDSocket::sMPDSocket().connect();
+        if (!MPDSocket::sMPDSocket().isConnected()) MPDSocket::sMPDSocket().connect();
         MPDCache::sMPDCache().resetStatus();
         activity = std::make_unique<MainActivity>();
         activity->applicationDidFinishLaunching();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         activity.reset();
         flushDeletes();
     }
 
     // Views replaced in the content area go with deleteLater().
-    static void flushDeletes()
-    {
+    static void flushDeletes() {
         spin(10);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     SideBar *sideBar() const { return activity->window()->sideBar(); }
-    QStringList menuTitles(int row)
-    {
+    QStringList menuTitles(int row) {
         QMenu menu;
         activity->menuNeedsUpdate(&menu, row);
         QStringList titles;

@@ -17,7 +17,7 @@ using NotificationInfo = QMap<QString, QString>;
 // leave the hub when it is destroyed, so a closed view can never be called back.
 // GUI thread: a post from another thread is handed to the GUI thread and delivered there.
 class NotificationCenter {
-public:
+  public:
     using Callback = std::function<void(const NotificationInfo &)>;
 
     static NotificationCenter &defaultCenter();
@@ -36,7 +36,7 @@ public:
 
     int observerCount(const QString &name) const;
 
-private:
+  private:
     NotificationCenter() = default;
     struct Observer {
         quint64 id;

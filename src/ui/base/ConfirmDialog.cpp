@@ -12,16 +12,14 @@
 namespace kelvane {
 
 ConfirmDialog::ConfirmDialog(const QStringList &p, QWidget *parent)
-    : ConfirmDialog(p.value(0, QStringLiteral("")), p.value(1, QStringLiteral("")), p.value(2, QStringLiteral("")),
-                    parent)
-{
-}
+    : ConfirmDialog(p.value(0, QStringLiteral("")), p.value(1, QStringLiteral("")),
+                    p.value(2, QStringLiteral("")), parent) {}
 
-ConfirmDialog::ConfirmDialog(const QString &title, const QString &question, const QString &notification,
-                             QWidget *parent)
+ConfirmDialog::ConfirmDialog(const QString &title, const QString &question,
+                             const QString &notification, QWidget *parent)
     : QDialog(parent), m_notification(notification), m_textInfo(new QLabel(question)),
-      m_delete(new QPushButton(QStringLiteral("Supprimer"))), m_cancel(new QPushButton(QStringLiteral("Annuler")))
-{
+      m_delete(new QPushButton(QStringLiteral("Supprimer"))),
+      m_cancel(new QPushButton(QStringLiteral("Annuler"))) {
     setWindowTitle(title);
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -54,29 +52,31 @@ ConfirmDialog::ConfirmDialog(const QString &title, const QString &question, cons
     connect(m_cancel, &QPushButton::clicked, this, &ConfirmDialog::cancel);
 }
 
-void ConfirmDialog::showWindow()
-{
+void ConfirmDialog::showWindow() {
     show();
     raise();
     activateWindow();
 }
 
-void ConfirmDialog::answer(const QString &close)
-{
-    if (m_answered)
-        return;
+void ConfirmDialog::answer(const QString &close) {
+    if (m_answered) return;
     m_answered = true;
     hide();
     NotificationCenter::defaultCenter().post(m_notification, {{QStringLiteral("close"), close}});
 }
 
-void ConfirmDialog::supprimer() { answer(QStringLiteral("delete")); }
-void ConfirmDialog::cancel() { answer(QStringLiteral("cancel")); }
+void ConfirmDialog::supprimer() {
+    answer(QStringLiteral("delete"));
+}
+void ConfirmDialog::cancel() {
+    answer(QStringLiteral("cancel"));
+}
 
-void ConfirmDialog::reject() { cancel(); }
+void ConfirmDialog::reject() {
+    cancel();
+}
 
-void ConfirmDialog::closeEvent(QCloseEvent *event)
-{
+void ConfirmDialog::closeEvent(QCloseEvent *event) {
     cancel();
     event->accept();
 }

@@ -15,7 +15,7 @@ namespace kelvane {
 // its parent. GUI thread.
 class ConfirmDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Window title, question text, notification name.
     ConfirmDialog(const QString &title, const QString &question, const QString &notification,
                   QWidget *parent = nullptr);
@@ -29,15 +29,15 @@ public:
     QString notificationName() const { return m_notification; }
     bool hasAnswered() const { return m_answered; }
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void supprimer();
     void cancel();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
 
-private:
+  private:
     void answer(const QString &close);
 
     QString m_notification;

@@ -15,7 +15,7 @@ namespace kelvane {
 //   Icons::pixmap("no_cover", {128, 128})    a pixmap at the screen's pixel ratio
 //   Icons::image("knob")                     the picture at its natural size
 class Icons {
-public:
+  public:
     static QIcon icon(const QString &name);
     static QPixmap pixmap(const QString &name, const QSize &size, qreal devicePixelRatio = 0);
     // An empty size means the picture's natural size (its SVG width and height).

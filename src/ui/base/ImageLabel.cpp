@@ -9,8 +9,7 @@
 namespace kelvane {
 
 ImageLabel::ImageLabel(QWidget *parent, ImageManager *manager)
-    : QLabel(parent), m_target(new ImageTarget(this, manager))
-{
+    : QLabel(parent), m_target(new ImageTarget(this, manager)) {
     connect(m_target, &ImageTarget::imageChanged, this, [this](const QImage &image) {
         m_image = image;
         update();
@@ -18,50 +17,49 @@ ImageLabel::ImageLabel(QWidget *parent, ImageManager *manager)
     });
 }
 
-void ImageLabel::setImageWithURL(const QUrl &url, const QImage &placeholder, ImageLoadOptions options)
-{
+void ImageLabel::setImageWithURL(const QUrl &url, const QImage &placeholder,
+                                 ImageLoadOptions options) {
     m_target->setImageWithURL(url, placeholder, options);
 }
 
-void ImageLabel::setImageWithURL(const QUrl &url, const QString &placeholderName)
-{
+void ImageLabel::setImageWithURL(const QUrl &url, const QString &placeholderName) {
     setImageWithURL(url, Icons::image(placeholderName, size().isEmpty() ? QSize() : size()));
 }
 
-void ImageLabel::cancelCurrentImageLoad() { m_target->cancelCurrentImageLoad(); }
+void ImageLabel::cancelCurrentImageLoad() {
+    m_target->cancelCurrentImageLoad();
+}
 
-void ImageLabel::setImage(const QImage &image)
-{
+void ImageLabel::setImage(const QImage &image) {
     m_target->cancelCurrentImageLoad();
     m_image = image;
     update();
     Q_EMIT imageChanged(image);
 }
 
-QUrl ImageLabel::imageURL() const { return m_target->imageURL(); }
-bool ImageLabel::isLoading() const { return m_target->isLoading(); }
+QUrl ImageLabel::imageURL() const {
+    return m_target->imageURL();
+}
+bool ImageLabel::isLoading() const {
+    return m_target->isLoading();
+}
 
-void ImageLabel::setCornerRadius(qreal radius)
-{
+void ImageLabel::setCornerRadius(qreal radius) {
     m_cornerRadius = radius;
     update();
 }
 
-void ImageLabel::setFill(bool fill)
-{
+void ImageLabel::setFill(bool fill) {
     m_fill = fill;
     update();
 }
 
-QSize ImageLabel::sizeHint() const
-{
-    if (m_image.isNull())
-        return QLabel::sizeHint();
+QSize ImageLabel::sizeHint() const {
+    if (m_image.isNull()) return QLabel::sizeHint();
     return m_image.deviceIndependentSize().toSize();
 }
 
-void ImageLabel::paintEvent(QPaintEvent *event)
-{
+void ImageLabel::paintEvent(QPaintEvent *event) {
     if (m_image.isNull()) {
         QLabel::paintEvent(event);
         return;
@@ -69,13 +67,14 @@ void ImageLabel::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     const QSizeF source = m_image.deviceIndependentSize();
-    QSizeF shown = source.scaled(QSizeF(contentsRect().size()), m_fill ? Qt::KeepAspectRatioByExpanding
-                                                                       : Qt::KeepAspectRatio);
+    QSizeF shown = source.scaled(QSizeF(contentsRect().size()),
+                                 m_fill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio);
     QRectF target(QPointF(0, 0), shown);
     target.moveCenter(QRectF(contentsRect()).center());
     if (m_cornerRadius > 0) {
         QPainterPath clip;
-        clip.addRoundedRect(target.intersected(QRectF(contentsRect())), m_cornerRadius, m_cornerRadius);
+        clip.addRoundedRect(target.intersected(QRectF(contentsRect())), m_cornerRadius,
+                            m_cornerRadius);
         painter.setClipPath(clip);
     } else if (m_fill) {
         painter.setClipRect(contentsRect());

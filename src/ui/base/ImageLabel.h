@@ -19,10 +19,11 @@ class ImageManager;
 //     cover->setImageWithURL(coverUrl, Icons::image("no_cover"));
 class ImageLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit ImageLabel(QWidget *parent = nullptr, ImageManager *manager = nullptr);
 
-    void setImageWithURL(const QUrl &url, const QImage &placeholder = QImage(), ImageLoadOptions options = 0);
+    void setImageWithURL(const QUrl &url, const QImage &placeholder = QImage(),
+                         ImageLoadOptions options = 0);
     // The placeholder named among the application's pictures ("no_cover").
     void setImageWithURL(const QUrl &url, const QString &placeholderName);
     void cancelCurrentImageLoad();
@@ -40,13 +41,13 @@ public:
 
     QSize sizeHint() const override;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void imageChanged(const QImage &image);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     ImageTarget *m_target;
     QImage m_image;
     qreal m_cornerRadius = 0;

@@ -10,19 +10,16 @@
 namespace kelvane {
 
 ProgressSlider::ProgressSlider(Qt::Orientation orientation, QWidget *parent)
-    : QSlider(orientation, parent), m_cell(std::make_unique<ProgressSliderCell>())
-{
+    : QSlider(orientation, parent), m_cell(std::make_unique<ProgressSliderCell>()) {
     m_cell->setVertical(orientation == Qt::Vertical);
     setMinimum(0);
     setMaximum(0);
 }
 
 ProgressSlider *ProgressSlider::withKnobImage(const SliderImage &knob, Qt::Orientation orientation,
-                                              QWidget *parent)
-{
+                                              QWidget *parent) {
     auto cell = ProgressSliderCell::withKnobImage(knob);
-    if (!cell)
-        return nullptr;
+    if (!cell) return nullptr;
     auto *slider = new ProgressSlider(orientation, parent);
     slider->setSliderCell(std::move(cell));
     return slider;
@@ -30,11 +27,9 @@ ProgressSlider *ProgressSlider::withKnobImage(const SliderImage &knob, Qt::Orien
 
 ProgressSlider *ProgressSlider::withImages(const SliderImage &knob, const SliderImage &minimum,
                                            const SliderImage &maximum, Qt::Orientation orientation,
-                                           QWidget *parent)
-{
+                                           QWidget *parent) {
     auto cell = ProgressSliderCell::withKnobImage(knob);
-    if (!cell || minimum.isNull() || maximum.isNull())
-        return nullptr;
+    if (!cell || minimum.isNull() || maximum.isNull()) return nullptr;
     auto *slider = new ProgressSlider(orientation, parent);
     slider->setSliderCell(std::move(cell));
     slider->setMinimumValueImage(minimum);
@@ -42,71 +37,74 @@ ProgressSlider *ProgressSlider::withImages(const SliderImage &knob, const Slider
     return slider;
 }
 
-ProgressSlider *ProgressSlider::standard(Qt::Orientation orientation, QWidget *parent)
-{
-    return withImages(Icons::image(QStringLiteral("knob")), Icons::image(QStringLiteral("track_min")),
+ProgressSlider *ProgressSlider::standard(Qt::Orientation orientation, QWidget *parent) {
+    return withImages(Icons::image(QStringLiteral("knob")),
+                      Icons::image(QStringLiteral("track_min")),
                       Icons::image(QStringLiteral("track_max")), orientation, parent);
 }
 
-void ProgressSlider::setSliderCell(std::unique_ptr<ProgressSliderCell> cell)
-{
-    if (!cell)
-        return;
+void ProgressSlider::setSliderCell(std::unique_ptr<ProgressSliderCell> cell) {
+    if (!cell) return;
     m_cell = std::move(cell);
     m_cell->setVertical(orientation() == Qt::Vertical);
     update();
 }
 
-void ProgressSlider::setKnobImage(const SliderImage &image)
-{
+void ProgressSlider::setKnobImage(const SliderImage &image) {
     m_cell->setKnobImage(image);
     updateGeometry();
     update();
 }
 
-SliderImage ProgressSlider::preparedTrackImage(const SliderImage &image, bool minimumSide, bool vertical)
-{
-    if (image.isNull() || image.hasCapInsets())
-        return image;
+SliderImage ProgressSlider::preparedTrackImage(const SliderImage &image, bool minimumSide,
+                                               bool vertical) {
+    if (image.isNull() || image.hasCapInsets()) return image;
     const double c = image.size().width() - 1;
     if (!vertical)
-        return SliderImage(image.image, minimumSide ? QMarginsF(c, 0, 0, 0) : QMarginsF(0, 0, c, 0));
+        return SliderImage(image.image,
+                           minimumSide ? QMarginsF(c, 0, 0, 0) : QMarginsF(0, 0, c, 0));
     // Screen y grows downwards: a quarter turn brings the picture's left end to the top,
     // and the minimum side of a vertical slider is the top one here.
     const QImage turned = imageRotated(image.image, 90);
     return SliderImage(turned, minimumSide ? QMarginsF(0, c, 0, 0) : QMarginsF(0, 0, 0, c));
 }
 
-void ProgressSlider::setMinimumValueImage(const SliderImage &image)
-{
+void ProgressSlider::setMinimumValueImage(const SliderImage &image) {
     m_cell->setMinimumValueImage(preparedTrackImage(image, true, orientation() == Qt::Vertical));
     update();
 }
 
-void ProgressSlider::setMaximumValueImage(const SliderImage &image)
-{
+void ProgressSlider::setMaximumValueImage(const SliderImage &image) {
     m_cell->setMaximumValueImage(preparedTrackImage(image, false, orientation() == Qt::Vertical));
     update();
 }
 
-double ProgressSlider::doubleValue() const { return double(value()) / scale; }
-void ProgressSlider::setDoubleValue(double v) { setValue(int(std::lround(v * scale))); }
-double ProgressSlider::maximumValue() const { return double(maximum()) / scale; }
-void ProgressSlider::setMaximumValue(double m) { setMaximum(int(std::lround(m * scale))); }
-void ProgressSlider::setMinimumValue(double m) { setMinimum(int(std::lround(m * scale))); }
+double ProgressSlider::doubleValue() const {
+    return double(value()) / scale;
+}
+void ProgressSlider::setDoubleValue(double v) {
+    setValue(int(std::lround(v * scale)));
+}
+double ProgressSlider::maximumValue() const {
+    return double(maximum()) / scale;
+}
+void ProgressSlider::setMaximumValue(double m) {
+    setMaximum(int(std::lround(m * scale)));
+}
+void ProgressSlider::setMinimumValue(double m) {
+    setMinimum(int(std::lround(m * scale)));
+}
 
-QSizeF ProgressSlider::knobSize() const
-{
-    if (!m_cell->knobImage().isNull())
-        return m_cell->knobImage().size();
+QSizeF ProgressSlider::knobSize() const {
+    if (!m_cell->knobImage().isNull()) return m_cell->knobImage().size();
     return QSizeF(16, 16);
 }
 
-QRectF ProgressSlider::knobRect() const
-{
+QRectF ProgressSlider::knobRect() const {
     const QSizeF k = knobSize();
     const double span = maximum() - minimum();
-    const double fraction = span > 0 ? std::clamp((sliderPosition() - minimum()) / span, 0.0, 1.0) : 0.0;
+    const double fraction =
+        span > 0 ? std::clamp((sliderPosition() - minimum()) / span, 0.0, 1.0) : 0.0;
     if (orientation() == Qt::Horizontal) {
         const double length = k.width() + 4;
         return QRectF((width() - length) * fraction, 0, length, height());
@@ -115,8 +113,7 @@ QRectF ProgressSlider::knobRect() const
     return QRectF(0, (height() - length) * fraction, width(), length);
 }
 
-double ProgressSlider::valueAt(const QPointF &p) const
-{
+double ProgressSlider::valueAt(const QPointF &p) const {
     const QSizeF k = knobSize();
     const bool horizontal = orientation() == Qt::Horizontal;
     const double length = (horizontal ? k.width() : k.height()) + 4;
@@ -126,20 +123,19 @@ double ProgressSlider::valueAt(const QPointF &p) const
     return (minimum() + fraction * (maximum() - minimum())) / scale;
 }
 
-QSize ProgressSlider::sizeHint() const
-{
+QSize ProgressSlider::sizeHint() const {
     const QSizeF k = knobSize();
-    return orientation() == Qt::Horizontal ? QSize(160, int(k.height()) + 8) : QSize(int(k.width()) + 8, 160);
+    return orientation() == Qt::Horizontal ? QSize(160, int(k.height()) + 8)
+                                           : QSize(int(k.width()) + 8, 160);
 }
 
-QSize ProgressSlider::minimumSizeHint() const
-{
+QSize ProgressSlider::minimumSizeHint() const {
     const QSizeF k = knobSize();
-    return orientation() == Qt::Horizontal ? QSize(40, int(k.height()) + 4) : QSize(int(k.width()) + 4, 40);
+    return orientation() == Qt::Horizontal ? QSize(40, int(k.height()) + 4)
+                                           : QSize(int(k.width()) + 4, 40);
 }
 
-void ProgressSlider::paintEvent(QPaintEvent *event)
-{
+void ProgressSlider::paintEvent(QPaintEvent *event) {
     if (!m_cell->hasAllImages()) {
         // A cell missing a picture keeps the ordinary look.
         QSlider::paintEvent(event);
@@ -147,17 +143,14 @@ void ProgressSlider::paintEvent(QPaintEvent *event)
     }
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!isEnabled())
-        painter.setOpacity(0.45);
+    if (!isEnabled()) painter.setOpacity(0.45);
     // The knob is placed first so the track splits at its centre for this value.
     const QRectF knob = m_cell->placeKnob(knobRect());
     m_cell->drawBarInside(painter, trackRect());
-    if (maximum() > minimum() && isEnabled())
-        painter.drawImage(knob, m_cell->knobImage().image);
+    if (maximum() > minimum() && isEnabled()) painter.drawImage(knob, m_cell->knobImage().image);
 }
 
-void ProgressSlider::mousePressEvent(QMouseEvent *event)
-{
+void ProgressSlider::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton || maximum() <= minimum()) {
         event->ignore();
         return;
@@ -167,8 +160,7 @@ void ProgressSlider::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
-void ProgressSlider::mouseMoveEvent(QMouseEvent *event)
-{
+void ProgressSlider::mouseMoveEvent(QMouseEvent *event) {
     if (!isSliderDown()) {
         event->ignore();
         return;
@@ -177,8 +169,7 @@ void ProgressSlider::mouseMoveEvent(QMouseEvent *event)
     event->accept();
 }
 
-void ProgressSlider::mouseReleaseEvent(QMouseEvent *event)
-{
+void ProgressSlider::mouseReleaseEvent(QMouseEvent *event) {
     if (!isSliderDown()) {
         event->ignore();
         return;

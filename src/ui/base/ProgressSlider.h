@@ -12,9 +12,10 @@ namespace kelvane {
 // anywhere on the track moves the knob there and starts a drag. GUI thread.
 class ProgressSlider : public QSlider {
     Q_OBJECT
-public:
+  public:
     // A plain cell: the ordinary slider look until pictures are set.
-    explicit ProgressSlider(Qt::Orientation orientation = Qt::Horizontal, QWidget *parent = nullptr);
+    explicit ProgressSlider(Qt::Orientation orientation = Qt::Horizontal,
+                            QWidget *parent = nullptr);
     // Null when no cell results (no knob picture; or, with three, a missing one).
     static ProgressSlider *withKnobImage(const SliderImage &knob, Qt::Orientation orientation,
                                          QWidget *parent = nullptr);
@@ -36,7 +37,8 @@ public:
     // (turned a quarter first on a vertical slider); one with insets is used as given.
     void setMinimumValueImage(const SliderImage &image);
     void setMaximumValueImage(const SliderImage &image);
-    static SliderImage preparedTrackImage(const SliderImage &image, bool minimumSide, bool vertical);
+    static SliderImage preparedTrackImage(const SliderImage &image, bool minimumSide,
+                                          bool vertical);
 
     // Fractional values; the integer QSlider value counts thousandths.
     double doubleValue() const;
@@ -56,13 +58,13 @@ public:
 
     static constexpr int scale = 1000;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-private:
+  private:
     QSizeF knobSize() const;
     std::unique_ptr<ProgressSliderCell> m_cell;
 };

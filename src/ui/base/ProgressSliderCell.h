@@ -13,13 +13,13 @@ namespace kelvane {
 // and two track pictures that meet at the knob's centre. No widget of its own, so the
 // arithmetic can be checked without a window. GUI thread.
 class ProgressSliderCell {
-public:
+  public:
     ProgressSliderCell() = default;
     // Null without a knob picture.
     static std::unique_ptr<ProgressSliderCell> withKnobImage(const SliderImage &knob);
     // Null unless all three pictures are given.
-    static std::unique_ptr<ProgressSliderCell> withImages(const SliderImage &knob, const SliderImage &minimum,
-                                                          const SliderImage &maximum);
+    static std::unique_ptr<ProgressSliderCell>
+    withImages(const SliderImage &knob, const SliderImage &minimum, const SliderImage &maximum);
 
     const SliderImage &knobImage() const { return m_knobImage; }
     void setKnobImage(const SliderImage &image) { m_knobImage = image; }
@@ -39,9 +39,9 @@ public:
     bool drawKnob(QPainter &painter, const QRectF &knobRect);
     // False unless all three pictures exist: the caller draws its ordinary track.
     bool drawBarInside(QPainter &painter, const QRectF &trackRect) const;
-    bool hasAllImages() const
-    {
-        return !m_knobImage.isNull() && !m_minimumValueImage.isNull() && !m_maximumValueImage.isNull();
+    bool hasAllImages() const {
+        return !m_knobImage.isNull() && !m_minimumValueImage.isNull() &&
+               !m_maximumValueImage.isNull();
     }
 
     // The minimum side of the track, up to the knob's centre.
@@ -49,7 +49,7 @@ public:
     // The maximum side, from the knob's centre (measured from the view's origin).
     QRectF afterKnobRect(const QRectF &trackRect) const;
 
-private:
+  private:
     SliderImage m_knobImage;
     SliderImage m_minimumValueImage;
     SliderImage m_maximumValueImage;

@@ -13,16 +13,14 @@
 namespace kelvane {
 
 SetNameDialog::SetNameDialog(const QStringList &p, QWidget *parent)
-    : SetNameDialog(p.value(0, QStringLiteral("")), p.value(1, QStringLiteral("")), p.value(2, QStringLiteral("")),
-                    parent)
-{
-}
+    : SetNameDialog(p.value(0, QStringLiteral("")), p.value(1, QStringLiteral("")),
+                    p.value(2, QStringLiteral("")), parent) {}
 
-SetNameDialog::SetNameDialog(const QString &title, const QString &notification, const QString &answerWord,
-                             QWidget *parent)
-    : QDialog(parent), m_notification(notification), m_answerWord(answerWord), m_textField(new QLineEdit),
-      m_ok(new QPushButton(QStringLiteral("OK"))), m_cancel(new QPushButton(QStringLiteral("Annuler")))
-{
+SetNameDialog::SetNameDialog(const QString &title, const QString &notification,
+                             const QString &answerWord, QWidget *parent)
+    : QDialog(parent), m_notification(notification), m_answerWord(answerWord),
+      m_textField(new QLineEdit), m_ok(new QPushButton(QStringLiteral("OK"))),
+      m_cancel(new QPushButton(QStringLiteral("Annuler"))) {
     setWindowTitle(title);
     setModal(false);
     auto *label = new QLabel(QStringLiteral("Nom :"));
@@ -58,37 +56,35 @@ SetNameDialog::SetNameDialog(const QString &title, const QString &notification, 
     layout->addLayout(buttons);
 }
 
-void SetNameDialog::showWindow()
-{
+void SetNameDialog::showWindow() {
     show();
     raise();
     activateWindow();
     m_textField->setFocus();
 }
 
-void SetNameDialog::post(const QMap<QString, QString> &info)
-{
-    if (m_answered)
-        return;
+void SetNameDialog::post(const QMap<QString, QString> &info) {
+    if (m_answered) return;
     m_answered = true;
     NotificationCenter::defaultCenter().post(m_notification, info);
     hide();
 }
 
-void SetNameDialog::ok()
-{
+void SetNameDialog::ok() {
     const QString text = m_textField->text();
-    if (text.length() < minimumLength)
-        return;
+    if (text.length() < minimumLength) return;
     post({{QStringLiteral("close"), m_answerWord}, {QStringLiteral("name"), text}});
 }
 
-void SetNameDialog::cancel() { post({{QStringLiteral("close"), QStringLiteral("cancel")}}); }
+void SetNameDialog::cancel() {
+    post({{QStringLiteral("close"), QStringLiteral("cancel")}});
+}
 
-void SetNameDialog::reject() { cancel(); }
+void SetNameDialog::reject() {
+    cancel();
+}
 
-void SetNameDialog::closeEvent(QCloseEvent *event)
-{
+void SetNameDialog::closeEvent(QCloseEvent *event) {
     cancel();
     event->accept();
 }

@@ -15,7 +15,7 @@ namespace kelvane {
 // its parent. GUI thread.
 class SetNameDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Window title, notification name, answer word.
     SetNameDialog(const QString &title, const QString &notification, const QString &answerWord,
                   QWidget *parent = nullptr);
@@ -30,15 +30,15 @@ public:
 
     static constexpr int minimumLength = 2;
 
-public Q_SLOTS:
+  public Q_SLOTS:
     void ok();
     void cancel();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
 
-private:
+  private:
     void post(const QMap<QString, QString> &info);
 
     QString m_notification;

@@ -9,8 +9,8 @@
 namespace kelvane {
 
 SidebarItem::SidebarItem(QWidget *parent)
-    : QWidget(parent), m_imageView(new QLabel(this)), m_textField(new QLabel(this)), m_button(new QToolButton(this))
-{
+    : QWidget(parent), m_imageView(new QLabel(this)), m_textField(new QLabel(this)),
+      m_button(new QToolButton(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     m_textField->setTextFormat(Qt::PlainText);
     m_textField->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -25,21 +25,18 @@ SidebarItem::SidebarItem(QWidget *parent)
     baseLayout();
 }
 
-void SidebarItem::setIcon(const QIcon &icon)
-{
+void SidebarItem::setIcon(const QIcon &icon) {
     m_icon = icon;
     const QIcon::Mode mode = m_selected ? QIcon::Selected : QIcon::Normal;
     m_imageView->setPixmap(icon.pixmap(QSize(iconSize, iconSize), devicePixelRatioF(), mode));
 }
 
-void SidebarItem::setText(const QString &text)
-{
+void SidebarItem::setText(const QString &text) {
     m_textField->setText(text);
     m_textField->setToolTip(text);
 }
 
-void SidebarItem::setBadge(const QString &text)
-{
+void SidebarItem::setBadge(const QString &text) {
     if (text.isNull()) {
         m_button->hide();
         baseLayout();
@@ -50,19 +47,17 @@ void SidebarItem::setBadge(const QString &text)
     viewWillDraw();
 }
 
-void SidebarItem::setSelected(bool selected)
-{
-    if (m_selected == selected)
-        return;
+void SidebarItem::setSelected(bool selected) {
+    if (m_selected == selected) return;
     m_selected = selected;
     applyColours();
     setIcon(m_icon);
 }
 
-void SidebarItem::applyColours()
-{
+void SidebarItem::applyColours() {
     const QPalette app = palette();
-    const QColor text = m_selected ? app.color(QPalette::HighlightedText) : app.color(QPalette::WindowText);
+    const QColor text =
+        m_selected ? app.color(QPalette::HighlightedText) : app.color(QPalette::WindowText);
     Style::setTextColor(m_textField, text);
     const QColor badgeText = m_selected ? text : Style::secondaryLabelColor();
     const QColor badgeBack = m_selected ? QColor(0, 0, 0, 40) : QColor(128, 128, 128, 55);
@@ -75,8 +70,7 @@ void SidebarItem::applyColours()
                                 .arg(badgeBack.alpha()));
 }
 
-void SidebarItem::baseLayout()
-{
+void SidebarItem::baseLayout() {
     const int h = height();
     m_imageView->setGeometry(6, (h - iconSize) / 2, iconSize, iconSize);
     const int textX = 6 + iconSize + 10;
@@ -84,10 +78,8 @@ void SidebarItem::baseLayout()
     m_textField->setGeometry(textX, (h - textH) / 2, std::max(0, width() - textX), textH);
 }
 
-void SidebarItem::viewWillDraw()
-{
-    if (m_button->isHidden())
-        return;
+void SidebarItem::viewWillDraw() {
+    if (m_button->isHidden()) return;
     m_button->adjustSize();
     const int bh = std::min(m_button->height(), std::max(0, height() - 4));
     m_button->setGeometry(width() - m_button->width(), (height() - bh) / 2, m_button->width(), bh);
@@ -95,14 +87,12 @@ void SidebarItem::viewWillDraw()
     m_textField->setGeometry(t.x(), t.y(), std::max(0, m_button->x() - t.x()), t.height());
 }
 
-void SidebarItem::resizeEvent(QResizeEvent *)
-{
+void SidebarItem::resizeEvent(QResizeEvent *) {
     baseLayout();
     viewWillDraw();
 }
 
-bool SidebarItem::event(QEvent *e)
-{
+bool SidebarItem::event(QEvent *e) {
     if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ApplicationPaletteChange) {
         applyColours();
         setIcon(m_icon);

@@ -11,7 +11,7 @@ namespace kelvane {
 // (the album count badge). While the button shows, the title gives way to it. GUI thread.
 class SidebarItem : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SidebarItem(QWidget *parent = nullptr);
 
     QLabel *imageView() const { return m_imageView; }
@@ -32,11 +32,11 @@ public:
 
     static constexpr int iconSize = 18;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent *event) override;
     bool event(QEvent *event) override;
 
-private:
+  private:
     void baseLayout();
     void applyColours();
 

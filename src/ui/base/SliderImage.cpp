@@ -14,8 +14,7 @@ struct Span {
     double dst[3];
 };
 
-Span splitAxis(double sourceLength, double capStart, double capEnd, double targetLength)
-{
+Span splitAxis(double sourceLength, double capStart, double capEnd, double targetLength) {
     capStart = std::clamp(capStart, 0.0, sourceLength);
     capEnd = std::clamp(capEnd, 0.0, sourceLength - capStart);
     const double middle = sourceLength - capStart - capEnd;
@@ -32,18 +31,18 @@ Span splitAxis(double sourceLength, double capStart, double capEnd, double targe
 
 } // namespace
 
-void drawSliderImage(QPainter &painter, const QRectF &target, const SliderImage &image)
-{
-    if (image.isNull() || target.width() <= 0 || target.height() <= 0)
-        return;
+void drawSliderImage(QPainter &painter, const QRectF &target, const SliderImage &image) {
+    if (image.isNull() || target.width() <= 0 || target.height() <= 0) return;
     const QSizeF size = image.size();
     const qreal ratio = image.image.devicePixelRatio();
     if (!image.hasCapInsets()) {
         painter.drawImage(target, image.image);
         return;
     }
-    const Span h = splitAxis(size.width(), image.capInsets.left(), image.capInsets.right(), target.width());
-    const Span v = splitAxis(size.height(), image.capInsets.top(), image.capInsets.bottom(), target.height());
+    const Span h =
+        splitAxis(size.width(), image.capInsets.left(), image.capInsets.right(), target.width());
+    const Span v =
+        splitAxis(size.height(), image.capInsets.top(), image.capInsets.bottom(), target.height());
     double sy = 0, dy = target.y();
     for (int row = 0; row < 3; ++row) {
         double sx = 0, dx = target.x();
@@ -60,11 +59,9 @@ void drawSliderImage(QPainter &painter, const QRectF &target, const SliderImage 
     }
 }
 
-QImage imageRotated(const QImage &image, double degrees)
-{
+QImage imageRotated(const QImage &image, double degrees) {
     const double a = std::fmod(degrees, 360.0);
-    if (a == 0 || image.isNull())
-        return image;
+    if (a == 0 || image.isNull()) return image;
     const QSizeF s = image.deviceIndependentSize();
     const double w = s.width(), h = s.height();
     QSizeF turned;

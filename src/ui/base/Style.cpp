@@ -7,29 +7,40 @@
 
 namespace kelvane::Style {
 
-QColor accent() { return QColor(255, 171, 1); }
-QColor errorRed() { return QColor(255, 0, 0); }
+QColor accent() {
+    return QColor(255, 171, 1);
+}
+QColor errorRed() {
+    return QColor(255, 0, 0);
+}
 
-bool isDark(const QPalette &palette)
-{
+bool isDark(const QPalette &palette) {
     return palette.color(QPalette::Window).lightness() < 128;
 }
 
-bool isDark() { return isDark(QApplication::palette()); }
+bool isDark() {
+    return isDark(QApplication::palette());
+}
 
-QColor labelColor() { return QApplication::palette().color(QPalette::WindowText); }
+QColor labelColor() {
+    return QApplication::palette().color(QPalette::WindowText);
+}
 
-QColor secondaryLabelColor()
-{
+QColor secondaryLabelColor() {
     return isDark() ? QColor(0x9a, 0x9d, 0xa6) : QColor(0x6e, 0x71, 0x79);
 }
 
-QColor sidebarBackground() { return isDark() ? QColor(0x17, 0x18, 0x1b) : QColor(0xec, 0xed, 0xf0); }
-QColor barBackground() { return isDark() ? QColor(0x23, 0x25, 0x2a) : QColor(0xfa, 0xfa, 0xfb); }
-QColor separatorColor() { return isDark() ? QColor(0x33, 0x35, 0x3b) : QColor(0xd6, 0xd8, 0xdd); }
+QColor sidebarBackground() {
+    return isDark() ? QColor(0x17, 0x18, 0x1b) : QColor(0xec, 0xed, 0xf0);
+}
+QColor barBackground() {
+    return isDark() ? QColor(0x23, 0x25, 0x2a) : QColor(0xfa, 0xfa, 0xfb);
+}
+QColor separatorColor() {
+    return isDark() ? QColor(0x33, 0x35, 0x3b) : QColor(0xd6, 0xd8, 0xdd);
+}
 
-QPalette lightPalette()
-{
+QPalette lightPalette() {
     QPalette p;
     const QColor text(0x1d, 0x1d, 0x1f), window(0xf5, 0xf5, 0xf7), base(0xff, 0xff, 0xff);
     p.setColor(QPalette::Window, window);
@@ -55,8 +66,7 @@ QPalette lightPalette()
     return p;
 }
 
-QPalette darkPalette()
-{
+QPalette darkPalette() {
     QPalette p;
     const QColor text(0xec, 0xec, 0xee), window(0x1e, 0x1f, 0x23), base(0x1a, 0x1b, 0x1e);
     p.setColor(QPalette::Window, window);
@@ -82,40 +92,34 @@ QPalette darkPalette()
     return p;
 }
 
-void applyApplicationStyle(QApplication &app)
-{
+void applyApplicationStyle(QApplication &app) {
     const QByteArray theme = qgetenv("KELVANE_THEME").toLower();
     // Ask before changing the style: the desktop's own palette tells us its scheme.
     const bool dark = theme == "dark" || (theme != "light" && isDark(QApplication::palette()));
-    if (QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        app.setStyle(fusion);
+    if (QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
     app.setPalette(dark ? darkPalette() : lightPalette());
 }
 
-QFont titleFont()
-{
+QFont titleFont() {
     QFont f = QApplication::font();
     f.setPointSizeF(f.pointSizeF() * 1.15);
     f.setWeight(QFont::DemiBold);
     return f;
 }
 
-QFont subtitleFont()
-{
+QFont subtitleFont() {
     QFont f = QApplication::font();
     f.setPointSizeF(f.pointSizeF() * 0.95);
     return f;
 }
 
-QFont smallFont()
-{
+QFont smallFont() {
     QFont f = QApplication::font();
     f.setPointSizeF(f.pointSizeF() * 0.85);
     return f;
 }
 
-QFont headerFont()
-{
+QFont headerFont() {
     QFont f = QApplication::font();
     f.setPointSizeF(f.pointSizeF() * 0.8);
     f.setWeight(QFont::Bold);
@@ -124,15 +128,13 @@ QFont headerFont()
     return f;
 }
 
-QFont timeFont()
-{
+QFont timeFont() {
     QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     f.setPointSizeF(QApplication::font().pointSizeF() * 0.85);
     return f;
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
+void setTextColor(QWidget *widget, const QColor &color) {
     QPalette p = widget->palette();
     p.setColor(QPalette::WindowText, color);
     p.setColor(QPalette::Text, color);

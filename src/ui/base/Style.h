@@ -34,10 +34,10 @@ void applyApplicationStyle(QApplication &app);
 QPalette lightPalette();
 QPalette darkPalette();
 
-QFont titleFont();      // the now-playing title, view titles
-QFont subtitleFont();   // artist and album lines
-QFont smallFont();      // badges, table details
-QFont headerFont();     // sidebar group headers (small caps feel)
+QFont titleFont();    // the now-playing title, view titles
+QFont subtitleFont(); // artist and album lines
+QFont smallFont();    // badges, table details
+QFont headerFont();   // sidebar group headers (small caps feel)
 // Digits of equal width, so a running time does not jiggle.
 QFont timeFont();
 

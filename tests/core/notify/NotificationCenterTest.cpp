@@ -11,8 +11,7 @@ namespace {
 const QString kName = QStringLiteral("testBoxClose");
 }
 
-TEST(NotificationCenter, DeliversInfoToEveryObserverOfTheNameOnly)
-{
+TEST(NotificationCenter, DeliversInfoToEveryObserverOfTheNameOnly) {
     auto &hub = NotificationCenter::defaultCenter();
     QObject a, b;
     QStringList seen;
@@ -25,8 +24,7 @@ TEST(NotificationCenter, DeliversInfoToEveryObserverOfTheNameOnly)
     hub.removeObserver(&b);
 }
 
-TEST(NotificationCenter, DestroyedOwnerIsNeverCalledAgain)
-{
+TEST(NotificationCenter, DestroyedOwnerIsNeverCalledAgain) {
     auto &hub = NotificationCenter::defaultCenter();
     int calls = 0;
     {
@@ -40,8 +38,7 @@ TEST(NotificationCenter, DestroyedOwnerIsNeverCalledAgain)
     EXPECT_EQ(hub.observerCount(kName), 0);
 }
 
-TEST(NotificationCenter, ObserverRemovedDuringDeliveryIsSkipped)
-{
+TEST(NotificationCenter, ObserverRemovedDuringDeliveryIsSkipped) {
     auto &hub = NotificationCenter::defaultCenter();
     QObject first;
     auto second = std::make_unique<QObject>();
@@ -54,8 +51,7 @@ TEST(NotificationCenter, ObserverRemovedDuringDeliveryIsSkipped)
     hub.removeObserver(&first);
 }
 
-TEST(NotificationCenter, RemoveByIdAndByNameLeaveTheRest)
-{
+TEST(NotificationCenter, RemoveByIdAndByNameLeaveTheRest) {
     auto &hub = NotificationCenter::defaultCenter();
     QObject owner;
     int x = 0, y = 0;
@@ -72,12 +68,12 @@ TEST(NotificationCenter, RemoveByIdAndByNameLeaveTheRest)
     EXPECT_EQ(hub.observe(kName, nullptr, [](const NotificationInfo &) {}), 0u);
 }
 
-TEST(NotificationCenter, PostFromAnotherThreadArrivesOnTheGuiThread)
-{
+TEST(NotificationCenter, PostFromAnotherThreadArrivesOnTheGuiThread) {
     auto &hub = NotificationCenter::defaultCenter();
     QObject owner;
     QThread *deliveredOn = nullptr;
-    hub.observe(kName, &owner, [&](const NotificationInfo &) { deliveredOn = QThread::currentThread(); });
+    hub.observe(kName, &owner,
+                [&](const NotificationInfo &) { deliveredOn = QThread::currentThread(); });
     std::unique_ptr<QThread> worker(QThread::create([&] { hub.post(kName); }));
     worker->start();
     worker->wait();

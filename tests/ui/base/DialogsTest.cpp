@@ -13,9 +13,9 @@ using namespace kelvane;
 namespace {
 // Collects the answers posted under one name.
 struct Answers {
-    explicit Answers(const QString &name)
-    {
-        NotificationCenter::defaultCenter().observe(name, &owner, [this](const NotificationInfo &i) { list << i; });
+    explicit Answers(const QString &name) {
+        NotificationCenter::defaultCenter().observe(
+            name, &owner, [this](const NotificationInfo &i) { list << i; });
     }
     QObject owner;
     QList<NotificationInfo> list;
@@ -23,10 +23,10 @@ struct Answers {
 const QString kBox = QStringLiteral("testDialogBoxClose");
 } // namespace
 
-TEST(ConfirmDialog, ButtonsPostDeleteOrCancelOnce)
-{
+TEST(ConfirmDialog, ButtonsPostDeleteOrCancelOnce) {
     Answers answers(kBox);
-    ConfirmDialog dialog(QStringList{QStringLiteral("Supprimer une playlist"), QStringLiteral("Confirmer ?"), kBox});
+    ConfirmDialog dialog(
+        QStringList{QStringLiteral("Supprimer une playlist"), QStringLiteral("Confirmer ?"), kBox});
     dialog.showWindow();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Supprimer une playlist"));
     EXPECT_EQ(dialog.textInfo()->text(), QStringLiteral("Confirmer ?"));
@@ -37,8 +37,7 @@ TEST(ConfirmDialog, ButtonsPostDeleteOrCancelOnce)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST(ConfirmDialog, WindowCloseButtonAnswersCancel)
-{
+TEST(ConfirmDialog, WindowCloseButtonAnswersCancel) {
     Answers answers(kBox);
     ConfirmDialog dialog(QStringLiteral("t"), QStringLiteral("q"), kBox);
     dialog.showWindow();
@@ -47,8 +46,7 @@ TEST(ConfirmDialog, WindowCloseButtonAnswersCancel)
     EXPECT_EQ(answers.list[0], NotificationInfo({{"close", "cancel"}}));
 }
 
-TEST(SetNameDialog, NameNeedsTwoCharactersAndIsPostedUntrimmed)
-{
+TEST(SetNameDialog, NameNeedsTwoCharactersAndIsPostedUntrimmed) {
     Answers answers(kBox);
     SetNameDialog dialog(QStringLiteral("Nouvelle playlist"), kBox, QStringLiteral("new"));
     dialog.showWindow();
@@ -66,8 +64,7 @@ TEST(SetNameDialog, NameNeedsTwoCharactersAndIsPostedUntrimmed)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST(SetNameDialog, CancelEscapeAndCloseAnswerCancelWithoutName)
-{
+TEST(SetNameDialog, CancelEscapeAndCloseAnswerCancelWithoutName) {
     Answers answers(kBox);
     SetNameDialog byButton(QStringList{QStringLiteral("t"), kBox, QStringLiteral("save")});
     byButton.textField()->setText(QStringLiteral("typed"));

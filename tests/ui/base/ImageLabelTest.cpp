@@ -1,7 +1,7 @@
+#include "ui/base/ImageLabel.h"
 #include "support/HttpServer.h"
 #include "support/Wait.h"
 #include "ui/base/Icons.h"
-#include "ui/base/ImageLabel.h"
 
 #include <QBuffer>
 #include <QSignalSpy>
@@ -11,8 +11,7 @@ using namespace kelvane;
 using namespace kelvane::test;
 
 namespace {
-QByteArray pngOf(QColor colour, int size)
-{
+QByteArray pngOf(QColor colour, int size) {
     QImage img(size, size, QImage::Format_RGB32);
     img.fill(colour);
     QByteArray bytes;
@@ -23,8 +22,7 @@ QByteArray pngOf(QColor colour, int size)
 }
 } // namespace
 
-TEST(ImageLabel, PlaceholderAtOnceThenTheLoadedPicture)
-{
+TEST(ImageLabel, PlaceholderAtOnceThenTheLoadedPicture) {
     HttpServer http;
     http.serveFile(QStringLiteral("/Album/cover.png"), pngOf(Qt::blue, 40), "image/png");
     ImageLabel label;
@@ -38,8 +36,7 @@ TEST(ImageLabel, PlaceholderAtOnceThenTheLoadedPicture)
     label.grab(); // paints without trouble at another size than the picture's
 }
 
-TEST(ImageLabel, MissingPictureKeepsThePlaceholder)
-{
+TEST(ImageLabel, MissingPictureKeepsThePlaceholder) {
     HttpServer http;
     ImageLabel label;
     QSignalSpy changes(&label, &ImageLabel::imageChanged);

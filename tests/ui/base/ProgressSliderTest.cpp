@@ -8,24 +8,21 @@
 using namespace kelvane;
 
 namespace {
-QImage filled(int w, int h, QColor c = Qt::red)
-{
+QImage filled(int w, int h, QColor c = Qt::red) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(c);
     return img;
 }
 } // namespace
 
-TEST(ImageRotated, WholeTurnsAnswerTheSameImage)
-{
+TEST(ImageRotated, WholeTurnsAnswerTheSameImage) {
     const QImage img = filled(10, 4);
     EXPECT_EQ(imageRotated(img, 0).cacheKey(), img.cacheKey());
     EXPECT_EQ(imageRotated(img, 360).cacheKey(), img.cacheKey());
     EXPECT_EQ(imageRotated(img, -720).cacheKey(), img.cacheKey());
 }
 
-TEST(ImageRotated, SizesFollowTheAngle)
-{
+TEST(ImageRotated, SizesFollowTheAngle) {
     const QImage img = filled(10, 4);
     EXPECT_EQ(imageRotated(img, 90).size(), QSize(4, 10));
     EXPECT_EQ(imageRotated(img, 450).size(), QSize(4, 10));
@@ -35,8 +32,7 @@ TEST(ImageRotated, SizesFollowTheAngle)
     EXPECT_EQ(imageRotated(img, 45).size(), QSize(30, 30));
 }
 
-TEST(ImageRotated, QuarterTurnMovesTheLeftColumnToTheTop)
-{
+TEST(ImageRotated, QuarterTurnMovesTheLeftColumnToTheTop) {
     QImage img = filled(10, 4, Qt::blue);
     for (int y = 0; y < 4; ++y)
         img.setPixelColor(0, y, Qt::red);
@@ -45,16 +41,14 @@ TEST(ImageRotated, QuarterTurnMovesTheLeftColumnToTheTop)
     EXPECT_EQ(turned.pixelColor(1, 9), QColor(Qt::blue));
 }
 
-TEST(ProgressSliderCell, KnobCentredInItsRectangle)
-{
+TEST(ProgressSliderCell, KnobCentredInItsRectangle) {
     auto cell = ProgressSliderCell::withKnobImage(filled(10, 10));
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->placeKnob(QRectF(0, 0, 20, 16)), QRectF(5, 3, 10, 10));
     EXPECT_EQ(cell->currentKnobRect(), QRectF(5, 3, 10, 10));
 }
 
-TEST(ProgressSliderCell, CreationNeedsEveryPicture)
-{
+TEST(ProgressSliderCell, CreationNeedsEveryPicture) {
     EXPECT_FALSE(ProgressSliderCell::withKnobImage(QImage()));
     EXPECT_FALSE(ProgressSliderCell::withImages(filled(10, 10), filled(8, 4), QImage()));
     EXPECT_TRUE(ProgressSliderCell::withImages(filled(10, 10), filled(8, 4), filled(8, 4)));
@@ -67,8 +61,7 @@ TEST(ProgressSliderCell, CreationNeedsEveryPicture)
     EXPECT_FALSE(plain.drawKnob(p, QRectF(0, 0, 20, 20)));
 }
 
-TEST(ProgressSliderCell, TrackSplitsAtTheKnobCentre)
-{
+TEST(ProgressSliderCell, TrackSplitsAtTheKnobCentre) {
     auto cell = ProgressSliderCell::withImages(filled(10, 10), filled(8, 4), filled(8, 6));
     cell->placeKnob(QRectF(30, 0, 20, 20)); // knob centre x = 40
     const QRectF track(0, 0, 100, 20);
@@ -82,26 +75,27 @@ TEST(ProgressSliderCell, TrackSplitsAtTheKnobCentre)
     EXPECT_EQ(cell->afterKnobRect(column), QRectF(6, 40, 8, 60));
 }
 
-TEST(ProgressSlider, TrackPicturesGetCapInsetsOnceAndTurnWhenVertical)
-{
+TEST(ProgressSlider, TrackPicturesGetCapInsetsOnceAndTurnWhenVertical) {
     const SliderImage track(filled(8, 4));
     SliderImage min = ProgressSlider::preparedTrackImage(track, true, false);
     SliderImage max = ProgressSlider::preparedTrackImage(track, false, false);
     EXPECT_EQ(min.capInsets, QMarginsF(7, 0, 0, 0));
     EXPECT_EQ(max.capInsets, QMarginsF(0, 0, 7, 0));
     const SliderImage given(filled(8, 4), QMarginsF(1, 0, 1, 0));
-    EXPECT_EQ(ProgressSlider::preparedTrackImage(given, true, false).capInsets, QMarginsF(1, 0, 1, 0));
+    EXPECT_EQ(ProgressSlider::preparedTrackImage(given, true, false).capInsets,
+              QMarginsF(1, 0, 1, 0));
 
     SliderImage vmin = ProgressSlider::preparedTrackImage(track, true, true);
     EXPECT_EQ(vmin.size(), QSizeF(4, 8));
     EXPECT_EQ(vmin.capInsets, QMarginsF(0, 7, 0, 0));
-    EXPECT_EQ(ProgressSlider::preparedTrackImage(track, false, true).capInsets, QMarginsF(0, 0, 0, 7));
+    EXPECT_EQ(ProgressSlider::preparedTrackImage(track, false, true).capInsets,
+              QMarginsF(0, 0, 0, 7));
 }
 
-TEST(ProgressSlider, FactoriesRefuseMissingPictures)
-{
+TEST(ProgressSlider, FactoriesRefuseMissingPictures) {
     EXPECT_EQ(ProgressSlider::withKnobImage(QImage(), Qt::Horizontal), nullptr);
-    EXPECT_EQ(ProgressSlider::withImages(filled(10, 10), filled(8, 4), QImage(), Qt::Horizontal), nullptr);
+    EXPECT_EQ(ProgressSlider::withImages(filled(10, 10), filled(8, 4), QImage(), Qt::Horizontal),
+              nullptr);
     std::unique_ptr<ProgressSlider> standard(ProgressSlider::standard(Qt::Horizontal));
     ASSERT_TRUE(standard);
     EXPECT_TRUE(standard->sliderCell()->hasAllImages());
@@ -111,8 +105,7 @@ TEST(ProgressSlider, FactoriesRefuseMissingPictures)
     EXPECT_EQ(standard->sliderCell(), before);
 }
 
-TEST(ProgressSlider, FractionalValuesAndClicksOnTheTrack)
-{
+TEST(ProgressSlider, FractionalValuesAndClicksOnTheTrack) {
     std::unique_ptr<ProgressSlider> s(ProgressSlider::standard(Qt::Horizontal));
     s->resize(218, 20); // knob place 18 wide: 200 points of travel
     s->setMaximumValue(200.0);
@@ -133,8 +126,7 @@ TEST(ProgressSlider, FractionalValuesAndClicksOnTheTrack)
     EXPECT_NEAR(s->sliderCell()->beforeKnobRect(s->trackRect()).right(), 59, 0.01);
 }
 
-TEST(ProgressSlider, EmptyRangeIgnoresClicks)
-{
+TEST(ProgressSlider, EmptyRangeIgnoresClicks) {
     std::unique_ptr<ProgressSlider> s(ProgressSlider::standard(Qt::Horizontal));
     s->resize(200, 20);
     s->show();

@@ -1,5 +1,5 @@
-#include "ui/base/Icons.h"
 #include "ui/base/SidebarItem.h"
+#include "ui/base/Icons.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -7,8 +7,7 @@
 
 using namespace kelvane;
 
-TEST(SidebarItem, BadgeSitsFlushRightAndTheTitleGivesWay)
-{
+TEST(SidebarItem, BadgeSitsFlushRightAndTheTitleGivesWay) {
     SidebarItem item;
     item.resize(200, 28);
     item.show(); // a hidden widget gets its resize event only when shown
@@ -29,8 +28,7 @@ TEST(SidebarItem, BadgeSitsFlushRightAndTheTitleGivesWay)
     EXPECT_EQ(item.button()->geometry().right() + 1, 260);
 }
 
-TEST(SidebarItem, HiddenBadgeKeepsTheTitleLayout)
-{
+TEST(SidebarItem, HiddenBadgeKeepsTheTitleLayout) {
     SidebarItem item;
     item.resize(200, 28);
     item.show(); // a hidden widget gets its resize event only when shown
@@ -43,15 +41,16 @@ TEST(SidebarItem, HiddenBadgeKeepsTheTitleLayout)
     EXPECT_EQ(item.textField()->geometry(), before);
 }
 
-TEST(Icons, EveryNamedPictureExistsAndDraws)
-{
-    for (const char *name : {"play_button", "pause_button", "state_play", "state_pause", "no_cover", "hires", "dsd",
-                             "mpd_server_error", "sidebar_album", "sidebar_queue", "sidebar_stream", "sidebar_radio",
-                             "sidebar_playlist", "knob", "track_min", "track_max", "folder"}) {
+TEST(Icons, EveryNamedPictureExistsAndDraws) {
+    for (const char *name :
+         {"play_button", "pause_button", "state_play", "state_pause", "no_cover", "hires", "dsd",
+          "mpd_server_error", "sidebar_album", "sidebar_queue", "sidebar_stream", "sidebar_radio",
+          "sidebar_playlist", "knob", "track_min", "track_max", "folder"}) {
         const QString n = QString::fromLatin1(name);
         EXPECT_TRUE(Icons::exists(n)) << name;
         EXPECT_FALSE(Icons::image(n, {}, 1.0).isNull()) << name;
-        EXPECT_EQ(Icons::pixmap(n, QSize(32, 32), 2.0).deviceIndependentSize(), QSizeF(32, 32)) << name;
+        EXPECT_EQ(Icons::pixmap(n, QSize(32, 32), 2.0).deviceIndependentSize(), QSizeF(32, 32))
+            << name;
         EXPECT_FALSE(Icons::icon(n).isNull()) << name;
         EXPECT_FALSE(Icons::svg(n).contains('@')) << name; // every palette token replaced
     }
