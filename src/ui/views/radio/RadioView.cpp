@@ -147,6 +147,7 @@ void RadioView::showPage(const QString &title, const QList<DirectoryItem> &entri
         auto *item = new RadioItem(m_grid);
         item->setRepresentedObject(entry);
         m_flow->addWidget(item);
+        item->show(); // now, not on the layout's queued show: the page is complete when shown
         m_items.append(item);
     }
     m_scroll->setVisible(!entries.isEmpty());
