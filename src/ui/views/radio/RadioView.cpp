@@ -8,6 +8,7 @@
 #include "ui/views/radio/RadioItem.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -91,6 +92,8 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
 
     connect(m_table, &QListWidget::clicked, this,
             [this](const QModelIndex &index) { m_state.onIndexClick(index.row()); });
+    // Return on a category opens it, as a click does.
+    m_table->installEventFilter(this);
     // Only whole search strings: the field searches on Return, not on every keystroke.
     connect(m_search, &QLineEdit::returnPressed, this, &RadioView::search);
     connect(m_previous, &QToolButton::clicked, &m_state, &RadioState::previousButton);
@@ -118,6 +121,17 @@ RadioView::~RadioView() {
 
 void RadioView::onRadioLinkClick(const Radio &radio) {
     m_state.onRadioLinkClick(radio);
+}
+
+bool RadioView::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_state.onIndexClick(m_table->currentRow());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void RadioView::search() {

@@ -45,6 +45,9 @@ class RadioView : public QWidget, public MPDRadioDelegate {
   public Q_SLOTS:
     void search();
 
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
     void updateTable(const QList<Radio> &categories);
     void showPage(const QString &title, const QList<DirectoryItem> &entries);

@@ -164,6 +164,12 @@ TEST_F(RadioViewTest, ShowsCategoriesAndOpensTheFirstOne) {
     ASSERT_EQ(view.items().size(), 3);
     EXPECT_EQ(view.items().at(0)->labelRadio()->text(), "Jazz");
     EXPECT_EQ(view.items().at(2)->subTextRadio()->text(), "On air");
+
+    table->setCurrentRow(1);
+    QTest::keyClick(table, Qt::Key_Return);
+    ASSERT_TRUE(waitPage(view, "Talk"));
+    ASSERT_EQ(view.items().size(), 1);
+    EXPECT_EQ(view.items().at(0)->labelRadio()->text(), "News");
 }
 
 TEST_F(RadioViewTest, LogosLoadExceptTheNullOneWhichShowsNoCover) {
