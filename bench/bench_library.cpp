@@ -33,36 +33,33 @@ struct Figures {
     QList<double> ms;
     double min() const { return *std::min_element(ms.begin(), ms.end()); }
     double max() const { return *std::max_element(ms.begin(), ms.end()); }
-    double median() const
-    {
+    double median() const {
         QList<double> sorted = ms;
         std::sort(sorted.begin(), sorted.end());
         return sorted[sorted.size() / 2];
     }
 };
 
-double timed(const std::function<void()> &work)
-{
+double timed(const std::function<void()> &work) {
     QElapsedTimer timer;
     timer.start();
     work();
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void print(const char *what, const Figures &f)
-{
-    std::printf("  %-44s min %8.1f  median %8.1f  max %8.1f ms\n", what, f.min(), f.median(), f.max());
+void print(const char *what, const Figures &f) {
+    std::printf("  %-44s min %8.1f  median %8.1f  max %8.1f ms\n", what, f.min(), f.median(),
+                f.max());
 }
 
-void ratio(const char *what, const Figures &a, const Figures &b, double target)
-{
+void ratio(const char *what, const Figures &a, const Figures &b, double target) {
     const double r = a.median() / b.median();
-    std::printf("  %-44s %.2fx (target <= %.2fx) %s\n", what, r, target, r <= target ? "ok" : "MISSED");
+    std::printf("  %-44s %.2fx (target <= %.2fx) %s\n", what, r, target,
+                r <= target ? "ok" : "MISSED");
 }
 
 // Generated once into /tmp; a marker file records that the generation completed.
-QString library(int albums, int songsPerAlbum, const char *name)
-{
+QString library(int albums, int songsPerAlbum, const char *name) {
     const QString dir = QDir::tempPath() + QLatin1Char('/') + QLatin1String(name);
     const QString marker = dir + QStringLiteral("/.complete");
     if (!QFile::exists(marker)) {
@@ -77,8 +74,7 @@ QString library(int albums, int songsPerAlbum, const char *name)
     return dir;
 }
 
-std::unique_ptr<MpdServer> serve(const QString &musicDir)
-{
+std::unique_ptr<MpdServer> serve(const QString &musicDir) {
     QElapsedTimer t;
     t.start();
     MpdServerOptions options;
@@ -88,26 +84,23 @@ std::unique_ptr<MpdServer> serve(const QString &musicDir)
     return server;
 }
 
-void connectCore(const MpdServer &server)
-{
+void connectCore(const MpdServer &server) {
     Setting::sSetting().setSessionServer(server.host(), server.port());
     MPDSocket::sMPDSocket().connect();
 }
 
-QString describe(const Album &a)
-{
-    return a.artist + u'|' + a.albumName + u'|' + a.path + u'|' + a.genre + u'|' + QString::number(a.date);
+QString describe(const Album &a) {
+    return a.artist + u'|' + a.albumName + u'|' + a.path + u'|' + a.genre + u'|' +
+           QString::number(a.date);
 }
 
 // The catalogue as first written: "listall", then one "lsinfo" round trip per distinct
 // directory, a linear scan of the albums found so far per song.
-QList<Album> referenceCatalogue(mpdc::Connection &c)
-{
+QList<Album> referenceCatalogue(mpdc::Connection &c) {
     QStringList directories;
     QSet<QString> seen;
     for (const mpdc::Entity &e : c.listAll(QString()).value_or(std::vector<mpdc::Entity>{})) {
-        if (e.type != mpdc::Entity::Type::Song)
-            continue;
+        if (e.type != mpdc::Entity::Type::Song) continue;
         const QString d = MPDAlbum::directoryOf(e.song.uri);
         if (!seen.contains(d)) {
             seen.insert(d);
@@ -116,26 +109,27 @@ QList<Album> referenceCatalogue(mpdc::Connection &c)
     }
     QList<Album> albums;
     for (const QString &d : directories) {
-        const std::vector<mpdc::Entity> listing = c.listMeta(d).value_or(std::vector<mpdc::Entity>{});
+        const std::vector<mpdc::Entity> listing =
+            c.listMeta(d).value_or(std::vector<mpdc::Entity>{});
         for (const mpdc::Entity &e : listing) {
-            if (e.type != mpdc::Entity::Type::Song)
-                continue;
+            if (e.type != mpdc::Entity::Type::Song) continue;
             const QString artist = e.song.albumArtist.isNull() ? e.song.artist : e.song.albumArtist;
             bool found = false;
             for (const Album &a : albums)
-                if (!e.song.album.isNull() && !artist.isNull() && a.albumName == e.song.album && a.artist == artist) {
+                if (!e.song.album.isNull() && !artist.isNull() && a.albumName == e.song.album &&
+                    a.artist == artist) {
                     found = true;
                     break;
                 }
             if (!found)
-                albums << Album{artist, e.song.album, d, e.song.genre, Song::integerValue(e.song.date)};
+                albums << Album{artist, e.song.album, d, e.song.genre,
+                                Song::integerValue(e.song.date)};
         }
     }
     return MPDAlbum::sortAlbum(albums);
 }
 
-void benchCatalogue(MpdServer &server, int runs)
-{
+void benchCatalogue(MpdServer &server, int runs) {
     connectCore(server);
     Figures catalogue, listAllInfo;
     QString refused;
@@ -152,21 +146,23 @@ void benchCatalogue(MpdServer &server, int runs)
             else
                 refused = raw->errorMessage();
         }
-        catalogue.ms << timed([&] { albums = MPDAlbum::sMPDAlbum().getAlbumsList().value_or(QList<Album>()).size(); });
+        catalogue.ms << timed([&] {
+            albums = MPDAlbum::sMPDAlbum().getAlbumsList().value_or(QList<Album>()).size();
+        });
     }
     std::printf("  %lld albums\n", qlonglong(albums));
     print("getAlbumsList", catalogue);
     if (!refused.isNull()) {
-        std::printf("  one listallinfo: fails (%s): the answer overflows the server's output buffer\n",
-                    qPrintable(refused));
+        std::printf(
+            "  one listallinfo: fails (%s): the answer overflows the server's output buffer\n",
+            qPrintable(refused));
         return;
     }
     print("one listallinfo (parsed)", listAllInfo);
     ratio("getAlbumsList / listallinfo", catalogue, listAllInfo, 1.25);
 }
 
-void checkCatalogue(MpdServer &server)
-{
+void checkCatalogue(MpdServer &server) {
     auto raw = mpdc::Connection::open(server.host(), server.port(), 30000);
     connectCore(server);
     QList<Album> reference;
@@ -175,20 +171,23 @@ void checkCatalogue(MpdServer &server)
     bool same = reference.size() == fast.size();
     for (qsizetype i = 0; same && i < fast.size(); ++i)
         same = describe(reference[i]) == describe(fast[i]);
-    std::printf("  step-by-step catalogue (lsinfo round trips, linear scan): %.0f ms, results %s\n", referenceMs,
-                same ? "identical" : "DIFFERENT");
+    std::printf("  step-by-step catalogue (lsinfo round trips, linear scan): %.0f ms, results %s\n",
+                referenceMs, same ? "identical" : "DIFFERENT");
 }
 
-void benchQueue(MpdServer &server, int runs)
-{
+void benchQueue(MpdServer &server, int runs) {
     // 10,000 entries: the first 1,000 album directories of 10 songs.
     server.command(QStringLiteral("clear"));
     QStringList list{QStringLiteral("command_list_begin")};
     for (int album = 0; album < 1000; ++album)
-        list << QStringLiteral("add \"Artist %1/Album %2\"").arg(album / 10, 3, 10, QLatin1Char('0')).arg(album, 4, 10, QLatin1Char('0'));
+        list << QStringLiteral("add \"Artist %1/Album %2\"")
+                    .arg(album / 10, 3, 10, QLatin1Char('0'))
+                    .arg(album, 4, 10, QLatin1Char('0'));
     list << QStringLiteral("command_list_end");
     server.command(list.join(u'\n'));
-    std::printf("  queue of %s entries\n", qPrintable(server.value(QStringLiteral("status"), QStringLiteral("playlistlength"))));
+    std::printf(
+        "  queue of %s entries\n",
+        qPrintable(server.value(QStringLiteral("status"), QStringLiteral("playlistlength"))));
 
     auto raw = mpdc::Connection::open(server.host(), server.port(), 30000);
     connectCore(server);
@@ -196,27 +195,30 @@ void benchQueue(MpdServer &server, int runs)
     qsizetype size = 0;
     for (int i = 0; i < runs; ++i) {
         playlistInfo.ms << timed([&] { raw->queue(); });
-        getQueue.ms << timed([&] { size = MPDQueue::sMPDQueue().getQueue().value_or(QList<Song>()).size(); });
+        getQueue.ms << timed(
+            [&] { size = MPDQueue::sMPDQueue().getQueue().value_or(QList<Song>()).size(); });
     }
     int found = 0;
     perPosition.ms << timed([&] {
         for (quint32 p = 0; p < quint32(size); ++p)
             found += raw->queueSongAt(p).has_value();
     });
-    std::printf("  getQueue read %lld songs; %d read one request per position\n", qlonglong(size), found);
+    std::printf("  getQueue read %lld songs; %d read one request per position\n", qlonglong(size),
+                found);
     print("getQueue", getQueue);
     print("one playlistinfo (parsed)", playlistInfo);
     print("one request per position (as first written)", perPosition);
     ratio("getQueue / playlistinfo", getQueue, playlistInfo, 1.3);
 }
 
-void benchPlaylist(MpdServer &server, int runs)
-{
+void benchPlaylist(MpdServer &server, int runs) {
     // 2,000 entries saved from the queue, plus two the database does not know.
     server.command(QStringLiteral("clear"));
     QStringList list{QStringLiteral("command_list_begin")};
     for (int album = 0; album < 200; ++album)
-        list << QStringLiteral("add \"Artist %1/Album %2\"").arg(album / 10, 3, 10, QLatin1Char('0')).arg(album, 4, 10, QLatin1Char('0'));
+        list << QStringLiteral("add \"Artist %1/Album %2\"")
+                    .arg(album / 10, 3, 10, QLatin1Char('0'))
+                    .arg(album, 4, 10, QLatin1Char('0'));
     list << QStringLiteral("command_list_end");
     server.command(list.join(u'\n'));
     server.command(QStringLiteral("rm bench"));
@@ -232,16 +234,17 @@ void benchPlaylist(MpdServer &server, int runs)
     // As first written: "listplaylist", then one "lsinfo" per entry.
     const auto perEntry = [&] {
         QList<QString> uris;
-        for (const QString &uri : raw->playlistUris(QStringLiteral("bench")).value_or(QStringList()))
+        for (const QString &uri :
+             raw->playlistUris(QStringLiteral("bench")).value_or(QStringList()))
             uris << uri;
         QList<Song> songs;
         for (const QString &uri : uris) {
             if (uri.contains(QLatin1String("://")))
                 continue; // the server would fetch the stream to describe it
-            const std::vector<mpdc::Entity> listing = raw->listMeta(uri).value_or(std::vector<mpdc::Entity>{});
+            const std::vector<mpdc::Entity> listing =
+                raw->listMeta(uri).value_or(std::vector<mpdc::Entity>{});
             for (const mpdc::Entity &e : listing)
-                if (e.type == mpdc::Entity::Type::Song)
-                    songs << MPDPlayLists::playlistSong(e.song);
+                if (e.type == mpdc::Entity::Type::Song) songs << MPDPlayLists::playlistSong(e.song);
         }
         return songs;
     };
@@ -249,28 +252,30 @@ void benchPlaylist(MpdServer &server, int runs)
     QList<Song> a, b;
     for (int i = 0; i < runs; ++i) {
         slow.ms << timed([&] { b = perEntry(); });
-        fast.ms << timed([&] { a = MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("bench")).value(); });
+        fast.ms << timed([&] {
+            a = MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("bench")).value();
+        });
     }
     // The stream entry is kept by getPlaylist and skipped by the step-by-step reading.
     bool same = a.size() == b.size() + 1;
     for (qsizetype i = 0, j = 0; same && i < a.size(); ++i) {
-        if (a[i].fullPath().contains(QLatin1String("://")))
-            continue;
-        same = a[i].fullPath() == b[j].fullPath() && a[i].artist() == b[j].artist() && a[i].title() == b[j].title() &&
-               a[i].track() == b[j].track() && a[i].date() == b[j].date() && a[i].duration() == b[j].duration();
+        if (a[i].fullPath().contains(QLatin1String("://"))) continue;
+        same = a[i].fullPath() == b[j].fullPath() && a[i].artist() == b[j].artist() &&
+               a[i].title() == b[j].title() && a[i].track() == b[j].track() &&
+               a[i].date() == b[j].date() && a[i].duration() == b[j].duration();
         ++j;
     }
-    std::printf("  playlist of %lld entries read as %lld songs; database entries %s to one lsinfo each\n",
-                qlonglong(raw->playlistUris(QStringLiteral("bench")).value_or(QStringList()).size()), qlonglong(a.size()),
-                same ? "identical" : "DIFFERENT");
+    std::printf(
+        "  playlist of %lld entries read as %lld songs; database entries %s to one lsinfo each\n",
+        qlonglong(raw->playlistUris(QStringLiteral("bench")).value_or(QStringList()).size()),
+        qlonglong(a.size()), same ? "identical" : "DIFFERENT");
     print("getPlaylist (listplaylistinfo)", fast);
     print("listplaylist + one lsinfo per entry", slow);
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     int runs = 5;

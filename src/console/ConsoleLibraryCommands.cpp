@@ -14,23 +14,20 @@ namespace kelvane {
 
 namespace {
 
-QString number(qint64 value)
-{
+QString number(qint64 value) {
     return QString::number(value);
 }
 
 // The one song line of "content", "queue" and "playlist"; tag texts go through the
 // read rule, so an absent tag prints as an empty field.
-void printSong(const Song &song)
-{
-    ConsoleWriter::line({QStringLiteral("song"), number(song.track()), number(song.diskNb()), number(song.date()),
-                         QString::number(song.duration()), number(song.bits()), song.artist(), song.albumArtist(),
-                         song.composer(), song.album(), song.title(), song.genre(), song.extension(),
-                         song.fullPath()});
+void printSong(const Song &song) {
+    ConsoleWriter::line({QStringLiteral("song"), number(song.track()), number(song.diskNb()),
+                         number(song.date()), QString::number(song.duration()), number(song.bits()),
+                         song.artist(), song.albumArtist(), song.composer(), song.album(),
+                         song.title(), song.genre(), song.extension(), song.fullPath()});
 }
 
-void printSongs(const std::optional<QList<Song>> &songs)
-{
+void printSongs(const std::optional<QList<Song>> &songs) {
     if (!songs) {
         ConsoleWriter::absent();
         return;
@@ -40,68 +37,61 @@ void printSongs(const std::optional<QList<Song>> &songs)
     ConsoleWriter::end(songs->size());
 }
 
-void invalid(const QString &command, const QString &argument)
-{
+void invalid(const QString &command, const QString &argument) {
     ConsoleWriter::line({QStringLiteral("invalid"), command + QLatin1Char(' ') + argument});
 }
 
-std::optional<quint32> unsignedArgument(const QString &text)
-{
+std::optional<quint32> unsignedArgument(const QString &text) {
     bool ok = false;
     const uint value = text.trimmed().toUInt(&ok);
     return ok ? std::optional<quint32>(value) : std::nullopt;
 }
 
-QString orEmpty(const QString &text)
-{
+QString orEmpty(const QString &text) {
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
 // --- Library ---
 
-void albums(Console &, const QString &)
-{
+void albums(Console &, const QString &) {
     const auto list = MPDAlbum::sMPDAlbum().getAlbumsList();
     if (!list) {
         ConsoleWriter::absent();
         return;
     }
     for (const Album &album : *list)
-        ConsoleWriter::line({QStringLiteral("album"), album.artist, album.albumName, album.path, number(album.date),
-                             album.genre});
+        ConsoleWriter::line({QStringLiteral("album"), album.artist, album.albumName, album.path,
+                             number(album.date), album.genre});
     ConsoleWriter::end(list->size());
 }
 
-void content(Console &, const QString &path)
-{
+void content(Console &, const QString &path) {
     Album album;
     album.path = orEmpty(path);
     printSongs(MPDAlbum::sMPDAlbum().getAlbumContent(album));
 }
 
-void cover(Console &, const QString &path)
-{
-    const auto text = [](const QUrl &url) { return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString(); };
+void cover(Console &, const QString &path) {
+    const auto text = [](const QUrl &url) {
+        return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString();
+    };
     ConsoleWriter::line({QStringLiteral("cover"), text(CoverAddress::gridAddress(orEmpty(path))),
                          text(CoverAddress::largeAddress(orEmpty(path)))});
 }
 
 // --- Queue ---
 
-void queue(Console &, const QString &)
-{
+void queue(Console &, const QString &) {
     printSongs(MPDQueue::sMPDQueue().getQueue());
 }
 
-void add(Console &, const QString &uri)
-{
+void add(Console &, const QString &uri) {
     Song song;
     song.setFullPath(orEmpty(uri));
     MPDQueue::sMPDQueue().addToQueue({song});
 }
 
-void deletePositions(Console &, const QString &argument)
-{
+void deletePositions(Console &, const QString &argument) {
     QList<qint32> positions;
     for (const QString &field : argument.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         bool ok = false;
@@ -115,15 +105,13 @@ void deletePositions(Console &, const QString &argument)
     MPDQueue::sMPDQueue().removeInQueue(positions);
 }
 
-void save(Console &, const QString &name)
-{
+void save(Console &, const QString &name) {
     MPDQueue::sMPDQueue().saveQueueAtPlaylist(orEmpty(name));
 }
 
 // --- Stored playlists ---
 
-void playlists(Console &, const QString &)
-{
+void playlists(Console &, const QString &) {
     const auto names = MPDPlayLists::sMPDPlayLists().getPlaylists();
     if (!names) {
         ConsoleWriter::absent();
@@ -134,18 +122,15 @@ void playlists(Console &, const QString &)
     ConsoleWriter::end(names->size());
 }
 
-void playlist(Console &, const QString &name)
-{
+void playlist(Console &, const QString &name) {
     printSongs(MPDPlayLists::sMPDPlayLists().getPlaylist(orEmpty(name)));
 }
 
-void newPlaylist(Console &, const QString &name)
-{
+void newPlaylist(Console &, const QString &name) {
     MPDPlayLists::sMPDPlayLists().newPlaylist(orEmpty(name));
 }
 
-void renamePlaylist(Console &, const QString &argument)
-{
+void renamePlaylist(Console &, const QString &argument) {
     const QStringList names = argument.split(QLatin1Char('\t'));
     if (names.size() != 2) {
         invalid(QStringLiteral("renameplaylist"), argument);
@@ -154,32 +139,29 @@ void renamePlaylist(Console &, const QString &argument)
     MPDPlayLists::sMPDPlayLists().renamePlaylist(names[0], names[1]);
 }
 
-void removePlaylist(Console &, const QString &name)
-{
+void removePlaylist(Console &, const QString &name) {
     MPDPlayLists::sMPDPlayLists().deletePlaylist(orEmpty(name));
 }
 
 // --- Saved streams ---
 
-void streams(Console &, const QString &)
-{
+void streams(Console &, const QString &) {
     const auto list = MPDStream::sMPDStream().getStreamList();
     if (!list) {
         ConsoleWriter::absent();
         return;
     }
     for (const Stream &stream : *list)
-        ConsoleWriter::line({QStringLiteral("stream"), number(stream.position), stream.url, stream.name});
+        ConsoleWriter::line(
+            {QStringLiteral("stream"), number(stream.position), stream.url, stream.name});
     ConsoleWriter::end(list->size());
 }
 
-void addStream(Console &, const QString &entry)
-{
+void addStream(Console &, const QString &entry) {
     MPDStream::sMPDStream().addStream(orEmpty(entry));
 }
 
-void removeStream(Console &, const QString &argument)
-{
+void removeStream(Console &, const QString &argument) {
     const auto position = unsignedArgument(argument);
     if (!position) {
         invalid(QStringLiteral("rmstream"), argument);
@@ -190,19 +172,27 @@ void removeStream(Console &, const QString &argument)
 
 // --- Playback ---
 
-MPDCommand &mpd()
-{
+MPDCommand &mpd() {
     return MPDCommand::sMPDCommand();
 }
 
-void play(Console &, const QString &) { mpd().play(); }
-void stop(Console &, const QString &) { mpd().stop(); }
-void next(Console &, const QString &) { mpd().next(); }
-void previous(Console &, const QString &) { mpd().previous(); }
-void update(Console &, const QString &) { mpd().updateDB(); }
+void play(Console &, const QString &) {
+    mpd().play();
+}
+void stop(Console &, const QString &) {
+    mpd().stop();
+}
+void next(Console &, const QString &) {
+    mpd().next();
+}
+void previous(Console &, const QString &) {
+    mpd().previous();
+}
+void update(Console &, const QString &) {
+    mpd().updateDB();
+}
 
-void volume(Console &, const QString &argument)
-{
+void volume(Console &, const QString &argument) {
     const auto value = unsignedArgument(argument);
     if (!value || *value > 100) {
         invalid(QStringLiteral("volume"), argument);
@@ -211,8 +201,7 @@ void volume(Console &, const QString &argument)
     mpd().setVolume(*value);
 }
 
-void seek(Console &, const QString &argument)
-{
+void seek(Console &, const QString &argument) {
     bool ok = false;
     const float seconds = argument.trimmed().toFloat(&ok);
     if (!ok || seconds < 0) {
@@ -222,8 +211,7 @@ void seek(Console &, const QString &argument)
     mpd().seekPosition(seconds);
 }
 
-void playPosition(Console &, const QString &argument)
-{
+void playPosition(Console &, const QString &argument) {
     const auto position = unsignedArgument(argument);
     if (!position) {
         invalid(QStringLiteral("playpos"), argument);
@@ -232,8 +220,7 @@ void playPosition(Console &, const QString &argument)
     mpd().playQueuePosition(*position);
 }
 
-void playAlbum(Console &, const QString &argument)
-{
+void playAlbum(Console &, const QString &argument) {
     const QStringList fields = argument.split(QLatin1Char('\t'));
     if (fields.size() < 2 || fields.size() > 3) {
         invalid(QStringLiteral("playalbum"), argument);
@@ -251,13 +238,11 @@ void playAlbum(Console &, const QString &argument)
     mpd().playAlbum(fields[0], fields[1], position);
 }
 
-void playStream(Console &, const QString &url)
-{
+void playStream(Console &, const QString &url) {
     mpd().playStream(orEmpty(url));
 }
 
-void playPlaylist(Console &, const QString &argument)
-{
+void playPlaylist(Console &, const QString &argument) {
     const QStringList fields = argument.split(QLatin1Char('\t'));
     const auto position = fields.size() == 2 ? unsignedArgument(fields[1]) : std::nullopt;
     if (!position) {
@@ -303,8 +288,7 @@ constexpr ConsoleCommand commands[] = {
 
 } // namespace
 
-std::span<const ConsoleCommand> libraryCommands()
-{
+std::span<const ConsoleCommand> libraryCommands() {
     return commands;
 }
 

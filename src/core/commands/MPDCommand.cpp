@@ -8,14 +8,12 @@ namespace kelvane {
 
 namespace {
 // The connection when it is usable; null otherwise, and the command does nothing.
-mpdc::Connection *usableConnection()
-{
+mpdc::Connection *usableConnection() {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     return socket.isConnected() ? socket.getConnection() : nullptr;
 }
 
-std::optional<MPDStatus> lastSnapshot()
-{
+std::optional<MPDStatus> lastSnapshot() {
     return MPDCache::sMPDCache().getStatus();
 }
 
@@ -24,43 +22,34 @@ constexpr qint32 statePaused = 3;
 constexpr qint32 stateStopped = 1;
 } // namespace
 
-MPDCommand &MPDCommand::sMPDCommand()
-{
+MPDCommand &MPDCommand::sMPDCommand() {
     static MPDCommand instance;
     return instance;
 }
 
-MPDCommand::MPDCommand()
-{
+MPDCommand::MPDCommand() {
     MPDSocket::sMPDSocket();
 }
 
-void MPDCommand::connect()
-{
+void MPDCommand::connect() {
     // The update's worker holds on to the present connection; the update reconnects
     // by itself when it ends.
-    if (m_updating)
-        return;
+    if (m_updating) return;
     MPDSocket::sMPDSocket().connect();
 }
 
-void MPDCommand::disconnect()
-{
-    if (m_updating)
-        return;
+void MPDCommand::disconnect() {
+    if (m_updating) return;
     MPDSocket::sMPDSocket().disconnect();
 }
 
-void MPDCommand::play()
-{
+void MPDCommand::play() {
     extracted();
 }
 
-void MPDCommand::extracted()
-{
+void MPDCommand::extracted() {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     const std::optional<MPDStatus> status = lastSnapshot();
     if (status && status->state == stateStopped) {
         connection->play();
@@ -73,79 +62,60 @@ void MPDCommand::extracted()
     }
 }
 
-void MPDCommand::stop()
-{
-    if (mpdc::Connection *connection = usableConnection())
-        connection->stop();
+void MPDCommand::stop() {
+    if (mpdc::Connection *connection = usableConnection()) connection->stop();
 }
 
-void MPDCommand::next()
-{
+void MPDCommand::next() {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     // A fresh status rather than the last poll's: the queue may have changed since.
     auto guard = connection->lock();
     const std::optional<mpdc::StatusInfo> status = connection->status();
-    if (!status || (status->state != statePlaying && status->state != statePaused))
-        return;
-    if (qint64(status->songPos) < qint64(status->queueLength) - 1)
-        connection->next();
+    if (!status || (status->state != statePlaying && status->state != statePaused)) return;
+    if (qint64(status->songPos) < qint64(status->queueLength) - 1) connection->next();
 }
 
-void MPDCommand::previous()
-{
+void MPDCommand::previous() {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     const std::optional<MPDStatus> status = lastSnapshot();
     if (status && (status->state == statePlaying || status->state == statePaused))
         connection->previous();
 }
 
-void MPDCommand::setVolume(quint32 volume)
-{
-    if (mpdc::Connection *connection = usableConnection())
-        connection->setVolume(volume);
+void MPDCommand::setVolume(quint32 volume) {
+    if (mpdc::Connection *connection = usableConnection()) connection->setVolume(volume);
 }
 
-void MPDCommand::seekPosition(float seconds)
-{
+void MPDCommand::seekPosition(float seconds) {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && status->state == statePlaying)
-        connection->seekCurrent(seconds);
+    if (status && status->state == statePlaying) connection->seekCurrent(seconds);
 }
 
-void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint32 position)
-{
+void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint32 position) {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     auto guard = connection->lock();
     const auto listing = connection->listMeta(path);
     QStringList uris;
     if (listing) {
         for (const mpdc::Entity &entity : *listing) {
-            if (entity.type != mpdc::Entity::Type::Song)
-                continue;
+            if (entity.type != mpdc::Entity::Type::Song) continue;
             // Exact equality; an album without an Album tag is the songs without one
             // (QString alone would take a missing tag for an empty one).
             const QString &album = entity.song.album;
-            if (album.isNull() == albumName.isNull() && album == albumName)
-                uris << entity.song.uri;
+            if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
         }
     }
     playAlbum(uris, position);
 }
 
-void MPDCommand::playAlbum(const QStringList &uris, quint32 position)
-{
+void MPDCommand::playAlbum(const QStringList &uris, quint32 position) {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     // Stop, clear, add and play as one piece: nothing else may touch the queue between.
     auto guard = connection->lock();
     connection->stop();
@@ -159,17 +129,13 @@ void MPDCommand::playAlbum(const QStringList &uris, quint32 position)
         connection->playPos(position);
 }
 
-void MPDCommand::playQueuePosition(quint32 position)
-{
-    if (mpdc::Connection *connection = usableConnection())
-        connection->playPos(position);
+void MPDCommand::playQueuePosition(quint32 position) {
+    if (mpdc::Connection *connection = usableConnection()) connection->playPos(position);
 }
 
-void MPDCommand::playStream(const QString &url)
-{
+void MPDCommand::playStream(const QString &url) {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     if (url.isEmpty()) // to the server "" is the whole music directory
         return;
     auto guard = connection->lock();
@@ -178,16 +144,13 @@ void MPDCommand::playStream(const QString &url)
     connection->play();
 }
 
-void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position)
-{
+void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
     mpdc::Connection *connection = usableConnection();
-    if (!connection)
-        return;
+    if (!connection) return;
     auto guard = connection->lock();
     connection->clear();
     for (const Song &song : songs)
-        if (!song.fullPath().isEmpty())
-            connection->add(song.fullPath());
+        if (!song.fullPath().isEmpty()) connection->add(song.fullPath());
     connection->playPos(position);
 }
 

@@ -37,7 +37,7 @@
 namespace kelvane {
 
 class MPDCommand {
-public:
+  public:
     static MPDCommand &sMPDCommand();
     MPDCommand(const MPDCommand &) = delete;
     MPDCommand &operator=(const MPDCommand &) = delete;
@@ -67,7 +67,7 @@ public:
     // tests shorten it).
     void setUpdatePollInterval(int milliseconds) { m_updateIntervalMs = milliseconds; }
 
-private:
+  private:
     MPDCommand();
     void finishUpdate(std::optional<QList<Album>> albums);
 

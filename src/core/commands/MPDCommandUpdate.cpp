@@ -13,13 +13,10 @@
 
 namespace kelvane {
 
-void MPDCommand::updateDB(const QString &path)
-{
-    if (m_updating)
-        return; // one update at a time; the running one covers the whole directory
+void MPDCommand::updateDB(const QString &path) {
+    if (m_updating) return; // one update at a time; the running one covers the whole directory
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     mpdc::Connection *connection = socket.getConnection();
     MPDCache &cache = MPDCache::sMPDCache();
 
@@ -46,8 +43,7 @@ void MPDCommand::updateDB(const QString &path)
     asyncUpdate();
 }
 
-void MPDCommand::asyncUpdate()
-{
+void MPDCommand::asyncUpdate() {
     QThreadPool::globalInstance()->start([this] {
         // Pool thread. Polling is stopped and connect/disconnect wait for the end, so the
         // connection stays the same object throughout; each exchange is serialised by the
@@ -57,26 +53,25 @@ void MPDCommand::asyncUpdate()
         qsizetype previous = -1;
         while (true) {
             mpdc::Connection *connection = socket.getConnection();
-            const std::optional<mpdc::StatusInfo> status = connection ? connection->status() : std::nullopt;
+            const std::optional<mpdc::StatusInfo> status =
+                connection ? connection->status() : std::nullopt;
             albums = MPDAlbum::sMPDAlbum().getAlbumsList();
-            if (!status)
-                break; // the connection broke: the reconnection below reports it
+            if (!status) break; // the connection broke: the reconnection below reports it
             const qsizetype count = albums ? albums->size() : 0;
             // Settled only when the server has finished the job and the catalogue read
             // after that is what it was a moment before: an album count alone can hold
             // still for a second while the server is still scanning.
-            if (status->updateId == 0 && count == previous)
-                break;
+            if (status->updateId == 0 && count == previous) break;
             previous = count;
             QThread::msleep(uint(m_updateIntervalMs.load()));
         }
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [this, albums] { finishUpdate(albums); }, Qt::BlockingQueuedConnection);
+            QCoreApplication::instance(), [this, albums] { finishUpdate(albums); },
+            Qt::BlockingQueuedConnection);
     });
 }
 
-void MPDCommand::finishUpdate(std::optional<QList<Album>> albums)
-{
+void MPDCommand::finishUpdate(std::optional<QList<Album>> albums) {
     // GUI thread, the worker waiting. The list the worker settled on is the fresh one:
     // reading it again here would hold the window for the whole catalogue.
     MPDCache &cache = MPDCache::sMPDCache();

@@ -21,11 +21,11 @@ struct SongInfo;
 }
 
 class AlbumIndex {
-public:
+  public:
     void add(const QString &directory, const mpdc::SongInfo &song);
     const QList<Album> &albums() const { return m_albums; }
 
-private:
+  private:
     // An index instead of a scan of all albums per song: the scan made the catalogue
     // cost songs × albums.
     QHash<std::pair<QString, QString>, qsizetype> m_index;

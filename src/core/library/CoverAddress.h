@@ -17,12 +17,14 @@
 namespace kelvane {
 
 class CoverAddress {
-public:
+  public:
     static QUrl gridAddress(const QString &albumPath);
-    static QUrl gridAddress(const QString &albumPath, const QString &server, const std::optional<QString> &argsPHP);
+    static QUrl gridAddress(const QString &albumPath, const QString &server,
+                            const std::optional<QString> &argsPHP);
     static QUrl largeAddress(const QString &albumPath);
 
-    static QString gridText(const QString &albumPath, const QString &server, const std::optional<QString> &argsPHP);
+    static QString gridText(const QString &albumPath, const QString &server,
+                            const std::optional<QString> &argsPHP);
     static QString largeText(const QString &albumPath);
     static QString encodePath(const QString &text);
     static QString picturePath(const QString &albumPath);

@@ -3,20 +3,17 @@
 namespace kelvane {
 
 namespace {
-QString &held()
-{
+QString &held() {
     static QString name;
     return name;
 }
 } // namespace
 
-QString CurrentPlaylisyView::currentPlaylist()
-{
+QString CurrentPlaylisyView::currentPlaylist() {
     return held();
 }
 
-void CurrentPlaylisyView::setCurrentPlaylist(const QString &name)
-{
+void CurrentPlaylisyView::setCurrentPlaylist(const QString &name) {
     held() = name;
 }
 

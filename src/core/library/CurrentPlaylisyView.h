@@ -8,7 +8,7 @@
 namespace kelvane {
 
 class CurrentPlaylisyView {
-public:
+  public:
     static QString currentPlaylist();
     static void setCurrentPlaylist(const QString &name);
 };

@@ -15,29 +15,24 @@ namespace {
 constexpr qsizetype directoriesPerBatch = 256;
 } // namespace
 
-MPDAlbum &MPDAlbum::sMPDAlbum()
-{
+MPDAlbum &MPDAlbum::sMPDAlbum() {
     static MPDAlbum instance;
     return instance;
 }
 
-QString MPDAlbum::directoryOf(const QString &uri)
-{
+QString MPDAlbum::directoryOf(const QString &uri) {
     const qsizetype slash = uri.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? QString(QLatin1String("")) : uri.left(slash);
 }
 
-QString MPDAlbum::extensionOf(const QString &uri)
-{
+QString MPDAlbum::extensionOf(const QString &uri) {
     const qsizetype slash = uri.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = uri.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return QString(QLatin1String(""));
+    if (dot < 0 || dot < slash) return QString(QLatin1String(""));
     return uri.mid(dot + 1);
 }
 
-Song MPDAlbum::getSongValues(const mpdc::SongInfo &info)
-{
+Song MPDAlbum::getSongValues(const mpdc::SongInfo &info) {
     Song song;
     song.setFullPath(info.uri);
     const QString extension = info.uri.isNull() ? QString() : extensionOf(info.uri);
@@ -59,19 +54,16 @@ Song MPDAlbum::getSongValues(const mpdc::SongInfo &info)
     return song;
 }
 
-std::optional<QList<Album>> MPDAlbum::getAlbumsList()
-{
+std::optional<QList<Album>> MPDAlbum::getAlbumsList() {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return std::nullopt;
+    if (!socket.isConnected()) return std::nullopt;
     mpdc::Connection *connection = socket.getConnection();
 
     // One "listall" for the directories that hold songs (in order of first appearance),
     // then one "lsinfo" per directory. A single "listallinfo" would be one exchange, but
     // its answer overflows the server's output buffer on large libraries.
     const auto uris = connection->listAllSongUris(QString());
-    if (!uris)
-        return std::nullopt;
+    if (!uris) return std::nullopt;
     QStringList directories;
     QSet<QString> seen;
     for (const QString &uri : *uris) {
@@ -90,8 +82,7 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList()
         if (auto listings = connection->listMetaMany(batch, int(directoriesPerBatch))) {
             for (qsizetype i = 0; i < batch.size(); ++i)
                 for (const mpdc::Entity &entity : (*listings)[size_t(i)])
-                    if (entity.type == mpdc::Entity::Type::Song)
-                        index.add(batch[i], entity.song);
+                    if (entity.type == mpdc::Entity::Type::Song) index.add(batch[i], entity.song);
             continue;
         }
         if (connection->hasError())
@@ -101,8 +92,7 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList()
         for (const QString &directory : batch) {
             if (auto listing = connection->listMeta(directory)) {
                 for (const mpdc::Entity &entity : *listing)
-                    if (entity.type == mpdc::Entity::Type::Song)
-                        index.add(directory, entity.song);
+                    if (entity.type == mpdc::Entity::Type::Song) index.add(directory, entity.song);
             } else if (connection->hasError()) {
                 return std::nullopt;
             }
@@ -111,24 +101,21 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList()
     return sortAlbum(index.albums());
 }
 
-std::optional<QList<Song>> MPDAlbum::getAlbumContent(const Album &album)
-{
+std::optional<QList<Song>> MPDAlbum::getAlbumContent(const Album &album) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return std::nullopt;
+    if (!socket.isConnected()) return std::nullopt;
     mpdc::Connection *connection = socket.getConnection();
-    const auto listing = connection->listMeta(album.path.isNull() ? QString(QLatin1String("")) : album.path);
+    const auto listing =
+        connection->listMeta(album.path.isNull() ? QString(QLatin1String("")) : album.path);
     if (!listing) {
         // A refusal (no such directory) has been reported and cleared by the connection;
         // a broken connection is reported here.
-        if (connection->hasError())
-            MPDServerError::sMPDServerError().send(*connection);
+        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
         return std::nullopt;
     }
     QList<Song> songs;
     for (const mpdc::Entity &entity : *listing)
-        if (entity.type == mpdc::Entity::Type::Song)
-            songs.append(getSongValues(entity.song));
+        if (entity.type == mpdc::Entity::Type::Song) songs.append(getSongValues(entity.song));
     return songs;
 }
 

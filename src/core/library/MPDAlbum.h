@@ -27,7 +27,7 @@ struct SongInfo;
 }
 
 class MPDAlbum {
-public:
+  public:
     static MPDAlbum &sMPDAlbum();
     MPDAlbum(const MPDAlbum &) = delete;
     MPDAlbum &operator=(const MPDAlbum &) = delete;
@@ -48,7 +48,7 @@ public:
     static QString directoryOf(const QString &uri);
     static QString extensionOf(const QString &uri);
 
-private:
+  private:
     MPDAlbum() = default;
 };
 

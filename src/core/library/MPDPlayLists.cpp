@@ -14,20 +14,17 @@ const QString streamsPlaylist = QStringLiteral("[Radio Streams]");
 // A database song carries its modification time; an entry the database does not know
 // (a moved or deleted file) comes back as a bare uri. An address ("http://...") is
 // not in the database either, yet is a real entry.
-bool isKnownEntry(const mpdc::SongInfo &song)
-{
+bool isKnownEntry(const mpdc::SongInfo &song) {
     return song.lastModified != 0 || song.uri.contains(QLatin1String("://"));
 }
 } // namespace
 
-MPDPlayLists &MPDPlayLists::sMPDPlayLists()
-{
+MPDPlayLists &MPDPlayLists::sMPDPlayLists() {
     static MPDPlayLists instance;
     return instance;
 }
 
-Song MPDPlayLists::playlistSong(const mpdc::SongInfo &info)
-{
+Song MPDPlayLists::playlistSong(const mpdc::SongInfo &info) {
     Song song;
     song.setComposer(info.composer);
     song.setArtist(info.albumArtist.isNull() ? info.artist : info.albumArtist);
@@ -41,16 +38,13 @@ Song MPDPlayLists::playlistSong(const mpdc::SongInfo &info)
     return song;
 }
 
-std::optional<QStringList> MPDPlayLists::getPlaylists()
-{
+std::optional<QStringList> MPDPlayLists::getPlaylists() {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return std::nullopt;
+    if (!socket.isConnected()) return std::nullopt;
     mpdc::Connection *connection = socket.getConnection();
     auto names = connection->playlists();
     if (!names) {
-        if (connection->hasError())
-            MPDServerError::sMPDServerError().send(*connection);
+        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
         return std::nullopt;
     }
     // Only the streams playlist itself is hidden: "[Radio Streams] old" is the user's
@@ -59,67 +53,53 @@ std::optional<QStringList> MPDPlayLists::getPlaylists()
     return MPDAlbum::sortList(*names);
 }
 
-std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name)
-{
+std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return std::nullopt;
+    if (!socket.isConnected()) return std::nullopt;
     mpdc::Connection *connection = socket.getConnection();
     // The look-up and the read belong together: the playlist must not vanish between.
     auto guard = connection->lock();
     // The playlist of exactly this name: a prefix match made "Rock" show "Rock Classics".
     // Asking first keeps a missing playlist from becoming a refusal alert.
     const auto names = connection->playlists();
-    if (!names)
-        return std::nullopt;
-    if (!names->contains(name))
-        return QList<Song>();
+    if (!names) return std::nullopt;
+    if (!names->contains(name)) return QList<Song>();
     // One "listplaylistinfo" describes every entry, as a "lsinfo" per entry did, at the
     // cost of one exchange instead of one per entry.
     const auto entries = connection->playlistSongs(name);
-    if (!entries)
-        return std::nullopt;
+    if (!entries) return std::nullopt;
     QList<Song> songs;
     songs.reserve(qsizetype(entries->size()));
     for (const mpdc::SongInfo &entry : *entries)
-        if (isKnownEntry(entry))
-            songs.append(playlistSong(entry));
+        if (isKnownEntry(entry)) songs.append(playlistSong(entry));
     return songs;
 }
 
-void MPDPlayLists::renamePlaylist(const QString &oldName, const QString &newName)
-{
+void MPDPlayLists::renamePlaylist(const QString &oldName, const QString &newName) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     socket.getConnection()->rename(oldName, newName);
 }
 
-void MPDPlayLists::newPlaylist(const QString &name)
-{
+void MPDPlayLists::newPlaylist(const QString &name) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     mpdc::Connection *connection = socket.getConnection();
     auto guard = connection->lock();
     const auto names = connection->playlists();
     // Creating is "add, then clear": on an existing playlist that would wipe the
     // user's songs, so an existing one is left as it is.
-    if (!names || names->contains(name))
-        return;
+    if (!names || names->contains(name)) return;
     // The server has no "create": adding the empty uri (the whole database) makes the
     // file, clearing empties it.
     connection->playlistAdd(name, QString(QLatin1String("")));
     const auto after = connection->playlists();
-    if (after && after->contains(name))
-        connection->playlistClear(name);
+    if (after && after->contains(name)) connection->playlistClear(name);
 }
 
-void MPDPlayLists::deletePlaylist(const QString &name)
-{
+void MPDPlayLists::deletePlaylist(const QString &name) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     socket.getConnection()->removePlaylist(name);
 }
 

@@ -26,7 +26,7 @@ struct SongInfo;
 }
 
 class MPDPlayLists {
-public:
+  public:
     static MPDPlayLists &sMPDPlayLists();
     MPDPlayLists(const MPDPlayLists &) = delete;
     MPDPlayLists &operator=(const MPDPlayLists &) = delete;
@@ -39,7 +39,7 @@ public:
 
     static Song playlistSong(const mpdc::SongInfo &song);
 
-private:
+  private:
     MPDPlayLists() = default;
 };
 

@@ -8,14 +8,12 @@
 
 namespace kelvane {
 
-MPDQueue &MPDQueue::sMPDQueue()
-{
+MPDQueue &MPDQueue::sMPDQueue() {
     static MPDQueue instance;
     return instance;
 }
 
-Song MPDQueue::queueSong(const mpdc::SongInfo &info)
-{
+Song MPDQueue::queueSong(const mpdc::SongInfo &info) {
     Song song;
     song.setComposer(info.composer);
     song.setArtist(info.artist);
@@ -30,18 +28,15 @@ Song MPDQueue::queueSong(const mpdc::SongInfo &info)
     return song;
 }
 
-std::optional<QList<Song>> MPDQueue::getQueue()
-{
+std::optional<QList<Song>> MPDQueue::getQueue() {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return std::nullopt;
+    if (!socket.isConnected()) return std::nullopt;
     mpdc::Connection *connection = socket.getConnection();
     // The whole queue in one "playlistinfo": a request per entry made a 10,000-entry
     // queue cost 10,000 round trips.
     const auto songs = connection->queue();
     if (!songs) {
-        if (connection->hasError())
-            MPDServerError::sMPDServerError().send(*connection);
+        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
         return std::nullopt;
     }
     QList<Song> queue;
@@ -51,43 +46,34 @@ std::optional<QList<Song>> MPDQueue::getQueue()
     return queue;
 }
 
-QList<Song> MPDQueue::getSongs(qint32 count)
-{
-    if (count <= 0)
-        return {};
+QList<Song> MPDQueue::getSongs(qint32 count) {
+    if (count <= 0) return {};
     QList<Song> songs = getQueue().value_or(QList<Song>());
-    if (songs.size() > count)
-        songs.resize(count);
+    if (songs.size() > count) songs.resize(count);
     return songs;
 }
 
-void MPDQueue::addToQueue(const QList<Song> &songs)
-{
+void MPDQueue::addToQueue(const QList<Song> &songs) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     mpdc::Connection *connection = socket.getConnection();
     // Held across the adds so the songs land together, in order.
     auto guard = connection->lock();
     for (const Song &song : songs)
         // To the server an empty uri is the whole music directory.
-        if (!song.fullPath().isEmpty())
-            connection->add(song.fullPath());
+        if (!song.fullPath().isEmpty()) connection->add(song.fullPath());
 }
 
-void MPDQueue::removeInQueue(const QList<qint32> &positions)
-{
+void MPDQueue::removeInQueue(const QList<qint32> &positions) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     // Every deletion moves the later songs down by one, so the k-th deletion is at
     // position - k. That only names the intended songs for ascending, distinct
     // positions: sorted here rather than trusted, since a wrong order deletes songs
     // the user did not pick.
     QList<qint32> ascending;
     for (qint32 p : positions)
-        if (p >= 0)
-            ascending.append(p);
+        if (p >= 0) ascending.append(p);
     std::sort(ascending.begin(), ascending.end());
     ascending.erase(std::unique(ascending.begin(), ascending.end()), ascending.end());
 
@@ -98,11 +84,9 @@ void MPDQueue::removeInQueue(const QList<qint32> &positions)
         connection->deletePos(quint32(ascending[k] - k));
 }
 
-void MPDQueue::saveQueueAtPlaylist(const QString &name)
-{
+void MPDQueue::saveQueueAtPlaylist(const QString &name) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected())
-        return;
+    if (!socket.isConnected()) return;
     socket.getConnection()->save(name);
 }
 

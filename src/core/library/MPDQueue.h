@@ -26,7 +26,7 @@ struct SongInfo;
 }
 
 class MPDQueue {
-public:
+  public:
     static MPDQueue &sMPDQueue();
     MPDQueue(const MPDQueue &) = delete;
     MPDQueue &operator=(const MPDQueue &) = delete;
@@ -39,7 +39,7 @@ public:
 
     static Song queueSong(const mpdc::SongInfo &song);
 
-private:
+  private:
     MPDQueue() = default;
 };
 

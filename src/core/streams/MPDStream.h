@@ -21,7 +21,7 @@
 namespace kelvane {
 
 class MPDStream {
-public:
+  public:
     static MPDStream &sMPDStream();
     MPDStream(const MPDStream &) = delete;
     MPDStream &operator=(const MPDStream &) = delete;
@@ -35,7 +35,7 @@ public:
 
     static QString playlistName() { return QStringLiteral("[Radio Streams]"); }
 
-private:
+  private:
     MPDStream() = default;
 };
 

@@ -2,8 +2,7 @@
 
 namespace kelvane {
 
-Stream Stream::fromEntry(const QString &entry, qint32 position)
-{
+Stream Stream::fromEntry(const QString &entry, qint32 position) {
     Stream stream;
     stream.position = position;
     const qsizetype hash = entry.indexOf(QLatin1Char('#'));
@@ -19,8 +18,7 @@ Stream Stream::fromEntry(const QString &entry, qint32 position)
     return stream;
 }
 
-QString Stream::entryText(const QString &url, const QString &name)
-{
+QString Stream::entryText(const QString &url, const QString &name) {
     return url + QLatin1Char('#') + name;
 }
 

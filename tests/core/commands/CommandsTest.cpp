@@ -14,17 +14,20 @@ namespace {
 
 // Sits in the listener slots the commands drive and writes each event down.
 class Events : public MPDAppDelegate, public MPDAlbumDelegate {
-public:
-    Events()
-    {
+  public:
+    Events() {
         MPDCache::sMPDCache().setDelegate(this);
         MPDCache::sMPDCache().setDelegateAlbum(this);
     }
     ~Events() override { MPDCache::sMPDCache().release(this); }
     void onProgressChange(const MPDStatus &) override {}
-    void onAlbumUpdateTrigger(const QString &text) override { log << QStringLiteral("albumUpdate:") + text; }
+    void onAlbumUpdateTrigger(const QString &text) override {
+        log << QStringLiteral("albumUpdate:") + text;
+    }
     void onStateChange(qint32 state) override { log << QStringLiteral("state:%1").arg(state); }
-    void onTrackChange(const MPDStatus &s) override { log << QStringLiteral("track:%1").arg(s.titlePosition); }
+    void onTrackChange(const MPDStatus &s) override {
+        log << QStringLiteral("track:%1").arg(s.titlePosition);
+    }
     void onVolumeChange(quint32) override {}
     void onDbUpdate() override { log << QStringLiteral("dbUpdate"); }
     QStringList log;
@@ -34,15 +37,13 @@ const QString come = QStringLiteral("The Beatles/Abbey Road/01 Come Together.fla
 const QString something = QStringLiteral("The Beatles/Abbey Road/02 Something.flac");
 
 class Commands : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));
         connectCoreTo(*server);
@@ -53,22 +54,21 @@ protected:
     QString state() { return server->value(QStringLiteral("status"), QStringLiteral("state")); }
     QString song() { return server->value(QStringLiteral("status"), QStringLiteral("song")); }
     // Waits until the poll's snapshot shows this state ("1" stopped, "2" playing, "3" paused).
-    bool pollSees(const QString &st)
-    {
-        return waitUntil([&] {
-            const auto s = MPDCache::sMPDCache().getStatus();
-            return s && QString::number(s->state) == st;
-        }, 3000);
+    bool pollSees(const QString &st) {
+        return waitUntil(
+            [&] {
+                const auto s = MPDCache::sMPDCache().getStatus();
+                return s && QString::number(s->state) == st;
+            },
+            3000);
     }
-    QStringList queue()
-    {
+    QStringList queue() {
         QStringList out;
         for (const QString &line : server->command(QStringLiteral("playlist")))
             out << line.section(QStringLiteral(":file: "), 1);
         return out;
     }
-    void queueTwoAndPlay()
-    {
+    void queueTwoAndPlay() {
         server->command(QStringLiteral("add \"") + come + u'"');
         server->command(QStringLiteral("add \"") + something + u'"');
         server->command(QStringLiteral("play 0"));
@@ -82,8 +82,7 @@ MpdServer *Commands::server = nullptr;
 
 } // namespace
 
-TEST_F(Commands, PlayToggleStartsPausesResumesAndReportsAfreshAfterStop)
-{
+TEST_F(Commands, PlayToggleStartsPausesResumesAndReportsAfreshAfterStop) {
     queueTwoAndPlay();
     mpd.play();
     EXPECT_EQ(state(), QStringLiteral("pause"));
@@ -102,8 +101,7 @@ TEST_F(Commands, PlayToggleStartsPausesResumesAndReportsAfreshAfterStop)
     EXPECT_TRUE(events.log.contains(QStringLiteral("track:0")));
 }
 
-TEST_F(Commands, PlayWithoutSnapshotIsAPlainPlay)
-{
+TEST_F(Commands, PlayWithoutSnapshotIsAPlainPlay) {
     server->command(QStringLiteral("add \"") + come + u'"');
     MPDSocket::sMPDSocket().stopTimer();
     MPDCache::sMPDCache().setStatus(std::nullopt);
@@ -111,8 +109,7 @@ TEST_F(Commands, PlayWithoutSnapshotIsAPlainPlay)
     EXPECT_EQ(state(), QStringLiteral("play"));
 }
 
-TEST_F(Commands, NextAndPreviousOnlyWhilePlayingOrPausedAndNotPastTheEnd)
-{
+TEST_F(Commands, NextAndPreviousOnlyWhilePlayingOrPausedAndNotPastTheEnd) {
     server->command(QStringLiteral("add \"") + come + u'"');
     server->command(QStringLiteral("add \"") + something + u'"');
     mpd.next(); // stopped
@@ -133,8 +130,7 @@ TEST_F(Commands, NextAndPreviousOnlyWhilePlayingOrPausedAndNotPastTheEnd)
     EXPECT_EQ(song(), QStringLiteral("0"));
 }
 
-TEST_F(Commands, SeekOnlyWhilePlayingAndVolume)
-{
+TEST_F(Commands, SeekOnlyWhilePlayingAndVolume) {
     queueTwoAndPlay();
     mpd.seekPosition(120.0f);
     EXPECT_GE(server->value(QStringLiteral("status"), QStringLiteral("elapsed")).toDouble(), 119.0);
@@ -145,19 +141,22 @@ TEST_F(Commands, SeekOnlyWhilePlayingAndVolume)
     EXPECT_GE(server->value(QStringLiteral("status"), QStringLiteral("elapsed")).toDouble(), 119.0);
 
     mpd.setVolume(42);
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("volume")), QStringLiteral("42"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("volume")),
+              QStringLiteral("42"));
 }
 
-TEST_F(Commands, PlayAlbumTakesTheSongsOfThatAlbumInTheDirectory)
-{
+TEST_F(Commands, PlayAlbumTakesTheSongsOfThatAlbumInTheDirectory) {
     server->command(QStringLiteral("add \"Root Song.flac\""));
-    mpd.playAlbum(QStringLiteral("Vinyl Days"), QStringLiteral("Shared/Two Albums"), MPDCommand::noPosition);
-    EXPECT_EQ(queue(), (QStringList{"Shared/Two Albums/03 Side A.flac", "Shared/Two Albums/04 Side B.flac"}));
+    mpd.playAlbum(QStringLiteral("Vinyl Days"), QStringLiteral("Shared/Two Albums"),
+                  MPDCommand::noPosition);
+    EXPECT_EQ(queue(), (QStringList{"Shared/Two Albums/03 Side A.flac",
+                                    "Shared/Two Albums/04 Side B.flac"}));
     EXPECT_EQ(state(), QStringLiteral("play"));
     EXPECT_EQ(song(), QStringLiteral("0"));
 
     mpd.playAlbum(QStringLiteral("First Light"), QStringLiteral("Shared/Two Albums"), 1);
-    EXPECT_EQ(queue(), (QStringList{"Shared/Two Albums/01 Morning.flac", "Shared/Two Albums/02 Noon.flac"}));
+    EXPECT_EQ(queue(),
+              (QStringList{"Shared/Two Albums/01 Morning.flac", "Shared/Two Albums/02 Noon.flac"}));
     EXPECT_EQ(song(), QStringLiteral("1"));
 
     // An album without an Album tag is the songs without one, not those with an empty one.
@@ -166,15 +165,15 @@ TEST_F(Commands, PlayAlbumTakesTheSongsOfThatAlbumInTheDirectory)
 
     // A name no song has: an empty queue, nothing playing, nothing refused.
     AlertRecorder alerts;
-    mpd.playAlbum(QStringLiteral("first light"), QStringLiteral("Shared/Two Albums"), MPDCommand::noPosition);
+    mpd.playAlbum(QStringLiteral("first light"), QStringLiteral("Shared/Two Albums"),
+                  MPDCommand::noPosition);
     EXPECT_TRUE(queue().isEmpty());
     EXPECT_EQ(state(), QStringLiteral("stop"));
     spin(100);
     EXPECT_TRUE(alerts.alerts.isEmpty());
 }
 
-TEST_F(Commands, PlayUrisFromTheStartOrFromAPosition)
-{
+TEST_F(Commands, PlayUrisFromTheStartOrFromAPosition) {
     mpd.playAlbum(QStringList{come, something}, MPDCommand::noPosition);
     EXPECT_EQ(queue(), (QStringList{come, something}));
     EXPECT_EQ(song(), QStringLiteral("0"));
@@ -192,8 +191,7 @@ TEST_F(Commands, PlayUrisFromTheStartOrFromAPosition)
     EXPECT_EQ(song(), QStringLiteral("2"));
 }
 
-TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn)
-{
+TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn) {
     AlertRecorder alerts;
     mpd.playStream(QStringLiteral("nosuchscheme://radio/stream"));
     ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
@@ -211,8 +209,7 @@ TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn)
     EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/radio.mp3"}));
 }
 
-TEST_F(Commands, NothingIsSentWhenNotConnected)
-{
+TEST_F(Commands, NothingIsSentWhenNotConnected) {
     server->command(QStringLiteral("add \"") + come + u'"');
     disconnectCore();
     mpd.play();

@@ -14,9 +14,8 @@ using namespace kelvane::test;
 namespace {
 
 class UpdateEvents : public MPDAppDelegate, public MPDAlbumDelegate {
-public:
-    UpdateEvents()
-    {
+  public:
+    UpdateEvents() {
         MPDCache::sMPDCache().setDelegate(this);
         MPDCache::sMPDCache().setDelegateAlbum(this);
     }
@@ -26,8 +25,7 @@ public:
     void onStateChange(qint32) override {}
     void onTrackChange(const MPDStatus &) override {}
     void onVolumeChange(quint32) override {}
-    void onDbUpdate() override
-    {
+    void onDbUpdate() override {
         log << QStringLiteral("onDbUpdate");
         albumsAtEnd = MPDCache::sMPDCache().getCurrentAlbumList();
         onGuiThread = QThread::currentThread() == qApp->thread();
@@ -39,8 +37,7 @@ public:
 
 } // namespace
 
-TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone)
-{
+TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone) {
     MpdServer server;
     server.library().writeBulk(4, 2);
     server.update();
@@ -60,9 +57,11 @@ TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone)
     mpd.disconnect();
     mpd.connect();
     mpd.updateDB(); // one update at a time
-    ASSERT_TRUE(waitUntil([&] { return events.log.contains(QStringLiteral("onDbUpdate")); }, 30000));
+    ASSERT_TRUE(
+        waitUntil([&] { return events.log.contains(QStringLiteral("onDbUpdate")); }, 30000));
 
-    EXPECT_EQ(events.log, (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
+    EXPECT_EQ(events.log,
+              (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
     EXPECT_TRUE(events.onGuiThread);
     ASSERT_TRUE(events.albumsAtEnd.has_value());
     EXPECT_EQ(events.albumsAtEnd->size(), 120); // the bulk names repeat: 120 albums in all
@@ -73,21 +72,22 @@ TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone)
     MPDSocket::sMPDSocket().disconnect();
 }
 
-TEST(DatabaseUpdate, RefusedUpdateEndsAtOnceWithPollingRestarted)
-{
+TEST(DatabaseUpdate, RefusedUpdateEndsAtOnceWithPollingRestarted) {
     MpdServer server;
     server.library().writeBulk(2, 1);
     server.update();
     connectCoreTo(server);
     AlertRecorder alerts;
     UpdateEvents events;
-    const QList<Album> shown = {Album{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A/B"), {}, 0}};
+    const QList<Album> shown = {
+        Album{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A/B"), {}, 0}};
     MPDCache::sMPDCache().setCurrentAlbumList(shown);
 
     MPDCommand::sMPDCommand().updateDB(QStringLiteral("../outside"));
     ASSERT_TRUE(waitUntil([&] { return alerts.alerts.size() == 1; }, 2000));
     EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Malformed path"));
-    EXPECT_EQ(events.log, (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
+    EXPECT_EQ(events.log,
+              (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
     EXPECT_FALSE(MPDCommand::sMPDCommand().isUpdating());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());

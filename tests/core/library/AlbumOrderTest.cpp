@@ -9,8 +9,8 @@ using namespace kelvane;
 
 namespace {
 
-Album album(const QString &artist, qint32 date, const QString &path, const QString &name = QStringLiteral("X"))
-{
+Album album(const QString &artist, qint32 date, const QString &path,
+            const QString &name = QStringLiteral("X")) {
     Album a;
     a.artist = artist;
     a.date = date;
@@ -19,16 +19,14 @@ Album album(const QString &artist, qint32 date, const QString &path, const QStri
     return a;
 }
 
-QStringList paths(const QList<Album> &albums)
-{
+QStringList paths(const QList<Album> &albums) {
     QStringList out;
     for (const Album &a : albums)
         out << a.path;
     return out;
 }
 
-mpdc::SongInfo song(const QString &album, const QString &artist, const QString &albumArtist = {})
-{
+mpdc::SongInfo song(const QString &album, const QString &artist, const QString &albumArtist = {}) {
     mpdc::SongInfo s;
     s.album = album;
     s.artist = artist;
@@ -40,8 +38,7 @@ mpdc::SongInfo song(const QString &album, const QString &artist, const QString &
 
 } // namespace
 
-TEST(AlbumOrder, FormatNameDropsOnlyALeadingCapitalThe)
-{
+TEST(AlbumOrder, FormatNameDropsOnlyALeadingCapitalThe) {
     EXPECT_EQ(MPDAlbum::formatName(QStringLiteral("The Beatles")), QStringLiteral("Beatles"));
     EXPECT_EQ(MPDAlbum::formatName(QStringLiteral("the Who")), QStringLiteral("the Who"));
     EXPECT_EQ(MPDAlbum::formatName(QStringLiteral("Them")), QStringLiteral("Them"));
@@ -50,8 +47,7 @@ TEST(AlbumOrder, FormatNameDropsOnlyALeadingCapitalThe)
     EXPECT_TRUE(MPDAlbum::formatName(QString()).isNull());
 }
 
-TEST(AlbumOrder, ArtistWithoutTheThenDateThenPathIgnoringCase)
-{
+TEST(AlbumOrder, ArtistWithoutTheThenDateThenPathIgnoringCase) {
     const QList<Album> sorted = MPDAlbum::sortAlbum({
         album(QStringLiteral("The Who"), 1969, QStringLiteral("who")),
         album(QStringLiteral("Them"), 1965, QStringLiteral("them")),
@@ -62,11 +58,11 @@ TEST(AlbumOrder, ArtistWithoutTheThenDateThenPathIgnoringCase)
         album(QStringLiteral("The Beatles"), 0, QStringLiteral("b/undated")),
         album(QStringLiteral("abba"), 1976, QStringLiteral("abba")),
     });
-    EXPECT_EQ(paths(sorted), (QStringList{"abba", "b/undated", "B/a", "b/z", "b/late", "blur", "them", "who"}));
+    EXPECT_EQ(paths(sorted),
+              (QStringList{"abba", "b/undated", "B/a", "b/z", "b/late", "blur", "them", "who"}));
 }
 
-TEST(AlbumOrder, DatesCompareAsDecimalText)
-{
+TEST(AlbumOrder, DatesCompareAsDecimalText) {
     // 1000 before 999, as text; a missing date (0) before every year.
     const QList<Album> sorted = MPDAlbum::sortAlbum({
         album(QStringLiteral("A"), 999, QStringLiteral("999")),
@@ -76,8 +72,7 @@ TEST(AlbumOrder, DatesCompareAsDecimalText)
     EXPECT_EQ(paths(sorted), (QStringList{"0", "1000", "999"}));
 }
 
-TEST(AlbumOrder, ArtistsEqualButForCaseStayTogetherEachInDateOrder)
-{
+TEST(AlbumOrder, ArtistsEqualButForCaseStayTogetherEachInDateOrder) {
     // A consistent order even here: each spelling keeps its albums by date.
     const QList<Album> sorted = MPDAlbum::sortAlbum({
         album(QStringLiteral("Abba"), 1976, QStringLiteral("Abba/Arrival")),
@@ -87,18 +82,20 @@ TEST(AlbumOrder, ArtistsEqualButForCaseStayTogetherEachInDateOrder)
         album(QStringLiteral("Aardvark"), 2000, QStringLiteral("Aardvark")),
         album(QStringLiteral("Abbc"), 1900, QStringLiteral("Abbc")),
     });
-    EXPECT_EQ(paths(sorted), (QStringList{"Aardvark", "ABBA/Super Trouper", "ABBA/Gold", "Abba/Waterloo",
-                                          "Abba/Arrival", "Abbc"}));
+    EXPECT_EQ(paths(sorted), (QStringList{"Aardvark", "ABBA/Super Trouper", "ABBA/Gold",
+                                          "Abba/Waterloo", "Abba/Arrival", "Abbc"}));
 }
 
-TEST(AlbumOrder, AlbumsWithoutArtistComeFirstAndTheOrderIsConsistent)
-{
+TEST(AlbumOrder, AlbumsWithoutArtistComeFirstAndTheOrderIsConsistent) {
     QList<Album> albums;
     for (int i = 0; i < 200; ++i) {
         // Many spellings, missing artists and dates: sorting must neither crash nor
         // depend on the input order.
-        const QString artist = i % 7 == 0 ? QString() : (i % 2 ? QStringLiteral("The Band") : QStringLiteral("the band"));
-        albums << album(artist, (i * 37) % 5 == 0 ? 0 : 1900 + (i * 13) % 150, QStringLiteral("p%1").arg(i));
+        const QString artist =
+            i % 7 == 0 ? QString()
+                       : (i % 2 ? QStringLiteral("The Band") : QStringLiteral("the band"));
+        albums << album(artist, (i * 37) % 5 == 0 ? 0 : 1900 + (i * 13) % 150,
+                        QStringLiteral("p%1").arg(i));
     }
     const QList<Album> once = MPDAlbum::sortAlbum(albums);
     std::reverse(albums.begin(), albums.end());
@@ -109,20 +106,20 @@ TEST(AlbumOrder, AlbumsWithoutArtistComeFirstAndTheOrderIsConsistent)
         EXPECT_FALSE(MPDAlbum::albumLess(once[i], once[i - 1])) << i;
 }
 
-TEST(AlbumOrder, SortListIgnoresCase)
-{
+TEST(AlbumOrder, SortListIgnoresCase) {
     EXPECT_EQ(MPDAlbum::sortList({"rock", "Jazz", "ambient", "Blues"}),
               (QStringList{"ambient", "Blues", "Jazz", "rock"}));
 }
 
-TEST(AlbumIdentity, AlbumNameAndAlbumArtistMakeAnAlbum)
-{
+TEST(AlbumIdentity, AlbumNameAndAlbumArtistMakeAnAlbum) {
     AlbumIndex index;
     index.add(QStringLiteral("A/CD 1"), song(QStringLiteral("Wall"), QStringLiteral("Floyd")));
     index.add(QStringLiteral("A/CD 2"), song(QStringLiteral("Wall"), QStringLiteral("Floyd")));
     // AlbumArtist wins over Artist: one album by "Various", another by "Solo".
-    index.add(QStringLiteral("C"), song(QStringLiteral("Hits"), QStringLiteral("Singer A"), QStringLiteral("Various")));
-    index.add(QStringLiteral("C"), song(QStringLiteral("Hits"), QStringLiteral("Singer B"), QStringLiteral("Various")));
+    index.add(QStringLiteral("C"),
+              song(QStringLiteral("Hits"), QStringLiteral("Singer A"), QStringLiteral("Various")));
+    index.add(QStringLiteral("C"),
+              song(QStringLiteral("Hits"), QStringLiteral("Singer B"), QStringLiteral("Various")));
     index.add(QStringLiteral("D"), song(QStringLiteral("Hits"), QStringLiteral("Various")));
     // Case counts.
     index.add(QStringLiteral("E"), song(QStringLiteral("wall"), QStringLiteral("Floyd")));
@@ -142,8 +139,7 @@ TEST(AlbumIdentity, AlbumNameAndAlbumArtistMakeAnAlbum)
     EXPECT_EQ(albums[4].path, QStringLiteral("G"));
 }
 
-TEST(AlbumIdentity, MissingNameOrArtistAlwaysStartsAnAlbum)
-{
+TEST(AlbumIdentity, MissingNameOrArtistAlwaysStartsAnAlbum) {
     AlbumIndex index;
     index.add(QStringLiteral("X"), song(QString(), QStringLiteral("Solo")));
     index.add(QStringLiteral("X"), song(QString(), QStringLiteral("Solo")));
@@ -158,8 +154,7 @@ TEST(AlbumIdentity, MissingNameOrArtistAlwaysStartsAnAlbum)
     EXPECT_FALSE(index.albums()[4].albumName.isNull());
 }
 
-TEST(SongValues, ExtensionDiscBitsAndTheReadRule)
-{
+TEST(SongValues, ExtensionDiscBitsAndTheReadRule) {
     mpdc::SongInfo info;
     info.uri = QStringLiteral("Dir/Sub.dir/track.DSF");
     info.track = QStringLiteral("3/12");
@@ -188,8 +183,7 @@ TEST(SongValues, ExtensionDiscBitsAndTheReadRule)
     EXPECT_EQ(MPDAlbum::getSongValues(info).bits(), 24);
 }
 
-TEST(SongValues, DirectoryOfAUri)
-{
+TEST(SongValues, DirectoryOfAUri) {
     EXPECT_EQ(MPDAlbum::directoryOf(QStringLiteral("A/B/c.flac")), QStringLiteral("A/B"));
     EXPECT_EQ(MPDAlbum::directoryOf(QStringLiteral("c.flac")), QStringLiteral(""));
     EXPECT_FALSE(MPDAlbum::directoryOf(QStringLiteral("c.flac")).isNull());

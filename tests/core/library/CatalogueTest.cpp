@@ -15,51 +15,51 @@ namespace {
 // The catalogue as first written, step by step: "listall", one "lsinfo" per distinct
 // directory in order of first appearance, a linear scan per song. The fast one must
 // give exactly this.
-QList<Album> referenceCatalogue(const MpdServer &server)
-{
+QList<Album> referenceCatalogue(const MpdServer &server) {
     auto connection = mpdc::Connection::open(server.host(), server.port(), 3000);
     QStringList directories;
     const std::vector<mpdc::Entity> all = connection->listAll(QString()).value();
     for (const mpdc::Entity &e : all)
-        if (e.type == mpdc::Entity::Type::Song && !directories.contains(MPDAlbum::directoryOf(e.song.uri)))
+        if (e.type == mpdc::Entity::Type::Song &&
+            !directories.contains(MPDAlbum::directoryOf(e.song.uri)))
             directories << MPDAlbum::directoryOf(e.song.uri);
     QList<Album> albums;
     for (const QString &directory : directories) {
         const std::vector<mpdc::Entity> listing = connection->listMeta(directory).value();
         for (const mpdc::Entity &e : listing) {
-            if (e.type != mpdc::Entity::Type::Song)
-                continue;
+            if (e.type != mpdc::Entity::Type::Song) continue;
             const QString artist = e.song.albumArtist.isNull() ? e.song.artist : e.song.albumArtist;
             bool found = false;
             for (const Album &a : albums)
-                found = found || (!a.albumName.isNull() && !a.artist.isNull() && a.albumName == e.song.album &&
-                                  a.artist == artist && !e.song.album.isNull() && !artist.isNull());
+                found = found || (!a.albumName.isNull() && !a.artist.isNull() &&
+                                  a.albumName == e.song.album && a.artist == artist &&
+                                  !e.song.album.isNull() && !artist.isNull());
             if (!found)
-                albums << Album{artist, e.song.album, directory, e.song.genre, Song::integerValue(e.song.date)};
+                albums << Album{artist, e.song.album, directory, e.song.genre,
+                                Song::integerValue(e.song.date)};
         }
     }
     return MPDAlbum::sortAlbum(albums);
 }
 
-QStringList describe(const QList<Album> &albums)
-{
+QStringList describe(const QList<Album> &albums) {
     QStringList out;
     for (const Album &a : albums)
-        out << QStringLiteral("%1|%2|%3|%4|%5").arg(a.artist.isNull() ? QStringLiteral("<none>") : a.artist,
-                                                     a.albumName.isNull() ? QStringLiteral("<none>") : a.albumName,
-                                                     a.path, a.genre, QString::number(a.date));
+        out << QStringLiteral("%1|%2|%3|%4|%5")
+                   .arg(a.artist.isNull() ? QStringLiteral("<none>") : a.artist,
+                        a.albumName.isNull() ? QStringLiteral("<none>") : a.albumName, a.path,
+                        a.genre, QString::number(a.date));
     return out;
 }
 
 class Catalogue : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { disconnectCore(); }
 };
 
 } // namespace
 
-TEST_F(Catalogue, StandardLibraryGivesTheReferenceAlbumsInGridOrder)
-{
+TEST_F(Catalogue, StandardLibraryGivesTheReferenceAlbumsInGridOrder) {
     auto server = startStandardServer();
     connectCoreTo(*server);
     const auto albums = MPDAlbum::sMPDAlbum().getAlbumsList();
@@ -72,19 +72,22 @@ TEST_F(Catalogue, StandardLibraryGivesTheReferenceAlbumsInGridOrder)
     EXPECT_EQ(d.first(), QStringLiteral("<none>|Nobody's Album|||0"));
     EXPECT_LT(d.indexOf(QStringLiteral("ABBA|Gold|ABBA/Gold|Pop|1992")),
               d.indexOf(QStringLiteral("Abba|Arrival|Abba/Arrival|Pop|1976")));
-    const qsizetype abbey = d.indexOf(QStringLiteral("The Beatles|Abbey Road|The Beatles/Abbey Road|Rock|1969"));
-    EXPECT_EQ(d.indexOf(QStringLiteral("The Beatles|Let It Be|The Beatles/Let It Be|Rock|1970")), abbey + 1);
+    const qsizetype abbey =
+        d.indexOf(QStringLiteral("The Beatles|Abbey Road|The Beatles/Abbey Road|Rock|1969"));
+    EXPECT_EQ(d.indexOf(QStringLiteral("The Beatles|Let It Be|The Beatles/Let It Be|Rock|1970")),
+              abbey + 1);
     EXPECT_EQ(d.indexOf(QStringLiteral("Band Two|Vinyl Days|Shared/Two Albums|Folk|0")), abbey - 1);
-    EXPECT_EQ(d.filter(QStringLiteral("|The Wall|")), (QStringList{"Pink Floyd|The Wall|Pink Floyd/The Wall/CD 1|Rock|1979"}));
+    EXPECT_EQ(d.filter(QStringLiteral("|The Wall|")),
+              (QStringList{"Pink Floyd|The Wall|Pink Floyd/The Wall/CD 1|Rock|1979"}));
     EXPECT_EQ(d.filter(QStringLiteral("|Shared/Two Albums|")).size(), 2);
-    EXPECT_TRUE(d.contains(QStringLiteral("Various Artists|Summer Hits|Compilations/Summer Hits|Pop|2003")));
+    EXPECT_TRUE(d.contains(
+        QStringLiteral("Various Artists|Summer Hits|Compilations/Summer Hits|Pop|2003")));
     // A song without an Album tag is an album of its own, in the root.
     EXPECT_TRUE(d.contains(QStringLiteral("Solo Artist|<none>|||0")));
     EXPECT_EQ(d.last().section(u'|', 0, 0), QStringLiteral("Édith Piaf"));
 }
 
-TEST_F(Catalogue, EmptyDatabaseIsAnEmptyListAndNoServerIsNone)
-{
+TEST_F(Catalogue, EmptyDatabaseIsAnEmptyListAndNoServerIsNone) {
     MpdServer server;
     connectCoreTo(server);
     const auto albums = MPDAlbum::sMPDAlbum().getAlbumsList();
@@ -96,14 +99,16 @@ TEST_F(Catalogue, EmptyDatabaseIsAnEmptyListAndNoServerIsNone)
     EXPECT_FALSE(MPDAlbum::sMPDAlbum().getAlbumContent(Album{}).has_value());
 }
 
-TEST_F(Catalogue, GeneratedLibraryMatchesTheReference)
-{
+TEST_F(Catalogue, GeneratedLibraryMatchesTheReference) {
     MpdServer server;
     server.library().writeBulk(30, 3);
     // Album names repeated across artists and directories, and a disc split.
-    server.library().add(QStringLiteral("Mixed/A/1.flac"), {.artist = QStringLiteral("Artist 000"), .album = QStringLiteral("Album 0000")});
-    server.library().add(QStringLiteral("Mixed/B/1.flac"), {.artist = QStringLiteral("Other"), .album = QStringLiteral("Album 0000")});
-    server.library().add(QStringLiteral("Mixed/B/2.flac"), {.artist = QStringLiteral("other"), .album = QStringLiteral("Album 0000")});
+    server.library().add(QStringLiteral("Mixed/A/1.flac"), {.artist = QStringLiteral("Artist 000"),
+                                                            .album = QStringLiteral("Album 0000")});
+    server.library().add(QStringLiteral("Mixed/B/1.flac"), {.artist = QStringLiteral("Other"),
+                                                            .album = QStringLiteral("Album 0000")});
+    server.library().add(QStringLiteral("Mixed/B/2.flac"), {.artist = QStringLiteral("other"),
+                                                            .album = QStringLiteral("Album 0000")});
     server.update();
     connectCoreTo(server);
     const auto albums = MPDAlbum::sMPDAlbum().getAlbumsList();
@@ -112,8 +117,7 @@ TEST_F(Catalogue, GeneratedLibraryMatchesTheReference)
     EXPECT_EQ(describe(*albums), describe(referenceCatalogue(server)));
 }
 
-TEST_F(Catalogue, ContentIsEverySongDirectlyInTheDirectory)
-{
+TEST_F(Catalogue, ContentIsEverySongDirectlyInTheDirectory) {
     auto server = startStandardServer();
     connectCoreTo(*server);
     Album shared;
@@ -161,11 +165,12 @@ TEST_F(Catalogue, ContentIsEverySongDirectlyInTheDirectory)
         EXPECT_FALSE(s.title().isNull());
 }
 
-TEST_F(Catalogue, UpperCaseDsfIsNotDsdAndAMissingDirectoryIsOneAlertNotABrokenConnection)
-{
+TEST_F(Catalogue, UpperCaseDsfIsNotDsdAndAMissingDirectoryIsOneAlertNotABrokenConnection) {
     MpdServer server;
-    server.library().addDsf(QStringLiteral("Hi/track.DSF"), {.artist = QStringLiteral("A"), .album = QStringLiteral("B")});
-    server.library().add(QStringLiteral("Hi/other.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("B")}, 1, 24);
+    server.library().addDsf(QStringLiteral("Hi/track.DSF"),
+                            {.artist = QStringLiteral("A"), .album = QStringLiteral("B")});
+    server.library().add(QStringLiteral("Hi/other.flac"),
+                         {.artist = QStringLiteral("A"), .album = QStringLiteral("B")}, 1, 24);
     server.update();
     AlertRecorder alerts;
     connectCoreTo(server);

@@ -12,29 +12,26 @@
 #include <ostream>
 
 // Readable failures.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
+inline void PrintTo(const QString &text, std::ostream *os) {
     *os << '"' << text.toStdString() << '"';
 }
 
 namespace kelvane::test {
 
 class AlertRecorder : public MPDErrorDelegate {
-public:
+  public:
     AlertRecorder() { MPDServerError::sMPDServerError().setDelegate(this); }
     ~AlertRecorder() override { MPDServerError::sMPDServerError().release(this); }
     void onError(const MPDError &error) override { alerts << error; }
     QList<MPDError> alerts;
 };
 
-inline void connectCoreTo(const MpdServer &server)
-{
+inline void connectCoreTo(const MpdServer &server) {
     Setting::sSetting().setSessionServer(server.host(), server.port());
     MPDSocket::sMPDSocket().connect();
 }
 
-inline void disconnectCore()
-{
+inline void disconnectCore() {
     MPDSocket::sMPDSocket().disconnect();
 }
 

@@ -15,15 +15,13 @@ using namespace kelvane::test;
 namespace {
 
 class Playlists : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         QDir dir(server->playlistDir());
         for (const QString &file : dir.entryList(QDir::Files))
             dir.remove(file);
@@ -32,16 +30,14 @@ protected:
     void TearDown() override { disconnectCore(); }
 
     // A stored playlist written as the server keeps them; the mtime orders the listing.
-    void writePlaylist(const QString &name, const QStringList &entries)
-    {
+    void writePlaylist(const QString &name, const QStringList &entries) {
         QFile file(QDir(server->playlistDir()).filePath(name + QStringLiteral(".m3u")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         for (const QString &entry : entries)
             file.write(entry.toUtf8() + '\n');
     }
 
-    QStringList paths(const QList<Song> &songs)
-    {
+    QStringList paths(const QList<Song> &songs) {
         QStringList out;
         for (const Song &s : songs)
             out << s.fullPath();
@@ -54,8 +50,7 @@ MpdServer *Playlists::server = nullptr;
 
 } // namespace
 
-TEST_F(Playlists, NamesInCaseInsensitiveOrderWithoutTheStreams)
-{
+TEST_F(Playlists, NamesInCaseInsensitiveOrderWithoutTheStreams) {
     writePlaylist(QStringLiteral("rock"), {});
     writePlaylist(QStringLiteral("Jazz"), {});
     writePlaylist(QStringLiteral("[Radio Streams]"), {QStringLiteral("http://127.0.0.1:9/a#A")});
@@ -71,18 +66,19 @@ TEST_F(Playlists, NamesInCaseInsensitiveOrderWithoutTheStreams)
     EXPECT_FALSE(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("rock")).has_value());
 }
 
-TEST_F(Playlists, ANameShowsThatPlaylistNotOneItPrefixes)
-{
-    writePlaylist(QStringLiteral("Rock"), {QStringLiteral("The Beatles/Let It Be/01 Two of Us.flac")});
-    writePlaylist(QStringLiteral("Rock Classics"), {QStringLiteral("ABBA/Gold/01 Dancing Queen.flac")});
+TEST_F(Playlists, ANameShowsThatPlaylistNotOneItPrefixes) {
+    writePlaylist(QStringLiteral("Rock"),
+                  {QStringLiteral("The Beatles/Let It Be/01 Two of Us.flac")});
+    writePlaylist(QStringLiteral("Rock Classics"),
+                  {QStringLiteral("ABBA/Gold/01 Dancing Queen.flac")});
     EXPECT_EQ(paths(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Rock")).value()),
               (QStringList{"The Beatles/Let It Be/01 Two of Us.flac"}));
-    EXPECT_EQ(paths(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Rock Classics")).value()),
-              (QStringList{"ABBA/Gold/01 Dancing Queen.flac"}));
+    EXPECT_EQ(
+        paths(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Rock Classics")).value()),
+        (QStringList{"ABBA/Gold/01 Dancing Queen.flac"}));
 }
 
-TEST_F(Playlists, MissingAndEmptyPlaylistsAreEmptyListsWithoutAlert)
-{
+TEST_F(Playlists, MissingAndEmptyPlaylistsAreEmptyListsWithoutAlert) {
     AlertRecorder alerts;
     writePlaylist(QStringLiteral("Empty"), {});
     const auto missing = MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Ro"));
@@ -95,22 +91,24 @@ TEST_F(Playlists, MissingAndEmptyPlaylistsAreEmptyListsWithoutAlert)
     EXPECT_TRUE(alerts.alerts.isEmpty());
 }
 
-TEST_F(Playlists, ContentReadsEveryKnownEntryWithThePlaylistArtistRule)
-{
-    writePlaylist(QStringLiteral("Mix"), {
-                                             QStringLiteral("Compilations/Summer Hits/02 Sea.flac"),
-                                             QStringLiteral("Gone/Deleted Song.flac"),
-                                             QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac"),
-                                             QStringLiteral("http://127.0.0.1:9/live.ogg"),
-                                             QStringLiteral("Compilations/Summer Hits/02 Sea.flac"),
-                                         });
-    const QList<Song> songs = MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Mix")).value();
+TEST_F(Playlists, ContentReadsEveryKnownEntryWithThePlaylistArtistRule) {
+    writePlaylist(QStringLiteral("Mix"),
+                  {
+                      QStringLiteral("Compilations/Summer Hits/02 Sea.flac"),
+                      QStringLiteral("Gone/Deleted Song.flac"),
+                      QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac"),
+                      QStringLiteral("http://127.0.0.1:9/live.ogg"),
+                      QStringLiteral("Compilations/Summer Hits/02 Sea.flac"),
+                  });
+    const QList<Song> songs =
+        MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Mix")).value();
     // The deleted file contributes nothing; a repeated entry is read twice.
-    EXPECT_EQ(paths(songs), (QStringList{"Compilations/Summer Hits/02 Sea.flac",
-                                         "The Beatles/Abbey Road/01 Come Together.flac", "http://127.0.0.1:9/live.ogg",
-                                         "Compilations/Summer Hits/02 Sea.flac"}));
+    EXPECT_EQ(paths(songs),
+              (QStringList{"Compilations/Summer Hits/02 Sea.flac",
+                           "The Beatles/Abbey Road/01 Come Together.flac",
+                           "http://127.0.0.1:9/live.ogg", "Compilations/Summer Hits/02 Sea.flac"}));
     EXPECT_EQ(songs[0].artist(), QStringLiteral("Various Artists")); // AlbumArtist first
-    EXPECT_EQ(songs[0].albumArtist(), QStringLiteral(""));          // not filled here
+    EXPECT_EQ(songs[0].albumArtist(), QStringLiteral(""));           // not filled here
     EXPECT_EQ(songs[0].track(), 4);
     EXPECT_EQ(songs[0].date(), 2003);
     EXPECT_EQ(songs[1].artist(), QStringLiteral("The Beatles")); // Artist when no AlbumArtist
@@ -119,8 +117,7 @@ TEST_F(Playlists, ContentReadsEveryKnownEntryWithThePlaylistArtistRule)
     EXPECT_EQ(songs[2].title(), QStringLiteral(""));
 }
 
-TEST_F(Playlists, CreateRenameAndDelete)
-{
+TEST_F(Playlists, CreateRenameAndDelete) {
     AlertRecorder alerts;
     MPDPlayLists &lists = MPDPlayLists::sMPDPlayLists();
     lists.newPlaylist(QStringLiteral("Nouvelle liste"));
@@ -148,8 +145,7 @@ TEST_F(Playlists, CreateRenameAndDelete)
     EXPECT_EQ(lists.getPlaylists().value(), (QStringList{"Kept"}));
 }
 
-TEST(CurrentPlaylist, HoldsTheLastChosenName)
-{
+TEST(CurrentPlaylist, HoldsTheLastChosenName) {
     EXPECT_TRUE(CurrentPlaylisyView::currentPlaylist().isNull());
     CurrentPlaylisyView::setCurrentPlaylist(QStringLiteral("Rock"));
     CurrentPlaylisyView::setCurrentPlaylist(QStringLiteral("Jazz"));

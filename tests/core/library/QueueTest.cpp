@@ -12,21 +12,23 @@ using namespace kelvane::test;
 namespace {
 
 const QStringList eight = {
-    "The Beatles/Abbey Road/01 Come Together.flac", "The Beatles/Abbey Road/02 Something.flac",
-    "The Beatles/Let It Be/01 Two of Us.flac",     "Pink Floyd/The Wall/CD 1/01 In the Flesh.flac",
-    "Pink Floyd/The Wall/CD 1/02 The Thin Ice.flac", "Pink Floyd/The Wall/CD 2/01 Hey You.flac",
-    "Shared/Two Albums/01 Morning.flac",           "Shared/Two Albums/02 Noon.flac",
+    "The Beatles/Abbey Road/01 Come Together.flac",
+    "The Beatles/Abbey Road/02 Something.flac",
+    "The Beatles/Let It Be/01 Two of Us.flac",
+    "Pink Floyd/The Wall/CD 1/01 In the Flesh.flac",
+    "Pink Floyd/The Wall/CD 1/02 The Thin Ice.flac",
+    "Pink Floyd/The Wall/CD 2/01 Hey You.flac",
+    "Shared/Two Albums/01 Morning.flac",
+    "Shared/Two Albums/02 Noon.flac",
 };
 
-Song songAt(const QString &uri)
-{
+Song songAt(const QString &uri) {
     Song s;
     s.setFullPath(uri);
     return s;
 }
 
-QStringList queuePaths()
-{
+QStringList queuePaths() {
     QStringList out;
     for (const Song &s : MPDQueue::sMPDQueue().getQueue().value_or(QList<Song>()))
         out << s.fullPath();
@@ -34,22 +36,19 @@ QStringList queuePaths()
 }
 
 class Queue : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         server->command(QStringLiteral("clear"));
         connectCoreTo(*server);
     }
     void TearDown() override { disconnectCore(); }
 
-    void fillEight()
-    {
+    void fillEight() {
         QList<Song> songs;
         for (const QString &uri : eight)
             songs << songAt(uri);
@@ -63,8 +62,7 @@ MpdServer *Queue::server = nullptr;
 
 } // namespace
 
-TEST_F(Queue, EmptyQueueIsAnEmptyListAndNoConnectionIsNone)
-{
+TEST_F(Queue, EmptyQueueIsAnEmptyListAndNoConnectionIsNone) {
     const auto queue = MPDQueue::sMPDQueue().getQueue();
     ASSERT_TRUE(queue.has_value());
     EXPECT_TRUE(queue->isEmpty());
@@ -77,15 +75,16 @@ TEST_F(Queue, EmptyQueueIsAnEmptyListAndNoConnectionIsNone)
     disconnectCore();
     EXPECT_FALSE(MPDQueue::sMPDQueue().getQueue().has_value());
     MPDQueue::sMPDQueue().addToQueue({songAt(eight[0])}); // nothing happens
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")), QStringLiteral("0"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")),
+              QStringLiteral("0"));
 }
 
-TEST_F(Queue, AddedSongsComeBackInOrderWithTheQueueFields)
-{
+TEST_F(Queue, AddedSongsComeBackInOrderWithTheQueueFields) {
     server->command(QStringLiteral("add \"Root Song.flac\""));
-    MPDQueue::sMPDQueue().addToQueue({songAt(QStringLiteral("Compilations/Summer Hits/01 Sun.flac")),
-                                      songAt(QStringLiteral("Untitled.flac")),
-                                      songAt(QStringLiteral("Compilations/Summer Hits/02 Sea.flac"))});
+    MPDQueue::sMPDQueue().addToQueue(
+        {songAt(QStringLiteral("Compilations/Summer Hits/01 Sun.flac")),
+         songAt(QStringLiteral("Untitled.flac")),
+         songAt(QStringLiteral("Compilations/Summer Hits/02 Sea.flac"))});
     const QList<Song> queue = MPDQueue::sMPDQueue().getQueue().value();
     ASSERT_EQ(queue.size(), 4);
     EXPECT_EQ(queue[0].fullPath(), QStringLiteral("Root Song.flac"));
@@ -108,8 +107,7 @@ TEST_F(Queue, AddedSongsComeBackInOrderWithTheQueueFields)
     EXPECT_EQ(MPDQueue::sMPDQueue().getSongs(99).size(), 4);
 }
 
-TEST_F(Queue, StreamEntryComesBackAsItsAddress)
-{
+TEST_F(Queue, StreamEntryComesBackAsItsAddress) {
     server->command(QStringLiteral("add \"http://127.0.0.1:9/radio.mp3\""));
     const QList<Song> queue = MPDQueue::sMPDQueue().getQueue().value();
     ASSERT_EQ(queue.size(), 1);
@@ -118,8 +116,7 @@ TEST_F(Queue, StreamEntryComesBackAsItsAddress)
     EXPECT_EQ(queue[0].artist(), QStringLiteral(""));
 }
 
-TEST_F(Queue, RemovingPositionsRemovesExactlyThoseSongs)
-{
+TEST_F(Queue, RemovingPositionsRemovesExactlyThoseSongs) {
     fillEight();
     MPDQueue::sMPDQueue().removeInQueue({2, 5, 7});
     EXPECT_EQ(queuePaths(), (QStringList{eight[0], eight[1], eight[3], eight[4], eight[6]}));
@@ -140,8 +137,7 @@ TEST_F(Queue, RemovingPositionsRemovesExactlyThoseSongs)
     EXPECT_EQ(queuePaths(), (QStringList{eight[0], eight[1], eight[3], eight[4], eight[6]}));
 }
 
-TEST_F(Queue, SavedQueueBecomesAStoredPlaylist)
-{
+TEST_F(Queue, SavedQueueBecomesAStoredPlaylist) {
     fillEight();
     MPDQueue::sMPDQueue().saveQueueAtPlaylist(QStringLiteral("Saved été"));
     QStringList stored;
@@ -151,13 +147,14 @@ TEST_F(Queue, SavedQueueBecomesAStoredPlaylist)
     server->command(QStringLiteral("rm \"Saved été\""));
 }
 
-TEST_F(Queue, RefusedAddIsOneAlertAndPollingGoesOn)
-{
+TEST_F(Queue, RefusedAddIsOneAlertAndPollingGoesOn) {
     AlertRecorder alerts;
-    MPDQueue::sMPDQueue().addToQueue({songAt(QStringLiteral("No/Such/Song.flac")), songAt(eight[0])});
+    MPDQueue::sMPDQueue().addToQueue(
+        {songAt(QStringLiteral("No/Such/Song.flac")), songAt(eight[0])});
     ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
     EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("No such directory"));
-    EXPECT_EQ(alerts.alerts[0].errorDescription, QStringLiteral("pas d'information complémentaire"));
+    EXPECT_EQ(alerts.alerts[0].errorDescription,
+              QStringLiteral("pas d'information complémentaire"));
     // The rest still went through, and the connection and the poll live on.
     EXPECT_EQ(queuePaths(), (QStringList{eight[0]}));
     MPDCache::sMPDCache().setStatus(std::nullopt);

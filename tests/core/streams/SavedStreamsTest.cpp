@@ -13,15 +13,13 @@ using namespace kelvane::test;
 namespace {
 
 class SavedStreams : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { server = new MpdServer; }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         QDir dir(server->playlistDir());
         for (const QString &file : dir.entryList(QDir::Files))
             dir.remove(file);
@@ -29,8 +27,7 @@ protected:
     }
     void TearDown() override { disconnectCore(); }
 
-    QStringList describe()
-    {
+    QStringList describe() {
         QStringList out;
         const QList<Stream> streams = MPDStream::sMPDStream().getStreamList().value();
         for (const Stream &s : streams)
@@ -44,8 +41,7 @@ MpdServer *SavedStreams::server = nullptr;
 
 } // namespace
 
-TEST_F(SavedStreams, NoPlaylistIsAnEmptyListAndTheFirstAddCreatesIt)
-{
+TEST_F(SavedStreams, NoPlaylistIsAnEmptyListAndTheFirstAddCreatesIt) {
     const auto none = MPDStream::sMPDStream().getStreamList();
     ASSERT_TRUE(none.has_value());
     EXPECT_TRUE(none->isEmpty());
@@ -63,8 +59,7 @@ TEST_F(SavedStreams, NoPlaylistIsAnEmptyListAndTheFirstAddCreatesIt)
     EXPECT_FALSE(MPDStream::sMPDStream().getStreamList().has_value());
 }
 
-TEST_F(SavedStreams, EntriesSplitAtTheFirstNumberSignWithPositionsWithoutGaps)
-{
+TEST_F(SavedStreams, EntriesSplitAtTheFirstNumberSignWithPositionsWithoutGaps) {
     MPDStream &streams = MPDStream::sMPDStream();
     streams.addStream(QStringLiteral("http://127.0.0.1:9/a#Radio #1"));
     streams.addStream(QStringLiteral("http://127.0.0.1:9/b#"));
@@ -72,17 +67,18 @@ TEST_F(SavedStreams, EntriesSplitAtTheFirstNumberSignWithPositionsWithoutGaps)
     server->command(QStringLiteral("playlistadd \"[Radio Streams]\" \"http://127.0.0.1:9/c\""));
     streams.addStream(QStringLiteral("http://127.0.0.1:9/d#Été"));
     EXPECT_EQ(describe(), (QStringList{"0|http://127.0.0.1:9/a|Radio #1", "1|http://127.0.0.1:9/b|",
-                                       "2|http://127.0.0.1:9/c|http://127.0.0.1:9/c", "3|http://127.0.0.1:9/d|Été"}));
+                                       "2|http://127.0.0.1:9/c|http://127.0.0.1:9/c",
+                                       "3|http://127.0.0.1:9/d|Été"}));
 
     streams.deleteStream(0);
-    EXPECT_EQ(describe(), (QStringList{"0|http://127.0.0.1:9/b|", "1|http://127.0.0.1:9/c|http://127.0.0.1:9/c",
-                                       "2|http://127.0.0.1:9/d|Été"}));
+    EXPECT_EQ(describe(),
+              (QStringList{"0|http://127.0.0.1:9/b|", "1|http://127.0.0.1:9/c|http://127.0.0.1:9/c",
+                           "2|http://127.0.0.1:9/d|Été"}));
     streams.deleteStream(1);
     EXPECT_EQ(describe(), (QStringList{"0|http://127.0.0.1:9/b|", "1|http://127.0.0.1:9/d|Été"}));
 }
 
-TEST_F(SavedStreams, OnlyThePlaylistNamedExactlyRadioStreamsIsRead)
-{
+TEST_F(SavedStreams, OnlyThePlaylistNamedExactlyRadioStreamsIsRead) {
     // Listed after the real one and starting like it: it must not be what the view
     // shows while additions and deletions go to the real one.
     MPDStream::sMPDStream().addStream(QStringLiteral("http://127.0.0.1:9/real#Real"));
