@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <QSemaphore>
 #include <QThreadPool>
 #include <atomic>
 #include <functional>
@@ -159,6 +160,7 @@ private:
     MemoryCache m_memory;
     const QString m_diskCachePath;
     QThreadPool m_decodePool; // decodes disk hits; declared before the queue that feeds it
+    QSemaphore m_decodeSlots; // disk hits read but not yet decoded, at most
     SerialQueue m_ioQueue;
 };
 

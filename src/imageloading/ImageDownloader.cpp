@@ -150,18 +150,23 @@ ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions op
         return nullptr;
     }
     OperationPtr operation;
-    {
-        QMutexLocker locker(&m_operationsLock);
-        operation = m_urlOperations.value(url);
-        if (!operation || operation->isFinished() || operation->isCancelled()) {
-            operation = createDownloaderOperation(url, options);
-            m_urlOperations.insert(url, operation);
-            m_waiting.append(operation);
-        } else if (!operation->isExecuting()) {
-            operation->setQueuePriority(queuePriorityFor(options));
+    quint64 id = 0;
+    while (id == 0) {
+        {
+            QMutexLocker locker(&m_operationsLock);
+            operation = m_urlOperations.value(url);
+            if (!operation || operation->isFinished() || operation->isCancelled() ||
+                operation->isClosed()) {
+                operation = createDownloaderOperation(url, options);
+                m_urlOperations.insert(url, operation);
+                m_waiting.append(operation);
+            } else if (!operation->isExecuting()) {
+                operation->setQueuePriority(queuePriorityFor(options));
+            }
         }
+        // Zero when the operation ended on its own thread meanwhile: ask again.
+        id = operation->addHandlers(progress, completed);
     }
-    const quint64 id = operation->addHandlers(std::move(progress), std::move(completed));
     scheduleStart();
     return std::make_shared<ImageDownloadToken>(url, operation, id, this);
 }

@@ -92,6 +92,8 @@ quint64 ImageDownloaderOperation::addHandlers(ImageDownloaderProgress progress,
                                               ImageDownloaderCompleted completed)
 {
     QMutexLocker locker(&m_callbacksLock);
+    if (m_closed)
+        return 0;
     const quint64 id = m_nextHandlerId++;
     m_handlers.append({id, std::move(progress), std::move(completed)});
     return id;
@@ -331,6 +333,7 @@ void ImageDownloaderOperation::complete(const QImage &image, const QByteArray &d
     QList<ImageDownloaderCompleted> completions;
     {
         QMutexLocker locker(&m_callbacksLock);
+        m_closed = true;
         for (const Handlers &h : std::as_const(m_handlers))
             if (h.completed)
                 completions.append(h.completed);
@@ -375,6 +378,7 @@ void ImageDownloaderOperation::finish()
     m_timer->stop();
     {
         QMutexLocker locker(&m_callbacksLock);
+        m_closed = true;
         m_handlers.clear();
     }
     Q_EMIT done();

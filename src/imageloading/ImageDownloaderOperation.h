@@ -41,7 +41,8 @@ public:
     int queuePriority() const { return m_queuePriority.load(); }
     void setQueuePriority(int priority) { m_queuePriority.store(priority); }
 
-    // Returns the id that withdraws exactly these handlers.
+    // Returns the id that withdraws exactly these handlers, or 0 when the operation is
+    // already delivering its result (from another thread): the caller needs a new one.
     quint64 addHandlers(ImageDownloaderProgress progress, ImageDownloaderCompleted completed);
     // Drops one caller's handlers; with none left the whole download is cancelled.
     // Returns whether that cancelled it.
@@ -53,6 +54,12 @@ public:
     bool isExecuting() const { return m_executing.load(); }
     bool isFinished() const { return m_finished.load(); }
     bool isCancelled() const { return m_cancelled.load(); }
+    // Delivering or delivered its result: new callers need a new operation.
+    bool isClosed() const
+    {
+        QMutexLocker locker(&m_callbacksLock);
+        return m_closed;
+    }
     qint64 expectedSize() const { return m_expectedSize; }
 
 Q_SIGNALS:
@@ -95,6 +102,7 @@ private:
     mutable QMutex m_callbacksLock;
     QList<Handlers> m_handlers;
     quint64 m_nextHandlerId = 1;
+    bool m_closed = false; // no handlers accepted any more
 
     QNetworkReply *m_reply = nullptr;
     QTimer *m_timer; // a child, so it follows the operation to the downloader's thread
