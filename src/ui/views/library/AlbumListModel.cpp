@@ -40,6 +40,10 @@ void AlbumListModel::setCoverAddress(std::function<QUrl(const QString &)> addres
     m_scaled.clear();
 }
 
+void AlbumListModel::setLoadsDeferred(bool deferred) {
+    m_loadsDeferred = deferred;
+}
+
 void AlbumListModel::keepRows(int first, int last) {
     QList<int> gone;
     for (auto it = m_scaled.cbegin(); it != m_scaled.cend(); ++it) {
@@ -54,6 +58,7 @@ void AlbumListModel::keepRows(int first, int last) {
 QPixmap AlbumListModel::coverFor(int row) const {
     const auto scaled = m_scaled.constFind(row);
     if (scaled != m_scaled.constEnd()) return *scaled;
+    if (m_loadsDeferred) return m_placeholder;
     const QUrl url = m_address(m_albums[row].path);
     const quint64 key = quint64(row);
     // The placeholder stands in this row's place until the cover arrives (or for good

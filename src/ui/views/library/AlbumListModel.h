@@ -35,6 +35,11 @@ class AlbumListModel : public QAbstractListModel {
     // Where covers come from; the grid's address rule by default.
     void setCoverAddress(std::function<QUrl(const QString &path)> address);
 
+    // While deferred, cells without a cover yet show the placeholder and ask for nothing:
+    // covers that fly past during a fast scroll are neither fetched nor decoded.
+    void setLoadsDeferred(bool deferred);
+    bool loadsDeferred() const { return m_loadsDeferred; }
+
     // Forgets the covers (loads and scaled pictures) of rows outside [first, last].
     void keepRows(int first, int last);
     // Rows with a cover load in flight, and rows holding a scaled picture.
@@ -52,6 +57,7 @@ class AlbumListModel : public QAbstractListModel {
     mutable ImageBinding m_covers;
     mutable QHash<int, QPixmap> m_scaled;
     QSize m_coverSize{160, 160};
+    bool m_loadsDeferred = false;
     QPixmap m_placeholder;
     QImage m_placeholderImage;
     std::function<QUrl(const QString &)> m_address;

@@ -73,7 +73,18 @@ void AlbumsView::build(ImageManager *manager) {
     m_prune.setSingleShot(true);
     m_prune.setInterval(50);
     connect(&m_prune, &QTimer::timeout, this, &AlbumsView::pruneCovers);
+    // A scroll step that follows another within 80 ms is a fast scroll: covers wait until
+    // it settles. A single wheel step still loads at once.
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(80);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        if (!m_model->loadsDeferred()) return;
+        m_model->setLoadsDeferred(false);
+        m_grid->viewport()->update();
+    });
     connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (m_settle.isActive()) m_model->setLoadsDeferred(true);
+        m_settle.start();
         if (!m_prune.isActive()) m_prune.start();
         updateHover(m_grid->viewport()->mapFromGlobal(QCursor::pos()));
     });

@@ -62,6 +62,7 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate {
     AlbumOverCover *m_overCover = nullptr;
     QLabel *m_empty = nullptr;
     QTimer m_prune;
+    QTimer m_settle;
 };
 
 } // namespace kelvane
