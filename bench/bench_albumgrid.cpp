@@ -95,6 +95,7 @@ void printSeries(const char *what, QList<double> values) {
 
 struct Pass {
     QList<double> repaints, repaintCpu, turns;
+    double longestTurnCpu = 0; // GUI thread CPU time of the busiest event-loop turn
     double seconds = 0;
     double worst() const {
         return std::max(*std::max_element(repaints.begin(), repaints.end()),
@@ -122,9 +123,11 @@ Pass scrollPass(AlbumsView &view, int step, int pauseMs, int maxSteps) {
         budget.start();
         while (budget.elapsed() < pauseMs) {
             QElapsedTimer turn;
+            const double turnCpu = threadCpuMs();
             turn.start();
             QCoreApplication::processEvents(QEventLoop::AllEvents, 4);
             pass.turns << ms(turn);
+            pass.longestTurnCpu = std::max(pass.longestTurnCpu, threadCpuMs() - turnCpu);
         }
     }
     pass.seconds = double(whole.elapsed()) / 1000;
@@ -169,6 +172,7 @@ int main(int argc, char **argv) {
 
     // First frame: build the grid from the stored list, show it, until its viewport painted.
     PaintCounter counter;
+    const double firstCpu = threadCpuMs();
     t.restart();
     AlbumsView view;
     view.resize(1280, 800);
@@ -178,9 +182,11 @@ int main(int argc, char **argv) {
     while (counter.paints == 0 && t.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     const double firstFrame = ms(t);
+    const double firstFrameCpu = threadCpuMs() - firstCpu;
     std::printf(
-        "  grid built in %.1f ms; first painted frame %.1f ms after the start (target < 150) %s\n",
-        built, firstFrame, firstFrame < 150 ? "ok" : "MISSED");
+        "  grid built in %.1f ms; first painted frame %.1f ms after the start (GUI thread CPU "
+        "%.1f ms) (target < 150) %s\n",
+        built, firstFrame, firstFrameCpu, firstFrame < 150 ? "ok" : "MISSED");
 
     // Let the first screen's covers arrive, then scroll the whole grid a screen per frame.
     QElapsedTimer settle;
@@ -214,17 +220,19 @@ int main(int argc, char **argv) {
     printSeries("repaint of one screen of cells", fling.repaints);
     printSeries("  the same, GUI thread CPU time", fling.repaintCpu);
     printSeries("event-loop turn while scrolling", fling.turns);
+    std::printf("    busiest turn's GUI thread CPU time %.2f ms\n", fling.longestTurnCpu);
     std::printf("  wheel: %lld steps of 240 px in %.1f s, %lld covers fetched\n",
                 (long long)wheel.repaints.size(), wheel.seconds, (long long)wheelRequests);
     printSeries("repaint of one screen of cells", wheel.repaints);
     printSeries("  the same, GUI thread CPU time", wheel.repaintCpu);
     printSeries("event-loop turn while scrolling", wheel.turns);
+    std::printf("    busiest turn's GUI thread CPU time %.2f ms\n", wheel.longestTurnCpu);
     const double worst = std::max(fling.worst(), wheel.worst());
     std::printf("  longest frame %.1f ms (target <= 50) %s\n", worst,
                 worst <= 50 ? "ok" : "MISSED");
-    std::printf("  RSS: %.0f MiB with the list, %.0f MiB after scrolling the whole grid (target < "
-                "300) %s\n",
-                rssBefore, rssAfter, rssAfter < 300 ? "ok" : "MISSED");
+    std::printf("  RSS: %.0f MiB with the list, %.0f MiB after the fling through the whole grid, "
+                "%.0f MiB after the wheel pass (target < 300) %s\n",
+                rssBefore, rssAfter, rssEnd, std::max(rssAfter, rssEnd) < 300 ? "ok" : "MISSED");
     MPDSocket::sMPDSocket().disconnect();
     return 0;
 }
