@@ -298,3 +298,28 @@ TEST_F(AlbumsViewTest, ACoverAnsweredForAReplacedListNeverShowsInTheNewOne) {
     spin(300);
     EXPECT_FALSE(model.index(0).data(AlbumListModel::CoverLoadedRole).toBool());
 }
+
+TEST_F(AlbumsViewTest, FastScrollAsksForCoversOnlyOnceItSettles) {
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(600));
+    AlbumsView view;
+    view.resize(1000, 700);
+    view.show();
+    QScrollBar *bar = view.collectionView()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return view.model()->pictureCount() > 0; }));
+    const int before = int(covers->requests().size());
+
+    // Two steps in quick succession: a fling. Nothing is asked for while it goes on.
+    bar->setValue(bar->maximum() / 3);
+    bar->setValue(bar->maximum() / 2);
+    EXPECT_TRUE(view.model()->loadsDeferred());
+    const qsizetype held = view.model()->pictureCount();
+    view.collectionView()->viewport()->repaint();
+    EXPECT_EQ(view.model()->pictureCount(), held);
+    // Once it settles, the cells on screen ask for their covers.
+    ASSERT_TRUE(waitUntil([&] { return !view.model()->loadsDeferred(); }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return int(covers->requests().size()) > before; }));
+    // A single step loads at once.
+    spin(150);
+    bar->setValue(bar->value() + 40);
+    EXPECT_FALSE(view.model()->loadsDeferred());
+}
