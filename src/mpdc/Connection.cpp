@@ -346,6 +346,87 @@ std::optional<std::vector<std::vector<Entity>>> Connection::listMetaMany(const Q
     return results;
 }
 
+namespace {
+// One song of a listing read line by line; only the first value of each tag counts,
+// as the library's song record keeps it.
+class AlbumTagsReader {
+public:
+    void feed(const char *name, const char *value, std::vector<SongInfo> &songs)
+    {
+        if (std::strcmp(name, "file") == 0) {
+            songs.emplace_back();
+            m_song = &songs.back();
+            m_song->uri = fromUtf8OrNull(value);
+            m_seen = 0;
+        } else if (std::strcmp(name, "directory") == 0 || std::strcmp(name, "playlist") == 0) {
+            m_song = nullptr;
+        } else if (m_song) {
+            take(name, value, "Artist", ARTIST, m_song->artist) ||
+                take(name, value, "AlbumArtist", ALBUM_ARTIST, m_song->albumArtist) ||
+                take(name, value, "Album", ALBUM, m_song->album) ||
+                take(name, value, "Genre", GENRE, m_song->genre) || take(name, value, "Date", DATE, m_song->date);
+        }
+    }
+    void reset() { m_song = nullptr; }
+
+private:
+    enum Tag : unsigned { ARTIST = 1, ALBUM_ARTIST = 2, ALBUM = 4, GENRE = 8, DATE = 16 };
+    bool take(const char *name, const char *value, const char *tag, Tag bit, QString &field)
+    {
+        if (std::strcmp(name, tag) != 0)
+            return false;
+        if (!(m_seen & bit)) {
+            m_seen |= bit;
+            field = fromUtf8OrNull(value);
+        }
+        return true;
+    }
+
+    SongInfo *m_song = nullptr;
+    unsigned m_seen = 0;
+};
+} // namespace
+
+std::optional<std::vector<std::vector<SongInfo>>> Connection::listAlbumTagsMany(const QStringList &paths,
+                                                                                int batchSize)
+{
+    auto guard = lock();
+    mpd_connection *c = d->c.get();
+    if (!c)
+        return std::nullopt;
+    std::vector<std::vector<SongInfo>> results;
+    results.reserve(size_t(paths.size()));
+    AlbumTagsReader reader;
+    for (qsizetype start = 0; start < paths.size(); start += batchSize) {
+        const qsizetype stop = std::min<qsizetype>(paths.size(), start + batchSize);
+        bool sent = mpd_command_list_begin(c, true);
+        for (qsizetype i = start; sent && i < stop; ++i)
+            sent = mpd_send_list_meta(c, utf8(paths[i]).constData());
+        if (!sent || !mpd_command_list_end(c)) {
+            afterFailure();
+            return std::nullopt;
+        }
+        quickAck(fd());
+        for (qsizetype i = start; i < stop; ++i) {
+            std::vector<SongInfo> songs;
+            reader.reset();
+            // A null pair ends one path's answer (list_OK) or reports an error.
+            while (mpd_pair *pair = mpd_recv_pair(c)) {
+                reader.feed(pair->name, pair->value, songs);
+                mpd_return_pair(c, pair);
+            }
+            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS || (i + 1 < stop && !mpd_response_next(c))) {
+                afterFailure();
+                return std::nullopt;
+            }
+            results.push_back(std::move(songs));
+        }
+        if (!ok(mpd_response_finish(c)))
+            return std::nullopt;
+    }
+    return results;
+}
+
 quint32 Connection::update(const QString &path)
 {
     auto guard = lock();

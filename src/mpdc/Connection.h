@@ -82,6 +82,12 @@ public:
     // lsinfo of many directories, pipelined in command lists of batchSize; one result
     // per path, in order.
     std::optional<std::vector<std::vector<Entity>>> listMetaMany(const QStringList &paths, int batchSize = 256);
+    // As listMetaMany, for the album catalogue: per path, the songs directly inside, each
+    // with only uri, artist, albumArtist, album, genre and date (first values, as
+    // SongInfo reads them). Read as bare lines: building the library's song records was
+    // most of the catalogue's time.
+    std::optional<std::vector<std::vector<SongInfo>>> listAlbumTagsMany(const QStringList &paths,
+                                                                        int batchSize = 256);
     std::optional<std::vector<Entity>> listAllInfo(const QString &path);
     quint32 update(const QString &path);
 

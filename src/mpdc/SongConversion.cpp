@@ -7,9 +7,8 @@
 
 namespace kelvane::mpdc {
 
-namespace {
 // Invalid UTF-8 gives an absent text, so a broken tag never shows as mojibake.
-QString utf8OrNull(const char *text)
+QString fromUtf8OrNull(const char *text)
 {
     if (!text)
         return QString();
@@ -20,6 +19,12 @@ QString utf8OrNull(const char *text)
     if (decoded.isNull())
         decoded = QString(QLatin1String(""));
     return decoded;
+}
+
+namespace {
+QString utf8OrNull(const char *text)
+{
+    return fromUtf8OrNull(text);
 }
 
 QString tag(const mpd_song &song, mpd_tag_type type)

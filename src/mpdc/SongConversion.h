@@ -12,6 +12,8 @@ namespace kelvane::mpdc {
 // records are freed by their owners right after.
 SongInfo songFrom(const mpd_song &song);
 StatusInfo statusFrom(const mpd_status &status);
+// Text the library hands over, decoded as UTF-8; null when absent or not UTF-8.
+QString fromUtf8OrNull(const char *text);
 Entity entityFrom(const mpd_entity &entity);
 
 } // namespace kelvane::mpdc

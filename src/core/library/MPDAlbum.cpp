@@ -79,10 +79,10 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList() {
     AlbumIndex index;
     for (qsizetype start = 0; start < directories.size(); start += directoriesPerBatch) {
         const QStringList batch = directories.mid(start, directoriesPerBatch);
-        if (auto listings = connection->listMetaMany(batch, int(directoriesPerBatch))) {
+        if (auto listings = connection->listAlbumTagsMany(batch, int(directoriesPerBatch))) {
             for (qsizetype i = 0; i < batch.size(); ++i)
-                for (const mpdc::Entity &entity : (*listings)[size_t(i)])
-                    if (entity.type == mpdc::Entity::Type::Song) index.add(batch[i], entity.song);
+                for (const mpdc::SongInfo &song : (*listings)[size_t(i)])
+                    index.add(batch[i], song);
             continue;
         }
         if (connection->hasError())
