@@ -45,6 +45,7 @@ TEST_F(ImageDownloaderTest, DownloadsDecodesAndSendsOurHeaders)
     QSignalSpy started(&downloader, &ImageDownloader::downloadStarted);
     QSignalSpy finishedSpy(&downloader, &ImageDownloader::downloadFinished);
     QSignalSpy stopped(&downloader, &ImageDownloader::downloadStopped);
+    QSignalSpy response(&downloader, &ImageDownloader::downloadReceivedResponse);
     QList<QPair<qint64, qint64>> progress;
     Result r;
     auto token = downloader.downloadImageWithURL(
@@ -61,7 +62,9 @@ TEST_F(ImageDownloaderTest, DownloadsDecodesAndSendsOurHeaders)
     EXPECT_EQ(progress.last(), qMakePair(qint64(jpeg.size()), qint64(jpeg.size())));
     EXPECT_TRUE(waitUntil([&] { return finishedSpy.size() == 1; }));
     EXPECT_EQ(started.size(), 1);
+    EXPECT_EQ(response.size(), 1);
     EXPECT_EQ(stopped.size(), 1);
+    EXPECT_EQ(started.first().first().toUrl(), server.url(QStringLiteral("/a/cover.jpg")));
 
     EXPECT_EQ(server.requestHeaders(QStringLiteral("/a/cover.jpg"), "User-Agent"),
               QList<QByteArray>{"Kelvane for MacOS)"});
