@@ -14,6 +14,7 @@
 #include "ui/base/SetNameDialog.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 
@@ -26,6 +27,14 @@ MainActivity::MainActivity(QObject *parent)
     connect(sideBar, &SideBar::entrySelected, this, &MainActivity::setContentViewToName);
     connect(sideBar, &SideBar::contextMenuRequested, this, &MainActivity::showSidebarMenu);
     connect(m_window->addRadio(), &QPushButton::clicked, this, &MainActivity::ajouterRadio);
+    // Keys on the sidebar's selected playlist: Delete removes it, F2 renames it.
+    connect(sideBar, &SideBar::playlistKeyPressed, this, [this](const QString &name, int key) {
+        m_playlistAddDelete = name;
+        if (key == Qt::Key_F2)
+            renamePlaylist();
+        else
+            deletePlaylist();
+    });
     buildMenus();
     wireBar();
 }
@@ -138,7 +147,13 @@ void MainActivity::newPlaylist() {
     nsPlaylist(QStringLiteral("Nouvelle playlist"), QStringLiteral("new"));
 }
 void MainActivity::renamePlaylist() {
+    const bool wasLocked = m_dialogLocked;
     nsPlaylist(QStringLiteral("Renommer la playlist"), QStringLiteral("rename"));
+    // The old name to edit, rather than an empty field.
+    if (!wasLocked && m_setNameDialog) {
+        m_setNameDialog->textField()->setText(m_playlistAddDelete);
+        m_setNameDialog->textField()->selectAll();
+    }
 }
 void MainActivity::saveAsPlaylist() {
     nsPlaylist(QStringLiteral("Enregistrer comme playlist"), QStringLiteral("save"));

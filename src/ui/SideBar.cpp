@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 
@@ -256,6 +257,23 @@ void SideBar::onSelectionChanged() {
 void SideBar::contextMenuEvent(QContextMenuEvent *event) {
     Q_EMIT contextMenuRequested(rowAtPoint(event->pos()), event->globalPos());
     event->accept();
+}
+
+} // namespace kelvane
+
+namespace kelvane {
+
+void SideBar::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    const bool playlistKey = key == Qt::Key_Delete || key == Qt::Key_Backspace || key == Qt::Key_F2;
+    const QString name = selectedName();
+    // Only a stored playlist's row (6 and on) answers; the sources ignore these keys.
+    if (playlistKey && event->modifiers() == Qt::NoModifier && rowOfName(name) >= 6) {
+        Q_EMIT playlistKeyPressed(name, key == Qt::Key_F2 ? Qt::Key_F2 : Qt::Key_Delete);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 } // namespace kelvane

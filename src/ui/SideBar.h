@@ -59,9 +59,12 @@ class SideBar : public QTreeWidget {
     void entrySelected(const QString &name);
     // Right click: the row under the pointer (-1 for the empty area), in global coordinates.
     void contextMenuRequested(int row, const QPoint &globalPos);
+    // Delete or F2 on a selected stored playlist.
+    void playlistKeyPressed(const QString &name, int key);
 
   protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
 
   private:

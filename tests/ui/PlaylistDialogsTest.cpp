@@ -102,3 +102,24 @@ TEST_F(WindowTest, ThePlaylistOnScreenFollowsItsRenameAndLeavesWithItsDeletion) 
     EXPECT_EQ(sideBar()->selectedName(), QStringLiteral("Library"));
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Library"));
 }
+
+TEST_F(WindowTest, KeysOnTheSelectedPlaylistRenameAndDelete) {
+    ASSERT_TRUE(sideBar()->selectRow(7));
+    sideBar()->setFocus();
+    QTest::keyClick(sideBar(), Qt::Key_F2);
+    ASSERT_TRUE(activity->setNameDialog());
+    // Renaming starts from the old name.
+    EXPECT_EQ(activity->setNameDialog()->textField()->text(), QStringLiteral("beta"));
+    activity->setNameDialog()->cancel();
+
+    QTest::keyClick(sideBar(), Qt::Key_Delete);
+    ASSERT_TRUE(activity->confirmDialog());
+    EXPECT_EQ(activity->playlistAddDelete(), QStringLiteral("beta"));
+    activity->confirmDialog()->supprimer();
+    EXPECT_EQ(sideBar()->playlists(), QStringList({"Alpha"}));
+
+    // Not on a source.
+    ASSERT_TRUE(sideBar()->selectRow(2));
+    QTest::keyClick(sideBar(), Qt::Key_Delete);
+    EXPECT_FALSE(activity->dialogLocked());
+}
