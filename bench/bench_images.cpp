@@ -32,11 +32,9 @@ using namespace kelvane;
 namespace {
 
 // Resident memory high-water mark of this process, in MiB.
-double peakResidentMiB()
-{
+double peakResidentMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
+    if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
@@ -44,15 +42,12 @@ double peakResidentMiB()
 }
 
 // Starts a new high-water mark from the current resident size (Linux 4.0+).
-void resetPeakResident()
-{
+void resetPeakResident() {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
 }
 
-QImage baseArtwork(int size)
-{
+QImage baseArtwork(int size) {
     QImage image(size, size, QImage::Format_RGB32);
     for (int y = 0; y < size; ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
@@ -63,8 +58,7 @@ QImage baseArtwork(int size)
 }
 
 // A distinct, photo-like cover: the base picture with blocks of colour on top.
-QByteArray coverJpeg(const QImage &base, int index)
-{
+QByteArray coverJpeg(const QImage &base, int index) {
     QImage image = base.copy();
     QRandomGenerator rng(quint32(index) * 2654435761u);
     QPainter p(&image);
@@ -89,27 +83,25 @@ QByteArray coverJpeg(const QImage &base, int index)
 // segments waits for the client's delayed acknowledgement (~40 ms): that bound hides
 // the cost of the client. Both servers are measured; this one shows the client's own.
 class QuickFileServer : public QObject {
-public:
-    explicit QuickFileServer(const QString &root) : m_root(root)
-    {
+  public:
+    explicit QuickFileServer(const QString &root) : m_root(root) {
         m_thread.start();
         moveToThread(&m_thread);
-        QMetaObject::invokeMethod(this, [this] { listen(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { listen(); }, Qt::BlockingQueuedConnection);
     }
-    ~QuickFileServer() override
-    {
-        QMetaObject::invokeMethod(this, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+    ~QuickFileServer() override {
+        QMetaObject::invokeMethod(
+            this, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
     }
-    QUrl url(const QString &path) const
-    {
+    QUrl url(const QString &path) const {
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
     }
 
-private:
-    void listen()
-    {
+  private:
+    void listen() {
         m_server = new QTcpServer;
         m_server->listen(QHostAddress::LocalHost, 0);
         m_port = m_server->serverPort();
@@ -121,8 +113,7 @@ private:
             }
         });
     }
-    void serve(QTcpSocket *socket)
-    {
+    void serve(QTcpSocket *socket) {
         QByteArray &pending = m_pending[socket];
         pending += socket->readAll();
         qsizetype end;
@@ -130,14 +121,16 @@ private:
             const QByteArray requestLine = pending.left(pending.indexOf("\r\n"));
             pending.remove(0, end + 4);
             const QByteArray target = requestLine.split(' ').value(1);
-            QFile file(m_root + QUrl::fromPercentEncoding(target).mid(QStringLiteral("/music").size()));
+            QFile file(m_root +
+                       QUrl::fromPercentEncoding(target).mid(QStringLiteral("/music").size()));
             QByteArray body;
             QByteArray status = "404 Not Found";
             if (file.open(QIODevice::ReadOnly)) {
                 body = file.readAll();
                 status = "200 OK";
             }
-            socket->write("HTTP/1.1 " + status + "\r\nContent-Type: image/jpeg\r\nContent-Length: " +
+            socket->write("HTTP/1.1 " + status +
+                          "\r\nContent-Type: image/jpeg\r\nContent-Length: " +
                           QByteArray::number(body.size()) + "\r\n\r\n" + body);
         }
     }
@@ -159,8 +152,7 @@ struct Pass {
     double peakMiB = 0;
 };
 
-Pass loadAll(const QList<QUrl> &urls)
-{
+Pass loadAll(const QList<QUrl> &urls) {
     Pass pass;
     resetPeakResident();
     int pending = int(urls.size());
@@ -171,8 +163,7 @@ Pass loadAll(const QList<QUrl> &urls)
             url, 0, {},
             [&](const QImage &image, const QByteArray &, const ImageError &error,
                 ImageCacheSource source, bool finished, const QUrl &) {
-                if (!finished)
-                    return;
+                if (!finished) return;
                 --pending;
                 if (image.isNull() || error) {
                     ++pass.errors;
@@ -196,8 +187,7 @@ Pass loadAll(const QList<QUrl> &urls)
     return pass;
 }
 
-double curlAll(const QList<QUrl> &urls, const QString &workDir, int processes)
-{
+double curlAll(const QList<QUrl> &urls, const QString &workDir, int processes) {
     QList<QString> configs;
     for (int p = 0; p < processes; ++p) {
         const QString path = QStringLiteral("%1/curl%2.cfg").arg(workDir).arg(p);
@@ -224,28 +214,25 @@ double curlAll(const QList<QUrl> &urls, const QString &workDir, int processes)
     return ok ? ms : -ms;
 }
 
-void print(const char *name, const Pass &p)
-{
-    std::printf("%-28s %9.0f ms  %7.2f ms/cover  images %d (net %d, disk %d, mem %d) errors %d  peak RSS %.0f MiB\n",
+void print(const char *name, const Pass &p) {
+    std::printf("%-28s %9.0f ms  %7.2f ms/cover  images %d (net %d, disk %d, mem %d) errors %d  "
+                "peak RSS %.0f MiB\n",
                 name, p.ms, p.ms / std::max(1, p.images + p.errors), p.images, p.fromNetwork,
                 p.fromDisk, p.fromMemory, p.errors, p.peakMiB);
 }
 
-int argValue(const QStringList &args, const QString &name, int fallback)
-{
+int argValue(const QStringList &args, const QString &name, int fallback) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : fallback;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/kelvane-bench-XXXXXX"));
     // The disk cache goes to a private data directory, never the user's.
     qputenv("XDG_DATA_HOME", QDir(home.path()).filePath(QStringLiteral("data")).toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (const int threshold = argValue(args, QStringLiteral("--mmap-threshold"), 0); threshold > 0)
@@ -259,7 +246,8 @@ int main(int argc, char **argv)
     const QImage base = baseArtwork(size);
     qint64 totalBytes = 0;
     for (int i = 0; i < covers; ++i) {
-        const QString dir = QStringLiteral("%1/Album %2").arg(coverDir).arg(i, 4, 10, QLatin1Char('0'));
+        const QString dir =
+            QStringLiteral("%1/Album %2").arg(coverDir).arg(i, 4, 10, QLatin1Char('0'));
         QDir().mkpath(dir);
         QFile f(dir + QStringLiteral("/cover.jpg"));
         f.open(QIODevice::WriteOnly);
@@ -270,7 +258,8 @@ int main(int argc, char **argv)
     QuickFileServer quick(coverDir);
     QList<QUrl> urls, quickUrls;
     for (int i = 0; i < covers; ++i) {
-        const QString path = QStringLiteral("/music/Album%20%1/cover.jpg").arg(i, 4, 10, QLatin1Char('0'));
+        const QString path =
+            QStringLiteral("/music/Album%20%1/cover.jpg").arg(i, 4, 10, QLatin1Char('0'));
         urls << server.url(path);
         quickUrls << quick.url(path);
     }
@@ -282,12 +271,14 @@ int main(int argc, char **argv)
         t.start();
         for (int i = 0; i < 50; ++i)
             ImageCodersManager::sharedInstance().decodedImageWithData(sample);
-        std::printf("decoding one cover: %.2f ms on one core\n", double(t.nsecsElapsed()) / 1e6 / 50);
+        std::printf("decoding one cover: %.2f ms on one core\n",
+                    double(t.nsecsElapsed()) / 1e6 / 50);
     }
-    std::printf("%d covers of %dx%d, %.1f KiB each on average; memory bound %lld MiB; %d download slots\n",
-                covers, size, size, double(totalBytes) / covers / 1024.0,
-                ImageCache::sharedImageCache().maxMemoryCost() >> 20,
-                ImageDownloader::sharedDownloader().maxConcurrentDownloads());
+    std::printf(
+        "%d covers of %dx%d, %.1f KiB each on average; memory bound %lld MiB; %d download slots\n",
+        covers, size, size, double(totalBytes) / covers / 1024.0,
+        ImageCache::sharedImageCache().maxMemoryCost() >> 20,
+        ImageDownloader::sharedDownloader().maxConcurrentDownloads());
     std::fflush(stdout);
 
     ImageCache &cache = ImageCache::sharedImageCache();

@@ -20,8 +20,7 @@ namespace {
 // the stdin lines queued behind this command, so the wait below delivers only the
 // events the loader hands to the application object (its completions), and the
 // downloader runs its network access manager on a thread of its own meanwhile.
-ImageManager &consoleManager()
-{
+ImageManager &consoleManager() {
     static ImageManager *manager = [] {
         auto *thread = new QThread;
         thread->setObjectName(QStringLiteral("console-images"));
@@ -38,24 +37,20 @@ ImageManager &consoleManager()
     return *manager;
 }
 
-void waitFor(const bool &done)
-{
+void waitFor(const bool &done) {
     while (!done) {
         QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
-        if (!done)
-            QThread::msleep(1);
+        if (!done) QThread::msleep(1);
     }
 }
 
-void imageCommand(Console &, const QString &argument)
-{
+void imageCommand(Console &, const QString &argument) {
     bool done = false;
     consoleManager().loadImageWithURL(
         argument.trimmed(), 0, {},
         [&done](const QImage &image, const QByteArray &, const ImageError &error,
                 ImageCacheSource source, bool finished, const QUrl &) {
-            if (!finished || done)
-                return;
+            if (!finished || done) return;
             done = true;
             if (!image.isNull()) {
                 ConsoleWriter::line({QStringLiteral("image"), QString::number(image.width()),
@@ -73,13 +68,11 @@ void imageCommand(Console &, const QString &argument)
     waitFor(done);
 }
 
-void cachefileCommand(Console &, const QString &argument)
-{
+void cachefileCommand(Console &, const QString &argument) {
     ConsoleWriter::line({QStringLiteral("cachefile"), ImageCache::cachedFileNameForKey(argument)});
 }
 
-void purgeCommand(Console &, const QString &)
-{
+void purgeCommand(Console &, const QString &) {
     ImageCache &cache = ImageCache::sharedImageCache();
     cache.clearMemory();
     bool done = false;
@@ -96,8 +89,7 @@ constexpr ConsoleCommand commands[] = {
 
 } // namespace
 
-std::span<const ConsoleCommand> imageCommands()
-{
+std::span<const ConsoleCommand> imageCommands() {
     return commands;
 }
 

@@ -64,7 +64,7 @@ using ImageBindingCompletion = std::function<void(const QImage &image, const Ima
 // that comes back into view gets its cover again at once from memory.
 class ImageBinding : public QObject {
     Q_OBJECT
-public:
+  public:
     using Key = quint64;
     static Key keyOf(const void *owner) { return Key(quintptr(owner)); }
 
@@ -95,10 +95,10 @@ public:
     // Keys with a load in flight.
     qsizetype loadingCount() const;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void imageChanged(quint64 key, const QImage &image);
 
-private:
+  private:
     struct Slot {
         QUrl url;
         QImage shown;

@@ -7,9 +7,9 @@
 #include <QByteArray>
 #include <QImage>
 #include <QMutex>
+#include <QSemaphore>
 #include <QString>
 #include <QStringList>
-#include <QSemaphore>
 #include <QThreadPool>
 #include <atomic>
 #include <functional>
@@ -37,11 +37,11 @@ using ImageCacheQueryOptions = unsigned;
 // The handle of a pending cache query: cancelling it before its turn on the disk queue
 // means its completion is never called.
 class ImageCacheQueryOperation {
-public:
+  public:
     void cancel() { m_cancelled.store(true); }
     bool isCancelled() const { return m_cancelled.load(); }
 
-private:
+  private:
     std::atomic<bool> m_cancelled{false};
 };
 
@@ -55,7 +55,7 @@ using ImageCacheCompletion = std::function<void()>;
 // caller's thread. Completions come back on the
 // application's thread unless a member says otherwise.
 class ImageCache {
-public:
+  public:
     // The process-wide cache, on "Kelvane/cover" in the user's data directory.
     static ImageCache &sharedImageCache();
     static QString defaultDiskCachePath();
@@ -90,8 +90,7 @@ public:
     queryCacheOperationForKey(const QString &key, ImageCacheQueryOptions options,
                               ImageCacheQueryCompletion done);
     std::shared_ptr<ImageCacheQueryOperation>
-    queryCacheOperationForKey(const QString &key, ImageCacheQueryCompletion done)
-    {
+    queryCacheOperationForKey(const QString &key, ImageCacheQueryCompletion done) {
         return queryCacheOperationForKey(key, 0, std::move(done));
     }
 
@@ -109,13 +108,11 @@ public:
     // runs on the application's thread after the disk write, or at once when not to disk.
     void storeImage(const QImage &image, const QByteArray &imageData, const QString &key,
                     bool toDisk, ImageCacheCompletion completion = {});
-    void storeImage(const QImage &image, const QString &key, ImageCacheCompletion completion = {})
-    {
+    void storeImage(const QImage &image, const QString &key, ImageCacheCompletion completion = {}) {
         storeImage(image, QByteArray(), key, true, std::move(completion));
     }
     void storeImage(const QImage &image, const QString &key, bool toDisk,
-                    ImageCacheCompletion completion = {})
-    {
+                    ImageCacheCompletion completion = {}) {
         storeImage(image, QByteArray(), key, toDisk, std::move(completion));
     }
     // Synchronous.
@@ -146,7 +143,7 @@ public:
     qint64 memoryCost() const { return m_memory.totalCost(); }
     qint64 memoryCount() const { return m_memory.count(); }
 
-private:
+  private:
     QByteArray diskImageDataBySearchingAllPaths(const QString &key) const;
     QImage diskImageForKey(const QByteArray &data, const QString &key,
                            ImageCacheQueryOptions options) const;

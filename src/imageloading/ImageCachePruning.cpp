@@ -19,24 +19,19 @@ struct CachedFile {
 };
 
 // Every non-hidden entry below the cache directory, files and directories alike.
-QDirIterator entriesOf(const QString &dir)
-{
-    return QDirIterator(dir, QDir::AllEntries | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
+QDirIterator entriesOf(const QString &dir) {
+    return QDirIterator(dir, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
 }
 } // namespace
 
-void ImageCache::deleteOldFiles(ImageCacheCompletion completion)
-{
+void ImageCache::deleteOldFiles(ImageCacheCompletion completion) {
     m_ioQueue.async([this, completion = std::move(completion)] {
         deleteOldFilesOnQueue();
-        if (completion)
-            postToMainThread(completion);
+        if (completion) postToMainThread(completion);
     });
 }
 
-void ImageCache::deleteOldFilesOnQueue()
-{
+void ImageCache::deleteOldFilesOnQueue() {
     const ImageCacheConfig cfg = config();
     const QDateTime expiration = QDateTime::currentDateTimeUtc().addSecs(-cfg.maxCacheAge);
     QList<QString> expired;
@@ -46,13 +41,11 @@ void ImageCache::deleteOldFilesOnQueue()
     for (auto it = entriesOf(m_diskCachePath); it.hasNext();) {
         it.next();
         const QFileInfo info = it.fileInfo();
-        if (info.isDir() || !info.exists())
-            continue;
+        if (info.isDir() || !info.exists()) continue;
         const QDateTime date = cfg.diskCacheExpireType == DiskExpireType::ByAccessDate
                                    ? info.lastRead()
                                    : info.lastModified();
-        if (!date.isValid())
-            continue;
+        if (!date.isValid()) continue;
         if (date <= expiration) {
             expired.append(info.filePath());
             continue;
@@ -70,15 +63,13 @@ void ImageCache::deleteOldFilesOnQueue()
         for (const CachedFile &file : kept) {
             if (QFile::remove(file.path)) {
                 total -= file.size;
-                if (total < target)
-                    break;
+                if (total < target) break;
             }
         }
     }
 }
 
-void ImageCache::calculateSize(std::function<void(qint64, qint64)> completion)
-{
+void ImageCache::calculateSize(std::function<void(qint64, qint64)> completion) {
     m_ioQueue.async([this, completion = std::move(completion)] {
         qint64 count = 0;
         qint64 bytes = 0;
@@ -87,13 +78,11 @@ void ImageCache::calculateSize(std::function<void(qint64, qint64)> completion)
             ++count;
             bytes += it.fileInfo().size();
         }
-        if (completion)
-            postToMainThread([completion, count, bytes] { completion(count, bytes); });
+        if (completion) postToMainThread([completion, count, bytes] { completion(count, bytes); });
     });
 }
 
-qint64 ImageCache::getSize()
-{
+qint64 ImageCache::getSize() {
     qint64 bytes = 0;
     m_ioQueue.sync([&] {
         for (auto it = entriesOf(m_diskCachePath); it.hasNext();) {
@@ -104,8 +93,7 @@ qint64 ImageCache::getSize()
     return bytes;
 }
 
-qint64 ImageCache::getDiskCount()
-{
+qint64 ImageCache::getDiskCount() {
     qint64 count = 0;
     m_ioQueue.sync([&] {
         for (auto it = entriesOf(m_diskCachePath); it.hasNext();) {

@@ -15,7 +15,7 @@ struct ImageCoderOptions {
 // One way of turning bytes into images and back. Coders are shared between threads:
 // every member must be safe to call concurrently.
 class ImageCoder {
-public:
+  public:
     virtual ~ImageCoder() = default;
 
     virtual bool canDecodeFromData(const QByteArray &data) const = 0;
@@ -31,8 +31,7 @@ public:
 
 // Cache keys may one day say which scale an image was made for; today every image is
 // used at the scale it decoded to.
-inline QImage scaledImageForKey(const QString &key, const QImage &image)
-{
+inline QImage scaledImageForKey(const QString &key, const QImage &image) {
     Q_UNUSED(key);
     return image;
 }

@@ -12,7 +12,7 @@ namespace kelvane {
 // asks the coders from the last added to the first, so a coder added later overrides
 // the image I/O coder for what it accepts.
 class ImageCodersManager {
-public:
+  public:
     static ImageCodersManager &sharedInstance();
 
     // Starts with the shared image I/O coder.
@@ -31,7 +31,7 @@ public:
     bool canEncodeToFormat(ImageFormat format) const;
     QByteArray encodedDataWithImage(const QImage &image, ImageFormat format) const;
 
-private:
+  private:
     // The list is replaced whole on change, never edited in place, so a snapshot stays
     // valid without holding the lock while decoding.
     mutable QMutex m_lock;

@@ -6,46 +6,38 @@
 
 namespace kelvane {
 
-void ImageCombinedOperation::cancel()
-{
+void ImageCombinedOperation::cancel() {
     std::shared_ptr<ImageCacheQueryOperation> cacheOperation;
     std::shared_ptr<ImageDownloadToken> token;
     {
         QMutexLocker locker(&m_lock);
-        if (m_cancelled)
-            return;
+        if (m_cancelled) return;
         m_cancelled = true;
         cacheOperation = std::move(m_cacheOperation);
         token = std::move(m_downloadToken);
     }
-    if (cacheOperation)
-        cacheOperation->cancel();
+    if (cacheOperation) cacheOperation->cancel();
     // Withdraws this load alone: others waiting for the same URL keep their download.
-    if (token)
-        token->cancel();
-    if (m_manager)
-        m_manager->removeRunningOperation(this);
+    if (token) token->cancel();
+    if (m_manager) m_manager->removeRunningOperation(this);
 }
 
-bool ImageCombinedOperation::isCancelled() const
-{
+bool ImageCombinedOperation::isCancelled() const {
     QMutexLocker locker(&m_lock);
     return m_cancelled;
 }
 
-void ImageCombinedOperation::setCacheOperation(std::shared_ptr<ImageCacheQueryOperation> operation)
-{
+void ImageCombinedOperation::setCacheOperation(
+    std::shared_ptr<ImageCacheQueryOperation> operation) {
     QMutexLocker locker(&m_lock);
     if (m_cancelled) {
-        if (operation)
-            operation->cancel();
+        if (operation) operation->cancel();
         return;
     }
     m_cacheOperation = std::move(operation);
 }
 
-void ImageCombinedOperation::setDownloadToken(std::shared_ptr<ImageDownloadToken> token)
-{
+void ImageCombinedOperation::setDownloadToken(std::shared_ptr<ImageDownloadToken> token) {
     {
         QMutexLocker locker(&m_lock);
         if (!m_cancelled) {
@@ -54,8 +46,7 @@ void ImageCombinedOperation::setDownloadToken(std::shared_ptr<ImageDownloadToken
         }
     }
     // Cancelled while the download was being asked for.
-    if (token)
-        token->cancel();
+    if (token) token->cancel();
 }
 
 } // namespace kelvane

@@ -12,7 +12,7 @@ class ImageManager;
 // The handle of one manager load: the cache query and then the download. Cancelling it
 // stops both and guarantees its completion is not called afterwards. Any thread.
 class ImageCombinedOperation {
-public:
+  public:
     explicit ImageCombinedOperation(ImageManager *manager) : m_manager(manager) {}
 
     void cancel();
@@ -22,7 +22,7 @@ public:
     void setDownloadToken(std::shared_ptr<ImageDownloadToken> token);
     ImageManager *manager() const { return m_manager; }
 
-private:
+  private:
     mutable QMutex m_lock;
     bool m_cancelled = false;
     std::shared_ptr<ImageCacheQueryOperation> m_cacheOperation;

@@ -12,20 +12,16 @@
 namespace kelvane {
 
 namespace {
-int queuePriorityFor(ImageDownloaderOptions options)
-{
-    if (options & DownloadHighPriority)
-        return 4;
-    if (options & DownloadLowPriority)
-        return -4;
+int queuePriorityFor(ImageDownloaderOptions options) {
+    if (options & DownloadHighPriority) return 4;
+    if (options & DownloadLowPriority) return -4;
     return 0;
 }
 
 const char authTriedProperty[] = "kelvaneAuthenticationTried";
 } // namespace
 
-ImageDownloader &ImageDownloader::sharedDownloader()
-{
+ImageDownloader &ImageDownloader::sharedDownloader() {
     static ImageDownloader *instance = [] {
         auto *downloader = new ImageDownloader; // lives for the whole run
         if (auto *app = QCoreApplication::instance(); app && downloader->thread() != app->thread())
@@ -36,8 +32,7 @@ ImageDownloader &ImageDownloader::sharedDownloader()
 }
 
 ImageDownloader::ImageDownloader(QObject *parent)
-    : QObject(parent), m_session(new QNetworkAccessManager(this))
-{
+    : QObject(parent), m_session(new QNetworkAccessManager(this)) {
     m_session->setAutoDeleteReplies(false);
     connect(m_session, &QNetworkAccessManager::authenticationRequired, this,
             &ImageDownloader::onAuthenticationRequired);
@@ -49,16 +44,14 @@ ImageDownloader::ImageDownloader(QObject *parent)
     m_headers.insert("Accept", "image/*;q=0.8");
 }
 
-ImageDownloader::~ImageDownloader()
-{
+ImageDownloader::~ImageDownloader() {
     cancelAllDownloads();
     m_decodePool.waitForDone();
 }
 
 // ---------------------------------------------------------------- headers
 
-void ImageDownloader::setValueForHTTPHeaderField(const QByteArray &value, const QByteArray &field)
-{
+void ImageDownloader::setValueForHTTPHeaderField(const QByteArray &value, const QByteArray &field) {
     QMutexLocker locker(&m_headersLock);
     if (value.isNull())
         m_headers.remove(field);
@@ -66,34 +59,32 @@ void ImageDownloader::setValueForHTTPHeaderField(const QByteArray &value, const 
         m_headers.insert(field, value);
 }
 
-QByteArray ImageDownloader::valueForHTTPHeaderField(const QByteArray &field) const
-{
+QByteArray ImageDownloader::valueForHTTPHeaderField(const QByteArray &field) const {
     QMutexLocker locker(&m_headersLock);
     return m_headers.value(field);
 }
 
-HTTPHeaders ImageDownloader::allHTTPHeaderFields() const
-{
+HTTPHeaders ImageDownloader::allHTTPHeaderFields() const {
     QMutexLocker locker(&m_headersLock);
     return m_headers;
 }
 
-void ImageDownloader::setHeadersFilter(HeadersFilter filter)
-{
+void ImageDownloader::setHeadersFilter(HeadersFilter filter) {
     QMutexLocker locker(&m_headersLock);
     m_headersFilter = std::move(filter);
 }
 
 // ---------------------------------------------------------------- requests
 
-ImageDownloader::OperationPtr ImageDownloader::createDownloaderOperation(const QUrl &url,
-                                                                         ImageDownloaderOptions options)
-{
+ImageDownloader::OperationPtr
+ImageDownloader::createDownloaderOperation(const QUrl &url, ImageDownloaderOptions options) {
     QNetworkRequest request(url);
     if (options & DownloadUseURLCache) {
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferNetwork);
+        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                             QNetworkRequest::PreferNetwork);
     } else {
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                             QNetworkRequest::AlwaysNetwork);
         request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     }
     if (!(options & DownloadHandleCookies)) {
@@ -117,8 +108,7 @@ ImageDownloader::OperationPtr ImageDownloader::createDownloaderOperation(const Q
     // still inside one of its own signals.
     OperationPtr operation(new ImageDownloaderOperation(request, m_session, options, &m_decodePool),
                            [](ImageDownloaderOperation *op) { op->deleteLater(); });
-    if (operation->thread() != thread())
-        operation->moveToThread(thread());
+    if (operation->thread() != thread()) operation->moveToThread(thread());
     operation->setShouldDecompressImages(m_shouldDecompressImages);
     const double timeout = m_downloadTimeout > 0 ? m_downloadTimeout : 15.0;
     operation->setTimeoutMs(int(qBound(1.0, timeout * 1000.0, 2.0e9)));
@@ -128,25 +118,27 @@ ImageDownloader::OperationPtr ImageDownloader::createDownloaderOperation(const Q
     ImageDownloaderOperation *raw = operation.get();
     connect(raw, &ImageDownloaderOperation::done, this, [this, raw] { operationDone(raw); });
     // The notifications travel by the event loop, like every other completion.
-    connect(raw, &ImageDownloaderOperation::started, this,
-            [this, url] { Q_EMIT downloadStarted(url); }, Qt::QueuedConnection);
-    connect(raw, &ImageDownloaderOperation::receivedResponse, this,
-            [this, url] { Q_EMIT downloadReceivedResponse(url); }, Qt::QueuedConnection);
-    connect(raw, &ImageDownloaderOperation::stopped, this,
-            [this, url] { Q_EMIT downloadStopped(url); }, Qt::QueuedConnection);
-    connect(raw, &ImageDownloaderOperation::finishedDownload, this,
-            [this, url] { Q_EMIT downloadFinished(url); }, Qt::QueuedConnection);
+    connect(
+        raw, &ImageDownloaderOperation::started, this, [this, url] { Q_EMIT downloadStarted(url); },
+        Qt::QueuedConnection);
+    connect(
+        raw, &ImageDownloaderOperation::receivedResponse, this,
+        [this, url] { Q_EMIT downloadReceivedResponse(url); }, Qt::QueuedConnection);
+    connect(
+        raw, &ImageDownloaderOperation::stopped, this, [this, url] { Q_EMIT downloadStopped(url); },
+        Qt::QueuedConnection);
+    connect(
+        raw, &ImageDownloaderOperation::finishedDownload, this,
+        [this, url] { Q_EMIT downloadFinished(url); }, Qt::QueuedConnection);
     return operation;
 }
 
 std::shared_ptr<ImageDownloadToken>
 ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions options,
                                       ImageDownloaderProgress progress,
-                                      ImageDownloaderCompleted completed)
-{
+                                      ImageDownloaderCompleted completed) {
     if (url.isEmpty() || !url.isValid()) {
-        if (completed)
-            completed({}, {}, {}, false);
+        if (completed) completed({}, {}, {}, false);
         return nullptr;
     }
     OperationPtr operation;
@@ -171,26 +163,21 @@ ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions op
     return std::make_shared<ImageDownloadToken>(url, operation, id, this);
 }
 
-void ImageDownloader::cancel(const ImageDownloadToken &token)
-{
+void ImageDownloader::cancel(const ImageDownloadToken &token) {
     OperationPtr operation = token.downloadOperation();
-    if (!operation)
-        return;
+    if (!operation) return;
     if (operation->cancelHandlers(token.downloadOperationCancelToken())) {
         QMutexLocker locker(&m_operationsLock);
-        if (m_urlOperations.value(token.url()) == operation)
-            m_urlOperations.remove(token.url());
+        if (m_urlOperations.value(token.url()) == operation) m_urlOperations.remove(token.url());
     }
 }
 
 // ---------------------------------------------------------------- the queue
 
-void ImageDownloader::scheduleStart()
-{
+void ImageDownloader::scheduleStart() {
     {
         QMutexLocker locker(&m_operationsLock);
-        if (m_startScheduled)
-            return;
+        if (m_startScheduled) return;
         m_startScheduled = true;
     }
     // Always through the event loop, so callers asking for one URL in the same turn share
@@ -198,24 +185,20 @@ void ImageDownloader::scheduleStart()
     QMetaObject::invokeMethod(this, &ImageDownloader::startWaiting, Qt::QueuedConnection);
 }
 
-void ImageDownloader::startWaiting()
-{
+void ImageDownloader::startWaiting() {
     for (;;) {
         OperationPtr next;
         {
             QMutexLocker locker(&m_operationsLock);
             m_startScheduled = false;
-            if (m_suspended || m_running.size() >= m_maxConcurrent || m_waiting.isEmpty())
-                return;
+            if (m_suspended || m_running.size() >= m_maxConcurrent || m_waiting.isEmpty()) return;
             qsizetype best = -1;
             for (qsizetype i = 0; i < m_waiting.size(); ++i) {
                 const int priority = m_waiting[i]->queuePriority();
-                const bool better =
-                    best < 0 || priority > m_waiting[best]->queuePriority() ||
-                    (priority == m_waiting[best]->queuePriority() &&
-                     m_executionOrder == DownloadOrder::LIFO);
-                if (better)
-                    best = i;
+                const bool better = best < 0 || priority > m_waiting[best]->queuePriority() ||
+                                    (priority == m_waiting[best]->queuePriority() &&
+                                     m_executionOrder == DownloadOrder::LIFO);
+                if (better) best = i;
             }
             next = m_waiting.takeAt(best);
             m_running.append(next);
@@ -224,8 +207,7 @@ void ImageDownloader::startWaiting()
     }
 }
 
-void ImageDownloader::operationDone(ImageDownloaderOperation *operation)
-{
+void ImageDownloader::operationDone(ImageDownloaderOperation *operation) {
     {
         QMutexLocker locker(&m_operationsLock);
         auto same = [operation](const OperationPtr &op) { return op.get() == operation; };
@@ -239,14 +221,12 @@ void ImageDownloader::operationDone(ImageDownloaderOperation *operation)
     scheduleStart();
 }
 
-int ImageDownloader::maxConcurrentDownloads() const
-{
+int ImageDownloader::maxConcurrentDownloads() const {
     QMutexLocker locker(&m_operationsLock);
     return m_maxConcurrent;
 }
 
-void ImageDownloader::setMaxConcurrentDownloads(int count)
-{
+void ImageDownloader::setMaxConcurrentDownloads(int count) {
     {
         QMutexLocker locker(&m_operationsLock);
         m_maxConcurrent = qMax(1, count);
@@ -254,24 +234,20 @@ void ImageDownloader::setMaxConcurrentDownloads(int count)
     scheduleStart();
 }
 
-int ImageDownloader::currentDownloadCount() const
-{
+int ImageDownloader::currentDownloadCount() const {
     QMutexLocker locker(&m_operationsLock);
     return int(m_waiting.size() + m_running.size());
 }
 
-void ImageDownloader::setSuspended(bool suspended)
-{
+void ImageDownloader::setSuspended(bool suspended) {
     {
         QMutexLocker locker(&m_operationsLock);
         m_suspended = suspended;
     }
-    if (!suspended)
-        scheduleStart();
+    if (!suspended) scheduleStart();
 }
 
-void ImageDownloader::cancelAllDownloads()
-{
+void ImageDownloader::cancelAllDownloads() {
     QList<OperationPtr> all;
     {
         QMutexLocker locker(&m_operationsLock);
@@ -281,13 +257,13 @@ void ImageDownloader::cancelAllDownloads()
         if (QThread::currentThread() == operation->thread())
             operation->cancel();
         else
-            QMetaObject::invokeMethod(operation.get(), [operation] { operation->cancel(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                operation.get(), [operation] { operation->cancel(); }, Qt::QueuedConnection);
     }
 }
 
-void ImageDownloader::onAuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator)
-{
+void ImageDownloader::onAuthenticationRequired(QNetworkReply *reply,
+                                               QAuthenticator *authenticator) {
     // Credentials are offered once; a second challenge means they were refused.
     if (m_username.isEmpty() || m_password.isEmpty() || reply->property(authTriedProperty).toBool())
         return;

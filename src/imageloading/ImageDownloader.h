@@ -29,16 +29,17 @@ using HTTPHeaders = QMap<QByteArray, QByteArray>;
 // once, the rest wait in FIFO (or LIFO) order, higher priority first.
 class ImageDownloader : public QObject {
     Q_OBJECT
-public:
+  public:
     static ImageDownloader &sharedDownloader();
 
     explicit ImageDownloader(QObject *parent = nullptr);
     ~ImageDownloader() override;
 
     // No URL: completed(null, empty, no error, false) at once and a null token.
-    std::shared_ptr<ImageDownloadToken>
-    downloadImageWithURL(const QUrl &url, ImageDownloaderOptions options,
-                         ImageDownloaderProgress progress, ImageDownloaderCompleted completed);
+    std::shared_ptr<ImageDownloadToken> downloadImageWithURL(const QUrl &url,
+                                                             ImageDownloaderOptions options,
+                                                             ImageDownloaderProgress progress,
+                                                             ImageDownloaderCompleted completed);
     void cancel(const ImageDownloadToken &token);
 
     // A null value removes the header.
@@ -73,14 +74,14 @@ public:
 
     QNetworkAccessManager *session() const { return m_session; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // Emitted on the downloader's thread, after the event that caused them.
     void downloadStarted(const QUrl &url);
     void downloadReceivedResponse(const QUrl &url);
     void downloadStopped(const QUrl &url);
     void downloadFinished(const QUrl &url);
 
-private:
+  private:
     using OperationPtr = std::shared_ptr<ImageDownloaderOperation>;
 
     OperationPtr createDownloaderOperation(const QUrl &url, ImageDownloaderOptions options);

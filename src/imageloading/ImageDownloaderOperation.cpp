@@ -12,8 +12,7 @@
 namespace kelvane {
 
 namespace {
-ImageError transportError(QNetworkReply::NetworkError error, const QString &text)
-{
+ImageError transportError(QNetworkReply::NetworkError error, const QString &text) {
     using E = QNetworkReply::NetworkError;
     switch (error) {
     case E::ConnectionRefusedError:
@@ -53,16 +52,14 @@ ImageError transportError(QNetworkReply::NetworkError error, const QString &text
     return ImageError::url(URLError::Unknown, text);
 }
 
-ImageError rejectedError()
-{
+ImageError rejectedError() {
     return ImageError::url(URLError::Cancelled, QStringLiteral("cancelled"));
 }
 
 // How much of a refused answer's body is read before the connection is cut.
 constexpr qint64 RejectedBodyBytes = 64 * 1024;
 
-bool isFollowedRedirect(QNetworkReply *reply, int status)
-{
+bool isFollowedRedirect(QNetworkReply *reply, int status) {
     return status >= 300 && status < 400 && status != 304 &&
            reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid();
 }
@@ -72,15 +69,13 @@ ImageDownloaderOperation::ImageDownloaderOperation(const QNetworkRequest &reques
                                                    QNetworkAccessManager *session,
                                                    ImageDownloaderOptions options,
                                                    QThreadPool *decodePool)
-    : m_request(request), m_session(session), m_options(options), m_decodePool(decodePool)
-{
+    : m_request(request), m_session(session), m_options(options), m_decodePool(decodePool) {
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &ImageDownloaderOperation::onTimeout);
 }
 
-ImageDownloaderOperation::~ImageDownloaderOperation()
-{
+ImageDownloaderOperation::~ImageDownloaderOperation() {
     if (m_reply) {
         disconnect(m_reply, nullptr, this, nullptr);
         m_reply->abort();
@@ -89,26 +84,22 @@ ImageDownloaderOperation::~ImageDownloaderOperation()
 }
 
 quint64 ImageDownloaderOperation::addHandlers(ImageDownloaderProgress progress,
-                                              ImageDownloaderCompleted completed)
-{
+                                              ImageDownloaderCompleted completed) {
     QMutexLocker locker(&m_callbacksLock);
-    if (m_closed)
-        return 0;
+    if (m_closed) return 0;
     const quint64 id = m_nextHandlerId++;
     m_handlers.append({id, std::move(progress), std::move(completed)});
     return id;
 }
 
-bool ImageDownloaderOperation::cancelHandlers(quint64 id)
-{
+bool ImageDownloaderOperation::cancelHandlers(quint64 id) {
     bool noneLeft = false;
     {
         QMutexLocker locker(&m_callbacksLock);
         m_handlers.removeIf([id](const Handlers &h) { return h.id == id; });
         noneLeft = m_handlers.isEmpty();
     }
-    if (!noneLeft || m_finished.load())
-        return false;
+    if (!noneLeft || m_finished.load()) return false;
     m_cancelled.store(true);
     if (QThread::currentThread() == thread()) {
         cancel();
@@ -117,16 +108,14 @@ bool ImageDownloaderOperation::cancelHandlers(quint64 id)
         QMetaObject::invokeMethod(
             this,
             [weak] {
-                if (auto self = weak.lock())
-                    self->cancel();
+                if (auto self = weak.lock()) self->cancel();
             },
             Qt::QueuedConnection);
     }
     return true;
 }
 
-void ImageDownloaderOperation::start()
-{
+void ImageDownloaderOperation::start() {
     if (m_cancelled.load() || m_finished.load()) {
         finish();
         return;
@@ -140,25 +129,26 @@ void ImageDownloaderOperation::start()
     m_reply = m_session ? m_session->get(m_request) : nullptr;
     m_executing.store(true);
     if (!m_reply) {
-        complete({}, {}, ImageError::url(URLError::Unknown, QStringLiteral("Task can't be initialized")));
+        complete({}, {},
+                 ImageError::url(URLError::Unknown, QStringLiteral("Task can't be initialized")));
         return;
     }
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &ImageDownloaderOperation::onMetaDataChanged);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this,
+            &ImageDownloaderOperation::onMetaDataChanged);
     connect(m_reply, &QNetworkReply::readyRead, this, &ImageDownloaderOperation::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &ImageDownloaderOperation::onReplyFinished);
 #ifndef QT_NO_SSL
     if (m_options & DownloadAllowInvalidCertificates)
-        connect(m_reply, &QNetworkReply::sslErrors, m_reply, [reply = m_reply] { reply->ignoreSslErrors(); });
+        connect(m_reply, &QNetworkReply::sslErrors, m_reply,
+                [reply = m_reply] { reply->ignoreSslErrors(); });
 #endif
     m_timer->start(m_timeoutMs);
     callProgress(0, -1);
     Q_EMIT started();
 }
 
-void ImageDownloaderOperation::onMetaDataChanged()
-{
-    if (m_responseSeen || !m_reply)
-        return;
+void ImageDownloaderOperation::onMetaDataChanged() {
+    if (m_responseSeen || !m_reply) return;
     const QVariant statusValue = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusValue.isValid() ? statusValue.toInt() : 0;
     if (isFollowedRedirect(m_reply, status))
@@ -186,17 +176,13 @@ void ImageDownloaderOperation::onMetaDataChanged()
     callProgress(0, m_expectedSize);
 }
 
-void ImageDownloaderOperation::onReadyRead()
-{
-    if (!m_responseSeen)
-        onMetaDataChanged();
-    if (!m_reply || !m_responseSeen)
-        return;
+void ImageDownloaderOperation::onReadyRead() {
+    if (!m_responseSeen) onMetaDataChanged();
+    if (!m_reply || !m_responseSeen) return;
     const QByteArray chunk = m_reply->readAll();
     if (m_rejected) {
         m_discarded += chunk.size();
-        if (m_discarded > RejectedBodyBytes)
-            abortReply(rejectedError());
+        if (m_discarded > RejectedBodyBytes) abortReply(rejectedError());
         return;
     }
     if (m_imageData.size() + chunk.size() > m_maxBodyBytes) {
@@ -204,34 +190,26 @@ void ImageDownloaderOperation::onReadyRead()
         abortReply(ImageError::image(0, QStringLiteral("Downloaded image is too large")));
         return;
     }
-    if (m_imageData.isEmpty() && m_expectedSize > 0)
-        m_imageData.reserve(m_expectedSize);
+    if (m_imageData.isEmpty() && m_expectedSize > 0) m_imageData.reserve(m_expectedSize);
     m_imageData.append(chunk);
     m_timer->start(m_timeoutMs);
     callProgress(m_imageData.size(), m_expectedSize);
 }
 
-void ImageDownloaderOperation::onTimeout()
-{
+void ImageDownloaderOperation::onTimeout() {
     abortReply(ImageError::url(URLError::TimedOut, QStringLiteral("The request timed out.")));
 }
 
-void ImageDownloaderOperation::onReplyFinished()
-{
-    if (!m_reply)
-        return;
+void ImageDownloaderOperation::onReplyFinished() {
+    if (!m_reply) return;
     // A transport failure has no answer to check; an answer whose headers and body came
     // in one go has not been checked yet.
-    const bool answered =
-        m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    const bool answered = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     if (!m_responseSeen && (answered || m_reply->error() == QNetworkReply::NoError))
         onMetaDataChanged();
-    if (!m_reply)
-        return; // rejected while reading the answer
-    if (m_responseSeen)
-        onReadyRead();
-    if (!m_reply)
-        return;
+    if (!m_reply) return; // rejected while reading the answer
+    if (m_responseSeen) onReadyRead();
+    if (!m_reply) return;
     ImageError error;
     if (m_rejected)
         error = rejectedError();
@@ -241,32 +219,26 @@ void ImageDownloaderOperation::onReplyFinished()
     transferEnded(error);
 }
 
-void ImageDownloaderOperation::abortReply(const ImageError &error)
-{
-    if (!m_reply)
-        return;
+void ImageDownloaderOperation::abortReply(const ImageError &error) {
+    if (!m_reply) return;
     releaseReply();
     transferEnded(error);
 }
 
-void ImageDownloaderOperation::releaseReply()
-{
+void ImageDownloaderOperation::releaseReply() {
     m_timer->stop();
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
     disconnect(reply, nullptr, this, nullptr);
     // A reply that already carries an error (an HTTP 404, say) is ending on its own, and
     // aborting it again only earns a warning.
-    if (reply->isRunning() && reply->error() == QNetworkReply::NoError)
-        reply->abort();
+    if (reply->isRunning() && reply->error() == QNetworkReply::NoError) reply->abort();
     reply->deleteLater();
 }
 
-void ImageDownloaderOperation::transferEnded(const ImageError &error)
-{
+void ImageDownloaderOperation::transferEnded(const ImageError &error) {
     Q_EMIT stopped();
-    if (error.isNull())
-        Q_EMIT finishedDownload();
+    if (error.isNull()) Q_EMIT finishedDownload();
     if (error) {
         complete({}, {}, error);
         return;
@@ -290,8 +262,7 @@ void ImageDownloaderOperation::transferEnded(const ImageError &error)
     decodeAndComplete();
 }
 
-void ImageDownloaderOperation::decodeAndComplete()
-{
+void ImageDownloaderOperation::decodeAndComplete() {
     const QByteArray data = m_imageData;
     const QString key = ImageManager::sharedManager().cacheKeyForURL(m_request.url());
     const bool decompress = m_shouldDecompressImages;
@@ -306,18 +277,18 @@ void ImageDownloaderOperation::decodeAndComplete()
         // Back to the operation's thread; if the operation is gone meanwhile, Qt drops the
         // event with it.
         auto alive = weak.lock();
-        if (!alive)
-            return;
+        if (!alive) return;
         QMetaObject::invokeMethod(
             alive.get(),
             [weak, image, bytes] {
                 auto self = weak.lock();
-                if (!self || self->m_finished.load())
-                    return;
+                if (!self || self->m_finished.load()) return;
                 if (image.width() > 0 && image.height() > 0)
                     self->complete(image, bytes, {});
                 else
-                    self->complete({}, {}, ImageError::image(0, QStringLiteral("Downloaded image has 0 pixels")));
+                    self->complete(
+                        {}, {},
+                        ImageError::image(0, QStringLiteral("Downloaded image has 0 pixels")));
             },
             Qt::QueuedConnection);
     };
@@ -328,15 +299,13 @@ void ImageDownloaderOperation::decodeAndComplete()
 }
 
 void ImageDownloaderOperation::complete(const QImage &image, const QByteArray &data,
-                                        const ImageError &error)
-{
+                                        const ImageError &error) {
     QList<ImageDownloaderCompleted> completions;
     {
         QMutexLocker locker(&m_callbacksLock);
         m_closed = true;
         for (const Handlers &h : std::as_const(m_handlers))
-            if (h.completed)
-                completions.append(h.completed);
+            if (h.completed) completions.append(h.completed);
     }
     // Finished first: a caller asking for the same URL from its completion gets a fresh
     // download rather than joining this ended one.
@@ -345,23 +314,19 @@ void ImageDownloaderOperation::complete(const QImage &image, const QByteArray &d
         completed(image, data, error, true);
 }
 
-void ImageDownloaderOperation::callProgress(qint64 received, qint64 expected)
-{
+void ImageDownloaderOperation::callProgress(qint64 received, qint64 expected) {
     QList<ImageDownloaderProgress> progress;
     {
         QMutexLocker locker(&m_callbacksLock);
         for (const Handlers &h : std::as_const(m_handlers))
-            if (h.progress)
-                progress.append(h.progress);
+            if (h.progress) progress.append(h.progress);
     }
     for (const auto &p : std::as_const(progress))
         p(received, expected, m_request.url());
 }
 
-void ImageDownloaderOperation::cancel()
-{
-    if (m_finished.load())
-        return;
+void ImageDownloaderOperation::cancel() {
+    if (m_finished.load()) return;
     m_cancelled.store(true);
     if (m_reply) {
         releaseReply();
@@ -370,10 +335,8 @@ void ImageDownloaderOperation::cancel()
     finish();
 }
 
-void ImageDownloaderOperation::finish()
-{
-    if (m_finished.exchange(true))
-        return;
+void ImageDownloaderOperation::finish() {
+    if (m_finished.exchange(true)) return;
     m_executing.store(false);
     m_timer->stop();
     {

@@ -22,7 +22,7 @@ namespace kelvane {
 class ImageDownloaderOperation : public QObject,
                                  public std::enable_shared_from_this<ImageDownloaderOperation> {
     Q_OBJECT
-public:
+  public:
     ImageDownloaderOperation(const QNetworkRequest &request, QNetworkAccessManager *session,
                              ImageDownloaderOptions options, QThreadPool *decodePool);
     ~ImageDownloaderOperation() override;
@@ -55,14 +55,13 @@ public:
     bool isFinished() const { return m_finished.load(); }
     bool isCancelled() const { return m_cancelled.load(); }
     // Delivering or delivered its result: new callers need a new operation.
-    bool isClosed() const
-    {
+    bool isClosed() const {
         QMutexLocker locker(&m_callbacksLock);
         return m_closed;
     }
     qint64 expectedSize() const { return m_expectedSize; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The notifications of one download, emitted on the application's thread.
     void started();
     void receivedResponse();
@@ -71,7 +70,7 @@ Q_SIGNALS:
     // The operation is over by any road (done, failed or cancelled).
     void done();
 
-private:
+  private:
     struct Handlers {
         quint64 id;
         ImageDownloaderProgress progress;

@@ -21,12 +21,10 @@ struct ImageError {
     // -1001 timed out, ...) because the manager decides on them.
     static inline const QString URLErrorDomain = QStringLiteral("URLErrorDomain");
 
-    static ImageError image(int code, const QString &description)
-    {
+    static ImageError image(int code, const QString &description) {
         return {ImageErrorDomain, code, description};
     }
-    static ImageError url(int code, const QString &description)
-    {
+    static ImageError url(int code, const QString &description) {
         return {URLErrorDomain, code, description};
     }
 };

@@ -14,8 +14,7 @@ namespace kelvane {
 std::atomic<qint64> ImageIOCoder::s_maxDecodedBytes{ImageIOCoder::DefaultMaxDecodedBytes};
 
 namespace {
-void applyAllocationLimit(qint64 bytes)
-{
+void applyAllocationLimit(qint64 bytes) {
     // The reader's own limit also covers formats whose size is only known while reading.
     // It is process-wide; it is set from here because this is the process's image decoder.
     QImageReader::setAllocationLimit(int(qMax<qint64>(1, (bytes + (1 << 20) - 1) >> 20)));
@@ -27,16 +26,14 @@ void applyAllocationLimit(qint64 bytes)
 // that keep the memory: measured with 2,000 covers, the process peaked at 311 MiB instead
 // of 176 MiB for a 128 MiB memory level. A fixed threshold keeps every pixel buffer in its
 // own mapping, returned to the system when the image goes.
-void keepPixelBuffersMapped()
-{
+void keepPixelBuffersMapped() {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
 #endif
 }
 } // namespace
 
-std::shared_ptr<ImageIOCoder> ImageIOCoder::sharedCoder()
-{
+std::shared_ptr<ImageIOCoder> ImageIOCoder::sharedCoder() {
     static const std::shared_ptr<ImageIOCoder> coder = [] {
         keepPixelBuffersMapped();
         applyAllocationLimit(s_maxDecodedBytes.load());
@@ -45,27 +42,22 @@ std::shared_ptr<ImageIOCoder> ImageIOCoder::sharedCoder()
     return coder;
 }
 
-qint64 ImageIOCoder::maxDecodedBytes()
-{
+qint64 ImageIOCoder::maxDecodedBytes() {
     return s_maxDecodedBytes.load();
 }
 
-void ImageIOCoder::setMaxDecodedBytes(qint64 bytes)
-{
+void ImageIOCoder::setMaxDecodedBytes(qint64 bytes) {
     s_maxDecodedBytes.store(bytes);
     applyAllocationLimit(bytes);
 }
 
-bool ImageIOCoder::canDecodeFromData(const QByteArray &) const
-{
+bool ImageIOCoder::canDecodeFromData(const QByteArray &) const {
     // The plugins decide while decoding; a refusal shows as a null image.
     return true;
 }
 
-QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const
-{
-    if (data.isEmpty())
-        return {};
+QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const {
+    if (data.isEmpty()) return {};
     QByteArray bytes = data; // QBuffer wants a non-const array; this is a shallow copy
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -75,34 +67,27 @@ QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const
     if (claimed.isValid()) {
         // Four bytes a pixel is what every decoded format here needs at most.
         const qint64 needed = qint64(claimed.width()) * qint64(claimed.height()) * 4;
-        if (needed > s_maxDecodedBytes.load())
-            return {};
+        if (needed > s_maxDecodedBytes.load()) return {};
     }
     QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return {};
-    if (memoryCostOf(image) > s_maxDecodedBytes.load())
-        return {};
+    if (!reader.read(&image) || image.isNull()) return {};
+    if (memoryCostOf(image) > s_maxDecodedBytes.load()) return {};
     setImageFormat(image, imageFormatForImageData(data));
     return image;
 }
 
 QImage ImageIOCoder::decompressedImageWithImage(const QImage &image, QByteArray *,
-                                                const ImageCoderOptions &) const
-{
+                                                const ImageCoderOptions &) const {
     // QImage holds decoded pixels already; there is nothing left to force.
     return image;
 }
 
-bool ImageIOCoder::canEncodeToFormat(ImageFormat) const
-{
+bool ImageIOCoder::canEncodeToFormat(ImageFormat) const {
     return true;
 }
 
-QByteArray ImageIOCoder::encodedDataWithImage(const QImage &image, ImageFormat format) const
-{
-    if (image.isNull())
-        return {};
+QByteArray ImageIOCoder::encodedDataWithImage(const QImage &image, ImageFormat format) const {
+    if (image.isNull()) return {};
     if (format == ImageFormat::Undefined)
         format = image.hasAlphaChannel() ? ImageFormat::PNG : ImageFormat::JPEG;
 
@@ -115,17 +100,14 @@ QByteArray ImageIOCoder::encodedDataWithImage(const QImage &image, ImageFormat f
 
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly))
-        return {};
+    if (!buffer.open(QIODevice::WriteOnly)) return {};
     QImageWriter writer(&buffer, typeFromImageFormat(format));
-    if (!writer.write(bare))
-        return {};
+    if (!writer.write(bare)) return {};
     buffer.close();
     return bytes;
 }
 
-bool ImageIOCoder::shouldDecodeImage(const QImage &image)
-{
+bool ImageIOCoder::shouldDecodeImage(const QImage &image) {
     return !image.isNull();
 }
 

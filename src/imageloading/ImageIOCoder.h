@@ -10,7 +10,7 @@ namespace kelvane {
 // The coder built on Qt's image plugins (QImageReader / QImageWriter). Stateless, so
 // one shared instance serves every thread.
 class ImageIOCoder : public ImageCoder {
-public:
+  public:
     static std::shared_ptr<ImageIOCoder> sharedCoder();
 
     // Decoding refuses images whose pixels would need more than this many bytes, before
@@ -30,7 +30,7 @@ public:
     // False for no image; nothing decoded here is animated, so true otherwise.
     static bool shouldDecodeImage(const QImage &image);
 
-private:
+  private:
     static std::atomic<qint64> s_maxDecodedBytes;
 };
 

@@ -9,8 +9,7 @@ namespace kelvane {
 
 namespace {
 // Failures that say nothing about the image itself: the URL may work next time.
-bool isNetworkError(const ImageError &error)
-{
+bool isNetworkError(const ImageError &error) {
     switch (error.code) {
     case URLError::NotConnectedToInternet:
     case URLError::Cancelled:
@@ -26,66 +25,46 @@ bool isNetworkError(const ImageError &error)
     }
 }
 
-ImageCacheQueryOptions cacheOptionsFor(ImageLoadOptions options)
-{
+ImageCacheQueryOptions cacheOptionsFor(ImageLoadOptions options) {
     ImageCacheQueryOptions result = 0;
-    if (options & LoadQueryDataWhenInMemory)
-        result |= CacheQueryDataEvenInMemory;
-    if (options & LoadQueryDiskSync)
-        result |= CacheQueryDiskOnCallerThread;
-    if (options & LoadScaleDown)
-        result |= CacheQueryScaleDown;
+    if (options & LoadQueryDataWhenInMemory) result |= CacheQueryDataEvenInMemory;
+    if (options & LoadQueryDiskSync) result |= CacheQueryDiskOnCallerThread;
+    if (options & LoadScaleDown) result |= CacheQueryScaleDown;
     return result;
 }
 
-ImageDownloaderOptions downloaderOptionsFor(ImageLoadOptions options)
-{
+ImageDownloaderOptions downloaderOptionsFor(ImageLoadOptions options) {
     ImageDownloaderOptions result = 0;
-    if (options & LoadLowPriority)
-        result |= DownloadLowPriority;
-    if (options & LoadProgressive)
-        result |= DownloadProgressive;
-    if (options & LoadRefreshCached)
-        result |= DownloadUseURLCache;
-    if (options & LoadContinueInBackground)
-        result |= DownloadContinueInBackground;
-    if (options & LoadHandleCookies)
-        result |= DownloadHandleCookies;
-    if (options & LoadAllowInvalidCertificates)
-        result |= DownloadAllowInvalidCertificates;
-    if (options & LoadHighPriority)
-        result |= DownloadHighPriority;
-    if (options & LoadScaleDown)
-        result |= DownloadScaleDown;
+    if (options & LoadLowPriority) result |= DownloadLowPriority;
+    if (options & LoadProgressive) result |= DownloadProgressive;
+    if (options & LoadRefreshCached) result |= DownloadUseURLCache;
+    if (options & LoadContinueInBackground) result |= DownloadContinueInBackground;
+    if (options & LoadHandleCookies) result |= DownloadHandleCookies;
+    if (options & LoadAllowInvalidCertificates) result |= DownloadAllowInvalidCertificates;
+    if (options & LoadHighPriority) result |= DownloadHighPriority;
+    if (options & LoadScaleDown) result |= DownloadScaleDown;
     return result;
 }
 } // namespace
 
-ImageManager &ImageManager::sharedManager()
-{
+ImageManager &ImageManager::sharedManager() {
     static ImageManager *instance =
         new ImageManager(ImageCache::sharedImageCache(), ImageDownloader::sharedDownloader());
     return *instance;
 }
 
 ImageManager::ImageManager(ImageCache &cache, ImageDownloader &downloader)
-    : m_cache(cache), m_downloader(downloader)
-{
-}
+    : m_cache(cache), m_downloader(downloader) {}
 
-QString ImageManager::cacheKeyForURL(const QUrl &url) const
-{
-    if (url.isEmpty())
-        return QStringLiteral("");
-    if (cacheKeyFilter)
-        return cacheKeyFilter(url);
+QString ImageManager::cacheKeyForURL(const QUrl &url) const {
+    if (url.isEmpty()) return QStringLiteral("");
+    if (cacheKeyFilter) return cacheKeyFilter(url);
     return url.toString(QUrl::FullyEncoded);
 }
 
 std::shared_ptr<ImageCombinedOperation>
 ImageManager::loadImageWithURL(const QString &url, ImageLoadOptions options,
-                               ImageDownloaderProgress progress, ImageManagerCompletion completed)
-{
+                               ImageDownloaderProgress progress, ImageManagerCompletion completed) {
     const QUrl parsed(url, QUrl::StrictMode);
     return loadImageWithURL(parsed.isValid() ? parsed : QUrl(), options, std::move(progress),
                             std::move(completed));
@@ -93,8 +72,7 @@ ImageManager::loadImageWithURL(const QString &url, ImageLoadOptions options,
 
 std::shared_ptr<ImageCombinedOperation>
 ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
-                               ImageDownloaderProgress progress, ImageManagerCompletion completed)
-{
+                               ImageDownloaderProgress progress, ImageManagerCompletion completed) {
     auto operation = std::make_shared<ImageCombinedOperation>(this);
     const bool failedBefore = isFailedURL(url);
     if (url.isEmpty() || !url.isValid() || url.toString(QUrl::FullyEncoded).isEmpty() ||
@@ -113,9 +91,8 @@ ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
     const QString key = cacheKeyForURL(url);
     auto query = m_cache.queryCacheOperationForKey(
         key, cacheOptionsFor(options),
-        [this, operation, url, options, progress, completed](const QImage &image,
-                                                             const QByteArray &data,
-                                                             ImageCacheSource source) {
+        [this, operation, url, options, progress,
+         completed](const QImage &image, const QByteArray &data, ImageCacheSource source) {
             cacheAnswered(operation, url, options, progress, completed, image, data, source);
         });
     operation->setCacheOperation(std::move(query));
@@ -125,8 +102,7 @@ ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
 void ImageManager::cacheAnswered(const OperationPtr &operation, const QUrl &url,
                                  ImageLoadOptions options, const ImageDownloaderProgress &progress,
                                  const ImageManagerCompletion &completed, const QImage &cachedImage,
-                                 const QByteArray &cachedData, ImageCacheSource source)
-{
+                                 const QByteArray &cachedData, ImageCacheSource source) {
     if (operation->isCancelled()) {
         removeRunningOperation(operation);
         return;
@@ -164,21 +140,19 @@ void ImageManager::downloadAnswered(const OperationPtr &operation, const QUrl &u
                                     ImageLoadOptions options,
                                     const ImageManagerCompletion &completed,
                                     const QImage &cachedImage, const QImage &downloaded,
-                                    const QByteArray &data, const ImageError &error, bool finished)
-{
-    if (operation->isCancelled())
-        return;
+                                    const QByteArray &data, const ImageError &error,
+                                    bool finished) {
+    if (operation->isCancelled()) return;
     if (error) {
         callCompletion(operation, completed, {}, {}, error, ImageCacheSource::None, true, url);
-        const bool block = shouldBlockFailedURL ? shouldBlockFailedURL(url, error)
-                                                : !isNetworkError(error);
+        const bool block =
+            shouldBlockFailedURL ? shouldBlockFailedURL(url, error) : !isNetworkError(error);
         if (block) {
             QMutexLocker locker(&m_failedURLsLock);
             m_failedURLs.insert(url);
         }
     } else {
-        if (options & LoadRetryFailed)
-            removeFailedURL(url);
+        if (options & LoadRetryFailed) removeFailedURL(url);
         const QString key = cacheKeyForURL(url);
         QImage image = downloaded;
         if (this != &sharedManager() && cacheKeyFilter && !image.isNull())
@@ -195,43 +169,35 @@ void ImageManager::downloadAnswered(const OperationPtr &operation, const QUrl &u
                            url);
         }
     }
-    if (finished)
-        removeRunningOperation(operation);
+    if (finished) removeRunningOperation(operation);
 }
 
 void ImageManager::callCompletion(const OperationPtr &operation,
                                   const ImageManagerCompletion &completed, const QImage &image,
                                   const QByteArray &data, const ImageError &error,
-                                  ImageCacheSource source, bool finished, const QUrl &url)
-{
-    if (!completed || operation->isCancelled())
-        return;
+                                  ImageCacheSource source, bool finished, const QUrl &url) {
+    if (!completed || operation->isCancelled()) return;
     runOnMainThread([=] {
-        if (!operation->isCancelled())
-            completed(image, data, error, source, finished, url);
+        if (!operation->isCancelled()) completed(image, data, error, source, finished, url);
     });
 }
 
-bool ImageManager::isFailedURL(const QUrl &url) const
-{
+bool ImageManager::isFailedURL(const QUrl &url) const {
     QMutexLocker locker(&m_failedURLsLock);
     return m_failedURLs.contains(url);
 }
 
-QSet<QUrl> ImageManager::failedURLs() const
-{
+QSet<QUrl> ImageManager::failedURLs() const {
     QMutexLocker locker(&m_failedURLsLock);
     return m_failedURLs;
 }
 
-void ImageManager::removeFailedURL(const QUrl &url)
-{
+void ImageManager::removeFailedURL(const QUrl &url) {
     QMutexLocker locker(&m_failedURLsLock);
     m_failedURLs.remove(url);
 }
 
-void ImageManager::cancelAll()
-{
+void ImageManager::cancelAll() {
     QList<OperationPtr> snapshot;
     {
         QMutexLocker locker(&m_runningOperationsLock);
@@ -241,44 +207,37 @@ void ImageManager::cancelAll()
         operation->cancel();
 }
 
-bool ImageManager::isRunning() const
-{
+bool ImageManager::isRunning() const {
     QMutexLocker locker(&m_runningOperationsLock);
     return !m_runningOperations.isEmpty();
 }
 
-void ImageManager::saveImageToCache(const QImage &image, const QUrl &url)
-{
-    if (image.isNull() || url.isEmpty())
-        return;
+void ImageManager::saveImageToCache(const QImage &image, const QUrl &url) {
+    if (image.isNull() || url.isEmpty()) return;
     m_cache.storeImage(image, cacheKeyForURL(url));
 }
 
-void ImageManager::cachedImageExistsForURL(const QUrl &url, std::function<void(bool)> completion)
-{
+void ImageManager::cachedImageExistsForURL(const QUrl &url, std::function<void(bool)> completion) {
     const QString key = cacheKeyForURL(url);
     if (!m_cache.imageFromMemoryCacheForKey(key).isNull()) {
-        if (completion)
-            runOnMainThread([completion] { completion(true); });
+        if (completion) runOnMainThread([completion] { completion(true); });
         return;
     }
     m_cache.diskImageExistsWithKey(key, std::move(completion));
 }
 
-void ImageManager::diskImageExistsForURL(const QUrl &url, std::function<void(bool)> completion)
-{
+void ImageManager::diskImageExistsForURL(const QUrl &url, std::function<void(bool)> completion) {
     m_cache.diskImageExistsWithKey(cacheKeyForURL(url), std::move(completion));
 }
 
-void ImageManager::removeRunningOperation(const OperationPtr &operation)
-{
+void ImageManager::removeRunningOperation(const OperationPtr &operation) {
     removeRunningOperation(operation.get());
 }
 
-void ImageManager::removeRunningOperation(const ImageCombinedOperation *operation)
-{
+void ImageManager::removeRunningOperation(const ImageCombinedOperation *operation) {
     QMutexLocker locker(&m_runningOperationsLock);
-    m_runningOperations.removeIf([operation](const OperationPtr &op) { return op.get() == operation; });
+    m_runningOperations.removeIf(
+        [operation](const OperationPtr &op) { return op.get() == operation; });
 }
 
 } // namespace kelvane

@@ -19,7 +19,7 @@ class ImageDownloader;
 // of the result and one completion call on the application's thread. Any thread may
 // start a load; the system starts them from the application's thread.
 class ImageManager {
-public:
+  public:
     // Built on the shared cache and the shared downloader.
     static ImageManager &sharedManager();
 
@@ -42,13 +42,15 @@ public:
     // An empty or invalid URL, or one that failed before (without LoadRetryFailed),
     // completes with URLErrorDomain -1100. A memory hit completes before this returns
     // when called on the application's thread. The returned handle cancels the load.
-    std::shared_ptr<ImageCombinedOperation>
-    loadImageWithURL(const QUrl &url, ImageLoadOptions options, ImageDownloaderProgress progress,
-                     ImageManagerCompletion completed);
+    std::shared_ptr<ImageCombinedOperation> loadImageWithURL(const QUrl &url,
+                                                             ImageLoadOptions options,
+                                                             ImageDownloaderProgress progress,
+                                                             ImageManagerCompletion completed);
     // A text that is not a URL counts as no URL.
-    std::shared_ptr<ImageCombinedOperation>
-    loadImageWithURL(const QString &url, ImageLoadOptions options,
-                     ImageDownloaderProgress progress, ImageManagerCompletion completed);
+    std::shared_ptr<ImageCombinedOperation> loadImageWithURL(const QString &url,
+                                                             ImageLoadOptions options,
+                                                             ImageDownloaderProgress progress,
+                                                             ImageManagerCompletion completed);
 
     // URLs that failed for a reason other than the network during this run; they are not
     // requested again unless asked with LoadRetryFailed.
@@ -66,7 +68,7 @@ public:
     void removeRunningOperation(const std::shared_ptr<ImageCombinedOperation> &operation);
     void removeRunningOperation(const ImageCombinedOperation *operation);
 
-private:
+  private:
     using OperationPtr = std::shared_ptr<ImageCombinedOperation>;
 
     void cacheAnswered(const OperationPtr &operation, const QUrl &url, ImageLoadOptions options,

@@ -18,7 +18,7 @@ namespace kelvane {
 // target cancels its load.
 class ImageTarget : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit ImageTarget(QObject *parent = nullptr, ImageManager *manager = nullptr);
 
     void setImageWithURL(const QUrl &url, const QImage &placeholder = QImage(),
@@ -29,10 +29,10 @@ public:
     QUrl imageURL() const { return m_binding.imageURL(0); }
     bool isLoading() const { return m_binding.isLoading(0); }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void imageChanged(const QImage &image);
 
-private:
+  private:
     ImageBinding m_binding;
 };
 

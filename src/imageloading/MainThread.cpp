@@ -5,14 +5,12 @@
 
 namespace kelvane {
 
-bool isMainThread()
-{
+bool isMainThread() {
     const auto *app = QCoreApplication::instance();
     return !app || QThread::currentThread() == app->thread();
 }
 
-void postToMainThread(std::function<void()> fn)
-{
+void postToMainThread(std::function<void()> fn) {
     auto *app = QCoreApplication::instance();
     if (!app) {
         // Without an application there is no loop to queue on; running now beats losing it.
@@ -22,8 +20,7 @@ void postToMainThread(std::function<void()> fn)
     QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
 }
 
-void runOnMainThread(std::function<void()> fn)
-{
+void runOnMainThread(std::function<void()> fn) {
     if (isMainThread())
         fn();
     else

@@ -12,7 +12,7 @@ namespace kelvane {
 // of its images (bytes of decoded pixels) and optionally by their count; when a bound is
 // passed the least recently used images go first. A limit of 0 means no limit.
 class MemoryCache {
-public:
+  public:
     MemoryCache() = default;
     MemoryCache(const MemoryCache &) = delete;
     MemoryCache &operator=(const MemoryCache &) = delete;
@@ -36,7 +36,7 @@ public:
     qint64 totalCost() const;
     qint64 count() const;
 
-private:
+  private:
     struct Entry {
         QString key;
         QImage image;

@@ -4,24 +4,20 @@
 
 namespace kelvane {
 
-SerialQueue::SerialQueue(const QString &name) : m_name(name)
-{
+SerialQueue::SerialQueue(const QString &name) : m_name(name) {
     m_thread = std::thread([this] { run(); });
 }
 
-SerialQueue::~SerialQueue()
-{
+SerialQueue::~SerialQueue() {
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
     m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_thread.joinable()) m_thread.join();
 }
 
-void SerialQueue::async(std::function<void()> work)
-{
+void SerialQueue::async(std::function<void()> work) {
     {
         std::lock_guard lock(m_mutex);
         m_work.push_back(std::move(work));
@@ -29,8 +25,7 @@ void SerialQueue::async(std::function<void()> work)
     m_wake.notify_one();
 }
 
-void SerialQueue::sync(const std::function<void()> &work)
-{
+void SerialQueue::sync(const std::function<void()> &work) {
     if (isCurrentThread()) {
         work();
         return;
@@ -48,13 +43,11 @@ void SerialQueue::sync(const std::function<void()> &work)
     doneWake.wait(lock, [&] { return done; });
 }
 
-bool SerialQueue::isCurrentThread() const
-{
+bool SerialQueue::isCurrentThread() const {
     return std::this_thread::get_id() == m_thread.get_id();
 }
 
-void SerialQueue::run()
-{
+void SerialQueue::run() {
     // Thread names are limited to 15 bytes; enough to find the queue in a debugger.
     pthread_setname_np(pthread_self(), m_name.left(15).toUtf8().constData());
     for (;;) {
@@ -62,8 +55,7 @@ void SerialQueue::run()
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_stopping || !m_work.empty(); });
-            if (m_work.empty())
-                return;
+            if (m_work.empty()) return;
             work = std::move(m_work.front());
             m_work.pop_front();
         }

@@ -13,7 +13,7 @@ namespace kelvane {
 // queue). Built on a plain thread rather than a thread pool because a pool may run a
 // waited-for task on the waiting thread, out of order.
 class SerialQueue {
-public:
+  public:
     explicit SerialQueue(const QString &name);
     // Runs what is queued, then joins the thread.
     ~SerialQueue();
@@ -26,7 +26,7 @@ public:
     void sync(const std::function<void()> &work);
     bool isCurrentThread() const;
 
-private:
+  private:
     void run();
 
     QString m_name;

@@ -17,7 +17,7 @@ using namespace kelvane::test;
 
 namespace {
 class ImageCacheTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QString coverDir = dir.filePath(QStringLiteral("Kelvane/cover"));
     ImageCache cache{coverDir};
@@ -28,14 +28,12 @@ protected:
         QByteArray data;
         ImageCacheSource source = ImageCacheSource::None;
     };
-    ImageCacheQueryCompletion recordInto(Answer &answer)
-    {
+    ImageCacheQueryCompletion recordInto(Answer &answer) {
         return [&answer](const QImage &image, const QByteArray &data, ImageCacheSource source) {
             answer = {true, image, data, source};
         };
     }
-    void storeAndWait(const QImage &image, const QByteArray &data, const QString &key)
-    {
+    void storeAndWait(const QImage &image, const QByteArray &data, const QString &key) {
         bool stored = false;
         cache.storeImage(image, data, key, true, [&] { stored = true; });
         ASSERT_TRUE(waitUntil([&] { return stored; }));
@@ -43,8 +41,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ImageCacheTest, FileNamesAreMd5PlusTheUrlExtension)
-{
+TEST_F(ImageCacheTest, FileNamesAreMd5PlusTheUrlExtension) {
     const QString key = QStringLiteral("http://127.0.0.1/Pink%20Floyd/The%20Wall/cover.jpg");
     const QString name = ImageCache::cachedFileNameForKey(key);
     const QString digest = QString::fromLatin1(
@@ -54,20 +51,22 @@ TEST_F(ImageCacheTest, FileNamesAreMd5PlusTheUrlExtension)
     EXPECT_EQ(digest, digest.toLower());
 
     EXPECT_EQ(ImageCache::cachedFileNameForKey(QStringLiteral("http://h/logo")),
-              QString::fromLatin1(QCryptographicHash::hash("http://h/logo", QCryptographicHash::Md5).toHex()));
+              QString::fromLatin1(
+                  QCryptographicHash::hash("http://h/logo", QCryptographicHash::Md5).toHex()));
     // The query is not part of the path: a script URL gets the script's extension.
-    EXPECT_TRUE(ImageCache::cachedFileNameForKey(QStringLiteral("http://h/index.php?file=/a/cover.jpg"))
-                    .endsWith(QStringLiteral(".php")));
+    EXPECT_TRUE(
+        ImageCache::cachedFileNameForKey(QStringLiteral("http://h/index.php?file=/a/cover.jpg"))
+            .endsWith(QStringLiteral(".php")));
 
     const QString ext222(222, QLatin1Char('e'));
     const QString ext223(223, QLatin1Char('e'));
-    EXPECT_TRUE(ImageCache::cachedFileNameForKey(QStringLiteral("http://h/a.") + ext222).endsWith(QLatin1Char('.') + ext222));
+    EXPECT_TRUE(ImageCache::cachedFileNameForKey(QStringLiteral("http://h/a.") + ext222)
+                    .endsWith(QLatin1Char('.') + ext222));
     EXPECT_EQ(ImageCache::cachedFileNameForKey(QStringLiteral("http://h/a.") + ext223).size(), 32);
     EXPECT_EQ(cache.defaultCachePathForKey(key), coverDir + QLatin1Char('/') + name);
 }
 
-TEST_F(ImageCacheTest, NoKeyAndMemoryHitsAnswerBeforeReturning)
-{
+TEST_F(ImageCacheTest, NoKeyAndMemoryHitsAnswerBeforeReturning) {
     Answer answer;
     EXPECT_EQ(cache.queryCacheOperationForKey(QString(), recordInto(answer)), nullptr);
     EXPECT_TRUE(answer.called);
@@ -83,8 +82,7 @@ TEST_F(ImageCacheTest, NoKeyAndMemoryHitsAnswerBeforeReturning)
     EXPECT_TRUE(answer.data.isNull());
 }
 
-TEST_F(ImageCacheTest, DiskHitsDecodeOnTheQueueAndAnswerOnTheMainThread)
-{
+TEST_F(ImageCacheTest, DiskHitsDecodeOnTheQueueAndAnswerOnTheMainThread) {
     const QByteArray bytes = jpegBytes(30, 20);
     const QString key = QStringLiteral("http://h/a/cover.jpg");
     storeAndWait(QImage(), bytes, key); // no image: nothing stored
@@ -120,8 +118,7 @@ TEST_F(ImageCacheTest, DiskHitsDecodeOnTheQueueAndAnswerOnTheMainThread)
     EXPECT_EQ(answer.source, ImageCacheSource::Disk);
 }
 
-TEST_F(ImageCacheTest, LookupsAlsoFindTheNameWithoutExtension)
-{
+TEST_F(ImageCacheTest, LookupsAlsoFindTheNameWithoutExtension) {
     const QString key = QStringLiteral("http://h/b/cover.jpg");
     QDir().mkpath(coverDir);
     const QString bare = cache.defaultCachePathForKey(key).chopped(4);
@@ -133,8 +130,7 @@ TEST_F(ImageCacheTest, LookupsAlsoFindTheNameWithoutExtension)
     EXPECT_EQ(cache.imageFromDiskCacheForKey(key).size(), QSize(7, 7));
 }
 
-TEST_F(ImageCacheTest, UndecodableBytesAreADiskSourceWithoutImage)
-{
+TEST_F(ImageCacheTest, UndecodableBytesAreADiskSourceWithoutImage) {
     const QString key = QStringLiteral("http://h/broken.jpg");
     cache.storeImageDataToDisk("garbage", key);
     Answer answer;
@@ -144,13 +140,13 @@ TEST_F(ImageCacheTest, UndecodableBytesAreADiskSourceWithoutImage)
     EXPECT_EQ(answer.source, ImageCacheSource::Disk);
 }
 
-TEST_F(ImageCacheTest, QueryCancelledBeforeItsTurnNeverAnswers)
-{
+TEST_F(ImageCacheTest, QueryCancelledBeforeItsTurnNeverAnswers) {
     // Hold the disk queue with a slow store so the query waits behind it.
     const QString key = QStringLiteral("http://h/c.png");
     cache.storeImageDataToDisk(pngBytes(), key);
     bool blocker = false;
-    cache.storeImage(patternImage(600, 600), QByteArray(), QStringLiteral("slow"), true, [&] { blocker = true; });
+    cache.storeImage(patternImage(600, 600), QByteArray(), QStringLiteral("slow"), true,
+                     [&] { blocker = true; });
     Answer answer;
     auto operation = cache.queryCacheOperationForKey(key, recordInto(answer));
     ASSERT_NE(operation, nullptr);
@@ -160,8 +156,7 @@ TEST_F(ImageCacheTest, QueryCancelledBeforeItsTurnNeverAnswers)
     EXPECT_FALSE(answer.called);
 }
 
-TEST_F(ImageCacheTest, StoreWithoutImageOrKeyStoresNothing)
-{
+TEST_F(ImageCacheTest, StoreWithoutImageOrKeyStoresNothing) {
     int completions = 0;
     cache.storeImage(QImage(), jpegBytes(), QStringLiteral("k"), true, [&] { ++completions; });
     cache.storeImage(patternImage(4, 4), jpegBytes(), QString(), true, [&] { ++completions; });
@@ -170,8 +165,7 @@ TEST_F(ImageCacheTest, StoreWithoutImageOrKeyStoresNothing)
     EXPECT_EQ(cache.getDiskCount(), 0);
 }
 
-TEST_F(ImageCacheTest, StoreWithoutBytesEncodesByAlpha)
-{
+TEST_F(ImageCacheTest, StoreWithoutBytesEncodesByAlpha) {
     const QString opaqueKey = QStringLiteral("opaque");
     const QString alphaKey = QStringLiteral("alpha");
     cache.storeImage(patternImage(8, 8, false), opaqueKey);
@@ -180,8 +174,7 @@ TEST_F(ImageCacheTest, StoreWithoutBytesEncodesByAlpha)
     EXPECT_EQ(imageFormatForImageData(cache.diskImageDataForKey(alphaKey)), ImageFormat::PNG);
 }
 
-TEST_F(ImageCacheTest, ClearDiskLeavesAnEmptyDirectoryAndRemovalIsPerKey)
-{
+TEST_F(ImageCacheTest, ClearDiskLeavesAnEmptyDirectoryAndRemovalIsPerKey) {
     cache.storeImageDataToDisk(jpegBytes(), QStringLiteral("http://h/1.jpg"));
     cache.storeImageDataToDisk(jpegBytes(), QStringLiteral("http://h/2.jpg"));
     EXPECT_EQ(cache.getDiskCount(), 2);
@@ -200,24 +193,28 @@ TEST_F(ImageCacheTest, ClearDiskLeavesAnEmptyDirectoryAndRemovalIsPerKey)
     cache.clearDiskOnCompletion([&] { cleared = true; });
     ASSERT_TRUE(waitUntil([&] { return cleared; }));
     EXPECT_TRUE(QFileInfo(coverDir).isDir());
-    EXPECT_TRUE(QDir(coverDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+    EXPECT_TRUE(QDir(coverDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                       QDir::System));
 
     qint64 count = -1, bytes = -1;
-    cache.calculateSize([&](qint64 c, qint64 b) { count = c; bytes = b; });
+    cache.calculateSize([&](qint64 c, qint64 b) {
+        count = c;
+        bytes = b;
+    });
     ASSERT_TRUE(waitUntil([&] { return count >= 0; }));
     EXPECT_EQ(count, 0);
     EXPECT_EQ(bytes, 0);
 }
 
-TEST_F(ImageCacheTest, PruningDropsOldFilesThenTheOldestAboveTheSize)
-{
+TEST_F(ImageCacheTest, PruningDropsOldFilesThenTheOldestAboveTheSize) {
     for (int i = 0; i < 4; ++i)
         cache.storeImageDataToDisk(QByteArray(1000, 'x'), QStringLiteral("http://h/%1.jpg").arg(i));
     // Age the first file beyond the limit, and order the rest.
     auto age = [&](int i, qint64 secondsAgo) {
         QFile f(cache.defaultCachePathForKey(QStringLiteral("http://h/%1.jpg").arg(i)));
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo), QFileDevice::FileModificationTime);
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
+                      QFileDevice::FileModificationTime);
     };
     age(0, 8 * 24 * 3600);
     age(1, 300);
@@ -235,8 +232,7 @@ TEST_F(ImageCacheTest, PruningDropsOldFilesThenTheOldestAboveTheSize)
     EXPECT_TRUE(cache.diskImageDataExistsWithKey(QStringLiteral("http://h/3.jpg")));
 }
 
-TEST_F(ImageCacheTest, MemoryIsBoundedByPixelBytesLeastRecentlyUsedFirst)
-{
+TEST_F(ImageCacheTest, MemoryIsBoundedByPixelBytesLeastRecentlyUsedFirst) {
     EXPECT_EQ(cache.maxMemoryCost(), qint64(128) << 20);
     const QImage tile = patternImage(32, 32); // 4 KiB of pixels
     cache.setMaxMemoryCost(3 * tile.sizeInBytes());
@@ -269,8 +265,8 @@ TEST_F(ImageCacheTest, MemoryIsBoundedByPixelBytesLeastRecentlyUsedFirst)
     EXPECT_EQ(cache.memoryCost(), 0);
 }
 
-TEST(SharedImageCache, LivesInTheUsersDataDirectory)
-{
-    EXPECT_TRUE(ImageCache::sharedImageCache().diskCachePath().endsWith(QStringLiteral("/Kelvane/cover")));
+TEST(SharedImageCache, LivesInTheUsersDataDirectory) {
+    EXPECT_TRUE(
+        ImageCache::sharedImageCache().diskCachePath().endsWith(QStringLiteral("/Kelvane/cover")));
     EXPECT_EQ(&ImageCache::sharedImageCache(), &ImageCache::sharedImageCache());
 }

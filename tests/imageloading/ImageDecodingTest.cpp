@@ -8,8 +8,7 @@
 using namespace kelvane;
 using namespace kelvane::test;
 
-TEST(ImageDecoding, SniffsByFirstByteOnly)
-{
+TEST(ImageDecoding, SniffsByFirstByteOnly) {
     EXPECT_EQ(imageFormatForImageData(QByteArray("\xFF\xD8\xFF", 3)), ImageFormat::JPEG);
     EXPECT_EQ(imageFormatForImageData(QByteArray("\x89PNG", 4)), ImageFormat::PNG);
     EXPECT_EQ(imageFormatForImageData("GIF89a"), ImageFormat::Undefined);
@@ -17,8 +16,7 @@ TEST(ImageDecoding, SniffsByFirstByteOnly)
     EXPECT_EQ(imageFormatForImageData(QByteArray("\xFF", 1)), ImageFormat::JPEG);
 }
 
-TEST(ImageDecoding, DecodedImagesCarryTheSniffedFormat)
-{
+TEST(ImageDecoding, DecodedImagesCarryTheSniffedFormat) {
     auto &coders = ImageCodersManager::sharedInstance();
     const QImage jpeg = coders.decodedImageWithData(jpegBytes(20, 10));
     ASSERT_FALSE(jpeg.isNull());
@@ -38,15 +36,17 @@ TEST(ImageDecoding, DecodedImagesCarryTheSniffedFormat)
     EXPECT_TRUE(coders.decodedImageWithData({}).isNull());
 }
 
-TEST(ImageDecoding, EncodingWithoutFormatFollowsAlpha)
-{
+TEST(ImageDecoding, EncodingWithoutFormatFollowsAlpha) {
     auto &coders = ImageCodersManager::sharedInstance();
-    const QByteArray withAlpha = coders.encodedDataWithImage(patternImage(8, 8, true), ImageFormat::Undefined);
-    const QByteArray opaque = coders.encodedDataWithImage(patternImage(8, 8, false), ImageFormat::Undefined);
+    const QByteArray withAlpha =
+        coders.encodedDataWithImage(patternImage(8, 8, true), ImageFormat::Undefined);
+    const QByteArray opaque =
+        coders.encodedDataWithImage(patternImage(8, 8, false), ImageFormat::Undefined);
     EXPECT_EQ(imageFormatForImageData(withAlpha), ImageFormat::PNG);
     EXPECT_EQ(imageFormatForImageData(opaque), ImageFormat::JPEG);
-    EXPECT_EQ(imageFormatForImageData(coders.encodedDataWithImage(patternImage(8, 8), ImageFormat::PNG)),
-              ImageFormat::PNG);
+    EXPECT_EQ(
+        imageFormatForImageData(coders.encodedDataWithImage(patternImage(8, 8), ImageFormat::PNG)),
+        ImageFormat::PNG);
     EXPECT_TRUE(coders.encodedDataWithImage(QImage(), ImageFormat::PNG).isEmpty());
 
     // The format tag is ours: it must not leak into the file as metadata.
@@ -59,16 +59,15 @@ TEST(ImageDecoding, EncodingWithoutFormatFollowsAlpha)
 namespace {
 // Decodes anything into a 1×1 picture, to see who answers.
 class OnePixelCoder : public ImageCoder {
-public:
+  public:
     bool canDecodeFromData(const QByteArray &data) const override { return data.startsWith("ONE"); }
-    QImage decodedImageWithData(const QByteArray &) const override
-    {
+    QImage decodedImageWithData(const QByteArray &) const override {
         QImage image(1, 1, QImage::Format_RGB32);
         image.fill(Qt::red);
         return image;
     }
-    QImage decompressedImageWithImage(const QImage &image, QByteArray *, const ImageCoderOptions &) const override
-    {
+    QImage decompressedImageWithImage(const QImage &image, QByteArray *,
+                                      const ImageCoderOptions &) const override {
         return image.copy();
     }
     bool canEncodeToFormat(ImageFormat) const override { return false; }
@@ -76,8 +75,7 @@ public:
 };
 } // namespace
 
-TEST(ImageDecoding, LaterCodersAreAskedFirst)
-{
+TEST(ImageDecoding, LaterCodersAreAskedFirst) {
     ImageCodersManager coders;
     ASSERT_EQ(coders.coders().size(), 1);
     coders.addCoder(nullptr); // not a coder: ignored
@@ -95,24 +93,25 @@ TEST(ImageDecoding, LaterCodersAreAskedFirst)
     QImage tagged(2, 2, QImage::Format_RGB32);
     setImageFormat(tagged, ImageFormat::PNG);
     QByteArray data("ONE");
-    EXPECT_EQ(imageFormatOf(coders.decompressedImageWithImage(tagged, &data, {})), ImageFormat::PNG);
+    EXPECT_EQ(imageFormatOf(coders.decompressedImageWithImage(tagged, &data, {})),
+              ImageFormat::PNG);
 
     coders.removeCoder(one);
     EXPECT_EQ(coders.coders().size(), 1);
 }
 
-TEST(ImageDecoding, ScaleRuleAndDecompressionKeepTheImage)
-{
+TEST(ImageDecoding, ScaleRuleAndDecompressionKeepTheImage) {
     const QImage image = patternImage(6, 6);
-    EXPECT_EQ(scaledImageForKey(QStringLiteral("http://h/a@2x.png"), image).cacheKey(), image.cacheKey());
-    QByteArray data("x");
-    EXPECT_EQ(ImageIOCoder::sharedCoder()->decompressedImageWithImage(image, &data, {true}).cacheKey(),
+    EXPECT_EQ(scaledImageForKey(QStringLiteral("http://h/a@2x.png"), image).cacheKey(),
               image.cacheKey());
+    QByteArray data("x");
+    EXPECT_EQ(
+        ImageIOCoder::sharedCoder()->decompressedImageWithImage(image, &data, {true}).cacheKey(),
+        image.cacheKey());
     EXPECT_EQ(data, QByteArray("x"));
 }
 
-TEST(ImageDecoding, HugeClaimedDimensionsFailWithoutAllocating)
-{
+TEST(ImageDecoding, HugeClaimedDimensionsFailWithoutAllocating) {
     auto &coders = ImageCodersManager::sharedInstance();
     const QByteArray honest = pngClaiming(4, 4);
     ASSERT_FALSE(coders.decodedImageWithData(honest).isNull()) << "the crafted PNG must be valid";

@@ -20,26 +20,25 @@ struct Result {
     bool finished = false;
 };
 
-ImageDownloaderCompleted into(Result &r)
-{
-    return [&r](const QImage &image, const QByteArray &data, const ImageError &error, bool finished) {
-        ++r.calls;
-        r.image = image;
-        r.data = data;
-        r.error = error;
-        r.finished = finished;
-    };
+ImageDownloaderCompleted into(Result &r) {
+    return
+        [&r](const QImage &image, const QByteArray &data, const ImageError &error, bool finished) {
+            ++r.calls;
+            r.image = image;
+            r.data = data;
+            r.error = error;
+            r.finished = finished;
+        };
 }
 
 class ImageDownloaderTest : public ::testing::Test {
-protected:
+  protected:
     HttpServer server;
     ImageDownloader downloader;
 };
 } // namespace
 
-TEST_F(ImageDownloaderTest, DownloadsDecodesAndSendsOurHeaders)
-{
+TEST_F(ImageDownloaderTest, DownloadsDecodesAndSendsOurHeaders) {
     const QByteArray jpeg = jpegBytes(40, 30);
     server.serveFile(QStringLiteral("/a/cover.jpg"), jpeg, "image/jpeg");
     QSignalSpy started(&downloader, &ImageDownloader::downloadStarted);
@@ -50,7 +49,10 @@ TEST_F(ImageDownloaderTest, DownloadsDecodesAndSendsOurHeaders)
     Result r;
     auto token = downloader.downloadImageWithURL(
         server.url(QStringLiteral("/a/cover.jpg")), 0,
-        [&](qint64 got, qint64 expected, const QUrl &) { progress.append({got, expected}); }, into(r));
+        [&](qint64 got, qint64 expected, const QUrl &) {
+            progress.append({got, expected});
+        },
+        into(r));
     ASSERT_NE(token, nullptr);
     ASSERT_TRUE(waitUntil([&] { return r.calls > 0; }));
     EXPECT_TRUE(r.error.isNull()) << r.error.description.toStdString();
@@ -72,8 +74,7 @@ TEST_F(ImageDownloaderTest, DownloadsDecodesAndSendsOurHeaders)
               QList<QByteArray>{"image/*;q=0.8"});
 }
 
-TEST_F(ImageDownloaderTest, NoUrlAnswersAtOnceWithoutToken)
-{
+TEST_F(ImageDownloaderTest, NoUrlAnswersAtOnceWithoutToken) {
     Result r;
     EXPECT_EQ(downloader.downloadImageWithURL(QUrl(), 0, {}, into(r)), nullptr);
     EXPECT_EQ(r.calls, 1);
@@ -81,8 +82,7 @@ TEST_F(ImageDownloaderTest, NoUrlAnswersAtOnceWithoutToken)
     EXPECT_FALSE(r.finished);
 }
 
-TEST_F(ImageDownloaderTest, OneDownloadPerUrlAndTokensWithdrawAlone)
-{
+TEST_F(ImageDownloaderTest, OneDownloadPerUrlAndTokensWithdrawAlone) {
     server.route(QStringLiteral("/slow.jpg"), HttpResponse{.body = jpegBytes(), .delayMs = 300});
     const QUrl url = server.url(QStringLiteral("/slow.jpg"));
     Result first, second;
@@ -114,13 +114,13 @@ TEST_F(ImageDownloaderTest, OneDownloadPerUrlAndTokensWithdrawAlone)
     EXPECT_EQ(a.calls + b.calls, 0);
 }
 
-TEST_F(ImageDownloaderTest, RejectedAnswersEndAsCancelled)
-{
+TEST_F(ImageDownloaderTest, RejectedAnswersEndAsCancelled) {
     server.route(QStringLiteral("/missing.jpg"), HttpResponse{.status = 404, .body = "nope"});
     server.route(QStringLiteral("/same.jpg"), HttpResponse{.status = 304});
     server.route(QStringLiteral("/error.jpg"), HttpResponse{.status = 500, .body = jpegBytes()});
     // A refused answer with an endless body is cut off, not read to the end.
-    server.route(QStringLiteral("/endless404.jpg"), HttpResponse{.status = 404, .endlessBody = 16 * 1024});
+    server.route(QStringLiteral("/endless404.jpg"),
+                 HttpResponse{.status = 404, .endlessBody = 16 * 1024});
     for (const char *path : {"/missing.jpg", "/same.jpg", "/error.jpg", "/endless404.jpg"}) {
         Result r;
         downloader.downloadImageWithURL(server.url(QString::fromLatin1(path)), 0, {}, into(r));
@@ -132,8 +132,7 @@ TEST_F(ImageDownloaderTest, RejectedAnswersEndAsCancelled)
     }
 }
 
-TEST_F(ImageDownloaderTest, BodiesThatAreNotImagesFailWithImageErrors)
-{
+TEST_F(ImageDownloaderTest, BodiesThatAreNotImagesFailWithImageErrors) {
     server.route(QStringLiteral("/empty.jpg"), HttpResponse{.body = QByteArray()});
     server.route(QStringLiteral("/text.jpg"), HttpResponse{.body = "<html>not a cover</html>"});
     Result empty, text;
@@ -147,8 +146,7 @@ TEST_F(ImageDownloaderTest, BodiesThatAreNotImagesFailWithImageErrors)
     EXPECT_EQ(text.error.description, QStringLiteral("Downloaded image has 0 pixels"));
 }
 
-TEST_F(ImageDownloaderTest, TimeOutIsReportedAsTimedOut)
-{
+TEST_F(ImageDownloaderTest, TimeOutIsReportedAsTimedOut) {
     downloader.setDownloadTimeout(0.3);
     server.route(QStringLiteral("/hang.jpg"), HttpResponse{.hang = true});
     Result r;
@@ -158,8 +156,7 @@ TEST_F(ImageDownloaderTest, TimeOutIsReportedAsTimedOut)
     EXPECT_EQ(r.error.code, -1001);
 }
 
-TEST_F(ImageDownloaderTest, HugeBodiesStopAtTheCap)
-{
+TEST_F(ImageDownloaderTest, HugeBodiesStopAtTheCap) {
     EXPECT_EQ(downloader.maxBodyBytes(), qint64(32) << 20);
     downloader.setMaxBodyBytes(256 * 1024);
     // Announced too large: refused on the headers.
@@ -168,7 +165,8 @@ TEST_F(ImageDownloaderTest, HugeBodiesStopAtTheCap)
     server.route(QStringLiteral("/endless.jpg"), HttpResponse{.endlessBody = 64 * 1024});
     Result big, endless;
     downloader.downloadImageWithURL(server.url(QStringLiteral("/big.jpg")), 0, {}, into(big));
-    downloader.downloadImageWithURL(server.url(QStringLiteral("/endless.jpg")), 0, {}, into(endless));
+    downloader.downloadImageWithURL(server.url(QStringLiteral("/endless.jpg")), 0, {},
+                                    into(endless));
     ASSERT_TRUE(waitUntil([&] { return big.calls > 0 && endless.calls > 0; }, 5000));
     for (const Result *r : {&big, &endless}) {
         EXPECT_EQ(r->error.domain, ImageError::ImageErrorDomain);
@@ -178,8 +176,7 @@ TEST_F(ImageDownloaderTest, HugeBodiesStopAtTheCap)
     }
 }
 
-TEST_F(ImageDownloaderTest, HugeClaimedDimensionsFailLikeUndecodableBodies)
-{
+TEST_F(ImageDownloaderTest, HugeClaimedDimensionsFailLikeUndecodableBodies) {
     server.serveFile(QStringLiteral("/bomb.png"), pngClaiming(50000, 50000), "image/png");
     Result r;
     downloader.downloadImageWithURL(server.url(QStringLiteral("/bomb.png")), 0, {}, into(r));
@@ -187,12 +184,11 @@ TEST_F(ImageDownloaderTest, HugeClaimedDimensionsFailLikeUndecodableBodies)
     EXPECT_EQ(r.error.description, QStringLiteral("Downloaded image has 0 pixels"));
 }
 
-TEST_F(ImageDownloaderTest, SeventhDownloadWaitsForAFreeSlot)
-{
+TEST_F(ImageDownloaderTest, SeventhDownloadWaitsForAFreeSlot) {
     EXPECT_EQ(downloader.maxConcurrentDownloads(), 6);
     QStringList startedUrls;
     QObject::connect(&downloader, &ImageDownloader::downloadStarted, &downloader,
-            [&](const QUrl &url) { startedUrls << url.path(); });
+                     [&](const QUrl &url) { startedUrls << url.path(); });
     QList<std::shared_ptr<ImageDownloadToken>> tokens;
     Result results[7];
     for (int i = 0; i < 6; ++i) {
@@ -201,7 +197,8 @@ TEST_F(ImageDownloaderTest, SeventhDownloadWaitsForAFreeSlot)
         tokens << downloader.downloadImageWithURL(server.url(path), 0, {}, into(results[i]));
     }
     server.serveFile(QStringLiteral("/seventh.jpg"), jpegBytes(), "image/jpeg");
-    tokens << downloader.downloadImageWithURL(server.url(QStringLiteral("/seventh.jpg")), 0, {}, into(results[6]));
+    tokens << downloader.downloadImageWithURL(server.url(QStringLiteral("/seventh.jpg")), 0, {},
+                                              into(results[6]));
     ASSERT_TRUE(waitUntil([&] { return startedUrls.size() == 6; }));
     spin(200);
     EXPECT_EQ(startedUrls.size(), 6);
@@ -217,13 +214,12 @@ TEST_F(ImageDownloaderTest, SeventhDownloadWaitsForAFreeSlot)
     EXPECT_TRUE(waitUntil([&] { return downloader.currentDownloadCount() == 0; }));
 }
 
-TEST_F(ImageDownloaderTest, LastInFirstOutStartsTheNewestWaitingDownload)
-{
+TEST_F(ImageDownloaderTest, LastInFirstOutStartsTheNewestWaitingDownload) {
     downloader.setMaxConcurrentDownloads(1);
     downloader.setExecutionOrder(DownloadOrder::LIFO);
     QStringList order;
     QObject::connect(&downloader, &ImageDownloader::downloadStarted, &downloader,
-            [&](const QUrl &url) { order << url.path(); });
+                     [&](const QUrl &url) { order << url.path(); });
     Result r[3];
     for (int i = 0; i < 3; ++i) {
         const QString path = QStringLiteral("/%1.jpg").arg(i);
@@ -234,24 +230,23 @@ TEST_F(ImageDownloaderTest, LastInFirstOutStartsTheNewestWaitingDownload)
     EXPECT_EQ(order, (QStringList{"/2.jpg", "/1.jpg", "/0.jpg"}));
 }
 
-TEST_F(ImageDownloaderTest, RequestFromACompletionGetsAFreshDownload)
-{
+TEST_F(ImageDownloaderTest, RequestFromACompletionGetsAFreshDownload) {
     server.serveFile(QStringLiteral("/again.jpg"), jpegBytes(), "image/jpeg");
     const QUrl url = server.url(QStringLiteral("/again.jpg"));
     Result second;
     bool firstDone = false;
-    downloader.downloadImageWithURL(url, 0, {}, [&](const QImage &, const QByteArray &, const ImageError &, bool) {
-        firstDone = true;
-        downloader.downloadImageWithURL(url, 0, {}, into(second));
-    });
+    downloader.downloadImageWithURL(
+        url, 0, {}, [&](const QImage &, const QByteArray &, const ImageError &, bool) {
+            firstDone = true;
+            downloader.downloadImageWithURL(url, 0, {}, into(second));
+        });
     ASSERT_TRUE(waitUntil([&] { return second.calls > 0; }));
     EXPECT_TRUE(firstDone);
     EXPECT_FALSE(second.image.isNull());
     EXPECT_EQ(server.hits(QStringLiteral("/again.jpg")), 2);
 }
 
-TEST_F(ImageDownloaderTest, HeadersCanBeChangedAndFiltered)
-{
+TEST_F(ImageDownloaderTest, HeadersCanBeChangedAndFiltered) {
     server.serveFile(QStringLiteral("/h.jpg"), jpegBytes(), "image/jpeg");
     downloader.setValueForHTTPHeaderField("x-test", "X-Kelvane");
     downloader.setValueForHTTPHeaderField(QByteArray(), "Accept");
@@ -265,6 +260,8 @@ TEST_F(ImageDownloaderTest, HeadersCanBeChangedAndFiltered)
     Result r;
     downloader.downloadImageWithURL(server.url(QStringLiteral("/h.jpg")), 0, {}, into(r));
     ASSERT_TRUE(waitUntil([&] { return r.calls > 0; }));
-    EXPECT_EQ(server.requestHeaders(QStringLiteral("/h.jpg"), "X-Kelvane"), QList<QByteArray>{"x-test"});
-    EXPECT_EQ(server.requestHeaders(QStringLiteral("/h.jpg"), "X-Filtered"), QList<QByteArray>{"yes"});
+    EXPECT_EQ(server.requestHeaders(QStringLiteral("/h.jpg"), "X-Kelvane"),
+              QList<QByteArray>{"x-test"});
+    EXPECT_EQ(server.requestHeaders(QStringLiteral("/h.jpg"), "X-Filtered"),
+              QList<QByteArray>{"yes"});
 }

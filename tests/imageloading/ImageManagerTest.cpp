@@ -23,8 +23,7 @@ struct Load {
     ImageCacheSource source = ImageCacheSource::None;
 };
 
-ImageManagerCompletion into(Load &l)
-{
+ImageManagerCompletion into(Load &l) {
     return [&l](const QImage &image, const QByteArray &, const ImageError &error,
                 ImageCacheSource source, bool, const QUrl &) {
         ++l.calls;
@@ -36,15 +35,14 @@ ImageManagerCompletion into(Load &l)
 
 // A manager of its own per test: private disk directory, fresh failed-URL set.
 class ImageManagerTest : public ::testing::Test {
-protected:
+  protected:
     HttpServer server;
     QTemporaryDir dir;
     ImageCache cache{dir.filePath(QStringLiteral("cover"))};
     ImageDownloader downloader;
     ImageManager manager{cache, downloader};
 
-    Load loadAndWait(const QUrl &url, ImageLoadOptions options = 0)
-    {
+    Load loadAndWait(const QUrl &url, ImageLoadOptions options = 0) {
         Load l;
         manager.loadImageWithURL(url, options, {}, into(l));
         EXPECT_TRUE(waitUntil([&] { return l.calls > 0; }, 4000)) << url.toString().toStdString();
@@ -53,8 +51,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ImageManagerTest, NetworkThenDiskThenMemory)
-{
+TEST_F(ImageManagerTest, NetworkThenDiskThenMemory) {
     server.serveFile(QStringLiteral("/a/cover.jpg"), jpegBytes(50, 40), "image/jpeg");
     const QUrl url = server.url(QStringLiteral("/a/cover.jpg"));
     Load first = loadAndWait(url);
@@ -84,8 +81,7 @@ TEST_F(ImageManagerTest, NetworkThenDiskThenMemory)
     EXPECT_FALSE(cache.imageFromMemoryCacheForKey(m.toString()).isNull());
 }
 
-TEST_F(ImageManagerTest, EmptyUrlFailsWithoutTouchingCacheOrNetwork)
-{
+TEST_F(ImageManagerTest, EmptyUrlFailsWithoutTouchingCacheOrNetwork) {
     Load l;
     manager.loadImageWithURL(QUrl(), 0, {}, into(l));
     EXPECT_EQ(l.calls, 1);
@@ -97,8 +93,7 @@ TEST_F(ImageManagerTest, EmptyUrlFailsWithoutTouchingCacheOrNetwork)
     EXPECT_FALSE(manager.isRunning());
 }
 
-TEST_F(ImageManagerTest, UndecodableBodyBlocksTheUrlUntilRestart)
-{
+TEST_F(ImageManagerTest, UndecodableBodyBlocksTheUrlUntilRestart) {
     server.route(QStringLiteral("/junk.jpg"), HttpResponse{.body = "junk"});
     const QUrl url = server.url(QStringLiteral("/junk.jpg"));
     Load first = loadAndWait(url);
@@ -117,8 +112,7 @@ TEST_F(ImageManagerTest, UndecodableBodyBlocksTheUrlUntilRestart)
     EXPECT_FALSE(manager.isFailedURL(url));
 }
 
-TEST_F(ImageManagerTest, NetworkFailuresAreRetriedLater)
-{
+TEST_F(ImageManagerTest, NetworkFailuresAreRetriedLater) {
     downloader.setDownloadTimeout(0.3);
     server.route(QStringLiteral("/missing.jpg"), HttpResponse{.status = 404});
     server.route(QStringLiteral("/same.jpg"), HttpResponse{.status = 304});
@@ -139,11 +133,11 @@ TEST_F(ImageManagerTest, NetworkFailuresAreRetriedLater)
     EXPECT_FALSE(manager.isFailedURL(closed));
 }
 
-TEST_F(ImageManagerTest, CancelledLoadsNeverComplete)
-{
+TEST_F(ImageManagerTest, CancelledLoadsNeverComplete) {
     server.route(QStringLiteral("/slow.jpg"), HttpResponse{.body = jpegBytes(), .delayMs = 200});
     Load l;
-    auto operation = manager.loadImageWithURL(server.url(QStringLiteral("/slow.jpg")), 0, {}, into(l));
+    auto operation =
+        manager.loadImageWithURL(server.url(QStringLiteral("/slow.jpg")), 0, {}, into(l));
     EXPECT_TRUE(manager.isRunning());
     spin(50);
     operation->cancel();
@@ -152,8 +146,7 @@ TEST_F(ImageManagerTest, CancelledLoadsNeverComplete)
     EXPECT_EQ(l.calls, 0);
 }
 
-TEST_F(ImageManagerTest, FromCacheOnlyNeverDownloads)
-{
+TEST_F(ImageManagerTest, FromCacheOnlyNeverDownloads) {
     server.serveFile(QStringLiteral("/c.jpg"), jpegBytes(), "image/jpeg");
     const Load l = loadAndWait(server.url(QStringLiteral("/c.jpg")), LoadFromCacheOnly);
     EXPECT_TRUE(l.image.isNull());
@@ -164,8 +157,7 @@ TEST_F(ImageManagerTest, FromCacheOnlyNeverDownloads)
 
 // ---------------------------------------------------------------- binding
 
-TEST_F(ImageManagerTest, BindingShowsPlaceholderThenImage)
-{
+TEST_F(ImageManagerTest, BindingShowsPlaceholderThenImage) {
     server.serveFile(QStringLiteral("/b.jpg"), jpegBytes(21, 21), "image/jpeg");
     const QImage placeholder = patternImage(3, 3);
     ImageBinding binding(nullptr, &manager);
@@ -185,41 +177,43 @@ TEST_F(ImageManagerTest, BindingShowsPlaceholderThenImage)
     EXPECT_FALSE(binding.isLoading(8));
 }
 
-TEST_F(ImageManagerTest, BindingKeepsThePlaceholderWhenTheLoadFails)
-{
+TEST_F(ImageManagerTest, BindingKeepsThePlaceholderWhenTheLoadFails) {
     server.route(QStringLiteral("/gone.jpg"), HttpResponse{.status = 404});
     const QImage placeholder = patternImage(3, 3);
     ImageTarget target(nullptr, &manager);
     ImageError error;
     bool done = false;
-    target.setImageWithURL(server.url(QStringLiteral("/gone.jpg")), placeholder, 0,
-                           [&](const QImage &, const ImageError &e, ImageCacheSource, const QUrl &) {
-                               error = e;
-                               done = true;
-                           });
+    target.setImageWithURL(
+        server.url(QStringLiteral("/gone.jpg")), placeholder, 0,
+        [&](const QImage &, const ImageError &e, ImageCacheSource, const QUrl &) {
+            error = e;
+            done = true;
+        });
     ASSERT_TRUE(waitUntil([&] { return done; }));
     EXPECT_EQ(error.code, -999);
     EXPECT_EQ(target.image().cacheKey(), placeholder.cacheKey());
 
     done = false;
-    target.setImageWithURL(QUrl(), placeholder, 0,
-                           [&](const QImage &, const ImageError &e, ImageCacheSource, const QUrl &) {
-                               error = e;
-                               done = true;
-                           });
+    target.setImageWithURL(
+        QUrl(), placeholder, 0,
+        [&](const QImage &, const ImageError &e, ImageCacheSource, const QUrl &) {
+            error = e;
+            done = true;
+        });
     EXPECT_TRUE(done);
     EXPECT_EQ(error.domain, ImageError::ImageErrorDomain);
     EXPECT_EQ(error.code, -1);
     EXPECT_EQ(error.description, QStringLiteral("Trying to load a nil url"));
 }
 
-TEST_F(ImageManagerTest, ANewUrlForATargetCancelsTheOldOne)
-{
-    server.route(QStringLiteral("/old.jpg"), HttpResponse{.body = jpegBytes(11, 11), .delayMs = 300});
+TEST_F(ImageManagerTest, ANewUrlForATargetCancelsTheOldOne) {
+    server.route(QStringLiteral("/old.jpg"),
+                 HttpResponse{.body = jpegBytes(11, 11), .delayMs = 300});
     server.serveFile(QStringLiteral("/new.jpg"), jpegBytes(22, 22), "image/jpeg");
     ImageTarget target(nullptr, &manager);
     QList<QSize> shown;
-    QObject::connect(&target, &ImageTarget::imageChanged, [&](const QImage &image) { shown << image.size(); });
+    QObject::connect(&target, &ImageTarget::imageChanged,
+                     [&](const QImage &image) { shown << image.size(); });
     target.setImageWithURL(server.url(QStringLiteral("/old.jpg")), patternImage(1, 1));
     ASSERT_TRUE(waitUntil([&] { return server.hits(QStringLiteral("/old.jpg")) == 1; }));
     target.setImageWithURL(server.url(QStringLiteral("/new.jpg")), patternImage(2, 2));
@@ -230,9 +224,9 @@ TEST_F(ImageManagerTest, ANewUrlForATargetCancelsTheOldOne)
     EXPECT_EQ(target.imageURL(), server.url(QStringLiteral("/new.jpg")));
 }
 
-TEST_F(ImageManagerTest, ForgottenKeysStopLoadingAndSharedDownloadsSurvive)
-{
-    server.route(QStringLiteral("/shared.jpg"), HttpResponse{.body = jpegBytes(9, 9), .delayMs = 200});
+TEST_F(ImageManagerTest, ForgottenKeysStopLoadingAndSharedDownloadsSurvive) {
+    server.route(QStringLiteral("/shared.jpg"),
+                 HttpResponse{.body = jpegBytes(9, 9), .delayMs = 200});
     const QUrl url = server.url(QStringLiteral("/shared.jpg"));
     ImageBinding binding(nullptr, &manager);
     binding.setImageWithURL(1, url, {});
@@ -253,12 +247,12 @@ TEST_F(ImageManagerTest, ForgottenKeysStopLoadingAndSharedDownloadsSurvive)
     EXPECT_FALSE(manager.isRunning());
 }
 
-TEST_F(ImageManagerTest, DelayedPlaceholderAppearsOnlyOnFailure)
-{
+TEST_F(ImageManagerTest, DelayedPlaceholderAppearsOnlyOnFailure) {
     server.route(QStringLiteral("/gone.jpg"), HttpResponse{.status = 404});
     const QImage placeholder = patternImage(3, 3);
     ImageBinding binding(nullptr, &manager);
-    binding.setImageWithURL(1, server.url(QStringLiteral("/gone.jpg")), placeholder, LoadDelayPlaceholder);
+    binding.setImageWithURL(1, server.url(QStringLiteral("/gone.jpg")), placeholder,
+                            LoadDelayPlaceholder);
     EXPECT_TRUE(binding.image(1).isNull());
     ASSERT_TRUE(waitUntil([&] { return !binding.image(1).isNull(); }));
     EXPECT_EQ(binding.image(1).cacheKey(), placeholder.cacheKey());

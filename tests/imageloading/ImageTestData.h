@@ -9,18 +9,17 @@
 namespace kelvane::test {
 
 // A small picture with some structure, so JPEG does not collapse it to nothing.
-inline QImage patternImage(int width, int height, bool alpha = false, int seed = 0)
-{
+inline QImage patternImage(int width, int height, bool alpha = false, int seed = 0) {
     QImage image(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgba((x * 7 + seed) & 0xFF, (y * 5 + seed * 3) & 0xFF,
-                                       ((x ^ y) + seed * 11) & 0xFF, alpha ? (x * 3) & 0xFF : 0xFF));
+            image.setPixel(x, y,
+                           qRgba((x * 7 + seed) & 0xFF, (y * 5 + seed * 3) & 0xFF,
+                                 ((x ^ y) + seed * 11) & 0xFF, alpha ? (x * 3) & 0xFF : 0xFF));
     return image;
 }
 
-inline QByteArray encoded(const QImage &image, const char *format)
-{
+inline QByteArray encoded(const QImage &image, const char *format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -29,18 +28,15 @@ inline QByteArray encoded(const QImage &image, const char *format)
     return bytes;
 }
 
-inline QByteArray jpegBytes(int width = 16, int height = 12, int seed = 0)
-{
+inline QByteArray jpegBytes(int width = 16, int height = 12, int seed = 0) {
     return encoded(patternImage(width, height, false, seed), "jpeg");
 }
 
-inline QByteArray pngBytes(int width = 16, int height = 12, bool alpha = true)
-{
+inline QByteArray pngBytes(int width = 16, int height = 12, bool alpha = true) {
     return encoded(patternImage(width, height, alpha), "png");
 }
 
-inline quint32 crc32Of(const QByteArray &data)
-{
+inline quint32 crc32Of(const QByteArray &data) {
     quint32 crc = 0xFFFFFFFFu;
     for (char c : data) {
         crc ^= quint8(c);
@@ -51,8 +47,7 @@ inline quint32 crc32Of(const QByteArray &data)
 }
 
 // A valid small PNG whose header claims width × height pixels.
-inline QByteArray pngClaiming(quint32 width, quint32 height)
-{
+inline QByteArray pngClaiming(quint32 width, quint32 height) {
     QByteArray png = pngBytes(4, 4, false);
     // Signature (8) + length (4) + "IHDR" (4), then width and height, big-endian.
     auto put32 = [&png](int at, quint32 v) {
