@@ -144,10 +144,16 @@ void ProgressSlider::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!isEnabled()) painter.setOpacity(0.45);
+    if (maximum() <= minimum()) {
+        // Nothing to measure (stopped, a stream): an empty track, without knob.
+        m_cell->setCurrentKnobRect(QRectF(trackRect().topLeft(), QSizeF(0, 0)));
+        m_cell->drawBarInside(painter, trackRect());
+        return;
+    }
     // The knob is placed first so the track splits at its centre for this value.
     const QRectF knob = m_cell->placeKnob(knobRect());
     m_cell->drawBarInside(painter, trackRect());
-    if (maximum() > minimum() && isEnabled()) painter.drawImage(knob, m_cell->knobImage().image);
+    if (isEnabled()) painter.drawImage(knob, m_cell->knobImage().image);
 }
 
 void ProgressSlider::mousePressEvent(QMouseEvent *event) {

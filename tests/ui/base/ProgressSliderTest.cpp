@@ -134,3 +134,14 @@ TEST(ProgressSlider, EmptyRangeIgnoresClicks) {
     QTest::mouseClick(s.get(), Qt::LeftButton, {}, QPoint(100, 10));
     EXPECT_EQ(released.count(), 0);
 }
+
+TEST(ProgressSlider, EmptyRangeDrawsABareTrack)
+{
+    std::unique_ptr<ProgressSlider> s(ProgressSlider::standard(Qt::Horizontal));
+    s->resize(200, 20);
+    const QImage shot = s->grab().toImage();
+    // Only the maximum side's track shows: no accent-coloured minimum side, no knob.
+    const QColor accentish = shot.pixelColor(int(3 * shot.devicePixelRatio()), shot.height() / 2);
+    EXPECT_LT(accentish.saturation(), 60);
+    EXPECT_EQ(s->sliderCell()->beforeKnobRect(s->trackRect()).width(), 0);
+}
