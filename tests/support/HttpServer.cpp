@@ -227,6 +227,9 @@ public:
         connect(m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server->nextPendingConnection()) {
                 socket->setParent(this);
+                // Answers go out as headers then body; without this the body's last
+                // segment waits ~40 ms for the client's delayed acknowledgement.
+                socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
                 new Connection(socket, m_shared);
             }
         });
