@@ -63,11 +63,10 @@ sleep 5   # connection, album grid, covers from the demo's web server
 mkdir -p "$(dirname "$out")"
 window=""
 if command -v xdotool >/dev/null; then
-  window="$(DISPLAY=":$display" xdotool search --name '^Kelvane$' 2>/dev/null | head -1 || true)"
+  # The main window's title ends with "Kelvane" (it names the playing song first).
+  window="$(DISPLAY=":$display" xdotool search --onlyvisible --name 'Kelvane$' 2>/dev/null | head -1 || true)"
 fi
-if [ -n "$window" ]; then
-  DISPLAY=":$display" import -window "$window" "$work/shot.png"
-else
+if [ -z "$window" ] || ! DISPLAY=":$display" import -window "$window" "$work/shot.png" 2>/dev/null; then
   # Without a window manager the window sits at the top left at its own size.
   DISPLAY=":$display" import -window root -crop 1180x760+0+0 "$work/shot.png"
 fi
