@@ -3,7 +3,6 @@
 #include "ui/base/Style.h"
 
 #include <QLabel>
-#include <QStringList>
 #include <QVBoxLayout>
 
 #if __has_include("ui/views/library/AlbumsView.h")
@@ -68,26 +67,6 @@ QWidget *realView(const QString &name, QWidget *parent) {
 }
 
 } // namespace
-
-bool hasContentView(const QString &name) {
-    QStringList built;
-#ifdef KELVANE_HAS_ALBUMS
-    built << QStringLiteral("Library");
-#endif
-#ifdef KELVANE_HAS_QUEUE
-    built << QStringLiteral("Queue");
-#endif
-#ifdef KELVANE_HAS_PLAYLIST
-    built << QStringLiteral("Playlist");
-#endif
-#ifdef KELVANE_HAS_STREAM
-    built << QStringLiteral("Stream");
-#endif
-#ifdef KELVANE_HAS_RADIO
-    built << QStringLiteral("Radio");
-#endif
-    return built.contains(name);
-}
 
 QWidget *createContentView(const QString &name, QWidget *parent) {
     QWidget *view = realView(name, parent);

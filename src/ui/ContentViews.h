@@ -12,7 +12,4 @@ namespace kelvane {
 // The view's objectName is the entry name. GUI thread.
 QWidget *createContentView(const QString &name, QWidget *parent = nullptr);
 
-// Whether the build holds the real view for that name.
-bool hasContentView(const QString &name);
-
 } // namespace kelvane

@@ -164,6 +164,7 @@ QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &
     b->setIcon(Icons::icon(icon));
     b->setIconSize(QSize(size, size));
     b->setToolTip(tip);
+    b->setAccessibleName(tip);
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus);
     b->setCursor(Qt::PointingHandCursor);
