@@ -1,5 +1,7 @@
 #include "ui/GuiMain.h"
 
+#include "core/settings/Setting.h"
+
 #include "ui/MainActivity.h"
 #include "ui/MainWindow.h"
 #include "ui/SessionServer.h"
@@ -31,6 +33,9 @@ int guiMain(int argc, char **argv) {
         {QStringLiteral("cover-host"),
          QStringLiteral("Serveur web des pochettes pour cette session (adresse[:port])."),
          QStringLiteral("ADRESSE")});
+    parser.addOption({QStringLiteral("radio-base"),
+                      QStringLiteral("Adresse de l'annuaire radio pour cette session."),
+                      QStringLiteral("URL")});
     parser.process(app);
     const auto option = [&parser](const char *name) -> std::optional<QString> {
         const QString key = QString::fromLatin1(name);
@@ -47,6 +52,8 @@ int guiMain(int argc, char **argv) {
     }
     // Before the first connection attempt, which MainActivity makes.
     session->apply();
+    if (const auto radioBase = option("radio-base"))
+        Setting::sSetting().setSessionRadioBase(*radioBase);
 
     Style::applyApplicationStyle(app);
     MainActivity activity;
