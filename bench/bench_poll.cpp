@@ -42,7 +42,29 @@ double cpuSecondsOfChild(pid_t pid)
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
-// The bare loop: status + currentsong as one command list, ten times a second.
+// One poll exchange of a bare client: status + currentsong, as two round trips or as
+// one command list.
+void bareExchange(mpd_connection *c, bool twoRoundTrips)
+{
+    if (twoRoundTrips) {
+        if (mpd_status *s = mpd_run_status(c))
+            mpd_status_free(s);
+        mpd_send_current_song(c);
+    } else {
+        mpd_command_list_begin(c, true);
+        mpd_send_status(c);
+        mpd_send_current_song(c);
+        mpd_command_list_end(c);
+        if (mpd_status *s = mpd_recv_status(c))
+            mpd_status_free(s);
+        mpd_response_next(c);
+    }
+    while (mpd_song *song = mpd_recv_song(c))
+        mpd_song_free(song);
+    mpd_response_finish(c);
+}
+
+// The bare loop, ten times a second.
 int bareLoop(quint16 port, int seconds, bool twoRoundTrips)
 {
     mpd_connection *c = mpd_connection_new("127.0.0.1", port, 3000);
@@ -52,23 +74,7 @@ int bareLoop(quint16 port, int seconds, bool twoRoundTrips)
     clock.start();
     qint64 next = 0;
     while (clock.elapsed() < seconds * 1000) {
-        if (twoRoundTrips) {
-            mpd_status *s = mpd_run_status(c);
-            if (s)
-                mpd_status_free(s);
-            mpd_send_current_song(c);
-        } else {
-            mpd_command_list_begin(c, true);
-            mpd_send_status(c);
-            mpd_send_current_song(c);
-            mpd_command_list_end(c);
-            if (mpd_status *s = mpd_recv_status(c))
-                mpd_status_free(s);
-            mpd_response_next(c);
-        }
-        while (mpd_song *song = mpd_recv_song(c))
-            mpd_song_free(song);
-        mpd_response_finish(c);
+        bareExchange(c, twoRoundTrips);
         next += 100;
         const qint64 wait = next - clock.elapsed();
         if (wait > 0)
@@ -85,24 +91,8 @@ double microsPerBareTick(quint16 port, int ticks, bool twoRoundTrips)
     setsockopt(mpd_connection_get_fd(c), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     QElapsedTimer clock;
     clock.start();
-    for (int i = 0; i < ticks; ++i) {
-        if (twoRoundTrips) {
-            if (mpd_status *s = mpd_run_status(c))
-                mpd_status_free(s);
-            mpd_send_current_song(c);
-        } else {
-            mpd_command_list_begin(c, true);
-            mpd_send_status(c);
-            mpd_send_current_song(c);
-            mpd_command_list_end(c);
-            if (mpd_status *s = mpd_recv_status(c))
-                mpd_status_free(s);
-            mpd_response_next(c);
-        }
-        while (mpd_song *song = mpd_recv_song(c))
-            mpd_song_free(song);
-        mpd_response_finish(c);
-    }
+    for (int i = 0; i < ticks; ++i)
+        bareExchange(c, twoRoundTrips);
     const double us = double(clock.nsecsElapsed()) / 1000.0 / ticks;
     mpd_connection_free(c);
     return us;
