@@ -166,36 +166,42 @@ std::optional<StatusInfo> Connection::status()
     return info;
 }
 
-std::optional<std::vector<SongInfo>> Connection::receiveSongs()
+namespace {
+std::vector<SongInfo> readSongs(mpd_connection *c)
 {
-    mpd_connection *c = d->c.get();
-    quickAck(fd());
     std::vector<SongInfo> songs;
     while (SongPtr song{mpd_recv_song(c)})
         songs.push_back(songFrom(*song));
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
     return songs;
 }
 
-std::optional<std::vector<Entity>> Connection::receiveEntities()
+std::vector<Entity> readEntities(mpd_connection *c)
 {
-    mpd_connection *c = d->c.get();
-    quickAck(fd());
     std::vector<Entity> entities;
     while (EntityPtr entity{mpd_recv_entity(c)})
         entities.push_back(entityFrom(*entity));
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
     return entities;
+}
+} // namespace
+
+template <class Read> auto Connection::answer(bool sent, Read read)
+{
+    using Result = decltype(read(static_cast<mpd_connection *>(nullptr)));
+    if (!sent)
+        return std::optional<Result>();
+    mpd_connection *c = d->c.get();
+    quickAck(fd());
+    Result result = read(c);
+    // A null from a read call ends the answer or reports an error: the end tells which.
+    if (!ok(mpd_response_finish(c)))
+        return std::optional<Result>();
+    return std::optional<Result>(std::move(result));
 }
 
 std::optional<std::vector<SongInfo>> Connection::currentSong()
 {
     auto guard = lock();
-    if (!d->c || !ok(mpd_send_current_song(d->c.get())))
-        return std::nullopt;
-    return receiveSongs();
+    return answer(d->c && ok(mpd_send_current_song(d->c.get())), readSongs);
 }
 
 bool Connection::password(const QString &password)
@@ -244,71 +250,56 @@ bool Connection::removePlaylist(const QString &name) { KELVANE_RUN(mpd_run_rm(d-
 std::optional<std::vector<SongInfo>> Connection::queue()
 {
     auto guard = lock();
-    if (!d->c || !ok(mpd_send_list_queue_meta(d->c.get())))
-        return std::nullopt;
-    return receiveSongs();
+    return answer(d->c && ok(mpd_send_list_queue_meta(d->c.get())), readSongs);
 }
 
 std::optional<SongInfo> Connection::queueSongAt(quint32 position)
 {
     auto guard = lock();
-    mpd_connection *c = d->c.get();
-    if (!c || !ok(mpd_send_get_queue_song_pos(c, position)))
-        return std::nullopt;
-    SongPtr song{mpd_recv_song(c)};
-    std::optional<SongInfo> info;
-    if (song)
-        info = songFrom(*song);
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
-    return info;
+    auto song = answer(d->c && ok(mpd_send_get_queue_song_pos(d->c.get(), position)),
+                       [](mpd_connection *c) -> std::optional<SongInfo> {
+                           if (SongPtr s{mpd_recv_song(c)})
+                               return songFrom(*s);
+                           return std::nullopt;
+                       });
+    return song ? *song : std::nullopt;
 }
 
 std::optional<std::vector<Entity>> Connection::listAll(const QString &path)
 {
     auto guard = lock();
-    if (!d->c || !ok(mpd_send_list_all(d->c.get(), utf8(path).constData())))
-        return std::nullopt;
-    return receiveEntities();
+    return answer(d->c && ok(mpd_send_list_all(d->c.get(), utf8(path).constData())), readEntities);
 }
 
 std::optional<QStringList> Connection::listAllSongUris(const QString &path)
 {
     auto guard = lock();
-    mpd_connection *c = d->c.get();
-    if (!c || !ok(mpd_send_list_all(c, utf8(path).constData())))
-        return std::nullopt;
-    quickAck(fd());
-    QStringList uris;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    while (mpd_pair *pair = mpd_recv_pair(c)) {
-        if (std::strcmp(pair->name, "file") == 0) {
-            QString uri = decoder(QByteArrayView(pair->value, qsizetype(std::strlen(pair->value))));
-            if (!decoder.hasError())
-                uris << std::move(uri);
-            decoder.resetState();
+    return answer(d->c && ok(mpd_send_list_all(d->c.get(), utf8(path).constData())), [](mpd_connection *c) {
+        QStringList uris;
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        while (mpd_pair *pair = mpd_recv_pair(c)) {
+            if (std::strcmp(pair->name, "file") == 0) {
+                QString uri = decoder(QByteArrayView(pair->value, qsizetype(std::strlen(pair->value))));
+                if (!decoder.hasError())
+                    uris << std::move(uri);
+                decoder.resetState();
+            }
+            mpd_return_pair(c, pair);
         }
-        mpd_return_pair(c, pair);
-    }
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
-    return uris;
+        return uris;
+    });
 }
 
 std::optional<std::vector<Entity>> Connection::listMeta(const QString &path)
 {
     auto guard = lock();
-    if (!d->c || !ok(mpd_send_list_meta(d->c.get(), utf8(path).constData())))
-        return std::nullopt;
-    return receiveEntities();
+    return answer(d->c && ok(mpd_send_list_meta(d->c.get(), utf8(path).constData())), readEntities);
 }
 
 std::optional<std::vector<Entity>> Connection::listAllInfo(const QString &path)
 {
     auto guard = lock();
-    if (!d->c || !ok(mpd_send_list_all_meta(d->c.get(), utf8(path).constData())))
-        return std::nullopt;
-    return receiveEntities();
+    return answer(d->c && ok(mpd_send_list_all_meta(d->c.get(), utf8(path).constData())), readEntities);
 }
 
 std::optional<std::vector<std::vector<Entity>>> Connection::listMetaMany(const QStringList &paths, int batchSize)
@@ -441,37 +432,29 @@ quint32 Connection::update(const QString &path)
 std::optional<QStringList> Connection::playlists()
 {
     auto guard = lock();
-    mpd_connection *c = d->c.get();
-    if (!c || !ok(mpd_send_list_playlists(c)))
-        return std::nullopt;
-    QStringList names;
-    while (PlaylistPtr playlist{mpd_recv_playlist(c)})
-        names << QString::fromUtf8(mpd_playlist_get_path(playlist.get()));
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
-    return names;
+    return answer(d->c && ok(mpd_send_list_playlists(d->c.get())), [](mpd_connection *c) {
+        QStringList names;
+        while (PlaylistPtr playlist{mpd_recv_playlist(c)})
+            names << QString::fromUtf8(mpd_playlist_get_path(playlist.get()));
+        return names;
+    });
 }
 
 std::optional<std::vector<SongInfo>> Connection::playlistSongs(const QString &name)
 {
     auto guard = lock();
-    if (!d->c || !ok(mpd_send_list_playlist_meta(d->c.get(), utf8(name).constData())))
-        return std::nullopt;
-    return receiveSongs();
+    return answer(d->c && ok(mpd_send_list_playlist_meta(d->c.get(), utf8(name).constData())), readSongs);
 }
 
 std::optional<QStringList> Connection::playlistUris(const QString &name)
 {
     auto guard = lock();
-    mpd_connection *c = d->c.get();
-    if (!c || !ok(mpd_send_list_playlist(c, utf8(name).constData())))
-        return std::nullopt;
-    QStringList uris;
-    while (SongPtr song{mpd_recv_song(c)})
-        uris << QString::fromUtf8(mpd_song_get_uri(song.get()));
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
-    return uris;
+    return answer(d->c && ok(mpd_send_list_playlist(d->c.get(), utf8(name).constData())), [](mpd_connection *c) {
+        QStringList uris;
+        while (SongPtr song{mpd_recv_song(c)})
+            uris << QString::fromUtf8(mpd_song_get_uri(song.get()));
+        return uris;
+    });
 }
 
 } // namespace kelvane::mpdc

@@ -105,8 +105,9 @@ private:
     explicit Connection(mpd_connection *raw);
     bool ok(bool result);
     void afterFailure();
-    std::optional<std::vector<Entity>> receiveEntities();
-    std::optional<std::vector<SongInfo>> receiveSongs();
+    // The rest of one exchange whose request was sent (or failed to be): reads every
+    // record of the answer with read(connection), then wants a clean end of answer.
+    template <class Read> auto answer(bool sent, Read read);
 
     struct Impl;
     std::unique_ptr<Impl> d;
