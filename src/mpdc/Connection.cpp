@@ -198,12 +198,6 @@ template <class Read> auto Connection::answer(bool sent, Read read)
     return std::optional<Result>(std::move(result));
 }
 
-std::optional<std::vector<SongInfo>> Connection::currentSong()
-{
-    auto guard = lock();
-    return answer(d->c && ok(mpd_send_current_song(d->c.get())), readSongs);
-}
-
 bool Connection::password(const QString &password)
 {
     auto guard = lock();
@@ -300,41 +294,6 @@ std::optional<std::vector<Entity>> Connection::listAllInfo(const QString &path)
 {
     auto guard = lock();
     return answer(d->c && ok(mpd_send_list_all_meta(d->c.get(), utf8(path).constData())), readEntities);
-}
-
-std::optional<std::vector<std::vector<Entity>>> Connection::listMetaMany(const QStringList &paths, int batchSize)
-{
-    auto guard = lock();
-    mpd_connection *c = d->c.get();
-    if (!c)
-        return std::nullopt;
-    std::vector<std::vector<Entity>> results;
-    results.reserve(size_t(paths.size()));
-    for (qsizetype start = 0; start < paths.size(); start += batchSize) {
-        const qsizetype stop = std::min<qsizetype>(paths.size(), start + batchSize);
-        bool sent = mpd_command_list_begin(c, true);
-        for (qsizetype i = start; sent && i < stop; ++i)
-            sent = mpd_send_list_meta(c, utf8(paths[i]).constData());
-        if (!sent || !mpd_command_list_end(c)) {
-            afterFailure();
-            return std::nullopt;
-        }
-        quickAck(fd());
-        for (qsizetype i = start; i < stop; ++i) {
-            std::vector<Entity> entities;
-            while (EntityPtr entity{mpd_recv_entity(c)})
-                entities.push_back(entityFrom(*entity));
-            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS ||
-                (i + 1 < stop && !mpd_response_next(c))) {
-                afterFailure();
-                return std::nullopt;
-            }
-            results.push_back(std::move(entities));
-        }
-        if (!ok(mpd_response_finish(c)))
-            return std::nullopt;
-    }
-    return results;
 }
 
 namespace {

@@ -50,7 +50,6 @@ public:
     // The poll: status and current song in one command list (one round trip).
     PollResult poll();
     std::optional<StatusInfo> status();
-    std::optional<std::vector<SongInfo>> currentSong();
 
     bool password(const QString &password);
 
@@ -79,10 +78,8 @@ public:
     // is not UTF-8 is left out.
     std::optional<QStringList> listAllSongUris(const QString &path);
     std::optional<std::vector<Entity>> listMeta(const QString &path);
-    // lsinfo of many directories, pipelined in command lists of batchSize; one result
-    // per path, in order.
-    std::optional<std::vector<std::vector<Entity>>> listMetaMany(const QStringList &paths, int batchSize = 256);
-    // As listMetaMany, for the album catalogue: per path, the songs directly inside, each
+    // lsinfo of many directories, pipelined in command lists of batchSize, for the album
+    // catalogue: per path, in order, the songs directly inside, each
     // with only uri, artist, albumArtist, album, genre and date (first values, as
     // SongInfo reads them). Read as bare lines: building the library's song records was
     // most of the catalogue's time.
