@@ -1,14 +1,9 @@
 #include "ui/base/SetNameDialog.h"
 
-#include "core/notify/NotificationCenter.h"
-#include "ui/base/Style.h"
-
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace kelvane {
 
@@ -18,11 +13,9 @@ SetNameDialog::SetNameDialog(const QStringList &p, QWidget *parent)
 
 SetNameDialog::SetNameDialog(const QString &title, const QString &notification,
                              const QString &answerWord, QWidget *parent)
-    : QDialog(parent), m_notification(notification), m_answerWord(answerWord),
+    : AnswerDialog(title, notification, parent), m_answerWord(answerWord),
       m_textField(new QLineEdit), m_ok(new QPushButton(QStringLiteral("OK"))),
       m_cancel(new QPushButton(QStringLiteral("Annuler"))) {
-    setWindowTitle(title);
-    setModal(false);
     auto *label = new QLabel(QStringLiteral("Nom :"));
     m_textField->setMinimumWidth(280);
     m_textField->setPlaceholderText(QStringLiteral("Au moins deux caractères"));
@@ -38,55 +31,18 @@ SetNameDialog::SetNameDialog(const QString &title, const QString &notification,
     auto *row = new QHBoxLayout;
     row->addWidget(label);
     row->addWidget(m_textField, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_cancel);
-    buttons->addWidget(m_ok);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 18, 20, 14);
-    layout->setSpacing(16);
-    // The title again inside: clearer than the title bar alone, and still there when
-    // the window has no decorations.
-    auto *heading = new QLabel(title);
-    heading->setObjectName(QStringLiteral("heading"));
-    heading->setTextFormat(Qt::PlainText);
-    heading->setFont(Style::titleFont());
-    layout->addWidget(heading);
-    layout->addLayout(row);
-    layout->addLayout(buttons);
+    setContent(row, {m_cancel, m_ok});
 }
 
 void SetNameDialog::showWindow() {
-    show();
-    raise();
-    activateWindow();
+    AnswerDialog::showWindow();
     m_textField->setFocus();
-}
-
-void SetNameDialog::post(const QMap<QString, QString> &info) {
-    if (m_answered) return;
-    m_answered = true;
-    NotificationCenter::defaultCenter().post(m_notification, info);
-    hide();
 }
 
 void SetNameDialog::ok() {
     const QString text = m_textField->text();
     if (text.length() < minimumLength) return;
     post({{QStringLiteral("close"), m_answerWord}, {QStringLiteral("name"), text}});
-}
-
-void SetNameDialog::cancel() {
-    post({{QStringLiteral("close"), QStringLiteral("cancel")}});
-}
-
-void SetNameDialog::reject() {
-    cancel();
-}
-
-void SetNameDialog::closeEvent(QCloseEvent *event) {
-    cancel();
-    event->accept();
 }
 
 } // namespace kelvane

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/base/AnswerDialog.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,9 +12,8 @@ namespace kelvane {
 
 // Asks for a name; OK posts the caller's notification with "close" = the answer word
 // and "name" = the text as typed (not trimmed), once it holds at least two characters.
-// Cancel, the window's close button and Escape post "close" = "cancel". Modeless, above
-// its parent. GUI thread.
-class SetNameDialog : public QDialog {
+// Cancel, the window's close button and Escape post "close" = "cancel".
+class SetNameDialog : public AnswerDialog {
     Q_OBJECT
   public:
     // Window title, notification name, answer word.
@@ -25,28 +25,17 @@ class SetNameDialog : public QDialog {
     QLineEdit *textField() const { return m_textField; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
-    QString notificationName() const { return m_notification; }
-    bool hasAnswered() const { return m_answered; }
 
     static constexpr int minimumLength = 2;
 
   public Q_SLOTS:
     void ok();
-    void cancel();
-
-  protected:
-    void closeEvent(QCloseEvent *event) override;
-    void reject() override;
 
   private:
-    void post(const QMap<QString, QString> &info);
-
-    QString m_notification;
     QString m_answerWord;
     QLineEdit *m_textField;
     QPushButton *m_ok;
     QPushButton *m_cancel;
-    bool m_answered = false;
 };
 
 } // namespace kelvane
