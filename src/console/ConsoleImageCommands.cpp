@@ -2,6 +2,7 @@
 // cache file, purge both cache levels.
 #include "console/Console.h"
 #include "console/ConsoleCommand.h"
+#include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
 #include "imageloading/ImageCache.h"
 #include "imageloading/ImageDownloader.h"
@@ -37,13 +38,6 @@ ImageManager &consoleManager() {
     return *manager;
 }
 
-void waitFor(const bool &done) {
-    while (!done) {
-        QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
-        if (!done) QThread::msleep(1);
-    }
-}
-
 void imageCommand(Console &, const QString &argument) {
     bool done = false;
     consoleManager().loadImageWithURL(
@@ -65,7 +59,7 @@ void imageCommand(Console &, const QString &argument) {
                                      QStringLiteral("0"), QStringLiteral("Image data is nil")});
             }
         });
-    waitFor(done);
+    deliverUntil([&] { return done; }, QEvent::MetaCall, QCoreApplication::instance());
 }
 
 void cachefileCommand(Console &, const QString &argument) {
@@ -77,7 +71,7 @@ void purgeCommand(Console &, const QString &) {
     cache.clearMemory();
     bool done = false;
     cache.clearDiskOnCompletion([&done] { done = true; });
-    waitFor(done);
+    deliverUntil([&] { return done; }, QEvent::MetaCall, QCoreApplication::instance());
     ConsoleWriter::line({QStringLiteral("purged")});
 }
 

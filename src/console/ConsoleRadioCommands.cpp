@@ -2,6 +2,7 @@
 // loader's pages and the navigation state the radio browser drives.
 #include "console/Console.h"
 #include "console/ConsoleCommand.h"
+#include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
 #include "core/radio/HtmlDecode.h"
 #include "core/radio/RadioLoader.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFuture>
-#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <functional>
@@ -21,30 +21,9 @@ namespace kelvane {
 
 namespace {
 
-// "--radio-base URL" wins over the stored base for this process, from the first
-// radio command on.
-void applyRadioBase(Console &console) {
-    static bool applied = false;
-    if (applied) return;
-    applied = true;
-    const QString base = console.option(QStringLiteral("radio-base"));
-    if (!base.isEmpty()) Setting::sSetting().setSessionRadioBase(base);
-}
-
-// Waits on the GUI thread for work done on the pool. Only the future call-outs that
-// hand results back are delivered meanwhile: a nested event loop would also run the
-// stdin lines queued behind this command (a "quit" among them) and print their
-// answers before this one's. Every wait is bounded by the fetch time-outs.
-void waitUntil(const std::function<bool()> &done) {
-    while (!done()) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::FutureCallOut);
-        if (!done()) QThread::msleep(2);
-    }
-}
-
 template <class T> T awaitWorker(std::function<T()> work) {
     QFuture<T> future = QtConcurrent::run(QThreadPool::globalInstance(), std::move(work));
-    waitUntil([&] { return future.isFinished(); });
+    deliverUntil([&] { return future.isFinished(); }, QEvent::FutureCallOut);
     return future.result();
 }
 
@@ -66,21 +45,18 @@ void resolveCommand(Console &, const QString &argument) {
     ConsoleWriter::line({QStringLiteral("resolved"), resolved});
 }
 
-void indexCommand(Console &console, const QString &) {
-    applyRadioBase(console);
+void indexCommand(Console &, const QString &) {
     const QString base = RadioLoader::defaultBase();
     printRadios(
         awaitWorker<QList<Radio>>([base] { return RadioLoader::sRadioLoader().getIndex(base); }));
 }
 
-void listCommand(Console &console, const QString &argument) {
-    applyRadioBase(console);
+void listCommand(Console &, const QString &argument) {
     printRadios(awaitWorker<QList<Radio>>(
         [argument] { return RadioLoader::sRadioLoader().getListOf(argument); }));
 }
 
-void searchCommand(Console &console, const QString &argument) {
-    applyRadioBase(console);
+void searchCommand(Console &, const QString &argument) {
     const QString base = RadioLoader::defaultBase();
     printRadios(awaitWorker<QList<Radio>>(
         [argument, base] { return RadioLoader::sRadioLoader().search(argument, base); }));
@@ -99,7 +75,7 @@ void printNextPage(const std::function<void(RadioState &)> &step) {
                              title = shownTitle;
                          });
     step(state);
-    if (state.clickLocked()) waitUntil([&] { return shown; });
+    if (state.clickLocked()) deliverUntil([&] { return shown; }, QEvent::FutureCallOut);
     QObject::disconnect(connection);
     if (!shown) {
         ConsoleWriter::absent();
@@ -109,16 +85,14 @@ void printNextPage(const std::function<void(RadioState &)> &step) {
     printRadios(state.contentRadio());
 }
 
-void openCommand(Console &console, const QString &argument) {
-    applyRadioBase(console);
+void openCommand(Console &, const QString &argument) {
     const qsizetype tab = argument.indexOf(u'\t');
     const QString url = tab < 0 ? argument : argument.left(tab);
     const QString name = tab < 0 ? QStringLiteral("") : argument.mid(tab + 1);
     printNextPage([&](RadioState &state) { state.getURLContent(url, name); });
 }
 
-void previousCommand(Console &console, const QString &) {
-    applyRadioBase(console);
+void previousCommand(Console &, const QString &) {
     printNextPage([](RadioState &state) { state.previousButton(); });
 }
 
