@@ -8,7 +8,6 @@
 #include "core/radio/RadioLoader.h"
 #include "core/radio/RadioState.h"
 #include "core/radio/StreamResolver.h"
-#include "core/settings/Setting.h"
 
 #include <QCoreApplication>
 #include <QEvent>
