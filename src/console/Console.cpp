@@ -3,9 +3,11 @@
 #include "console/ConsoleWriter.h"
 
 #include "core/mpd/MPDSocket.h"
+#include "core/settings/SessionServer.h"
 #include "core/settings/Setting.h"
 
 #include <QCoreApplication>
+#include <QTextStream>
 
 namespace kelvane {
 
@@ -18,34 +20,30 @@ Console::Console(QHash<QString, QString> options, QObject *parent)
 
 Console::~Console() = default;
 
-void Console::start()
+bool Console::start()
 {
     // Command line first, then the environment, then the stored settings; none of
     // them is written to the store.
-    std::optional<QString> host;
-    std::optional<quint32> port;
-    QString envHost = qEnvironmentVariable("MPD_HOST");
-    if (envHost.contains(QLatin1Char('@'))) // "password@host" form of other MPD clients
-        envHost = envHost.mid(envHost.lastIndexOf(QLatin1Char('@')) + 1);
-    if (!option(QStringLiteral("host")).isEmpty())
-        host = option(QStringLiteral("host"));
-    else if (!envHost.isEmpty())
-        host = envHost;
-    const QString portText = !option(QStringLiteral("port")).isEmpty() ? option(QStringLiteral("port"))
-                                                                       : qEnvironmentVariable("MPD_PORT");
-    bool ok = false;
-    const uint portValue = portText.toUInt(&ok);
-    if (ok && portValue <= 65535)
-        port = portValue;
-    Setting::sSetting().setSessionServer(host, port);
-    if (!option(QStringLiteral("radio-base")).isEmpty())
-        Setting::sSetting().setSessionRadioBase(option(QStringLiteral("radio-base")));
-
-    if (!option(QStringLiteral("cover-host")).isEmpty())
-        Setting::sSetting().setSessionHTTP(option(QStringLiteral("cover-host")));
+    const auto given = [this](const char *name) -> std::optional<QString> {
+        const QString key = QString::fromLatin1(name);
+        return m_options.contains(key) ? std::optional<QString>(m_options.value(key)) : std::nullopt;
+    };
+    QString problem;
+    const std::optional<SessionServer> session =
+        SessionServer::from({given("host"), given("port"), given("cover-host"),
+                             qEnvironmentVariable("MPD_HOST"), qEnvironmentVariable("MPD_PORT")},
+                            &problem);
+    if (!session) {
+        QTextStream(stderr) << "kelvane: " << problem << '\n';
+        return false;
+    }
+    session->apply();
+    if (const auto radioBase = given("radio-base"); radioBase && !radioBase->isEmpty())
+        Setting::sSetting().setSessionRadioBase(*radioBase);
 
     m_listener = std::make_unique<ConsoleListener>();
     MPDSocket::sMPDSocket();
+    return true;
 }
 
 void Console::execute(const QString &rawLine)

@@ -25,8 +25,8 @@ public:
     QString option(const QString &name) const { return m_options.value(name); }
 
     // Applies the server options, registers the listener and makes the first
-    // connection attempt.
-    void start();
+    // connection attempt; false (after a message on stderr) for a malformed option.
+    bool start();
 
     // Runs one input line; unknown commands print "unknown<TAB>line".
     void execute(const QString &line);

@@ -52,7 +52,8 @@ int consoleMain(int argc, char **argv)
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
 
     Console console(parseOptions(app.arguments()));
-    console.start();
+    if (!console.start())
+        return 2;
     StdinReader reader;
     QObject::connect(&reader, &StdinReader::lineRead, &console, &Console::execute, Qt::QueuedConnection);
     reader.start();

@@ -4,7 +4,7 @@
 
 #include "ui/MainActivity.h"
 #include "ui/MainWindow.h"
-#include "ui/SessionServer.h"
+#include "core/settings/SessionServer.h"
 #include "ui/base/Style.h"
 
 #include <QApplication>

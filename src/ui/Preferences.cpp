@@ -130,18 +130,6 @@ void Preferences::buttonPHP() {
     m_argsPHPField->setEnabled(m_checkButtonPHP->isChecked());
 }
 
-bool Preferences::parsePort(const QString &text, quint32 *port) {
-    if (text.isEmpty()) return false;
-    quint32 value = 0;
-    for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
-        value = value * 10 + quint32(c.unicode() - '0');
-        if (value > 65535) return false;
-    }
-    if (port) *port = value;
-    return true;
-}
-
 void Preferences::markLabel(QLabel *label, bool valid) {
     if (valid)
         label->setPalette(QPalette());
@@ -162,7 +150,7 @@ void Preferences::save() {
     if (validIP) m_settingPref.setHost(m_host);
 
     quint32 port = 0;
-    const bool validPort = parsePort(m_port, &port);
+    const bool validPort = Setting::parsePort(m_port, &port);
     if (validPort) m_settingPref.setPort(port);
     markLabel(m_labelPort, validPort);
 

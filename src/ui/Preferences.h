@@ -37,9 +37,6 @@ class Preferences : public QDialog {
     bool isValidIP() const { return m_isValidIP; }
     bool isValidPort() const { return m_isValidPort; }
 
-    // Digits only, at most 65535 (leading zeros allowed); the value through port.
-    static bool parsePort(const QString &text, quint32 *port);
-
   public Q_SLOTS:
     void buttonHTTP();
     void buttonPHP();

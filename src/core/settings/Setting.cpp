@@ -168,4 +168,21 @@ bool Setting::isValidIP(const QString &text)
     return inet_pton(AF_INET, utf8.constData(), &v4) == 1 || inet_pton(AF_INET6, utf8.constData(), &v6) == 1;
 }
 
+bool Setting::parsePort(const QString &text, quint32 *port)
+{
+    if (text.isEmpty())
+        return false;
+    quint32 value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        value = value * 10 + quint32(c.unicode() - '0');
+        if (value > 65535)
+            return false;
+    }
+    if (port)
+        *port = value;
+    return true;
+}
+
 } // namespace kelvane

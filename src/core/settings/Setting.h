@@ -56,6 +56,8 @@ public:
     void setSessionHTTP(const std::optional<QString> &host) { m_sessionHTTP = host; }
 
     static bool isValidIP(const QString &text);
+    // A port as typed: decimal digits only (leading zeros allowed), at most 65535.
+    static bool parsePort(const QString &text, quint32 *port);
 
     static constexpr quint32 defaultPort = 6600;
     static QString defaultHost() { return QStringLiteral("127.0.0.1"); }

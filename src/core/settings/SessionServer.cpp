@@ -1,7 +1,6 @@
-#include "ui/SessionServer.h"
+#include "core/settings/SessionServer.h"
 
 #include "core/settings/Setting.h"
-#include "ui/Preferences.h"
 
 namespace kelvane {
 
@@ -19,7 +18,7 @@ std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *prob
     const QString portText = in.portOption ? *in.portOption : in.envPort;
     if (in.portOption || !portText.isEmpty()) {
         quint32 value = 0;
-        if (!Preferences::parsePort(portText, &value)) {
+        if (!Setting::parsePort(portText, &value)) {
             *problem = QStringLiteral("port invalide : « %1 »").arg(portText);
             return std::nullopt;
         }

@@ -1,4 +1,4 @@
-#include "ui/SessionServer.h"
+#include "core/settings/SessionServer.h"
 
 #include <gtest/gtest.h>
 
