@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -15,23 +16,26 @@ struct mpd_connection;
 namespace kelvane::mpdc {
 
 // One connection to the server. Any thread; every public call is one whole exchange
-// (request and complete answer) under the connection's lock, so the database update's
-// worker and the GUI thread's commands and polls never interleave on the socket. This
-// is the one place the exchanges are serialised. A caller that needs several exchanges
-// back to back without another thread in between holds lock() around them (the lock is
-// recursive).
+// (request and complete answer) under the connection's lock, so workers and the GUI
+// thread never interleave on the socket. This is the one place the exchanges are
+// serialised. A caller that needs several exchanges back to back without another thread
+// in between holds lock() around them (the lock is recursive).
 //
-// Errors: a call that fails leaves the connection in the library's error state, as the
-// library does; the exception is a refusal by the server (MPD_ERROR_SERVER) on a command
-// or listing: it is handed once to the refusal handler and then cleared, because the
-// connection itself is still sound and polling must go on.
+// Errors: a refusal by the server (MPD_ERROR_SERVER) on a command or listing is handed
+// once to the refusal handler and then cleared, because the connection itself is still
+// sound. Any other failure (the server gone, a time-out, a malformed or oversized
+// answer) closes the connection at once: the library's handle is freed, its message is
+// kept for the one report, and no later call reaches the library. A text argument with
+// a control character, or a command line over the server's limit, is refused before
+// anything is sent, like a server refusal.
 class Connection {
 public:
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Opens a connection; never null. Check hasError() on the result.
+    // Opens a connection; never null. Check hasError() on the result. host is a name, a
+    // numeric address or the path of a local socket ("/..."), as the library takes it.
     static std::unique_ptr<Connection> open(const QString &host, quint32 port, unsigned timeoutMs);
 
     std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(m_mutex); }
@@ -40,14 +44,21 @@ public:
     void setRefusalHandler(std::function<void(const QString &message)> handler);
 
     bool hasError() const;
+    bool isClosed() const;
     ErrorKind errorKind() const;
     QString errorMessage() const;
     // Drains whatever answer is left; false when that fails.
     bool finishResponse();
-    bool clearError();
     int fd() const;
+    // The server's protocol version ("0.23.5"); empty when closed.
+    QString serverVersion() const;
+    // Makes a call blocked in this connection's socket (on another thread) fail at once,
+    // and every later call too. The handle is freed by the owner as usual.
+    void abort();
 
-    // The poll: status and current song in one command list (one round trip).
+    // The poll: status and current song in one command list (one round trip). A failure
+    // closes the connection, whatever the reason: the poll is what tells the client the
+    // server is gone.
     PollResult poll();
     std::optional<StatusInfo> status();
 
@@ -63,12 +74,30 @@ public:
     bool seekCurrent(float seconds);
     bool setVolume(quint32 volume);
 
+    // Playback modes and outputs.
+    bool setRandom(bool on);
+    bool setRepeat(bool on);
+    bool setSingle(SingleMode mode);
+    bool setConsume(bool on);
+    bool setCrossfade(quint32 seconds);
+    std::optional<ReplayGainMode> replayGainMode();
+    bool setReplayGainMode(ReplayGainMode mode);
+    std::optional<std::vector<OutputInfo>> outputs();
+    bool enableOutput(quint32 id, bool enabled);
+
     // Queue.
     bool add(const QString &uri);
+    // Inserts at a queue position (the songs from there on move down).
+    bool addAt(const QString &uri, quint32 position);
     bool deletePos(quint32 position);
     bool clear();
+    bool shuffle();
+    // Moves the entries [start, end) so that the first lands at position to.
+    bool moveRange(quint32 start, quint32 end, quint32 to);
     bool save(const QString &name);
     std::optional<std::vector<SongInfo>> queue();
+    // The entries changed since queue version `version` ("plchanges"), in position order.
+    std::optional<std::vector<SongInfo>> queueChanges(quint32 version);
     std::optional<SongInfo> queueSongAt(quint32 position);
 
     // Database.
@@ -82,9 +111,11 @@ public:
     // catalogue: per path, in order, the songs directly inside, each
     // with only uri, artist, albumArtist, album, genre and date (first values, as
     // SongInfo reads them). Read as bare lines: building the library's song records was
-    // most of the catalogue's time.
+    // most of the catalogue's time. On a failure, *failedAt (when given) is the index of
+    // the path whose answer broke.
     std::optional<std::vector<std::vector<SongInfo>>> listAlbumTagsMany(const QStringList &paths,
-                                                                        int batchSize = 256);
+                                                                        int batchSize = 256,
+                                                                        qsizetype *failedAt = nullptr);
     std::optional<std::vector<Entity>> listAllInfo(const QString &path);
     quint32 update(const QString &path);
 
@@ -98,15 +129,25 @@ public:
     bool rename(const QString &from, const QString &to);
     bool removePlaylist(const QString &name);
 
+    struct Impl;
+
 private:
-    explicit Connection(mpd_connection *raw);
-    bool ok(bool result);
+    explicit Connection(struct mpd_connection *raw);
+    // The library's handle while the connection is usable; null once closed.
+    mpd_connection *handle() const;
+    // After a call answered false: a server refusal is reported and cleared; anything
+    // else closes the connection.
     void afterFailure();
+    bool ok(bool result);
+    // Frees the handle and keeps message as the connection's error.
+    void close(const QString &message);
+    // Refuses the arguments of the next command when they cannot travel; one report.
+    bool acceptable(std::initializer_list<QStringView> texts);
+    void refuse(const QString &message);
     // The rest of one exchange whose request was sent (or failed to be): reads every
-    // record of the answer with read(connection), then wants a clean end of answer.
+    // record of the answer with read(connection, budget), then wants a clean end.
     template <class Read> auto answer(bool sent, Read read);
 
-    struct Impl;
     std::unique_ptr<Impl> d;
     mutable std::recursive_mutex m_mutex;
     std::function<void(const QString &)> m_refusalHandler;

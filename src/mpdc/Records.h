@@ -18,6 +18,10 @@ struct SongInfo {
                              // a stored-playlist entry its database does not know
 };
 
+// The server's single mode; oneshot stops after the current song once, then turns off.
+enum class SingleMode { Off = 0, On = 1, Oneshot = 2 };
+enum class ReplayGainMode { Off, Track, Album, Auto };
+
 // One status answer, numbers exactly as the library gives them.
 struct StatusInfo {
     quint32 elapsedMs = 0;
@@ -26,7 +30,18 @@ struct StatusInfo {
     int state = 0;   // 0 unknown, 1 stopped, 2 playing, 3 paused
     int volume = -1; // -1 when the server has no mixer
     quint32 queueLength = 0;
+    quint32 queueVersion = 0;
     quint32 updateId = 0; // non-zero while a database update runs
+    bool random = false, repeat = false, consume = false;
+    SingleMode single = SingleMode::Off;
+    quint32 crossfade = 0; // seconds
+};
+
+// One audio output of the server.
+struct OutputInfo {
+    quint32 id = 0;
+    QString name, plugin;
+    bool enabled = false;
 };
 
 // One entry of a directory or database listing.

@@ -67,7 +67,17 @@ StatusInfo statusFrom(const mpd_status &status)
     info.state = int(mpd_status_get_state(&status));
     info.volume = mpd_status_get_volume(&status);
     info.queueLength = mpd_status_get_queue_length(&status);
+    info.queueVersion = mpd_status_get_queue_version(&status);
     info.updateId = mpd_status_get_update_id(&status);
+    info.random = mpd_status_get_random(&status);
+    info.repeat = mpd_status_get_repeat(&status);
+    info.consume = mpd_status_get_consume(&status);
+    switch (mpd_status_get_single_state(&status)) {
+    case MPD_SINGLE_ON: info.single = SingleMode::On; break;
+    case MPD_SINGLE_ONESHOT: info.single = SingleMode::Oneshot; break;
+    default: info.single = SingleMode::Off; break;
+    }
+    info.crossfade = mpd_status_get_crossfade(&status);
     return info;
 }
 

@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    // As the application does: a write to a closed connection is an error, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
     // Each test process gets settings, data and caches of its own: the user's are never
     // touched, and test executables running side by side never share a settings file.
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/kelvane-test-XXXXXX"));

@@ -19,6 +19,11 @@
 //                               list, reconnects and tells the views (dbUpdated).
 //                               A refused update restarts polling, restores the album
 //                               list and ends at once (the refusal is reported).
+//   setRandom(on), setRepeat(on), setConsume(on)    playback modes
+//   setSingle(mode)             0 off, 1 on, 2 oneshot
+//   setCrossfade(seconds), setReplayGain(mode)       mode "off", "track", "album" or "auto"
+//   setOutputEnabled(id, on)    enables or disables one audio output
+//   A mode change comes back as a new snapshot at once (optionsChanged of PlayerEvents).
 //   isUpdating()                true from updateDB() until the update has ended; until
 //                               then connect and disconnect are ignored, since the
 //                               update's worker is using the connection (the update
@@ -58,6 +63,15 @@ class MPDCommand {
     void playQueuePosition(quint32 position);
     void playStream(const QString &url);
     void playPlaylist(const QList<Song> &songs, quint32 position);
+
+    void setRandom(bool on);
+    void setRepeat(bool on);
+    void setSingle(qint32 mode);
+    void setConsume(bool on);
+    void setCrossfade(quint32 seconds);
+    // False (nothing sent) for a name that is not a mode.
+    bool setReplayGain(const QString &mode);
+    void setOutputEnabled(quint32 id, bool enabled);
     // "/" in use; another path updates only that part of the music directory.
     void updateDB(const QString &path = QStringLiteral("/"));
     void asyncUpdate();

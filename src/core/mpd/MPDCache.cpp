@@ -1,5 +1,7 @@
 #include "core/mpd/MPDCache.h"
 
+#include "core/mpd/PlayerEvents.h"
+
 namespace kelvane {
 
 MPDCache &MPDCache::sMPDCache()
@@ -23,6 +25,7 @@ void MPDCache::setStatus(const std::optional<MPDStatus> &status)
     if (!status)
         return;
     const MPDStatus snapshot = *status; // listeners may replace m_status re-entrantly
+    PlayerEvents &events = PlayerEvents::sPlayerEvents();
 
     if (m_progressBarloop && m_delegate)
         m_delegate->onProgressChange(snapshot);
@@ -35,6 +38,7 @@ void MPDCache::setStatus(const std::optional<MPDStatus> &status)
             m_delegateQueue->onTrackChange(snapshot.titlePosition);
         m_currentPosition = snapshot.titlePosition;
         m_actualTrack = key;
+        Q_EMIT events.trackChanged(snapshot);
     }
 
     // The volume is compared as the unsigned number it arrives as, so a server without
@@ -43,6 +47,7 @@ void MPDCache::setStatus(const std::optional<MPDStatus> &status)
         if (m_delegate)
             m_delegate->onVolumeChange(snapshot.volume);
         m_currentVolume = qint32(snapshot.volume);
+        Q_EMIT events.volumeChanged(snapshot.volume);
     }
 
     if (snapshot.state != m_statePlayer) {
@@ -51,7 +56,15 @@ void MPDCache::setStatus(const std::optional<MPDStatus> &status)
         if (m_delegate)
             m_delegate->onStateChange(snapshot.state);
         m_statePlayer = snapshot.state;
+        Q_EMIT events.stateChanged(snapshot.state);
     }
+
+    const PlayerOptions options = PlayerOptions::of(snapshot);
+    if (!m_options || *m_options != options) {
+        m_options = options;
+        Q_EMIT events.optionsChanged(options);
+    }
+    Q_EMIT events.statusChanged(snapshot);
 }
 
 void MPDCache::resetStatus()

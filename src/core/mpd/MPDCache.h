@@ -24,6 +24,9 @@ public:
     qint32 getPosition() const { return m_currentPosition; }
     // The next snapshot fires a track change and a state change even if nothing changed.
     void resetStatus();
+    // The next snapshot reports the playback modes even if they did not change (a new
+    // connection announces them).
+    void resetOptions() { m_options.reset(); }
 
     void dbUpdated();
     void albumUpdateTrigger(const QString &text);
@@ -80,6 +83,7 @@ private:
     qint32 m_currentPosition = 0;
     qint32 m_currentVolume = 0;
     qint32 m_statePlayer = -1;
+    std::optional<PlayerOptions> m_options;
     bool m_progressBarloop = false;
     std::optional<QList<Album>> m_albumsList;
     std::optional<QList<Song>> m_albumContent;

@@ -1,5 +1,6 @@
 #include "core/mpd/MPDServerError.h"
 
+#include "mpdc/Arguments.h"
 #include "mpdc/Connection.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,14 @@ MPDError MPDServerError::errorFor(const QString &message)
         {"Connection refused", "Connexion rejetée",
          "1. Vérifiez que le serveur est joignable et que MPD est actif.\n2. Vérifiez qu'un firewall ne bloque pas la "
          "connexion.\n3. Vérifiez votre connexion réseau."},
+        {mpdc::controlCharacterMessage, "Texte refusé",
+         "Le texte contient un caractère de contrôle (saut de ligne, tabulation…) qu'une commande MPD ne "
+         "peut pas porter. Rien n'a été envoyé au serveur."},
+        {mpdc::tooLongMessage, "Texte trop long",
+         "Le texte dépasse la longueur qu'une commande MPD peut porter. Rien n'a été envoyé au serveur."},
+        {mpdc::answerTooLargeMessage, "Réponse du serveur trop longue",
+         "Le serveur a envoyé une réponse sans fin ou démesurée ; la connexion a été fermée.\n\nVérifiez "
+         "qu'il s'agit bien d'un serveur MPD."},
     };
     for (const Known &k : known)
         if (message == QLatin1String(k.message))

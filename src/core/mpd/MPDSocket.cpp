@@ -2,6 +2,7 @@
 
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDServerError.h"
+#include "core/mpd/PlayerEvents.h"
 #include "core/settings/Setting.h"
 #include "mpdc/Connection.h"
 
@@ -50,8 +51,49 @@ int MPDSocket::connect()
         MPDServerError::sMPDServerError().sendMessage(message);
     });
     m_connected = true;
+    // A new connection announces the modes and outputs it finds, changed or not.
+    MPDCache::sMPDCache().resetOptions();
+    m_outputs.reset();
+    refreshReplayGain();
+    refreshOutputs();
     m_timer.start();
     return 0;
+}
+
+QString MPDSocket::replayGainName(mpdc::ReplayGainMode mode)
+{
+    switch (mode) {
+    case mpdc::ReplayGainMode::Track: return QStringLiteral("track");
+    case mpdc::ReplayGainMode::Album: return QStringLiteral("album");
+    case mpdc::ReplayGainMode::Auto: return QStringLiteral("auto");
+    case mpdc::ReplayGainMode::Off: break;
+    }
+    return QStringLiteral("off");
+}
+
+void MPDSocket::refreshReplayGain()
+{
+    if (!m_connection)
+        return;
+    // Not in the status: read apart, when the modes may have changed.
+    if (const auto mode = m_connection->replayGainMode())
+        m_replayGain = replayGainName(*mode);
+}
+
+void MPDSocket::refreshOutputs()
+{
+    if (!m_connection)
+        return;
+    const auto outputs = m_connection->outputs();
+    if (!outputs)
+        return;
+    QList<AudioOutput> list;
+    for (const mpdc::OutputInfo &info : *outputs)
+        list.append({info.id, info.name, info.plugin, info.enabled});
+    if (m_outputs && *m_outputs == list)
+        return;
+    m_outputs = list;
+    Q_EMIT PlayerEvents::sPlayerEvents().outputsChanged(list);
 }
 
 void MPDSocket::disconnect()
@@ -99,6 +141,14 @@ std::optional<MPDStatus> MPDSocket::getStatus()
     status.titlePosition = poll.status.songPos;
     status.state = poll.status.state;
     status.volume = quint32(poll.status.volume);
+    status.random = poll.status.random;
+    status.repeat = poll.status.repeat;
+    status.consume = poll.status.consume;
+    status.single = qint32(poll.status.single);
+    status.crossfade = poll.status.crossfade;
+    status.replayGain = m_replayGain;
+    status.queueVersion = poll.status.queueVersion;
+    status.queueLength = poll.status.queueLength;
     if (poll.songOk) {
         for (const mpdc::SongInfo &song : poll.songs) {
             status.artist = song.artist;

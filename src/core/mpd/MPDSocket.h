@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/mpd/MPDStatus.h"
+#include "core/mpd/PlayerEvents.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,6 +12,7 @@ namespace kelvane {
 
 namespace mpdc {
 class Connection;
+enum class ReplayGainMode;
 }
 
 // Owns the one connection to the server, the connected flag and the 0.1 s poll timer.
@@ -39,6 +41,13 @@ public:
     std::optional<MPDStatus> getStatus();
     void onTicTac();
 
+    // Re-read what the status does not carry: the replay gain mode (it goes into every
+    // later snapshot) and the audio outputs (outputsChanged when they differ).
+    void refreshReplayGain();
+    void refreshOutputs();
+    const std::optional<QList<AudioOutput>> &outputs() const { return m_outputs; }
+    static QString replayGainName(mpdc::ReplayGainMode mode);
+
     static constexpr unsigned timeoutMs = 3000;
     static constexpr int pollIntervalMs = 100;
 
@@ -47,6 +56,8 @@ private:
     ~MPDSocket() override;
     std::unique_ptr<mpdc::Connection> m_connection;
     bool m_connected = false;
+    QString m_replayGain;
+    std::optional<QList<AudioOutput>> m_outputs;
     QTimer m_timer;
 };
 

@@ -12,6 +12,29 @@ struct MPDStatus {
     qint32 titlePosition = 0;
     qint32 state = 0;        // 0 none reported, 1 stopped, 2 playing, 3 paused
     quint32 volume = 0;      // 0..100; 4294967295 when the server has no mixer
+    // Playback modes. single: 0 off, 1 on, 2 oneshot (once, then off). replayGain is
+    // "off", "track", "album" or "auto"; null until the server told it.
+    bool random = false, repeat = false, consume = false;
+    qint32 single = 0;
+    quint32 crossfade = 0; // seconds
+    QString replayGain;
+    quint32 queueVersion = 0;
+    quint32 queueLength = 0;
+};
+
+// The playback modes of a snapshot, compared as one value.
+struct PlayerOptions {
+    bool random = false, repeat = false, consume = false;
+    qint32 single = 0;
+    quint32 crossfade = 0;
+    QString replayGain;
+
+    static PlayerOptions of(const MPDStatus &status)
+    {
+        return {status.random, status.repeat, status.consume, status.single, status.crossfade,
+                status.replayGain};
+    }
+    bool operator==(const PlayerOptions &) const = default;
 };
 
 } // namespace kelvane

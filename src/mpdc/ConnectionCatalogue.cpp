@@ -1,0 +1,103 @@
+// The catalogue's pipelined directory listings, read as bare lines.
+#include "mpdc/ConnectionImpl.h"
+
+#include "mpdc/SongConversion.h"
+
+namespace kelvane::mpdc {
+
+namespace {
+// One song of a listing read line by line; only the first value of each tag counts,
+// as the library's song record keeps it.
+class AlbumTagsReader {
+public:
+    void feed(const char *name, const char *value, std::vector<SongInfo> &songs)
+    {
+        if (std::strcmp(name, "file") == 0) {
+            songs.emplace_back();
+            m_song = &songs.back();
+            m_song->uri = fromUtf8OrNull(value);
+            m_seen = 0;
+        } else if (std::strcmp(name, "directory") == 0 || std::strcmp(name, "playlist") == 0) {
+            m_song = nullptr;
+        } else if (m_song) {
+            take(name, value, "Artist", ARTIST, m_song->artist) ||
+                take(name, value, "AlbumArtist", ALBUM_ARTIST, m_song->albumArtist) ||
+                take(name, value, "Album", ALBUM, m_song->album) ||
+                take(name, value, "Genre", GENRE, m_song->genre) || take(name, value, "Date", DATE, m_song->date);
+        }
+    }
+    void reset() { m_song = nullptr; }
+
+private:
+    enum Tag : unsigned { ARTIST = 1, ALBUM_ARTIST = 2, ALBUM = 4, GENRE = 8, DATE = 16 };
+    bool take(const char *name, const char *value, const char *tag, Tag bit, QString &field)
+    {
+        if (std::strcmp(name, tag) != 0)
+            return false;
+        if (!(m_seen & bit)) {
+            m_seen |= bit;
+            field = fromUtf8OrNull(value);
+        }
+        return true;
+    }
+
+    SongInfo *m_song = nullptr;
+    unsigned m_seen = 0;
+};
+} // namespace
+
+std::optional<std::vector<std::vector<SongInfo>>>
+Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype *failedAt)
+{
+    auto guard = lock();
+    mpd_connection *c = handle();
+    if (!c)
+        return std::nullopt;
+    const auto fail = [&](qsizetype index) {
+        if (failedAt)
+            *failedAt = index;
+        afterFailure();
+        return std::nullopt;
+    };
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        if (!acceptable({paths[i]}))
+            return fail(i);
+    std::vector<std::vector<SongInfo>> results;
+    results.reserve(size_t(paths.size()));
+    AlbumTagsReader reader;
+    ReadBudget budget;
+    batchSize = std::max(1, batchSize);
+    for (qsizetype start = 0; start < paths.size(); start += batchSize) {
+        const qsizetype stop = std::min<qsizetype>(paths.size(), start + batchSize);
+        bool sent = mpd_command_list_begin(c, true);
+        for (qsizetype i = start; sent && i < stop; ++i)
+            sent = mpd_send_list_meta(c, utf8(paths[i]).constData());
+        if (!sent || !mpd_command_list_end(c))
+            return fail(start);
+        quickAck(d->fd);
+        for (qsizetype i = start; i < stop; ++i) {
+            std::vector<SongInfo> songs;
+            reader.reset();
+            // A null pair ends one path's answer (list_OK) or reports an error.
+            while (mpd_pair *pair = mpd_recv_pair(c)) {
+                const bool within = budget.take(qsizetype(std::strlen(pair->value)));
+                reader.feed(pair->name, pair->value, songs);
+                mpd_return_pair(c, pair);
+                if (!within) {
+                    if (failedAt)
+                        *failedAt = i;
+                    close(QString::fromLatin1(answerTooLargeMessage));
+                    return std::nullopt;
+                }
+            }
+            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS || (i + 1 < stop && !mpd_response_next(c)))
+                return fail(i);
+            results.push_back(std::move(songs));
+        }
+        if (!mpd_response_finish(c))
+            return fail(stop - 1);
+    }
+    return results;
+}
+
+} // namespace kelvane::mpdc
