@@ -42,7 +42,22 @@ bool Console::start()
         Setting::sSetting().setSessionRadioBase(*radioBase);
 
     m_listener = std::make_unique<ConsoleListener>();
-    MPDSocket::sMPDSocket();
+    MPDSocket &socket = MPDSocket::sMPDSocket(); // the first connection attempt
+    const auto printLink = [](MPDSocket::Link link, const QString &detail) {
+        switch (link) {
+        case MPDSocket::Link::Up: ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("up"), detail}); break;
+        case MPDSocket::Link::Off: ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("down"), detail}); break;
+        case MPDSocket::Link::Retrying:
+            ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("retry"), detail});
+            break;
+        case MPDSocket::Link::Connecting: break;
+        }
+    };
+    // The first attempt has ended by now: its outcome, then every change.
+    if (socket.link() == MPDSocket::Link::Retrying)
+        printLink(MPDSocket::Link::Off, socket.lastFailure());
+    printLink(socket.link(), socket.linkDetail());
+    connect(&socket, &MPDSocket::linkChanged, this, printLink);
     return true;
 }
 

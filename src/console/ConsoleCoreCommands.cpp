@@ -1,12 +1,14 @@
 #include "console/Console.h"
 #include "console/ConsoleCommand.h"
-#include "core/mpd/MPDSocket.h"
+#include "core/commands/MPDCommand.h"
 
 namespace kelvane {
 
 namespace {
-void connectCommand(Console &, const QString &) { MPDSocket::sMPDSocket().connect(); }
-void disconnectCommand(Console &, const QString &) { MPDSocket::sMPDSocket().disconnect(); }
+// Through the command service, like the window's menu: it leaves the connection alone
+// while a database update runs.
+void connectCommand(Console &, const QString &) { MPDCommand::sMPDCommand().connect(); }
+void disconnectCommand(Console &, const QString &) { MPDCommand::sMPDCommand().disconnect(); }
 void quitCommand(Console &console, const QString &) { console.quit(); }
 
 constexpr ConsoleCommand commands[] = {

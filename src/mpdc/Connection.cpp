@@ -25,6 +25,12 @@ qsizetype recordBytes(const SongInfo &song)
     return 2 * size + 64;
 }
 
+void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes)
+{
+    ReadBudget::maxEntries = entries;
+    ReadBudget::maxBytes = bytes;
+}
+
 Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>())
 {
     d->c.reset(raw);
@@ -75,16 +81,24 @@ bool Connection::isClosed() const
     return !d->c;
 }
 
+namespace {
+ErrorKind kindOf(mpd_error error)
+{
+    switch (error) {
+    case MPD_ERROR_SUCCESS: return ErrorKind::Success;
+    case MPD_ERROR_SERVER: return ErrorKind::Server;
+    case MPD_ERROR_MALFORMED: return ErrorKind::Malformed;
+    default: return ErrorKind::Other;
+    }
+}
+} // namespace
+
 ErrorKind Connection::errorKind() const
 {
     auto guard = lock();
     if (!d->c)
-        return ErrorKind::Other;
-    switch (mpd_connection_get_error(d->c.get())) {
-    case MPD_ERROR_SUCCESS: return ErrorKind::Success;
-    case MPD_ERROR_SERVER: return ErrorKind::Server;
-    default: return ErrorKind::Other;
-    }
+        return d->closedKind;
+    return kindOf(mpd_connection_get_error(d->c.get()));
 }
 
 QString Connection::errorMessage() const
@@ -132,6 +146,9 @@ void Connection::abort()
 void Connection::close(const QString &message)
 {
     d->closedMessage = message;
+    d->closedKind = d->c ? kindOf(mpd_connection_get_error(d->c.get())) : ErrorKind::Other;
+    if (d->closedKind == ErrorKind::Success)
+        d->closedKind = ErrorKind::Other; // closed by this layer (an oversized answer)
     std::lock_guard fdGuard(d->fdMutex);
     d->fd = -1;
     d->c.reset();
@@ -155,7 +172,7 @@ void Connection::afterFailure()
         close(QString::fromUtf8(mpd_connection_get_error_message(c)));
         return;
     }
-    if (m_refusalHandler)
+    if (m_refusalHandler && m_quiet == 0)
         m_refusalHandler(message);
 }
 

@@ -40,8 +40,29 @@ public:
 
     std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(m_mutex); }
 
+    // The bound every answer is read against (2 million entries or 1 GiB of text in
+    // use); tests lower it.
+    static void setAnswerLimits(qsizetype entries, qsizetype bytes);
+
     // Called (on the thread of the failing call) with the server's message.
     void setRefusalHandler(std::function<void(const QString &message)> handler);
+    // While the returned guard lives (and holds the lock), refusals are cleared without
+    // a report: for optional reads a server may not offer (an old server, a permission).
+    class QuietRefusals {
+    public:
+        explicit QuietRefusals(Connection &connection) : m_guard(connection.lock()), m_connection(connection)
+        {
+            ++m_connection.m_quiet;
+        }
+        ~QuietRefusals() { --m_connection.m_quiet; }
+        QuietRefusals(const QuietRefusals &) = delete;
+        QuietRefusals &operator=(const QuietRefusals &) = delete;
+
+    private:
+        std::unique_lock<std::recursive_mutex> m_guard;
+        Connection &m_connection;
+    };
+
 
     bool hasError() const;
     bool isClosed() const;
@@ -151,6 +172,7 @@ private:
     std::unique_ptr<Impl> d;
     mutable std::recursive_mutex m_mutex;
     std::function<void(const QString &)> m_refusalHandler;
+    int m_quiet = 0;
 };
 
 } // namespace kelvane::mpdc

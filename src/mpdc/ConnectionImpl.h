@@ -6,6 +6,7 @@
 #include "mpdc/Handles.h"
 
 #include <QByteArray>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -14,6 +15,7 @@ namespace kelvane::mpdc {
 struct Connection::Impl {
     ConnectionPtr c;
     QString closedMessage;
+    ErrorKind closedKind = ErrorKind::Other;
     // Guards the socket's number against a close while abort() shuts it down from
     // another thread; never held across an exchange.
     std::mutex fdMutex;
@@ -32,20 +34,22 @@ void quickAck(int fd);
 // 100,000-song catalogue is about 30 MB of text).
 class ReadBudget {
 public:
-    static constexpr qsizetype maxEntries = 2'000'000;
-    static constexpr qsizetype maxBytes = qsizetype(1) << 30;
+    static inline std::atomic<qsizetype> maxEntries = 2'000'000;
+    static inline std::atomic<qsizetype> maxBytes = qsizetype(1) << 30;
     // False once the answer went past the bound.
     bool take(qsizetype bytes)
     {
         ++m_entries;
         m_bytes += bytes;
-        return m_entries <= maxEntries && m_bytes <= maxBytes;
+        return !exceeded();
     }
-    bool exceeded() const { return m_entries > maxEntries || m_bytes > maxBytes; }
+    bool exceeded() const { return m_entries > m_maxEntries || m_bytes > m_maxBytes; }
 
 private:
     qsizetype m_entries = 0;
     qsizetype m_bytes = 0;
+    const qsizetype m_maxEntries = maxEntries.load();
+    const qsizetype m_maxBytes = maxBytes.load();
 };
 
 // The text size a song record stands for, for the budget.

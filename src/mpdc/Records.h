@@ -60,6 +60,8 @@ struct PollResult {
     std::vector<SongInfo> songs;
 };
 
-enum class ErrorKind { Success, Server, Other };
+// Malformed: the server's answer broke the protocol (a line longer than the library can
+// take, a greeting that is not MPD's).
+enum class ErrorKind { Success, Server, Malformed, Other };
 
 } // namespace kelvane::mpdc

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace kelvane::test {
 
 namespace {
@@ -68,6 +70,11 @@ QString MpdServer::playlistDir() const
     return m_dir.filePath(QStringLiteral("playlists"));
 }
 
+QString MpdServer::socketPath() const
+{
+    return m_dir.filePath(QStringLiteral("socket"));
+}
+
 QString MpdServer::logFile() const
 {
     return m_dir.filePath(QStringLiteral("mpd.log"));
@@ -102,6 +109,12 @@ void MpdServer::writeConfig()
     line("log_file", logFile());
     line("pid_file", m_dir.filePath(QStringLiteral("pid")));
     line("bind_to_address", host());
+    if (m_options.localSocket)
+        line("bind_to_address", socketPath());
+    if (!m_options.password.isEmpty()) {
+        line("password", m_options.password + QStringLiteral("@read,add,control,admin"));
+        line("default_permissions", QString());
+    }
     line("port", QString::number(m_port));
     line("auto_update", QStringLiteral("no"));
     line("zeroconf_enabled", QStringLiteral("no"));
@@ -196,7 +209,34 @@ void MpdServer::update()
 
 QStringList MpdServer::command(const QString &line)
 {
-    return mpdprotocol::exchange(host(), m_port, line, 10000);
+    if (m_options.password.isEmpty())
+        return mpdprotocol::exchange(host(), m_port, line, 10000);
+    // One command behind the password, as one request with one final answer.
+    return mpdprotocol::exchange(host(), m_port,
+                                 QStringLiteral("command_list_begin\npassword %1\n%2\ncommand_list_end")
+                                     .arg(quoted(m_options.password), line),
+                                 10000);
+}
+
+void MpdServer::kill()
+{
+    if (m_pid > 0) {
+        ::kill(pid_t(m_pid), SIGKILL);
+        mpdprocess::terminate(m_pid); // reaps it
+    }
+    m_pid = 0;
+}
+
+void MpdServer::freeze()
+{
+    if (m_pid > 0)
+        ::kill(pid_t(m_pid), SIGSTOP);
+}
+
+void MpdServer::thaw()
+{
+    if (m_pid > 0)
+        ::kill(pid_t(m_pid), SIGCONT);
 }
 
 QString MpdServer::quote(const QString &argument)
@@ -222,7 +262,8 @@ QString MpdServer::mpc(const QStringList &args)
         return {};
     }
     QProcess process;
-    process.start(mpc, QStringList{QStringLiteral("-h"), host(), QStringLiteral("-p"), QString::number(m_port)} + args);
+    const QString hostArgument = m_options.password.isEmpty() ? host() : m_options.password + u'@' + host();
+    process.start(mpc, QStringList{QStringLiteral("-h"), hostArgument, QStringLiteral("-p"), QString::number(m_port)} + args);
     if (!process.waitForFinished(10000)) {
         process.kill();
         process.waitForFinished(1000);

@@ -14,6 +14,8 @@ struct MpdServerOptions {
     bool withMixer = true;       // false: mixer_type "none": status has no volume line (libmpdclient: -1)
     QString musicDir = {};       // empty: a music directory in the server's own temporary directory
     int maxOutputBufferKiB = 0;  // 0: mpd's default
+    QString password = {};       // non-empty: every command needs it (the harness sends it)
+    bool localSocket = false;    // also listen on socketPath()
 };
 
 // A private, real mpd (/usr/bin/mpd) on 127.0.0.1 at a free port, with a null audio
@@ -37,6 +39,7 @@ public:
     QString musicDir() const;
     QString playlistDir() const;
     QString logFile() const;
+    QString socketPath() const;  // the local socket (localSocket option)
     TestLibrary &library();  // writes into musicDir()
     bool isRunning() const;
     qint64 pid() const;  // 0 when stopped
@@ -46,6 +49,11 @@ public:
     // on the very first start: after writing files, call update().
     void start();
     void stop();
+    // SIGKILL, as a crash or a power cut would end it.
+    void kill();
+    // SIGSTOP / SIGCONT: a server that hangs, then comes back.
+    void freeze();
+    void thaw();
     // "update", then wait until the database update has finished.
     void update();
 

@@ -29,11 +29,12 @@ MPDCommand &MPDCommand::sMPDCommand() {
 
 MPDCommand::MPDCommand() {
     MPDSocket::sMPDSocket();
+    m_updateTimer.setSingleShot(true);
+    QObject::connect(&m_updateTimer, &QTimer::timeout, &m_context, [this] { asyncUpdate(); });
 }
 
 void MPDCommand::connect() {
-    // The update's worker holds on to the present connection; the update reconnects
-    // by itself when it ends.
+    // The update reconnects by itself when it ends.
     if (m_updating) return;
     MPDSocket::sMPDSocket().connect();
 }
@@ -147,6 +148,9 @@ void MPDCommand::playStream(const QString &url) {
 void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
+    // Clearing the queue for a position the new one will not have would lose the
+    // user's queue for nothing.
+    if (position >= quint32(songs.size())) return;
     auto guard = connection->lock();
     connection->clear();
     for (const Song &song : songs)

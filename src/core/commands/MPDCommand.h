@@ -34,6 +34,8 @@
 #include "core/model/Song.h"
 
 #include <QList>
+#include <QObject>
+#include <QTimer>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -87,6 +89,10 @@ class MPDCommand {
 
     std::atomic<bool> m_updating{false};
     std::atomic<int> m_updateIntervalMs{1000};
+    qsizetype m_updatePrevious = -1;
+    // Receives the update's looks on the GUI thread; its timer spaces them.
+    QObject m_context;
+    QTimer m_updateTimer;
 };
 
 } // namespace kelvane

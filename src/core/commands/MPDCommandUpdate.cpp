@@ -1,15 +1,13 @@
 #include "core/commands/MPDCommand.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QThread>
-#include <QThreadPool>
 
 namespace kelvane {
 
@@ -20,67 +18,77 @@ void MPDCommand::updateDB(const QString &path) {
     mpdc::Connection *connection = socket.getConnection();
     MPDCache &cache = MPDCache::sMPDCache();
 
-    socket.stopTimer();
     const std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
     cache.setCurrentAlbumList(std::nullopt);
     cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
 
     if (connection->update(path) == 0) {
-        // Refused (reported and cleared by the connection) or the connection broke.
-        // Either way the update is over now: polling must not stay stopped, nor the
-        // album list empty, nor the update message in the title line.
-        if (connection->hasError()) {
-            MPDServerError::sMPDServerError().send(*connection);
-            socket.disconnect();
-        } else {
-            socket.connect();
-        }
+        // Refused (reported and cleared by the connection) or the connection broke (the
+        // poll reports it). Either way the update is over now: the album list must not
+        // stay empty, nor the update message in the title line.
         cache.setCurrentAlbumList(previousAlbums);
         cache.dbUpdated();
         return;
     }
     m_updating = true;
+    m_updatePrevious = -1;
     asyncUpdate();
 }
 
 void MPDCommand::asyncUpdate() {
-    QThreadPool::globalInstance()->start([this] {
-        // Pool thread. Polling is stopped and connect/disconnect wait for the end, so the
-        // connection stays the same object throughout; each exchange is serialised by the
-        // connection's lock against the GUI thread's commands.
-        MPDSocket &socket = MPDSocket::sMPDSocket();
+    // One look at the server on the bulk thread: its update job and the album list read
+    // after it. Between two looks that thread is free for other reads, and nothing
+    // waits on a shared pool (a pool thread sleeping here starved radio pages).
+    struct Look {
+        bool ok = false;
+        quint32 updateId = 0;
         std::optional<QList<Album>> albums;
-        qsizetype previous = -1;
-        while (true) {
-            mpdc::Connection *connection = socket.getConnection();
-            const std::optional<mpdc::StatusInfo> status =
-                connection ? connection->status() : std::nullopt;
-            albums = MPDAlbum::sMPDAlbum().getAlbumsList();
-            if (!status) break; // the connection broke: the reconnection below reports it
-            const qsizetype count = albums ? albums->size() : 0;
+    };
+    MPDBulk::sMPDBulk().run(
+        &m_context,
+        [] {
+            Look look;
+            if (std::shared_ptr<mpdc::Connection> connection = MPDBulk::sMPDBulk().connection()) {
+                if (const auto status = connection->status()) {
+                    look.ok = true;
+                    look.updateId = status->updateId;
+                    look.albums = MPDAlbum::sMPDAlbum().getAlbumsList();
+                }
+            }
+            return look;
+        },
+        [this](Look look) {
+            if (!m_updating) return;
+            // The connection broke: end the update; the poll reports the loss.
+            if (!look.ok || !look.albums) {
+                finishUpdate(std::nullopt);
+                return;
+            }
+            const qsizetype count = look.albums->size();
             // Settled only when the server has finished the job and the catalogue read
             // after that is what it was a moment before: an album count alone can hold
             // still for a second while the server is still scanning.
-            if (status->updateId == 0 && count == previous) break;
-            previous = count;
-            QThread::msleep(uint(m_updateIntervalMs.load()));
-        }
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [this, albums] { finishUpdate(albums); },
-            Qt::BlockingQueuedConnection);
-    });
+            if (look.updateId == 0 && count == m_updatePrevious) {
+                finishUpdate(std::move(look.albums));
+                return;
+            }
+            m_updatePrevious = count;
+            m_updateTimer.start(m_updateIntervalMs.load());
+        });
 }
 
 void MPDCommand::finishUpdate(std::optional<QList<Album>> albums) {
-    // GUI thread, the worker waiting. The list the worker settled on is the fresh one:
-    // reading it again here would hold the window for the whole catalogue.
+    // GUI thread. The list the last look settled on is the fresh one: reading it again
+    // here would hold the window for the whole catalogue.
     MPDCache &cache = MPDCache::sMPDCache();
     MPDSocket &socket = MPDSocket::sMPDSocket();
     cache.setCurrentAlbumList(std::move(albums));
-    qInfo("disconnect");
-    socket.disconnect();
-    qInfo("connect");
-    socket.connect();
+    if (socket.isConnected()) {
+        qInfo("disconnect");
+        socket.disconnect();
+        qInfo("connect");
+        socket.connect();
+    }
     m_updating = false;
     cache.dbUpdated();
 }

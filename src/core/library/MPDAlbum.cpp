@@ -1,8 +1,7 @@
 #include "core/library/MPDAlbum.h"
 
 #include "core/library/AlbumIndex.h"
-#include "core/mpd/MPDServerError.h"
-#include "core/mpd/MPDSocket.h"
+#include "core/mpd/MPDBulk.h"
 #include "mpdc/Connection.h"
 
 #include <QSet>
@@ -54,16 +53,19 @@ Song MPDAlbum::getSongValues(const mpdc::SongInfo &info) {
     return song;
 }
 
-std::optional<QList<Album>> MPDAlbum::getAlbumsList() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return std::nullopt;
-    mpdc::Connection *connection = socket.getConnection();
+std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress) {
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
 
     // One "listall" for the directories that hold songs (in order of first appearance),
     // then one "lsinfo" per directory. A single "listallinfo" would be one exchange, but
     // its answer overflows the server's output buffer on large libraries.
     const auto uris = connection->listAllSongUris(QString());
-    if (!uris) return std::nullopt;
+    if (!uris) {
+        bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
     QStringList directories;
     QSet<QString> seen;
     for (const QString &uri : *uris) {
@@ -74,43 +76,65 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList() {
         }
     }
 
-    // Each batch is one exchange on its own; the GUI thread may interleave its commands
-    // between two batches, which changes nothing here.
     AlbumIndex index;
-    for (qsizetype start = 0; start < directories.size(); start += directoriesPerBatch) {
+    qsizetype start = 0;
+    while (start < directories.size()) {
         const QStringList batch = directories.mid(start, directoriesPerBatch);
-        if (auto listings = connection->listAlbumTagsMany(batch, int(directoriesPerBatch))) {
+        qsizetype failedAt = -1;
+        if (auto listings = connection->listAlbumTagsMany(batch, int(directoriesPerBatch), &failedAt)) {
             for (qsizetype i = 0; i < batch.size(); ++i)
                 for (const mpdc::SongInfo &song : (*listings)[size_t(i)])
                     index.add(batch[i], song);
+            start += batch.size();
+            if (progress) progress(start, directories.size(), index.albums().size());
             continue;
         }
-        if (connection->hasError())
-            return std::nullopt; // the connection broke: the poll reports it
-        // A directory vanished since "listall" (an update is running): the others of
-        // the batch still count, one by one.
-        for (const QString &directory : batch) {
-            if (auto listing = connection->listMeta(directory)) {
-                for (const mpdc::Entity &entity : *listing)
-                    if (entity.type == mpdc::Entity::Type::Song) index.add(directory, entity.song);
-            } else if (connection->hasError()) {
+        if (connection->isClosed()) {
+            // A line the library cannot read (a tag longer than its buffer) breaks the
+            // connection: say so once, skip that directory on a fresh connection and go
+            // on. Anything else (the server gone) ends the catalogue.
+            if (connection->errorKind() != mpdc::ErrorKind::Malformed || failedAt < 0) {
+                bulk.reportFailure(*connection);
                 return std::nullopt;
             }
+            bulk.reportFailure(*connection);
+            connection = bulk.connection();
+            if (!connection) return std::nullopt;
+            const qsizetype skipped = start + failedAt;
+            // The directories before the broken one, one by one, then on after it.
+            for (qsizetype i = start; i < skipped; ++i)
+                if (!addDirectory(*connection, directories[i], index)) return std::nullopt;
+            start = skipped + 1;
+            continue;
         }
+        // A directory vanished since "listall" (an update is running): the others of
+        // the batch still count, one by one; the refusal is not worth an alert.
+        for (const QString &directory : batch)
+            if (!addDirectory(*connection, directory, index)) return std::nullopt;
+        start += batch.size();
     }
     return sortAlbum(index.albums());
 }
 
+bool MPDAlbum::addDirectory(mpdc::Connection &connection, const QString &directory, AlbumIndex &index) {
+    mpdc::Connection::QuietRefusals quiet(connection);
+    if (auto listing = connection.listMeta(directory)) {
+        for (const mpdc::Entity &entity : *listing)
+            if (entity.type == mpdc::Entity::Type::Song) index.add(directory, entity.song);
+        return true;
+    }
+    return !connection.hasError();
+}
+
 std::optional<QList<Song>> MPDAlbum::getAlbumContent(const Album &album) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return std::nullopt;
-    mpdc::Connection *connection = socket.getConnection();
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
     const auto listing =
         connection->listMeta(album.path.isNull() ? QString(QLatin1String("")) : album.path);
     if (!listing) {
-        // A refusal (no such directory) has been reported and cleared by the connection;
-        // a broken connection is reported here.
-        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
+        // A refusal (no such directory) has been reported and cleared by the connection.
+        if (connection->hasError()) bulk.reportFailure(*connection);
         return std::nullopt;
     }
     QList<Song> songs;

@@ -11,20 +11,25 @@
 //   formatName(text)                             text without a leading "The "
 //   sortAlbum(albums), sortList(names)           the grid order and the playlist-name order
 //   albumLess(a, b)                              the grid order as a comparison
-// Thread: any (the GUI thread, and the database update's worker); keeps no state.
+// Reads go over the second connection (MPDBulk).
+// Thread: any (the bulk thread, the console's GUI thread); keeps no state.
 #include "core/model/Album.h"
 #include "core/model/Song.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace kelvane {
 
 namespace mpdc {
+class Connection;
 struct SongInfo;
 }
+
+class AlbumIndex;
 
 class MPDAlbum {
   public:
@@ -32,7 +37,10 @@ class MPDAlbum {
     MPDAlbum(const MPDAlbum &) = delete;
     MPDAlbum &operator=(const MPDAlbum &) = delete;
 
-    std::optional<QList<Album>> getAlbumsList();
+    // Called after each batch of directories: how many were read, of how many, and the
+    // albums found so far. On the calling thread.
+    using Progress = std::function<void(qsizetype directoriesRead, qsizetype directories, qsizetype albums)>;
+    std::optional<QList<Album>> getAlbumsList(const Progress &progress = {});
     std::optional<QList<Song>> getAlbumContent(const Album &album);
 
     static Song getSongValues(const mpdc::SongInfo &song);
@@ -50,6 +58,9 @@ class MPDAlbum {
 
   private:
     MPDAlbum() = default;
+    // lsinfo of one directory into the index; false when the connection broke (a
+    // refused directory, gone since, counts as empty).
+    static bool addDirectory(mpdc::Connection &connection, const QString &directory, AlbumIndex &index);
 };
 
 } // namespace kelvane

@@ -1,6 +1,7 @@
 #include "core/library/MPDPlayLists.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
@@ -39,12 +40,12 @@ Song MPDPlayLists::playlistSong(const mpdc::SongInfo &info) {
 }
 
 std::optional<QStringList> MPDPlayLists::getPlaylists() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return std::nullopt;
-    mpdc::Connection *connection = socket.getConnection();
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
     auto names = connection->playlists();
     if (!names) {
-        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
+        if (connection->hasError()) bulk.reportFailure(*connection);
         return std::nullopt;
     }
     // Only the streams playlist itself is hidden: "[Radio Streams] old" is the user's
@@ -54,20 +55,26 @@ std::optional<QStringList> MPDPlayLists::getPlaylists() {
 }
 
 std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return std::nullopt;
-    mpdc::Connection *connection = socket.getConnection();
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
     // The look-up and the read belong together: the playlist must not vanish between.
     auto guard = connection->lock();
     // The playlist of exactly this name: a prefix match made "Rock" show "Rock Classics".
     // Asking first keeps a missing playlist from becoming a refusal alert.
     const auto names = connection->playlists();
-    if (!names) return std::nullopt;
+    if (!names) {
+        if (connection->hasError()) bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
     if (!names->contains(name)) return QList<Song>();
     // One "listplaylistinfo" describes every entry, as a "lsinfo" per entry did, at the
     // cost of one exchange instead of one per entry.
     const auto entries = connection->playlistSongs(name);
-    if (!entries) return std::nullopt;
+    if (!entries) {
+        if (connection->hasError()) bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
     QList<Song> songs;
     songs.reserve(qsizetype(entries->size()));
     for (const mpdc::SongInfo &entry : *entries)
@@ -90,11 +97,20 @@ void MPDPlayLists::newPlaylist(const QString &name) {
     // Creating is "add, then clear": on an existing playlist that would wipe the
     // user's songs, so an existing one is left as it is.
     if (!names || names->contains(name)) return;
-    // The server has no "create": adding the empty uri (the whole database) makes the
-    // file, clearing empties it.
-    connection->playlistAdd(name, QString(QLatin1String("")));
+    // The server has no "create". One address added and deleted again makes the empty
+    // file; a server that takes no addresses gets the whole database added and cleared,
+    // which makes nothing when the database is empty.
+    {
+        mpdc::Connection::QuietRefusals quiet(*connection);
+        if (connection->playlistAdd(name, QStringLiteral("http://localhost/")))
+            connection->playlistDelete(name, 0);
+        else if (!connection->hasError() && connection->playlistAdd(name, QString(QLatin1String(""))))
+            connection->playlistClear(name);
+    }
+    if (connection->hasError()) return; // the poll reports the broken connection
     const auto after = connection->playlists();
-    if (after && after->contains(name)) connection->playlistClear(name);
+    if (after && !after->contains(name))
+        MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(playlistNotCreatedMessage));
 }
 
 void MPDPlayLists::deletePlaylist(const QString &name) {

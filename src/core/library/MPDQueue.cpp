@@ -1,6 +1,6 @@
 #include "core/library/MPDQueue.h"
 
-#include "core/mpd/MPDServerError.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
@@ -29,14 +29,14 @@ Song MPDQueue::queueSong(const mpdc::SongInfo &info) {
 }
 
 std::optional<QList<Song>> MPDQueue::getQueue() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return std::nullopt;
-    mpdc::Connection *connection = socket.getConnection();
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
     // The whole queue in one "playlistinfo": a request per entry made a 10,000-entry
     // queue cost 10,000 round trips.
     const auto songs = connection->queue();
     if (!songs) {
-        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
+        if (connection->hasError()) bulk.reportFailure(*connection);
         return std::nullopt;
     }
     QList<Song> queue;

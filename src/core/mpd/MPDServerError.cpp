@@ -34,6 +34,16 @@ MPDError MPDServerError::errorFor(const QString &message)
         {"Connection refused", "Connexion rejetée",
          "1. Vérifiez que le serveur est joignable et que MPD est actif.\n2. Vérifiez qu'un firewall ne bloque pas la "
          "connexion.\n3. Vérifiez votre connexion réseau."},
+        {"Malformed connect message received", "Ce n'est pas un serveur MPD",
+         "Le serveur a répondu, mais pas comme un serveur MPD.\n\nVérifiez l'adresse et le port dans les "
+         "préférences."},
+        {"Response line too large", "Réponse du serveur illisible",
+         "Une ligne de la réponse du serveur dépasse ce que Kelvane peut lire (une étiquette très longue, sans "
+         "doute). L'élément concerné est ignoré."},
+        {playlistNotCreatedMessage, "Playlist non créée",
+         "Le serveur MPD n'a pas pu créer la playlist vide."},
+        {noSuchPlaylistMessage, "Playlist introuvable",
+         "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas été touchée."},
         {mpdc::controlCharacterMessage, "Texte refusé",
          "Le texte contient un caractère de contrôle (saut de ligne, tabulation…) qu'une commande MPD ne "
          "peut pas porter. Rien n'a été envoyé au serveur."},

@@ -10,6 +10,10 @@ class Connection;
 
 // Turns a library error message into the French title and hint of one alert and hands
 // it to the listener (the main window, or the console). GUI thread.
+// Messages of failures found by the services themselves, given French texts here.
+inline constexpr char playlistNotCreatedMessage[] = "Playlist not created";
+inline constexpr char noSuchPlaylistMessage[] = "No such playlist";
+
 class MPDServerError {
 public:
     static MPDServerError &sMPDServerError();

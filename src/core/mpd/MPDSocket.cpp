@@ -1,11 +1,12 @@
 #include "core/mpd/MPDSocket.h"
 
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDServerError.h"
-#include "core/mpd/PlayerEvents.h"
 #include "core/settings/Setting.h"
 #include "mpdc/Connection.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace kelvane {
@@ -25,84 +26,142 @@ MPDSocket::MPDSocket()
     Setting::sSetting().reload();
     m_timer.setInterval(pollIntervalMs);
     QObject::connect(&m_timer, &QTimer::timeout, this, &MPDSocket::onTicTac);
+    m_retryTimer.setSingleShot(true);
+    QObject::connect(&m_retryTimer, &QTimer::timeout, this, &MPDSocket::connectSoon);
+    m_connector.setMaxThreadCount(1);
+    m_connector.setObjectName(QStringLiteral("mpd-connect"));
+    MPDBulk::sMPDBulk().setFailureHandler([this](const QString &message) {
+        QMetaObject::invokeMethod(this, [this, message] { onBulkFailure(message); }, Qt::QueuedConnection);
+    });
+    // Quit at once, even with a long read under way.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QObject::connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            ++m_attempt;
+            m_retryTimer.stop();
+            MPDBulk::sMPDBulk().shutdown();
+        });
 }
 
 MPDSocket::~MPDSocket() = default;
 
 int MPDSocket::connect()
 {
-    disconnect();
-    const Setting &setting = Setting::sSetting();
-    m_connection = mpdc::Connection::open(setting.host(), setting.port(), timeoutMs);
-    if (m_connection->hasError()) {
-        MPDServerError::sMPDServerError().send(*m_connection);
+    close();
+    m_wanted = true;
+    // The user's own attempt: its failure is news, whatever came before.
+    m_outageReported = false;
+    m_retryStep = 0;
+    m_retryTimer.stop();
+    ++m_attempt;
+    setLink(Link::Connecting, QString());
+    const ServerTarget target = ServerTarget::fromSettings();
+    std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
+    if (connection->hasError()) {
+        m_connection = std::move(connection); // held until the next connect, as before
+        failed(m_connection->errorMessage());
         return 0;
     }
-    // A stored password is sent at once; a refused one makes the connect a failure
-    // with its one alert, rather than a session whose every command is denied.
-    if (Setting::sSetting().hasPass() && !m_connection->password(Setting::sSetting().pass())) {
-        MPDServerError::sMPDServerError().send(*m_connection);
-        m_connection.reset();
-        return 0;
-    }
+    adopt(std::move(connection), target);
+    return 0;
+}
+
+void MPDSocket::connectSoon()
+{
+    close();
+    m_wanted = true;
+    m_retryTimer.stop();
+    const quint64 attempt = ++m_attempt;
+    setLink(Link::Connecting, QString());
+    const ServerTarget target = ServerTarget::fromSettings();
+    m_connector.start([this, attempt, target] {
+        std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
+        QMetaObject::invokeMethod(
+            this,
+            [this, attempt, target, connection] {
+                if (attempt != m_attempt)
+                    return; // the user disconnected, or connected again, meanwhile
+                if (connection->hasError())
+                    failed(connection->errorMessage());
+                else
+                    adopt(connection, target);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target)
+{
+    m_connection = std::move(connection);
+    m_target = target;
     // A command the server refuses is reported once and cleared by the connection;
     // polling goes on.
     m_connection->setRefusalHandler([](const QString &message) {
         MPDServerError::sMPDServerError().sendMessage(message);
     });
     m_connected = true;
+    MPDBulk::sMPDBulk().setTarget(target);
     // A new connection announces the modes and outputs it finds, changed or not.
     MPDCache::sMPDCache().resetOptions();
     m_outputs.reset();
     refreshReplayGain();
     refreshOutputs();
     m_timer.start();
-    return 0;
+    setLink(Link::Up, m_connection->serverVersion());
 }
 
-QString MPDSocket::replayGainName(mpdc::ReplayGainMode mode)
+void MPDSocket::close()
 {
-    switch (mode) {
-    case mpdc::ReplayGainMode::Track: return QStringLiteral("track");
-    case mpdc::ReplayGainMode::Album: return QStringLiteral("album");
-    case mpdc::ReplayGainMode::Auto: return QStringLiteral("auto");
-    case mpdc::ReplayGainMode::Off: break;
+    stopTimer();
+    MPDBulk::sMPDBulk().setTarget(std::nullopt);
+    m_connection.reset();
+    m_connected = false;
+}
+
+void MPDSocket::failed(const QString &message)
+{
+    m_lastFailure = message;
+    if (!m_outageReported) {
+        m_outageReported = true;
+        MPDServerError::sMPDServerError().sendMessage(message);
+        setLink(Link::Off, message);
     }
-    return QStringLiteral("off");
+    if (m_wanted)
+        scheduleRetry();
+    else
+        setLink(Link::Off, message);
 }
 
-void MPDSocket::refreshReplayGain()
+void MPDSocket::scheduleRetry()
 {
-    if (!m_connection)
-        return;
-    // Not in the status: read apart, when the modes may have changed.
-    if (const auto mode = m_connection->replayGainMode())
-        m_replayGain = replayGainName(*mode);
-}
-
-void MPDSocket::refreshOutputs()
-{
-    if (!m_connection)
-        return;
-    const auto outputs = m_connection->outputs();
-    if (!outputs)
-        return;
-    QList<AudioOutput> list;
-    for (const mpdc::OutputInfo &info : *outputs)
-        list.append({info.id, info.name, info.plugin, info.enabled});
-    if (m_outputs && *m_outputs == list)
-        return;
-    m_outputs = list;
-    Q_EMIT PlayerEvents::sPlayerEvents().outputsChanged(list);
+    const int seconds = retryDelays[std::min<size_t>(size_t(m_retryStep), std::size(retryDelays) - 1)];
+    ++m_retryStep;
+    m_retryTimer.start(seconds * m_retryUnitMs);
+    setLink(Link::Retrying, QString::number(seconds));
 }
 
 void MPDSocket::disconnect()
 {
-    if (!m_connected)
+    const bool wasTrying = m_wanted && !m_connected;
+    m_wanted = false;
+    m_retryTimer.stop();
+    ++m_attempt;
+    if (!m_connected) {
+        // Nothing to close; only the retries stop.
+        if (wasTrying)
+            setLink(Link::Off, QStringLiteral("disconnected"));
         return;
-    stopTimer();
-    m_connection.reset();
-    m_connected = false;
+    }
+    close();
+    setLink(Link::Off, QStringLiteral("disconnected"));
+}
+
+void MPDSocket::setLink(Link link, const QString &detail)
+{
+    if (link == m_link && detail == m_linkDetail)
+        return;
+    m_link = link;
+    m_linkDetail = detail;
+    Q_EMIT linkChanged(link, detail);
 }
 
 bool MPDSocket::isConnected()
@@ -124,17 +183,35 @@ void MPDSocket::onTicTac()
     MPDCache::sMPDCache().setStatus(getStatus());
 }
 
+void MPDSocket::onBulkFailure(const QString &message)
+{
+    // The second connection closed on its own: if the first cannot talk to the server
+    // either, the server is gone and the poll's alert says so; otherwise the reason
+    // (an answer too large, a malformed line) is worth an alert of its own.
+    if (!m_connected || !m_connection)
+        return;
+    if (m_connection->status()) {
+        MPDServerError::sMPDServerError().sendMessage(message);
+        return;
+    }
+    onTicTac();
+}
+
 std::optional<MPDStatus> MPDSocket::getStatus()
 {
     if (!m_connection)
         return std::nullopt;
     const mpdc::PollResult poll = m_connection->poll();
     if (!poll.statusOk) {
-        m_connected = false;
-        stopTimer();
-        MPDServerError::sMPDServerError().send(*m_connection);
+        const QString message = m_connection->errorMessage();
+        close();
+        failed(message);
         return std::nullopt;
     }
+    // The outage is over only once the server answers: a server that takes the
+    // connection but refuses the status (a password it wants) is still one outage.
+    m_outageReported = false;
+    m_retryStep = 0;
     MPDStatus status;
     status.elapsedTime = poll.status.elapsedMs;
     status.totalTime = qint32(poll.status.totalTime);
@@ -159,6 +236,45 @@ std::optional<MPDStatus> MPDSocket::getStatus()
         }
     }
     return status;
+}
+
+QString MPDSocket::replayGainName(mpdc::ReplayGainMode mode)
+{
+    switch (mode) {
+    case mpdc::ReplayGainMode::Track: return QStringLiteral("track");
+    case mpdc::ReplayGainMode::Album: return QStringLiteral("album");
+    case mpdc::ReplayGainMode::Auto: return QStringLiteral("auto");
+    case mpdc::ReplayGainMode::Off: break;
+    }
+    return QStringLiteral("off");
+}
+
+void MPDSocket::refreshReplayGain()
+{
+    if (!m_connection)
+        return;
+    // Not in the status: read apart, when the modes may have changed. A server that
+    // does not offer it is not worth an alert.
+    mpdc::Connection::QuietRefusals quiet(*m_connection);
+    if (const auto mode = m_connection->replayGainMode())
+        m_replayGain = replayGainName(*mode);
+}
+
+void MPDSocket::refreshOutputs()
+{
+    if (!m_connection)
+        return;
+    mpdc::Connection::QuietRefusals quiet(*m_connection);
+    const auto outputs = m_connection->outputs();
+    if (!outputs)
+        return;
+    QList<AudioOutput> list;
+    for (const mpdc::OutputInfo &info : *outputs)
+        list.append({info.id, info.name, info.plugin, info.enabled});
+    if (m_outputs && *m_outputs == list)
+        return;
+    m_outputs = list;
+    Q_EMIT PlayerEvents::sPlayerEvents().outputsChanged(list);
 }
 
 } // namespace kelvane

@@ -2,8 +2,10 @@
 
 #include "core/mpd/MPDStatus.h"
 #include "core/mpd/PlayerEvents.h"
+#include "core/mpd/ServerTarget.h"
 
 #include <QObject>
+#include <QThreadPool>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -15,18 +17,31 @@ class Connection;
 enum class ReplayGainMode;
 }
 
-// Owns the one connection to the server, the connected flag and the 0.1 s poll timer.
-// GUI thread; the connection itself serialises its exchanges, so the database update's
-// worker may use it too.
+// Owns the first connection to the server (the poll and the user's commands), the
+// connected flag, the 0.1 s poll timer and the link's life: after a lost connection (or
+// a failed connect) one alert, then new attempts on their own after 1, 2, 4, 8, 16 and
+// then every 30 s, until one succeeds or the user disconnects. Attempts made by the
+// timer (and by connectSoon()) open their connection on a worker thread, so a server
+// that does not answer never holds the window. GUI thread.
 class MPDSocket : public QObject {
     Q_OBJECT
 public:
+    // Off: not connected and not trying (before the first connect, after disconnect()).
+    // Connecting: an attempt is under way. Up: connected. Retrying: waiting for the next
+    // attempt.
+    enum class Link { Off, Connecting, Up, Retrying };
+    Q_ENUM(Link)
+
     // The first call reloads the settings and makes the first connection attempt.
     static MPDSocket &sMPDSocket();
 
-    // Opens a fresh connection (closing a live one first, so there is never a second
-    // timer) and starts polling on success; failures go to the error reporter. Always 0.
+    // Opens a fresh connection at once, on this thread (closing a live one first, so
+    // there is never a second timer) and starts polling on success; a failure is
+    // reported once and the retries begin. Always 0.
     int connect();
+    // The same attempt on a worker thread: the link is Connecting until it ends.
+    void connectSoon();
+    // Closes the connection and stops the retries.
     void disconnect();
     // True when the flag is set, the connection holds no error and its pending answer
     // (if any) can be drained.
@@ -36,8 +51,19 @@ public:
     void stopTimer();
     bool isPolling() const { return m_timer.isActive(); }
 
+    Link link() const { return m_link; }
+    // Up: the server's protocol version; Off after a failure: its message; Retrying: the
+    // seconds until the next attempt.
+    QString linkDetail() const { return m_linkDetail; }
+    // The message of the last failed attempt or lost connection.
+    QString lastFailure() const { return m_lastFailure; }
+    // When the next attempt is due (Retrying only), in milliseconds from now.
+    int retryRemainingMs() const { return m_retryTimer.isActive() ? m_retryTimer.remainingTime() : 0; }
+    // The server of the current (or last) connection.
+    const ServerTarget &target() const { return m_target; }
+
     // One poll exchange; none when it failed (the flag is then cleared, the timer
-    // stopped and the error reported).
+    // stopped, the error reported and the retries begin).
     std::optional<MPDStatus> getStatus();
     void onTicTac();
 
@@ -50,15 +76,43 @@ public:
 
     static constexpr unsigned timeoutMs = 3000;
     static constexpr int pollIntervalMs = 100;
+    // Seconds between attempts after a loss: these, then the last one for good.
+    static constexpr int retryDelays[] = {1, 2, 4, 8, 16, 30};
+    // Tests shorten the wait between attempts (1000 in use).
+    void setRetryUnitMs(int milliseconds) { m_retryUnitMs = milliseconds; }
+
+Q_SIGNALS:
+    void linkChanged(kelvane::MPDSocket::Link link, const QString &detail);
 
 private:
     MPDSocket();
     ~MPDSocket() override;
-    std::unique_ptr<mpdc::Connection> m_connection;
+    // Closes the connection without touching the retries.
+    void close();
+    void adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target);
+    // A connect that failed, or a connection that was lost: one alert per outage, then
+    // the next attempt is scheduled unless the user disconnected.
+    void failed(const QString &message);
+    void scheduleRetry();
+    void setLink(Link link, const QString &detail);
+    void onBulkFailure(const QString &message);
+
+    std::shared_ptr<mpdc::Connection> m_connection;
     bool m_connected = false;
+    QTimer m_timer;
+    QTimer m_retryTimer;
+    QThreadPool m_connector;
+    ServerTarget m_target;
+    Link m_link = Link::Off;
+    QString m_linkDetail;
+    QString m_lastFailure;
+    bool m_wanted = false;      // the user wants a connection (cleared by disconnect())
+    bool m_outageReported = false;
+    int m_retryStep = 0;
+    int m_retryUnitMs = 1000;
+    quint64 m_attempt = 0;      // an answer of an older attempt is dropped
     QString m_replayGain;
     std::optional<QList<AudioOutput>> m_outputs;
-    QTimer m_timer;
 };
 
 } // namespace kelvane

@@ -1,5 +1,6 @@
 #include "core/settings/SessionServer.h"
 
+#include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
 
 namespace kelvane {
@@ -7,10 +8,14 @@ namespace kelvane {
 std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *problem) {
     SessionServer out;
     if (!in.envHost.isEmpty()) {
-        const qsizetype at = in.envHost.lastIndexOf(QLatin1Char('@'));
-        out.host = at >= 0 ? in.envHost.mid(at + 1) : in.envHost;
+        serveraddress::HostAndPassword parsed = serveraddress::parseMpdHost(in.envHost);
+        out.host = parsed.host;
+        out.password = parsed.password;
     }
-    if (in.hostOption) out.host = *in.hostOption;
+    if (in.hostOption) {
+        out.host = *in.hostOption;
+        out.password.reset(); // MPD_HOST's password belongs to MPD_HOST's server
+    }
     if (out.host && out.host->isEmpty()) {
         *problem = QStringLiteral("adresse du serveur vide");
         return std::nullopt;
@@ -37,6 +42,7 @@ std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *prob
 void SessionServer::apply() const {
     Setting &setting = Setting::sSetting();
     if (host || port) setting.setSessionServer(host, port);
+    if (password) setting.setSessionPassword(password);
     if (coverHost) setting.setSessionHTTP(coverHost);
 }
 

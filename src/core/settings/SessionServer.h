@@ -12,6 +12,7 @@ struct SessionServer {
     std::optional<QString> host;
     std::optional<quint32> port;
     std::optional<QString> coverHost;
+    std::optional<QString> password; // from MPD_HOST="secret@host", for this run only
 
     struct Inputs {
         // Every field has a default, so {host, port} alone compiles without warnings.
@@ -22,7 +23,8 @@ struct SessionServer {
         QString envPort = {};
     };
     // None, with a French message in problem, for an empty host or a malformed port.
-    // MPD_HOST may carry a password in front ("secret@host"): only the host is kept.
+    // MPD_HOST may carry a password in front ("secret@host", "secret@/run/mpd/socket"):
+    // it is used for this run and never stored. A --host option drops it with the host.
     static std::optional<SessionServer> from(const Inputs &in, QString *problem);
     // Hands the values given to Setting; nothing given, nothing changed.
     void apply() const;

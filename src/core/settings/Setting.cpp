@@ -1,5 +1,7 @@
 #include "core/settings/Setting.h"
 
+#include "core/settings/ServerAddress.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
@@ -45,7 +47,9 @@ Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane
 Setting &Setting::reload()
 {
     m_store->sync();
-    m_host = readText(kHost).value_or(defaultHost());
+    const std::optional<QString> host = readText(kHost);
+    m_hostStored = host.has_value();
+    m_host = host.value_or(defaultHost());
     const std::optional<QString> port = readText(kPort);
     m_port = (!port || port->isEmpty()) ? defaultPort : leadingInteger(*port);
     // Optional texts: an empty stored value leaves the field as it was.
@@ -82,9 +86,26 @@ void Setting::removeKey(const QString &key)
 QString Setting::host() const { return m_sessionHost.value_or(m_host); }
 quint32 Setting::port() const { return m_sessionPort.value_or(m_port); }
 
+QString Setting::connectionHost() const
+{
+    if (m_sessionHost)
+        return serveraddress::expandHome(*m_sessionHost);
+    if (m_hostStored)
+        return serveraddress::expandHome(m_host);
+    return serveraddress::defaultSocket().value_or(defaultHost());
+}
+
+std::optional<QString> Setting::connectionPassword() const
+{
+    if (m_sessionPass)
+        return m_sessionPass;
+    return hasPass() ? std::optional<QString>(pass()) : std::nullopt;
+}
+
 void Setting::setHost(const QString &host)
 {
     m_host = host;
+    m_hostStored = true;
     writeText(kHost, host);
 }
 

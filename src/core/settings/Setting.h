@@ -51,6 +51,14 @@ public:
     std::optional<QString> storedHostHTTP() const { return m_hostHTTP; }
 
     void setSessionServer(const std::optional<QString> &host, const std::optional<quint32> &port);
+    // A password for this process only (MPD_HOST="secret@host"); never stored.
+    void setSessionPassword(const std::optional<QString> &password) { m_sessionPass = password; }
+    // Where to connect: this session's host, else the stored one, else (nothing
+    // configured at all) the user's own mpd socket when it exists, else the default
+    // host. A "~/" path is expanded.
+    QString connectionHost() const;
+    // The password sent right after connecting, if any: this session's, else the stored one.
+    std::optional<QString> connectionPassword() const;
     void setSessionRadioBase(const std::optional<QString> &base);
     // Cover web server ("host" or "host:port") for this process only.
     void setSessionHTTP(const std::optional<QString> &host) { m_sessionHTTP = host; }
@@ -75,6 +83,8 @@ private:
     std::optional<QString> m_user, m_pass, m_hostHTTP, m_argsPHP, m_radioBase;
     std::optional<QString> m_sessionHost, m_sessionRadioBase, m_sessionHTTP;
     std::optional<quint32> m_sessionPort;
+    std::optional<QString> m_sessionPass;
+    bool m_hostStored = false;
 };
 
 } // namespace kelvane

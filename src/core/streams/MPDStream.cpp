@@ -1,6 +1,6 @@
 #include "core/streams/MPDStream.h"
 
-#include "core/mpd/MPDServerError.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
@@ -12,14 +12,14 @@ MPDStream &MPDStream::sMPDStream() {
 }
 
 std::optional<QList<Stream>> MPDStream::getStreamList() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return std::nullopt;
-    mpdc::Connection *connection = socket.getConnection();
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
     // The look-up and the read belong together.
     auto guard = connection->lock();
     const auto names = connection->playlists();
     if (!names) {
-        if (connection->hasError()) MPDServerError::sMPDServerError().send(*connection);
+        if (connection->hasError()) bulk.reportFailure(*connection);
         return std::nullopt;
     }
     // Exactly the playlist additions and deletions go to: a prefix match could list
@@ -28,7 +28,10 @@ std::optional<QList<Stream>> MPDStream::getStreamList() {
     // "listplaylist" gives every entry, known to the database or not, so the positions
     // are the ones "playlistdelete" counts.
     const auto entries = connection->playlistUris(playlistName());
-    if (!entries) return std::nullopt;
+    if (!entries) {
+        if (connection->hasError()) bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
     QList<Stream> streams;
     streams.reserve(entries->size());
     for (const QString &entry : *entries)

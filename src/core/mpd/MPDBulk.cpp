@@ -1,0 +1,104 @@
+#include "core/mpd/MPDBulk.h"
+
+#include "core/mpd/MPDServerError.h"
+#include "mpdc/Connection.h"
+
+namespace kelvane {
+
+namespace {
+constexpr unsigned timeoutMs = 3000;
+} // namespace
+
+MPDBulk &MPDBulk::sMPDBulk()
+{
+    static MPDBulk instance;
+    return instance;
+}
+
+MPDBulk::MPDBulk()
+{
+    // One thread: the connection serialises its exchanges anyway, and requests in order
+    // keep an older answer from overtaking a newer one of the same kind.
+    m_pool.setMaxThreadCount(1);
+    m_pool.setObjectName(QStringLiteral("mpd-bulk"));
+}
+
+MPDBulk::~MPDBulk()
+{
+    shutdown();
+}
+
+std::shared_ptr<mpdc::Connection> MPDBulk::connection()
+{
+    ServerTarget target;
+    quint64 generation;
+    {
+        std::lock_guard guard(m_mutex);
+        if (!m_target)
+            return nullptr;
+        if (m_connection && !m_connection->isClosed())
+            return m_connection;
+        target = *m_target;
+        generation = m_generation;
+    }
+    // Opened outside the lock: a disconnect on the GUI thread must not wait for it.
+    std::shared_ptr<mpdc::Connection> opened = openConnection(target, timeoutMs);
+    if (opened->hasError())
+        return nullptr;
+    opened->setRefusalHandler([](const QString &message) {
+        MPDServerError::sMPDServerError().sendMessage(message);
+    });
+    std::lock_guard guard(m_mutex);
+    if (generation != m_generation)
+        return nullptr; // disconnected (or another server) meanwhile
+    m_connection = opened;
+    return opened;
+}
+
+void MPDBulk::setTarget(const std::optional<ServerTarget> &target)
+{
+    std::shared_ptr<mpdc::Connection> previous;
+    {
+        std::lock_guard guard(m_mutex);
+        ++m_generation;
+        m_target = target;
+        previous = std::move(m_connection);
+    }
+    // Its holder (a read in flight) frees it when done; the read itself ends now.
+    if (previous)
+        previous->abort();
+}
+
+std::optional<ServerTarget> MPDBulk::target() const
+{
+    std::lock_guard guard(m_mutex);
+    return m_target;
+}
+
+void MPDBulk::shutdown()
+{
+    setTarget(std::nullopt);
+    m_pool.waitForDone();
+}
+
+void MPDBulk::setFailureHandler(std::function<void(const QString &)> handler)
+{
+    std::lock_guard guard(m_mutex);
+    m_failureHandler = std::move(handler);
+}
+
+void MPDBulk::reportFailure(const mpdc::Connection &connection)
+{
+    std::function<void(const QString &)> handler;
+    {
+        std::lock_guard guard(m_mutex);
+        // A connection let go by a disconnect failed by the abort's own doing.
+        if (!m_target || m_connection.get() != &connection)
+            return;
+        handler = m_failureHandler;
+    }
+    if (handler && connection.isClosed())
+        handler(connection.errorMessage());
+}
+
+} // namespace kelvane

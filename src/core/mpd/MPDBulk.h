@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/mpd/ServerTarget.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QThreadPool>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace kelvane {
+
+namespace mpdc {
+class Connection;
+}
+
+// The second connection, for the long reads: the album catalogue, the queue, stored
+// playlists and their songs, the saved streams and the database update's checks. They
+// run on a thread of their own over this connection, so the poll and the user's commands
+// on the first connection never wait behind them.
+//
+// connection() is for any thread; setTarget() and run() are called on the GUI thread.
+class MPDBulk {
+public:
+    static MPDBulk &sMPDBulk();
+    MPDBulk(const MPDBulk &) = delete;
+    MPDBulk &operator=(const MPDBulk &) = delete;
+
+    // The connection to the server the first connection reaches, opened (with its
+    // password) on first use after each connect and again after a failure; null while
+    // not connected, or when it cannot be opened. Blocks while opening.
+    std::shared_ptr<mpdc::Connection> connection();
+
+    // The server to read from after a successful connect; none after a disconnect or a
+    // lost connection, which also makes a read in flight fail at once.
+    void setTarget(const std::optional<ServerTarget> &target);
+    std::optional<ServerTarget> target() const;
+
+    // Runs work() on the bulk thread, then done(result) on the GUI thread unless receiver
+    // is gone by then. Requests run one at a time, in order.
+    template <class Work, class Done> void run(QObject *receiver, Work work, Done done)
+    {
+        QPointer<QObject> guard(receiver);
+        m_pool.start([guard, work = std::move(work), done = std::move(done)]() mutable {
+            auto result = work();
+            // Handed to the application object, and the receiver looked at there: it may
+            // be deleted on the GUI thread while this thread finishes.
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [guard, done = std::move(done), result = std::move(result)]() mutable {
+                    if (guard)
+                        done(std::move(result));
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    // Aborts a read in flight and waits for the bulk thread to be idle (at quit).
+    void shutdown();
+
+    // Called with a failure's message when a read closed the connection for a reason
+    // of its own (an answer too large, a malformed line): the first connection decides
+    // whether the server is gone or the message is worth an alert of its own.
+    void setFailureHandler(std::function<void(const QString &message)> handler);
+    // For readers that just saw their connection close.
+    void reportFailure(const mpdc::Connection &connection);
+
+private:
+    MPDBulk();
+    ~MPDBulk();
+
+    mutable std::mutex m_mutex;
+    std::optional<ServerTarget> m_target;
+    quint64 m_generation = 0;
+    std::shared_ptr<mpdc::Connection> m_connection;
+    std::function<void(const QString &)> m_failureHandler;
+    QThreadPool m_pool;
+};
+
+} // namespace kelvane
