@@ -8,6 +8,7 @@
 #include "core/library/MPDAlbum.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/library/MPDQueue.h"
+#include "core/mpd/MPDServerError.h"
 #include "core/streams/MPDStream.h"
 
 namespace kelvane {
@@ -249,7 +250,13 @@ void playPlaylist(Console &, const QString &argument) {
         invalid(QStringLiteral("playplaylist"), argument);
         return;
     }
-    const auto songs = MPDPlayLists::sMPDPlayLists().getPlaylist(fields[0]);
+    // A missing playlist would read as an empty one: the queue would be cleared for it.
+    const auto exists = MPDPlayLists::sMPDPlayLists().hasPlaylist(fields[0]);
+    const auto songs = exists && *exists ? MPDPlayLists::sMPDPlayLists().getPlaylist(fields[0]) : std::nullopt;
+    if (exists && !*exists) {
+        MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(noSuchPlaylistMessage));
+        return;
+    }
     if (!songs) {
         ConsoleWriter::absent();
         return;

@@ -147,7 +147,14 @@ ScriptedServer::ScriptedServer(Responder responder, QByteArray greeting) : m_sta
             ++s.connections;
             QMutexLocker lock(&s.mutex);
             s.clients.push_back(fd);
-            s.threads.emplace_back([&s, fd] { serve(s, fd); ::shutdown(fd, SHUT_RDWR); });
+            s.threads.emplace_back([&s, fd] {
+                serve(s, fd);
+                // Closed for real, as a server that hangs up does: later writes from the
+                // client meet a reset.
+                QMutexLocker lock(&s.mutex);
+                std::erase(s.clients, fd);
+                ::close(fd);
+            });
         }
     });
 }
@@ -171,8 +178,6 @@ ScriptedServer::~ScriptedServer()
     }
     for (std::thread &t : threads)
         t.join();
-    for (int fd : s.clients)
-        ::close(fd);
     for (int fd : {s.listener, s.wake[0], s.wake[1]})
         if (fd >= 0)
             ::close(fd);

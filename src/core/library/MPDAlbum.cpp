@@ -81,7 +81,13 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress) {
     while (start < directories.size()) {
         const QStringList batch = directories.mid(start, directoriesPerBatch);
         qsizetype failedAt = -1;
-        if (auto listings = connection->listAlbumTagsMany(batch, int(directoriesPerBatch), &failedAt)) {
+        std::optional<std::vector<std::vector<mpdc::SongInfo>>> listings;
+        {
+            // A refused batch is a directory gone since "listall": handled below.
+            mpdc::Connection::QuietRefusals quiet(*connection);
+            listings = connection->listAlbumTagsMany(batch, int(directoriesPerBatch), &failedAt);
+        }
+        if (listings) {
             for (qsizetype i = 0; i < batch.size(); ++i)
                 for (const mpdc::SongInfo &song : (*listings)[size_t(i)])
                     index.add(batch[i], song);

@@ -82,6 +82,18 @@ std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name) {
     return songs;
 }
 
+std::optional<bool> MPDPlayLists::hasPlaylist(const QString &name) {
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
+    const auto names = connection->playlists();
+    if (!names) {
+        if (connection->hasError()) bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
+    return names->contains(name);
+}
+
 void MPDPlayLists::renamePlaylist(const QString &oldName, const QString &newName) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     if (!socket.isConnected()) return;

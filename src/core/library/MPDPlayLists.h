@@ -33,6 +33,9 @@ class MPDPlayLists {
 
     std::optional<QStringList> getPlaylists();
     std::optional<QList<Song>> getPlaylist(const QString &name);
+    // Whether the server has a stored playlist of exactly that name (the saved streams'
+    // one included); none when not connected.
+    std::optional<bool> hasPlaylist(const QString &name);
     void renamePlaylist(const QString &oldName, const QString &newName);
     void newPlaylist(const QString &name);
     void deletePlaylist(const QString &name);

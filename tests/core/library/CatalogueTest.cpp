@@ -4,6 +4,7 @@
 #include "core/library/MPDAlbum.h"
 #include "core/model/Song.h"
 #include "mpdc/Connection.h"
+#include "support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
@@ -194,4 +195,52 @@ TEST_F(Catalogue, UpperCaseDsfIsNotDsdAndAMissingDirectoryIsOneAlertNotABrokenCo
     EXPECT_EQ(alerts.alerts.size(), 1);
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_TRUE(MPDAlbum::sMPDAlbum().getAlbumsList().has_value());
+}
+
+TEST(CatalogueFaults, DirectoryGoneSinceListallCostsNoAlert) {
+    // "listall" names two directories; by the time of "lsinfo" one has vanished (an
+    // update is running): its refusal is no news for the user.
+    ScriptedServer server([](const QByteArray &request) -> ScriptedServer::Reply {
+        if (request == "listall \"\"")
+            return {"directory: gone\nfile: gone/1.flac\ndirectory: here\nfile: here/1.flac\nOK\n"};
+        if (request.startsWith("command_list_ok_begin\nlsinfo"))
+            return {"ACK [50@0] {lsinfo} No such directory\n"};
+        if (request == "lsinfo \"gone\"")
+            return {"ACK [50@0] {lsinfo} No such directory\n"};
+        if (request == "lsinfo \"here\"")
+            return {"file: here/1.flac\nArtist: A\nAlbum: Kept\nOK\n"};
+        return ScriptedServer::standard(request);
+    });
+    AlertRecorder alerts;
+    Setting::sSetting().setSessionServer(QStringLiteral("127.0.0.1"), server.port());
+    MPDSocket::sMPDSocket().connect();
+    const auto albums = MPDAlbum::sMPDAlbum().getAlbumsList();
+    ASSERT_TRUE(albums.has_value());
+    ASSERT_EQ(albums->size(), 1);
+    EXPECT_EQ((*albums)[0].albumName, QStringLiteral("Kept"));
+    spin(100);
+    EXPECT_TRUE(alerts.alerts.isEmpty()) << qPrintable(alerts.alerts.value(0).error);
+    disconnectCore();
+}
+
+TEST(CatalogueFaults, TagLongerThanTheLibraryCanReadSkipsItsDirectoryOnly) {
+    MpdServer server;
+    server.library().add(QStringLiteral("A/1.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("First")});
+    server.library().add(QStringLiteral("B/1.flac"), {.artist = QStringLiteral("B"), .album = QStringLiteral("Broken"),
+                                                      .title = QString(9000, QLatin1Char('t'))});
+    server.library().add(QStringLiteral("C/1.flac"), {.artist = QStringLiteral("C"), .album = QStringLiteral("Last")});
+    server.update();
+    AlertRecorder alerts;
+    connectCoreTo(server);
+    const auto albums = MPDAlbum::sMPDAlbum().getAlbumsList();
+    ASSERT_TRUE(albums.has_value());
+    QStringList names;
+    for (const Album &a : *albums) names << a.albumName;
+    EXPECT_EQ(names, (QStringList{"First", "Last"}));
+    ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
+    spin(200);
+    ASSERT_EQ(alerts.alerts.size(), 1);
+    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Réponse du serveur illisible"));
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    disconnectCore();
 }

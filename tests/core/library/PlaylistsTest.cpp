@@ -151,3 +151,15 @@ TEST(CurrentPlaylist, HoldsTheLastChosenName) {
     CurrentPlaylisyView::setCurrentPlaylist(QStringLiteral("Jazz"));
     EXPECT_EQ(CurrentPlaylisyView::currentPlaylist(), QStringLiteral("Jazz"));
 }
+
+TEST(PlaylistsOnAnEmptyDatabase, NewPlaylistIsCreatedAllTheSame) {
+    MpdServer server; // nothing in its music directory
+    AlertRecorder alerts;
+    connectCoreTo(server);
+    MPDPlayLists::sMPDPlayLists().newPlaylist(QStringLiteral("Vide"));
+    EXPECT_EQ(MPDPlayLists::sMPDPlayLists().getPlaylists().value(), QStringList{"Vide"});
+    EXPECT_TRUE(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Vide")).value().isEmpty());
+    spin(50);
+    EXPECT_TRUE(alerts.alerts.isEmpty());
+    disconnectCore();
+}

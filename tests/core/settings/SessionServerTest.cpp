@@ -27,12 +27,23 @@ TEST(SessionServer, OptionsWinOverTheEnvironment) {
     EXPECT_EQ(*s->port, 6601u);
 }
 
-TEST(SessionServer, EnvironmentHostLosesItsPassword) {
+TEST(SessionServer, EnvironmentHostKeepsItsPasswordForTheSession) {
     const auto s = parse({std::nullopt, std::nullopt, std::nullopt,
                           QStringLiteral("pa@ss@127.0.0.2"), QStringLiteral("06600")});
     ASSERT_TRUE(s);
     EXPECT_EQ(*s->host, QStringLiteral("127.0.0.2"));
     EXPECT_EQ(*s->port, 6600u);
+    EXPECT_EQ(s->password, QStringLiteral("pa@ss"));
+    // A socket path may hold "@"; a password comes before it.
+    EXPECT_EQ(parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("/run/mpd@1/socket")})->host,
+              QStringLiteral("/run/mpd@1/socket"));
+    const auto socket = parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("se@cret@~/.mpd/socket")});
+    EXPECT_EQ(socket->host, QStringLiteral("~/.mpd/socket"));
+    EXPECT_EQ(socket->password, QStringLiteral("se@cret"));
+    // --host names another server: MPD_HOST's password is not sent to it.
+    const auto option = parse({QStringLiteral("nas"), std::nullopt, std::nullopt, QStringLiteral("pw@music.local")});
+    EXPECT_EQ(option->host, QStringLiteral("nas"));
+    EXPECT_FALSE(option->password);
 }
 
 TEST(SessionServer, MalformedValuesAreRefusedWithAMessage) {

@@ -1,7 +1,11 @@
 // The settings store: defaults, the port's text form, optional keys, address test.
+#include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using kelvane::Setting;
@@ -105,3 +109,35 @@ TEST(SettingAddress, NumericAddressesOnly)
 }
 
 } // namespace
+
+TEST(ServerAddress, NamesAddressesAndSocketsAsPeopleWriteThem)
+{
+    using namespace kelvane::serveraddress;
+    for (const char *good : {"music.local", "nas", "127.0.0.1", "::1", "fe80::1", "my-nas.home.arpa.", "/run/mpd/socket",
+                             "~/.mpd/socket", "@mpd"})
+        EXPECT_TRUE(isWellFormed(QString::fromLatin1(good))) << good;
+    for (const char *bad : {"", "192.168.1.256", "192.168.1", "-nas", "nas-", "a..b", "has space", "host:6600", "[::1]",
+                            "/", "~"})
+        EXPECT_FALSE(isWellFormed(QString::fromLatin1(bad))) << bad;
+    EXPECT_FALSE(isHostName(QString(64, QLatin1Char('a'))));
+    EXPECT_FALSE(isWellFormed(QStringLiteral("/run/mpd/socket\nclear")));
+    EXPECT_EQ(label(QStringLiteral("::1"), 6600), QStringLiteral("[::1]:6600"));
+    EXPECT_EQ(label(QStringLiteral("nas"), 6601), QStringLiteral("nas:6601"));
+}
+
+TEST_F(Settings, NothingConfiguredPrefersTheUsersOwnSocket)
+{
+    Setting &s = Setting::sSetting();
+    QTemporaryDir runtime;
+    const QByteArray old = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    EXPECT_EQ(s.connectionHost(), QStringLiteral("127.0.0.1"));
+    QDir(runtime.path()).mkpath(QStringLiteral("mpd"));
+    QFile socket(runtime.filePath(QStringLiteral("mpd/socket")));
+    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
+    EXPECT_EQ(s.connectionHost(), runtime.filePath(QStringLiteral("mpd/socket")));
+    // A stored host, even the default one, is what the user chose.
+    s.setHost(QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(s.connectionHost(), QStringLiteral("127.0.0.1"));
+    qputenv("XDG_RUNTIME_DIR", old);
+}
