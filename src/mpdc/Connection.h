@@ -83,6 +83,12 @@ public:
     PollResult poll();
     std::optional<StatusInfo> status();
 
+    // Idle: asks to be told of the changes in events (Idle bits); the answer comes when
+    // something changes, and receiveIdle() reads it once the socket is readable. Nothing
+    // else may be sent in between.
+    bool sendIdle(unsigned events);
+    std::optional<unsigned> receiveIdle();
+
     bool password(const QString &password);
 
     // Player.

@@ -37,6 +37,21 @@ struct StatusInfo {
     quint32 crossfade = 0; // seconds
 };
 
+// What an idle answer reports as changed, as bits.
+namespace Idle {
+enum : unsigned {
+    Database = 1,
+    StoredPlaylist = 2,
+    Queue = 4,
+    Player = 8,
+    Mixer = 16,
+    Output = 32,
+    Options = 64,
+    Update = 128,
+    All = 255,
+};
+}
+
 // One audio output of the server.
 struct OutputInfo {
     quint32 id = 0;

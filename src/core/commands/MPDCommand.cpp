@@ -17,6 +17,11 @@ std::optional<MPDStatus> lastSnapshot() {
     return MPDCache::sMPDCache().getStatus();
 }
 
+// What a command changed shows now, not at the next tick or idle wake-up.
+void refreshed() {
+    MPDSocket::sMPDSocket().refreshStatus();
+}
+
 constexpr qint32 statePlaying = 2;
 constexpr qint32 statePaused = 3;
 constexpr qint32 stateStopped = 1;
@@ -61,10 +66,14 @@ void MPDCommand::extracted() {
     } else {
         connection->play();
     }
+    refreshed();
 }
 
 void MPDCommand::stop() {
-    if (mpdc::Connection *connection = usableConnection()) connection->stop();
+    if (mpdc::Connection *connection = usableConnection()) {
+        connection->stop();
+        refreshed();
+    }
 }
 
 void MPDCommand::next() {
@@ -74,26 +83,28 @@ void MPDCommand::next() {
     auto guard = connection->lock();
     const std::optional<mpdc::StatusInfo> status = connection->status();
     if (!status || (status->state != statePlaying && status->state != statePaused)) return;
-    if (qint64(status->songPos) < qint64(status->queueLength) - 1) connection->next();
+    if (qint64(status->songPos) < qint64(status->queueLength) - 1 && connection->next()) refreshed();
 }
 
 void MPDCommand::previous() {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
     const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && (status->state == statePlaying || status->state == statePaused))
-        connection->previous();
+    if (status && (status->state == statePlaying || status->state == statePaused) &&
+        connection->previous())
+        refreshed();
 }
 
 void MPDCommand::setVolume(quint32 volume) {
-    if (mpdc::Connection *connection = usableConnection()) connection->setVolume(volume);
+    mpdc::Connection *connection = usableConnection();
+    if (connection && connection->setVolume(volume)) refreshed();
 }
 
 void MPDCommand::seekPosition(float seconds) {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
     const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && status->state == statePlaying) connection->seekCurrent(seconds);
+    if (status && status->state == statePlaying && connection->seekCurrent(seconds)) refreshed();
 }
 
 void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint32 position) {
@@ -128,10 +139,12 @@ void MPDCommand::playAlbum(const QStringList &uris, quint32 position) {
         connection->play();
     else
         connection->playPos(position);
+    refreshed();
 }
 
 void MPDCommand::playQueuePosition(quint32 position) {
-    if (mpdc::Connection *connection = usableConnection()) connection->playPos(position);
+    mpdc::Connection *connection = usableConnection();
+    if (connection && connection->playPos(position)) refreshed();
 }
 
 void MPDCommand::playStream(const QString &url) {
@@ -143,6 +156,7 @@ void MPDCommand::playStream(const QString &url) {
     connection->clear();
     connection->add(url);
     connection->play();
+    refreshed();
 }
 
 void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
@@ -156,6 +170,7 @@ void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
     for (const Song &song : songs)
         if (!song.fullPath().isEmpty()) connection->add(song.fullPath());
     connection->playPos(position);
+    refreshed();
 }
 
 } // namespace kelvane

@@ -16,8 +16,7 @@ mpdc::Connection *usableConnection() {
 template <class Change> void changeMode(Change change) {
     mpdc::Connection *connection = usableConnection();
     if (!connection || !change(*connection)) return;
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (socket.isPolling()) socket.onTicTac();
+    MPDSocket::sMPDSocket().refreshStatus();
 }
 } // namespace
 

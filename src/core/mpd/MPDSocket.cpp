@@ -28,6 +28,8 @@ MPDSocket::MPDSocket()
     QObject::connect(&m_timer, &QTimer::timeout, this, &MPDSocket::onTicTac);
     m_retryTimer.setSingleShot(true);
     QObject::connect(&m_retryTimer, &QTimer::timeout, this, &MPDSocket::connectSoon);
+    QObject::connect(&m_idle, &MPDIdle::changed, this, &MPDSocket::onIdleChange);
+    QObject::connect(&m_idle, &MPDIdle::lost, this, &MPDSocket::onIdleLost);
     m_connector.setMaxThreadCount(1);
     m_connector.setObjectName(QStringLiteral("mpd-connect"));
     MPDBulk::sMPDBulk().setFailureHandler([this](const QString &message) {
@@ -105,13 +107,112 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     m_outputs.reset();
     refreshReplayGain();
     refreshOutputs();
-    m_timer.start();
+    m_last.reset();
+    restartTimer();
+    openIdle();
     setLink(Link::Up, m_connection->serverVersion());
+}
+
+void MPDSocket::openIdle()
+{
+    const quint64 attempt = m_attempt;
+    const ServerTarget target = m_target;
+    m_connector.start([this, attempt, target] {
+        std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
+        QMetaObject::invokeMethod(
+            this,
+            [this, attempt, connection] {
+                if (attempt != m_attempt || !m_connected)
+                    return;
+                // Until it answers, the tick polls as it always did.
+                if (!m_idle.start(connection))
+                    return;
+                restartTimer();
+                refreshStatus(); // what changed while it was being opened
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MPDSocket::restartTimer()
+{
+    const int interval = m_idle.isActive() ? m_tickMs : pollIntervalMs;
+    if (!m_connected || interval <= 0) {
+        m_timer.stop();
+        return;
+    }
+    if (m_timer.interval() != interval || !m_timer.isActive()) {
+        m_timer.setInterval(interval);
+        m_timer.start();
+    }
+}
+
+void MPDSocket::setTickInterval(int milliseconds)
+{
+    m_tickMs = std::max(0, milliseconds);
+    restartTimer();
+}
+
+void MPDSocket::onIdleChange(unsigned events)
+{
+    if (!m_connected)
+        return;
+    PlayerEvents &hub = PlayerEvents::sPlayerEvents();
+    if (events & mpdc::Idle::Options)
+        refreshReplayGain();
+    if (events & mpdc::Idle::Output)
+        refreshOutputs();
+    constexpr unsigned statusEvents = mpdc::Idle::Player | mpdc::Idle::Mixer | mpdc::Idle::Options |
+                                      mpdc::Idle::Queue | mpdc::Idle::Update;
+    if (events & statusEvents)
+        refreshStatus();
+    if (!m_connected)
+        return; // the read found the server gone
+    if (events & mpdc::Idle::Queue)
+        Q_EMIT hub.queueChanged();
+    if (events & mpdc::Idle::StoredPlaylist)
+        Q_EMIT hub.storedPlaylistsChanged();
+    if (events & mpdc::Idle::Database)
+        Q_EMIT hub.databaseChanged();
+}
+
+void MPDSocket::onIdleLost()
+{
+    if (!m_connected)
+        return;
+    // Most likely the server is gone, which the status read finds and reports; if it
+    // answers, only the idle connection was lost: open another.
+    refreshStatus();
+    if (m_connected)
+        openIdle();
+    else
+        restartTimer();
+}
+
+void MPDSocket::refreshStatus()
+{
+    if (!m_connected)
+        return;
+    MPDCache::sMPDCache().setStatus(getStatus());
+}
+
+MPDStatus MPDSocket::interpolated() const
+{
+    MPDStatus status = *m_last;
+    if (status.state == 2) {
+        qint64 elapsed = qint64(status.elapsedTime) + m_lastClock.elapsed();
+        if (status.totalTime > 0)
+            elapsed = std::min<qint64>(elapsed, qint64(status.totalTime) * 1000);
+        status.elapsedTime = quint32(elapsed);
+    }
+    return status;
 }
 
 void MPDSocket::close()
 {
     stopTimer();
+    m_idle.stop();
+    m_last.reset();
     MPDBulk::sMPDBulk().setTarget(std::nullopt);
     m_connection.reset();
     m_connected = false;
@@ -175,11 +276,19 @@ bool MPDSocket::isConnected()
 
 void MPDSocket::stopTimer()
 {
+    // No more change reads at all until the next connect: the idle watcher stops too.
     m_timer.stop();
+    m_idle.stop();
 }
 
 void MPDSocket::onTicTac()
 {
+    // With the idle watcher, a change is read when it happens: the tick only moves the
+    // elapsed time on.
+    if (m_idle.isActive() && m_last) {
+        MPDCache::sMPDCache().setStatus(interpolated());
+        return;
+    }
     MPDCache::sMPDCache().setStatus(getStatus());
 }
 
@@ -208,6 +317,7 @@ std::optional<MPDStatus> MPDSocket::getStatus()
         failed(message);
         return std::nullopt;
     }
+    ++m_statusReads;
     // The outage is over only once the server answers: a server that takes the
     // connection but refuses the status (a password it wants) is still one outage.
     m_outageReported = false;
@@ -235,6 +345,8 @@ std::optional<MPDStatus> MPDSocket::getStatus()
             status.path = song.uri;
         }
     }
+    m_last = status;
+    m_lastClock.start();
     return status;
 }
 

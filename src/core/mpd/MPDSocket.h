@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/mpd/MPDIdle.h"
 #include "core/mpd/MPDStatus.h"
 #include "core/mpd/PlayerEvents.h"
 #include "core/mpd/ServerTarget.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
@@ -17,12 +19,21 @@ class Connection;
 enum class ReplayGainMode;
 }
 
-// Owns the first connection to the server (the poll and the user's commands), the
-// connected flag, the 0.1 s poll timer and the link's life: after a lost connection (or
-// a failed connect) one alert, then new attempts on their own after 1, 2, 4, 8, 16 and
-// then every 30 s, until one succeeds or the user disconnects. Attempts made by the
-// timer (and by connectSoon()) open their connection on a worker thread, so a server
-// that does not answer never holds the window. GUI thread.
+// Owns the first connection to the server (status reads and the user's commands), the
+// connected flag, the idle watcher, the tick timer and the link's life.
+//
+// Changes: a third connection sits in the server's idle (MPDIdle) and the status is
+// read the moment it reports one, and right after each command of ours. Between
+// changes, the tick hands MPDCache a snapshot whose elapsed time runs on a monotonic
+// clock from the last status read, at the rate the front end asks for (0: none, while
+// nothing is shown); no exchange is made for it. Without an idle connection (not open
+// yet, or refused) the tick polls the server at 0.1 s as it always did.
+//
+// Link: after a lost connection (or a failed connect) one alert, then new attempts on
+// their own after 1, 2, 4, 8, 16 and then every 30 s, until one succeeds or the user
+// disconnects. Attempts made by the timer (and by connectSoon()) open their connection
+// on a worker thread, so a server that does not answer never holds the window.
+// GUI thread.
 class MPDSocket : public QObject {
     Q_OBJECT
 public:
@@ -49,7 +60,17 @@ public:
     // The current connection, possibly one in error state; null before the first connect.
     mpdc::Connection *getConnection() const { return m_connection.get(); }
     void stopTimer();
-    bool isPolling() const { return m_timer.isActive(); }
+    // Whether changes on the server reach the client: the idle watcher or the poll.
+    bool isPolling() const { return m_timer.isActive() || m_idle.isActive(); }
+    // The tick's interval in ms (100 at first); 0 stops it while changes still come
+    // through idle.
+    void setTickInterval(int milliseconds);
+    int tickInterval() const { return m_tickMs; }
+    // Reads the status now and hands it to MPDCache (after a change, after a command).
+    void refreshStatus();
+    // Status exchanges made so far (tests count them).
+    quint64 statusReads() const { return m_statusReads; }
+    bool isIdleActive() const { return m_idle.isActive(); }
 
     Link link() const { return m_link; }
     // Up: the server's protocol version; Off after a failure: its message; Retrying: the
@@ -96,6 +117,11 @@ private:
     void scheduleRetry();
     void setLink(Link link, const QString &detail);
     void onBulkFailure(const QString &message);
+    void openIdle();
+    void onIdleChange(unsigned events);
+    void onIdleLost();
+    void restartTimer();
+    MPDStatus interpolated() const;
 
     std::shared_ptr<mpdc::Connection> m_connection;
     bool m_connected = false;
@@ -113,6 +139,11 @@ private:
     quint64 m_attempt = 0;      // an answer of an older attempt is dropped
     QString m_replayGain;
     std::optional<QList<AudioOutput>> m_outputs;
+    MPDIdle m_idle;
+    int m_tickMs = pollIntervalMs;
+    std::optional<MPDStatus> m_last; // the last status read, and when
+    QElapsedTimer m_lastClock;
+    quint64 m_statusReads = 0;
 };
 
 } // namespace kelvane

@@ -32,6 +32,11 @@ Q_SIGNALS:
     void volumeChanged(quint32 volume);
     void optionsChanged(const kelvane::PlayerOptions &options);
     void outputsChanged(const QList<kelvane::AudioOutput> &outputs);
+    // What the server's idle reports beyond the status: the queue's entries, the stored
+    // playlists (saved streams among them), the song database.
+    void queueChanged();
+    void storedPlaylistsChanged();
+    void databaseChanged();
 
 private:
     PlayerEvents() = default;
