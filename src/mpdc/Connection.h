@@ -146,6 +146,11 @@ public:
     std::optional<std::vector<Entity>> listAllInfo(const QString &path);
     quint32 update(const QString &path);
 
+    // Pictures, read chunk by chunk up to maxBytes in all. The chunk size is the
+    // server's (8 KiB) unless setBinaryLimit() raised it.
+    bool setBinaryLimit(quint32 bytes);
+    PictureResult picture(PictureKind kind, const QString &uri, qsizetype maxBytes);
+
     // Stored playlists.
     std::optional<QStringList> playlists();
     std::optional<std::vector<SongInfo>> playlistSongs(const QString &name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -51,6 +52,19 @@ enum : unsigned {
     All = 255,
 };
 }
+
+// Where a picture comes from on the server: a cover file in the song's directory
+// ("albumart") or the picture embedded in the song's tags ("readpicture").
+enum class PictureKind { CoverFile, Embedded };
+
+struct PictureResult {
+    // Found: bytes hold the picture. None: the server has none. Refused: the server
+    // does not offer the command (too old, or a permission). TooLarge: announced past
+    // the cap (the connection is closed). Broken: the connection failed.
+    enum Outcome { Found, None, Refused, TooLarge, Broken };
+    Outcome outcome = Broken;
+    QByteArray bytes;
+};
 
 // One audio output of the server.
 struct OutputInfo {

@@ -181,7 +181,24 @@ QByteArray FlacWriter::vorbisComment(const Tags &tags)
     return body;
 }
 
-QByteArray FlacWriter::file(const Tags &tags, int seconds, int bits, int paddingBytes)
+namespace {
+QByteArray pictureBlock(const QByteArray &picture, const QByteArray &mime)
+{
+    QByteArray body;
+    appendBigEndian(body, 3, 4); // front cover
+    appendBigEndian(body, quint64(mime.size()), 4);
+    body += mime;
+    appendBigEndian(body, 0, 4); // no description
+    for (int i = 0; i < 4; ++i)
+        appendBigEndian(body, 0, 4); // width, height, depth, colours: unknown
+    appendBigEndian(body, quint64(picture.size()), 4);
+    body += picture;
+    return body;
+}
+} // namespace
+
+QByteArray FlacWriter::file(const Tags &tags, int seconds, int bits, int paddingBytes, const QByteArray &picture,
+                            const QByteArray &mime)
 {
     Q_ASSERT(bits == 16 || bits == 24);
     const Audio &a = audio(seconds, bits == 24 ? 24 : 16);
@@ -191,6 +208,11 @@ QByteArray FlacWriter::file(const Tags &tags, int seconds, int bits, int padding
     out += "fLaC";
     out += blockHeader(false, 0, a.streamInfo.size());
     out += a.streamInfo;
+    if (!picture.isEmpty()) {
+        const QByteArray block = pictureBlock(picture, mime);
+        out += blockHeader(false, 6, block.size());
+        out += block;
+    }
     out += blockHeader(paddingBytes <= 0, 4, comment.size());
     out += comment;
     if (paddingBytes > 0) {

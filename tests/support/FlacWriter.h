@@ -15,7 +15,9 @@ namespace kelvane::test {
 // the audio part per length and sample width, which is what makes bulk libraries fast.
 class FlacWriter {
 public:
-    QByteArray file(const Tags &tags, int seconds, int bits, int paddingBytes = 64);
+    // picture: an embedded front cover (a PICTURE block of that MIME type) when not empty.
+    QByteArray file(const Tags &tags, int seconds, int bits, int paddingBytes = 64, const QByteArray &picture = {},
+                    const QByteArray &mime = "image/jpeg");
 
     static QByteArray vorbisComment(const Tags &tags);
 

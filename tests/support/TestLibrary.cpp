@@ -87,6 +87,30 @@ QByteArray TestLibrary::coverJpeg(const QString &text, int size)
     return bytes;
 }
 
+void TestLibrary::addWithPicture(const QString &relativePath, const Tags &tags, const QByteArray &picture,
+                                 const QByteArray &mime)
+{
+    write(relativePath, m_writer.file(tags, 3, 16, 64, picture, mime));
+    ++m_songCount;
+}
+
+QByteArray TestLibrary::coverPng(const QString &text, int size)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv(int(qHash(text) % 360), 120, 230));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void TestLibrary::addCoverPng(const QString &albumDir, const QString &text, int size)
+{
+    addRaw(albumDir.isEmpty() ? QStringLiteral("cover.png") : albumDir + QStringLiteral("/cover.png"),
+           coverPng(text, size));
+}
+
 void TestLibrary::addCover(const QString &albumDir, const QString &text, int size)
 {
     addRaw(albumDir.isEmpty() ? QStringLiteral("cover.jpg") : albumDir + QStringLiteral("/cover.jpg"),

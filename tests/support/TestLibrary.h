@@ -67,12 +67,18 @@ public:
     // A FLAC file of silence with these tags; parent directories are made.
     // bits: 16 or 24. A 259 s song costs ~40 KB.
     void add(const QString &relativePath, const Tags &tags, int seconds = 3, int bits = 16);
+    // The same with a picture embedded in its tags (a FLAC PICTURE block).
+    void addWithPicture(const QString &relativePath, const Tags &tags, const QByteArray &picture,
+                        const QByteArray &mime = "image/jpeg");
     // A DSF (DSD64) file of silence with these tags in ID3v2.4; ~700 KB per second.
     void addDsf(const QString &relativePath, const Tags &tags, int seconds = 1);
     // Any other file: a cover, a fake "track.DSF", a playlist.
     void addRaw(const QString &relativePath, const QByteArray &bytes);
     // albumDir/cover.jpg ("" for the root) made by coverJpeg().
     void addCover(const QString &albumDir, const QString &text = {}, int size = 64);
+    // albumDir/cover.png, a size x size PNG of one colour derived from text.
+    void addCoverPng(const QString &albumDir, const QString &text = {}, int size = 64);
+    static QByteArray coverPng(const QString &text, int size = 64);
     QString musicDir() const;
     // Songs written by add() (and so by writeStandard() and writeBulk()).
     int songCount() const;

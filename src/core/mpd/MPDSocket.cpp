@@ -2,6 +2,7 @@
 
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDPictures.h"
 #include "core/mpd/MPDServerError.h"
 #include "core/settings/Setting.h"
 #include "mpdc/Connection.h"
@@ -102,6 +103,7 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     });
     m_connected = true;
     MPDBulk::sMPDBulk().setTarget(target);
+    MPDPictures::sMPDPictures().setTarget(target);
     // A new connection announces the modes and outputs it finds, changed or not.
     MPDCache::sMPDCache().resetOptions();
     m_outputs.reset();
@@ -214,6 +216,7 @@ void MPDSocket::close()
     m_idle.stop();
     m_last.reset();
     MPDBulk::sMPDBulk().setTarget(std::nullopt);
+    MPDPictures::sMPDPictures().setTarget(std::nullopt);
     m_connection.reset();
     m_connected = false;
 }
