@@ -14,7 +14,7 @@ namespace kelvane {
 Console::Console(QHash<QString, QString> options, QObject *parent)
     : QObject(parent), m_options(std::move(options))
 {
-    for (auto group : {coreCommands(), libraryCommands(), radioCommands(), imageCommands()})
+    for (auto group : {coreCommands(), libraryCommands(), radioCommands(), imageCommands(), playbackCommands()})
         m_commands.insert(m_commands.end(), group.begin(), group.end());
 }
 
@@ -58,6 +58,14 @@ bool Console::start()
         printLink(MPDSocket::Link::Off, socket.lastFailure());
     printLink(socket.link(), socket.linkDetail());
     connect(&socket, &MPDSocket::linkChanged, this, printLink);
+    // The modes, at each connection and on every change.
+    connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::optionsChanged, this, [](const PlayerOptions &o) {
+        const auto bit = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+        const QString single = o.single == 2 ? QStringLiteral("oneshot") : bit(o.single == 1);
+        ConsoleWriter::line({QStringLiteral("options"), bit(o.random), bit(o.repeat), single, bit(o.consume),
+                             QString::number(o.crossfade),
+                             o.replayGain.isEmpty() ? QStringLiteral("off") : o.replayGain});
+    });
     return true;
 }
 

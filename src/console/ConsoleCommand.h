@@ -20,5 +20,6 @@ std::span<const ConsoleCommand> coreCommands();
 std::span<const ConsoleCommand> libraryCommands();
 std::span<const ConsoleCommand> radioCommands();
 std::span<const ConsoleCommand> imageCommands();
+std::span<const ConsoleCommand> playbackCommands();
 
 } // namespace kelvane

@@ -2,6 +2,7 @@
 // streams, the cover addresses and playback.
 #include "console/Console.h"
 #include "console/ConsoleCommand.h"
+#include "console/ConsoleLines.h"
 #include "console/ConsoleWriter.h"
 #include "core/commands/MPDCommand.h"
 #include "core/library/CoverAddress.h"
@@ -19,28 +20,8 @@ QString number(qint64 value) {
     return QString::number(value);
 }
 
-// The one song line of "content", "queue" and "playlist"; tag texts go through the
-// read rule, so an absent tag prints as an empty field.
-void printSong(const Song &song) {
-    ConsoleWriter::line({QStringLiteral("song"), number(song.track()), number(song.diskNb()),
-                         number(song.date()), QString::number(song.duration()), number(song.bits()),
-                         song.artist(), song.albumArtist(), song.composer(), song.album(),
-                         song.title(), song.genre(), song.extension(), song.fullPath()});
-}
-
-void printSongs(const std::optional<QList<Song>> &songs) {
-    if (!songs) {
-        ConsoleWriter::absent();
-        return;
-    }
-    for (const Song &song : *songs)
-        printSong(song);
-    ConsoleWriter::end(songs->size());
-}
-
-void invalid(const QString &command, const QString &argument) {
-    ConsoleWriter::line({QStringLiteral("invalid"), command + QLatin1Char(' ') + argument});
-}
+using consolelines::invalid;
+using consolelines::printSongs;
 
 std::optional<quint32> unsignedArgument(const QString &text) {
     bool ok = false;
@@ -61,8 +42,7 @@ void albums(Console &, const QString &) {
         return;
     }
     for (const Album &album : *list)
-        ConsoleWriter::line({QStringLiteral("album"), album.artist, album.albumName, album.path,
-                             number(album.date), album.genre});
+        ConsoleWriter::line(consolelines::album(album));
     ConsoleWriter::end(list->size());
 }
 

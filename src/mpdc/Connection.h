@@ -125,6 +125,12 @@ public:
     std::optional<std::vector<SongInfo>> queue();
     // The entries changed since queue version `version` ("plchanges"), in position order.
     std::optional<std::vector<SongInfo>> queueChanges(quint32 version);
+    // The whole queue with the status it goes with, in one exchange.
+    std::optional<QueueSnapshot> queueSnapshot();
+    // Positions and ids changed since `version` ("plchangesposid"), with the status.
+    std::optional<QueueChanges> queueChangesSince(quint32 version);
+    // Full records of queue entries by id, in the order given (one command list).
+    std::optional<std::vector<SongInfo>> queueSongsById(const std::vector<quint32> &ids);
     std::optional<SongInfo> queueSongAt(quint32 position);
 
     // Database.
@@ -144,6 +150,8 @@ public:
                                                                         int batchSize = 256,
                                                                         qsizetype *failedAt = nullptr);
     std::optional<std::vector<Entity>> listAllInfo(const QString &path);
+    // The first `limit` songs of the database with a tag holding text, ignoring case.
+    std::optional<std::vector<SongInfo>> searchAny(const QString &text, quint32 limit);
     quint32 update(const QString &path);
 
     // Pictures, read chunk by chunk up to maxBytes in all. The chunk size is the

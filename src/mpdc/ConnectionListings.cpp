@@ -188,3 +188,20 @@ std::optional<QStringList> Connection::playlistUris(const QString &name)
 }
 
 } // namespace kelvane::mpdc
+
+namespace kelvane::mpdc {
+
+std::optional<std::vector<SongInfo>> Connection::searchAny(const QString &text, quint32 limit)
+{
+    auto guard = lock();
+    mpd_connection *c = handle();
+    // Songs with any tag holding the text, ignoring case ("search any").
+    const bool sent = c && acceptable({text}) && mpd_search_db_songs(c, false) &&
+                      mpd_search_add_any_tag_constraint(c, MPD_OPERATOR_DEFAULT, utf8(text).constData()) &&
+                      mpd_search_add_window(c, 0, limit) && mpd_search_commit(c);
+    if (c && !sent && mpd_connection_get_error(c) == MPD_ERROR_SUCCESS)
+        mpd_search_cancel(c); // refused before sending: the half-built search is dropped
+    return answer(sent, readSongs);
+}
+
+} // namespace kelvane::mpdc

@@ -89,6 +89,23 @@ struct PollResult {
     std::vector<SongInfo> songs;
 };
 
+// The queue with the status it was read with (its version, its length).
+struct QueueSnapshot {
+    StatusInfo status;
+    std::vector<SongInfo> songs;
+};
+
+// What changed in the queue since a version: the entries whose position or song is new,
+// as (position, id), with the status of now (version and length).
+struct QueueChanges {
+    struct Entry {
+        quint32 position = 0;
+        quint32 id = 0;
+    };
+    StatusInfo status;
+    std::vector<Entry> entries;
+};
+
 // Malformed: the server's answer broke the protocol (a line longer than the library can
 // take, a greeting that is not MPD's).
 enum class ErrorKind { Success, Server, Malformed, Other };

@@ -18,6 +18,7 @@ void AlbumIndex::add(const QString &directory, const mpdc::SongInfo &song) {
     album.genre = song.genre;
     album.date = Song::integerValue(song.date);
     album.path = directory;
+    album.firstSong = song.uri;
     if (identified) m_index.insert(key, m_albums.size());
     m_albums.append(std::move(album));
 }

@@ -132,6 +132,25 @@ bool MPDAlbum::addDirectory(mpdc::Connection &connection, const QString &directo
     return !connection.hasError();
 }
 
+std::optional<MPDAlbum::SongSearch> MPDAlbum::searchSongs(const QString &text, qsizetype limit) {
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
+    // One more than shown tells whether the list was cut.
+    const auto found = connection->searchAny(text, quint32(limit + 1));
+    if (!found) {
+        if (connection->hasError()) bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
+    SongSearch search;
+    search.cut = qsizetype(found->size()) > limit;
+    for (const mpdc::SongInfo &info : *found) {
+        if (search.songs.size() == limit) break;
+        search.songs.append(getSongValues(info));
+    }
+    return search;
+}
+
 std::optional<QList<Song>> MPDAlbum::getAlbumContent(const Album &album) {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     std::shared_ptr<mpdc::Connection> connection = bulk.connection();

@@ -42,6 +42,13 @@ class MPDAlbum {
     using Progress = std::function<void(qsizetype directoriesRead, qsizetype directories, qsizetype albums)>;
     std::optional<QList<Album>> getAlbumsList(const Progress &progress = {});
     std::optional<QList<Song>> getAlbumContent(const Album &album);
+    // Songs whose tags hold the text (the server's "search any"), at most limit of them;
+    // cut is set when there were more.
+    struct SongSearch {
+        QList<Song> songs;
+        bool cut = false;
+    };
+    std::optional<SongSearch> searchSongs(const QString &text, qsizetype limit = 500);
 
     static Song getSongValues(const mpdc::SongInfo &song);
 

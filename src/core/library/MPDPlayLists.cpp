@@ -125,6 +125,18 @@ void MPDPlayLists::newPlaylist(const QString &name) {
         MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(playlistNotCreatedMessage));
 }
 
+void MPDPlayLists::addToPlaylist(const QString &name, const QList<Song> &songs) {
+    MPDSocket &socket = MPDSocket::sMPDSocket();
+    if (!socket.isConnected()) return;
+    mpdc::Connection *connection = socket.getConnection();
+    // Held across the adds so the songs land together, in order.
+    auto guard = connection->lock();
+    for (const Song &song : songs) {
+        if (song.fullPath().isEmpty()) continue; // the whole database, to the server
+        if (!connection->playlistAdd(name, song.fullPath())) break;
+    }
+}
+
 void MPDPlayLists::deletePlaylist(const QString &name) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     if (!socket.isConnected()) return;

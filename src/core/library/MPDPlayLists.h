@@ -39,6 +39,8 @@ class MPDPlayLists {
     void renamePlaylist(const QString &oldName, const QString &newName);
     void newPlaylist(const QString &name);
     void deletePlaylist(const QString &name);
+    // Appends the songs to a stored playlist (created when it does not exist).
+    void addToPlaylist(const QString &name, const QList<Song> &songs);
 
     static Song playlistSong(const mpdc::SongInfo &song);
 

@@ -1,9 +1,11 @@
 #include "core/library/MPDQueue.h"
 
+#include "core/library/QueueMoves.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace kelvane {
@@ -46,6 +48,100 @@ std::optional<QList<Song>> MPDQueue::getQueue() {
     return queue;
 }
 
+std::optional<QueueContent> MPDQueue::readQueue() {
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
+    const auto snapshot = connection->queueSnapshot();
+    if (!snapshot) {
+        if (connection->hasError()) bulk.reportFailure(*connection);
+        return std::nullopt;
+    }
+    QueueContent content;
+    content.version = snapshot->status.queueVersion;
+    content.songs.reserve(qsizetype(snapshot->songs.size()));
+    content.ids.reserve(qsizetype(snapshot->songs.size()));
+    for (const mpdc::SongInfo &info : snapshot->songs) {
+        content.songs.append(queueSong(info));
+        content.ids.append(info.id);
+    }
+    return content;
+}
+
+std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
+    MPDBulk &bulk = MPDBulk::sMPDBulk();
+    const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
+    if (!connection) return std::nullopt;
+    const auto whole = [&]() -> std::optional<QueueUpdate> {
+        auto content = readQueue();
+        if (!content) return std::nullopt;
+        QueueUpdate update;
+        update.diff = QueueDiff::between(current.ids, content->ids);
+        update.content = std::move(*content);
+        update.whole = true;
+        return update;
+    };
+    if (current.version == 0) return whole(); // nothing read yet
+    // The changes and the records they need, read without another thread's edits in
+    // between; a server that cannot tell (a version it forgot, an entry gone meanwhile)
+    // gets the whole queue read instead.
+    auto guard = connection->lock();
+    const auto changes = [&] {
+        mpdc::Connection::QuietRefusals quiet(*connection);
+        return connection->queueChangesSince(current.version);
+    }();
+    if (!changes) {
+        if (connection->hasError()) {
+            bulk.reportFailure(*connection);
+            return std::nullopt;
+        }
+        return whole();
+    }
+    const qsizetype length = qsizetype(changes->status.queueLength);
+    QueueUpdate update;
+    update.content.version = changes->status.queueVersion;
+    update.content.songs = current.songs.mid(0, std::min(length, current.songs.size()));
+    update.content.ids = current.ids.mid(0, std::min(length, current.ids.size()));
+    QHash<quint32, qsizetype> known; // id -> row in the current content
+    for (qsizetype row = 0; row < current.ids.size(); ++row) known.insert(current.ids[row], row);
+    std::vector<quint32> wanted;
+    QList<qsizetype> touched;
+    for (const mpdc::QueueChanges::Entry &entry : changes->entries) {
+        const qsizetype row = qsizetype(entry.position);
+        if (row >= length) return whole(); // not a queue of that length: read it whole
+        while (update.content.ids.size() <= row) {
+            update.content.ids.append(0);
+            update.content.songs.append(Song());
+        }
+        update.content.ids[row] = entry.id;
+        const qsizetype was = known.value(entry.id, -1);
+        // A known entry that moved keeps its record; a new one, or one reported where it
+        // was (its song changed), is read again.
+        if (was >= 0 && was != row) {
+            update.content.songs[row] = current.songs[was];
+        } else {
+            wanted.push_back(entry.id);
+            touched.append(row);
+        }
+    }
+    if (update.content.ids.size() != length) return whole();
+    if (!wanted.empty()) {
+        mpdc::Connection::QuietRefusals quiet(*connection);
+        const auto songs = connection->queueSongsById(wanted);
+        if (!songs || songs->size() != wanted.size()) {
+            if (connection->hasError()) {
+                bulk.reportFailure(*connection);
+                return std::nullopt;
+            }
+            return whole();
+        }
+        for (size_t i = 0; i < songs->size(); ++i)
+            update.content.songs[touched[qsizetype(i)]] = queueSong((*songs)[i]);
+    }
+    update.diff = QueueDiff::between(current.ids, update.content.ids, touched);
+    return update;
+}
+
 QList<Song> MPDQueue::getSongs(qint32 count) {
     if (count <= 0) return {};
     QList<Song> songs = getQueue().value_or(QList<Song>());
@@ -82,6 +178,63 @@ void MPDQueue::removeInQueue(const QList<qint32> &positions) {
     auto guard = connection->lock();
     for (qsizetype k = 0; k < ascending.size(); ++k)
         connection->deletePos(quint32(ascending[k] - k));
+}
+
+void MPDQueue::clearQueue() {
+    MPDSocket &socket = MPDSocket::sMPDSocket();
+    if (socket.isConnected() && socket.getConnection()->clear()) socket.refreshStatus();
+}
+
+void MPDQueue::shuffleQueue() {
+    MPDSocket &socket = MPDSocket::sMPDSocket();
+    if (socket.isConnected() && socket.getConnection()->shuffle()) socket.refreshStatus();
+}
+
+void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
+    MPDSocket &socket = MPDSocket::sMPDSocket();
+    if (!socket.isConnected()) return;
+    mpdc::Connection *connection = socket.getConnection();
+    // The plan counts on the queue as it is: nothing else may edit it in between.
+    auto guard = connection->lock();
+    const auto status = connection->status();
+    if (!status) return;
+    for (const QueueMove &move : queuemoves::plan(qint32(status->queueLength), rows, drop))
+        if (!connection->moveRange(quint32(move.start), quint32(move.end), quint32(move.to))) break;
+    socket.refreshStatus();
+}
+
+void MPDQueue::playNext(const QList<qint32> &rows) {
+    MPDSocket &socket = MPDSocket::sMPDSocket();
+    if (!socket.isConnected()) return;
+    mpdc::Connection *connection = socket.getConnection();
+    auto guard = connection->lock();
+    const auto status = connection->status();
+    if (!status || status->songPos < 0) {
+        // Nothing playing: "next" is the top of the queue.
+        moveRows(rows, 0);
+        return;
+    }
+    QList<qint32> others;
+    for (qint32 row : rows)
+        if (row != status->songPos) others.append(row);
+    moveRows(others, status->songPos + 1);
+}
+
+void MPDQueue::insertSongs(const QList<Song> &songs, qint32 position) {
+    MPDSocket &socket = MPDSocket::sMPDSocket();
+    if (!socket.isConnected()) return;
+    mpdc::Connection *connection = socket.getConnection();
+    auto guard = connection->lock();
+    const auto status = connection->status();
+    if (!status) return;
+    qint32 at = std::clamp<qint32>(position, 0, qint32(status->queueLength));
+    for (const Song &song : songs) {
+        // To the server an empty uri is the whole music directory.
+        if (song.fullPath().isEmpty()) continue;
+        if (!connection->addAt(song.fullPath(), quint32(at))) break;
+        ++at;
+    }
+    socket.refreshStatus();
 }
 
 void MPDQueue::saveQueueAtPlaylist(const QString &name) {
