@@ -7,6 +7,7 @@
 #include "core/library/MPDPlayLists.h"
 #include "core/library/MPDQueue.h"
 #include "core/model/Song.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
 #include "mpdc/Connection.h"
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -162,6 +164,69 @@ void benchCatalogue(MpdServer &server, int runs) {
     ratio("getAlbumsList / listallinfo", catalogue, listAllInfo, 1.25);
 }
 
+// The catalogue as the window reads it: on the bulk connection's thread, while a timer
+// on this (GUI) thread notes the longest time the event loop went without turning and
+// the poll goes on.
+void benchCatalogueOffGui(MpdServer &server, int runs) {
+    connectCore(server);
+    Figures wall, stall;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock, gap;
+        qint64 longest = 0;
+        bool done = false;
+        qsizetype albums = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, gap.restart()); });
+        QObject receiver;
+        clock.start();
+        gap.start();
+        ticker.start();
+        MPDBulk::sMPDBulk().run(
+            &receiver, [] { return MPDAlbum::sMPDAlbum().getAlbumsList().value_or(QList<Album>()).size(); },
+            [&](qsizetype n) {
+                albums = n;
+                done = true;
+            });
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        wall.ms << double(clock.nsecsElapsed()) / 1e6;
+        stall.ms << double(std::max(longest, gap.elapsed()));
+        if (i == 0) std::printf("  %lld albums off the GUI thread\n", qlonglong(albums));
+    }
+    print("getAlbumsList on the bulk thread (wall)", wall);
+    print("longest GUI-thread stall meanwhile", stall);
+    std::printf("  %-44s %.0f ms (target <= 50 ms) %s\n", "longest stall, worst run", stall.max(),
+                stall.max() <= 50 ? "ok" : "MISSED");
+}
+
+// One song appended to a 10,000-entry queue: what changed, read as positions and ids,
+// beside a whole read.
+void benchQueueChange(MpdServer &server, int runs) {
+    connectCore(server);
+    auto raw = mpdc::Connection::open(server.host(), server.port(), 30000);
+    Figures changes, whole;
+    for (int i = 0; i < runs; ++i) {
+        const QueueContent held = MPDQueue::sMPDQueue().readQueue().value();
+        if (!raw->add(held.songs.value(0).fullPath())) {
+            std::printf("  cannot append: %s\n", qPrintable(raw->errorMessage()));
+            return;
+        }
+        std::optional<QueueUpdate> update;
+        changes.ms << timed([&] { update = MPDQueue::sMPDQueue().readChanges(held); });
+        whole.ms << timed([&] { MPDQueue::sMPDQueue().readQueue(); });
+        if (i == 0)
+            std::printf("  %lld entries; the change read as %lld inserted at row %lld\n",
+                        qlonglong(update->content.songs.size()), qlonglong(update->diff.inserted),
+                        qlonglong(update->diff.first));
+        raw->deletePos(quint32(update->content.songs.size() - 1));
+    }
+    print("one song appended: readChanges", changes);
+    print("the whole queue again: readQueue", whole);
+    std::printf("  %-44s %.2f ms (target <= 2 ms) %s\n", "readChanges, median", changes.median(),
+                changes.median() <= 2 ? "ok" : "MISSED");
+}
+
 void checkCatalogue(MpdServer &server) {
     auto raw = mpdc::Connection::open(server.host(), server.port(), 30000);
     connectCore(server);
@@ -288,6 +353,7 @@ int main(int argc, char **argv) {
         benchCatalogue(*server, runs);
         checkCatalogue(*server);
         benchQueue(*server, runs);
+        benchQueueChange(*server, runs);
         benchPlaylist(*server, runs);
         MPDSocket::sMPDSocket().disconnect();
     }
@@ -295,6 +361,7 @@ int main(int argc, char **argv) {
         std::printf("100,000 songs in 10,000 albums\n");
         auto server = serve(library(10000, 10, "kelvane-bench-100k"));
         benchCatalogue(*server, runs);
+        benchCatalogueOffGui(*server, runs);
         MPDSocket::sMPDSocket().disconnect();
     }
     return 0;
