@@ -10,17 +10,13 @@
 #include "ui/SideBar.h"
 #include "ui/base/Icons.h"
 #include "ui/base/ProgressSlider.h"
+#include "ui/views/radio/StreamEdit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <cmath>
-
-#if __has_include("ui/views/radio/StreamEdit.h")
-#include "ui/views/radio/StreamEdit.h"
-#define KELVANE_HAS_STREAM_EDIT 1
-#endif
 
 namespace kelvane {
 
@@ -95,15 +91,8 @@ void MainActivity::buildMenus() {
               QStringLiteral("Enregistrer la lecture en cours comme playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+S"))}, &MainActivity::saveCurrentPlayingList);
     lists->addSeparator();
-    QAction *addStream =
-        addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
-                  {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
-#ifndef KELVANE_HAS_STREAM_EDIT
-    addStream->setEnabled(false);
-    m_window->addRadio()->setEnabled(false);
-#else
-    Q_UNUSED(addStream);
-#endif
+    addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
+              {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
 
     QMenu *view = bar->addMenu(QStringLiteral("&Affichage"));
     const QStringList sources = SideBar::sources();
@@ -153,9 +142,7 @@ void MainActivity::deconnecter() {
 }
 
 void MainActivity::ajouterRadio() {
-#ifdef KELVANE_HAS_STREAM_EDIT
     m_newStream = StreamEdit::openForAdd(m_window);
-#endif
 }
 
 void MainActivity::purgeCoverCache() {
