@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QToolButton>
 
 namespace kelvane {
@@ -252,6 +253,45 @@ void SideBar::onSelectionChanged() {
     if (m_reloading) return;
     const QString name = selectedName();
     if (!name.isEmpty() && !isHeader(name)) Q_EMIT entrySelected(name);
+}
+
+// Only choosing an entry moves the highlight, since the highlight says which view is
+// shown: a click on a header or on the empty area, or Ctrl on the selected row, would
+// otherwise clear it while the view stays.
+QItemSelectionModel::SelectionFlags SideBar::selectionCommand(const QModelIndex &index,
+                                                              const QEvent *event) const {
+    if (!index.isValid() || !(index.flags() & Qt::ItemIsSelectable))
+        return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags command = QTreeWidget::selectionCommand(index, event);
+    if (command & QItemSelectionModel::Deselect) return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
+// Buttons other than the left one choose nothing: a right click opens the context menu
+// on its row (contextMenuEvent) and leaves the selection, the current row and the
+// "Playlist" group as they are.
+void SideBar::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void SideBar::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void SideBar::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
 }
 
 void SideBar::contextMenuEvent(QContextMenuEvent *event) {
