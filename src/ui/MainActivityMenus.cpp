@@ -132,10 +132,9 @@ void MainActivity::connecter() {
     MPDCommand::sMPDCommand().connect();
     if (!MPDSocket::sMPDSocket().isConnected()) return;
     // What was read while disconnected is empty: the playlists and the view on screen
-    // load again from the server just reached.
+    // load again from the server just reached, the view in place.
     updateSidebar();
-    const QString shown = m_window->sideBar()->selectedName();
-    if (!shown.isEmpty()) setContentViewToName(shown);
+    reloadContentView();
 }
 void MainActivity::deconnecter() {
     MPDCommand::sMPDCommand().disconnect();

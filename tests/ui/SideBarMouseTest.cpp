@@ -67,6 +67,7 @@ TEST_F(SideBarMouse, RightClickOnQueueSavesItWithoutSwitchingTheView) {
               QStringLiteral("Enregistrer comme playlist"));
     activity->setNameDialog()->cancel();
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Library"));
+    EXPECT_EQ(activity->currentContentView(), albums.data());
 }
 
 TEST_F(SideBarMouse, RightClickOnAPlaylistTargetsItAndLeavesTheShownOne) {

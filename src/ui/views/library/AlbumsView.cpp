@@ -107,14 +107,20 @@ void AlbumsView::awakeFromNib() {
         if (albums) cache.setCurrentAlbumList(albums);
     }
     m_overCover->mouseExited();
-    m_model->setAlbums(albums.value_or(QList<Album>{}));
+    // The same list again (a reload, an update that changed no album) keeps its covers.
+    if (albums.value_or(QList<Album>{}) != m_model->albums())
+        m_model->setAlbums(albums.value_or(QList<Album>{}));
     const bool empty = m_model->rowCount() == 0;
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
 }
 
-void AlbumsView::onDbUpdate() {
+void AlbumsView::reload() {
     awakeFromNib();
+}
+
+void AlbumsView::onDbUpdate() {
+    reload();
     update();
 }
 

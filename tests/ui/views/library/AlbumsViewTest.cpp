@@ -82,6 +82,27 @@ TEST_F(AlbumsViewTest, StoredListIsUsedAndDatabaseUpdateRefills) {
     EXPECT_EQ(view.model()->rowCount(), 5);
 }
 
+TEST_F(AlbumsViewTest, ARefillKeepsTheGridWhereItIsScrolled) {
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(300));
+    AlbumsView view;
+    view.resize(900, 600);
+    view.show();
+    QScrollBar *bar = view.collectionView()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
+    bar->setValue(bar->maximum() / 2);
+    const int middle = bar->value();
+    ASSERT_GT(middle, 0);
+    // An update that adds an album, then a reload of the same list.
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(301));
+    MPDCache::sMPDCache().dbUpdated();
+    EXPECT_EQ(view.model()->rowCount(), 301);
+    spin(50); // the grid lays its cells out again
+    EXPECT_EQ(bar->value(), middle);
+    view.reload();
+    spin(50);
+    EXPECT_EQ(bar->value(), middle);
+}
+
 TEST_F(AlbumsViewTest, WithoutConnectionTheGridIsEmptyAndNothingIsStored) {
     MPDSocket::sMPDSocket().disconnect();
     AlbumsView view;
