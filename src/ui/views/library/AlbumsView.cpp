@@ -226,6 +226,15 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
         default:
             break;
         }
+    } else if (watched == m_grid && event->type() == QEvent::ShortcutOverride) {
+        // Space is also the window's play/pause shortcut, which would take it first:
+        // on a cover it opens the songs, as the keys of a focused control should.
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier &&
+            m_grid->currentIndex().isValid()) {
+            event->accept();
+            return true;
+        }
     } else if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = m_grid->currentIndex();
