@@ -7,9 +7,8 @@ class QWidget;
 namespace kelvane {
 
 // Builds the view of the content area for a sidebar entry: "Library", "Queue",
-// "Stream", "Radio" or "Playlist". Each call makes a new view, which loads its data
-// afresh. A view whose code is not part of this build shows a short notice instead.
-// The view's objectName is the entry name. GUI thread.
+// "Stream", "Radio" or "Playlist" (any other name: none). Each call makes a new view,
+// which loads its data afresh. The view's objectName is the entry name. GUI thread.
 QWidget *createContentView(const QString &name, QWidget *parent = nullptr);
 
 } // namespace kelvane

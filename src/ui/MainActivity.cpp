@@ -11,6 +11,7 @@
 #include "ui/MainWindow.h"
 #include "ui/SideBar.h"
 #include "ui/base/ConfirmDialog.h"
+#include "ui/base/ReloadableView.h"
 #include "ui/base/SetNameDialog.h"
 
 #include <QLabel>
@@ -71,6 +72,7 @@ void MainActivity::applicationDidFinishLaunching() {
 
 void MainActivity::setContentViewToName(const QString &name) {
     if (m_dbUpdating) return;
+    if (m_currentContentView && name == m_currentEntry) return;
     m_window->addRadio()->setVisible(name == QLatin1String("Stream"));
     QString viewName = name;
     if (!SideBar::sources().contains(name)) {
@@ -86,16 +88,40 @@ void MainActivity::setContentViewToName(const QString &name) {
     QWidget *view = createContentView(viewName, m_window->masterView());
     m_currentContentView = view;
     m_currentContentName = viewName;
+    m_currentEntry = name;
     m_window->setContentView(view);
     refreshAlbumBadge();
 }
 
 void MainActivity::updateSidebar() {
+    updateSidebar({}, {});
+}
+
+void MainActivity::updateSidebar(const QString &renamedFrom, const QString &renamedTo) {
     SideBar *sideBar = m_window->sideBar();
     if (const std::optional<QStringList> names = MPDPlayLists::sMPDPlayLists().getPlaylists())
         sideBar->setPlaylists(*names);
     sideBar->reloadData();
     refreshAlbumBadge();
+    sidebarReloaded(renamedFrom, renamedTo);
+}
+
+// A reload keeps the view on screen; it goes only when its entry has gone (a playlist
+// deleted or renamed here or by another client): to the renamed playlist, else to the
+// albums. The highlight always comes back to the entry on screen.
+void MainActivity::sidebarReloaded(const QString &renamedFrom, const QString &renamedTo) {
+    SideBar *sideBar = m_window->sideBar();
+    if (m_currentEntry.isEmpty()) return;
+    if (!sideBar->hasEntry(m_currentEntry)) {
+        const bool renamed = m_currentEntry == renamedFrom && sideBar->hasEntry(renamedTo);
+        sideBar->selectName(renamed ? renamedTo : QStringLiteral("Library"));
+        return;
+    }
+    if (sideBar->selectedName().isEmpty()) sideBar->selectName(m_currentEntry);
+}
+
+void MainActivity::reloadContentView() {
+    if (auto *view = dynamic_cast<ReloadableView *>(m_currentContentView.data())) view->reload();
 }
 
 void MainActivity::refreshAlbumBadge() {
@@ -170,7 +196,6 @@ void MainActivity::nsPlaylist(const QString &title, const QString &action) {
 void MainActivity::playlistListener(const NotificationInfo &info) {
     const QString close = info.value(QStringLiteral("close"));
     const QString name = info.value(QStringLiteral("name"));
-    const bool wasShown = m_window->sideBar()->selectedName() == m_playlistAddDelete;
     if (close == QLatin1String("delete"))
         MPDPlayLists::sMPDPlayLists().deletePlaylist(m_playlistAddDelete);
     else if (close == QLatin1String("save"))
@@ -180,14 +205,11 @@ void MainActivity::playlistListener(const NotificationInfo &info) {
     else if (close == QLatin1String("rename"))
         MPDPlayLists::sMPDPlayLists().renamePlaylist(m_playlistAddDelete, name);
     m_dialogLocked = false;
-    updateSidebar();
-    // The playlist on screen follows its new name, or gives way to the albums when it
-    // is gone.
-    SideBar *sideBar = m_window->sideBar();
-    if (wasShown && sideBar->selectedName().isEmpty()) {
-        const int renamed = close == QLatin1String("rename") ? sideBar->rowOfName(name) : -1;
-        sideBar->selectRow(renamed >= 0 ? renamed : 1);
-    }
+    // The playlist on screen follows its new name.
+    if (close == QLatin1String("rename"))
+        updateSidebar(m_playlistAddDelete, name);
+    else
+        updateSidebar();
 }
 
 ConfirmDialog *MainActivity::confirmDialog() const {

@@ -38,10 +38,19 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     MainWindow *window() const { return m_window; }
 
     // --- sidebar and content
+    // Shows the view of a sidebar entry. The view lives until another entry is chosen:
+    // asking again for the entry on screen keeps it.
     void setContentViewToName(const QString &name);
+    // Reads the stored playlists again and reloads the sidebar; the view on screen stays
+    // unless its entry is gone.
     void updateSidebar();
+    // The view on screen reads its data again in place (a view that reads nothing from
+    // the server stays as it is).
+    void reloadContentView();
     QWidget *currentContentView() const { return m_currentContentView; }
     QString currentContentName() const { return m_currentContentName; }
+    // The sidebar entry whose view is on screen ("Library", a playlist's name...).
+    QString currentEntry() const { return m_currentEntry; }
     // Fills menu for a right click on row (-1: the empty area).
     void menuNeedsUpdate(QMenu *menu, int clickedRow);
 
@@ -99,11 +108,15 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     void wireBar();
     void refreshAlbumBadge();
     void showSidebarMenu(int row, const QPoint &globalPos);
+    // As updateSidebar(); a view on screen whose playlist was renamed follows it.
+    void updateSidebar(const QString &renamedFrom, const QString &renamedTo);
+    void sidebarReloaded(const QString &renamedFrom = {}, const QString &renamedTo = {});
 
     MainWindow *m_window;
     ErrorAlert *m_errorAlert;
     QPointer<QWidget> m_currentContentView;
     QString m_currentContentName;
+    QString m_currentEntry;
     bool m_dbUpdating = false;
     bool m_dialogLocked = false;
     bool m_listening = false;

@@ -10,17 +10,13 @@
 #include "ui/SideBar.h"
 #include "ui/base/Icons.h"
 #include "ui/base/ProgressSlider.h"
+#include "ui/views/radio/StreamEdit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <cmath>
-
-#if __has_include("ui/views/radio/StreamEdit.h")
-#include "ui/views/radio/StreamEdit.h"
-#define KELVANE_HAS_STREAM_EDIT 1
-#endif
 
 namespace kelvane {
 
@@ -95,15 +91,8 @@ void MainActivity::buildMenus() {
               QStringLiteral("Enregistrer la lecture en cours comme playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+S"))}, &MainActivity::saveCurrentPlayingList);
     lists->addSeparator();
-    QAction *addStream =
-        addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
-                  {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
-#ifndef KELVANE_HAS_STREAM_EDIT
-    addStream->setEnabled(false);
-    m_window->addRadio()->setEnabled(false);
-#else
-    Q_UNUSED(addStream);
-#endif
+    addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
+              {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
 
     QMenu *view = bar->addMenu(QStringLiteral("&Affichage"));
     const QStringList sources = SideBar::sources();
@@ -143,19 +132,16 @@ void MainActivity::connecter() {
     MPDCommand::sMPDCommand().connect();
     if (!MPDSocket::sMPDSocket().isConnected()) return;
     // What was read while disconnected is empty: the playlists and the view on screen
-    // load again from the server just reached.
+    // load again from the server just reached, the view in place.
     updateSidebar();
-    const QString shown = m_window->sideBar()->selectedName();
-    if (!shown.isEmpty()) setContentViewToName(shown);
+    reloadContentView();
 }
 void MainActivity::deconnecter() {
     MPDCommand::sMPDCommand().disconnect();
 }
 
 void MainActivity::ajouterRadio() {
-#ifdef KELVANE_HAS_STREAM_EDIT
     m_newStream = StreamEdit::openForAdd(m_window);
-#endif
 }
 
 void MainActivity::purgeCoverCache() {

@@ -61,8 +61,16 @@ void MainActivity::onAlbumUpdateTrigger(const QString &text) {
         m_dbUpdating = false;
         if (const std::optional<MPDStatus> &last = MPDCache::sMPDCache().getStatus())
             onTrackChange(*last);
-        m_window->sideBar()->reloadData();
+        SideBar *sideBar = m_window->sideBar();
+        sideBar->reloadData();
         refreshAlbumBadge();
+        // An entry chosen while the update ran is shown now; the one on screen stays
+        // (the album grid refills itself from the new list, where it is scrolled to).
+        const QString chosen = sideBar->selectedName();
+        if (!chosen.isEmpty() && chosen != m_currentEntry)
+            setContentViewToName(chosen);
+        else
+            sidebarReloaded();
         return;
     }
     bar->setArtistAndAlbumText(QStringLiteral(" "));

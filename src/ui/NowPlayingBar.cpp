@@ -2,6 +2,7 @@
 
 #include "core/library/CoverAddress.h"
 #include "ui/NowPlayingText.h"
+#include "ui/base/ElidedLabel.h"
 #include "ui/base/Icons.h"
 #include "ui/base/ImageLabel.h"
 #include "ui/base/ProgressSlider.h"
@@ -37,16 +38,13 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_cover->setFill(true);
     m_cover->setImage(Icons::image(QStringLiteral("no_cover"), QSize(60, 60)));
 
-    m_currentSongTitle = new QLabel(QStringLiteral(" "), this);
+    // A long title ends in "…" where the bar ends; the tooltip holds it whole.
+    m_currentSongTitle = new ElidedLabel(QStringLiteral(" "), this);
     m_currentSongTitle->setFont(Style::titleFont());
-    m_currentSongTitle->setTextFormat(Qt::PlainText);
-    m_currentArtistAlbum = new QLabel(QStringLiteral(""), this);
+    m_currentArtistAlbum = new ElidedLabel(QStringLiteral(""), this);
     m_currentArtistAlbum->setFont(Style::subtitleFont());
-    m_currentArtistAlbum->setTextFormat(Qt::PlainText);
-    for (QLabel *l : {m_currentSongTitle, m_currentArtistAlbum}) {
+    for (QLabel *l : {m_currentSongTitle, m_currentArtistAlbum})
         l->setMinimumWidth(60);
-        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    }
 
     m_previous =
         transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
@@ -154,6 +152,7 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     connect(m_seekToBar, &QSlider::sliderReleased, this,
             [this] { Q_EMIT seekRequested(float(m_seekToBar->doubleValue())); });
     connect(m_volumeSlider, &QSlider::valueChanged, this, [this] {
+        updateVolumeIcon();
         if (!m_settingVolume) Q_EMIT volumeChanged(int(std::lround(m_volumeSlider->doubleValue())));
     });
     applyPalette();
@@ -180,8 +179,8 @@ void NowPlayingBar::applyPalette() {
     Style::setTextColor(m_currentArtistAlbum, Style::secondaryLabelColor());
     Style::setTextColor(m_elapsedTime, Style::secondaryLabelColor());
     Style::setTextColor(m_songLenght, Style::secondaryLabelColor());
-    m_volumeIcon->setPixmap(
-        Icons::pixmap(QStringLiteral("volume_high"), QSize(18, 18), devicePixelRatioF()));
+    m_volumeIconName.clear(); // drawn again in the new palette
+    updateVolumeIcon();
     // The track pictures carry palette colours: draw them again for the new palette.
     for (ProgressSlider *s : {m_progressTrack, m_volumeSlider}) {
         s->setMinimumValueImage(Icons::image(QStringLiteral("track_min")));
@@ -248,7 +247,27 @@ void NowPlayingBar::setVolume(quint32 volume) {
         m_volumeSlider->setToolTip(QStringLiteral("Volume"));
         if (!m_volumeSlider->isSliderDown()) m_volumeSlider->setDoubleValue(volume);
     }
+    updateVolumeIcon();
     m_settingVolume = false;
+}
+
+QString NowPlayingBar::volumeIconName(int volume) {
+    if (volume <= 0) return QStringLiteral("volume_mute");
+    if (volume < 34) return QStringLiteral("volume_low");
+    if (volume < 67) return QStringLiteral("volume_medium");
+    return QStringLiteral("volume_high");
+}
+
+void NowPlayingBar::updateVolumeIcon() {
+    // Without mixer the slider is off: a greyed mute, whatever it last showed.
+    const bool mixer = m_volumeSlider->isEnabled();
+    const QString name = mixer ? volumeIconName(int(std::lround(m_volumeSlider->doubleValue())))
+                               : QStringLiteral("volume_mute");
+    if (name == m_volumeIconName && mixer == m_volumeIconEnabled) return;
+    m_volumeIconName = name;
+    m_volumeIconEnabled = mixer;
+    m_volumeIcon->setPixmap(Icons::icon(name).pixmap(QSize(18, 18), devicePixelRatioF(),
+                                                     mixer ? QIcon::Normal : QIcon::Disabled));
 }
 
 void NowPlayingBar::setSeekable(bool seekable) {

@@ -48,6 +48,12 @@ class NowPlayingBar : public QWidget {
     void setSongTitleText(const QString &text);
     // Volume 0..100; anything above (a server without mixer) disables the slider.
     void setVolume(quint32 volume);
+    // The picture beside the slider follows the level: "volume_mute" at 0 (and, greyed,
+    // without mixer), then "volume_low", "volume_medium", "volume_high".
+    static QString volumeIconName(int volume);
+    QString volumeIconName() const { return m_volumeIconName; }
+    bool isVolumeIconEnabled() const { return m_volumeIconEnabled; }
+    QLabel *volumeIcon() const { return m_volumeIcon; }
     // A stream cannot be seeked: its seek bar takes no clicks.
     void setSeekable(bool seekable);
     bool isSeekable() const { return m_seekable; }
@@ -68,6 +74,7 @@ class NowPlayingBar : public QWidget {
 
   private:
     void applyPalette();
+    void updateVolumeIcon();
     QToolButton *transportButton(const QString &icon, const QString &tip, int size);
 
     QToolButton *m_playImg;
@@ -84,6 +91,8 @@ class NowPlayingBar : public QWidget {
     QLabel *m_volumeIcon;
     ImageLabel *m_cover;
     QString m_playImageName;
+    QString m_volumeIconName;
+    bool m_volumeIconEnabled = true;
     QString m_coverDirectory;
     bool m_settingVolume = false;
     bool m_seekable = true;

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QToolButton>
 
 namespace kelvane {
@@ -154,15 +155,11 @@ void SideBar::reloadData() {
         top->setExpanded(header == source() || m_playlistExpanded);
     }
     updateHeaderChevron();
-    if (!selected.isEmpty()) {
-        const int row = rowOfName(selected);
-        if (QTreeWidgetItem *item = itemAtRow(row)) {
-            item->setSelected(true);
-            setCurrentItem(item);
-        }
-    }
+    if (QTreeWidgetItem *item = selected.isEmpty() ? nullptr : itemOfName(selected))
+        selectItem(item);
     m_reloading = false;
-    onSelectionChanged();
+    // The same entry as before: the view it shows stays as it is.
+    showHighlight();
 }
 
 void SideBar::expandEverything() {
@@ -229,6 +226,37 @@ bool SideBar::selectRow(int row) {
     return true;
 }
 
+bool SideBar::selectName(const QString &name) {
+    QTreeWidgetItem *item = itemOfName(name);
+    if (!item || !(item->flags() & Qt::ItemIsSelectable)) return false;
+    selectItem(item);
+    return true;
+}
+
+void SideBar::selectItem(QTreeWidgetItem *item) {
+    // Making a row current scrolls to it, and a tree unfolds a group to scroll to a row
+    // inside it: a folded group stays folded.
+    const bool folded = item->parent() && !item->parent()->isExpanded();
+    const bool scrolls = hasAutoScroll();
+    if (folded) setAutoScroll(false);
+    setCurrentItem(item);
+    item->setSelected(true);
+    setAutoScroll(scrolls);
+}
+
+QTreeWidgetItem *SideBar::itemOfName(const QString &name) const {
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem *top = topLevelItem(i);
+        for (int j = 0; j < top->childCount(); ++j)
+            if (top->child(j)->data(0, kNameRole).toString() == name) return top->child(j);
+    }
+    return nullptr;
+}
+
+bool SideBar::hasEntry(const QString &name) const {
+    return m_items.value(source()).contains(name) || m_items.value(playlist()).contains(name);
+}
+
 QString SideBar::selectedName() const {
     const QList<QTreeWidgetItem *> items = selectedItems();
     return items.isEmpty() ? QString() : items.first()->data(0, kNameRole).toString();
@@ -246,12 +274,55 @@ SidebarItem *SideBar::cellOf(const QString &name) const {
     return nullptr;
 }
 
-void SideBar::onSelectionChanged() {
+void SideBar::showHighlight() {
     for (auto it = m_cells.constBegin(); it != m_cells.constEnd(); ++it)
         it.value()->setSelected(it.key()->isSelected());
+}
+
+void SideBar::onSelectionChanged() {
+    showHighlight();
     if (m_reloading) return;
     const QString name = selectedName();
     if (!name.isEmpty() && !isHeader(name)) Q_EMIT entrySelected(name);
+}
+
+// Only choosing an entry moves the highlight, since the highlight says which view is
+// shown: a click on a header or on the empty area, or Ctrl on the selected row, would
+// otherwise clear it while the view stays.
+QItemSelectionModel::SelectionFlags SideBar::selectionCommand(const QModelIndex &index,
+                                                              const QEvent *event) const {
+    if (!index.isValid() || !(index.flags() & Qt::ItemIsSelectable))
+        return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags command = QTreeWidget::selectionCommand(index, event);
+    if (command & QItemSelectionModel::Deselect) return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
+// Buttons other than the left one choose nothing: a right click opens the context menu
+// on its row (contextMenuEvent) and leaves the selection, the current row and the
+// "Playlist" group as they are.
+void SideBar::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void SideBar::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void SideBar::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
 }
 
 void SideBar::contextMenuEvent(QContextMenuEvent *event) {

@@ -28,8 +28,9 @@ class SideBar : public QTreeWidget {
     void setPlaylists(const QStringList &names);
     QStringList playlists() const { return m_items.value(playlist()); }
 
-    // Rebuilds the rows from the model, keeping the selection (by name, without a new
-    // selection signal) and the "Playlist" group's expansion.
+    // Rebuilds the rows from the model, keeping the selection (by name, also inside a
+    // folded group, without a selection signal) and the "Playlist" group's expansion.
+    // An entry that is gone leaves nothing selected.
     void reloadData();
     void expandEverything();
 
@@ -40,7 +41,12 @@ class SideBar : public QTreeWidget {
     int rowAtPoint(const QPoint &viewportPoint) const;
     QTreeWidgetItem *itemAtRow(int row) const;
     bool selectRow(int row);
+    // Selects an entry by name, also one inside the folded "Playlist" group (which
+    // stays folded).
+    bool selectName(const QString &name);
     QString selectedName() const;
+    // The model holds this entry (shown or folded away).
+    bool hasEntry(const QString &name) const;
     bool isHeader(const QString &name) const { return m_topLevel.contains(name); }
 
     void setPlaylistGroupExpanded(bool expanded);
@@ -65,10 +71,18 @@ class SideBar : public QTreeWidget {
   protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
     void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
 
   private:
     void onSelectionChanged();
+    void showHighlight();
+    QTreeWidgetItem *itemOfName(const QString &name) const;
+    void selectItem(QTreeWidgetItem *item);
     QWidget *headerCell(const QString &name);
     void updateHeaderChevron();
     QList<QTreeWidgetItem *> visibleItems() const;

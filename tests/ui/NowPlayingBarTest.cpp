@@ -4,11 +4,13 @@
 #include "core/streams/MPDStream.h"
 #include "ui/ErrorAlert.h"
 #include "ui/NowPlayingBar.h"
+#include "ui/base/ElidedLabel.h"
 #include "ui/base/ProgressSlider.h"
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -109,6 +111,56 @@ TEST_F(WindowTest, VolumeFollowsTheServerAndAMixerlessServerDisablesIt) {
     EXPECT_FALSE(bar->volumeSlider()->isEnabled());
     activity->onVolumeChange(10);
     EXPECT_TRUE(bar->volumeSlider()->isEnabled());
+}
+
+TEST_F(WindowTest, VolumeIconFollowsTheLevel) {
+    NowPlayingBar *bar = activity->window()->bar();
+    const auto shown = [bar] { return bar->volumeIcon()->pixmap().toImage(); };
+    activity->onVolumeChange(0);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_mute"));
+    const QImage mute = shown();
+    activity->onVolumeChange(20);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_low"));
+    activity->onVolumeChange(50);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_medium"));
+    activity->onVolumeChange(100);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_high"));
+    EXPECT_NE(shown(), mute);
+    // The user's own drag moves it too, before the server answers.
+    bar->volumeSlider()->setDoubleValue(10);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_low"));
+    // Without mixer: greyed mute; a mixer back, the level again.
+    activity->onVolumeChange(4294967295u);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_mute"));
+    EXPECT_FALSE(bar->isVolumeIconEnabled());
+    EXPECT_NE(shown(), mute);
+    activity->onVolumeChange(70);
+    EXPECT_EQ(bar->volumeIconName(), QStringLiteral("volume_high"));
+    EXPECT_TRUE(bar->isVolumeIconEnabled());
+}
+
+TEST_F(WindowTest, ALongTitleEndsInAnEllipsisInANarrowWindow) {
+    MainWindow *window = activity->window();
+    window->resize(window->minimumSize());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QString title = QStringLiteral("Save the Life of My Child, and a very long remix title");
+    spin(20); // laid out at its narrow width
+    // Checked at once: the poll would put the server's own song back.
+    activity->onTrackChange(song(2, 200, title, QStringLiteral("a/b.flac")));
+    auto *label = qobject_cast<ElidedLabel *>(window->bar()->currentSongTitle());
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), title);
+    EXPECT_EQ(label->toolTip(), title);
+    const QString shownText = label->shownText();
+    EXPECT_TRUE(shownText.endsWith(QChar(0x2026))) << shownText.toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(shownText), label->contentsRect().width());
+    EXPECT_TRUE(title.startsWith(shownText.chopped(1)));
+    // The artist line too; a short text shows whole.
+    auto *artist = qobject_cast<ElidedLabel *>(window->bar()->currentArtistAlbum());
+    ASSERT_NE(artist, nullptr);
+    activity->onTrackChange(song(2, 200, QStringLiteral("Sun"), QStringLiteral("a/b.flac")));
+    EXPECT_EQ(label->shownText(), QStringLiteral("Sun"));
 }
 
 TEST_F(WindowTest, PlayButtonDrivesTheServer) {

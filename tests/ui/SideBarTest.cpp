@@ -65,7 +65,7 @@ TEST_F(WindowTest, CollapsedPlaylistGroupHasNoRowsToClick) {
     EXPECT_EQ(bar->nameAtRow(6), QStringLiteral("Alpha"));
 }
 
-TEST_F(WindowTest, EachSelectionBuildsItsViewAfreshAndTheAddStreamButtonFollows) {
+TEST_F(WindowTest, EachNewSelectionBuildsItsViewAfreshAndTheAddStreamButtonFollows) {
     SideBar *bar = sideBar();
     QPushButton *addRadio = activity->window()->addRadio();
     EXPECT_TRUE(addRadio->isHidden());
@@ -86,8 +86,12 @@ TEST_F(WindowTest, EachSelectionBuildsItsViewAfreshAndTheAddStreamButtonFollows)
     QPointer<QWidget> first = activity->currentContentView();
     activity->setContentViewToName(QStringLiteral("Queue"));
     QPointer<QWidget> second = activity->currentContentView();
+    // The entry on screen asked for again keeps its view; another one replaces it.
     activity->setContentViewToName(QStringLiteral("Queue"));
+    EXPECT_EQ(second.data(), activity->currentContentView());
+    activity->setContentViewToName(QStringLiteral("Alpha"));
     EXPECT_NE(second.data(), activity->currentContentView());
+    EXPECT_EQ(activity->currentEntry(), QStringLiteral("Alpha"));
     flushDeletes();
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(second.isNull());
@@ -114,6 +118,9 @@ TEST_F(WindowTest, SelectionDuringADatabaseUpdateKeepsTheView) {
     ASSERT_TRUE(waitUntil([&] { return !activity->dbUpdating(); }, 20000));
     EXPECT_NE(activity->window()->bar()->currentSongTitle()->text(),
               QStringLiteral("Mise à jour de la base MPD..."));
+    // Once it is over, the view is the one the highlight names.
+    EXPECT_EQ(activity->currentContentName(), QStringLiteral("Queue"));
+    EXPECT_EQ(sideBar()->selectedName(), QStringLiteral("Queue"));
     ASSERT_TRUE(sideBar()->selectRow(3));
     EXPECT_EQ(activity->currentContentName(), QStringLiteral("Stream"));
 }

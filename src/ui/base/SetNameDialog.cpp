@@ -1,5 +1,8 @@
 #include "ui/base/SetNameDialog.h"
 
+#include "ui/base/InputCheck.h"
+#include "ui/base/Style.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,22 +17,22 @@ SetNameDialog::SetNameDialog(const QStringList &p, QWidget *parent)
 SetNameDialog::SetNameDialog(const QString &title, const QString &notification,
                              const QString &answerWord, QWidget *parent)
     : AnswerDialog(title, notification, parent), m_answerWord(answerWord),
-      m_textField(new QLineEdit), m_ok(new QPushButton(QStringLiteral("OK"))),
+      m_label(new QLabel(QStringLiteral("Nom :"))), m_textField(new QLineEdit),
+      m_ok(new QPushButton(QStringLiteral("OK"))),
       m_cancel(new QPushButton(QStringLiteral("Annuler"))) {
-    auto *label = new QLabel(QStringLiteral("Nom :"));
+    m_label->setBuddy(m_textField);
     m_textField->setMinimumWidth(280);
     m_textField->setPlaceholderText(QStringLiteral("Au moins deux caractères"));
     m_ok->setDefault(true);
     m_ok->setEnabled(false);
-    // The button only mirrors the rule; ok() checks it again for callers that press it.
-    connect(m_textField, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_ok->setEnabled(text.length() >= minimumLength); });
+    // The button only mirrors the rules; ok() checks them again for callers that press it.
+    connect(m_textField, &QLineEdit::textChanged, this, &SetNameDialog::checkText);
     connect(m_textField, &QLineEdit::returnPressed, this, &SetNameDialog::ok);
     connect(m_ok, &QPushButton::clicked, this, &SetNameDialog::ok);
     connect(m_cancel, &QPushButton::clicked, this, &SetNameDialog::cancel);
 
     auto *row = new QHBoxLayout;
-    row->addWidget(label);
+    row->addWidget(m_label);
     row->addWidget(m_textField, 1);
     setContent(row, {m_cancel, m_ok});
 }
@@ -39,9 +42,20 @@ void SetNameDialog::showWindow() {
     m_textField->setFocus();
 }
 
+bool SetNameDialog::checkText(const QString &text) {
+    const bool control = inputcheck::hasControlCharacters(text);
+    Style::setTextColor(m_label, control ? Style::errorRed() : Style::labelColor());
+    const QString why = control ? inputcheck::refusedReason() : QString();
+    m_label->setToolTip(why);
+    m_textField->setToolTip(why);
+    const bool valid = text.length() >= minimumLength && !control;
+    m_ok->setEnabled(valid);
+    return valid;
+}
+
 void SetNameDialog::ok() {
     const QString text = m_textField->text();
-    if (text.length() < minimumLength) return;
+    if (!checkText(text)) return;
     post({{QStringLiteral("close"), m_answerWord}, {QStringLiteral("name"), text}});
 }
 

@@ -5,13 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace kelvane {
 
 // Asks for a name; OK posts the caller's notification with "close" = the answer word
-// and "name" = the text as typed (not trimmed), once it holds at least two characters.
+// and "name" = the text as typed (not trimmed), once it holds at least two characters
+// and no control character (the label then turns red, saying why in its tooltip).
 // Cancel, the window's close button and Escape post "close" = "cancel".
 class SetNameDialog : public AnswerDialog {
     Q_OBJECT
@@ -23,6 +25,7 @@ class SetNameDialog : public AnswerDialog {
 
     void showWindow();
     QLineEdit *textField() const { return m_textField; }
+    QLabel *label() const { return m_label; }
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
 
@@ -32,7 +35,11 @@ class SetNameDialog : public AnswerDialog {
     void ok();
 
   private:
+    // Mirrors the rules on the label and the OK button; answers whether the text passes.
+    bool checkText(const QString &text);
+
     QString m_answerWord;
+    QLabel *m_label;
     QLineEdit *m_textField;
     QPushButton *m_ok;
     QPushButton *m_cancel;

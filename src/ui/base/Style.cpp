@@ -2,10 +2,40 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QWidget>
 
 namespace kelvane::Style {
+
+namespace {
+
+class FieldFrameStyle : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override {
+        // A focused field keeps Fusion's accent ring; only the resting border changes,
+        // drawn where and as Fusion draws it.
+        if (element == PE_FrameLineEdit && isDark(option->palette) &&
+            !(option->state & State_HasFocus)) {
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing, true);
+            painter->translate(0.5, 0.5);
+            painter->setPen(fieldBorderColor(option->palette));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRoundedRect(QRectF(option->rect).adjusted(0, 0, -1, -1), 2, 2);
+            painter->restore();
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+};
+
+} // namespace
 
 QColor accent() {
     return QColor(255, 171, 1);
@@ -38,6 +68,11 @@ QColor barBackground() {
 }
 QColor separatorColor() {
     return isDark() ? QColor(0x33, 0x35, 0x3b) : QColor(0xd6, 0xd8, 0xdd);
+}
+
+QColor fieldBorderColor(const QPalette &palette) {
+    if (!isDark(palette)) return palette.color(QPalette::Window).darker(140);
+    return palette.color(QPalette::Window).lighter(260);
 }
 
 QPalette lightPalette() {
@@ -96,8 +131,13 @@ void applyApplicationStyle(QApplication &app) {
     const QByteArray theme = qgetenv("KELVANE_THEME").toLower();
     // Ask before changing the style: the desktop's own palette tells us its scheme.
     const bool dark = theme == "dark" || (theme != "light" && isDark(QApplication::palette()));
-    if (QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
+    if (QStyle *style = createStyle()) app.setStyle(style);
     app.setPalette(dark ? darkPalette() : lightPalette());
+}
+
+QStyle *createStyle() {
+    QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    return fusion ? new FieldFrameStyle(fusion) : nullptr;
 }
 
 QFont titleFont() {

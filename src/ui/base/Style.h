@@ -5,6 +5,7 @@
 #include <QPalette>
 
 class QApplication;
+class QStyle;
 class QWidget;
 
 namespace kelvane {
@@ -24,6 +25,9 @@ QColor secondaryLabelColor();
 QColor sidebarBackground();
 QColor barBackground();
 QColor separatorColor();
+// The border of a text field at rest. Fusion draws it a shade darker than the window,
+// which in the dark palette is all but black on black.
+QColor fieldBorderColor(const QPalette &palette);
 
 bool isDark(const QPalette &palette);
 bool isDark();
@@ -31,6 +35,8 @@ bool isDark();
 // Fusion with our palette: dark when KELVANE_THEME=dark or when the desktop's own
 // palette is dark, light otherwise (KELVANE_THEME=light forces it).
 void applyApplicationStyle(QApplication &app);
+// Fusion, with text field borders in fieldBorderColor() in the dark palette.
+QStyle *createStyle();
 QPalette lightPalette();
 QPalette darkPalette();
 

@@ -1,6 +1,7 @@
 #include "core/notify/NotificationCenter.h"
 #include "ui/base/ConfirmDialog.h"
 #include "ui/base/SetNameDialog.h"
+#include "ui/base/Style.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -82,4 +83,34 @@ TEST(SetNameDialog, CancelEscapeAndCloseAnswerCancelWithoutName) {
     ASSERT_EQ(answers.list.size(), 3);
     for (const NotificationInfo &info : answers.list)
         EXPECT_EQ(info, NotificationInfo({{"close", "cancel"}}));
+}
+
+TEST(SetNameDialog, ControlCharactersTurnTheLabelRedAndAreRefused) {
+    Answers answers(kBox);
+    SetNameDialog dialog(QStringLiteral("Nouvelle playlist"), kBox, QStringLiteral("new"));
+    dialog.showWindow();
+    const QColor normal = dialog.label()->palette().color(QPalette::WindowText);
+    ASSERT_NE(normal, Style::errorRed());
+    for (const QString &bad :
+         QStringList{QStringLiteral("Jazz FM\nclear\nping"), QStringLiteral("a\tb"),
+                     QStringLiteral("ab\r"), QStringLiteral("ab") + QChar(0x7f),
+                     QStringLiteral("ab") + QChar(0x1f), QStringLiteral("ab") + QChar(0)}) {
+        dialog.textField()->setText(bad);
+        EXPECT_EQ(dialog.label()->palette().color(QPalette::WindowText), Style::errorRed());
+        EXPECT_FALSE(dialog.label()->toolTip().isEmpty());
+        EXPECT_FALSE(dialog.okButton()->isEnabled());
+        dialog.ok();
+        QTest::keyClick(dialog.textField(), Qt::Key_Return);
+    }
+    EXPECT_TRUE(answers.list.isEmpty());
+    EXPECT_TRUE(dialog.isVisible());
+
+    // Characters beyond the controls are names like any other; the label comes back.
+    dialog.textField()->setText(QStringLiteral("Nuit \u00e9t\u00e9 \u00a0\u2028"));
+    EXPECT_NE(dialog.label()->palette().color(QPalette::WindowText), Style::errorRed());
+    EXPECT_TRUE(dialog.label()->toolTip().isEmpty());
+    dialog.ok();
+    ASSERT_EQ(answers.list.size(), 1);
+    EXPECT_EQ(answers.list[0].value(QStringLiteral("name")),
+              QStringLiteral("Nuit \u00e9t\u00e9 \u00a0\u2028"));
 }

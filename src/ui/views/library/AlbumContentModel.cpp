@@ -3,16 +3,16 @@
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
 
-#include <QApplication>
-
 namespace kelvane {
 
-AlbumContentModel::AlbumContentModel(QObject *parent) : QAbstractTableModel(parent) {}
+AlbumContentModel::AlbumContentModel(QObject *parent)
+    : SongTableModel({QStringLiteral("N°"), QStringLiteral("Titre"), QStringLiteral("Durée")},
+                     TrackNumber, Time, parent) {}
 
 void AlbumContentModel::setSongs(QList<Song> songs) {
     beginResetModel();
-    m_songs = std::move(songs);
-    m_marks = QList<playingmarks::AlbumRowMarks>(m_songs.size());
+    m_marks = QList<playingmarks::AlbumRowMarks>(songs.size());
+    resetSongs(std::move(songs));
     m_state = 0;
     endResetModel();
 }
@@ -22,16 +22,17 @@ bool AlbumContentModel::setStatus(const std::optional<MPDStatus> &status) {
     const bool stateChanged = state != m_state;
     m_state = state;
     bool changed = false;
-    for (int row = 0; row < m_songs.size(); ++row) {
-        const auto marks = status ? playingmarks::albumRowMarks(m_songs[row], *status)
+    const QList<Song> &rows = songs();
+    for (int row = 0; row < rows.size(); ++row) {
+        const auto marks = status ? playingmarks::albumRowMarks(rows[row], *status)
                                   : playingmarks::AlbumRowMarks{};
         const bool iconChanged = stateChanged && (marks.track || m_marks[row].track);
         if (marks.track != m_marks[row].track || iconChanged) {
-            Q_EMIT dataChanged(index(row, TrackNumber), index(row, TrackNumber));
+            refreshCell(row, TrackNumber);
             changed = true;
         }
         if (marks.time != m_marks[row].time) {
-            Q_EMIT dataChanged(index(row, Time), index(row, Time));
+            refreshCell(row, Time);
             changed = true;
         }
         m_marks[row] = marks;
@@ -50,49 +51,19 @@ playingmarks::AlbumRowMarks AlbumContentModel::marksOf(int row) const {
     return row >= 0 && row < m_marks.size() ? m_marks[row] : playingmarks::AlbumRowMarks{};
 }
 
-int AlbumContentModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(m_songs.size());
-}
-
-int AlbumContentModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QVariant AlbumContentModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= m_songs.size()) return {};
-    const Song &song = m_songs[index.row()];
-    const auto marks = m_marks[index.row()];
-    if (role == Qt::DisplayRole) {
-        switch (index.column()) {
-        case TrackNumber:
-            return marks.track ? QString() : librarytext::trackText(song.diskNb(), song.track());
-        case Title:
-            return song.title();
-        case Time:
-            return librarytext::timeText(song.duration());
-        }
-    } else if (role == Qt::DecorationRole && index.column() == TrackNumber && marks.track) {
-        return librarystyle::stateIcon(m_state);
-    } else if (role == Qt::ForegroundRole && index.column() == Time) {
-        return marks.time ? librarystyle::playingColour()
-                          : librarystyle::secondaryColour(QApplication::palette());
-    } else if (role == Qt::TextAlignmentRole && index.column() != Title) {
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    return {};
-}
-
-QVariant AlbumContentModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    switch (section) {
+QString AlbumContentModel::cellText(const Song &song, int, int column) const {
+    switch (column) {
     case TrackNumber:
-        return QStringLiteral("N°");
+        return librarytext::trackText(song.diskNb(), song.track());
     case Title:
-        return QStringLiteral("Titre");
-    case Time:
-        return QStringLiteral("Durée");
+        return song.title();
+    default:
+        return QString();
     }
-    return {};
+}
+
+QIcon AlbumContentModel::stateIcon() const {
+    return librarystyle::stateIcon(m_state);
 }
 
 } // namespace kelvane

@@ -6,17 +6,15 @@
 // while the player plays or pauses. A new snapshot refreshes only the cells whose look
 // changes.
 // Thread: GUI.
-#include "core/model/Song.h"
 #include "core/mpd/MPDStatus.h"
 #include "ui/views/library/PlayingMarks.h"
+#include "ui/views/library/SongTableModel.h"
 
-#include <QAbstractTableModel>
-#include <QList>
 #include <optional>
 
 namespace kelvane {
 
-class AlbumContentModel : public QAbstractTableModel {
+class AlbumContentModel : public SongTableModel {
     Q_OBJECT
   public:
     enum Column { TrackNumber = 0, Title, Time, ColumnCount };
@@ -24,7 +22,6 @@ class AlbumContentModel : public QAbstractTableModel {
     explicit AlbumContentModel(QObject *parent = nullptr);
 
     void setSongs(QList<Song> songs);
-    const QList<Song> &songs() const { return m_songs; }
 
     // Returns whether any cell changed.
     bool setStatus(const std::optional<MPDStatus> &status);
@@ -32,13 +29,13 @@ class AlbumContentModel : public QAbstractTableModel {
     int currentRow() const;
     playingmarks::AlbumRowMarks marksOf(int row) const;
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  protected:
+    QString cellText(const Song &song, int row, int column) const override;
+    bool isTrackMarked(int row) const override { return marksOf(row).track; }
+    bool isTimeMarked(int row) const override { return marksOf(row).time; }
+    QIcon stateIcon() const override;
 
   private:
-    QList<Song> m_songs;
     QList<playingmarks::AlbumRowMarks> m_marks;
     qint32 m_state = 0;
 };

@@ -73,7 +73,7 @@ AlbumItem::AlbumItem(AlbumListModel *model, AlbumOverCover *overCover, QAbstract
     m_popoverDelay = new QTimer(this);
     m_popoverDelay->setSingleShot(true);
     m_popoverDelay->setInterval(200);
-    connect(m_popoverDelay, &QTimer::timeout, this, [this] { displayPopover(m_popoverAnchor); });
+    connect(m_popoverDelay, &QTimer::timeout, this, &AlbumItem::showPendingPopover);
 }
 
 AlbumItem::Geometry AlbumItem::geometry(const QRect &cell, const QFontMetrics &nameMetrics,
@@ -245,11 +245,27 @@ void AlbumItem::clickAlbum(int row, const QRect &anchor) {
     if (m_popoverDelay->isActive() && m_popoverRow == row) return;
     const Album album = m_model->album(row);
     auto content = MPDAlbum::sMPDAlbum().getAlbumContent(album);
+    // The songs this album's play and append take: a directory may hold another album.
+    if (content) content = songsOfAlbum(*content, album.albumName);
     s_songCount = content ? content->size() : 0;
     MPDCache::sMPDCache().setAlbumContentArray(std::move(content));
     m_popoverRow = row;
     m_popoverAnchor = anchor;
     m_popoverDelay->start();
+}
+
+void AlbumItem::showPendingPopover() {
+    QRect anchor = m_popoverAnchor;
+    if (m_view && m_popoverRow >= 0 && m_popoverRow < m_model->rowCount()) {
+        // A click on a cover the grid's edge cuts scrolls it into view, a moment later
+        // (after the double-click time): scroll now, and place the popover beside the
+        // cover where it then stays.
+        const QModelIndex index = m_model->index(m_popoverRow);
+        m_view->scrollTo(index);
+        const QRect cover = geometry(m_view->visualRect(index)).cover;
+        anchor = QRect(m_view->viewport()->mapToGlobal(cover.topLeft()), cover.size());
+    }
+    displayPopover(anchor);
 }
 
 void AlbumItem::displayPopover(const QRect &anchor) {

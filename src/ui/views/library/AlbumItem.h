@@ -47,8 +47,9 @@ class AlbumItem : public QStyledItemDelegate {
 
     // The cell's actions, for the album of row.
     void clickPlay(int row);
-    // Reads the album's songs, hands them to the popover through MPDCache, and opens the
-    // popover beside anchor (global coordinates) 0.2 s later.
+    // Reads the album's songs (only this album's of its directory), hands them to the
+    // popover through MPDCache, and opens the popover 0.2 s later beside the cover as it
+    // then lies (anchor, in global coordinates, serves when the grid is gone).
     void clickAlbum(int row, const QRect &anchor);
     void clickMaximize(int row);
     void addToQueue(int row);
@@ -68,6 +69,7 @@ class AlbumItem : public QStyledItemDelegate {
     QFont artistFont() const { return m_artistFont; }
 
   private:
+    void showPendingPopover();
     void paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity,
                       qreal coverOpacity) const;
     QPixmap shadow(qreal devicePixelRatio) const;

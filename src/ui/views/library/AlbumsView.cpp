@@ -107,14 +107,20 @@ void AlbumsView::awakeFromNib() {
         if (albums) cache.setCurrentAlbumList(albums);
     }
     m_overCover->mouseExited();
-    m_model->setAlbums(albums.value_or(QList<Album>{}));
+    // The same list again (a reload, an update that changed no album) keeps its covers.
+    if (albums.value_or(QList<Album>{}) != m_model->albums())
+        m_model->setAlbums(albums.value_or(QList<Album>{}));
     const bool empty = m_model->rowCount() == 0;
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
 }
 
-void AlbumsView::onDbUpdate() {
+void AlbumsView::reload() {
     awakeFromNib();
+}
+
+void AlbumsView::onDbUpdate() {
+    reload();
     update();
 }
 
@@ -219,6 +225,15 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
             break;
         default:
             break;
+        }
+    } else if (watched == m_grid && event->type() == QEvent::ShortcutOverride) {
+        // Space is also the window's play/pause shortcut, which would take it first:
+        // on a cover it opens the songs, as the keys of a focused control should.
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier &&
+            m_grid->currentIndex().isValid()) {
+            event->accept();
+            return true;
         }
     } else if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);

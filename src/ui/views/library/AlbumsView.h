@@ -4,10 +4,11 @@
 // list is read from the server once (MPDAlbum) and kept in MPDCache, so each visit
 // builds the grid from memory; a finished database update (onDbUpdate) refills it.
 // Covers load only for the cells on screen, and cells that scroll away drop their load.
-// The album listener of MPDCache while it lives.
+// A reload keeps the scroll position. The album listener of MPDCache while it lives.
 // Thread: GUI.
 #include "core/model/Album.h"
 #include "core/mpd/MPDDelegates.h"
+#include "ui/base/ReloadableView.h"
 
 #include <QList>
 #include <QTimer>
@@ -23,7 +24,7 @@ class AlbumListModel;
 class AlbumOverCover;
 class ImageManager;
 
-class AlbumsView : public QWidget, public MPDAlbumDelegate {
+class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableView {
     Q_OBJECT
   public:
     explicit AlbumsView(QWidget *parent = nullptr);
@@ -34,6 +35,8 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate {
     // Fills the grid from the stored album list, reading it from the server first when
     // none is stored.
     void awakeFromNib();
+    // Fills the grid again where it is scrolled to.
+    void reload() override;
     void onDbUpdate() override;
 
     QList<Album> cellArray() const;

@@ -3,14 +3,11 @@
 // PlaylistModel — a stored playlist's songs as a seven-column table: "trackNumber",
 // "artist", "album", "title", "composer", "time" and the empty "isPlaying".
 // Thread: GUI.
-#include "core/model/Song.h"
-
-#include <QAbstractTableModel>
-#include <QList>
+#include "ui/views/library/SongTableModel.h"
 
 namespace kelvane {
 
-class PlaylistModel : public QAbstractTableModel {
+class PlaylistModel : public SongTableModel {
     Q_OBJECT
   public:
     enum Column {
@@ -27,15 +24,9 @@ class PlaylistModel : public QAbstractTableModel {
     explicit PlaylistModel(QObject *parent = nullptr);
 
     void setSongs(QList<Song> songs);
-    const QList<Song> &songs() const { return m_songs; }
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-  private:
-    QList<Song> m_songs;
+  protected:
+    QString cellText(const Song &song, int row, int column) const override;
 };
 
 } // namespace kelvane

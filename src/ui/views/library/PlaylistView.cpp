@@ -32,10 +32,13 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_table->setColumnWidth(PlaylistModel::IsPlaying, 24);
 
     m_name = CurrentPlaylisyView::currentPlaylist();
-    if (!m_name.isNull())
-        m_model->setSongs(
-            MPDPlayLists::sMPDPlayLists().getPlaylist(m_name).value_or(QList<Song>{}));
+    reload();
     connect(m_table, &SongTable::playRequested, this, &PlaylistView::doubleClick);
+}
+
+void PlaylistView::reload() {
+    if (m_name.isNull()) return;
+    m_model->setSongs(MPDPlayLists::sMPDPlayLists().getPlaylist(m_name).value_or(QList<Song>{}));
 }
 
 void PlaylistView::doubleClick(int row) {

@@ -1,9 +1,11 @@
 #pragma once
 
 // PlaylistView — the stored playlist last chosen in the sidebar (CurrentPlaylisyView),
-// read from the server once when the view is made. A double click or Enter on a row
+// read from the server when the view is made and on reload(). A double click or Enter on a row
 // replaces the queue with the whole playlist and plays from that row.
 // Thread: GUI.
+#include "ui/base/ReloadableView.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -12,12 +14,14 @@ namespace kelvane {
 class PlaylistModel;
 class SongTable;
 
-class PlaylistView : public QWidget {
+class PlaylistView : public QWidget, public ReloadableView {
     Q_OBJECT
   public:
     explicit PlaylistView(QWidget *parent = nullptr);
 
     void doubleClick(int row);
+    // Reads the same playlist again, where the table is scrolled to.
+    void reload() override;
 
     QString playlistName() const { return m_name; }
     SongTable *tableOutletPlaylist() const { return m_table; }

@@ -4,15 +4,16 @@
 #include "ui/views/library/LibraryText.h"
 #include "ui/views/library/PlayingMarks.h"
 
-#include <QApplication>
-
 namespace kelvane {
 
-QueueModel::QueueModel(QObject *parent) : QAbstractTableModel(parent) {}
+QueueModel::QueueModel(QObject *parent)
+    : SongTableModel({QStringLiteral("N°"), QStringLiteral("Artiste"), QStringLiteral("Album"),
+                      QStringLiteral("Titre"), QStringLiteral("Durée"), QStringLiteral("Année")},
+                     TrackNumber, Time, parent) {}
 
 void QueueModel::setQueue(QList<Song> songs, const QList<Stream> &streams) {
     beginResetModel();
-    m_songs = std::move(songs);
+    resetSongs(std::move(songs));
     m_streamNames.clear();
     // The first saved stream of an address names it, as in the stream list.
     for (const Stream &stream : streams)
@@ -39,18 +40,17 @@ void QueueModel::setState(qint32 state) {
 QSet<int> QueueModel::currentRows() const {
     QSet<int> rows;
     if (!m_status || !playingmarks::isActive(*m_status)) return rows;
-    for (int row = 0; row < m_songs.size(); ++row) {
-        if (playingmarks::isQueueCurrent(m_songs[row], *m_status)) rows.insert(row);
+    const QList<Song> &queue = songs();
+    for (int row = 0; row < queue.size(); ++row) {
+        if (playingmarks::isQueueCurrent(queue[row], *m_status)) rows.insert(row);
     }
     return rows;
 }
 
 void QueueModel::refreshRows(const QSet<int> &rows, std::initializer_list<int> columns) {
-    for (int row : rows) {
-        if (row < 0 || row >= m_songs.size()) continue;
+    for (int row : rows)
         for (int column : columns)
-            Q_EMIT dataChanged(index(row, column), index(row, column));
-    }
+            refreshCell(row, column);
 }
 
 QString QueueModel::titleOf(const Song &song) const {
@@ -66,64 +66,30 @@ QString QueueModel::columnIdentifier(int column) {
     return column >= 0 && column < ColumnCount ? QString::fromLatin1(ids[column]) : QString();
 }
 
-int QueueModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(m_songs.size());
+bool QueueModel::isTrackMarked(int row) const {
+    // Stopped or unknown: no icon, so the number stays.
+    return m_marked.contains(row) && !stateIcon().isNull();
 }
 
-int QueueModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+QIcon QueueModel::stateIcon() const {
+    return librarystyle::stateIcon(m_state);
 }
 
-QVariant QueueModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= m_songs.size()) return {};
-    const Song &song = m_songs[index.row()];
-    const bool marked = m_marked.contains(index.row());
-    if (role == Qt::DisplayRole) {
-        switch (index.column()) {
-        case TrackNumber:
-            if (marked && !librarystyle::stateIcon(m_state).isNull()) return QString();
-            return librarytext::trackText(song.diskNb(), song.track());
-        case Artist:
-            return playingmarks::rowArtist(song);
-        case AlbumColumn:
-            return song.album();
-        case Title:
-            return titleOf(song);
-        case Time:
-            return librarytext::timeText(song.duration());
-        case Year:
-            return QString::number(song.date());
-        }
-    } else if (role == Qt::DecorationRole && index.column() == TrackNumber && marked) {
-        const QIcon icon = librarystyle::stateIcon(m_state);
-        if (!icon.isNull()) return icon;
-    } else if (role == Qt::ForegroundRole && index.column() == Time) {
-        return marked ? librarystyle::playingColour()
-                      : librarystyle::secondaryColour(QApplication::palette());
-    } else if (role == Qt::TextAlignmentRole &&
-               (index.column() == Time || index.column() == TrackNumber)) {
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    return {};
-}
-
-QVariant QueueModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    switch (section) {
+QString QueueModel::cellText(const Song &song, int, int column) const {
+    switch (column) {
     case TrackNumber:
-        return QStringLiteral("N°");
+        return librarytext::trackText(song.diskNb(), song.track());
     case Artist:
-        return QStringLiteral("Artiste");
+        return playingmarks::rowArtist(song);
     case AlbumColumn:
-        return QStringLiteral("Album");
+        return song.album();
     case Title:
-        return QStringLiteral("Titre");
-    case Time:
-        return QStringLiteral("Durée");
+        return titleOf(song);
     case Year:
-        return QStringLiteral("Année");
+        return QString::number(song.date());
+    default:
+        return QString();
     }
-    return {};
 }
 
 } // namespace kelvane

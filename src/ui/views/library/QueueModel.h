@@ -7,19 +7,17 @@
 // their track number and an orange time while the player plays or pauses. Stream rows
 // show the name of their saved stream, looked up in the list read once per load.
 // Thread: GUI.
-#include "core/model/Song.h"
 #include "core/mpd/MPDStatus.h"
 #include "core/streams/Stream.h"
+#include "ui/views/library/SongTableModel.h"
 
-#include <QAbstractTableModel>
 #include <QHash>
-#include <QList>
 #include <QSet>
 #include <optional>
 
 namespace kelvane {
 
-class QueueModel : public QAbstractTableModel {
+class QueueModel : public SongTableModel {
     Q_OBJECT
   public:
     enum Column { TrackNumber = 0, Artist, AlbumColumn, Title, Time = 4, Year, ColumnCount };
@@ -27,7 +25,6 @@ class QueueModel : public QAbstractTableModel {
     explicit QueueModel(QObject *parent = nullptr);
 
     void setQueue(QList<Song> songs, const QList<Stream> &streams);
-    const QList<Song> &songs() const { return m_songs; }
 
     // A new snapshot; the cells whose marks change are refreshed, with the rows named.
     void setStatus(const std::optional<MPDStatus> &status, QList<qint32> namedRows = {});
@@ -37,17 +34,17 @@ class QueueModel : public QAbstractTableModel {
 
     static QString columnIdentifier(int column);
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  protected:
+    QString cellText(const Song &song, int row, int column) const override;
+    bool isTrackMarked(int row) const override;
+    bool isTimeMarked(int row) const override { return m_marked.contains(row); }
+    QIcon stateIcon() const override;
 
   private:
     QSet<int> currentRows() const;
     void refreshRows(const QSet<int> &rows, std::initializer_list<int> columns);
     QString titleOf(const Song &song) const;
 
-    QList<Song> m_songs;
     QHash<QString, QString> m_streamNames; // address → first saved name
     std::optional<MPDStatus> m_status;
     QSet<int> m_marked;

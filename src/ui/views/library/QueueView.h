@@ -6,6 +6,7 @@
 // removes rows. It is the queue listener of MPDCache while it lives (the view made last
 // gets the events). Thread: GUI.
 #include "core/mpd/MPDDelegates.h"
+#include "ui/base/ReloadableView.h"
 
 #include <QList>
 #include <QWidget>
@@ -15,7 +16,7 @@ namespace kelvane {
 class QueueModel;
 class SongTable;
 
-class QueueView : public QWidget, public MPDQueueDelegate {
+class QueueView : public QWidget, public MPDQueueDelegate, public ReloadableView {
     Q_OBJECT
   public:
     explicit QueueView(QWidget *parent = nullptr);
@@ -29,8 +30,9 @@ class QueueView : public QWidget, public MPDQueueDelegate {
     // Deletes by the menu's rules: the context row alone when fewer than two rows are
     // selected, else the selection; stops first when the deletion empties the queue.
     void supprimer(qint32 contextRow);
-    // Reads the queue (and, when it holds streams, the saved streams) again.
-    void reload();
+    // Reads the queue (and, when it holds streams, the saved streams) again, where the
+    // table is scrolled to.
+    void reload() override;
 
     SongTable *table() const { return m_table; }
     QueueModel *model() const { return m_model; }

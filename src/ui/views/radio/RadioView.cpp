@@ -2,6 +2,7 @@
 
 #include "core/mpd/MPDCache.h"
 #include "core/radio/RadioState.h"
+#include "ui/base/Icons.h"
 #include "ui/base/Style.h"
 #include "ui/views/radio/BusySpinner.h"
 #include "ui/views/radio/FlowLayout.h"
@@ -32,7 +33,8 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
 
     m_previous = new QToolButton(this);
     m_previous->setObjectName(QStringLiteral("previousButton"));
-    m_previous->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    // Drawn in the palette's text colour, like the window's other icons.
+    m_previous->setIcon(Icons::icon(QStringLiteral("back_button")));
     m_previous->setIconSize(QSize(18, 18));
     m_previous->setAutoRaise(true);
     m_previous->setToolTip(tr("Page précédente"));

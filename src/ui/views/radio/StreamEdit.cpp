@@ -3,12 +3,14 @@
 #include "core/mpd/MPDCache.h"
 #include "core/notify/NotificationCenter.h"
 #include "core/streams/MPDStream.h"
+#include "ui/base/InputCheck.h"
 #include "ui/base/Style.h"
 #include "ui/views/radio/StreamListing.h"
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,16 +90,20 @@ QColor StreamEdit::errorColour() {
     return Style::errorRed();
 }
 
-void StreamEdit::setLabelError(QLabel *label, bool error) {
+void StreamEdit::setLabelError(QLabel *label, bool error, bool controlCharacters) {
     Style::setTextColor(label, error ? errorColour() : Style::labelColor());
+    // Red alone would not say what is wrong with a text that looks right.
+    const QString why = controlCharacters ? inputcheck::refusedReason() : QString();
+    label->setToolTip(why);
+    if (QWidget *field = label->buddy()) field->setToolTip(why);
 }
 
 void StreamEdit::save() {
     const QString url = m_urlField->text();
     const QString name = m_nameField->text();
     const StreamListing::InputCheck check = StreamListing::checkInput(name, url);
-    setLabelError(m_labelName, !check.nameOk);
-    setLabelError(m_labelURL, !check.urlOk);
+    setLabelError(m_labelName, !check.nameOk, inputcheck::hasControlCharacters(name));
+    setLabelError(m_labelURL, !check.urlOk, inputcheck::hasControlCharacters(url));
     if (!check.valid()) {
         boxClosed();
         return;
@@ -130,6 +136,14 @@ void StreamEdit::writeEdit(const QString &entry) {
 
 void StreamEdit::cancel() {
     close();
+}
+
+void StreamEdit::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void StreamEdit::closeEvent(QCloseEvent *event) {

@@ -20,11 +20,11 @@ namespace kelvane {
 // opens an add window (a top-level window above the others, deleted when closed).
 //
 // Saving checks the input (an address longer than 7 characters beginning with "http",
-// a name that is not empty; otherwise the matching label turns red and nothing is
-// written), stores "address#name" in the server's "[Radio Streams]" playlist and asks
-// MPDCache for streamUpdateTrigger so that the stream view reloads. Every close (save,
-// cancel, the window's close button) and every refused save post "editStreamBoxClose"
-// on the notification hub.
+// a name that is not empty, no control character in either; otherwise the matching
+// label turns red and nothing is written), stores "address#name" in the server's "[Radio Streams]"
+// playlist and asks MPDCache for streamUpdateTrigger so that the stream view reloads. Every close
+// (save, cancel, the window's close button) and every refused save post "editStreamBoxClose" on the
+// notification hub.
 class StreamEdit : public QWidget {
     Q_OBJECT
   public:
@@ -55,11 +55,13 @@ class StreamEdit : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent *event) override;
+    // Escape cancels, as in any dialog.
+    void keyPressEvent(QKeyEvent *event) override;
 
   private:
     void build();
     void writeEdit(const QString &entry);
-    static void setLabelError(QLabel *label, bool error);
+    static void setLabelError(QLabel *label, bool error, bool controlCharacters);
     static void boxClosed();
 
     std::optional<Stream> m_streamToEdit;

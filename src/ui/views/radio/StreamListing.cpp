@@ -1,5 +1,7 @@
 #include "ui/views/radio/StreamListing.h"
 
+#include "ui/base/InputCheck.h"
+
 #include <algorithm>
 
 namespace kelvane::StreamListing {
@@ -35,8 +37,9 @@ QList<quint32> deletionSequence(QList<qint32> positions) {
 
 InputCheck checkInput(const QString &name, const QString &url) {
     InputCheck check;
-    check.nameOk = !name.isEmpty();
-    check.urlOk = url.size() > 7 && url.startsWith(QLatin1String("http"));
+    check.nameOk = !name.isEmpty() && !inputcheck::hasControlCharacters(name);
+    check.urlOk = url.size() > 7 && url.startsWith(QLatin1String("http")) &&
+                  !inputcheck::hasControlCharacters(url);
     return check;
 }
 

@@ -26,7 +26,8 @@ QList<qint32> positionsForAddresses(const QStringList &chosenUrls, const QList<S
 QList<quint32> deletionSequence(QList<qint32> positions);
 
 // The editor's check: an address longer than 7 characters that begins with "http"
-// (case-sensitive, so "https" passes), and a name that is not empty.
+// (case-sensitive, so "https" passes), and a name that is not empty; neither may hold
+// a control character (inputcheck).
 struct InputCheck {
     bool nameOk = false;
     bool urlOk = false;

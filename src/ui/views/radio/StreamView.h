@@ -3,6 +3,7 @@
 #include "core/mpd/MPDDelegates.h"
 #include "core/notify/NotificationCenter.h"
 #include "core/streams/Stream.h"
+#include "ui/base/ReloadableView.h"
 
 #include <QList>
 #include <QPointer>
@@ -21,7 +22,7 @@ class StreamEdit;
 // a confirmation). The main window makes a new view each time its stream entry is
 // chosen; the view is MPDCache's stream listener while it lives and reloads on
 // onStreamChange. GUI thread.
-class StreamView : public QWidget, public MPDStreamDelegate {
+class StreamView : public QWidget, public MPDStreamDelegate, public ReloadableView {
     Q_OBJECT
   public:
     explicit StreamView(QWidget *parent = nullptr);
@@ -38,6 +39,8 @@ class StreamView : public QWidget, public MPDStreamDelegate {
     StreamEdit *streamEdit() const;
 
     void onStreamChange() override;
+    // Reads the list again and sorts it, where the table is scrolled to.
+    void reload() override;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -51,7 +54,6 @@ class StreamView : public QWidget, public MPDStreamDelegate {
     void deleteStreams();
 
   private:
-    void reload();
     void showContextMenu(const QPoint &pos);
     void deleteBoxListener(const NotificationInfo &info);
     void editBoxListener();

@@ -13,6 +13,7 @@
 #include "ui/views/library/AlbumPopover.h"
 #include "ui/views/library/AlbumsView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QScrollBar>
@@ -80,6 +81,27 @@ TEST_F(AlbumsViewTest, StoredListIsUsedAndDatabaseUpdateRefills) {
     MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(5));
     MPDCache::sMPDCache().dbUpdated();
     EXPECT_EQ(view.model()->rowCount(), 5);
+}
+
+TEST_F(AlbumsViewTest, ARefillKeepsTheGridWhereItIsScrolled) {
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(300));
+    AlbumsView view;
+    view.resize(900, 600);
+    view.show();
+    QScrollBar *bar = view.collectionView()->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
+    bar->setValue(bar->maximum() / 2);
+    const int middle = bar->value();
+    ASSERT_GT(middle, 0);
+    // An update that adds an album, then a reload of the same list.
+    MPDCache::sMPDCache().setCurrentAlbumList(syntheticAlbums(301));
+    MPDCache::sMPDCache().dbUpdated();
+    EXPECT_EQ(view.model()->rowCount(), 301);
+    spin(50); // the grid lays its cells out again
+    EXPECT_EQ(bar->value(), middle);
+    view.reload();
+    spin(50);
+    EXPECT_EQ(bar->value(), middle);
 }
 
 TEST_F(AlbumsViewTest, WithoutConnectionTheGridIsEmptyAndNothingIsStored) {
@@ -322,4 +344,83 @@ TEST_F(AlbumsViewTest, FastScrollAsksForCoversOnlyOnceItSettles) {
     spin(150);
     bar->setValue(bar->value() + 40);
     EXPECT_FALSE(view.model()->loadsDeferred());
+}
+
+TEST_F(AlbumsViewTest, APopoverOpenedFromACutCoverSitsBesideItOnceTheGridHasScrolled) {
+    AlbumsView view;
+    view.resize(700, 330);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QListView *grid = view.collectionView();
+    QScrollBar *bar = grid->verticalScrollBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
+    // A cell whose cover the bottom edge cuts: a click scrolls it into view.
+    const int height = grid->viewport()->height();
+    int row = -1;
+    for (int r = 0; r < view.model()->rowCount() && row < 0; ++r) {
+        const QRect cover = view.item()->geometry(grid->visualRect(view.model()->index(r))).cover;
+        if (cover.top() < height - 40 && cover.bottom() > height) row = r;
+    }
+    ASSERT_GE(row, 0);
+    const QRect cover = view.item()->geometry(grid->visualRect(view.model()->index(row))).cover;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cover.topLeft() + QPoint(20, 20));
+    ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
+    // Past the grid's own delayed scroll to the clicked cell.
+    spin(QApplication::doubleClickInterval() + 250);
+    ASSERT_NE(AlbumPopover::current(), nullptr);
+    const QRect now = view.item()->geometry(grid->visualRect(view.model()->index(row))).cover;
+    EXPECT_LE(now.bottom(), height);
+    const QRect anchor(grid->viewport()->mapToGlobal(now.topLeft()), now.size());
+    AlbumPopover *popover = AlbumPopover::current();
+    EXPECT_EQ(popover->geometry(),
+              AlbumPopover::placement(anchor, popover->size(), view.screen()->availableGeometry()));
+    popover->close();
+}
+
+TEST_F(AlbumsViewTest, EachAlbumOfASharedDirectoryOpensOnItsOwnSongs) {
+    AlbumsView view;
+    view.resize(900, 600);
+    view.show();
+    struct Case {
+        QString path, name, header, artist;
+        QStringList titles;
+    };
+    const QList<Case> cases{
+        {"Shared/Two Albums", "Vinyl Days", "Vinyl Days", "Band Two", {"Side A", "Side B"}},
+        {"Shared/Two Albums", "First Light", "First Light", "Band One", {"Morning", "Noon"}},
+        {"", "Singles", "Singles", "Solo Artist", {"Root Song", ""}},
+        // The album without a tag: the directory's untagged song alone.
+        {"", QString(), "", "Solo Artist", {"No Album"}},
+    };
+    for (const Case &c : cases) {
+        const int row = rowOf(view, c.path, c.name);
+        ASSERT_GE(row, 0) << c.name.toStdString();
+        view.item()->clickAlbum(row, QRect(100, 100, 160, 160));
+        EXPECT_EQ(AlbumItem::lastSongCount(), c.titles.size());
+        ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
+        AlbumContentView *content = AlbumPopover::current()->contentView();
+        EXPECT_EQ(content->albumName()->text(), c.header);
+        EXPECT_EQ(content->artistName()->text(), c.artist);
+        QStringList titles;
+        for (int r = 0; r < content->model()->rowCount(); ++r)
+            titles << content->model()->index(r, AlbumContentModel::Title).data().toString();
+        EXPECT_EQ(titles, c.titles) << c.name.toStdString();
+        AlbumPopover::current()->close();
+        ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() == nullptr; }));
+    }
+
+    // Its rows play and append what they show, as the grid's own play and append do.
+    view.item()->clickAlbum(
+        rowOf(view, QStringLiteral("Shared/Two Albums"), QStringLiteral("Vinyl Days")),
+        QRect(100, 100, 160, 160));
+    ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
+    AlbumContentView *content = AlbumPopover::current()->contentView();
+    content->doubleClick(1);
+    EXPECT_EQ(queueFiles(), (QStringList{"Shared/Two Albums/03 Side A.flac",
+                                         "Shared/Two Albums/04 Side B.flac"}));
+    EXPECT_EQ(statusValue("song"), QStringLiteral("1"));
+    server->command(QStringLiteral("clear"));
+    content->addToQueue(0);
+    EXPECT_EQ(queueFiles(), QStringList{"Shared/Two Albums/03 Side A.flac"});
+    AlbumPopover::current()->close();
 }

@@ -324,3 +324,30 @@ TEST_F(RadioViewTest, NoNoticeWhenNothingWasSaved) {
 }
 
 } // namespace
+
+TEST_F(RadioViewTest, PreviousArrowIsDrawnInThePalettesTextColour) {
+    RadioView view;
+    const QIcon icon = view.previousButton()->icon();
+    const QPalette palette = QApplication::palette();
+    // Every pixel the arrow draws, enabled or greyed, is in the text colour of its state.
+    for (const auto &[mode, colour] :
+         {std::pair{QIcon::Normal, palette.color(QPalette::Active, QPalette::WindowText)},
+          std::pair{QIcon::Disabled, palette.color(QPalette::Disabled, QPalette::WindowText)}}) {
+        const QImage image =
+            icon.pixmap(QSize(18, 18), 1.0, mode).toImage().convertToFormat(QImage::Format_ARGB32);
+        int drawn = 0, offPalette = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() < 128) continue;
+                ++drawn;
+                if (std::abs(c.red() - colour.red()) > 8 ||
+                    std::abs(c.green() - colour.green()) > 8 ||
+                    std::abs(c.blue() - colour.blue()) > 8)
+                    ++offPalette;
+            }
+        }
+        EXPECT_GT(drawn, 10) << mode;
+        EXPECT_EQ(offPalette, 0) << mode;
+    }
+}

@@ -4,6 +4,7 @@
 #include "ui/views/radio/StreamView.h"
 
 #include <QLineEdit>
+#include <QTest>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -56,6 +57,38 @@ TEST_F(StreamEditTest, RefusesAnotherSchemeOrAnEmptyNameAndColoursTheLabel) {
     EXPECT_TRUE(stored().isEmpty());
     // A refused save still tells the stream view that the box answered.
     EXPECT_EQ(closedPosts, 2);
+}
+
+TEST_F(StreamEditTest, ControlCharactersInEitherFieldAreRefusedWithARedLabel) {
+    StreamEdit *edit = StreamEdit::openForAdd(nullptr);
+    // A directory entry's name that would run "clear" on the server.
+    fill(edit, "Jazz FM\nclear\nping", "http://jazz.example/live");
+    edit->save();
+    EXPECT_TRUE(isRed(edit->labelName()));
+    EXPECT_FALSE(edit->labelName()->toolTip().isEmpty());
+    EXPECT_FALSE(isRed(edit->labelURL()));
+    fill(edit, "Jazz FM", QStringLiteral("http://jazz.example/live\tx") + QChar(0x7f));
+    edit->save();
+    EXPECT_FALSE(isRed(edit->labelName()));
+    EXPECT_TRUE(edit->labelName()->toolTip().isEmpty());
+    EXPECT_TRUE(isRed(edit->labelURL()));
+    EXPECT_FALSE(edit->urlField()->toolTip().isEmpty());
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_TRUE(stored().isEmpty());
+
+    fill(edit, "Jazz FM", "http://jazz.example/live");
+    edit->save();
+    EXPECT_EQ(stored(), QStringList{"http://jazz.example/live#Jazz FM"});
+}
+
+TEST_F(StreamEditTest, EscapeCancelsLikeTheCancelButton) {
+    StreamEdit *edit = StreamEdit::openForAdd(nullptr);
+    QPointer<StreamEdit> alive(edit);
+    fill(edit, "Jazz", "http://jazz.example/live");
+    QTest::keyClick(edit->nameField(), Qt::Key_Escape);
+    EXPECT_TRUE(alive.isNull() || !alive->isVisible());
+    EXPECT_EQ(closedPosts, 1);
+    EXPECT_TRUE(stored().isEmpty());
 }
 
 TEST_F(StreamEditTest, AnEditReplacesTheStreamAndTheViewReloadsSorted) {

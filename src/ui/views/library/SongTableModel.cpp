@@ -1,0 +1,81 @@
+#include "ui/views/library/SongTableModel.h"
+
+#include "ui/views/library/LibraryStyle.h"
+#include "ui/views/library/LibraryText.h"
+
+#include <QApplication>
+
+namespace kelvane {
+
+SongTableModel::SongTableModel(QStringList titles, int trackColumn, int timeColumn, QObject *parent)
+    : QAbstractTableModel(parent), m_titles(std::move(titles)), m_trackColumn(trackColumn),
+      m_timeColumn(timeColumn) {}
+
+void SongTableModel::resetSongs(QList<Song> songs) {
+    m_songs = std::move(songs);
+}
+
+void SongTableModel::refreshCell(int row, int column) {
+    if (row < 0 || row >= m_songs.size()) return;
+    Q_EMIT dataChanged(index(row, column), index(row, column));
+}
+
+bool SongTableModel::isTrackMarked(int) const {
+    return false;
+}
+
+bool SongTableModel::isTimeMarked(int) const {
+    return false;
+}
+
+QIcon SongTableModel::stateIcon() const {
+    return {};
+}
+
+int SongTableModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_songs.size());
+}
+
+int SongTableModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_titles.size());
+}
+
+QVariant SongTableModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= m_songs.size()) return {};
+    const int row = index.row();
+    const int column = index.column();
+    const Song &song = m_songs[row];
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column == m_timeColumn) return librarytext::timeText(song.duration());
+        if (column == m_trackColumn && isTrackMarked(row)) return QString();
+        return cellText(song, row, column);
+    case Qt::DecorationRole:
+        if (column == m_trackColumn && isTrackMarked(row)) {
+            const QIcon icon = stateIcon();
+            if (!icon.isNull()) return icon;
+        }
+        break;
+    case Qt::ForegroundRole:
+        if (column == m_timeColumn)
+            return isTimeMarked(row) ? librarystyle::playingColour()
+                                     : librarystyle::secondaryColour(QApplication::palette());
+        break;
+    case Qt::TextAlignmentRole:
+        // Numbers line up on their last digit.
+        if (column == m_timeColumn || column == m_trackColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant SongTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    if (section < 0 || section >= m_titles.size()) return {};
+    return m_titles[section];
+}
+
+} // namespace kelvane

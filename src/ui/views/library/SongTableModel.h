@@ -1,0 +1,54 @@
+#pragma once
+
+// SongTableModel — what the song tables (queue, stored playlist, album content) share:
+// the songs, the column titles, the right-aligned track and time columns, the time
+// text and its colour, and the state icon that takes the place of the track number on
+// the playing song's row. Each table says which of its rows are marked and what its
+// other cells read.
+// Thread: GUI.
+#include "core/model/Song.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+#include <QStringList>
+
+namespace kelvane {
+
+class SongTableModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    const QList<Song> &songs() const { return m_songs; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  protected:
+    // titles: one per column; the track number and time columns are named by index.
+    SongTableModel(QStringList titles, int trackColumn, int timeColumn, QObject *parent);
+
+    // Replaces the songs; call between beginResetModel() and endResetModel().
+    void resetSongs(QList<Song> songs);
+    void refreshCell(int row, int column);
+
+    // The text of a cell other than the time and a marked track number.
+    virtual QString cellText(const Song &song, int row, int column) const = 0;
+    // The row shows the state icon instead of its track number.
+    virtual bool isTrackMarked(int row) const;
+    // The row's time takes the playing colour.
+    virtual bool isTimeMarked(int row) const;
+    virtual QIcon stateIcon() const;
+
+    int trackColumn() const { return m_trackColumn; }
+    int timeColumn() const { return m_timeColumn; }
+
+  private:
+    QList<Song> m_songs;
+    QStringList m_titles;
+    int m_trackColumn;
+    int m_timeColumn;
+};
+
+} // namespace kelvane

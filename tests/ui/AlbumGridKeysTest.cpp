@@ -1,0 +1,51 @@
+// Keys of the album grid inside the window, where the window's own shortcuts also
+// listen: Space opens the current album's songs rather than toggling playback.
+#include "WindowFixture.h"
+
+#include "ui/NowPlayingBar.h"
+#include "ui/views/library/AlbumContentView.h"
+#include "ui/views/library/AlbumListModel.h"
+#include "ui/views/library/AlbumPopover.h"
+#include "ui/views/library/AlbumsView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListView>
+#include <QTest>
+
+using namespace kelvane;
+using namespace kelvane::test;
+
+TEST_F(WindowTest, SpaceInTheGridOpensTheCurrentAlbumAndLeavesPlayback) {
+    server->command(QStringLiteral("stop"));
+    MainWindow *window = activity->window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto *albums = qobject_cast<AlbumsView *>(activity->currentContentView());
+    ASSERT_NE(albums, nullptr);
+    QListView *grid = albums->collectionView();
+    int abbey = -1;
+    for (int row = 0; row < albums->model()->rowCount(); ++row)
+        if (albums->model()->album(row).path == QLatin1String("The Beatles/Abbey Road"))
+            abbey = row;
+    ASSERT_GE(abbey, 0);
+    grid->setFocus();
+    grid->setCurrentIndex(albums->model()->index(abbey));
+
+    int toggles = 0;
+    QObject::connect(activity->action(QStringLiteral("playButton")), &QAction::triggered,
+                     [&] { ++toggles; });
+    QTest::keyClick(grid, Qt::Key_Space);
+    ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
+    EXPECT_EQ(AlbumPopover::current()->contentView()->albumName()->text(),
+              QStringLiteral("Abbey Road"));
+    AlbumPopover::current()->close();
+    EXPECT_EQ(toggles, 0);
+
+    // Elsewhere in the window Space still plays and pauses.
+    activity->window()->sideBar()->setFocus();
+    QTest::keyClick(activity->window()->sideBar(), Qt::Key_Space);
+    EXPECT_EQ(toggles, 1);
+    server->command(QStringLiteral("stop"));
+}
