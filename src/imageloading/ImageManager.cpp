@@ -5,6 +5,8 @@
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/MainThread.h"
 
+#include "core/net/HttpTransfer.h"
+
 namespace kelvane {
 
 namespace {
@@ -75,13 +77,18 @@ ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
                                ImageDownloaderProgress progress, ImageManagerCompletion completed) {
     auto operation = std::make_shared<ImageCombinedOperation>(this);
     const bool failedBefore = isFailedURL(url);
-    if (url.isEmpty() || !url.isValid() || url.toString(QUrl::FullyEncoded).isEmpty() ||
-        (failedBefore && !(options & LoadRetryFailed))) {
+    // Only web addresses name pictures: a file:// address would copy a local file into
+    // the cache, and a pipe would block whoever opens it. They count as no URL, before
+    // the cache is asked, so nothing fetched for them earlier is shown either.
+    const bool usable = !url.isEmpty() && url.isValid() &&
+                        !url.toString(QUrl::FullyEncoded).isEmpty() && isHttpAddress(url);
+    if (!usable || (failedBefore && !(options & LoadRetryFailed))) {
+        const QString why = !usable && !url.isEmpty() ? QStringLiteral("Image URL is not http")
+                            : usable                  ? QStringLiteral("Image URL failed before")
+                                                      : QStringLiteral("Image URL is empty");
         callCompletion(operation, completed, {}, {},
-                       ImageError::url(URLError::FileDoesNotExist,
-                                       failedBefore ? QStringLiteral("Image URL failed before")
-                                                    : QStringLiteral("Image URL is empty")),
-                       ImageCacheSource::None, true, url);
+                       ImageError::url(URLError::FileDoesNotExist, why), ImageCacheSource::None,
+                       true, url);
         return operation;
     }
     {

@@ -39,8 +39,8 @@ class ImageManager {
     // The key of a URL in the cache: the filter's answer, else the URL's full text.
     QString cacheKeyForURL(const QUrl &url) const;
 
-    // An empty or invalid URL, or one that failed before (without LoadRetryFailed),
-    // completes with URLErrorDomain -1100. A memory hit completes before this returns
+    // An empty or invalid URL, one that is not http(s) (a local file, say), or one that
+    // failed before (without LoadRetryFailed), completes with URLErrorDomain -1100 at once. A memory hit completes before this returns
     // when called on the application's thread. The returned handle cancels the load.
     std::shared_ptr<ImageCombinedOperation> loadImageWithURL(const QUrl &url,
                                                              ImageLoadOptions options,

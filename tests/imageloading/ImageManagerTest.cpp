@@ -8,9 +8,11 @@
 #include "support/HttpServer.h"
 #include "support/Wait.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -256,4 +258,31 @@ TEST_F(ImageManagerTest, DelayedPlaceholderAppearsOnlyOnFailure) {
     EXPECT_TRUE(binding.image(1).isNull());
     ASSERT_TRUE(waitUntil([&] { return !binding.image(1).isNull(); }));
     EXPECT_EQ(binding.image(1).cacheKey(), placeholder.cacheKey());
+}
+
+TEST_F(ImageManagerTest, LocalAddressesFailAtOnceAsInvalid) {
+    const QString picture = dir.filePath(QStringLiteral("local.jpg"));
+    {
+        QFile file(picture);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(jpegBytes());
+    }
+    // A pipe nobody writes to: opening it would block the caller for good.
+    const QString pipe = dir.filePath(QStringLiteral("logo.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QUrl localPicture = QUrl::fromLocalFile(picture);
+    // Even a copy cached before is not shown.
+    cache.storeImageDataToDisk(jpegBytes(), manager.cacheKeyForURL(localPicture));
+    for (const QUrl &url : {localPicture, QUrl::fromLocalFile(pipe),
+                            QUrl(QStringLiteral("ftp://127.0.0.1/cover.jpg")),
+                            QUrl(QStringLiteral("data:image/jpeg;base64,/9j/4AAQ"))}) {
+        Load l;
+        manager.loadImageWithURL(url, 0, {}, into(l));
+        EXPECT_EQ(l.calls, 1) << url.toString().toStdString() << ": answered at once";
+        EXPECT_EQ(l.error.domain, ImageError::URLErrorDomain);
+        EXPECT_EQ(l.error.code, URLError::FileDoesNotExist);
+        EXPECT_TRUE(l.image.isNull());
+    }
+    EXPECT_FALSE(manager.isRunning());
+    EXPECT_EQ(cache.getDiskCount(), 1) << "nothing local was copied into the cache";
 }
