@@ -83,8 +83,12 @@ QString ImageCache::cachedFileNameForKey(const QString &key) {
     const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Md5);
     const QUrl url(key, QUrl::StrictMode);
     QString ext = url.isValid() ? pathExtension(url.path()) : pathExtension(key);
-    // A file name holds at most 255 bytes: 32 digits, a dot, and what is left.
-    if (ext.size() > 255 - 32 - 1) ext.clear();
+    // A file name holds at most 255 bytes, in UTF-8 here: 32 digits, a dot, and what is
+    // left. A NUL (a decoded %00) would end the name early and a slash would make it a
+    // path: such an extension is dropped like one too long.
+    if (ext.contains(QChar(u'\0')) || ext.contains(QLatin1Char('/')) ||
+        ext.toUtf8().size() > 255 - 32 - 1)
+        ext.clear();
     QString name = QString::fromLatin1(digest.toHex());
     if (!ext.isEmpty()) name += QLatin1Char('.') + ext;
     return name;

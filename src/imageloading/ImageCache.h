@@ -74,7 +74,7 @@ class ImageCache {
 
     // --- file names
     // 32 lowercase hex digits of the MD5 of the key's UTF-8, then "." and the key's URL
-    // path extension when it has one of at most 222 characters.
+    // path extension when it has one of at most 222 bytes in UTF-8, without NUL or slash.
     static QString cachedFileNameForKey(const QString &key);
     QString defaultCachePathForKey(const QString &key) const;
     static QString cachePathForKey(const QString &key, const QString &directory);
