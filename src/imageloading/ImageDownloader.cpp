@@ -129,7 +129,7 @@ ImageDownloader::createDownloaderOperation(const QUrl &url, ImageDownloaderOptio
 std::shared_ptr<ImageDownloadToken>
 ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions options,
                                       ImageDownloaderProgress progress,
-                                      ImageDownloaderCompleted completed) {
+                                      ImageDownloaderCompleted completed, QSize targetSize) {
     if (url.isEmpty() || !url.isValid()) {
         if (completed) completed({}, {}, {}, false);
         return nullptr;
@@ -159,7 +159,7 @@ ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions op
             }
         }
         // Zero when the operation ended on its own thread meanwhile: ask again.
-        id = operation->addHandlers(progress, completed);
+        id = operation->addHandlers(progress, completed, targetSize);
     }
     scheduleStart();
     return std::make_shared<ImageDownloadToken>(url, operation, id, this);

@@ -35,10 +35,13 @@ class ImageDownloader : public QObject {
 
     // No URL: completed(null, empty, no error, false) at once and a null token. An address
     // that is not http(s): completed with URLErrorDomain -1002 at once, and a null token.
+    // The picture is decoded for a view of targetSize (see sizeCovering); an invalid one
+    // means full size. Callers of one URL share the download whatever their sizes.
     std::shared_ptr<ImageDownloadToken> downloadImageWithURL(const QUrl &url,
                                                              ImageDownloaderOptions options,
                                                              ImageDownloaderProgress progress,
-                                                             ImageDownloaderCompleted completed);
+                                                             ImageDownloaderCompleted completed,
+                                                             QSize targetSize = {});
     void cancel(const ImageDownloadToken &token);
 
     // A null value removes the header.

@@ -68,12 +68,14 @@ ImageDownloaderOperation::~ImageDownloaderOperation() {
 }
 
 quint64 ImageDownloaderOperation::addHandlers(ImageDownloaderProgress progress,
-                                              ImageDownloaderCompleted completed) {
+                                              ImageDownloaderCompleted completed,
+                                              QSize targetSize) {
     QMutexLocker locker(&m_callbacksLock);
     if (m_closed) return 0;
     const quint64 id = m_nextHandlerId++;
     if (progress) m_wantsProgress.store(true);
-    m_handlers.append({id, std::move(progress), std::move(completed)});
+    m_handlers.append({id, std::move(progress), std::move(completed),
+                       targetSize.isEmpty() ? QSize() : targetSize});
     return id;
 }
 
@@ -198,32 +200,40 @@ void ImageDownloaderOperation::transferEnded(const ImageError &error) {
 }
 
 void ImageDownloaderOperation::decodeAndComplete() {
+    // The sizes asked for are settled now; a caller arriving while the picture decodes
+    // gets a download of its own.
+    QList<QSize> sizes;
+    {
+        QMutexLocker locker(&m_callbacksLock);
+        m_closed = true;
+        for (const Handlers &h : std::as_const(m_handlers))
+            if (!sizes.contains(h.targetSize)) sizes.append(h.targetSize);
+    }
     const QByteArray data = m_imageData;
     const QString key = ImageManager::sharedManager().cacheKeyForURL(m_request.url);
     const bool decompress = m_shouldDecompressImages;
     std::weak_ptr<ImageDownloaderOperation> weak = weak_from_this();
-    auto decode = [weak, data, key, decompress] {
+    auto decode = [weak, data, key, decompress, sizes] {
         auto &coders = ImageCodersManager::sharedInstance();
         QByteArray bytes = data;
-        QImage image = scaledImageForKey(key, coders.decodedImageWithData(bytes));
-        // JPEG comes out of the decoder fully decoded already.
-        if (!image.isNull() && decompress && imageFormatOf(image) != ImageFormat::JPEG)
-            image = coders.decompressedImageWithImage(image, &bytes, ImageCoderOptions{false});
+        QList<QImage> images;
+        for (const QSize size : sizes) {
+            QImage image = scaledImageForKey(key, coders.decodedImageWithData(bytes, size));
+            // JPEG comes out of the decoder fully decoded already.
+            if (!image.isNull() && decompress && imageFormatOf(image) != ImageFormat::JPEG)
+                image = coders.decompressedImageWithImage(image, &bytes, ImageCoderOptions{false});
+            images.append(image);
+        }
         // Back to the operation's thread; if the operation is gone meanwhile, Qt drops the
         // event with it.
         auto alive = weak.lock();
         if (!alive) return;
         QMetaObject::invokeMethod(
             alive.get(),
-            [weak, image, bytes] {
+            [weak, sizes, images, bytes] {
                 auto self = weak.lock();
                 if (!self || self->m_finished.load()) return;
-                if (image.width() > 0 && image.height() > 0)
-                    self->complete(image, bytes, {});
-                else
-                    self->complete(
-                        {}, {},
-                        ImageError::image(0, QStringLiteral("Downloaded image has 0 pixels")));
+                self->completeDecoded(sizes, images, bytes);
             },
             Qt::QueuedConnection);
     };
@@ -231,6 +241,27 @@ void ImageDownloaderOperation::decodeAndComplete() {
         m_decodePool->start(decode);
     else
         decode();
+}
+
+void ImageDownloaderOperation::completeDecoded(const QList<QSize> &sizes,
+                                               const QList<QImage> &images,
+                                               const QByteArray &data) {
+    QList<std::pair<ImageDownloaderCompleted, QImage>> completions;
+    {
+        QMutexLocker locker(&m_callbacksLock);
+        m_closed = true;
+        for (const Handlers &h : std::as_const(m_handlers))
+            if (h.completed)
+                completions.append({h.completed, images.value(sizes.indexOf(h.targetSize))});
+    }
+    finish();
+    const ImageError empty = ImageError::image(0, QStringLiteral("Downloaded image has 0 pixels"));
+    for (const auto &[completed, image] : std::as_const(completions)) {
+        if (image.width() > 0 && image.height() > 0)
+            completed(image, data, {}, true);
+        else
+            completed({}, {}, empty, true);
+    }
 }
 
 void ImageDownloaderOperation::complete(const QImage &image, const QByteArray &data,

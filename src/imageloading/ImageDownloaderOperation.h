@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QSize>
 #include <atomic>
 #include <memory>
 
@@ -42,8 +43,10 @@ class ImageDownloaderOperation : public QObject,
     void setQueuePriority(int priority) { m_queuePriority.store(priority); }
 
     // Returns the id that withdraws exactly these handlers, or 0 when the operation is
-    // already delivering its result (from another thread): the caller needs a new one.
-    quint64 addHandlers(ImageDownloaderProgress progress, ImageDownloaderCompleted completed);
+    // already decoding or delivering its result: the caller needs a new one. The picture
+    // reaches completed decoded for targetSize (see sizeCovering); invalid means full size.
+    quint64 addHandlers(ImageDownloaderProgress progress, ImageDownloaderCompleted completed,
+                        QSize targetSize = {});
     // Drops one caller's handlers; with none left the whole download is cancelled.
     // Returns whether that cancelled it.
     bool cancelHandlers(quint64 id);
@@ -54,7 +57,7 @@ class ImageDownloaderOperation : public QObject,
     bool isExecuting() const { return m_executing.load(); }
     bool isFinished() const { return m_finished.load(); }
     bool isCancelled() const { return m_cancelled.load(); }
-    // Delivering or delivered its result: new callers need a new operation.
+    // Decoding or delivering its result: new callers need a new operation.
     bool isClosed() const {
         QMutexLocker locker(&m_callbacksLock);
         return m_closed;
@@ -75,6 +78,7 @@ class ImageDownloaderOperation : public QObject,
         quint64 id;
         ImageDownloaderProgress progress;
         ImageDownloaderCompleted completed;
+        QSize targetSize; // invalid: full size
     };
 
     // Hands an event of the transfer thread to this operation's thread; dropped when the
@@ -85,7 +89,10 @@ class ImageDownloaderOperation : public QObject,
     void onTransferFinished(const FetchResult &result);
     void stopTransfer();
     void transferEnded(const ImageError &error);
+    // Decodes once per size asked for, on the pool, then completes every caller.
     void decodeAndComplete();
+    void completeDecoded(const QList<QSize> &sizes, const QList<QImage> &images,
+                         const QByteArray &data);
     void complete(const QImage &image, const QByteArray &data, const ImageError &error);
     void callProgress(qint64 received, qint64 expected);
     void finish();
