@@ -61,8 +61,9 @@ class ImageCache {
     static ImageCache &sharedImageCache();
     static QString defaultDiskCachePath();
 
-    // The memory level is bounded to this many bytes of decoded pixels by default.
-    static constexpr qint64 DefaultMaxMemoryCost = qint64(128) << 20;
+    // The memory level is bounded to this many bytes of decoded pixels by default: some
+    // 650 covers at the grid's size (16 screens of it), 64 whole 500×500 covers.
+    static constexpr qint64 DefaultMaxMemoryCost = qint64(64) << 20;
 
     explicit ImageCache(const QString &diskCachePath);
     ~ImageCache();

@@ -20,12 +20,14 @@ void applyAllocationLimit(qint64 bytes) {
     QImageReader::setAllocationLimit(int(qMax<qint64>(1, (bytes + (1 << 20) - 1) >> 20)));
 }
 
-// Decoded covers are about a megabyte each, made on worker threads and freed on the GUI
-// thread when the memory level evicts them. glibc raises its mmap threshold to the size of
-// the first such block freed, after which the pixels are carved from per-thread arenas
-// that keep the memory: measured with 2,000 covers, the process peaked at 311 MiB instead
-// of 176 MiB for a 128 MiB memory level. A fixed threshold keeps every pixel buffer in its
-// own mapping, returned to the system when the image goes.
+// Decoded covers (100 KiB at the grid's size, a megabyte whole) are made on worker threads
+// and freed on whichever thread the memory level evicts them. glibc raises its mmap
+// threshold to the size of the first such block freed, after which the pixels are carved
+// from per-thread arenas that keep the memory: measured with 2,000 whole covers, the
+// process peaked at 311 MiB instead of 176 MiB for a 128 MiB memory level; with covers at
+// the grid's size and a 256 KiB threshold, 375 MiB instead of 240 MiB. A fixed threshold
+// below the smallest cover keeps every pixel buffer in its own mapping, returned to the
+// system when the image goes.
 void keepPixelBuffersMapped() {
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 64 * 1024);
