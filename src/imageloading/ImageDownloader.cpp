@@ -4,6 +4,7 @@
 #include "imageloading/MainThread.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 #include <QThread>
 
 namespace kelvane {
@@ -110,19 +111,27 @@ ImageDownloader::createDownloaderOperation(const QUrl &url, ImageDownloaderOptio
 
     ImageDownloaderOperation *raw = operation.get();
     connect(raw, &ImageDownloaderOperation::done, this, [this, raw] { operationDone(raw); });
-    // The notifications travel by the event loop, like every other completion.
-    connect(
-        raw, &ImageDownloaderOperation::started, this, [this, url] { Q_EMIT downloadStarted(url); },
-        Qt::QueuedConnection);
-    connect(
-        raw, &ImageDownloaderOperation::receivedResponse, this,
-        [this, url] { Q_EMIT downloadReceivedResponse(url); }, Qt::QueuedConnection);
-    connect(
-        raw, &ImageDownloaderOperation::stopped, this, [this, url] { Q_EMIT downloadStopped(url); },
-        Qt::QueuedConnection);
-    connect(
-        raw, &ImageDownloaderOperation::finishedDownload, this,
-        [this, url] { Q_EMIT downloadFinished(url); }, Qt::QueuedConnection);
+    // The notifications travel by the event loop, like every other completion, and only
+    // when someone listens: four events a cover for signals nobody hears were most of the
+    // GUI thread's work in a cold grid.
+    const auto notify = [this, url](void (ImageDownloader::*signal)(const QUrl &)) {
+        return [this, url, signal] {
+            if (!isSignalConnected(QMetaMethod::fromSignal(signal))) return;
+            QMetaObject::invokeMethod(
+                this, [this, url, signal] { Q_EMIT(this->*signal)
+                                            (url); }, Qt::QueuedConnection);
+        };
+    };
+    connect(raw, &ImageDownloaderOperation::started, this,
+            notify(&ImageDownloader::downloadStarted));
+    connect(raw, &ImageDownloaderOperation::receivedResponse, this,
+            notify(&ImageDownloader::downloadReceivedResponse));
+    connect(raw, &ImageDownloaderOperation::stopped, this,
+            notify(&ImageDownloader::downloadStopped));
+    connect(raw, &ImageDownloaderOperation::finishedDownload, this,
+            notify(&ImageDownloader::downloadFinished));
+    operation->setReportsResponse(
+        isSignalConnected(QMetaMethod::fromSignal(&ImageDownloader::downloadReceivedResponse)));
     return operation;
 }
 

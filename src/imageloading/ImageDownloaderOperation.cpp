@@ -124,6 +124,9 @@ void ImageDownloaderOperation::start() {
     const std::weak_ptr<ImageDownloaderOperation> weak = weak_from_this();
     HttpTransferEvents events;
     events.response = [weak](int status, qint64 length) {
+        if (const auto self = weak.lock();
+            !self || !(self->m_wantsProgress.load() || self->m_reportsResponse.load()))
+            return;
         post(weak,
              [status, length](ImageDownloaderOperation &op) { op.onResponse(status, length); });
     };
@@ -305,6 +308,9 @@ void ImageDownloaderOperation::finish() {
     if (m_finished.exchange(true)) return;
     m_executing.store(false);
     stopTransfer();
+    // The body went to the callers; the operation itself may outlive this until the event
+    // loop deletes it.
+    m_imageData = QByteArray();
     {
         QMutexLocker locker(&m_callbacksLock);
         m_closed = true;

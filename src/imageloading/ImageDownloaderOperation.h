@@ -38,6 +38,10 @@ class ImageDownloaderOperation : public QObject,
     // Bodies (announced or received) above this fail like an undecodable image.
     void setMaxBodyBytes(qint64 bytes) { m_request.limits.maxBodyBytes = bytes; }
 
+    // Whether receivedResponse is wanted even when no caller follows the progress; set
+    // before start(). Without either, the answer's head costs no event on this thread.
+    void setReportsResponse(bool value) { m_reportsResponse.store(value); }
+
     // -4 low, 0 normal, 4 high; matters only while waiting in the queue.
     int queuePriority() const { return m_queuePriority.load(); }
     void setQueuePriority(int priority) { m_queuePriority.store(priority); }
@@ -109,6 +113,7 @@ class ImageDownloaderOperation : public QObject,
     bool m_closed = false; // no handlers accepted any more
     // Some caller gave a progress block: only then do body pieces travel to this thread.
     std::atomic<bool> m_wantsProgress{false};
+    std::atomic<bool> m_reportsResponse{true};
 
     HttpTransfers::Id m_transfer = 0; // while the exchange runs
     QByteArray m_imageData;
