@@ -1,6 +1,7 @@
 #include "core/net/HttpTransfer.h"
 
 #include <curl/curl.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <atomic>
@@ -201,6 +202,7 @@ struct HttpTransfers::Engine {
         // Used from the transfer thread only, so it needs no lock callbacks.
         curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
         thread = std::thread([this] { run(); });
+        pthread_setname_np(thread.native_handle(), "HttpTransfers");
     }
 
     void run();
