@@ -25,10 +25,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
-#include <utility>
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
+#include <utility>
 
 using namespace kelvane;
 
