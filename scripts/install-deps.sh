@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
-  libmpdclient-dev libgtest-dev
+  libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
   python3 curl
   fonts-dejavu-core

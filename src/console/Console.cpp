@@ -76,6 +76,14 @@ void Console::execute(const QString &rawLine)
         line.chop(1);
     if (line.trimmed().isEmpty())
         return;
+    // Whatever the command prints, and the events it causes meanwhile, leave in one write.
+    const ConsoleWriter::Answer answer;
+    // A NUL ends an argument once it reaches the server's protocol, so a command would act
+    // on less than was typed: refused whole, like any malformed argument.
+    if (line.contains(QChar(u'\0'))) {
+        ConsoleWriter::line({QStringLiteral("invalid"), line});
+        return;
+    }
     const qsizetype space = line.indexOf(QLatin1Char(' '));
     const QString name = space < 0 ? line : line.left(space);
     const QString argument = space < 0 ? QString() : line.mid(space + 1);

@@ -28,7 +28,8 @@ public:
     // connection attempt; false (after a message on stderr) for a malformed option.
     bool start();
 
-    // Runs one input line; unknown commands print "unknown<TAB>line".
+    // Runs one input line; unknown commands print "unknown<TAB>line", a line holding a
+    // NUL "invalid<TAB>line". What it prints is written in one go when it returns.
     void execute(const QString &line);
     void quit();
 

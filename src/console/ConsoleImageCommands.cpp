@@ -20,7 +20,7 @@ namespace {
 // The console answers one line at a time, in order. A nested event loop would also run
 // the stdin lines queued behind this command, so the wait below delivers only the
 // events the loader hands to the application object (its completions), and the
-// downloader runs its network access manager on a thread of its own meanwhile.
+// downloader runs its operations on a thread of its own meanwhile.
 ImageManager &consoleManager() {
     static ImageManager *manager = [] {
         auto *thread = new QThread;

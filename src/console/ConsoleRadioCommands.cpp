@@ -26,10 +26,14 @@ template <class T> T awaitWorker(std::function<T()> work) {
     return future.result();
 }
 
+// Each entry as the radio grid shows it: the values of its directory item, where an
+// absent name, description or address is "" and an absent logo "null".
 void printRadios(const QList<Radio> &radios) {
     for (const Radio &radio : radios) {
-        ConsoleWriter::line({QStringLiteral("radio"), radio.link(), radio.radioName(),
-                             radio.radioDescription(), radio.radioUrl(), radio.radioLogoUrl()});
+        const DirectoryItem item = directoryItem(radio);
+        ConsoleWriter::line({QStringLiteral("radio"), item.value(QStringLiteral("isLink")),
+                             item.value(QStringLiteral("name")), item.value(QStringLiteral("subtext")),
+                             item.value(QStringLiteral("url")), item.value(QStringLiteral("logo"))});
     }
     ConsoleWriter::end(radios.size());
 }

@@ -1,8 +1,32 @@
 #include "console/ConsoleWriter.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace kelvane {
+
+namespace {
+int answerDepth = 0;
+QByteArray pendingOutput;
+
+void writeOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+} // namespace
+
+ConsoleWriter::Answer::Answer()
+{
+    ++answerDepth;
+}
+
+ConsoleWriter::Answer::~Answer()
+{
+    if (--answerDepth > 0 || pendingOutput.isEmpty())
+        return;
+    writeOut(std::exchange(pendingOutput, {}));
+}
 
 QString ConsoleWriter::escape(const QString &value)
 {
@@ -15,6 +39,7 @@ QString ConsoleWriter::escape(const QString &value)
         case '\t': out += QLatin1String("\\t"); break;
         case '\n': out += QLatin1String("\\n"); break;
         case '\\': out += QLatin1String("\\\\"); break;
+        case 0: out += QLatin1String("\\0"); break;
         default: out += c;
         }
     }
@@ -33,8 +58,10 @@ QString ConsoleWriter::formatLine(const QStringList &fields)
 void ConsoleWriter::line(const QStringList &fields)
 {
     const QByteArray bytes = formatLine(fields).toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    if (answerDepth > 0)
+        pendingOutput += bytes;
+    else
+        writeOut(bytes);
 }
 
 void ConsoleWriter::end(qsizetype count)

@@ -16,7 +16,8 @@ ImageBinding::~ImageBinding() {
 }
 
 void ImageBinding::setImageWithURL(Key key, const QUrl &url, const QImage &placeholder,
-                                   ImageLoadOptions options, ImageBindingCompletion completed) {
+                                   ImageLoadOptions options, ImageBindingCompletion completed,
+                                   QSize targetSize) {
     const quint64 generation = ++m_generation;
     {
         Slot &slot = m_slots[key];
@@ -48,7 +49,8 @@ void ImageBinding::setImageWithURL(Key key, const QUrl &url, const QImage &place
             if (self)
                 self->loadEnded(key, generation, image, error, source, finished, imageUrl, options,
                                 placeholder, completed);
-        });
+        },
+        targetSize);
     // A memory hit has already ended the load; keep the handle only while it runs.
     if (auto it = m_slots.find(key);
         it != m_slots.end() && it->generation == generation && it->loading)

@@ -47,7 +47,7 @@ using ImageBindingCompletion = std::function<void(const QImage &image, const Ima
 //             const quint64 key = quint64(index.row());
 //             const QUrl url = coverUrl(m_albums[index.row()]);
 //             if (m_covers.imageURL(key) != url || !m_covers.contains(key))
-//                 m_covers.setImageWithURL(key, url, m_noCover);   // m_covers is mutable
+//                 m_covers.setImageWithURL(key, url, m_noCover, 0, {}, cellPixels);
 //             return m_covers.image(key);
 //         }
 //         ...
@@ -76,8 +76,12 @@ class ImageBinding : public QObject {
     // ImageErrorDomain -1 "Trying to load a nil url" to completed. The completion, when
     // given, is called once the load ends (also for every partial result with
     // LoadAvoidAutoSetImage), never for a load that was cancelled or superseded.
+    // targetSize is the size the key's view shows the picture at, in device pixels: the
+    // picture arrives decoded for it (see ImageManager::loadImageWithURL); invalid means
+    // full size.
     void setImageWithURL(Key key, const QUrl &url, const QImage &placeholder = QImage(),
-                         ImageLoadOptions options = 0, ImageBindingCompletion completed = {});
+                         ImageLoadOptions options = 0, ImageBindingCompletion completed = {},
+                         QSize targetSize = {});
 
     // Stops the key's load; what is shown stays.
     void cancelCurrentImageLoad(Key key);

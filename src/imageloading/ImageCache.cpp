@@ -83,8 +83,12 @@ QString ImageCache::cachedFileNameForKey(const QString &key) {
     const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Md5);
     const QUrl url(key, QUrl::StrictMode);
     QString ext = url.isValid() ? pathExtension(url.path()) : pathExtension(key);
-    // A file name holds at most 255 bytes: 32 digits, a dot, and what is left.
-    if (ext.size() > 255 - 32 - 1) ext.clear();
+    // A file name holds at most 255 bytes, in UTF-8 here: 32 digits, a dot, and what is
+    // left. A NUL (a decoded %00) would end the name early and a slash would make it a
+    // path: such an extension is dropped like one too long.
+    if (ext.contains(QChar(u'\0')) || ext.contains(QLatin1Char('/')) ||
+        ext.toUtf8().size() > 255 - 32 - 1)
+        ext.clear();
     QString name = QString::fromLatin1(digest.toHex());
     if (!ext.isEmpty()) name += QLatin1Char('.') + ext;
     return name;
@@ -133,11 +137,24 @@ QByteArray ImageCache::diskImageDataBySearchingAllPaths(const QString &key) cons
     return {};
 }
 
+namespace {
+// A blank never occurs in an encoded URL, so no plain key looks like a sized one.
+QString sizedKeyPrefix(const QString &key) {
+    return key + QStringLiteral(" @");
+}
+} // namespace
+
+QString ImageCache::memoryKeyForKey(const QString &key, QSize targetSize) {
+    if (targetSize.isEmpty()) return key;
+    return sizedKeyPrefix(key) +
+           QStringLiteral("%1x%2").arg(targetSize.width()).arg(targetSize.height());
+}
+
 QImage ImageCache::diskImageForKey(const QByteArray &data, const QString &key,
-                                   ImageCacheQueryOptions options) const {
+                                   ImageCacheQueryOptions options, QSize targetSize) const {
     if (data.isEmpty()) return {};
     auto &coders = ImageCodersManager::sharedInstance();
-    QImage image = scaledImageForKey(key, coders.decodedImageWithData(data));
+    QImage image = scaledImageForKey(key, coders.decodedImageWithData(data, targetSize));
     if (!image.isNull() && config().shouldDecompressImages) {
         QByteArray bytes = data;
         image = coders.decompressedImageWithImage(
@@ -178,12 +195,13 @@ bool ImageCache::diskImageDataExistsOnQueue(const QString &key) const {
 
 std::shared_ptr<ImageCacheQueryOperation>
 ImageCache::queryCacheOperationForKey(const QString &key, ImageCacheQueryOptions options,
-                                      ImageCacheQueryCompletion done) {
+                                      ImageCacheQueryCompletion done, QSize targetSize) {
     if (key.isEmpty()) {
         if (done) done({}, {}, ImageCacheSource::None);
         return nullptr;
     }
-    const QImage inMemory = m_memory.object(key);
+    const QString memoryKey = memoryKeyForKey(key, targetSize);
+    const QImage inMemory = m_memory.object(memoryKey);
     if (!inMemory.isNull() && !(options & CacheQueryDataEvenInMemory)) {
         if (done) done(inMemory, {}, ImageCacheSource::Memory);
         return nullptr;
@@ -194,11 +212,12 @@ ImageCache::queryCacheOperationForKey(const QString &key, ImageCacheQueryOptions
     // Reading stays on the disk queue, in order; decoding a hit goes to the decode pool, so
     // both cores work when a screenful of covers comes from disk (measured with 2,000
     // covers: 3.8 ms per cover decoded on the queue, against a 2.6 ms decoding floor).
-    auto decodePart = [this, key, options, operation, done, onCaller](const QByteArray &data) {
+    auto decodePart = [this, key, memoryKey, targetSize, options, operation, done,
+                       onCaller](const QByteArray &data) {
         if (!onCaller && operation->isCancelled()) return;
-        const QImage image = diskImageForKey(data, key, options);
+        const QImage image = diskImageForKey(data, key, options, targetSize);
         if (!image.isNull() && config().shouldCacheImagesInMemory)
-            m_memory.setObject(key, image, memoryCostOf(image));
+            m_memory.setObject(memoryKey, image, memoryCostOf(image));
         if (!done) return;
         if (onCaller) {
             done(image, data, ImageCacheSource::Disk);
@@ -287,13 +306,14 @@ bool ImageCache::diskImageDataExistsWithKey(const QString &key) {
 // ---------------------------------------------------------------- stores and removal
 
 void ImageCache::storeImage(const QImage &image, const QByteArray &imageData, const QString &key,
-                            bool toDisk, ImageCacheCompletion completion) {
+                            bool toDisk, ImageCacheCompletion completion, QSize targetSize) {
     if (image.isNull() || key.isEmpty()) {
         if (completion) completion();
         return;
     }
-    if (config().shouldCacheImagesInMemory) m_memory.setObject(key, image, memoryCostOf(image));
-    if (!toDisk) {
+    if (config().shouldCacheImagesInMemory)
+        m_memory.setObject(memoryKeyForKey(key, targetSize), image, memoryCostOf(image));
+    if (!toDisk || (imageData.isEmpty() && !targetSize.isEmpty())) {
         if (completion) completion();
         return;
     }
@@ -317,7 +337,10 @@ void ImageCache::storeImageDataToDisk(const QByteArray &imageData, const QString
 void ImageCache::removeImageForKey(const QString &key, bool fromDisk,
                                    ImageCacheCompletion completion) {
     if (key.isEmpty()) return;
-    if (config().shouldCacheImagesInMemory) m_memory.removeObject(key);
+    if (config().shouldCacheImagesInMemory) {
+        m_memory.removeObject(key);
+        m_memory.removeObjectsWithPrefix(sizedKeyPrefix(key));
+    }
     if (!fromDisk) {
         if (completion) completion();
         return;

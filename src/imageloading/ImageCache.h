@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMutex>
 #include <QSemaphore>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
@@ -60,8 +61,9 @@ class ImageCache {
     static ImageCache &sharedImageCache();
     static QString defaultDiskCachePath();
 
-    // The memory level is bounded to this many bytes of decoded pixels by default.
-    static constexpr qint64 DefaultMaxMemoryCost = qint64(128) << 20;
+    // The memory level is bounded to this many bytes of decoded pixels by default: some
+    // 650 covers at the grid's size (16 screens of it), 64 whole 500×500 covers.
+    static constexpr qint64 DefaultMaxMemoryCost = qint64(64) << 20;
 
     explicit ImageCache(const QString &diskCachePath);
     ~ImageCache();
@@ -74,21 +76,29 @@ class ImageCache {
 
     // --- file names
     // 32 lowercase hex digits of the MD5 of the key's UTF-8, then "." and the key's URL
-    // path extension when it has one of at most 222 characters.
+    // path extension when it has one of at most 222 bytes in UTF-8, without NUL or slash.
     static QString cachedFileNameForKey(const QString &key);
     QString defaultCachePathForKey(const QString &key) const;
     static QString cachePathForKey(const QString &key, const QString &directory);
     // Extra read-only directories searched after the cache's own, in order added.
     void addReadOnlyCachePath(const QString &path);
 
+    // --- sizes
+    // A picture made for a view of targetSize (see sizeCovering) is kept in memory under a
+    // key of its own, while the disk keeps the original bytes under the plain key: the
+    // grid gets small pictures, a large view still gets full resolution from disk. An
+    // invalid or empty targetSize means the full-size picture, under the plain key.
+    static QString memoryKeyForKey(const QString &key, QSize targetSize);
+
     // --- queries
     // No key: done(none) at once, returns null. A memory hit (without
     // CacheQueryDataEvenInMemory) answers at once, before returning, and returns null.
     // Otherwise the disk is read on the disk queue and done is called on the application's
     // thread (or on the caller's thread, synchronously, with CacheQueryDiskOnCallerThread).
+    // With a targetSize the picture is looked for, decoded and kept at that size.
     std::shared_ptr<ImageCacheQueryOperation>
     queryCacheOperationForKey(const QString &key, ImageCacheQueryOptions options,
-                              ImageCacheQueryCompletion done);
+                              ImageCacheQueryCompletion done, QSize targetSize = {});
     std::shared_ptr<ImageCacheQueryOperation>
     queryCacheOperationForKey(const QString &key, ImageCacheQueryCompletion done) {
         return queryCacheOperationForKey(key, 0, std::move(done));
@@ -106,8 +116,11 @@ class ImageCache {
     // Nothing is stored without an image and a key (completion still runs, at once).
     // Without bytes the image is encoded: PNG when it has alpha, else JPEG. Completion
     // runs on the application's thread after the disk write, or at once when not to disk.
+    // With a targetSize the image is the picture made for that size: it goes to memory
+    // under its sized key, and only the original bytes go to disk (never the reduced
+    // picture encoded, which would stand for the original).
     void storeImage(const QImage &image, const QByteArray &imageData, const QString &key,
-                    bool toDisk, ImageCacheCompletion completion = {});
+                    bool toDisk, ImageCacheCompletion completion = {}, QSize targetSize = {});
     void storeImage(const QImage &image, const QString &key, ImageCacheCompletion completion = {}) {
         storeImage(image, QByteArray(), key, true, std::move(completion));
     }
@@ -119,7 +132,8 @@ class ImageCache {
     void storeImageDataToDisk(const QByteArray &imageData, const QString &key);
 
     // --- removal
-    // No key: nothing at all, the completion is not called.
+    // No key: nothing at all, the completion is not called. The pictures of every size
+    // go from memory.
     void removeImageForKey(const QString &key, bool fromDisk = true,
                            ImageCacheCompletion completion = {});
     void clearMemory();
@@ -146,7 +160,7 @@ class ImageCache {
   private:
     QByteArray diskImageDataBySearchingAllPaths(const QString &key) const;
     QImage diskImageForKey(const QByteArray &data, const QString &key,
-                           ImageCacheQueryOptions options) const;
+                           ImageCacheQueryOptions options, QSize targetSize = {}) const;
     void storeImageDataToDiskOnQueue(const QByteArray &data, const QString &key);
     bool diskImageDataExistsOnQueue(const QString &key) const;
     void deleteOldFilesOnQueue();

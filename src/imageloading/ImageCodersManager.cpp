@@ -47,6 +47,13 @@ QImage ImageCodersManager::decodedImageWithData(const QByteArray &data) const {
     return {};
 }
 
+QImage ImageCodersManager::decodedImageWithData(const QByteArray &data, QSize targetSize) const {
+    const auto snapshot = coders();
+    for (auto it = snapshot.crbegin(); it != snapshot.crend(); ++it)
+        if ((*it)->canDecodeFromData(data)) return (*it)->decodedImageWithData(data, targetSize);
+    return {};
+}
+
 QImage ImageCodersManager::decompressedImageWithImage(const QImage &image, QByteArray *data,
                                                       const ImageCoderOptions &options) const {
     if (image.isNull()) return {};

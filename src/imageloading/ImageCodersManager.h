@@ -25,6 +25,8 @@ class ImageCodersManager {
 
     bool canDecodeFromData(const QByteArray &data) const;
     QImage decodedImageWithData(const QByteArray &data) const;
+    // Decoded at the size a view shows it; an invalid targetSize means full size.
+    QImage decodedImageWithData(const QByteArray &data, QSize targetSize) const;
     // The result keeps the input's format tag whatever the coder did.
     QImage decompressedImageWithImage(const QImage &image, QByteArray *data,
                                       const ImageCoderOptions &options) const;

@@ -3,10 +3,8 @@
 #include "imageloading/ImageDownloaderOperation.h"
 #include "imageloading/MainThread.h"
 
-#include <QAuthenticator>
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <QMetaMethod>
 #include <QThread>
 
 namespace kelvane {
@@ -18,7 +16,13 @@ int queuePriorityFor(ImageDownloaderOptions options) {
     return 0;
 }
 
-const char authTriedProperty[] = "kelvaneAuthenticationTried";
+// How much of a refused answer's body is read, so the connection can serve the next
+// cover, before the connection is cut.
+constexpr qint64 RejectedBodyBytes = 64 * 1024;
+
+qint64 millisecondsOf(double seconds, double fallback) {
+    return qint64(qBound(1.0, (seconds > 0 ? seconds : fallback) * 1000.0, 2.0e9));
+}
 } // namespace
 
 ImageDownloader &ImageDownloader::sharedDownloader() {
@@ -31,11 +35,7 @@ ImageDownloader &ImageDownloader::sharedDownloader() {
     return *instance;
 }
 
-ImageDownloader::ImageDownloader(QObject *parent)
-    : QObject(parent), m_session(new QNetworkAccessManager(this)) {
-    m_session->setAutoDeleteReplies(false);
-    connect(m_session, &QNetworkAccessManager::authenticationRequired, this,
-            &ImageDownloader::onAuthenticationRequired);
+ImageDownloader::ImageDownloader(QObject *parent) : QObject(parent) {
     // Decoding a cover takes milliseconds; one worker per core keeps the six downloads fed.
     m_decodePool.setMaxThreadCount(qMax(2, QThread::idealThreadCount()));
     m_decodePool.setObjectName(QStringLiteral("org.zorvik.Kelvane"));
@@ -78,67 +78,78 @@ void ImageDownloader::setHeadersFilter(HeadersFilter filter) {
 
 ImageDownloader::OperationPtr
 ImageDownloader::createDownloaderOperation(const QUrl &url, ImageDownloaderOptions options) {
-    QNetworkRequest request(url);
-    if (options & DownloadUseURLCache) {
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                             QNetworkRequest::PreferNetwork);
-    } else {
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                             QNetworkRequest::AlwaysNetwork);
-        request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    }
-    if (!(options & DownloadHandleCookies)) {
-        request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-        request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    }
-    if (options & DownloadHighPriority)
-        request.setPriority(QNetworkRequest::HighPriority);
-    else if (options & DownloadLowPriority)
-        request.setPriority(QNetworkRequest::LowPriority);
+    // DownloadUseURLCache has nothing to do: there is no response cache, every cover is
+    // fetched from the network (and kept by the image cache instead).
+    HttpRequest request;
+    request.url = url;
+    request.cookies = options & DownloadHandleCookies;
+    request.allowInvalidCertificates = options & DownloadAllowInvalidCertificates;
+    request.user = m_username;
+    request.password = m_password;
+    request.limits.maxErrorBodyBytes = RejectedBodyBytes;
 
     HTTPHeaders headers;
     {
         QMutexLocker locker(&m_headersLock);
         headers = m_headersFilter ? m_headersFilter(url, m_headers) : m_headers;
     }
+    // A header removed here is not sent at all, not even the transport's own default.
+    if (!headers.contains("Accept")) request.headers.append({"Accept", QByteArray()});
     for (auto it = headers.cbegin(); it != headers.cend(); ++it)
-        request.setRawHeader(it.key(), it.value());
+        request.headers.append({it.key(), it.value()});
 
     // Deleted through the event loop: the last reference may go while the operation is
     // still inside one of its own signals.
-    OperationPtr operation(new ImageDownloaderOperation(request, m_session, options, &m_decodePool),
+    OperationPtr operation(new ImageDownloaderOperation(std::move(request), options, &m_decodePool),
                            [](ImageDownloaderOperation *op) { op->deleteLater(); });
     if (operation->thread() != thread()) operation->moveToThread(thread());
     operation->setShouldDecompressImages(m_shouldDecompressImages);
-    const double timeout = m_downloadTimeout > 0 ? m_downloadTimeout : 15.0;
-    operation->setTimeoutMs(int(qBound(1.0, timeout * 1000.0, 2.0e9)));
+    operation->setTimeoutMs(millisecondsOf(m_downloadTimeout, 15.0));
+    operation->setMaxDurationMs(millisecondsOf(m_maxDownloadDuration, 60.0));
     operation->setMaxBodyBytes(m_maxBodyBytes);
     operation->setQueuePriority(queuePriorityFor(options));
 
     ImageDownloaderOperation *raw = operation.get();
     connect(raw, &ImageDownloaderOperation::done, this, [this, raw] { operationDone(raw); });
-    // The notifications travel by the event loop, like every other completion.
-    connect(
-        raw, &ImageDownloaderOperation::started, this, [this, url] { Q_EMIT downloadStarted(url); },
-        Qt::QueuedConnection);
-    connect(
-        raw, &ImageDownloaderOperation::receivedResponse, this,
-        [this, url] { Q_EMIT downloadReceivedResponse(url); }, Qt::QueuedConnection);
-    connect(
-        raw, &ImageDownloaderOperation::stopped, this, [this, url] { Q_EMIT downloadStopped(url); },
-        Qt::QueuedConnection);
-    connect(
-        raw, &ImageDownloaderOperation::finishedDownload, this,
-        [this, url] { Q_EMIT downloadFinished(url); }, Qt::QueuedConnection);
+    // The notifications travel by the event loop, like every other completion, and only
+    // when someone listens: four events a cover for signals nobody hears were most of the
+    // GUI thread's work in a cold grid.
+    const auto notify = [this, url](void (ImageDownloader::*signal)(const QUrl &)) {
+        return [this, url, signal] {
+            if (!isSignalConnected(QMetaMethod::fromSignal(signal))) return;
+            QMetaObject::invokeMethod(
+                this, [this, url, signal] { Q_EMIT(this->*signal)
+                                            (url); }, Qt::QueuedConnection);
+        };
+    };
+    connect(raw, &ImageDownloaderOperation::started, this,
+            notify(&ImageDownloader::downloadStarted));
+    connect(raw, &ImageDownloaderOperation::receivedResponse, this,
+            notify(&ImageDownloader::downloadReceivedResponse));
+    connect(raw, &ImageDownloaderOperation::stopped, this,
+            notify(&ImageDownloader::downloadStopped));
+    connect(raw, &ImageDownloaderOperation::finishedDownload, this,
+            notify(&ImageDownloader::downloadFinished));
+    operation->setReportsResponse(
+        isSignalConnected(QMetaMethod::fromSignal(&ImageDownloader::downloadReceivedResponse)));
     return operation;
 }
 
 std::shared_ptr<ImageDownloadToken>
 ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions options,
                                       ImageDownloaderProgress progress,
-                                      ImageDownloaderCompleted completed) {
+                                      ImageDownloaderCompleted completed, QSize targetSize) {
     if (url.isEmpty() || !url.isValid()) {
         if (completed) completed({}, {}, {}, false);
+        return nullptr;
+    }
+    if (!isHttpAddress(url)) {
+        // A file, a pipe or any other local address is never opened for a picture.
+        if (completed)
+            completed({}, {},
+                      ImageError::url(URLError::UnsupportedURL,
+                                      QStringLiteral("not an http address: ") + url.toString()),
+                      true);
         return nullptr;
     }
     OperationPtr operation;
@@ -157,7 +168,7 @@ ImageDownloader::downloadImageWithURL(const QUrl &url, ImageDownloaderOptions op
             }
         }
         // Zero when the operation ended on its own thread meanwhile: ask again.
-        id = operation->addHandlers(progress, completed);
+        id = operation->addHandlers(progress, completed, targetSize);
     }
     scheduleStart();
     return std::make_shared<ImageDownloadToken>(url, operation, id, this);
@@ -260,16 +271,6 @@ void ImageDownloader::cancelAllDownloads() {
             QMetaObject::invokeMethod(
                 operation.get(), [operation] { operation->cancel(); }, Qt::QueuedConnection);
     }
-}
-
-void ImageDownloader::onAuthenticationRequired(QNetworkReply *reply,
-                                               QAuthenticator *authenticator) {
-    // Credentials are offered once; a second challenge means they were refused.
-    if (m_username.isEmpty() || m_password.isEmpty() || reply->property(authTriedProperty).toBool())
-        return;
-    reply->setProperty(authTriedProperty, true);
-    authenticator->setUser(m_username);
-    authenticator->setPassword(m_password);
 }
 
 } // namespace kelvane

@@ -12,10 +12,6 @@
 #include <functional>
 #include <memory>
 
-class QNetworkAccessManager;
-class QAuthenticator;
-class QNetworkReply;
-
 namespace kelvane {
 
 class ImageDownloaderOperation;
@@ -23,10 +19,12 @@ class ImageDownloaderOperation;
 using HTTPHeaders = QMap<QByteArray, QByteArray>;
 
 // Fetches image bytes over HTTP and hands back decoded images. Lives on the application's
-// thread with its network access manager (a private downloader may be moved to a thread
-// of its own); requests may come from any thread; decoding runs on a worker pool. Requests for a
-// URL already being fetched join that download; at most maxConcurrentDownloads run at
-// once, the rest wait in FIFO (or LIFO) order, higher priority first.
+// thread (a private downloader may be moved to a thread of its own); requests may come
+// from any thread; the exchanges run on the process's transfer thread, decoding on a
+// worker pool. Only http and https addresses are fetched. Requests for a URL already
+// being fetched join that download; at most maxConcurrentDownloads run at once, the rest
+// wait in FIFO (or LIFO) order, higher priority first. A download ends within its time
+// limits whatever the server sends, so a hostile server holds a slot for a bounded time.
 class ImageDownloader : public QObject {
     Q_OBJECT
   public:
@@ -35,11 +33,15 @@ class ImageDownloader : public QObject {
     explicit ImageDownloader(QObject *parent = nullptr);
     ~ImageDownloader() override;
 
-    // No URL: completed(null, empty, no error, false) at once and a null token.
+    // No URL: completed(null, empty, no error, false) at once and a null token. An address
+    // that is not http(s): completed with URLErrorDomain -1002 at once, and a null token.
+    // The picture is decoded for a view of targetSize (see sizeCovering); an invalid one
+    // means full size. Callers of one URL share the download whatever their sizes.
     std::shared_ptr<ImageDownloadToken> downloadImageWithURL(const QUrl &url,
                                                              ImageDownloaderOptions options,
                                                              ImageDownloaderProgress progress,
-                                                             ImageDownloaderCompleted completed);
+                                                             ImageDownloaderCompleted completed,
+                                                             QSize targetSize = {});
     void cancel(const ImageDownloadToken &token);
 
     // A null value removes the header.
@@ -52,6 +54,10 @@ class ImageDownloader : public QObject {
     // Seconds without traffic before a download fails with -1001; 0 means 15.
     double downloadTimeout() const { return m_downloadTimeout; }
     void setDownloadTimeout(double seconds) { m_downloadTimeout = seconds; }
+    // Seconds a download may last at most, however busy, before it fails with -1001: a
+    // server trickling an endless answer gives up its slot then. 0 means 60.
+    double maxDownloadDuration() const { return m_maxDownloadDuration; }
+    void setMaxDownloadDuration(double seconds) { m_maxDownloadDuration = seconds; }
     DownloadOrder executionOrder() const { return m_executionOrder; }
     void setExecutionOrder(DownloadOrder order) { m_executionOrder = order; }
     bool shouldDecompressImages() const { return m_shouldDecompressImages; }
@@ -60,7 +66,8 @@ class ImageDownloader : public QObject {
     void setPassword(const QString &password) { m_password = password; }
 
     // A body larger than this (announced or received) fails with "Downloaded image is too
-    // large" instead of filling memory: covers are far smaller.
+    // large" instead of filling memory: covers are far smaller. The header block of an
+    // answer is capped at 64 KiB and fails as a bad server response.
     static constexpr qint64 DefaultMaxBodyBytes = qint64(32) << 20;
     qint64 maxBodyBytes() const { return m_maxBodyBytes; }
     void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
@@ -71,8 +78,6 @@ class ImageDownloader : public QObject {
     int currentDownloadCount() const;
     void setSuspended(bool suspended);
     void cancelAllDownloads();
-
-    QNetworkAccessManager *session() const { return m_session; }
 
   Q_SIGNALS:
     // Emitted on the downloader's thread, after the event that caused them.
@@ -88,9 +93,7 @@ class ImageDownloader : public QObject {
     void scheduleStart();
     void startWaiting();
     void operationDone(ImageDownloaderOperation *operation);
-    void onAuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator);
 
-    QNetworkAccessManager *m_session;
     QThreadPool m_decodePool;
 
     mutable QMutex m_headersLock;
@@ -106,6 +109,7 @@ class ImageDownloader : public QObject {
     bool m_startScheduled = false;
 
     double m_downloadTimeout = 15.0;
+    double m_maxDownloadDuration = 60.0;
     DownloadOrder m_executionOrder = DownloadOrder::FIFO;
     bool m_shouldDecompressImages = true;
     qint64 m_maxBodyBytes = DefaultMaxBodyBytes;

@@ -1,49 +1,56 @@
 #pragma once
 
+#include "core/net/HttpTransfer.h"
 #include "imageloading/ImageDownloaderTypes.h"
 
 #include <QMutex>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
-#include <QTimer>
+#include <QObject>
+#include <QSize>
 #include <atomic>
 #include <memory>
 
-class QNetworkAccessManager;
 class QThreadPool;
 
 namespace kelvane {
 
 // One HTTP download, shared by every caller that asked for its URL meanwhile. Lives on
-// the downloader's thread (the application's thread) with its network access manager;
-// decoding runs on a worker pool and comes back here. Handler registration and
-// withdrawal are safe from any thread.
+// the downloader's thread (the application's thread); the exchange runs on the
+// process's transfer thread and decoding on a worker pool, and both come back here.
+// Handler registration and withdrawal are safe from any thread.
 class ImageDownloaderOperation : public QObject,
                                  public std::enable_shared_from_this<ImageDownloaderOperation> {
     Q_OBJECT
   public:
-    ImageDownloaderOperation(const QNetworkRequest &request, QNetworkAccessManager *session,
-                             ImageDownloaderOptions options, QThreadPool *decodePool);
+    ImageDownloaderOperation(HttpRequest request, ImageDownloaderOptions options,
+                             QThreadPool *decodePool);
     ~ImageDownloaderOperation() override;
 
-    QUrl url() const { return m_request.url(); }
-    const QNetworkRequest &request() const { return m_request; }
+    QUrl url() const { return m_request.url; }
+    const HttpRequest &request() const { return m_request; }
     ImageDownloaderOptions options() const { return m_options; }
 
     void setShouldDecompressImages(bool value) { m_shouldDecompressImages = value; }
     // Without any traffic for this long the download fails with -1001.
-    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    void setTimeoutMs(qint64 ms) { m_request.limits.idleTimeout = std::chrono::milliseconds(ms); }
+    // Past this the download fails with -1001 however busy: a server that trickles an
+    // endless answer must not hold one of the few download slots.
+    void setMaxDurationMs(qint64 ms) { m_request.limits.timeout = std::chrono::milliseconds(ms); }
     // Bodies (announced or received) above this fail like an undecodable image.
-    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
+    void setMaxBodyBytes(qint64 bytes) { m_request.limits.maxBodyBytes = bytes; }
+
+    // Whether receivedResponse is wanted even when no caller follows the progress; set
+    // before start(). Without either, the answer's head costs no event on this thread.
+    void setReportsResponse(bool value) { m_reportsResponse.store(value); }
 
     // -4 low, 0 normal, 4 high; matters only while waiting in the queue.
     int queuePriority() const { return m_queuePriority.load(); }
     void setQueuePriority(int priority) { m_queuePriority.store(priority); }
 
     // Returns the id that withdraws exactly these handlers, or 0 when the operation is
-    // already delivering its result (from another thread): the caller needs a new one.
-    quint64 addHandlers(ImageDownloaderProgress progress, ImageDownloaderCompleted completed);
+    // already decoding or delivering its result: the caller needs a new one. The picture
+    // reaches completed decoded for targetSize (see sizeCovering); invalid means full size.
+    quint64 addHandlers(ImageDownloaderProgress progress, ImageDownloaderCompleted completed,
+                        QSize targetSize = {});
     // Drops one caller's handlers; with none left the whole download is cancelled.
     // Returns whether that cancelled it.
     bool cancelHandlers(quint64 id);
@@ -54,7 +61,7 @@ class ImageDownloaderOperation : public QObject,
     bool isExecuting() const { return m_executing.load(); }
     bool isFinished() const { return m_finished.load(); }
     bool isCancelled() const { return m_cancelled.load(); }
-    // Delivering or delivered its result: new callers need a new operation.
+    // Decoding or delivering its result: new callers need a new operation.
     bool isClosed() const {
         QMutexLocker locker(&m_callbacksLock);
         return m_closed;
@@ -75,42 +82,43 @@ class ImageDownloaderOperation : public QObject,
         quint64 id;
         ImageDownloaderProgress progress;
         ImageDownloaderCompleted completed;
+        QSize targetSize; // invalid: full size
     };
 
-    void onMetaDataChanged();
-    void onReadyRead();
-    void onReplyFinished();
-    void onTimeout();
-    void abortReply(const ImageError &error);
-    void releaseReply();
+    // Hands an event of the transfer thread to this operation's thread; dropped when the
+    // operation is gone by then.
+    template <class Step>
+    static void post(const std::weak_ptr<ImageDownloaderOperation> &weak, Step step);
+    void onResponse(int status, qint64 contentLength);
+    void onTransferFinished(const FetchResult &result);
+    void stopTransfer();
     void transferEnded(const ImageError &error);
+    // Decodes once per size asked for, on the pool, then completes every caller.
     void decodeAndComplete();
+    void completeDecoded(const QList<QSize> &sizes, const QList<QImage> &images,
+                         const QByteArray &data);
     void complete(const QImage &image, const QByteArray &data, const ImageError &error);
     void callProgress(qint64 received, qint64 expected);
     void finish();
 
-    QNetworkRequest m_request;
-    QPointer<QNetworkAccessManager> m_session;
+    HttpRequest m_request;
     const ImageDownloaderOptions m_options;
     QThreadPool *m_decodePool;
     bool m_shouldDecompressImages = true;
-    int m_timeoutMs = 15000;
-    qint64 m_maxBodyBytes = qint64(32) << 20;
     std::atomic<int> m_queuePriority{0};
 
     mutable QMutex m_callbacksLock;
     QList<Handlers> m_handlers;
     quint64 m_nextHandlerId = 1;
     bool m_closed = false; // no handlers accepted any more
+    // Some caller gave a progress block: only then do body pieces travel to this thread.
+    std::atomic<bool> m_wantsProgress{false};
+    std::atomic<bool> m_reportsResponse{true};
 
-    QNetworkReply *m_reply = nullptr;
-    QTimer *m_timer; // a child, so it follows the operation to the downloader's thread
+    HttpTransfers::Id m_transfer = 0; // while the exchange runs
     QByteArray m_imageData;
-    QByteArray m_cachedData;
     qint64 m_expectedSize = 0;
-    bool m_responseSeen = false;
     bool m_rejected = false;
-    qint64 m_discarded = 0;
 
     std::atomic<bool> m_executing{false};
     std::atomic<bool> m_finished{false};

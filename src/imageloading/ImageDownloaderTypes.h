@@ -14,9 +14,10 @@ enum ImageDownloaderOption : unsigned {
     DownloadLowPriority = 1,
     // Partial images while data arrives: not supported, the bit is accepted and ignored.
     DownloadProgressive = 2,
-    // Let the network access manager's cache serve and keep the response.
+    // Let a response cache serve and keep the response (there is none: no effect).
     DownloadUseURLCache = 4,
-    // Report no image when the body equals what the network cache held at the start.
+    // Report no image when the body equals what a response cache held at the start
+    // (there is none: no body ever does).
     DownloadIgnoreCachedResponse = 8,
     DownloadContinueInBackground = 16,
     DownloadHandleCookies = 32,

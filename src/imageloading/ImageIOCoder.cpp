@@ -20,15 +20,17 @@ void applyAllocationLimit(qint64 bytes) {
     QImageReader::setAllocationLimit(int(qMax<qint64>(1, (bytes + (1 << 20) - 1) >> 20)));
 }
 
-// Decoded covers are about a megabyte each, made on worker threads and freed on the GUI
-// thread when the memory level evicts them. glibc raises its mmap threshold to the size of
-// the first such block freed, after which the pixels are carved from per-thread arenas
-// that keep the memory: measured with 2,000 covers, the process peaked at 311 MiB instead
-// of 176 MiB for a 128 MiB memory level. A fixed threshold keeps every pixel buffer in its
-// own mapping, returned to the system when the image goes.
+// Decoded covers (100 KiB at the grid's size, a megabyte whole) are made on worker threads
+// and freed on whichever thread the memory level evicts them. glibc raises its mmap
+// threshold to the size of the first such block freed, after which the pixels are carved
+// from per-thread arenas that keep the memory: measured with 2,000 whole covers, the
+// process peaked at 311 MiB instead of 176 MiB for a 128 MiB memory level; with covers at
+// the grid's size and a 256 KiB threshold, 375 MiB instead of 240 MiB. A fixed threshold
+// below the smallest cover keeps every pixel buffer in its own mapping, returned to the
+// system when the image goes.
 void keepPixelBuffersMapped() {
 #ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
 #endif
 }
 } // namespace
@@ -57,6 +59,10 @@ bool ImageIOCoder::canDecodeFromData(const QByteArray &) const {
 }
 
 QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const {
+    return decodedImageWithData(data, QSize());
+}
+
+QImage ImageIOCoder::decodedImageWithData(const QByteArray &data, QSize targetSize) const {
     if (data.isEmpty()) return {};
     QByteArray bytes = data; // QBuffer wants a non-const array; this is a shallow copy
     QBuffer buffer(&bytes);
@@ -65,13 +71,21 @@ QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const {
     reader.setDecideFormatFromContent(true);
     const QSize claimed = reader.size();
     if (claimed.isValid()) {
-        // Four bytes a pixel is what every decoded format here needs at most.
+        // Four bytes a pixel is what every decoded format here needs at most. The whole
+        // picture is judged, even when only a reduced one is made of it.
         const qint64 needed = qint64(claimed.width()) * qint64(claimed.height()) * 4;
         if (needed > s_maxDecodedBytes.load()) return {};
+        // JPEG is decoded reduced by the decoder itself (a half, a quarter or an eighth
+        // of the work, then one small smooth scale); other formats are decoded whole and
+        // scaled once by the reader.
+        if (const QSize wanted = sizeCovering(claimed, targetSize); wanted != claimed)
+            reader.setScaledSize(wanted);
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) return {};
     if (memoryCostOf(image) > s_maxDecodedBytes.load()) return {};
+    // A size learnt only by decoding: scaled now.
+    if (!claimed.isValid()) image = scaledToCover(image, targetSize);
     setImageFormat(image, imageFormatForImageData(data));
     return image;
 }

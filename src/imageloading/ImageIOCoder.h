@@ -22,6 +22,7 @@ class ImageIOCoder : public ImageCoder {
 
     bool canDecodeFromData(const QByteArray &data) const override;
     QImage decodedImageWithData(const QByteArray &data) const override;
+    QImage decodedImageWithData(const QByteArray &data, QSize targetSize) const override;
     QImage decompressedImageWithImage(const QImage &image, QByteArray *data,
                                       const ImageCoderOptions &options) const override;
     bool canEncodeToFormat(ImageFormat format) const override;

@@ -5,6 +5,8 @@
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/MainThread.h"
 
+#include "core/net/HttpTransfer.h"
+
 namespace kelvane {
 
 namespace {
@@ -64,24 +66,31 @@ QString ImageManager::cacheKeyForURL(const QUrl &url) const {
 
 std::shared_ptr<ImageCombinedOperation>
 ImageManager::loadImageWithURL(const QString &url, ImageLoadOptions options,
-                               ImageDownloaderProgress progress, ImageManagerCompletion completed) {
+                               ImageDownloaderProgress progress, ImageManagerCompletion completed,
+                               QSize targetSize) {
     const QUrl parsed(url, QUrl::StrictMode);
     return loadImageWithURL(parsed.isValid() ? parsed : QUrl(), options, std::move(progress),
-                            std::move(completed));
+                            std::move(completed), targetSize);
 }
 
 std::shared_ptr<ImageCombinedOperation>
 ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
-                               ImageDownloaderProgress progress, ImageManagerCompletion completed) {
+                               ImageDownloaderProgress progress, ImageManagerCompletion completed,
+                               QSize targetSize) {
     auto operation = std::make_shared<ImageCombinedOperation>(this);
     const bool failedBefore = isFailedURL(url);
-    if (url.isEmpty() || !url.isValid() || url.toString(QUrl::FullyEncoded).isEmpty() ||
-        (failedBefore && !(options & LoadRetryFailed))) {
+    // Only web addresses name pictures: a file:// address would copy a local file into
+    // the cache, and a pipe would block whoever opens it. They count as no URL, before
+    // the cache is asked, so nothing fetched for them earlier is shown either.
+    const bool usable = !url.isEmpty() && url.isValid() &&
+                        !url.toString(QUrl::FullyEncoded).isEmpty() && isHttpAddress(url);
+    if (!usable || (failedBefore && !(options & LoadRetryFailed))) {
+        const QString why = !usable && !url.isEmpty() ? QStringLiteral("Image URL is not http")
+                            : usable                  ? QStringLiteral("Image URL failed before")
+                                                      : QStringLiteral("Image URL is empty");
         callCompletion(operation, completed, {}, {},
-                       ImageError::url(URLError::FileDoesNotExist,
-                                       failedBefore ? QStringLiteral("Image URL failed before")
-                                                    : QStringLiteral("Image URL is empty")),
-                       ImageCacheSource::None, true, url);
+                       ImageError::url(URLError::FileDoesNotExist, why), ImageCacheSource::None,
+                       true, url);
         return operation;
     }
     {
@@ -89,20 +98,24 @@ ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
         m_runningOperations.append(operation);
     }
     const QString key = cacheKeyForURL(url);
+    const Request request{url, options, targetSize.isEmpty() ? QSize() : targetSize};
     auto query = m_cache.queryCacheOperationForKey(
         key, cacheOptionsFor(options),
-        [this, operation, url, options, progress,
-         completed](const QImage &image, const QByteArray &data, ImageCacheSource source) {
-            cacheAnswered(operation, url, options, progress, completed, image, data, source);
-        });
+        [this, operation, request, progress, completed](const QImage &image, const QByteArray &data,
+                                                        ImageCacheSource source) {
+            cacheAnswered(operation, request, progress, completed, image, data, source);
+        },
+        request.targetSize);
     operation->setCacheOperation(std::move(query));
     return operation;
 }
 
-void ImageManager::cacheAnswered(const OperationPtr &operation, const QUrl &url,
-                                 ImageLoadOptions options, const ImageDownloaderProgress &progress,
+void ImageManager::cacheAnswered(const OperationPtr &operation, const Request &request,
+                                 const ImageDownloaderProgress &progress,
                                  const ImageManagerCompletion &completed, const QImage &cachedImage,
                                  const QByteArray &cachedData, ImageCacheSource source) {
+    const QUrl &url = request.url;
+    const ImageLoadOptions options = request.options;
     if (operation->isCancelled()) {
         removeRunningOperation(operation);
         return;
@@ -128,20 +141,22 @@ void ImageManager::cacheAnswered(const OperationPtr &operation, const QUrl &url,
     }
     auto token = m_downloader.downloadImageWithURL(
         url, downloaderOptions, progress,
-        [this, operation, url, options, completed, cachedImage](
+        [this, operation, request, completed, cachedImage](
             const QImage &image, const QByteArray &data, const ImageError &error, bool finished) {
-            downloadAnswered(operation, url, options, completed, cachedImage, image, data, error,
+            downloadAnswered(operation, request, completed, cachedImage, image, data, error,
                              finished);
-        });
+        },
+        request.targetSize);
     operation->setDownloadToken(std::move(token));
 }
 
-void ImageManager::downloadAnswered(const OperationPtr &operation, const QUrl &url,
-                                    ImageLoadOptions options,
+void ImageManager::downloadAnswered(const OperationPtr &operation, const Request &request,
                                     const ImageManagerCompletion &completed,
                                     const QImage &cachedImage, const QImage &downloaded,
                                     const QByteArray &data, const ImageError &error,
                                     bool finished) {
+    const QUrl &url = request.url;
+    const ImageLoadOptions options = request.options;
     if (operation->isCancelled()) return;
     if (error) {
         callCompletion(operation, completed, {}, {}, error, ImageCacheSource::None, true, url);
@@ -163,7 +178,8 @@ void ImageManager::downloadAnswered(const OperationPtr &operation, const QUrl &u
             if (!image.isNull()) {
                 const QByteArray toStore =
                     cacheSerializer ? cacheSerializer(image, data, url) : data;
-                m_cache.storeImage(image, toStore, key, !(options & LoadCacheMemoryOnly));
+                m_cache.storeImage(image, toStore, key, !(options & LoadCacheMemoryOnly), {},
+                                   request.targetSize);
             }
             callCompletion(operation, completed, image, data, {}, ImageCacheSource::None, finished,
                            url);

@@ -6,6 +6,7 @@
 
 #include <QMutex>
 #include <QSet>
+#include <QSize>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -39,18 +40,22 @@ class ImageManager {
     // The key of a URL in the cache: the filter's answer, else the URL's full text.
     QString cacheKeyForURL(const QUrl &url) const;
 
-    // An empty or invalid URL, or one that failed before (without LoadRetryFailed),
-    // completes with URLErrorDomain -1100. A memory hit completes before this returns
-    // when called on the application's thread. The returned handle cancels the load.
-    std::shared_ptr<ImageCombinedOperation> loadImageWithURL(const QUrl &url,
-                                                             ImageLoadOptions options,
-                                                             ImageDownloaderProgress progress,
-                                                             ImageManagerCompletion completed);
+    // An empty or invalid URL, one that is not http(s) (a local file, say), or one that
+    // failed before (without LoadRetryFailed), completes with URLErrorDomain -1100 at once.
+    // A memory hit completes before this returns when called on the application's
+    // thread. The returned handle cancels the load.
+    //
+    // targetSize is the size the picture is shown at, in device pixels (a view's size
+    // times its device pixel ratio): the picture comes decoded at the smallest size that
+    // covers it (see sizeCovering), and memory keeps it at that size, while the disk keeps
+    // the original bytes whatever the size asked. An invalid size means full size.
+    std::shared_ptr<ImageCombinedOperation>
+    loadImageWithURL(const QUrl &url, ImageLoadOptions options, ImageDownloaderProgress progress,
+                     ImageManagerCompletion completed, QSize targetSize = {});
     // A text that is not a URL counts as no URL.
-    std::shared_ptr<ImageCombinedOperation> loadImageWithURL(const QString &url,
-                                                             ImageLoadOptions options,
-                                                             ImageDownloaderProgress progress,
-                                                             ImageManagerCompletion completed);
+    std::shared_ptr<ImageCombinedOperation>
+    loadImageWithURL(const QString &url, ImageLoadOptions options, ImageDownloaderProgress progress,
+                     ImageManagerCompletion completed, QSize targetSize = {});
 
     // URLs that failed for a reason other than the network during this run; they are not
     // requested again unless asked with LoadRetryFailed.
@@ -71,11 +76,17 @@ class ImageManager {
   private:
     using OperationPtr = std::shared_ptr<ImageCombinedOperation>;
 
-    void cacheAnswered(const OperationPtr &operation, const QUrl &url, ImageLoadOptions options,
+    // What one load asked for, carried through its steps.
+    struct Request {
+        QUrl url;
+        ImageLoadOptions options = 0;
+        QSize targetSize;
+    };
+    void cacheAnswered(const OperationPtr &operation, const Request &request,
                        const ImageDownloaderProgress &progress,
                        const ImageManagerCompletion &completed, const QImage &cachedImage,
                        const QByteArray &cachedData, ImageCacheSource source);
-    void downloadAnswered(const OperationPtr &operation, const QUrl &url, ImageLoadOptions options,
+    void downloadAnswered(const OperationPtr &operation, const Request &request,
                           const ImageManagerCompletion &completed, const QImage &cachedImage,
                           const QImage &image, const QByteArray &data, const ImageError &error,
                           bool finished);

@@ -9,8 +9,9 @@ ImageTarget::ImageTarget(QObject *parent, ImageManager *manager)
 }
 
 void ImageTarget::setImageWithURL(const QUrl &url, const QImage &placeholder,
-                                  ImageLoadOptions options, ImageBindingCompletion completed) {
-    m_binding.setImageWithURL(0, url, placeholder, options, std::move(completed));
+                                  ImageLoadOptions options, ImageBindingCompletion completed,
+                                  QSize targetSize) {
+    m_binding.setImageWithURL(0, url, placeholder, options, std::move(completed), targetSize);
 }
 
 } // namespace kelvane

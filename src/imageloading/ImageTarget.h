@@ -21,8 +21,10 @@ class ImageTarget : public QObject {
   public:
     explicit ImageTarget(QObject *parent = nullptr, ImageManager *manager = nullptr);
 
+    // targetSize: the size the picture is shown at, in device pixels; invalid for full size.
     void setImageWithURL(const QUrl &url, const QImage &placeholder = QImage(),
-                         ImageLoadOptions options = 0, ImageBindingCompletion completed = {});
+                         ImageLoadOptions options = 0, ImageBindingCompletion completed = {},
+                         QSize targetSize = {});
     void cancelCurrentImageLoad() { m_binding.cancelCurrentImageLoad(0); }
 
     QImage image() const { return m_binding.image(0); }

@@ -1,5 +1,7 @@
 #include "imageloading/MemoryCache.h"
 
+#include <iterator>
+
 namespace kelvane {
 
 QString MemoryCache::name() const {
@@ -43,6 +45,15 @@ void MemoryCache::setObject(const QString &key, const QImage &image, qint64 cost
 void MemoryCache::removeObject(const QString &key) {
     QMutexLocker locker(&m_lock);
     if (auto found = m_index.find(key); found != m_index.end()) eraseLocked(found.value());
+}
+
+void MemoryCache::removeObjectsWithPrefix(const QString &prefix) {
+    QMutexLocker locker(&m_lock);
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        const auto next = std::next(it);
+        if (it->key.startsWith(prefix)) eraseLocked(it);
+        it = next;
+    }
 }
 
 void MemoryCache::removeAllObjects() {

@@ -26,6 +26,8 @@ class MemoryCache {
     // An image costlier than the whole limit is not kept (and evicts nothing).
     void setObject(const QString &key, const QImage &image, qint64 cost);
     void removeObject(const QString &key);
+    // Every entry whose key starts with prefix.
+    void removeObjectsWithPrefix(const QString &prefix);
     void removeAllObjects();
 
     qint64 totalCostLimit() const;

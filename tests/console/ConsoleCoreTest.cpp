@@ -4,8 +4,12 @@
 #include "console/ConsoleWriter.h"
 #include "support/MpdServer.h"
 
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -18,6 +22,46 @@ TEST(ConsoleFormat, EscapesTabNewlineBackslashAndMarksAbsent)
               QStringLiteral("x\t\\N\t"));
     EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("\\N")), QStringLiteral("\\\\N"));
     EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("Édith Piaf & co\r")), QStringLiteral("Édith Piaf & co\r"));
+    EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b")), QStringLiteral("a\\0b"));
+}
+
+TEST(ConsoleFormat, AnAnswerLeavesInOneWriteWhenItEnds)
+{
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    const auto written = [&file] {
+        struct stat info {};
+        ::fstat(file.handle(), &info);
+        return qint64(info.st_size);
+    };
+    std::fflush(stdout);
+    const int savedStdout = ::dup(1);
+    ::dup2(file.handle(), 1);
+    qint64 whileAnswering = -1;
+    {
+        const ConsoleWriter::Answer answer;
+        for (int i = 0; i < 2000; ++i)
+            ConsoleWriter::line({QStringLiteral("album"), QString::number(i)});
+        {
+            const ConsoleWriter::Answer nested; // inner answers join the outer one
+            ConsoleWriter::end(2000);
+        }
+        whileAnswering = written();
+    }
+    const qint64 afterwards = written();
+    ConsoleWriter::line({QStringLiteral("event")}); // outside an answer: at once
+    const qint64 withEvent = written();
+    std::fflush(stdout);
+    ::dup2(savedStdout, 1);
+    ::close(savedStdout);
+
+    EXPECT_EQ(whileAnswering, 0);
+    file.seek(0);
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 2003); // 2,000 albums, "end", "event" and the empty tail
+    EXPECT_EQ(afterwards, withEvent - qint64(sizeof("event")));
+    EXPECT_EQ(lines[1999], QByteArray("album\t1999"));
+    EXPECT_EQ(lines[2000], QByteArray("end\t2000"));
 }
 
 TEST(ConsoleRun, PrintsEventsAndFollowsConnectDisconnect)
@@ -65,6 +109,10 @@ TEST(ConsoleRun, ReportsARefusedConnectionAndQuits)
         QStringLiteral("error\tConnexion rejetée\t1. Vérifiez que le serveur est joignable et que MPD est actif.\\n2.")));
     console.send(QStringLiteral("no-such-command"));
     EXPECT_EQ(console.waitForLine(QStringLiteral("unknown\t")), QStringLiteral("unknown\tno-such-command"));
+    // A NUL would cut the argument short: the whole line is refused, and echoed escaped.
+    console.send(QStringLiteral("decode before") + QChar(u'\0') + QStringLiteral("after"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("invalid\t")), QStringLiteral("invalid\tdecode before\\0after"));
+    EXPECT_TRUE(console.waitForLine(QStringLiteral("decoded\t")).isNull());
     console.send(QStringLiteral("quit"));
     ASSERT_TRUE(console.waitForExit());
     EXPECT_EQ(console.process().exitCode(), 0);

@@ -86,13 +86,13 @@ TEST_F(ConsoleRadio, PagesAndNavigationPrintInOrder) {
         {"radio-index", "radio-open " + pageA + "\tMusic", "radio-open " + pageB + "\tB",
          "radio-previous", "radio-history", "radio-previous", "radio-search rock & roll", "quit"});
     const QStringList expected{
-        "radio\tyes\tMusic\t\\N\t" + pageA + "\tnull",
+        "radio\tyes\tMusic\t\t" + pageA + "\tnull",
         "end\t1",
         "radio-page\tMusic",
         "radio\tno\tJazz & Co\tLive\thttp://t/1\thttp://l/1.png",
         "end\t1",
         "radio-page\tB",
-        "radio\tyes\tMore\t\\N\thttp://t/more\tnull",
+        "radio\tyes\tMore\t\thttp://t/more\tnull",
         "end\t1",
         "radio-page\tMusic",
         "radio\tno\tJazz & Co\tLive\thttp://t/1\thttp://l/1.png",
@@ -100,9 +100,30 @@ TEST_F(ConsoleRadio, PagesAndNavigationPrintInOrder) {
         "history\t" + pageA + "\tMusic",
         "end\t1",
         "absent",
-        "radio\tno\tFound\t\\N\thttp://t/2\t\\N",
+        "radio\tno\tFound\t\thttp://t/2\tnull",
         "end\t1",
     };
     EXPECT_EQ(joined(lines), joined(expected));
     EXPECT_EQ(server.hits("/Browse.ashx?id=A"), 1);
+}
+
+TEST_F(ConsoleRadio, EntriesPrintTheValuesTheGridShows) {
+    // Absent name, description and address print as "", an absent logo as "null", as in
+    // the directory item the radio grid reads; a NUL from the page is escaped.
+    HttpServer server;
+    server.route("/", {.body = opml(QStringLiteral("<outline text=\"Nameless\" type=\"audio\"/>\n"
+                                                   "<outline type=\"audio\" text=\"A") +
+                                    QChar(u'\0') + QStringLiteral("B\" URL=\"\" image=\"\"/>\n"))});
+    const QString binary = qEnvironmentVariable("KELVANE_BINARY");
+    QProcess process;
+    process.start(binary, {QStringLiteral("--console"), QStringLiteral("--radio-base"),
+                           server.url("/").toString()});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    process.write("radio-index\nquit\n");
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) process.kill();
+    const QByteArray out = process.readAllStandardOutput();
+    EXPECT_FALSE(out.contains('\0'));
+    EXPECT_TRUE(out.contains("\nradio\tno\t\t\t\tnull\nradio\tno\tA\\0B\t\tnull0\tnull\nend\t2\n"))
+        << out.toStdString();
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -64,6 +65,39 @@ TEST_F(ImageCacheTest, FileNamesAreMd5PlusTheUrlExtension) {
                     .endsWith(QLatin1Char('.') + ext222));
     EXPECT_EQ(ImageCache::cachedFileNameForKey(QStringLiteral("http://h/a.") + ext223).size(), 32);
     EXPECT_EQ(cache.defaultCachePathForKey(key), coverDir + QLatin1Char('/') + name);
+}
+
+TEST_F(ImageCacheTest, FileNamesFitTheFileSystemWhateverTheUrl) {
+    // The limit counts UTF-8 bytes: 111 two-byte letters (222 bytes) stay, 112 do not; 74
+    // three-byte signs stay, 75 do not.
+    const auto nameFor = [](const QString &ext) {
+        return ImageCache::cachedFileNameForKey(QStringLiteral("http://h/a.") + ext);
+    };
+    EXPECT_TRUE(nameFor(QString(111, u'é')).endsWith(QString(111, u'é')));
+    EXPECT_EQ(nameFor(QString(112, u'é')).size(), 32);
+    EXPECT_TRUE(nameFor(QString(74, u'€')).endsWith(QString(74, u'€')));
+    EXPECT_EQ(nameFor(QString(75, u'€')).size(), 32);
+    // A NUL would end the name early, a slash would make it a path.
+    const QStringList hostile{
+        QStringLiteral("http://h/cover.jp%00g"), QStringLiteral("http://h/cover.jpg%00"),
+        QStringLiteral("http://h/cover.%2F..%2F..%2Fescape"), QStringLiteral("cover.jp\u0000g")};
+    for (const QString &key : hostile) {
+        const QString name = ImageCache::cachedFileNameForKey(key);
+        EXPECT_FALSE(name.contains(QChar(u'\0'))) << key.toStdString();
+        EXPECT_FALSE(name.contains(QLatin1Char('/'))) << key.toStdString();
+    }
+    // Every such key is stored as a file of its own in the cache directory and read back.
+    QStringList keys = hostile;
+    keys << QStringLiteral("http://h/a.") + QString(200, u'é')
+         << QStringLiteral("http://h/a.") + QString(74, u'€')
+         << QStringLiteral("http://h/cover.jpg");
+    for (const QString &key : std::as_const(keys)) {
+        const QByteArray bytes = jpegBytes(8, 8, int(keys.indexOf(key)));
+        cache.storeImageDataToDisk(bytes, key);
+        EXPECT_EQ(cache.diskImageDataForKey(key), bytes) << key.toStdString();
+    }
+    EXPECT_EQ(QDir(coverDir).entryList(QDir::Files).size(), keys.size());
+    EXPECT_EQ(QDir(coverDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 0);
 }
 
 TEST_F(ImageCacheTest, NoKeyAndMemoryHitsAnswerBeforeReturning) {
@@ -233,7 +267,7 @@ TEST_F(ImageCacheTest, PruningDropsOldFilesThenTheOldestAboveTheSize) {
 }
 
 TEST_F(ImageCacheTest, MemoryIsBoundedByPixelBytesLeastRecentlyUsedFirst) {
-    EXPECT_EQ(cache.maxMemoryCost(), qint64(128) << 20);
+    EXPECT_EQ(cache.maxMemoryCost(), qint64(64) << 20);
     const QImage tile = patternImage(32, 32); // 4 KiB of pixels
     cache.setMaxMemoryCost(3 * tile.sizeInBytes());
     cache.storeImage(tile, QStringLiteral("a"), false);

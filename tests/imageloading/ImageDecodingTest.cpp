@@ -123,3 +123,48 @@ TEST(ImageDecoding, HugeClaimedDimensionsFailWithoutAllocating) {
     EXPECT_EQ(limit, qint64(64) << 20);
     EXPECT_TRUE(coders.decodedImageWithData(pngClaiming(4097, 4096)).isNull());
 }
+
+TEST(ImageDecoding, DisplaySizeCoversTheViewWithoutStretching) {
+    EXPECT_EQ(sizeCovering(QSize(500, 500), QSize(160, 160)), QSize(160, 160));
+    // One side meets the view, the other overflows it, so a view may crop, never stretch.
+    EXPECT_EQ(sizeCovering(QSize(400, 300), QSize(160, 160)), QSize(214, 160));
+    EXPECT_EQ(sizeCovering(QSize(300, 1200), QSize(120, 160)), QSize(120, 480));
+    // Never up, and no size asked means the whole picture.
+    EXPECT_EQ(sizeCovering(QSize(100, 80), QSize(160, 160)), QSize(100, 80));
+    EXPECT_EQ(sizeCovering(QSize(500, 400), QSize()), QSize(500, 400));
+    EXPECT_EQ(sizeCovering(QSize(500, 400), QSize(0, 160)), QSize(500, 400));
+    EXPECT_EQ(sizeCovering(QSize(5000, 1), QSize(160, 160)), QSize(5000, 1));
+}
+
+TEST(ImageDecoding, DecodesAtTheDisplaySizeWhateverTheFormat) {
+    auto &coders = ImageCodersManager::sharedInstance();
+    struct Case {
+        QByteArray bytes;
+        ImageFormat format;
+    };
+    const Case cases[] = {{jpegBytes(1200, 900), ImageFormat::JPEG},
+                          {jpegBytes(500, 500), ImageFormat::JPEG},
+                          {pngBytes(400, 300, true), ImageFormat::PNG},
+                          {encoded(patternImage(400, 300), "bmp"), ImageFormat::Undefined}};
+    for (const Case &c : cases) {
+        const QImage whole = coders.decodedImageWithData(c.bytes);
+        const QImage shown = coders.decodedImageWithData(c.bytes, QSize(160, 160));
+        EXPECT_EQ(shown.size(), sizeCovering(whole.size(), QSize(160, 160))) << int(c.format);
+        EXPECT_EQ(imageFormatOf(shown), c.format);
+        EXPECT_EQ(shown.hasAlphaChannel(), whole.hasAlphaChannel());
+        // The same picture, smaller: its mean colour stays.
+        const QColor a =
+            whole.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
+        const QColor b =
+            shown.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0);
+        EXPECT_NEAR(a.red(), b.red(), 12);
+        EXPECT_NEAR(a.green(), b.green(), 12);
+        EXPECT_NEAR(a.blue(), b.blue(), 12);
+        EXPECT_EQ(coders.decodedImageWithData(c.bytes, QSize()).size(), whole.size());
+    }
+    // Small pictures and refused ones are what they were.
+    EXPECT_EQ(coders.decodedImageWithData(jpegBytes(100, 80), QSize(160, 160)).size(),
+              QSize(100, 80));
+    EXPECT_TRUE(coders.decodedImageWithData(pngClaiming(50000, 50000), QSize(160, 160)).isNull());
+    EXPECT_TRUE(coders.decodedImageWithData("not a picture", QSize(160, 160)).isNull());
+}

@@ -6,6 +6,7 @@
 #include "support/Wait.h"
 
 #include <QSignalSpy>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace kelvane;
@@ -264,4 +265,80 @@ TEST_F(ImageDownloaderTest, HeadersCanBeChangedAndFiltered) {
               QList<QByteArray>{"x-test"});
     EXPECT_EQ(server.requestHeaders(QStringLiteral("/h.jpg"), "X-Filtered"),
               QList<QByteArray>{"yes"});
+}
+
+TEST_F(ImageDownloaderTest, EndlessHeadersFailAndLeaveEverySlotUsable) {
+    // Six hostile covers take all six slots at once; each ends at the header cap, and the
+    // covers queued behind them, from another host too, still arrive.
+    HttpServer other;
+    QList<Result> hostile(6);
+    for (int i = 0; i < 6; ++i) {
+        const QString path = QStringLiteral("/endless%1.jpg").arg(i);
+        server.route(path, HttpResponse{.endlessHeader = 4096,
+                                        .headerInOneLine = i % 2 == 1,
+                                        .tickMs = 1});
+        downloader.downloadImageWithURL(server.url(path), 0, {}, into(hostile[i]));
+    }
+    Result same, elsewhere;
+    server.serveFile(QStringLiteral("/fine.jpg"), jpegBytes(), "image/jpeg");
+    other.serveFile(QStringLiteral("/fine.jpg"), jpegBytes(), "image/jpeg");
+    downloader.downloadImageWithURL(server.url(QStringLiteral("/fine.jpg")), 0, {}, into(same));
+    downloader.downloadImageWithURL(other.url(QStringLiteral("/fine.jpg")), 0, {},
+                                    into(elsewhere));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return same.calls > 0 && elsewhere.calls > 0 &&
+                   std::all_of(hostile.cbegin(), hostile.cend(),
+                               [](const Result &r) { return r.calls > 0; });
+        },
+        10000));
+    EXPECT_FALSE(same.image.isNull());
+    EXPECT_FALSE(elsewhere.image.isNull());
+    for (const Result &r : hostile) {
+        EXPECT_EQ(r.calls, 1);
+        EXPECT_EQ(r.error.domain, ImageError::URLErrorDomain);
+        EXPECT_EQ(r.error.code, URLError::BadServerResponse);
+    }
+    // Each hostile connection was closed by us: nothing more of it is read.
+    EXPECT_TRUE(waitUntil([&] { return server.closedByClient() >= 6; }));
+    EXPECT_EQ(downloader.currentDownloadCount(), 0);
+}
+
+TEST_F(ImageDownloaderTest, TricklingAnswersGiveUpTheirSlotAtTheLimit) {
+    downloader.setMaxDownloadDuration(0.4);
+    downloader.setMaxConcurrentDownloads(1);
+    // Bytes keep coming, so the idle time-out never fires, and the cap is far away.
+    server.route(QStringLiteral("/drip.jpg"), HttpResponse{.endlessBody = 20, .tickMs = 10});
+    server.route(QStringLiteral("/slow-head.jpg"),
+                 HttpResponse{.endlessHeader = 50, .tickMs = 10});
+    server.serveFile(QStringLiteral("/next.jpg"), jpegBytes(), "image/jpeg");
+    Result drip, head, next;
+    downloader.downloadImageWithURL(server.url(QStringLiteral("/drip.jpg")), 0, {}, into(drip));
+    downloader.downloadImageWithURL(server.url(QStringLiteral("/slow-head.jpg")), 0, {},
+                                    into(head));
+    downloader.downloadImageWithURL(server.url(QStringLiteral("/next.jpg")), 0, {}, into(next));
+    ASSERT_TRUE(waitUntil([&] { return next.calls > 0; }, 10000));
+    for (const Result *r : {&drip, &head}) {
+        EXPECT_EQ(r->error.domain, ImageError::URLErrorDomain);
+        EXPECT_EQ(r->error.code, URLError::TimedOut);
+        EXPECT_TRUE(r->data.isEmpty());
+    }
+    EXPECT_FALSE(next.image.isNull());
+    EXPECT_TRUE(waitUntil([&] { return server.closedByClient() >= 2; }));
+}
+
+TEST_F(ImageDownloaderTest, OnlyHttpAddressesAreFetched) {
+    for (const char *address :
+         {"file:///etc/hostname", "ftp://127.0.0.1/cover.jpg", "data:image/png;base64,AAAA",
+          "qrc:/icons/no_cover.svg", "/etc/hostname"}) {
+        Result r;
+        EXPECT_EQ(downloader.downloadImageWithURL(QUrl(QString::fromLatin1(address)), 0, {},
+                                                  into(r)),
+                  nullptr)
+            << address;
+        EXPECT_EQ(r.calls, 1) << address << ": answered at once";
+        EXPECT_EQ(r.error.code, URLError::UnsupportedURL) << address;
+        EXPECT_TRUE(r.finished);
+    }
+    EXPECT_EQ(downloader.currentDownloadCount(), 0);
 }

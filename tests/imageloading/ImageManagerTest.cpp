@@ -2,15 +2,18 @@
 
 #include "imageloading/ImageBinding.h"
 #include "imageloading/ImageCache.h"
+#include "imageloading/ImageCoder.h"
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/ImageManager.h"
 #include "imageloading/ImageTarget.h"
 #include "support/HttpServer.h"
 #include "support/Wait.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -256,4 +259,97 @@ TEST_F(ImageManagerTest, DelayedPlaceholderAppearsOnlyOnFailure) {
     EXPECT_TRUE(binding.image(1).isNull());
     ASSERT_TRUE(waitUntil([&] { return !binding.image(1).isNull(); }));
     EXPECT_EQ(binding.image(1).cacheKey(), placeholder.cacheKey());
+}
+
+TEST_F(ImageManagerTest, LocalAddressesFailAtOnceAsInvalid) {
+    const QString picture = dir.filePath(QStringLiteral("local.jpg"));
+    {
+        QFile file(picture);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(jpegBytes());
+    }
+    // A pipe nobody writes to: opening it would block the caller for good.
+    const QString pipe = dir.filePath(QStringLiteral("logo.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QUrl localPicture = QUrl::fromLocalFile(picture);
+    // Even a copy cached before is not shown.
+    cache.storeImageDataToDisk(jpegBytes(), manager.cacheKeyForURL(localPicture));
+    for (const QUrl &url : {localPicture, QUrl::fromLocalFile(pipe),
+                            QUrl(QStringLiteral("ftp://127.0.0.1/cover.jpg")),
+                            QUrl(QStringLiteral("data:image/jpeg;base64,/9j/4AAQ"))}) {
+        Load l;
+        manager.loadImageWithURL(url, 0, {}, into(l));
+        EXPECT_EQ(l.calls, 1) << url.toString().toStdString() << ": answered at once";
+        EXPECT_EQ(l.error.domain, ImageError::URLErrorDomain);
+        EXPECT_EQ(l.error.code, URLError::FileDoesNotExist);
+        EXPECT_TRUE(l.image.isNull());
+    }
+    EXPECT_FALSE(manager.isRunning());
+    EXPECT_EQ(cache.getDiskCount(), 1) << "nothing local was copied into the cache";
+}
+
+TEST_F(ImageManagerTest, DisplaySizePicturesInMemoryOriginalBytesOnDisk) {
+    const QByteArray original = jpegBytes(600, 400);
+    server.serveFile(QStringLiteral("/big.jpg"), original, "image/jpeg");
+    const QUrl url = server.url(QStringLiteral("/big.jpg"));
+    const QString key = manager.cacheKeyForURL(url);
+    const QSize cell(160, 160);
+    const QSize shown = sizeCovering(QSize(600, 400), cell);
+
+    Load cold;
+    manager.loadImageWithURL(url, 0, {}, into(cold), cell);
+    ASSERT_TRUE(waitUntil([&] { return cold.calls > 0; }));
+    EXPECT_EQ(cold.image.size(), shown);
+    EXPECT_EQ(cold.source, ImageCacheSource::None);
+    // The disk keeps what the server sent, so a large view still gets every pixel.
+    ASSERT_TRUE(waitUntil([&] { return cache.diskImageDataExistsWithKey(key); }));
+    EXPECT_EQ(cache.diskImageDataForKey(key), original);
+    EXPECT_TRUE(cache.imageFromMemoryCacheForKey(key).isNull());
+    EXPECT_EQ(cache.imageFromMemoryCacheForKey(ImageCache::memoryKeyForKey(key, cell)).size(),
+              shown);
+
+    Load hot;
+    manager.loadImageWithURL(url, 0, {}, into(hot), cell);
+    EXPECT_EQ(hot.calls, 1) << "a memory hit at that size answers at once";
+    EXPECT_EQ(hot.source, ImageCacheSource::Memory);
+    EXPECT_EQ(hot.image.size(), shown);
+
+    // No size: the whole picture, from disk, without a second download.
+    Load whole = loadAndWait(url);
+    EXPECT_EQ(whole.source, ImageCacheSource::Disk);
+    EXPECT_EQ(whole.image.size(), QSize(600, 400));
+    // Another size, after a restart: decoded from disk at that size.
+    cache.clearMemory();
+    Load small;
+    manager.loadImageWithURL(url, 0, {}, into(small), QSize(60, 60));
+    ASSERT_TRUE(waitUntil([&] { return small.calls > 0; }));
+    EXPECT_EQ(small.source, ImageCacheSource::Disk);
+    EXPECT_EQ(small.image.size(), QSize(90, 60));
+    EXPECT_EQ(server.hits(QStringLiteral("/big.jpg")), 1);
+
+    // Removing the key drops every size from memory.
+    bool removed = false;
+    cache.removeImageForKey(key, true, [&] { removed = true; });
+    ASSERT_TRUE(waitUntil([&] { return removed; }));
+    EXPECT_EQ(cache.memoryCount(), 0);
+}
+
+TEST_F(ImageManagerTest, CallersOfOneUrlShareTheDownloadEachAtItsSize) {
+    server.route(QStringLiteral("/shared.jpg"),
+                 HttpResponse{.body = jpegBytes(500, 500), .delayMs = 100});
+    const QUrl url = server.url(QStringLiteral("/shared.jpg"));
+    Load grid, bar, whole;
+    manager.loadImageWithURL(url, 0, {}, into(grid), QSize(160, 160));
+    manager.loadImageWithURL(url, 0, {}, into(bar), QSize(60, 60));
+    manager.loadImageWithURL(url, 0, {}, into(whole));
+    ASSERT_TRUE(waitUntil([&] { return grid.calls && bar.calls && whole.calls; }));
+    EXPECT_EQ(grid.image.size(), QSize(160, 160));
+    EXPECT_EQ(bar.image.size(), QSize(60, 60));
+    EXPECT_EQ(whole.image.size(), QSize(500, 500));
+    EXPECT_EQ(server.hits(QStringLiteral("/shared.jpg")), 1);
+    // A binding target asks at its size too.
+    ImageTarget target(nullptr, &manager);
+    target.setImageWithURL(url, QImage(), 0, {}, QSize(100, 100));
+    EXPECT_TRUE(waitUntil([&] { return target.image().size() == QSize(100, 100); }));
+    EXPECT_EQ(server.hits(QStringLiteral("/shared.jpg")), 1) << "decoded from disk";
 }

@@ -75,6 +75,8 @@ struct HttpServer::Shared {
     QList<QPair<QString, QString>> directories;  // url prefix, local directory
     HttpResponse fallback{404, "not found"};
     QList<ReceivedRequest> received;
+    int open = 0;
+    int closedByClient = 0;
 
     HttpResponse answerFor(const ReceivedRequest &request)
     {
@@ -110,11 +112,23 @@ public:
     Connection(QTcpSocket *socket, std::shared_ptr<HttpServer::Shared> shared)
         : QObject(socket), m_socket(socket), m_shared(std::move(shared))
     {
+        {
+            QMutexLocker lock(&m_shared->mutex);
+            ++m_shared->open;
+        }
         connect(socket, &QTcpSocket::readyRead, this, [this] {
             m_buffer += m_socket->readAll();
             process();
         });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::disconnected, this, [this] {
+            {
+                QMutexLocker lock(&m_shared->mutex);
+                --m_shared->open;
+                if (!m_closing)
+                    ++m_shared->closedByClient;
+            }
+            m_socket->deleteLater();
+        });
     }
 
 private:
@@ -124,7 +138,7 @@ private:
             const qsizetype end = m_buffer.indexOf("\r\n\r\n");
             if (end < 0) {
                 if (m_buffer.size() > maxHeaderBytes)
-                    m_socket->abort();
+                    close(true);
                 return;
             }
             const QList<QByteArray> lines = m_buffer.left(end).split('\n');
@@ -166,8 +180,46 @@ private:
         }
     }
 
+    void close(bool abort)
+    {
+        m_closing = true;
+        if (abort)
+            m_socket->abort();
+        else
+            m_socket->disconnectFromHost();
+    }
+
+    // Writes more of an endless answer every tick, never piling up memory for a client
+    // that stopped reading; runs until the client goes.
+    void keepWriting(const QByteArray &chunk, int tickMs)
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, chunk] {
+            if (m_socket->bytesToWrite() < maxPendingBytes)
+                m_socket->write(chunk);
+        });
+        timer->start(tickMs);
+    }
+
+    void sendEndlessHeader(const HttpResponse &response)
+    {
+        m_socket->write("HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n");
+        if (response.headerInOneLine) {
+            m_socket->write("X-Endless: ");
+            keepWriting(QByteArray(response.endlessHeader, 'h'), response.tickMs);
+            return;
+        }
+        // Whole lines of about the chunk's size each.
+        const QByteArray line = "X-Endless: " + QByteArray(qMax<qint64>(1, response.endlessHeader - 13), 'h') + "\r\n";
+        keepWriting(line, response.tickMs);
+    }
+
     void send(const HttpResponse &response, bool keepAlive)
     {
+        if (response.endlessHeader > 0) {
+            sendEndlessHeader(response);
+            return;
+        }
         const bool streamed = response.endlessBody > 0 || response.noContentLength;
         keepAlive = keepAlive && !streamed;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
@@ -186,18 +238,11 @@ private:
         m_socket->write(response.body);
 
         if (response.endlessBody > 0) {
-            const QByteArray chunk(response.endlessBody, 'x');
-            auto *timer = new QTimer(this);
-            connect(timer, &QTimer::timeout, this, [this, chunk] {
-                // Do not pile up memory for a client that stopped reading.
-                if (m_socket->bytesToWrite() < maxPendingBytes)
-                    m_socket->write(chunk);
-            });
-            timer->start(10);
+            keepWriting(QByteArray(response.endlessBody, 'x'), response.tickMs);
             return;
         }
         if (!keepAlive) {
-            m_socket->disconnectFromHost();
+            close(false);
             return;
         }
         m_busy = false;
@@ -208,6 +253,7 @@ private:
     std::shared_ptr<HttpServer::Shared> m_shared;
     QByteArray m_buffer;
     bool m_busy = false;
+    bool m_closing = false; // we close it: not counted as closed by the client
 };
 
 } // namespace
@@ -326,6 +372,18 @@ QStringList HttpServer::requests() const
     for (const ReceivedRequest &r : m_shared->received)
         targets.append(r.target);
     return targets;
+}
+
+int HttpServer::openConnections() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->open;
+}
+
+int HttpServer::closedByClient() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->closedByClient;
 }
 
 } // namespace kelvane::test

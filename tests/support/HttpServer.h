@@ -24,6 +24,11 @@ struct HttpResponse {
     bool hang = false;        // take the request, never answer, keep the socket open
     qint64 endlessBody = 0;   // >0: headers without Content-Length, then this many bytes every 10 ms until the client closes
     bool noContentLength = false;  // body without Content-Length; the connection closes after it
+    // >0: the status line, then header text of this many bytes every 10 ms, never ending the
+    // head: as ever more header lines, or with headerInOneLine as one line that never ends.
+    qint64 endlessHeader = 0;
+    bool headerInOneLine = false;
+    int tickMs = 10;          // the pace of the endless header and body
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 at a free port. It runs on a thread of its own
@@ -56,6 +61,9 @@ public:
     QList<QByteArray> requestHeaders(const QString &path, const QByteArray &name) const;
     // Every request target, in order of arrival.
     QStringList requests() const;
+    // Client connections open now, and those the client closed (or reset) so far.
+    int openConnections() const;
+    int closedByClient() const;
 
     struct Shared;
     class Worker;

@@ -6,7 +6,7 @@ namespace kelvane {
 
 // Replaces the HTML character references of a directory name or description
 // ("&eacute;", "&#233;", "&#xE9;") and leaves everything else as written, in one pass
-// from the end of the text to its start over UTF-16 code units: replaced text is never
+// over UTF-16 code units, in time linear in the text's length: replaced text is never
 // read again ("&amp;lt;" gives "&lt;"), and a reference never spans another "&".
 // A candidate is examined only when it is 4 to 10 code units long, "&" to ";" included.
 // Unknown, malformed or out-of-range references stay as written. Pure; any thread.

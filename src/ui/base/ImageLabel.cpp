@@ -19,7 +19,11 @@ ImageLabel::ImageLabel(QWidget *parent, ImageManager *manager)
 
 void ImageLabel::setImageWithURL(const QUrl &url, const QImage &placeholder,
                                  ImageLoadOptions options) {
-    m_target->setImageWithURL(url, placeholder, options);
+    // A label of fixed size shows the picture at that size: it is decoded for it. Any
+    // other may grow, so it gets the whole picture.
+    const bool fixed = minimumSize() == maximumSize() && !size().isEmpty();
+    m_target->setImageWithURL(url, placeholder, options, {},
+                              fixed ? size() * devicePixelRatioF() : QSize());
 }
 
 void ImageLabel::setImageWithURL(const QUrl &url, const QString &placeholderName) {

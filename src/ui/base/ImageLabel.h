@@ -13,7 +13,8 @@ class ImageManager;
 
 // A picture loaded from an address through the image cache and downloader, with a
 // placeholder shown until it arrives (or for good when it cannot be had). The picture
-// is drawn scaled to fit, centred, optionally with rounded corners. GUI thread.
+// is drawn scaled to fit, centred, optionally with rounded corners; a label of fixed
+// size gets it decoded at that size. GUI thread.
 //
 //     auto *cover = new ImageLabel(this);
 //     cover->setImageWithURL(coverUrl, Icons::image("no_cover"));

@@ -30,6 +30,8 @@ void AlbumListModel::setCoverSize(QSize devicePixels) {
     m_placeholder = librarystyle::pixmap(QStringLiteral("no_cover"), devicePixels, 1.0);
     m_placeholderImage = m_placeholder.toImage();
     m_scaled.clear();
+    // Loads in flight were asked at the old size.
+    m_covers.forgetAll();
     if (!m_albums.isEmpty())
         Q_EMIT dataChanged(index(0), index(int(m_albums.size()) - 1), {Qt::DecorationRole});
 }
@@ -64,8 +66,10 @@ QPixmap AlbumListModel::coverFor(int row) const {
     // The placeholder stands in this row's place until the cover arrives (or for good
     // when it cannot be had); scaled covers replace it in coverArrived.
     m_scaled.insert(row, m_placeholder);
+    // Decoded at the cell's size: a fraction of the work of a whole cover, and a fraction
+    // of its memory in the cache.
     if (m_covers.imageURL(key) != url || !m_covers.contains(key))
-        m_covers.setImageWithURL(key, url, m_placeholderImage);
+        m_covers.setImageWithURL(key, url, m_placeholderImage, 0, {}, m_coverSize);
     return m_scaled.value(row);
 }
 

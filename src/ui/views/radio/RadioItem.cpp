@@ -98,7 +98,7 @@ void RadioItem::setRepresentedObject(const DirectoryItem &item) {
             m_logo->cancelCurrentImageLoad();
             showLogo(noCover);
         } else {
-            m_logo->setImageWithURL(QUrl(logo), noCover);
+            m_logo->setImageWithURL(QUrl(logo), noCover, 0, {}, logoSize * devicePixelRatioF());
         }
         auto *shadow = new QGraphicsDropShadowEffect(m_logoRadio);
         shadow->setBlurRadius(1.5);
