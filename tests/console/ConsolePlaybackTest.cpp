@@ -86,9 +86,12 @@ TEST(ConsolePlayback, OutputsToggleBothWays)
 TEST(ConsolePlayback, MovesKeepThePlayingSongAndSearchesCut)
 {
     MpdServer server;
-    server.library().writeBulk(60, 10); // 600 songs, every title "Title NN"
+    server.library().writeBulk(60, 10); // 600 songs of 1 s, every title "Title NN"
+    for (int i = 0; i < 45; ++i) // long enough to stay the playing song through the test
+        server.library().add(QStringLiteral("Long/%1.flac").arg(i, 2, 10, QLatin1Char('0')),
+                             {.artist = QStringLiteral("L"), .album = QStringLiteral("Long")}, 120);
     server.update();
-    server.command(QStringLiteral("add \"Artist 000\""));
+    server.command(QStringLiteral("add \"Long\""));
     server.command(QStringLiteral("play 3"));
     const QString playing = server.value(QStringLiteral("currentsong"), QStringLiteral("file"));
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server.port())});
