@@ -4,6 +4,7 @@
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/library/MPDQueue.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDServerError.h"
 #include "ui/ContentViews.h"
@@ -51,12 +52,12 @@ void MainActivity::applicationDidFinishLaunching() {
     MPDServerError::sMPDServerError().setDelegate(this);
     MPDCache::sMPDCache().setDelegate(this);
     MPDCommand::sMPDCommand();
+    wireLink();
 
     SideBar *sideBar = m_window->sideBar();
-    if (const std::optional<QStringList> names = MPDPlayLists::sMPDPlayLists().getPlaylists())
-        sideBar->setPlaylists(*names);
     sideBar->reloadData();
     sideBar->expandEverything();
+    updateSidebar(); // the stored playlists come in when read
 
     MPDCache::sMPDCache().setMainWindow(m_window);
     if (!m_listening) {
@@ -98,12 +99,18 @@ void MainActivity::updateSidebar() {
 }
 
 void MainActivity::updateSidebar(const QString &renamedFrom, const QString &renamedTo) {
-    SideBar *sideBar = m_window->sideBar();
-    if (const std::optional<QStringList> names = MPDPlayLists::sMPDPlayLists().getPlaylists())
-        sideBar->setPlaylists(*names);
-    sideBar->reloadData();
-    refreshAlbumBadge();
-    sidebarReloaded(renamedFrom, renamedTo);
+    // The names are read on the second connection's thread; only the latest read counts.
+    const quint64 ticket = ++m_sidebarTicket;
+    MPDBulk::sMPDBulk().run(
+        this, [] { return MPDPlayLists::sMPDPlayLists().getPlaylists(); },
+        [this, ticket, renamedFrom, renamedTo](std::optional<QStringList> names) {
+            if (ticket != m_sidebarTicket) return;
+            SideBar *sideBar = m_window->sideBar();
+            if (names) sideBar->setPlaylists(*names);
+            sideBar->reloadData();
+            refreshAlbumBadge();
+            sidebarReloaded(renamedFrom, renamedTo);
+        });
 }
 
 // A reload keeps the view on screen; it goes only when its entry has gone (a playlist

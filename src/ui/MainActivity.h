@@ -1,12 +1,16 @@
 #pragma once
 
 #include "core/mpd/MPDDelegates.h"
+#include "core/mpd/MPDSocket.h"
 #include "core/notify/NotificationCenter.h"
+#include "core/streams/Stream.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -103,7 +107,25 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     static QString playlistBoxClose() { return QStringLiteral("playlistBoxClose"); }
     static QString statusChanged() { return QStringLiteral("statusChanged"); }
 
+    // The rate the server core moves the elapsed time on at: only while the window is
+    // seen and a song plays (nothing is painted that nobody sees).
+    void updateTickRate();
+    static constexpr int shownTickMs = 250;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
+    // The connection's state on screen, and what a connection that comes back reloads.
+    void wireLink();
+    void onLinkChanged(MPDSocket::Link link, const QString &detail);
+    void showRetryCountdown();
+    // Changes another client made, as the server's idle reported them.
+    void onStoredPlaylistsChanged();
+    void onDatabaseChanged();
+    // The saved streams, which name a playing stream: read off the GUI thread, again
+    // after they changed.
+    void refreshStreams();
     void buildMenus();
     void wireBar();
     void refreshAlbumBadge();
@@ -117,6 +139,11 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     QPointer<QWidget> m_currentContentView;
     QString m_currentContentName;
     QString m_currentEntry;
+    bool m_linkWasDown = false;
+    QTimer m_retryCountdown;
+    std::optional<QList<Stream>> m_streams;
+    quint64 m_streamsTicket = 0;
+    quint64 m_sidebarTicket = 0;
     bool m_dbUpdating = false;
     bool m_dialogLocked = false;
     bool m_listening = false;

@@ -129,12 +129,9 @@ Preferences *MainActivity::preferencesWindow() const {
 }
 
 void MainActivity::connecter() {
-    MPDCommand::sMPDCommand().connect();
-    if (!MPDSocket::sMPDSocket().isConnected()) return;
-    // What was read while disconnected is empty: the playlists and the view on screen
-    // load again from the server just reached, the view in place.
-    updateSidebar();
-    reloadContentView();
+    // On a worker: a server that does not answer never holds the window. When the link
+    // is up, the playlists and the view on screen load again, the view in place.
+    MPDCommand::sMPDCommand().connectSoon();
 }
 void MainActivity::deconnecter() {
     MPDCommand::sMPDCommand().disconnect();

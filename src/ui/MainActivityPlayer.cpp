@@ -3,7 +3,6 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDCache.h"
-#include "core/streams/MPDStream.h"
 #include "ui/MainWindow.h"
 #include "ui/NowPlayingBar.h"
 #include "ui/NowPlayingText.h"
@@ -83,10 +82,10 @@ void MainActivity::setArtistAndAlbum(const MPDStatus &status) {
 
 void MainActivity::setSongTitle(const MPDStatus &status) {
     if (status.state == 1) m_window->bar()->setPlayImage(QStringLiteral("play_button"));
-    std::optional<QList<Stream>> streams;
-    // The saved streams are read only for a stream, and only on a track change.
-    if (NowPlayingText::isStream(status.path)) streams = MPDStream::sMPDStream().getStreamList();
-    m_window->bar()->setSongTitleText(NowPlayingText::songTitle(status, streams));
+    // The saved streams, read off the GUI thread when they change; until they are known
+    // a stream shows the title it announces.
+    const bool stream = NowPlayingText::isStream(status.path);
+    m_window->bar()->setSongTitleText(NowPlayingText::songTitle(status, stream ? m_streams : std::nullopt));
 }
 
 void MainActivity::playButton() {

@@ -88,6 +88,15 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     texts->addStretch();
     texts->addWidget(m_currentSongTitle);
     texts->addWidget(m_currentArtistAlbum);
+    // The connection's state while it is not up: "Connexion…", "Déconnecté — …".
+    m_link = new QLabel(this);
+    m_link->setObjectName(QStringLiteral("linkState"));
+    m_link->setFont(Style::subtitleFont());
+    QPalette linkPalette = m_link->palette();
+    linkPalette.setColor(QPalette::WindowText, Style::secondaryLabelColor());
+    m_link->setPalette(linkPalette);
+    m_link->hide();
+    texts->addWidget(m_link);
     texts->addStretch();
     auto *left = new QHBoxLayout;
     left->setSpacing(12);
@@ -268,6 +277,17 @@ void NowPlayingBar::updateVolumeIcon() {
     m_volumeIconEnabled = mixer;
     m_volumeIcon->setPixmap(Icons::icon(name).pixmap(QSize(18, 18), devicePixelRatioF(),
                                                      mixer ? QIcon::Normal : QIcon::Disabled));
+}
+
+void NowPlayingBar::setLinkText(const QString &text) {
+    m_link->setText(text);
+    m_link->setVisible(!text.isEmpty());
+}
+
+void NowPlayingBar::setTransportEnabled(bool enabled) {
+    for (QWidget *w : std::initializer_list<QWidget *>{m_playImg, m_stop, m_next, m_previous, m_seekToBar,
+                                                       m_volumeSlider})
+        w->setEnabled(enabled);
 }
 
 void NowPlayingBar::setSeekable(bool seekable) {

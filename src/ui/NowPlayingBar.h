@@ -56,6 +56,10 @@ class NowPlayingBar : public QWidget {
     QLabel *volumeIcon() const { return m_volumeIcon; }
     // A stream cannot be seeked: its seek bar takes no clicks.
     void setSeekable(bool seekable);
+    // The connection's state in words ("" hides it), and the controls that need a server.
+    void setLinkText(const QString &text);
+    QLabel *linkLabel() const { return m_link; }
+    void setTransportEnabled(bool enabled);
     bool isSeekable() const { return m_seekable; }
     // The cover of the album directory holding path (none for a stream).
     void setCoverForPath(const QString &path);
@@ -89,6 +93,7 @@ class NowPlayingBar : public QWidget {
     ProgressSlider *m_seekToBar;
     ProgressSlider *m_volumeSlider;
     QLabel *m_volumeIcon;
+    QLabel *m_link = nullptr;
     ImageLabel *m_cover;
     QString m_playImageName;
     QString m_volumeIconName;

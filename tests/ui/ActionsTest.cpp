@@ -74,7 +74,7 @@ TEST_F(WindowTest, PreferencesAndStreamEditorOpenAboveTheWindow) {
 
 TEST_F(WindowTest, RefusedConnectionShowsOneAlertAndKeepsTheSidebar) {
     Setting::sSetting().setSessionServer(server->host(), closedPort());
-    activity->connecter();
+    connecter();
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
     QMessageBox *alert = activity->errorAlert()->current();
     ASSERT_TRUE(alert);
@@ -88,7 +88,7 @@ TEST_F(WindowTest, RefusedConnectionShowsOneAlertAndKeepsTheSidebar) {
 
     Setting::sSetting().setSessionServer(server->host(), server->port());
     QPointer<QWidget> before = activity->currentContentView();
-    activity->connecter();
+    connecter();
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
     // The view on screen loads again from the server just reached, in place.
     EXPECT_EQ(activity->currentContentView(), before.data());

@@ -72,6 +72,8 @@ TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged) {
 TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength) {
     const QString url = QStringLiteral("http://127.0.0.1:9/live");
     MPDStream::sMPDStream().addStream(url + QStringLiteral("#Radio Locale"));
+    // The server tells of the changed streams; the window reads them again.
+    spin(300);
     NowPlayingBar *bar = activity->window()->bar();
     activity->onTrackChange(
         song(2, 259, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));

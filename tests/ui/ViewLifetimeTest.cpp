@@ -64,7 +64,7 @@ TEST_F(ViewLifetime, AlbumGridStaysWhereItIsScrolledThroughDialogsConnectAndUpda
     EXPECT_EQ(activity->currentContentView(), view.data());
     EXPECT_EQ(bar->value(), bottom);
 
-    activity->connecter();
+    connecter();
     ASSERT_TRUE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_EQ(activity->currentContentView(), view.data());
     EXPECT_EQ(bar->value(), bottom);
@@ -94,7 +94,7 @@ TEST_F(ViewLifetime, QueueReadsItsRowsAgainInPlaceOnConnect) {
 
     // Another client adds a song; connecting again shows it, where the table was.
     server->command(QStringLiteral("add \"Root Song.flac\""));
-    activity->connecter();
+    connecter();
     EXPECT_EQ(activity->currentContentView(), queue);
     EXPECT_EQ(queue->model()->rowCount(), rows + 1);
     EXPECT_EQ(bar->value(), bottom);
@@ -142,7 +142,7 @@ TEST_F(ViewLifetime, ConnectingFillsTheEmptyGridInPlace) {
     MPDCache::sMPDCache().setCurrentAlbumList(std::nullopt);
     albums->reload();
     EXPECT_EQ(albums->model()->rowCount(), 0);
-    activity->connecter();
+    connecter();
     ASSERT_TRUE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_EQ(activity->currentContentView(), albums);
     EXPECT_GE(albums->model()->rowCount(), 14);

@@ -3,6 +3,7 @@
 // One private mpd for the window tests, and a MainActivity started against it the way
 // the application starts (session server first, then the launch sequence).
 #include "core/commands/MPDCommand.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
@@ -38,6 +39,9 @@ class WindowTest : public ::testing::Test {
         server = nullptr;
     }
     void SetUp() override {
+        // These tests look at what the views show right after each step: the reads
+        // run in place (the asynchronous path has tests of its own).
+        MPDBulk::sMPDBulk().setInline(true);
         ASSERT_TRUE(server && server->isRunning());
         // A fresh start for each test: same playlists, connected, events reported anew.
         for (const QString &line : server->command(QStringLiteral("listplaylists")))
@@ -55,6 +59,11 @@ class WindowTest : public ::testing::Test {
         flushDeletes();
     }
 
+    // The menu's Connecter connects on a worker: waits until the attempt has ended.
+    void connecter() {
+        activity->connecter();
+        waitUntil([] { return MPDSocket::sMPDSocket().link() != MPDSocket::Link::Connecting; });
+    }
     // Views replaced in the content area go with deleteLater().
     static void flushDeletes() {
         spin(10);

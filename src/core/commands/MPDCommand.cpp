@@ -44,6 +44,11 @@ void MPDCommand::connect() {
     MPDSocket::sMPDSocket().connect();
 }
 
+void MPDCommand::connectSoon() {
+    if (m_updating) return;
+    MPDSocket::sMPDSocket().connectSoon();
+}
+
 void MPDCommand::disconnect() {
     if (m_updating) return;
     MPDSocket::sMPDSocket().disconnect();
@@ -83,7 +88,10 @@ void MPDCommand::next() {
     auto guard = connection->lock();
     const std::optional<mpdc::StatusInfo> status = connection->status();
     if (!status || (status->state != statePlaying && status->state != statePaused)) return;
-    if (qint64(status->songPos) < qint64(status->queueLength) - 1 && connection->next()) refreshed();
+    // On the last entry nothing happens, unless the server goes on from there by itself
+    // (repeat wraps to the first, random picks another).
+    const bool goesOn = status->repeat || status->random;
+    if ((goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) && connection->next()) refreshed();
 }
 
 void MPDCommand::previous() {

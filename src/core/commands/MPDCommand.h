@@ -52,6 +52,8 @@ class MPDCommand {
     static constexpr quint32 noPosition = 4294967295u;
 
     void connect();
+    // The same attempt made on a worker thread (the window's menu).
+    void connectSoon();
     void disconnect();
     void play();
     void extracted();

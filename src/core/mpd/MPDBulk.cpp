@@ -36,8 +36,11 @@ std::shared_ptr<mpdc::Connection> MPDBulk::connection()
         std::lock_guard guard(m_mutex);
         if (!m_target)
             return nullptr;
-        if (m_connection && !m_connection->isClosed())
-            return m_connection;
+        const auto now = std::chrono::steady_clock::now();
+        if (slot() && !slot()->isClosed() && now - lastUse() < staleAfter) {
+            lastUse() = now;
+            return slot();
+        }
         target = *m_target;
         generation = m_generation;
     }
@@ -51,22 +54,25 @@ std::shared_ptr<mpdc::Connection> MPDBulk::connection()
     std::lock_guard guard(m_mutex);
     if (generation != m_generation)
         return nullptr; // disconnected (or another server) meanwhile
-    m_connection = opened;
+    slot() = opened;
+    lastUse() = std::chrono::steady_clock::now();
     return opened;
 }
 
 void MPDBulk::setTarget(const std::optional<ServerTarget> &target)
 {
-    std::shared_ptr<mpdc::Connection> previous;
+    std::shared_ptr<mpdc::Connection> previous, side;
     {
         std::lock_guard guard(m_mutex);
         ++m_generation;
         m_target = target;
         previous = std::move(m_connection);
+        side = std::move(m_side);
     }
-    // Its holder (a read in flight) frees it when done; the read itself ends now.
-    if (previous)
-        previous->abort();
+    // Their holders (reads in flight) free them when done; the reads themselves end now.
+    for (const auto &connection : {previous, side})
+        if (connection)
+            connection->abort();
 }
 
 std::optional<ServerTarget> MPDBulk::target() const
@@ -93,7 +99,7 @@ void MPDBulk::reportFailure(const mpdc::Connection &connection)
     {
         std::lock_guard guard(m_mutex);
         // A connection let go by a disconnect failed by the abort's own doing.
-        if (!m_target || m_connection.get() != &connection)
+        if (!m_target || (m_connection.get() != &connection && m_side.get() != &connection))
             return;
         handler = m_failureHandler;
     }

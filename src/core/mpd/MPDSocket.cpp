@@ -27,6 +27,8 @@ MPDSocket::MPDSocket()
     Setting::sSetting().reload();
     m_timer.setInterval(pollIntervalMs);
     QObject::connect(&m_timer, &QTimer::timeout, this, &MPDSocket::onTicTac);
+    m_keepAlive.setInterval(keepAliveMs);
+    QObject::connect(&m_keepAlive, &QTimer::timeout, this, &MPDSocket::refreshStatus);
     m_retryTimer.setSingleShot(true);
     QObject::connect(&m_retryTimer, &QTimer::timeout, this, &MPDSocket::connectSoon);
     QObject::connect(&m_idle, &MPDIdle::changed, this, &MPDSocket::onIdleChange);
@@ -111,6 +113,7 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     refreshOutputs();
     m_last.reset();
     restartTimer();
+    m_keepAlive.start();
     openIdle();
     setLink(Link::Up, m_connection->serverVersion());
 }
@@ -213,6 +216,7 @@ MPDStatus MPDSocket::interpolated() const
 void MPDSocket::close()
 {
     stopTimer();
+    m_keepAlive.stop();
     m_idle.stop();
     m_last.reset();
     MPDBulk::sMPDBulk().setTarget(std::nullopt);

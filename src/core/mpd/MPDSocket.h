@@ -127,6 +127,10 @@ private:
     bool m_connected = false;
     QTimer m_timer;
     QTimer m_retryTimer;
+    // mpd closes a connection left unused for a minute: with changes coming through idle,
+    // the first one could sit that long, so its status is read now and then.
+    QTimer m_keepAlive;
+    static constexpr int keepAliveMs = 30000;
     QThreadPool m_connector;
     ServerTarget m_target;
     Link m_link = Link::Off;

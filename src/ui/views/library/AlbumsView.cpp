@@ -1,12 +1,15 @@
 #include "ui/views/library/AlbumsView.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QPointer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -100,16 +103,48 @@ AlbumsView::~AlbumsView() {
 void AlbumsView::awakeFromNib() {
     MPDCache &cache = MPDCache::sMPDCache();
     cache.setDelegateAlbum(this);
-    std::optional<QList<Album>> albums = cache.getCurrentAlbumList();
-    if (!albums) {
-        albums = MPDAlbum::sMPDAlbum().getAlbumsList();
-        // Not connected: nothing is stored, so the next visit asks again.
-        if (albums) cache.setCurrentAlbumList(albums);
+    const std::optional<QList<Album>> &albums = cache.getCurrentAlbumList();
+    if (albums) {
+        showAlbums(*albums);
+        return;
     }
+    // Read on the second connection's thread: a 100,000-song library takes a second or
+    // more, and the window (the now-playing bar too) goes on meanwhile. The grid says
+    // how far it got; a newer request makes an older answer moot.
+    const quint64 ticket = ++m_loadTicket;
+    m_empty->setText(QStringLiteral("Chargement des albums…"));
+    if (m_model->rowCount() == 0) {
+        m_empty->setVisible(true);
+        m_grid->setVisible(false);
+    }
+    QPointer<AlbumsView> self(this);
+    MPDBulk::sMPDBulk().run(
+        this,
+        [self, ticket] {
+            return MPDAlbum::sMPDAlbum().getAlbumsList([self, ticket](qsizetype, qsizetype, qsizetype found) {
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [self, ticket, found] {
+                        if (self && ticket == self->m_loadTicket && self->m_model->rowCount() == 0)
+                            self->m_empty->setText(QStringLiteral("Chargement des albums… %1").arg(found));
+                    },
+                    Qt::QueuedConnection);
+            });
+        },
+        [this, ticket](std::optional<QList<Album>> loaded) {
+            if (ticket != m_loadTicket) return;
+            MPDCache &c = MPDCache::sMPDCache();
+            // Not connected: nothing is stored, so the next visit asks again.
+            if (loaded && !c.getCurrentAlbumList()) c.setCurrentAlbumList(loaded);
+            showAlbums(c.getCurrentAlbumList().value_or(QList<Album>{}));
+        });
+}
+
+void AlbumsView::showAlbums(const QList<Album> &albums) {
     m_overCover->mouseExited();
     // The same list again (a reload, an update that changed no album) keeps its covers.
-    if (albums.value_or(QList<Album>{}) != m_model->albums())
-        m_model->setAlbums(albums.value_or(QList<Album>{}));
+    if (albums != m_model->albums()) m_model->setAlbums(albums);
+    m_empty->setText(QStringLiteral("Aucun album"));
     const bool empty = m_model->rowCount() == 0;
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);

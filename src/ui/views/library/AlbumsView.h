@@ -1,8 +1,10 @@
 #pragma once
 
 // AlbumsView — the library: every album of the current album list as a grid cell. The
-// list is read from the server once (MPDAlbum) and kept in MPDCache, so each visit
-// builds the grid from memory; a finished database update (onDbUpdate) refills it.
+// list is read from the server once (MPDAlbum, on the second connection's thread, the
+// grid saying "Chargement des albums…" with a count meanwhile) and kept in MPDCache, so
+// each visit builds the grid from memory; a finished database update (onDbUpdate) and a
+// reload refill it.
 // Covers load only for the cells on screen, and cells that scroll away drop their load.
 // A reload keeps the scroll position. The album listener of MPDCache while it lives.
 // Thread: GUI.
@@ -58,12 +60,14 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     void updateHover(QPoint viewportPos);
     void pruneCovers();
     void showContextMenu(QPoint viewportPos);
+    void showAlbums(const QList<Album> &albums);
 
     QListView *m_grid = nullptr;
     AlbumListModel *m_model = nullptr;
     AlbumItem *m_item = nullptr;
     AlbumOverCover *m_overCover = nullptr;
     QLabel *m_empty = nullptr;
+    quint64 m_loadTicket = 0;
     QTimer m_prune;
     QTimer m_settle;
 };

@@ -3,6 +3,7 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
+#include "core/mpd/MPDBulk.h"
 #include "ui/views/library/PlaylistModel.h"
 #include "ui/views/library/SongTable.h"
 
@@ -38,7 +39,13 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
 
 void PlaylistView::reload() {
     if (m_name.isNull()) return;
-    m_model->setSongs(MPDPlayLists::sMPDPlayLists().getPlaylist(m_name).value_or(QList<Song>{}));
+    // On the second connection's thread; only the latest read is shown.
+    const quint64 ticket = ++m_ticket;
+    MPDBulk::sMPDBulk().run(
+        this, [name = m_name] { return MPDPlayLists::sMPDPlayLists().getPlaylist(name); },
+        [this, ticket](std::optional<QList<Song>> songs) {
+            if (ticket == m_ticket) m_model->setSongs(songs.value_or(QList<Song>{}));
+        });
 }
 
 void PlaylistView::doubleClick(int row) {

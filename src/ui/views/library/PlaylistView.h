@@ -29,6 +29,7 @@ class PlaylistView : public QWidget, public ReloadableView {
 
   private:
     QString m_name;
+    quint64 m_ticket = 0;
     SongTable *m_table = nullptr;
     PlaylistModel *m_model = nullptr;
 };

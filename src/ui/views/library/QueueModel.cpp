@@ -11,15 +11,32 @@ QueueModel::QueueModel(QObject *parent)
                       QStringLiteral("Titre"), QStringLiteral("Durée"), QStringLiteral("Année")},
                      TrackNumber, Time, parent) {}
 
-void QueueModel::setQueue(QList<Song> songs, const QList<Stream> &streams) {
-    beginResetModel();
-    resetSongs(std::move(songs));
+void QueueModel::setStreams(const QList<Stream> &streams) {
     m_streamNames.clear();
     // The first saved stream of an address names it, as in the stream list.
     for (const Stream &stream : streams)
         m_streamNames.insert(stream.url, m_streamNames.value(stream.url, stream.name));
+}
+
+void QueueModel::setQueue(QList<Song> songs, const QList<Stream> &streams) {
+    beginResetModel();
+    resetSongs(std::move(songs));
+    setStreams(streams);
     m_marked = currentRows();
     endResetModel();
+}
+
+void QueueModel::applyChanges(const QList<Song> &songs, const QueueDiff &diff, const QList<Stream> &streams) {
+    setStreams(streams);
+    const int first = int(diff.first);
+    removeSongs(first, int(diff.removed));
+    insertSongs(first, songs.mid(first, diff.inserted));
+    for (qsizetype row : diff.changed)
+        replaceSong(int(row), songs.value(row));
+    // Marks follow the rows: the playing song may sit elsewhere now.
+    const QSet<int> before = m_marked;
+    m_marked = currentRows();
+    refreshRows(before + m_marked, {TrackNumber, Time});
 }
 
 void QueueModel::setStatus(const std::optional<MPDStatus> &status, QList<qint32> namedRows) {

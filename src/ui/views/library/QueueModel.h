@@ -7,6 +7,7 @@
 // their track number and an orange time while the player plays or pauses. Stream rows
 // show the name of their saved stream, looked up in the list read once per load.
 // Thread: GUI.
+#include "core/library/QueueDiff.h"
 #include "core/mpd/MPDStatus.h"
 #include "core/streams/Stream.h"
 #include "ui/views/library/SongTableModel.h"
@@ -25,6 +26,9 @@ class QueueModel : public SongTableModel {
     explicit QueueModel(QObject *parent = nullptr);
 
     void setQueue(QList<Song> songs, const QList<Stream> &streams);
+    // The queue as read again: rows removed, inserted and changed as the difference says,
+    // not a reset, so the table keeps its selection and where it is scrolled.
+    void applyChanges(const QList<Song> &songs, const QueueDiff &diff, const QList<Stream> &streams);
 
     // A new snapshot; the cells whose marks change are refreshed, with the rows named.
     void setStatus(const std::optional<MPDStatus> &status, QList<qint32> namedRows = {});
@@ -41,6 +45,7 @@ class QueueModel : public SongTableModel {
     QIcon stateIcon() const override;
 
   private:
+    void setStreams(const QList<Stream> &streams);
     QSet<int> currentRows() const;
     void refreshRows(const QSet<int> &rows, std::initializer_list<int> columns);
     QString titleOf(const Song &song) const;

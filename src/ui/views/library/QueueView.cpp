@@ -2,7 +2,9 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/library/MPDQueue.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/PlayerEvents.h"
 #include "core/streams/MPDStream.h"
 #include "ui/views/library/PlayingMarks.h"
 #include "ui/views/library/QueueDeletion.h"
@@ -42,6 +44,8 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
 
     MPDCache &cache = MPDCache::sMPDCache();
     m_previousPosition = cache.getPosition();
+    // Another client's edits (and ours) come in as changes, read as such.
+    connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::queueChanged, this, &QueueView::request);
     reload();
     cache.setDelegateQueue(this);
     const auto &status = cache.getStatus();
@@ -52,17 +56,70 @@ QueueView::~QueueView() {
     MPDCache::sMPDCache().release(this);
 }
 
-void QueueView::reload() {
-    QList<Song> songs = MPDQueue::sMPDQueue().getQueue().value_or(QList<Song>{});
-    // The saved streams name the stream rows; read them once for the whole table, and
-    // only when the queue holds a stream at all.
-    QList<Stream> streams;
+namespace {
+// The saved streams name the stream rows: read with the queue, and only when it holds a
+// stream at all.
+QList<Stream> streamsFor(const QList<Song> &songs) {
     const bool hasStream = std::any_of(songs.cbegin(), songs.cend(), [](const Song &song) {
         return playingmarks::isStreamPath(song.fullPath());
     });
-    if (hasStream) streams = MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{});
-    m_model->setQueue(std::move(songs), streams);
-    m_model->setStatus(MPDCache::sMPDCache().getStatus());
+    return hasStream ? MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{}) : QList<Stream>{};
+}
+} // namespace
+
+void QueueView::reload() {
+    m_whole = true;
+    request();
+}
+
+void QueueView::request() {
+    // One read at a time, each against the content the last one left: changes that
+    // come in meanwhile are read after it, together.
+    if (m_reading) {
+        m_again = true;
+        return;
+    }
+    m_reading = true;
+    m_again = false;
+    const bool whole = m_whole || m_content.version == 0;
+    m_whole = false;
+    struct Read {
+        std::optional<QueueUpdate> update;
+        QList<Stream> streams;
+    };
+    MPDBulk::sMPDBulk().run(
+        this,
+        [whole, held = m_content] {
+            Read read;
+            if (whole) {
+                if (auto content = MPDQueue::sMPDQueue().readQueue()) {
+                    read.update = QueueUpdate{};
+                    read.update->diff = QueueDiff::between(held.ids, content->ids);
+                    read.update->content = std::move(*content);
+                    read.update->whole = true;
+                }
+            } else {
+                read.update = MPDQueue::sMPDQueue().readChanges(held);
+            }
+            if (read.update) read.streams = streamsFor(read.update->content.songs);
+            return read;
+        },
+        [this](Read read) {
+            m_reading = false;
+            if (read.update) {
+                if (read.update->whole && m_content.version == 0)
+                    m_model->setQueue(read.update->content.songs, read.streams);
+                else
+                    m_model->applyChanges(read.update->content.songs, read.update->diff, read.streams);
+                m_content = std::move(read.update->content);
+                m_model->setStatus(MPDCache::sMPDCache().getStatus());
+            } else if (!MPDBulk::sMPDBulk().target()) {
+                // Not connected: an empty table, read whole next time.
+                m_model->setQueue({}, {});
+                m_content = QueueContent{};
+            }
+            if (m_again) request();
+        });
 }
 
 void QueueView::onStateChange(qint32 state, qint32 position) {
@@ -87,7 +144,7 @@ void QueueView::supprimer(qint32 contextRow) {
     if (deletion.stopFirst) MPDCommand::sMPDCommand().stop();
     MPDQueue::sMPDQueue().removeInQueue(deletion.positions);
     m_table->clearSelection();
-    reload();
+    request();
 }
 
 void QueueView::showContextMenu(int row, QPoint globalPos) {

@@ -1,10 +1,13 @@
 #pragma once
 
-// QueueView — the "Lecture en cours" view: the server's play queue as a table, read once
-// when the view is made and again after each deletion. The playing song is marked by
+// QueueView — the "Lecture en cours" view: the server's play queue as a table, read whole
+// when the view is made (on the second connection's thread) and then, whenever the
+// server reports the queue changed (by us or by another client), only what changed,
+// applied as row edits so the table keeps its selection and scroll position. The playing song is marked by
 // title and artist; a double click or Enter plays a row; the context menu or Delete
 // removes rows. It is the queue listener of MPDCache while it lives (the view made last
 // gets the events). Thread: GUI.
+#include "core/library/MPDQueue.h"
 #include "core/mpd/MPDDelegates.h"
 #include "ui/base/ReloadableView.h"
 
@@ -33,6 +36,8 @@ class QueueView : public QWidget, public MPDQueueDelegate, public ReloadableView
     // Reads the queue (and, when it holds streams, the saved streams) again, where the
     // table is scrolled to.
     void reload() override;
+    // Reads what changed since the content held (the whole queue the first time).
+    void request();
 
     SongTable *table() const { return m_table; }
     QueueModel *model() const { return m_model; }
@@ -43,6 +48,8 @@ class QueueView : public QWidget, public MPDQueueDelegate, public ReloadableView
     SongTable *m_table = nullptr;
     QueueModel *m_model = nullptr;
     qint32 m_previousPosition = -1;
+    QueueContent m_content;
+    bool m_reading = false, m_again = false, m_whole = false;
 };
 
 } // namespace kelvane

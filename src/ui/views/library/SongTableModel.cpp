@@ -15,6 +15,27 @@ void SongTableModel::resetSongs(QList<Song> songs) {
     m_songs = std::move(songs);
 }
 
+void SongTableModel::removeSongs(int first, int count) {
+    if (count <= 0 || first < 0 || first + count > m_songs.size()) return;
+    beginRemoveRows({}, first, first + count - 1);
+    m_songs.remove(first, count);
+    endRemoveRows();
+}
+
+void SongTableModel::insertSongs(int first, const QList<Song> &songs) {
+    if (songs.isEmpty() || first < 0 || first > m_songs.size()) return;
+    beginInsertRows({}, first, first + int(songs.size()) - 1);
+    for (int i = 0; i < songs.size(); ++i)
+        m_songs.insert(first + i, songs[i]);
+    endInsertRows();
+}
+
+void SongTableModel::replaceSong(int row, const Song &song) {
+    if (row < 0 || row >= m_songs.size()) return;
+    m_songs[row] = song;
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 void SongTableModel::refreshCell(int row, int column) {
     if (row < 0 || row >= m_songs.size()) return;
     Q_EMIT dataChanged(index(row, column), index(row, column));

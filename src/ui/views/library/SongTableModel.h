@@ -32,6 +32,11 @@ class SongTableModel : public QAbstractTableModel {
     // Replaces the songs; call between beginResetModel() and endResetModel().
     void resetSongs(QList<Song> songs);
     void refreshCell(int row, int column);
+    // Row edits that keep the table's selection and scroll position: count songs go at
+    // first, songs come at first, one song changes in place.
+    void removeSongs(int first, int count);
+    void insertSongs(int first, const QList<Song> &songs);
+    void replaceSong(int row, const Song &song);
 
     // The text of a cell other than the time and a marked track number.
     virtual QString cellText(const Song &song, int row, int column) const = 0;

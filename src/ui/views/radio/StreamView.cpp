@@ -2,6 +2,7 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/streams/MPDStream.h"
 #include "ui/base/ConfirmDialog.h"
 #include "ui/base/Style.h"
@@ -81,10 +82,16 @@ void StreamView::onStreamChange() {
 }
 
 void StreamView::reload() {
-    // Not connected: an empty list, nothing reported here.
-    m_streamArray =
-        StreamListing::sortList(MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{}));
-    updateTable();
+    // On the second connection's thread; only the latest read is shown. Not connected:
+    // an empty list, nothing reported here.
+    const quint64 ticket = ++m_ticket;
+    MPDBulk::sMPDBulk().run(
+        this, [] { return MPDStream::sMPDStream().getStreamList(); },
+        [this, ticket](std::optional<QList<Stream>> streams) {
+            if (ticket != m_ticket) return;
+            m_streamArray = StreamListing::sortList(streams.value_or(QList<Stream>{}));
+            updateTable();
+        });
 }
 
 void StreamView::updateTable() {

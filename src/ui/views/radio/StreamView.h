@@ -64,6 +64,7 @@ class StreamView : public QWidget, public MPDStreamDelegate, public ReloadableVi
     QTableWidget *m_table = nullptr;
     QLabel *m_empty = nullptr;
     QList<Stream> m_streamArray;
+    quint64 m_ticket = 0;
     int m_rowStreamSelected = -1;
     std::optional<QList<qint32>> m_selectedItems;
     bool m_editActive = false;

@@ -2,6 +2,7 @@
 
 // The library views against a private mpd holding the standard library, with the core's
 // one connection pointed at it and the covers served by a local web server.
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
@@ -34,6 +35,9 @@ class ViewTest : public ::testing::Test {
         server = nullptr;
     }
     void SetUp() override {
+        // These tests look at what the views show right after each step: the reads
+        // run in place (the asynchronous path has tests of its own).
+        MPDBulk::sMPDBulk().setInline(true);
         ASSERT_TRUE(server && server->isRunning());
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));

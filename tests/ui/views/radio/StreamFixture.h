@@ -2,6 +2,7 @@
 
 // A private mpd shared by the stream tests, the core's connection pointed at it, and
 // "[Radio Streams]" rewritten before each test through the server's own protocol.
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/notify/NotificationCenter.h"
 #include "core/settings/Setting.h"
@@ -24,6 +25,8 @@ class StreamFixture : public ::testing::Test {
     static void TearDownTestSuite() { s_server.reset(); }
 
     void SetUp() override {
+        // Reads in place: these tests look at the list right after each step.
+        MPDBulk::sMPDBulk().setInline(true);
         ASSERT_TRUE(s_server && s_server->isRunning());
         s_server->command(QStringLiteral("rm \"[Radio Streams]\""));
         Setting::sSetting().setSessionServer(s_server->host(), s_server->port());
