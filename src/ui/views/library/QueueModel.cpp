@@ -111,8 +111,9 @@ QString QueueModel::cellText(const Song &song, int, int column) const {
 }
 
 Qt::ItemFlags QueueModel::flags(const QModelIndex &index) const {
-    // The empty area below the rows takes drops too (at the end).
-    return SongTableModel::flags(index) | Qt::ItemIsDropEnabled;
+    // Drops go between rows, never onto one (the table then draws a line, not a box);
+    // the empty area below the rows takes them too (at the end).
+    return index.isValid() ? SongTableModel::flags(index) : Qt::ItemIsDropEnabled;
 }
 
 QMimeData *QueueModel::mimeData(const QModelIndexList &indexes) const {

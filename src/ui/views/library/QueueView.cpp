@@ -49,7 +49,7 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
         tools->addWidget(button);
     };
     tool(QStringLiteral("shuffleButton"), QStringLiteral("Mélanger"), &QueueView::shuffle);
-    tool(QStringLiteral("clearButton"), QStringLiteral("Vider la liste…"), &QueueView::askToClear);
+    tool(QStringLiteral("clearButton"), QStringLiteral("Vider la liste"), &QueueView::askToClear);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -192,7 +192,7 @@ void QueueView::showContextMenu(int row, QPoint globalPos) {
         menu.addSeparator();
     }
     QAction *shuffleAction = menu.addAction(QStringLiteral("Mélanger"), this, &QueueView::shuffle);
-    QAction *clearAction = menu.addAction(QStringLiteral("Vider la liste…"), this, &QueueView::askToClear);
+    QAction *clearAction = menu.addAction(QStringLiteral("Vider la liste"), this, &QueueView::askToClear);
     shuffleAction->setEnabled(m_model->rowCount() > 1);
     clearAction->setEnabled(m_model->rowCount() > 0);
     menu.exec(globalPos);
