@@ -83,3 +83,30 @@ TEST_F(LinkStateTest, DisconnectingStopsTheRetriesAndSaysSo) {
 
 } // namespace
 } // namespace kelvane::test
+
+namespace kelvane::test {
+namespace {
+class AsyncWindowTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        MPDBulk::sMPDBulk().setInline(false);
+    }
+    void TearDown() override {
+        MPDBulk::sMPDBulk().waitForDone();
+        WindowTest::TearDown();
+    }
+};
+
+// The album list arrives after the window is up: the sidebar's count must follow it.
+TEST_F(AsyncWindowTest, AlbumCountFollowsTheListReadInTheBackground) {
+    MPDCache::sMPDCache().setCurrentAlbumList(std::nullopt);
+    activity->setContentViewToName(QStringLiteral("Queue"));
+    activity->setContentViewToName(QStringLiteral("Library"));
+    ASSERT_TRUE(waitUntil([] { return MPDCache::sMPDCache().getCurrentAlbumList().has_value(); }));
+    const int albums = int(MPDCache::sMPDCache().getCurrentAlbumList()->size());
+    ASSERT_GT(albums, 0);
+    EXPECT_TRUE(waitUntil([&] { return sideBar()->albumCount() == albums; })) << sideBar()->albumCount();
+}
+} // namespace
+} // namespace kelvane::test

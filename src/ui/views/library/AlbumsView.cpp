@@ -148,6 +148,7 @@ void AlbumsView::showAlbums(const QList<Album> &albums) {
     const bool empty = m_model->rowCount() == 0;
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
+    Q_EMIT albumsShown(m_model->rowCount());
 }
 
 void AlbumsView::reload() {
