@@ -15,6 +15,7 @@
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/base/ReloadableView.h"
 #include "ui/base/SetNameDialog.h"
+#include "ui/views/library/AlbumsView.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -92,6 +93,8 @@ void MainActivity::setContentViewToName(const QString &name) {
     m_currentContentName = viewName;
     m_currentEntry = name;
     m_window->setContentView(view);
+    if (auto *albums = qobject_cast<AlbumsView *>(view))
+        connect(albums, &AlbumsView::albumsShown, this, &MainActivity::refreshAlbumBadge);
     refreshAlbumBadge();
 }
 
@@ -136,8 +139,9 @@ void MainActivity::reloadContentView() {
 }
 
 void MainActivity::refreshAlbumBadge() {
+    // A list being read again keeps the last count rather than flashing 0.
     const auto &albums = MPDCache::sMPDCache().getCurrentAlbumList();
-    m_window->sideBar()->setAlbumCount(albums ? int(albums->size()) : 0);
+    if (albums) m_window->sideBar()->setAlbumCount(int(albums->size()));
 }
 
 void MainActivity::menuNeedsUpdate(QMenu *menu, int clickedRow) {

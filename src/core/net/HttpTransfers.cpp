@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -258,6 +259,9 @@ void HttpTransfers::Engine::run() {
 int HttpTransfers::Engine::waitMs() const {
     long curlMs = -1;
     curl_multi_timeout(multi, &curlMs);
+    // With nothing to do the thread sleeps until a request wakes it (curl_multi_wakeup):
+    // an idle client must not tick once a second for nothing.
+    if (curlMs < 0 && running.empty()) return std::numeric_limits<int>::max();
     qint64 wait = curlMs < 0 ? 1000 : std::min<qint64>(curlMs, 1000);
     const Clock::time_point now = Clock::now();
     for (const auto &[id, t] : running) {

@@ -200,6 +200,7 @@ void AlbumsView::showEmptyState() {
                                            : QStringLiteral("Aucun album"));
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
+    Q_EMIT albumsShown(m_model->rowCount());
 }
 
 void AlbumsView::applyFilter(const QString &text) {

@@ -61,6 +61,10 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.
     QPair<int, int> visibleRows() const;
 
+  Q_SIGNALS:
+    // The grid shows a list read anew: the sidebar's count follows it.
+    void albumsShown(int count);
+
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

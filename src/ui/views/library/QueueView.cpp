@@ -116,9 +116,15 @@ void QueueView::request() {
         std::optional<QueueUpdate> update;
         QList<Stream> streams;
     };
+    // The songs the read patches are the table's own: shared for the read's time only,
+    // so the table edits its rows in place afterwards instead of copying the whole list.
+    QueueContent held = m_content;
+    held.songs = m_model->songs();
     MPDBulk::sMPDBulk().run(
         this,
-        [whole, held = m_content] {
+        [whole, taken = std::move(held)]() mutable {
+            // Released here, before the answer is sent, not whenever the task goes.
+            const QueueContent held = std::move(taken);
             Read read;
             if (whole) {
                 if (auto content = MPDQueue::sMPDQueue().readQueue()) {
@@ -141,6 +147,7 @@ void QueueView::request() {
                 else
                     m_model->applyChanges(read.update->content.songs, read.update->diff, read.streams);
                 m_content = std::move(read.update->content);
+                m_content.songs.clear();
                 m_model->setStatus(MPDCache::sMPDCache().getStatus());
                 reselect();
             } else if (!MPDBulk::sMPDBulk().target()) {
