@@ -264,7 +264,9 @@ void QueueView::askToClear() {
     });
     m_clearDialog = new ConfirmDialog(
         QStringLiteral("Vider la liste"),
-        QStringLiteral("Retirer les %1 morceaux de la lecture en cours ?").arg(m_model->rowCount()),
+        m_model->rowCount() == 1
+            ? QStringLiteral("Retirer le morceau de la lecture en cours ?")
+            : QStringLiteral("Retirer les %1 morceaux de la lecture en cours ?").arg(m_model->rowCount()),
         clearDialogClose(), window());
     m_clearDialog->showWindow();
 }
