@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -80,12 +79,6 @@ void AlbumsView::build(ImageManager *manager) {
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    find->setContext(Qt::WindowShortcut);
-    connect(find, &QShortcut::activated, this, [this] {
-        m_search->setFocus(Qt::ShortcutFocusReason);
-        m_search->selectAll();
-    });
     m_songs = new SongSearchPanel(this);
     m_songs->hide();
 
@@ -201,6 +194,11 @@ void AlbumsView::showEmptyState() {
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
     Q_EMIT albumsShown(m_model->rowCount());
+}
+
+void AlbumsView::focusSearch() {
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
 }
 
 void AlbumsView::applyFilter(const QString &text) {

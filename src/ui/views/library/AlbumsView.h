@@ -7,7 +7,7 @@
 // reload refill it.
 // Covers load only for the cells on screen, and cells that scroll away drop their load.
 // A reload keeps the scroll position. The album listener of MPDCache while it lives.
-// Above the grid, a search field (Ctrl+F; Escape clears) filters the albums as one types
+// Above the grid, a search field (Escape clears) filters the albums as one types
 // (AlbumFilter: name, artist, genre, year, blind to case and accents), and the songs the
 // server finds for the same text show under the grid ("Titres", SongSearchPanel).
 // Thread: GUI.
@@ -52,6 +52,8 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     QLineEdit *searchField() const { return m_search; }
     SongSearchPanel *songSearch() const { return m_songs; }
     QLabel *emptyLabel() const { return m_empty; }
+    // Puts the keys in the search field, its text selected (the window's Ctrl+F).
+    void focusSearch();
     // Shows the albums the text finds (all for a blank text) and starts the song search.
     void applyFilter(const QString &text);
     AlbumListModel *model() const { return m_model; }

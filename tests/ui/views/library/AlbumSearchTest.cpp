@@ -1,5 +1,5 @@
 // The search above the album grid against a real server: the albums filtered as one
-// types (blind to case and accents), what a filtered cell stands for, Ctrl+F and Escape,
+// types (blind to case and accents), what a filtered cell stands for, Escape,
 // the "Titres" list with its cut note, and "Ajouter à la playlist".
 #include "ViewFixture.h"
 
@@ -75,17 +75,6 @@ TEST_F(AlbumSearchTest, TypingFiltersBlindToCaseAndAccentsAndCellsStandForTheirA
     EXPECT_EQ(view.model()->rowCount(), all);
     EXPECT_TRUE(view.emptyLabel()->isHidden());
     EXPECT_TRUE(view.songSearch()->isHidden());
-}
-
-TEST_F(AlbumSearchTest, ControlFFocusesTheField) {
-    AlbumsView view;
-    view.resize(900, 600);
-    view.show();
-    view.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-    view.collectionView()->setFocus();
-    QTest::keyClick(view.collectionView(), Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(view.searchField()->hasFocus());
 }
 
 TEST_F(AlbumSearchTest, TitlesAreCutWithANoteAndPlayTheirAlbum) {
