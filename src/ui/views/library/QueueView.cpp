@@ -142,10 +142,16 @@ void QueueView::request() {
         [this](Read read) {
             m_reading = false;
             if (read.update) {
-                if (read.update->whole && m_content.version == 0)
+                if (read.update->whole && m_content.version == 0) {
                     m_model->setQueue(read.update->content.songs, read.streams);
-                else
+                } else {
+                    // A removed current row makes the table pick another current row and
+                    // scroll to it: an edit from elsewhere must not move the user's view.
+                    const bool autoScroll = m_table->hasAutoScroll();
+                    m_table->setAutoScroll(false);
                     m_model->applyChanges(read.update->content.songs, read.update->diff, read.streams);
+                    m_table->setAutoScroll(autoScroll);
+                }
                 m_content = std::move(read.update->content);
                 m_content.songs.clear();
                 m_model->setStatus(MPDCache::sMPDCache().getStatus());

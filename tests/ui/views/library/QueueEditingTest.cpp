@@ -13,6 +13,7 @@
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <memory>
 
 using namespace kelvane;
@@ -158,4 +159,22 @@ TEST_F(QueueEditingTest, ClearingAsksFirstAndKeepsTheQueueOnCancel) {
     flushDeletes();
     view.askToClear();
     EXPECT_FALSE(view.clearDialog());
+}
+
+TEST_F(QueueEditingTest, AnotherClientRemovingTheCurrentRowLeavesTheViewWhereItIs) {
+    for (int i = 0; i < 20; ++i)
+        queueFilesOf({come, something, sea});
+    QueueView view;
+    view.resize(600, 300);
+    view.show();
+    ASSERT_EQ(view.model()->rowCount(), 60);
+    SongTable *table = view.table();
+    table->setCurrentIndex(view.model()->index(0, 0));
+    table->scrollTo(view.model()->index(40, 0));
+    const int scrolled = table->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    server->command(QStringLiteral("delete 0"));
+    view.request();
+    EXPECT_EQ(view.model()->rowCount(), 59);
+    EXPECT_EQ(table->verticalScrollBar()->value(), scrolled);
 }
