@@ -175,7 +175,8 @@ def run_client(client, display_name, display, mpd, args, shots):
     while window is None and time.monotonic() < deadline:
         windows = display.mapped_windows_of(pid)
         if windows:
-            window = windows[0]
+            # The main window, not a message box that may come up with it.
+            window = max(windows, key=lambda w: (display.geometry(w) or (0, 0))[0] * (display.geometry(w) or (0, 0))[1])
             break
         time.sleep(0.005)
     if window is None:
