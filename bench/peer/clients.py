@@ -43,7 +43,12 @@ class Client:
     bar = ("bottom", 120)
     # A point inside the album grid, as fractions of the window size.
     grid_point = (0.6, 0.45)
-    next_key = None
+
+    @staticmethod
+    def next_button(width, height):
+        """Where the Next button sits in a window of that size (seen on screenshots at
+        1280x800; both bars keep it at a fixed place from an edge or the centre)."""
+        return None
 
     def __init__(self, name, workdir, display, server):
         self.name = name
@@ -124,7 +129,10 @@ class Client:
 class Kelvane(Client):
     bar = ("bottom", 120)
     grid_point = (0.6, 0.45)
-    next_key = "ctrl+Right"  # Lecture > Suivant
+
+    @staticmethod
+    def next_button(width, height):
+        return width // 2 + 64, height - 61
 
     def __init__(self, binary, *args):
         super().__init__("Kelvane", *args)
@@ -138,6 +146,10 @@ class Kelvane(Client):
 class Cantata(Client):
     bar = ("top", 80)
     grid_point = (0.25, 0.45)
+
+    @staticmethod
+    def next_button(width, height):
+        return 89, 29
 
     def __init__(self, *args):
         super().__init__("Cantata", *args)

@@ -63,6 +63,9 @@ _x11.XFree.argtypes = [ctypes.c_void_p]
 _x11.XQueryTree.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(Window), ctypes.POINTER(Window),
                             ctypes.POINTER(ctypes.POINTER(Window)), ctypes.POINTER(ctypes.c_uint)]
 _x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(_XWindowAttributes)]
+_x11.XTranslateCoordinates.argtypes = [ctypes.c_void_p, Window, Window, ctypes.c_int, ctypes.c_int,
+                                       ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+                                       ctypes.POINTER(Window)]
 _x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
 _x11.XFlush.argtypes = [ctypes.c_void_p]
 _x11.XKeysymToKeycode.restype = ctypes.c_ubyte
@@ -186,6 +189,17 @@ class Display:
             _xtst.XTestFakeKeyEvent(self._d, code, 1, 0)
         for code in reversed(codes):
             _xtst.XTestFakeKeyEvent(self._d, code, 0, 0)
+        _x11.XFlush(self._d)
+
+    def to_root(self, window, x, y):
+        rx, ry, child = ctypes.c_int(), ctypes.c_int(), Window()
+        _x11.XTranslateCoordinates(self._d, window, self.root, x, y, ctypes.byref(rx), ctypes.byref(ry),
+                                   ctypes.byref(child))
+        return rx.value, ry.value
+
+    def click(self, button=1):
+        _xtst.XTestFakeButtonEvent(self._d, button, 1, 0)
+        _xtst.XTestFakeButtonEvent(self._d, button, 0, 0)
         _x11.XFlush(self._d)
 
     def move_pointer(self, x, y):
