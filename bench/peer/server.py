@@ -32,13 +32,23 @@ def generate_library(genlib, music_dir, albums, songs_per_album):
 class Link:
     """A plain protocol connection: one command, one bounded answer."""
 
+    # mpd drops a connection left silent for its connection_timeout (60 s by default),
+    # and a phase is that long: a link unused for this long is opened afresh.
+    FRESH_SECONDS = 30
+
     def __init__(self, port, timeout=10.0):
-        self.sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
+        self.port = port
+        self.timeout = timeout
+        self._open()
+
+    def _open(self):
+        self.sock = socket.create_connection(("127.0.0.1", self.port), timeout=self.timeout)
         self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         self._buffer = b""
         greeting = self._line()
         if not greeting.startswith(b"OK MPD"):
             raise RuntimeError(f"not an MPD server: {greeting!r}")
+        self._used = time.monotonic()
 
     def _line(self):
         while b"\n" not in self._buffer:
@@ -53,12 +63,17 @@ class Link:
 
     def send(self, command):
         """Writes the command; the answer is read by answer()."""
+        if time.monotonic() - self._used > self.FRESH_SECONDS:
+            self.sock.close()
+            self._open()
         self.sock.sendall(command.encode() + b"\n")
+        self._used = time.monotonic()
 
     def answer(self):
         lines = []
         while True:
             line = self._line()
+            self._used = time.monotonic()
             if line == b"OK":
                 return lines
             if line.startswith(b"ACK"):
