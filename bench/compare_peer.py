@@ -86,17 +86,21 @@ class Sampler:
 
     def measure(self, seconds):
         c0 = proc.Reading(self.client_pid) if self.client_pid else None
-        m0 = proc.cpu_seconds(self.mpd_pid)
+        m0 = proc.Reading(self.mpd_pid)
         t0 = time.monotonic()
         time.sleep(seconds)
         elapsed = time.monotonic() - t0
         c1 = proc.Reading(self.client_pid) if self.client_pid else None
-        m1 = proc.cpu_seconds(self.mpd_pid)
-        result = {"mpd_cpu_min": (m1 - m0) * 60 / elapsed}
+        m1 = proc.Reading(self.mpd_pid)
+        result = {"mpd_cpu_min": (m1.cpu - m0.cpu) * 60 / elapsed,
+                  "mpd_run_min": proc.runtime_between(m0, m1)[0] * 60 / elapsed}
         if c0 and c1:
             total, by_name = proc.switches_between(c0, c1)
+            run, run_by_name = proc.runtime_between(c0, c1)
             result.update(wakeups=total / elapsed, cpu_min=(c1.cpu - c0.cpu) * 60 / elapsed,
-                          threads={k: v / elapsed for k, v in by_name.items() if v})
+                          run_min=run * 60 / elapsed,
+                          threads={k: v / elapsed for k, v in by_name.items() if v},
+                          thread_cpu={k: v * 60 / elapsed for k, v in run_by_name.items() if v})
         return result
 
 
@@ -382,12 +386,17 @@ def print_table(results, alone, console, args):
     rows = [
         ("playing, shown: wakeups/s", "shown.wakeups", "<= 15"),
         ("playing, shown: CPU s/min", "shown.cpu_min", "<= Cantata"),
+        ("  the same from schedstat (ns)", "shown.run_min", ""),
         ("playing, shown: mpd CPU s/min", "shown.mpd_cpu_min", "<= Cantata"),
+        ("  the same from schedstat (ns)", "shown.mpd_run_min", ""),
         ("playing, minimised: wakeups/s", "hidden.wakeups", "<= 3"),
         ("playing, minimised: CPU s/min", "hidden.cpu_min", "<= Cantata"),
+        ("  the same from schedstat (ns)", "hidden.run_min", ""),
         ("playing, minimised: mpd CPU s/min", "hidden.mpd_cpu_min", "<= Cantata"),
+        ("  the same from schedstat (ns)", "hidden.mpd_run_min", ""),
         ("stopped, shown: wakeups/s", "stopped.wakeups", "<= 1"),
         ("stopped, shown: CPU s/min", "stopped.cpu_min", ""),
+        ("  the same from schedstat (ns)", "stopped.run_min", ""),
         ("stopped, shown: mpd CPU s/min", "stopped.mpd_cpu_min", ""),
         ("`next` to mpd -> bar pixels, median ms", "next_screen_ms", "<= 20"),
         ("`next` to mpd -> bar pixels, max ms", "next_screen_ms:max", ""),
@@ -426,7 +435,8 @@ def print_table(results, alone, console, args):
         kv, cv = value(k, path), value(c, path)
         ratio = f"{kv / cv:.2f}" if kv is not None and cv else "n/a"
         print(f"{label:50} {show(kv):>10} {show(cv):>10} {ratio:>7}  {target}")
-    print(f"{'mpd alone, playing, no client: CPU s/min':50} {show(alone):>10}")
+    print(f"{'mpd alone, playing, no client: CPU s/min':50} {show(alone['mpd_cpu_min']):>10}"
+          f"  (schedstat {show(alone['mpd_run_min'])})")
     print(f"load average before / after the run: {args.load_before} / {load_average()}")
     if console:
         outside, own = console
@@ -440,6 +450,9 @@ def print_table(results, alone, console, args):
             threads = get(r, state + ".threads") or {}
             top = sorted(threads.items(), key=lambda kv: -kv[1])[:5]
             print(f"  {state:8} wakeups/s by thread: " + ", ".join(f"{n} {v:.1f}" for n, v in top))
+            cpu = get(r, state + ".thread_cpu") or {}
+            top = sorted(cpu.items(), key=lambda kv: -kv[1])[:5]
+            print(f"  {state:8} CPU s/min by thread:  " + ", ".join(f"{n} {v:.3f}" for n, v in top))
 
 
 def main():
@@ -485,10 +498,10 @@ def main():
         set_queue(link)
         link.command("play 0")
         time.sleep(2)
-        alone = Sampler(None, mpd.pid).measure(args.phase)["mpd_cpu_min"]
+        alone = Sampler(None, mpd.pid).measure(args.phase)
         link.command("stop")
         link.close()
-        log(f"mpd alone while playing: {alone:.3f} s/min")
+        log(f"mpd alone while playing: {alone['mpd_cpu_min']:.3f} s/min")
 
         wanted = [n.strip() for n in args.clients.split(",")]
         for name in wanted:

@@ -23,7 +23,9 @@ def _status_fields(path):
 
 
 def threads(pid):
-    """{tid: (name, voluntary + nonvoluntary switches)} of the live threads."""
+    """{tid: (name, voluntary + nonvoluntary switches, nanoseconds on a CPU)} of the live
+    threads. The scheduler's nanoseconds are exact where /proc/PID/stat counts 10 ms
+    ticks, which over a minute of a quiet client is the whole difference."""
     result = {}
     try:
         tids = os.listdir(f"/proc/{pid}/task")
@@ -35,7 +37,12 @@ def threads(pid):
             continue
         switches = int(fields.get("voluntary_ctxt_switches", 0)) + int(
             fields.get("nonvoluntary_ctxt_switches", 0))
-        result[int(tid)] = (fields.get("Name", "?"), switches)
+        try:
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+                runtime = int(f.read().split()[0])
+        except (OSError, ValueError, IndexError):
+            runtime = 0
+        result[int(tid)] = (fields.get("Name", "?"), switches, runtime)
     return result
 
 
@@ -74,9 +81,21 @@ class Reading:
 def switches_between(before, after):
     """Total switches and {thread name: switches} from one reading to the next."""
     total, by_name = 0, {}
-    for tid, (name, count) in after.threads.items():
+    for tid, (name, count, _) in after.threads.items():
         earlier = before.threads.get(tid)
         delta = max(0, count - (earlier[1] if earlier else 0))
         total += delta
         by_name[name] = by_name.get(name, 0) + delta
     return total, by_name
+
+
+def runtime_between(before, after):
+    """Seconds on a CPU of the threads alive at the second reading, from the first, in
+    all and {thread name: seconds}."""
+    total, by_name = 0, {}
+    for tid, (name, _, runtime) in after.threads.items():
+        earlier = before.threads.get(tid)
+        delta = max(0, runtime - (earlier[2] if earlier else 0))
+        total += delta
+        by_name[name] = by_name.get(name, 0) + delta / 1e9
+    return total / 1e9, by_name
