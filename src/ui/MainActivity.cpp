@@ -12,6 +12,7 @@
 #include "ui/MainWindow.h"
 #include "ui/SideBar.h"
 #include "ui/base/ConfirmDialog.h"
+#include "ui/views/library/PlaylistMenu.h"
 #include "ui/base/ReloadableView.h"
 #include "ui/base/SetNameDialog.h"
 #include "ui/views/library/AlbumsView.h"
@@ -109,7 +110,10 @@ void MainActivity::updateSidebar(const QString &renamedFrom, const QString &rena
         [this, ticket, renamedFrom, renamedTo](std::optional<QStringList> names) {
             if (ticket != m_sidebarTicket) return;
             SideBar *sideBar = m_window->sideBar();
-            if (names) sideBar->setPlaylists(*names);
+            if (names) {
+                sideBar->setPlaylists(*names);
+                playlistmenu::setNames(*names);
+            }
             sideBar->reloadData();
             refreshAlbumBadge();
             sidebarReloaded(renamedFrom, renamedTo);
