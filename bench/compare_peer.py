@@ -464,8 +464,9 @@ def main():
     parser.add_argument("--albums", type=int, default=2000, help="bulk albums of 10 songs (default 2000)")
     parser.add_argument("--clients", default="Kelvane,Cantata")
     parser.add_argument("--shots", action="store_true", help="keep screenshots in the work directory")
+    parser.add_argument("--phase", type=float, help="seconds a phase (default 60, 10 with --quick)")
     args = parser.parse_args()
-    args.phase = 10.0 if args.quick else 60.0
+    args.phase = args.phase or (10.0 if args.quick else 60.0)
     args.trials = 6 if args.quick else 20
     args.scroll_limit = 60 if args.quick else 150
 
