@@ -109,9 +109,12 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     static QString statusChanged() { return QStringLiteral("statusChanged"); }
 
     // The rate the server core moves the elapsed time on at: only while the window is
-    // seen and a song plays (nothing is painted that nobody sees).
+    // seen and a song plays (nothing is painted that nobody sees), and then only when
+    // something on screen changes: the time text on each whole second of play, the
+    // progress knob each time it moves a pixel.
     void updateTickRate();
-    static constexpr int shownTickMs = 250;
+    static int shownTickInterval(const MPDStatus &status, int sliderPixels);
+    static constexpr int shortestTickMs = 100;
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

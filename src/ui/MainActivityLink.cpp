@@ -3,6 +3,8 @@
 // which the elapsed time moves on screen.
 #include "ui/MainActivity.h"
 
+#include <algorithm>
+
 #include "core/commands/MPDCommand.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/mpd/MPDBulk.h"
@@ -12,8 +14,10 @@
 #include "ui/MainWindow.h"
 #include "ui/NowPlayingBar.h"
 #include "ui/SideBar.h"
+#include "ui/base/ProgressSlider.h"
 
 #include <QEvent>
+#include <algorithm>
 
 namespace kelvane {
 
@@ -24,6 +28,8 @@ void MainActivity::wireLink() {
     connect(&events, &PlayerEvents::storedPlaylistsChanged, this, &MainActivity::onStoredPlaylistsChanged);
     connect(&events, &PlayerEvents::databaseChanged, this, &MainActivity::onDatabaseChanged);
     connect(&events, &PlayerEvents::stateChanged, this, &MainActivity::updateTickRate);
+    // Each snapshot sets when the next one is due (a seek moves the second's boundary).
+    connect(&events, &PlayerEvents::statusChanged, this, &MainActivity::updateTickRate);
     m_window->installEventFilter(this);
     // "nouvelle tentative dans 8 s" counts down while it is on screen; nothing else ticks.
     m_retryCountdown.setInterval(1000);
@@ -103,11 +109,20 @@ void MainActivity::updateTickRate() {
     const bool seen = m_window->isVisible() && !m_window->isMinimized();
     const bool playing = status && status->state == 2;
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    const int interval = seen && playing ? shownTickMs : 0;
+    const int interval = seen && playing ? shownTickInterval(*status, m_window->bar()->seekToBar()->width()) : 0;
+    const bool starting = interval > 0 && socket.tickInterval() <= 0;
     if (interval == socket.tickInterval()) return;
     socket.setTickInterval(interval);
     // Shown again: the time on screen catches up at once rather than at the next tick.
-    if (interval > 0 && socket.isIdleActive()) socket.onTicTac();
+    if (starting && socket.isIdleActive()) socket.onTicTac();
+}
+
+int MainActivity::shownTickInterval(const MPDStatus &status, int sliderPixels) {
+    // Just past the next whole second, so the text shows it when it comes.
+    int ms = 1000 - int(status.elapsedTime % 1000) + 10;
+    if (status.totalTime > 0 && sliderPixels > 0)
+        ms = std::min<qint64>(ms, qint64(status.totalTime) * 1000 / sliderPixels);
+    return std::clamp(ms, int(shortestTickMs), 1010);
 }
 
 bool MainActivity::eventFilter(QObject *watched, QEvent *event) {
