@@ -32,7 +32,8 @@ class AlbumListModel : public QAbstractListModel {
     // The cover's size in device pixels; changing it drops the scaled pictures.
     void setCoverSize(QSize devicePixels);
     QSize coverSize() const { return m_coverSize; }
-    // Where covers come from; the grid's address rule by default.
+    // Where covers come from; by default the cover chain (web server, then the MPD
+    // server), which follows the preferences.
     void setCoverAddress(std::function<QUrl(const QString &path)> address);
 
     // While deferred, cells without a cover yet show the placeholder and ask for nothing:
@@ -51,6 +52,8 @@ class AlbumListModel : public QAbstractListModel {
 
   private:
     QPixmap coverFor(int row) const;
+    QUrl coverUrl(const Album &album) const;
+    void reloadCovers();
     void coverArrived(quint64 row, const QImage &image);
 
     QList<Album> m_albums;
