@@ -122,6 +122,7 @@ void CoverChain::resetSession() {
 void CoverChain::forgetMissing() {
     ++m_generation;
     m_missing.clear();
+    m_pictures.renewConnections();
     Q_EMIT coversInvalidated();
 }
 

@@ -49,6 +49,18 @@ void MPDPictures::setTarget(const std::optional<ServerTarget> &target)
     m_changed.notify_all();
 }
 
+void MPDPictures::renewConnections()
+{
+    std::vector<Slot> previous;
+    {
+        std::lock_guard guard(m_mutex);
+        ++m_generation;
+        previous.swap(m_slots);
+    }
+    m_changed.notify_all();
+    // Closed here, outside the lock; a busy one lives on in its reader until released.
+}
+
 QString MPDPictures::serverLabel() const
 {
     std::lock_guard guard(m_mutex);

@@ -44,6 +44,10 @@ public:
     // "host:port" or the socket path of the current server, for cache keys; empty
     // when not connected.
     QString serverLabel() const;
+    // Later reads go over new connections (reads in flight finish on theirs). mpd keeps
+    // its last cover file look-up per connection, a miss included: after the library
+    // changed, an old connection can still answer "none" for a cover added since.
+    void renewConnections();
     bool isOffered(mpdc::PictureKind kind) const;
 
     static constexpr int maxConnections = 2;
