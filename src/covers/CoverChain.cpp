@@ -11,6 +11,7 @@
 #include "imageloading/MainThread.h"
 
 #include <QPointer>
+#include <QTimer>
 
 namespace kelvane {
 
@@ -164,8 +165,11 @@ std::shared_ptr<ImageCombinedOperation> CoverChain::loadCover(const CoverRequest
     job->serverLabel = m_pictures.serverLabel();
     const QString server = serverOf(job->web);
     if (server != m_webServer) {
+        // Another web server (new settings): what was learnt of the old one is void.
         m_webServer = server;
+        ++m_generation;
         m_webState = WebState::Unknown;
+        releaseWaiting();
     }
     cachedWeb(job);
     return job->operation;
@@ -234,15 +238,23 @@ void CoverChain::fromWeb(const JobPtr &job) {
     }
     switch (m_webState) {
     case WebState::Dead:
+    case WebState::Slow:
         fromServer(job);
         return;
     case WebState::Probing:
         m_waiting.append(job);
         return;
-    case WebState::Unknown:
+    case WebState::Unknown: {
         m_webState = WebState::Probing;
+        const quint64 generation = m_generation;
+        QTimer::singleShot(m_probeGraceMs, this, [this, generation] {
+            if (generation != m_generation || m_webState != WebState::Probing) return;
+            m_webState = WebState::Slow;
+            releaseWaiting();
+        });
         fetchWeb(job, true);
         return;
+    }
     case WebState::Alive:
         fetchWeb(job, false);
         return;
@@ -285,7 +297,6 @@ void CoverChain::webAnswered(const JobPtr &job, bool probe, quint64 generation,
 }
 
 void CoverChain::releaseWaiting() {
-    if (m_webState == WebState::Probing) m_webState = WebState::Unknown;
     const QList<JobPtr> waiting = std::exchange(m_waiting, {});
     for (const JobPtr &job : waiting)
         fromWeb(job);

@@ -29,7 +29,9 @@ class MPDPictures;
 // Two things are learnt once per session instead of once per album:
 //   - a web server that cannot be reached at all (refused, unknown host, time-out):
 //     the first such failure sends every other album straight to the server, and while
-//     the first web answer is awaited the other albums wait for it rather than knock too;
+//     the first web answer is awaited the other albums wait for it rather than knock too
+//     (for a second at most: a web server that hangs would otherwise hold every cover
+//     for its whole time-out);
 //   - an album nobody has a picture for: asked again only after a database update, a
 //     cache purge, a reconnection or saved preferences.
 // Pictures from the server are cached (memory and disk) under a key naming the server
@@ -69,7 +71,15 @@ class CoverChain : public QObject, public ImageSource {
     // A database update or a cache purge: missing covers are looked for again.
     void forgetMissing();
 
-    bool isWebServerDead() const { return m_webState == WebState::Dead; }
+    // Dead, or too slow to give its first answer within the grace below.
+    bool isWebServerDead() const {
+        return m_webState == WebState::Dead || m_webState == WebState::Slow;
+    }
+    // How long other albums wait for the web server's first answer before they go to
+    // the MPD server without it (the web server's answer, when it comes, still counts
+    // for the albums after).
+    void setProbeGrace(int milliseconds) { m_probeGraceMs = milliseconds; }
+    static constexpr int defaultProbeGraceMs = 1000;
     qsizetype missingCount() const { return m_missing.size(); }
 
     // The cache key of the cover the server at serverLabel gave for albumPath.
@@ -82,7 +92,7 @@ class CoverChain : public QObject, public ImageSource {
   private:
     struct Job;
     using JobPtr = std::shared_ptr<Job>;
-    enum class WebState { Unknown, Probing, Alive, Dead };
+    enum class WebState { Unknown, Probing, Alive, Dead, Slow };
 
     void webOnly(const JobPtr &job);
     void cachedWeb(const JobPtr &job);
@@ -103,6 +113,7 @@ class CoverChain : public QObject, public ImageSource {
     QList<JobPtr> m_waiting; // for the web server's first answer
     QSet<QString> m_missing;
     quint64 m_generation = 0;
+    int m_probeGraceMs = defaultProbeGraceMs;
 };
 
 } // namespace kelvane

@@ -221,6 +221,26 @@ TEST_F(CoverChainTest, DeadWebServerIsContactedOnceForAWholeGrid) {
     EXPECT_EQ(load(QStringLiteral("Album 0")).origin, CoverOrigin::ReadPicture);
     EXPECT_EQ(web.requests().size(), 2);
 
+    // A web server that hangs holds the other albums for the grace only, not for its
+    // whole time-out.
+    chain->resetSession();
+    cache->clearMemory();
+    cache->clearDiskOnCompletion();
+    downloader.setDownloadTimeout(10);
+    chain->setProbeGrace(200);
+    QElapsedTimer clock;
+    clock.start();
+    QList<Cover> slow(4);
+    for (int i = 0; i < 4; ++i) start(slow[i], QStringLiteral("Album %1").arg(i + 4));
+    ASSERT_TRUE(waitUntil(
+        [&] { return std::all_of(slow.begin() + 1, slow.end(), [](const Cover &c) { return c.done; }); },
+        8000));
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(slow[3].origin, CoverOrigin::ReadPicture);
+    EXPECT_EQ(web.requests().size(), 3);
+    EXPECT_TRUE(chain->isWebServerDead());
+    downloader.setDownloadTimeout(0.5);
+
     // Refused at once and unknown host count as dead too.
     for (const QString &host : {QStringLiteral("127.0.0.1:%1").arg(closedPort()),
                                 QStringLiteral("no-such-host.invalid")}) {
