@@ -59,6 +59,7 @@ struct CoverChain::Job {
     QString serverLabel; // empty when not connected
     std::shared_ptr<ImageCombinedOperation> operation;
     Completion done;
+    bool leftWeb = false; // went on to the server before its web answer came
 
     QString missingKey() const { return serverLabel + QLatin1Char('\n') + request.albumPath; }
     bool cancelled() const { return operation->isCancelled(); }
@@ -247,9 +248,12 @@ void CoverChain::fromWeb(const JobPtr &job) {
     case WebState::Unknown: {
         m_webState = WebState::Probing;
         const quint64 generation = m_generation;
-        QTimer::singleShot(m_probeGraceMs, this, [this, generation] {
+        QTimer::singleShot(m_probeGraceMs, this, [this, generation, job] {
             if (generation != m_generation || m_webState != WebState::Probing) return;
             m_webState = WebState::Slow;
+            // The probe's own album does not wait for the time-out either.
+            job->leftWeb = true;
+            fromServer(job);
             releaseWaiting();
         });
         fetchWeb(job, true);
@@ -289,7 +293,7 @@ void CoverChain::webAnswered(const JobPtr &job, bool probe, quint64 generation,
             releaseWaiting();
         }
     }
-    if (job->cancelled()) return;
+    if (job->cancelled() || job->leftWeb) return;
     if (!image.isNull())
         finish(job, image, cachedOrigin(source));
     else

@@ -233,9 +233,9 @@ TEST_F(CoverChainTest, DeadWebServerIsContactedOnceForAWholeGrid) {
     QList<Cover> slow(4);
     for (int i = 0; i < 4; ++i) start(slow[i], QStringLiteral("Album %1").arg(i + 4));
     ASSERT_TRUE(waitUntil(
-        [&] { return std::all_of(slow.begin() + 1, slow.end(), [](const Cover &c) { return c.done; }); },
+        [&] { return std::all_of(slow.begin(), slow.end(), [](const Cover &c) { return c.done; }); },
         8000));
-    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_LT(clock.elapsed(), 3000) << "the first album does not wait for the time-out either";
     EXPECT_EQ(slow[3].origin, CoverOrigin::ReadPicture);
     EXPECT_EQ(web.requests().size(), 3);
     EXPECT_TRUE(chain->isWebServerDead());
