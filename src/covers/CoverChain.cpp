@@ -66,11 +66,7 @@ struct CoverChain::Job {
 };
 
 CoverChain &CoverChain::sCoverChain() {
-    static std::shared_ptr<CoverChain> chain = [] {
-        auto installed = install(ImageManager::sharedManager());
-        installed->followServer();
-        return installed;
-    }();
+    static std::shared_ptr<CoverChain> chain = install(ImageManager::sharedManager());
     return *chain;
 }
 
@@ -88,6 +84,8 @@ CoverChain::CoverChain(ImageManager &manager, MPDPictures &pictures)
 }
 
 void CoverChain::followServer() {
+    if (m_following) return;
+    m_following = true;
     connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this,
             [this](MPDSocket::Link link) {
                 if (link == MPDSocket::Link::Up) resetSession();

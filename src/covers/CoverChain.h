@@ -43,7 +43,7 @@ class CoverChain : public QObject, public ImageSource {
     Q_OBJECT
   public:
     // The chain of the shared image manager, installed for CoverRequest addresses on
-    // first use.
+    // first use. It follows the server once the application asks (followServer()).
     static CoverChain &sCoverChain();
     // Builds a chain on manager and installs it there.
     static std::shared_ptr<CoverChain> install(ImageManager &manager);
@@ -114,6 +114,7 @@ class CoverChain : public QObject, public ImageSource {
     QSet<QString> m_missing;
     quint64 m_generation = 0;
     int m_probeGraceMs = defaultProbeGraceMs;
+    bool m_following = false;
 };
 
 } // namespace kelvane

@@ -52,6 +52,9 @@ public:
 
     static constexpr int maxConnections = 2;
     static constexpr std::chrono::seconds idleClose{30};
+    // A whole picture, however many chunks, like a web download's time-out.
+    static constexpr std::chrono::milliseconds defaultReadDeadline{15000};
+    void setReadDeadline(std::chrono::milliseconds deadline);
     // Connections open now (tests).
     int openConnections() const;
 
@@ -72,6 +75,13 @@ private:
     std::optional<ServerTarget> m_target;
     quint64 m_generation = 0;
     std::vector<Slot> m_slots;
+    struct Reading {
+        std::shared_ptr<mpdc::Connection> connection;
+        std::chrono::steady_clock::time_point deadline;
+        bool aborted = false;
+    };
+    std::vector<Reading> m_reading;
+    std::chrono::milliseconds m_readDeadline = defaultReadDeadline;
     int m_opening = 0;
     bool m_refused[2] = {false, false};
     bool m_stopping = false;
