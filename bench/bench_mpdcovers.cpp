@@ -267,6 +267,15 @@ int main(int argc, char **argv) {
     const QSize grid(160, 160);
     ensureConnected();
     Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(closedPort()));
+    if (const qsizetype i = args.indexOf(QStringLiteral("--readers")); i >= 0 && i + 1 < args.size()) {
+        // The same cold run with another number of reader threads, before the real one.
+        CoverChain::readerThreads = args[i + 1].toInt();
+        const Cold other = coldChain(*list, grid);
+        std::printf("  product cold with %d reader threads:               %8.0f ms  %d covers\n",
+                    CoverChain::readerThreads, other.ms, other.found);
+        CoverChain::readerThreads = 4;
+        ensureConnected();
+    }
     const Cold none = coldChain(*list, grid);
     std::printf("  product cold, nothing listens at the web address: %8.0f ms  %d covers  "
                 "%.2fx the bare loop with 1 MiB chunks (target <= 1.5) %s\n",

@@ -78,8 +78,9 @@ std::shared_ptr<CoverChain> CoverChain::install(ImageManager &manager) {
 
 CoverChain::CoverChain(ImageManager &manager, MPDPictures &pictures)
     : m_manager(manager), m_pictures(pictures) {
-    // As many readers as the server gives picture connections: more would only queue.
-    m_pool.setMaxThreadCount(MPDPictures::maxConnections);
+    // One reader per picture connection, and as many again decoding and storing what
+    // the others read, so the connections do not stand idle while a picture decodes.
+    m_pool.setMaxThreadCount(readerThreads);
     m_pool.setObjectName(QStringLiteral("cover-reads"));
 }
 

@@ -80,6 +80,8 @@ class CoverChain : public QObject, public ImageSource {
     // for the albums after).
     void setProbeGrace(int milliseconds) { m_probeGraceMs = milliseconds; }
     static constexpr int defaultProbeGraceMs = 1000;
+    // Threads reading, decoding and storing pictures from the server.
+    static inline int readerThreads = 4;
     qsizetype missingCount() const { return m_missing.size(); }
 
     // The cache key of the cover the server at serverLabel gave for albumPath.
