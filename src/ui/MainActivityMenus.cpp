@@ -11,6 +11,7 @@
 #include "ui/SideBar.h"
 #include "ui/base/Icons.h"
 #include "ui/base/ProgressSlider.h"
+#include "ui/views/library/AlbumsView.h"
 #include "ui/views/radio/StreamEdit.h"
 
 #include <QAction>
@@ -85,6 +86,8 @@ void MainActivity::buildMenus() {
     addAction(play, this, QStringLiteral("volumeDown"), QStringLiteral("Volume −"),
               {QKeySequence(QStringLiteral("Ctrl+Down"))}, [nudgeVolume] { nudgeVolume(-5); });
 
+    buildModeMenus(play, server);
+
     QMenu *lists = bar->addMenu(QStringLiteral("&Playlist"));
     addAction(lists, this, QStringLiteral("addNewPlaylist"), QStringLiteral("Nouvelle playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+N"))}, &MainActivity::addNewPlaylist);
@@ -103,6 +106,14 @@ void MainActivity::buildMenus() {
                   {QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))},
                   [this, i] { m_window->sideBar()->selectRow(i + 1); });
     }
+    view->addSeparator();
+    // From any view: the albums come to the front with their search field ready.
+    addAction(view, this, QStringLiteral("search"), QStringLiteral("Rechercher"),
+              {QKeySequence(QKeySequence::Find)}, [this] {
+                  m_window->sideBar()->selectRow(1);
+                  if (auto *albums = qobject_cast<AlbumsView *>(m_currentContentView.data()))
+                      albums->focusSearch();
+              });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Aide"));
     addAction(

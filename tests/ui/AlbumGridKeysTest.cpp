@@ -1,5 +1,6 @@
 // Keys of the album grid inside the window, where the window's own shortcuts also
-// listen: Space opens the current album's songs rather than toggling playback.
+// listen: Space opens the current album's songs rather than toggling playback; Ctrl+F
+// brings the albums' search field from any view.
 #include "WindowFixture.h"
 
 #include "ui/NowPlayingBar.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QTest>
 
@@ -48,4 +50,25 @@ TEST_F(WindowTest, SpaceInTheGridOpensTheCurrentAlbumAndLeavesPlayback) {
     QTest::keyClick(activity->window()->sideBar(), Qt::Key_Space);
     EXPECT_EQ(toggles, 1);
     server->command(QStringLiteral("stop"));
+}
+
+TEST_F(WindowTest, ControlFBringsTheAlbumSearchFromAnyView) {
+    MainWindow *window = activity->window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    activity->window()->sideBar()->selectRow(2);
+    ASSERT_EQ(activity->currentContentName(), QStringLiteral("Queue"));
+    QTest::keyClick(activity->window()->sideBar(), Qt::Key_F, Qt::ControlModifier);
+    auto *albums = qobject_cast<AlbumsView *>(activity->currentContentView());
+    ASSERT_NE(albums, nullptr);
+    EXPECT_TRUE(albums->searchField()->hasFocus());
+    // Typed there, keys are text: Space is a space, not play/pause.
+    int toggles = 0;
+    QObject::connect(activity->action(QStringLiteral("playButton")), &QAction::triggered,
+                     [&] { ++toggles; });
+    QTest::keyClicks(albums->searchField(), QStringLiteral("abbey road"));
+    EXPECT_EQ(albums->searchField()->text(), QStringLiteral("abbey road"));
+    EXPECT_EQ(toggles, 0);
+    EXPECT_EQ(albums->model()->rowCount(), 1);
 }

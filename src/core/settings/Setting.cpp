@@ -2,8 +2,14 @@
 
 #include "core/settings/ServerAddress.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvane {
 
@@ -40,8 +46,26 @@ Setting &Setting::sSetting()
     return instance;
 }
 
+namespace {
+// The store holds the server's password: only its owner may read it. QSettings saves
+// through a new file that takes the old one's permissions, so the file is made private
+// before anything is written to it, and kept so if an older version left it open.
+void keepPrivate(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    ::chmod(name.constData(), 0600);
+}
+} // namespace
+
 Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")))
 {
+    keepPrivate(m_store->fileName());
     reload();
 }
 
