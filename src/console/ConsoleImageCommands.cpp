@@ -1,9 +1,11 @@
-// Console commands of the image loader: load one image through the manager, name a
-// cache file, purge both cache levels.
+// Console commands of the image loader: load one image through the manager, load an
+// album's cover through the cover chain, name a cache file, purge both cache levels.
 #include "console/Console.h"
 #include "console/ConsoleCommand.h"
 #include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
+#include "core/library/MPDAlbum.h"
+#include "covers/CoverChain.h"
 #include "imageloading/ImageCache.h"
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/ImageManager.h"
@@ -62,6 +64,45 @@ void imageCommand(Console &, const QString &argument) {
     deliverUntil([&] { return done; }, QEvent::MetaCall, QCoreApplication::instance());
 }
 
+CoverChain &consoleChain() {
+    static std::shared_ptr<CoverChain> chain = [] {
+        auto installed = CoverChain::install(consoleManager());
+        installed->followServer();
+        return installed;
+    }();
+    return *chain;
+}
+
+// The album's cover as the grid would show it (same settings, same chain), full size.
+void albumcoverCommand(Console &, const QString &argument) {
+    const QString path = argument.trimmed();
+    CoverRequest request{path, QString()};
+    if (const auto list = MPDAlbum::sMPDAlbum().getAlbumsList()) {
+        for (const Album &album : *list) {
+            if (album.path == path) {
+                request.songUri = album.firstSong;
+                break;
+            }
+        }
+    }
+    bool done = false;
+    QImage found;
+    CoverOrigin origin = CoverOrigin::None;
+    auto load = consoleChain().loadCover(request, {}, [&](const QImage &image, CoverOrigin from) {
+        found = image;
+        origin = from;
+        done = true;
+    });
+    deliverUntil([&] { return done; }, QEvent::MetaCall, QCoreApplication::instance());
+    if (found.isNull()) {
+        ConsoleWriter::line({QStringLiteral("albumcover"), QString(), QString(),
+                             coverOriginName(CoverOrigin::None)});
+        return;
+    }
+    ConsoleWriter::line({QStringLiteral("albumcover"), QString::number(found.width()),
+                         QString::number(found.height()), coverOriginName(origin)});
+}
+
 void cachefileCommand(Console &, const QString &argument) {
     ConsoleWriter::line({QStringLiteral("cachefile"), ImageCache::cachedFileNameForKey(argument)});
 }
@@ -72,11 +113,13 @@ void purgeCommand(Console &, const QString &) {
     bool done = false;
     cache.clearDiskOnCompletion([&done] { done = true; });
     deliverUntil([&] { return done; }, QEvent::MetaCall, QCoreApplication::instance());
+    consoleChain().forgetMissing();
     ConsoleWriter::line({QStringLiteral("purged")});
 }
 
 constexpr ConsoleCommand commands[] = {
     {QLatin1StringView("image"), &imageCommand},
+    {QLatin1StringView("albumcover"), &albumcoverCommand},
     {QLatin1StringView("cachefile"), &cachefileCommand},
     {QLatin1StringView("purge"), &purgeCommand},
 };

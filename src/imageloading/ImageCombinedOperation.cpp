@@ -9,13 +9,16 @@ namespace kelvane {
 void ImageCombinedOperation::cancel() {
     std::shared_ptr<ImageCacheQueryOperation> cacheOperation;
     std::shared_ptr<ImageDownloadToken> token;
+    std::shared_ptr<ImageCombinedOperation> child;
     {
         QMutexLocker locker(&m_lock);
         if (m_cancelled) return;
         m_cancelled = true;
         cacheOperation = std::move(m_cacheOperation);
         token = std::move(m_downloadToken);
+        child = std::move(m_child);
     }
+    if (child) child->cancel();
     if (cacheOperation) cacheOperation->cancel();
     // Withdraws this load alone: others waiting for the same URL keep their download.
     if (token) token->cancel();
@@ -47,6 +50,17 @@ void ImageCombinedOperation::setDownloadToken(std::shared_ptr<ImageDownloadToken
     }
     // Cancelled while the download was being asked for.
     if (token) token->cancel();
+}
+
+void ImageCombinedOperation::setChildOperation(std::shared_ptr<ImageCombinedOperation> child) {
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_cancelled) {
+            m_child = std::move(child);
+            return;
+        }
+    }
+    if (child) child->cancel();
 }
 
 } // namespace kelvane

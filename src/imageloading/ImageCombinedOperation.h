@@ -20,6 +20,9 @@ class ImageCombinedOperation {
 
     void setCacheOperation(std::shared_ptr<ImageCacheQueryOperation> operation);
     void setDownloadToken(std::shared_ptr<ImageDownloadToken> token);
+    // A load this one waits on (a source's step); cancelled with it. Replaces the
+    // previous child without cancelling it: that step has ended.
+    void setChildOperation(std::shared_ptr<ImageCombinedOperation> child);
     ImageManager *manager() const { return m_manager; }
 
   private:
@@ -27,6 +30,7 @@ class ImageCombinedOperation {
     bool m_cancelled = false;
     std::shared_ptr<ImageCacheQueryOperation> m_cacheOperation;
     std::shared_ptr<ImageDownloadToken> m_downloadToken;
+    std::shared_ptr<ImageCombinedOperation> m_child;
     ImageManager *m_manager;
 };
 

@@ -3,6 +3,7 @@
 #include "imageloading/ImageCache.h"
 #include "imageloading/ImageCoder.h"
 #include "imageloading/ImageDownloader.h"
+#include "imageloading/ImageSource.h"
 #include "imageloading/MainThread.h"
 
 #include "core/net/HttpTransfer.h"
@@ -58,6 +59,14 @@ ImageManager &ImageManager::sharedManager() {
 ImageManager::ImageManager(ImageCache &cache, ImageDownloader &downloader)
     : m_cache(cache), m_downloader(downloader) {}
 
+void ImageManager::setSourceForScheme(const QString &scheme, std::shared_ptr<ImageSource> source) {
+    QMutexLocker locker(&m_sourcesLock);
+    if (source)
+        m_sources.insert(scheme.toLower(), std::move(source));
+    else
+        m_sources.remove(scheme.toLower());
+}
+
 QString ImageManager::cacheKeyForURL(const QUrl &url) const {
     if (url.isEmpty()) return QStringLiteral("");
     if (cacheKeyFilter) return cacheKeyFilter(url);
@@ -77,6 +86,12 @@ std::shared_ptr<ImageCombinedOperation>
 ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
                                ImageDownloaderProgress progress, ImageManagerCompletion completed,
                                QSize targetSize) {
+    std::shared_ptr<ImageSource> source;
+    if (!url.scheme().isEmpty()) {
+        QMutexLocker locker(&m_sourcesLock);
+        source = m_sources.value(url.scheme().toLower());
+    }
+    if (source) return source->load(url, options, targetSize, std::move(completed));
     auto operation = std::make_shared<ImageCombinedOperation>(this);
     const bool failedBefore = isFailedURL(url);
     // Only web addresses name pictures: a file:// address would copy a local file into

@@ -4,6 +4,7 @@
 #include "imageloading/ImageDownloaderTypes.h"
 #include "imageloading/ImageLoadOptions.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QSize>
@@ -15,6 +16,7 @@ namespace kelvane {
 
 class ImageCache;
 class ImageDownloader;
+class ImageSource;
 
 // Turns "show the image at this URL" into a cache query, a download when needed, a store
 // of the result and one completion call on the application's thread. Any thread may
@@ -36,6 +38,10 @@ class ImageManager {
     std::function<QByteArray(const QImage &, const QByteArray &, const QUrl &)> cacheSerializer;
     std::function<bool(const QUrl &)> shouldDownloadImageForURL;
     std::function<bool(const QUrl &, const ImageError &)> shouldBlockFailedURL;
+
+    // Addresses of scheme go to source instead of the cache and the downloader (null
+    // removes it). Set up before the first load.
+    void setSourceForScheme(const QString &scheme, std::shared_ptr<ImageSource> source);
 
     // The key of a URL in the cache: the filter's answer, else the URL's full text.
     QString cacheKeyForURL(const QUrl &url) const;
@@ -96,6 +102,9 @@ class ImageManager {
 
     ImageCache &m_cache;
     ImageDownloader &m_downloader;
+
+    mutable QMutex m_sourcesLock;
+    QHash<QString, std::shared_ptr<ImageSource>> m_sources;
 
     mutable QMutex m_failedURLsLock;
     QSet<QUrl> m_failedURLs;

@@ -1,5 +1,7 @@
 #include "ui/MainActivity.h"
 
+#include "covers/CoverChain.h"
+
 #include "core/commands/MPDCommand.h"
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
@@ -27,6 +29,8 @@ namespace kelvane {
 MainActivity::MainActivity(QObject *parent)
     : QObject(parent), m_window(new MainWindow), m_errorAlert(new ErrorAlert(m_window, this)) {
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Covers start over on a new connection and after a database update.
+    CoverChain::sCoverChain().followServer();
     SideBar *sideBar = m_window->sideBar();
     connect(sideBar, &SideBar::entrySelected, this, &MainActivity::setContentViewToName);
     connect(sideBar, &SideBar::contextMenuRequested, this, &MainActivity::showSidebarMenu);

@@ -3,6 +3,7 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDSocket.h"
+#include "covers/CoverChain.h"
 #include "imageloading/ImageCache.h"
 #include "ui/MainWindow.h"
 #include "ui/NowPlayingBar.h"
@@ -156,6 +157,7 @@ void MainActivity::purgeCoverCache() {
     ImageCache &cache = ImageCache::sharedImageCache();
     cache.clearMemory();
     cache.clearDiskOnCompletion();
+    CoverChain::sCoverChain().forgetMissing();
 }
 
 void MainActivity::updateDataBase() {

@@ -1,6 +1,6 @@
 #include "ui/NowPlayingBar.h"
 
-#include "core/library/CoverAddress.h"
+#include "covers/CoverChain.h"
 #include "ui/NowPlayingText.h"
 #include "ui/base/ElidedLabel.h"
 #include "ui/base/Icons.h"
@@ -34,6 +34,11 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
 
     m_cover = new ImageLabel(this);
     m_cover->setFixedSize(60, 60);
+    // A playing album whose cover was missing may have one now.
+    connect(&CoverChain::sCoverChain(), &CoverChain::coversInvalidated, this, [this] {
+        m_coverDirectory.clear();
+        setCoverForPath(m_coverPath);
+    });
     m_cover->setCornerRadius(6);
     m_cover->setFill(true);
     m_cover->setImage(Icons::image(QStringLiteral("no_cover"), QSize(60, 60)));
@@ -342,6 +347,7 @@ void NowPlayingBar::setCoverForPath(const QString &path) {
     const QString directory =
         (path.isEmpty() || stream) ? QString() : path.section(QLatin1Char('/'), 0, -2);
     const QString key = (path.isEmpty() || stream) ? QString() : QStringLiteral("/") + directory;
+    m_coverPath = path;
     if (key == m_coverDirectory) return;
     m_coverDirectory = key;
     const QImage placeholder = Icons::image(QStringLiteral("no_cover"), m_cover->size());
@@ -349,7 +355,7 @@ void NowPlayingBar::setCoverForPath(const QString &path) {
         m_cover->setImage(placeholder);
         return;
     }
-    m_cover->setImageWithURL(CoverAddress::gridAddress(directory), placeholder);
+    m_cover->setImageWithURL(CoverRequest::address(directory, path), placeholder);
 }
 
 } // namespace kelvane

@@ -111,6 +111,7 @@ class NowPlayingBar : public QWidget {
     QString m_volumeIconName;
     bool m_volumeIconEnabled = true;
     QString m_coverDirectory;
+    QString m_coverPath;
     bool m_settingVolume = false;
     bool m_seekable = true;
 };

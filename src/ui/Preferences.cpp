@@ -2,6 +2,7 @@
 
 #include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
+#include "covers/CoverChain.h"
 #include "ui/base/Style.h"
 
 #include <QCheckBox>
@@ -55,6 +56,11 @@ void Preferences::build() {
     m_serverHTTPField = new QLineEdit;
     m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;
+    m_checkButtonMPDCovers = new QCheckBox(QStringLiteral("Pochettes fournies par le serveur MPD"));
+    m_checkButtonMPDCovers->setObjectName(QStringLiteral("checkButtonMPDCovers"));
+    m_checkButtonMPDCovers->setToolTip(
+        QStringLiteral("Quand le serveur web n'a pas la pochette, la demander au serveur MPD "
+                       "(fichier cover.jpg du dossier ou image intégrée au morceau)."));
 
     m_serverField->setPlaceholderText(QStringLiteral("127.0.0.1"));
     m_portField->setPlaceholderText(QStringLiteral("6600"));
@@ -86,6 +92,7 @@ void Preferences::build() {
     form->addRow(QStringLiteral("Serveur web"), m_serverHTTPField);
     form->addRow(QString(), m_checkButtonPHP);
     form->addRow(QStringLiteral("Arguments"), m_argsPHPField);
+    form->addRow(QString(), m_checkButtonMPDCovers);
 
     auto *buttons = new QDialogButtonBox;
     QPushButton *saveButton =
@@ -120,6 +127,7 @@ void Preferences::awakeFromNib() {
     m_serverHTTPField->setEnabled(false);
     m_checkButtonPHP->setChecked(false);
     m_argsPHPField->setEnabled(false);
+    m_checkButtonMPDCovers->setChecked(m_settingPref.mpdCovers());
     if (!m_hostHTTP.isEmpty()) {
         m_checkButtonHTTP->setChecked(false);
         m_serverHTTPField->setEnabled(true);
@@ -185,6 +193,10 @@ void Preferences::save() {
         m_settingPref.setPHP(m_argsPHP);
     else
         m_settingPref.unsetPHP();
+
+    m_settingPref.setMPDCovers(m_checkButtonMPDCovers->isChecked());
+    // Covers follow the new settings: a web server found dead gets another chance.
+    CoverChain::sCoverChain().resetSession();
 
     m_isValidPort = validPort;
     checkHost();

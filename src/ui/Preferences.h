@@ -34,6 +34,7 @@ class Preferences : public QDialog {
     QCheckBox *checkButtonHTTP() const { return m_checkButtonHTTP; }
     QLineEdit *serverHTTPField() const { return m_serverHTTPField; }
     QCheckBox *checkButtonPHP() const { return m_checkButtonPHP; }
+    QCheckBox *checkButtonMPDCovers() const { return m_checkButtonMPDCovers; }
     QLineEdit *argsPHPField() const { return m_argsPHPField; }
 
     bool isValidIP() const { return m_isValidIP; }
@@ -71,6 +72,7 @@ class Preferences : public QDialog {
     QCheckBox *m_checkButtonHTTP;
     QLineEdit *m_serverHTTPField;
     QCheckBox *m_checkButtonPHP;
+    QCheckBox *m_checkButtonMPDCovers;
     QLineEdit *m_argsPHPField;
 };
 

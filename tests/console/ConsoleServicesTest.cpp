@@ -4,8 +4,10 @@
 
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
+#include "support/TestLibrary.h"
 
 #include <QBuffer>
+#include <QTcpServer>
 #include <QImage>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -164,6 +166,43 @@ TEST(ConsoleImages, LoadsThroughTheCachesAndReportsErrors)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^cachefile\t[0-9a-f]{32}\\.jpg$")).match(name).hasMatch()) << name.toStdString();
     console.send(QStringLiteral("purge"));
     EXPECT_EQ(console.waitForLine(QStringLiteral("purged")), QStringLiteral("purged"));
+    console.send(QStringLiteral("quit"));
+    EXPECT_TRUE(console.waitForExit());
+}
+
+
+TEST(ConsoleImages, AlbumCoverFollowsTheChainFromADeadWebServerToTheServer)
+{
+    MpdServer server;
+    server.library().add(QStringLiteral("File/1.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("File")});
+    server.library().addCover(QStringLiteral("File"), QStringLiteral("file"), 70);
+    server.library().addWithPicture(QStringLiteral("Tag/1.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("Tag")},
+                                    TestLibrary::coverJpeg(QStringLiteral("tag"), 90));
+    server.library().add(QStringLiteral("Bare/1.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("Bare")});
+    server.update();
+    // Nothing listens there: refused, so the web server is dead for the session.
+    quint16 dead = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        dead = probe.serverPort();
+    }
+    ConsoleProcess console({QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--cover-host"),
+                            QStringLiteral("127.0.0.1:%1").arg(dead)});
+    ASSERT_FALSE(console.waitForLine(QStringLiteral("state\t")).isNull());
+    const auto ask = [&](const QString &path) {
+        const qsizetype before = console.lines().filter(QRegularExpression(QStringLiteral("^albumcover\t"))).size();
+        console.send(QStringLiteral("albumcover ") + path);
+        waitUntil([&] {
+            return console.lines().filter(QRegularExpression(QStringLiteral("^albumcover\t"))).size() > before;
+        }, 8000);
+        return console.lines().filter(QRegularExpression(QStringLiteral("^albumcover\t"))).value(before);
+    };
+    EXPECT_EQ(ask(QStringLiteral("File")), QStringLiteral("albumcover\t70\t70\talbumart"));
+    EXPECT_EQ(ask(QStringLiteral("File")), QStringLiteral("albumcover\t70\t70\tmemory"));
+    EXPECT_EQ(ask(QStringLiteral("Tag")), QStringLiteral("albumcover\t90\t90\treadpicture"));
+    EXPECT_EQ(ask(QStringLiteral("Bare")), QStringLiteral("albumcover\t\\N\t\\N\tnone"));
+    EXPECT_EQ(ask(QStringLiteral("No Such Album")), QStringLiteral("albumcover\t\\N\t\\N\tnone"));
     console.send(QStringLiteral("quit"));
     EXPECT_TRUE(console.waitForExit());
 }

@@ -1,11 +1,13 @@
 #include "ui/Preferences.h"
 #include "core/settings/Setting.h"
+#include "covers/CoverChain.h"
 #include "ui/base/Style.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/socket.h>
@@ -169,6 +171,28 @@ TEST_F(PreferencesTest, InvalidCoverServerIsDroppedWithoutAMark) {
     prefs->save();
     EXPECT_FALSE(stored("HTTP").isValid());
     EXPECT_FALSE(prefs->isVisible());
+}
+
+TEST_F(PreferencesTest, ServerCoversBoxIsOnByDefaultAndSavingGivesCoversAnotherChance) {
+    // Nothing stored, or something that is not "false": on.
+    EXPECT_TRUE(prefs->checkButtonMPDCovers()->isChecked());
+    EXPECT_EQ(prefs->checkButtonMPDCovers()->text(),
+              QStringLiteral("Pochettes fournies par le serveur MPD"));
+    QSignalSpy invalidated(&CoverChain::sCoverChain(), &CoverChain::coversInvalidated);
+    prefs->checkButtonMPDCovers()->setChecked(false);
+    prefs->save();
+    EXPECT_EQ(stored(QStringLiteral("mpdCovers")).toString(), QStringLiteral("false"));
+    EXPECT_FALSE(Setting::sSetting().reload().mpdCovers());
+    EXPECT_EQ(invalidated.count(), 1) << "a web server found dead gets another chance";
+    prefs.reset(new Preferences);
+    EXPECT_FALSE(prefs->checkButtonMPDCovers()->isChecked());
+
+    QSettings(QStringLiteral("Kelvane"), QStringLiteral("Kelvane"))
+        .setValue(QStringLiteral("mpdCovers"), QStringLiteral("garbage"));
+    prefs.reset(new Preferences);
+    EXPECT_TRUE(prefs->checkButtonMPDCovers()->isChecked());
+    prefs->save();
+    EXPECT_TRUE(Setting::sSetting().mpdCovers());
 }
 
 namespace {

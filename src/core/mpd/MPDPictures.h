@@ -44,10 +44,17 @@ public:
     // "host:port" or the socket path of the current server, for cache keys; empty
     // when not connected.
     QString serverLabel() const;
+    // Later reads go over new connections (reads in flight finish on theirs). mpd keeps
+    // its last cover file look-up per connection, a miss included: after the library
+    // changed, an old connection can still answer "none" for a cover added since.
+    void renewConnections();
     bool isOffered(mpdc::PictureKind kind) const;
 
     static constexpr int maxConnections = 2;
     static constexpr std::chrono::seconds idleClose{30};
+    // A whole picture, however many chunks, like a web download's time-out.
+    static constexpr std::chrono::milliseconds defaultReadDeadline{15000};
+    void setReadDeadline(std::chrono::milliseconds deadline);
     // Connections open now (tests).
     int openConnections() const;
 
@@ -68,6 +75,13 @@ private:
     std::optional<ServerTarget> m_target;
     quint64 m_generation = 0;
     std::vector<Slot> m_slots;
+    struct Reading {
+        std::shared_ptr<mpdc::Connection> connection;
+        std::chrono::steady_clock::time_point deadline;
+        bool aborted = false;
+    };
+    std::vector<Reading> m_reading;
+    std::chrono::milliseconds m_readDeadline = defaultReadDeadline;
     int m_opening = 0;
     bool m_refused[2] = {false, false};
     bool m_stopping = false;

@@ -20,6 +20,7 @@ const QString kUser = QStringLiteral("user");
 const QString kPass = QStringLiteral("pass");
 const QString kHTTP = QStringLiteral("HTTP");
 const QString kPHP = QStringLiteral("PHP");
+const QString kMPDCovers = QStringLiteral("mpdCovers");
 const QString kRadioBase = QStringLiteral("radioBase");
 
 // The integer value of a text: leading blanks, an optional sign, then digits up to
@@ -83,6 +84,10 @@ Setting &Setting::reload()
         if (value && !value->isEmpty())
             *field = *value;
     }
+    // Anything but a stored "false" keeps covers from the server on: a broken value
+    // must not silently take them away.
+    const QVariant covers = m_store->value(kMPDCovers);
+    m_mpdCovers = !(covers.isValid() && covers.toString().trimmed().toLower() == QLatin1String("false"));
     return *this;
 }
 
@@ -179,6 +184,13 @@ void Setting::setPHP(const QString &args)
 {
     m_argsPHP = args;
     writeText(kPHP, args);
+}
+
+void Setting::setMPDCovers(bool on)
+{
+    m_mpdCovers = on;
+    m_store->setValue(kMPDCovers, on);
+    m_store->sync();
 }
 
 void Setting::unsetPHP()

@@ -38,6 +38,11 @@ public:
     void setPHP(const QString &args);
     void unsetPHP();
 
+    // Covers read from the MPD server itself (key "mpdCovers") when the web server has
+    // none; on unless the user turned it off.
+    bool mpdCovers() const { return m_mpdCovers; }
+    void setMPDCovers(bool on);
+
     // Base address of the online radio directory (key "radioBase"); not part of the
     // preferences window, so it has a fixed default.
     QString radioBase() const;
@@ -85,6 +90,7 @@ private:
     std::optional<quint32> m_sessionPort;
     std::optional<QString> m_sessionPass;
     bool m_hostStored = false;
+    bool m_mpdCovers = true;
 };
 
 } // namespace kelvane

@@ -74,6 +74,8 @@ TEST(Pictures, HostileAnswersAndRefusalsEndQuietly)
             return {"size: 5000\ntype: image/jpeg\nbinary: 4000\n" + QByteArray(100, 'x')}; // then silence
         if (request.startsWith("readpicture \"liar\""))
             return {"size: 100\nbinary: 5000\n" + QByteArray(5000, 'x') + "\nOK\n"};
+        if (request.startsWith("readpicture \"drip\""))
+            return {"size: 10000000\nbinary: 1\nx\nOK\n"}; // a byte per round trip, for ever
         if (request.startsWith("readpicture \"huge\""))
             return {"size: 999999999\nbinary: 8192\n" + QByteArray(8192, 'x') + "\nOK\n"};
         return ScriptedServer::standard(request);
@@ -91,6 +93,11 @@ TEST(Pictures, HostileAnswersAndRefusalsEndQuietly)
     clock.start();
     EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("short"), 1 << 20).outcome, Outcome::Failed);
     EXPECT_LE(clock.elapsed(), 4500) << "a binary shorter than announced ends at the time-out";
+    pictures.setReadDeadline(std::chrono::milliseconds(800));
+    clock.restart();
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("drip"), 1 << 24).outcome, Outcome::Failed);
+    EXPECT_LE(clock.elapsed(), 2500) << "every chunk comes in time, the whole picture does not";
+    pictures.setReadDeadline(MPDPictures::defaultReadDeadline);
     spin(50);
     EXPECT_TRUE(recorder.errors.isEmpty());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected()) << "the first connection never waited on a picture";

@@ -1,5 +1,8 @@
 #include "ui/views/library/AlbumBigCover.h"
 
+#include "covers/CoverChain.h"
+#include "imageloading/ImageCombinedOperation.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -32,6 +35,7 @@ AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *par
 
 AlbumBigCover::~AlbumBigCover() {
     if (m_reply) m_reply->abort();
+    if (m_chainLoad) m_chainLoad->cancel();
 }
 
 AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title, QWidget *parent) {
@@ -53,6 +57,13 @@ void AlbumBigCover::close() {
 }
 
 void AlbumBigCover::fetch() {
+    if (const auto request = CoverRequest::parse(m_url)) {
+        // Full size, from wherever the grid's cover came: the chain decodes off this
+        // thread and answers here.
+        m_chainLoad = CoverChain::sCoverChain().loadCover(
+            *request, {}, [this](const QImage &image, CoverOrigin) { showPicture(image); });
+        return;
+    }
     if (!m_url.isValid() || m_url.isEmpty()) {
         QMetaObject::invokeMethod(
             this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 // Thread: GUI (decoding on the global thread pool).
 #include <QPointer>
 #include <QUrl>
+#include <memory>
 #include <QWidget>
 
 class QLabel;
@@ -14,6 +15,8 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace kelvane {
+
+class ImageCombinedOperation;
 
 class AlbumBigCover : public QWidget {
     Q_OBJECT
@@ -50,6 +53,7 @@ class AlbumBigCover : public QWidget {
     QLabel *m_cover = nullptr;
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
+    std::shared_ptr<ImageCombinedOperation> m_chainLoad;
     static inline QPointer<AlbumBigCover> s_current;
 };
 

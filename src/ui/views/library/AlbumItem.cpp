@@ -2,6 +2,7 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/library/CoverAddress.h"
+#include "covers/CoverChain.h"
 #include "core/library/MPDAlbum.h"
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDCache.h"
@@ -275,8 +276,11 @@ void AlbumItem::displayPopover(const QRect &anchor) {
 void AlbumItem::clickMaximize(int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const Album album = m_model->album(row);
-    // The grid's own address: the large picture comes from the same cover server.
-    AlbumBigCover::open(CoverAddress::gridAddress(album.path),
+    // The grid's own source: the large picture comes from where the cell's came.
+    const QUrl address = CoverChain::serverCoversEnabled()
+                             ? CoverRequest::address(album.path, album.firstSong)
+                             : CoverAddress::gridAddress(album.path);
+    AlbumBigCover::open(address,
                         librarytext::displayName(album.albumName),
                         m_view ? m_view->window() : nullptr);
 }

@@ -1,6 +1,6 @@
 #include "ui/views/library/AlbumListModel.h"
 
-#include "core/library/CoverAddress.h"
+#include "covers/CoverChain.h"
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
 #include "ui/views/library/SongDrag.h"
@@ -12,8 +12,10 @@
 namespace kelvane {
 
 AlbumListModel::AlbumListModel(QObject *parent, ImageManager *manager)
-    : QAbstractListModel(parent), m_covers(nullptr, manager),
-      m_address([](const QString &path) { return CoverAddress::gridAddress(path); }) {
+    : QAbstractListModel(parent), m_covers(nullptr, manager) {
+    // Albums that had no cover may have one now (another server, a database update).
+    connect(&CoverChain::sCoverChain(), &CoverChain::coversInvalidated, this,
+            &AlbumListModel::reloadCovers);
     // Queued: the binding may answer from inside data() (placeholder, memory hit).
     connect(&m_covers, &ImageBinding::imageChanged, this, &AlbumListModel::coverArrived,
             Qt::QueuedConnection);
@@ -68,6 +70,17 @@ void AlbumListModel::setCoverAddress(std::function<QUrl(const QString &)> addres
     m_scaled.clear();
 }
 
+void AlbumListModel::reloadCovers() {
+    m_covers.forgetAll();
+    m_scaled.clear();
+    if (!m_shown.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_shown.size()) - 1), {Qt::DecorationRole});
+}
+
+QUrl AlbumListModel::coverUrl(const Album &album) const {
+    return m_address ? m_address(album.path) : CoverRequest::address(album.path, album.firstSong);
+}
+
 void AlbumListModel::setLoadsDeferred(bool deferred) {
     m_loadsDeferred = deferred;
 }
@@ -88,7 +101,7 @@ QPixmap AlbumListModel::coverFor(qsizetype albumIndex) const {
     const auto scaled = m_scaled.constFind(albumIndex);
     if (scaled != m_scaled.constEnd()) return *scaled;
     if (m_loadsDeferred) return m_placeholder;
-    const QUrl url = m_address(m_albums[albumIndex].path);
+    const QUrl url = coverUrl(m_albums[albumIndex]);
     const quint64 key = quint64(albumIndex);
     // The placeholder stands in this album's place until the cover arrives (or for good
     // when it cannot be had); scaled covers replace it in coverArrived.
@@ -139,7 +152,7 @@ QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
     case PathRole:
         return album.path;
     case CoverUrlRole:
-        return m_address(album.path);
+        return coverUrl(album);
     case Qt::DecorationRole:
         return coverFor(albumIndex);
     case CoverLoadedRole: {

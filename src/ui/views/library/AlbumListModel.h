@@ -38,7 +38,8 @@ class AlbumListModel : public QAbstractListModel {
     // The cover's size in device pixels; changing it drops the scaled pictures.
     void setCoverSize(QSize devicePixels);
     QSize coverSize() const { return m_coverSize; }
-    // Where covers come from; the grid's address rule by default.
+    // Where covers come from; by default the cover chain (web server, then the MPD
+    // server), which follows the preferences.
     void setCoverAddress(std::function<QUrl(const QString &path)> address);
 
     // While deferred, cells without a cover yet show the placeholder and ask for nothing:
@@ -65,6 +66,8 @@ class AlbumListModel : public QAbstractListModel {
     QPixmap coverFor(qsizetype albumIndex) const;
     void coverArrived(quint64 albumIndex, const QImage &image);
     int rowOf(qsizetype albumIndex) const;
+    QUrl coverUrl(const Album &album) const;
+    void reloadCovers();
 
     QList<Album> m_albums;
     QList<qsizetype> m_shown;
