@@ -6,6 +6,8 @@
 #include "ui/MainWindow.h"
 #include "core/settings/SessionServer.h"
 #include "ui/base/Style.h"
+#include "ui/WindowState.h"
+#include "desktop/DesktopServices.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -17,7 +19,7 @@ int guiMain(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kelvane"));
     QApplication::setApplicationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
     QApplication::setQuitOnLastWindowClosed(
         MainActivity::applicationShouldTerminateAfterLastWindowClosed());
 
@@ -57,10 +59,27 @@ int guiMain(int argc, char **argv) {
 
     Style::applyApplicationStyle(app);
     MainActivity activity;
+    WindowState::restoreGeometry(activity);
     activity.window()->show();
     // After show(): an alert about the first connection needs a window to sit on.
     activity.applicationDidFinishLaunching();
-    return app.exec();
+    WindowState::restoreView(activity);
+
+    DesktopServices desktop;
+    MainWindow *window = activity.window();
+    QObject::connect(&desktop, &DesktopServices::raiseRequested, window, [window] {
+        // Out of the taskbar if minimised, keeping a maximised window maximised.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+    // Through the window, so quitting from the desktop ends the run as closing it does.
+    QObject::connect(&desktop, &DesktopServices::quitRequested, window, &QWidget::close,
+                     Qt::QueuedConnection);
+    const int status = app.exec();
+    WindowState::save(activity);
+    return status;
 }
 
 } // namespace kelvane

@@ -41,6 +41,8 @@ void Preferences::build() {
     m_serverHTTPField = new QLineEdit;
     m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;
+    m_checkButtonNotify = new QCheckBox(QStringLiteral("Notifier le changement de morceau"));
+    m_checkButtonNotify->setObjectName(QStringLiteral("checkButtonNotify"));
 
     m_serverField->setPlaceholderText(QStringLiteral("127.0.0.1"));
     m_portField->setPlaceholderText(QStringLiteral("6600"));
@@ -72,6 +74,9 @@ void Preferences::build() {
     form->addRow(QStringLiteral("Serveur web"), m_serverHTTPField);
     form->addRow(QString(), m_checkButtonPHP);
     form->addRow(QStringLiteral("Arguments"), m_argsPHPField);
+    form->addItem(new QSpacerItem(0, 8));
+    form->addRow(sectionTitle(QStringLiteral("Bureau")));
+    form->addRow(QString(), m_checkButtonNotify);
 
     auto *buttons = new QDialogButtonBox;
     QPushButton *saveButton =
@@ -100,6 +105,7 @@ void Preferences::awakeFromNib() {
     m_portField->setText(m_port);
     m_usernameField->setText(m_user);
     m_passwordField->setText(m_pass);
+    m_checkButtonNotify->setChecked(m_settingPref.notifyTrackChange());
     // With nothing stored, covers come from the MPD host and take no arguments.
     m_checkButtonHTTP->setChecked(true);
     m_serverHTTPField->setEnabled(false);
@@ -174,6 +180,9 @@ void Preferences::save() {
         m_settingPref.setPHP(m_argsPHP);
     else
         m_settingPref.unsetPHP();
+
+    if (m_checkButtonNotify->isChecked() != m_settingPref.notifyTrackChange())
+        m_settingPref.setNotifyTrackChange(m_checkButtonNotify->isChecked());
 
     m_isValidIP = validIP;
     m_isValidPort = validPort;

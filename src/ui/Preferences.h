@@ -33,6 +33,7 @@ class Preferences : public QDialog {
     QLineEdit *serverHTTPField() const { return m_serverHTTPField; }
     QCheckBox *checkButtonPHP() const { return m_checkButtonPHP; }
     QLineEdit *argsPHPField() const { return m_argsPHPField; }
+    QCheckBox *checkButtonNotify() const { return m_checkButtonNotify; }
 
     bool isValidIP() const { return m_isValidIP; }
     bool isValidPort() const { return m_isValidPort; }
@@ -63,6 +64,7 @@ class Preferences : public QDialog {
     QLineEdit *m_serverHTTPField;
     QCheckBox *m_checkButtonPHP;
     QLineEdit *m_argsPHPField;
+    QCheckBox *m_checkButtonNotify;
 };
 
 } // namespace kelvane

@@ -15,6 +15,7 @@ const QString kPass = QStringLiteral("pass");
 const QString kHTTP = QStringLiteral("HTTP");
 const QString kPHP = QStringLiteral("PHP");
 const QString kRadioBase = QStringLiteral("radioBase");
+const QString kNotify = QStringLiteral("notifyTrackChange");
 
 // The integer value of a text: leading blanks, an optional sign, then digits up to
 // the first other character; 0 when there are none. Values past 32 bits saturate.
@@ -161,6 +162,27 @@ void Setting::unsetPHP()
 {
     m_argsPHP.reset();
     removeKey(kPHP);
+}
+
+bool Setting::notifyTrackChange() const
+{
+    return readText(kNotify) == QLatin1String("yes");
+}
+
+void Setting::setNotifyTrackChange(bool on)
+{
+    writeText(kNotify, on ? QStringLiteral("yes") : QStringLiteral("no"));
+}
+
+QVariant Setting::windowValue(const QString &key) const
+{
+    return m_store->value(QStringLiteral("window/") + key);
+}
+
+void Setting::setWindowValue(const QString &key, const QVariant &value)
+{
+    m_store->setValue(QStringLiteral("window/") + key, value);
+    m_store->sync();
 }
 
 QString Setting::radioBase() const

@@ -38,6 +38,14 @@ public:
     void setPHP(const QString &args);
     void unsetPHP();
 
+    // "Notifier le changement de morceau" (key "notifyTrackChange"), off by default.
+    bool notifyTrackChange() const;
+    void setNotifyTrackChange(bool on);
+    // What the window remembers between runs (geometry, fold state, last view), under
+    // "window/" in the same store; an invalid value when never written.
+    QVariant windowValue(const QString &key) const;
+    void setWindowValue(const QString &key, const QVariant &value);
+
     // Base address of the online radio directory (key "radioBase"); not part of the
     // preferences window, so it has a fixed default.
     QString radioBase() const;
