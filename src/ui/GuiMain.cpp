@@ -15,15 +15,8 @@
 
 namespace kelvane {
 
-int guiMain(int argc, char **argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
-    QApplication::setQuitOnLastWindowClosed(
-        MainActivity::applicationShouldTerminateAfterLastWindowClosed());
-
-    QCommandLineParser parser;
+namespace {
+void describeOptions(QCommandLineParser &parser) {
     parser.setApplicationDescription(QStringLiteral("Kelvane, un client pour MPD"));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -38,6 +31,48 @@ int guiMain(int argc, char **argv) {
     parser.addOption({QStringLiteral("radio-base"),
                       QStringLiteral("Adresse de l'annuaire radio pour cette session."),
                       QStringLiteral("URL")});
+    // Handled before the window starts (main); listed here for --help.
+    parser.addOption({QStringLiteral("console"),
+                      QStringLiteral("Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
+}
+
+// --help and --version answer without a window system, so they work in any terminal and
+// in packaging checks.
+bool asksOnlyForText(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+void nameApplication() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
+}
+} // namespace
+
+int guiMain(int argc, char **argv) {
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(app); // prints and exits
+        return 0;
+    }
+    QApplication app(argc, argv);
+    nameApplication();
+    // The desktop entry's name: the window system matches the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelvane"));
+    QApplication::setQuitOnLastWindowClosed(
+        MainActivity::applicationShouldTerminateAfterLastWindowClosed());
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(app);
     const auto option = [&parser](const char *name) -> std::optional<QString> {
         const QString key = QString::fromLatin1(name);

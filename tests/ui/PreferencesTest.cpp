@@ -164,3 +164,18 @@ TEST_F(PreferencesTest, InvalidCoverServerIsDroppedWithoutAMark) {
     EXPECT_FALSE(stored("HTTP").isValid());
     EXPECT_FALSE(prefs->isVisible());
 }
+
+TEST_F(PreferencesTest, TrackNotificationsAreOffUntilTickedAndSaved) {
+    EXPECT_FALSE(prefs->checkButtonNotify()->isChecked());
+    EXPECT_FALSE(Setting::sSetting().notifyTrackChange());
+    prefs->checkButtonNotify()->setChecked(true);
+    // A refused address keeps the window open; the box is stored all the same.
+    fill(QStringLiteral("localhost"), QStringLiteral("6600"));
+    prefs->save();
+    EXPECT_EQ(stored(QStringLiteral("notifyTrackChange")).toString(), QStringLiteral("yes"));
+    Preferences again;
+    EXPECT_TRUE(again.checkButtonNotify()->isChecked());
+    again.checkButtonNotify()->setChecked(false);
+    again.save();
+    EXPECT_FALSE(Setting::sSetting().notifyTrackChange());
+}

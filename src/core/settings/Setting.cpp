@@ -2,6 +2,8 @@
 
 #include "core/settings/ServerAddress.h"
 
+#include <QFile>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
@@ -43,6 +45,8 @@ Setting &Setting::sSetting()
 Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")))
 {
     reload();
+    // Also a file an earlier version left readable by others.
+    keepPrivate();
 }
 
 Setting &Setting::reload()
@@ -75,13 +79,29 @@ std::optional<QString> Setting::readText(const QString &key) const
 void Setting::writeText(const QString &key, const QString &value)
 {
     m_store->setValue(key, value);
-    m_store->sync();
+    flush();
 }
 
 void Setting::removeKey(const QString &key)
 {
     m_store->remove(key);
+    flush();
+}
+
+void Setting::flush()
+{
     m_store->sync();
+    keepPrivate();
+}
+
+void Setting::keepPrivate()
+{
+    // The file may hold the password: the user's alone (0600). Checked after every write
+    // since the store replaces the file when it saves.
+    const QString path = m_store->fileName();
+    const QFileDevice::Permissions own = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (QFile::exists(path) && (QFile::permissions(path) & ~(own | QFileDevice::ReadUser | QFileDevice::WriteUser)))
+        QFile::setPermissions(path, own);
 }
 
 QString Setting::host() const { return m_sessionHost.value_or(m_host); }
@@ -182,7 +202,7 @@ QVariant Setting::windowValue(const QString &key) const
 void Setting::setWindowValue(const QString &key, const QVariant &value)
 {
     m_store->setValue(QStringLiteral("window/") + key, value);
-    m_store->sync();
+    flush();
 }
 
 QString Setting::radioBase() const
