@@ -9,6 +9,7 @@ packages=(
   libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
   dbus playerctl desktop-file-utils appstream man-db file fakeroot
+  qtkeychain-qt6-dev gnome-keyring
   python3 curl
   fonts-dejavu-core
 )

@@ -1,6 +1,8 @@
 #include "desktop/DesktopServices.h"
 
+#include "core/settings/Setting.h"
 #include "desktop/MprisService.h"
+#include "desktop/PasswordKeyring.h"
 #include "desktop/TrackNotifier.h"
 
 #include <QDBusConnection>
@@ -28,5 +30,12 @@ DesktopServices::DesktopServices(QObject *parent) : QObject(parent) {
 }
 
 DesktopServices::~DesktopServices() = default;
+
+void DesktopServices::keepPasswordInKeyring() {
+    if (!QDBusConnection::sessionBus().isConnected()) return;
+    Setting &setting = Setting::sSetting();
+    setting.useVault(std::make_unique<PasswordKeyring>());
+    if (!setting.hasVault()) qInfo("kelvane: no keyring answers: the password stays in the settings file");
+}
 
 } // namespace kelvane

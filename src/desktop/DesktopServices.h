@@ -17,6 +17,11 @@ class DesktopServices : public QObject {
     explicit DesktopServices(QObject *parent = nullptr);
     ~DesktopServices() override;
 
+    // The MPD password goes to the desktop keyring from now on (a password the settings
+    // file holds moves there). Before the first connection, which may need it. Without a
+    // session bus, or with no keyring answering, it stays in the settings file.
+    static void keepPasswordInKeyring();
+
     // Null when off.
     MprisService *mpris() const { return m_mpris; }
 

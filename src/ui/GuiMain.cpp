@@ -89,6 +89,7 @@ int guiMain(int argc, char **argv) {
     }
     // Before the first connection attempt, which MainActivity makes.
     session->apply();
+    DesktopServices::keepPasswordInKeyring();
     if (const auto radioBase = option("radio-base"))
         Setting::sSetting().setSessionRadioBase(*radioBase);
 

@@ -41,6 +41,9 @@ void Preferences::build() {
     m_serverHTTPField = new QLineEdit;
     m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;
+    m_passwordNote = new QLabel(QStringLiteral("Mot de passe stocké en clair"));
+    m_passwordNote->setObjectName(QStringLiteral("passwordNote"));
+    Style::setTextColor(m_passwordNote, Style::secondaryLabelColor());
     m_checkButtonNotify = new QCheckBox(QStringLiteral("Notifier le changement de morceau"));
     m_checkButtonNotify->setObjectName(QStringLiteral("checkButtonNotify"));
 
@@ -68,6 +71,7 @@ void Preferences::build() {
     form->addRow(m_labelPort, m_portField);
     form->addRow(QStringLiteral("Utilisateur"), m_usernameField);
     form->addRow(QStringLiteral("Mot de passe"), m_passwordField);
+    form->addRow(QString(), m_passwordNote);
     form->addItem(new QSpacerItem(0, 8));
     form->addRow(sectionTitle(QStringLiteral("Pochettes")));
     form->addRow(QString(), m_checkButtonHTTP);
@@ -106,6 +110,7 @@ void Preferences::awakeFromNib() {
     m_usernameField->setText(m_user);
     m_passwordField->setText(m_pass);
     m_checkButtonNotify->setChecked(m_settingPref.notifyTrackChange());
+    m_passwordNote->setVisible(m_settingPref.passwordInClear());
     // With nothing stored, covers come from the MPD host and take no arguments.
     m_checkButtonHTTP->setChecked(true);
     m_serverHTTPField->setEnabled(false);
@@ -181,6 +186,7 @@ void Preferences::save() {
     else
         m_settingPref.unsetPHP();
 
+    m_passwordNote->setVisible(m_settingPref.passwordInClear());
     if (m_checkButtonNotify->isChecked() != m_settingPref.notifyTrackChange())
         m_settingPref.setNotifyTrackChange(m_checkButtonNotify->isChecked());
 

@@ -5,6 +5,8 @@
 #include "support/Wait.h"
 
 #include <QDBusConnection>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -17,8 +19,20 @@ namespace kelvane::test {
 class SessionBus {
   public:
     SessionBus() {
+        // No service directories: nothing on the machine (a keyring, a notification
+        // daemon) is started on demand; a test has exactly the peers it starts.
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        if (!config.open(QIODevice::WriteOnly)) ADD_FAILURE() << "cannot write the bus configuration";
+        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                     "<busconfig><type>session</type>"
+                     "<listen>unix:dir=" + m_dir.path().toUtf8() + "</listen>"
+                     "<auth>EXTERNAL</auth>"
+                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        config.close();
         m_daemon.setProgram(QStringLiteral("dbus-daemon"));
-        m_daemon.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"),
+        m_daemon.setArguments({QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
                                QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
         m_daemon.start();
         if (!m_daemon.waitForStarted(5000)) {
@@ -81,6 +95,7 @@ class SessionBus {
     }
 
   private:
+    QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
     QStringList m_names;

@@ -1,5 +1,6 @@
 #include "core/settings/Setting.h"
 
+#include "core/settings/PasswordVault.h"
 #include "core/settings/ServerAddress.h"
 
 #include <QFile>
@@ -49,6 +50,8 @@ Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane
     keepPrivate();
 }
 
+Setting::~Setting() = default;
+
 Setting &Setting::reload()
 {
     m_store->sync();
@@ -64,6 +67,8 @@ Setting &Setting::reload()
         if (value && !value->isEmpty())
             *field = *value;
     }
+    const std::optional<QString> filePass = readText(kPass);
+    m_passInFile = filePass && !filePass->isEmpty();
     return *this;
 }
 
@@ -148,16 +153,54 @@ void Setting::unsetUser()
     removeKey(kUser);
 }
 
+void Setting::useVault(std::unique_ptr<PasswordVault> vault)
+{
+    m_vault.reset();
+    if (!vault)
+        return;
+    if (m_passInFile && m_pass) {
+        if (vault->write(*m_pass) != PasswordVault::Result::Ok)
+            return; // no keyring: the file keeps it
+        removeKey(kPass);
+        m_passInFile = false;
+        m_vault = std::move(vault);
+        return;
+    }
+    QString password;
+    switch (vault->read(&password)) {
+    case PasswordVault::Result::Ok:
+        if (!password.isEmpty())
+            m_pass = password;
+        break;
+    case PasswordVault::Result::NotFound:
+        break;
+    case PasswordVault::Result::Unavailable:
+        return;
+    }
+    m_vault = std::move(vault);
+}
+
 void Setting::setPass(const QString &pass)
 {
     m_pass = pass;
+    if (m_vault && m_vault->write(pass) == PasswordVault::Result::Ok) {
+        if (m_passInFile)
+            removeKey(kPass);
+        m_passInFile = false;
+        return;
+    }
+    // No keyring answers: the settings file, which only the user can read.
     writeText(kPass, pass);
+    m_passInFile = true;
 }
 
 void Setting::unsetPass()
 {
     m_pass.reset();
+    if (m_vault)
+        m_vault->remove();
     removeKey(kPass);
+    m_passInFile = false;
 }
 
 void Setting::setHTTP(const QString &host)

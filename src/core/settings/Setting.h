@@ -11,9 +11,12 @@ namespace kelvane {
 // written through to the per-user store (QSettings, organisation "Kelvane") at once.
 // GUI thread. Calling sSetting() never reloads; reload() is the "construct again" of
 // the preferences window and of the socket's first creation.
+class PasswordVault;
+
 class Setting {
 public:
     static Setting &sSetting();
+    ~Setting();
     // Re-reads the store; fields of unset optional keys keep what they held.
     Setting &reload();
 
@@ -28,6 +31,14 @@ public:
     QString pass() const { return m_pass.value_or(QString(QLatin1String(""))); }
     void setPass(const QString &pass);
     void unsetPass();
+    // Keeps the password in this vault from now on: one the file still holds (an earlier
+    // version wrote it there) moves into the vault and leaves the file; otherwise the
+    // vault's password is read. A vault that does not answer is dropped, and the
+    // password stays in the (private) settings file.
+    void useVault(std::unique_ptr<PasswordVault> vault);
+    bool hasVault() const { return m_vault != nullptr; }
+    // A password is stored and lies in the settings file rather than a keyring.
+    bool passwordInClear() const { return hasPass() && m_passInFile; }
     // Stored password or nothing: a stored password is sent right after connecting.
     bool hasPass() const { return m_pass.has_value() && !m_pass->isEmpty(); }
 
@@ -96,6 +107,8 @@ private:
     std::optional<quint32> m_sessionPort;
     std::optional<QString> m_sessionPass;
     bool m_hostStored = false;
+    std::unique_ptr<PasswordVault> m_vault;
+    bool m_passInFile = false;
 };
 
 } // namespace kelvane
