@@ -12,8 +12,10 @@
 #include "ui/MainWindow.h"
 #include "ui/SideBar.h"
 #include "ui/base/ConfirmDialog.h"
+#include "ui/views/library/PlaylistMenu.h"
 #include "ui/base/ReloadableView.h"
 #include "ui/base/SetNameDialog.h"
+#include "ui/views/library/AlbumsView.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -92,6 +94,8 @@ void MainActivity::setContentViewToName(const QString &name) {
     m_currentContentName = viewName;
     m_currentEntry = name;
     m_window->setContentView(view);
+    if (auto *albums = qobject_cast<AlbumsView *>(view))
+        connect(albums, &AlbumsView::albumsShown, this, &MainActivity::refreshAlbumBadge);
     refreshAlbumBadge();
 }
 
@@ -107,7 +111,10 @@ void MainActivity::updateSidebar(const QString &renamedFrom, const QString &rena
         [this, ticket, renamedFrom, renamedTo](std::optional<QStringList> names) {
             if (ticket != m_sidebarTicket) return;
             SideBar *sideBar = m_window->sideBar();
-            if (names) sideBar->setPlaylists(*names);
+            if (names) {
+                sideBar->setPlaylists(*names);
+                playlistmenu::setNames(*names);
+            }
             sideBar->reloadData();
             refreshAlbumBadge();
             sidebarReloaded(renamedFrom, renamedTo);
@@ -153,8 +160,9 @@ void MainActivity::reloadContentView() {
 }
 
 void MainActivity::refreshAlbumBadge() {
+    // A list being read again keeps the last count rather than flashing 0.
     const auto &albums = MPDCache::sMPDCache().getCurrentAlbumList();
-    m_window->sideBar()->setAlbumCount(albums ? int(albums->size()) : 0);
+    if (albums) m_window->sideBar()->setAlbumCount(int(albums->size()));
 }
 
 void MainActivity::menuNeedsUpdate(QMenu *menu, int clickedRow) {

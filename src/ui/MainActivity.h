@@ -17,6 +17,7 @@ class QMenu;
 
 namespace kelvane {
 
+struct AudioOutput;
 class ConfirmDialog;
 class ErrorAlert;
 class MainWindow;
@@ -131,6 +132,12 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     // after they changed.
     void refreshStreams();
     void buildMenus();
+    // The playback modes (Lecture), replay gain and audio outputs (Serveur): checkable
+    // entries that show what the server reports, whoever changed it.
+    void buildModeMenus(QMenu *play, QMenu *server);
+    void showOptions(const PlayerOptions &options);
+    void showOutputs(const QList<AudioOutput> &outputs);
+    void setModesEnabled(bool enabled);
     void wireBar();
     void refreshAlbumBadge();
     void showSidebarMenu(int row, const QPoint &globalPos);
@@ -157,6 +164,9 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     QPointer<SetNameDialog> m_setNameDialog;
     QPointer<Preferences> m_preferences;
     QPointer<QWidget> m_newStream;
+    PlayerOptions m_options;
+    QMenu *m_outputsMenu = nullptr;
+    QList<QAction *> m_modeActions;
 };
 
 } // namespace kelvane

@@ -36,6 +36,7 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
     NowPlayingBar *bar = m_window->bar();
     const bool up = link == MPDSocket::Link::Up;
     bar->setTransportEnabled(up);
+    setModesEnabled(up);
     m_retryCountdown.stop();
     switch (link) {
     case MPDSocket::Link::Up: bar->setLinkText(QString()); break;

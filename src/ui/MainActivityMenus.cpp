@@ -84,6 +84,8 @@ void MainActivity::buildMenus() {
     addAction(play, this, QStringLiteral("volumeDown"), QStringLiteral("Volume −"),
               {QKeySequence(QStringLiteral("Ctrl+Down"))}, [nudgeVolume] { nudgeVolume(-5); });
 
+    buildModeMenus(play, server);
+
     QMenu *lists = bar->addMenu(QStringLiteral("&Playlist"));
     addAction(lists, this, QStringLiteral("addNewPlaylist"), QStringLiteral("Nouvelle playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+N"))}, &MainActivity::addNewPlaylist);

@@ -53,6 +53,17 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_next = transportButton(QStringLiteral("next_button"), QStringLiteral("Suivant"), 30);
     m_stop = transportButton(QStringLiteral("stop_button"), QStringLiteral("Stop"), 30);
     m_playImageName = QStringLiteral("play_button");
+    m_random = modeButton(QStringLiteral("random_button"), QStringLiteral("Aléatoire"));
+    m_repeat = modeButton(QStringLiteral("repeat_button"), QStringLiteral("Répéter"));
+    // A click asks; the check mark stays what the server said until it answers.
+    connect(m_random, &QToolButton::clicked, this, [this] {
+        m_random->setChecked(m_randomOn);
+        Q_EMIT randomToggled(!m_randomOn);
+    });
+    connect(m_repeat, &QToolButton::clicked, this, [this] {
+        m_repeat->setChecked(m_repeatOn);
+        Q_EMIT repeatToggled(!m_repeatOn);
+    });
 
     m_elapsedTime = new QLabel(QStringLiteral(" 0:00"), this);
     m_songLenght = new QLabel(QStringLiteral(" 0:00"), this);
@@ -110,10 +121,12 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     auto *transport = new QHBoxLayout;
     transport->setSpacing(14);
     transport->addStretch();
+    transport->addWidget(m_random);
     transport->addWidget(m_stop);
     transport->addWidget(m_previous);
     transport->addWidget(m_playImg);
     transport->addWidget(m_next);
+    transport->addWidget(m_repeat);
     transport->addSpacing(30); // balances the stop button so play sits in the middle
     transport->addStretch();
     auto *bars = new QGridLayout;
@@ -184,10 +197,38 @@ QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &
     return b;
 }
 
+// Off in the text colour, on in the accent: drawn again when the palette changes.
+QIcon NowPlayingBar::modeIcon(const QString &name) {
+    QIcon states;
+    const QSize size(20, 20);
+    states.addPixmap(Icons::pixmap(name, size), QIcon::Normal, QIcon::Off);
+    states.addPixmap(Icons::pixmap(name + QStringLiteral("_on"), size), QIcon::Normal, QIcon::On);
+    return states;
+}
+
+QToolButton *NowPlayingBar::modeButton(const QString &icon, const QString &tip) {
+    QToolButton *b = transportButton(icon, tip, 20);
+    b->setIcon(modeIcon(icon));
+    b->setCheckable(true);
+    b->setObjectName(icon);
+    return b;
+}
+
+void NowPlayingBar::setModes(bool random, bool repeat) {
+    m_randomOn = random;
+    m_repeatOn = repeat;
+    m_random->setChecked(random);
+    m_repeat->setChecked(repeat);
+}
+
 void NowPlayingBar::applyPalette() {
     Style::setTextColor(m_currentArtistAlbum, Style::secondaryLabelColor());
     Style::setTextColor(m_elapsedTime, Style::secondaryLabelColor());
     Style::setTextColor(m_songLenght, Style::secondaryLabelColor());
+    if (m_random) {
+        m_random->setIcon(modeIcon(m_random->objectName()));
+        m_repeat->setIcon(modeIcon(m_repeat->objectName()));
+    }
     m_volumeIconName.clear(); // drawn again in the new palette
     updateVolumeIcon();
     // The track pictures carry palette colours: draw them again for the new palette.
@@ -286,7 +327,7 @@ void NowPlayingBar::setLinkText(const QString &text) {
 
 void NowPlayingBar::setTransportEnabled(bool enabled) {
     for (QWidget *w : std::initializer_list<QWidget *>{m_playImg, m_stop, m_next, m_previous, m_seekToBar,
-                                                       m_volumeSlider})
+                                                       m_volumeSlider, m_random, m_repeat})
         w->setEnabled(enabled);
 }
 

@@ -26,6 +26,10 @@ class NowPlayingBar : public QWidget {
     QToolButton *stopButton() const { return m_stop; }
     QToolButton *nextButton() const { return m_next; }
     QToolButton *previousButton() const { return m_previous; }
+    // The random and repeat modes: checked while the server has them on.
+    QToolButton *randomButton() const { return m_random; }
+    QToolButton *repeatButton() const { return m_repeat; }
+    void setModes(bool random, bool repeat);
     QLabel *currentArtistAlbum() const { return m_currentArtistAlbum; }
     QLabel *currentSongTitle() const { return m_currentSongTitle; }
     QLabel *elapsedTime() const { return m_elapsedTime; }
@@ -69,6 +73,9 @@ class NowPlayingBar : public QWidget {
     void stopButtonClicked();
     void nextButtonClicked();
     void previousButtonClicked();
+    // The user's wish; the buttons show it only once the server reports it.
+    void randomToggled(bool on);
+    void repeatToggled(bool on);
     void volumeChanged(int volume);
     void seekRequested(float seconds);
 
@@ -80,11 +87,16 @@ class NowPlayingBar : public QWidget {
     void applyPalette();
     void updateVolumeIcon();
     QToolButton *transportButton(const QString &icon, const QString &tip, int size);
+    QToolButton *modeButton(const QString &icon, const QString &tip);
+    static QIcon modeIcon(const QString &name);
 
     QToolButton *m_playImg;
     QToolButton *m_stop;
     QToolButton *m_next;
     QToolButton *m_previous;
+    QToolButton *m_random = nullptr;
+    QToolButton *m_repeat = nullptr;
+    bool m_randomOn = false, m_repeatOn = false;
     QLabel *m_currentArtistAlbum;
     QLabel *m_currentSongTitle;
     QLabel *m_elapsedTime;

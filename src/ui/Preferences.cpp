@@ -1,18 +1,32 @@
 #include "ui/Preferences.h"
 
+#include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
 #include "ui/base/Style.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 namespace kelvane {
+
+namespace {
+// Name lookups block for as long as the resolver takes: they get threads of their own, so
+// a slow DNS neither freezes the dialog nor waits behind covers or radio pages.
+QThreadPool &lookups() {
+    static QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    return pool;
+}
+} // namespace
 
 Preferences::Preferences(QWidget *parent)
     : QDialog(parent), m_settingPref(Setting::sSetting().reload()) {
@@ -90,6 +104,7 @@ void Preferences::build() {
     saveButton->setObjectName(QStringLiteral("saveButton"));
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     saveButton->setDefault(true);
+    m_saveButton = saveButton;
     connect(saveButton, &QPushButton::clicked, this, &Preferences::save);
     connect(cancelButton, &QPushButton::clicked, this, &Preferences::cancel);
     connect(m_checkButtonHTTP, &QCheckBox::toggled, this, &Preferences::buttonHTTP);
@@ -156,10 +171,6 @@ void Preferences::save() {
     m_hostHTTP = m_serverHTTPField->text();
     m_argsPHP = m_argsPHPField->text();
 
-    const bool validIP = !m_host.isEmpty() && Setting::isValidIP(m_host);
-    markLabel(m_labelIP, validIP);
-    if (validIP) m_settingPref.setHost(m_host);
-
     quint32 port = 0;
     const bool validPort = Setting::parsePort(m_port, &port);
     if (validPort) m_settingPref.setPort(port);
@@ -190,9 +201,43 @@ void Preferences::save() {
     if (m_checkButtonNotify->isChecked() != m_settingPref.notifyTrackChange())
         m_settingPref.setNotifyTrackChange(m_checkButtonNotify->isChecked());
 
-    m_isValidIP = validIP;
     m_isValidPort = validPort;
-    if (validIP && validPort) close();
+    checkHost();
+}
+
+void Preferences::checkHost() {
+    const int check = ++m_hostCheck;
+    const QString host = m_host;
+    if (Setting::isValidIP(host) || serveraddress::isSocketPath(host)) {
+        hostChecked(check, Setting::isValidIP(host) || serveraddress::isExistingSocket(host));
+        return;
+    }
+    if (!serveraddress::isHostName(host)) {
+        hostChecked(check, false);
+        return;
+    }
+    // The answer comes back to the GUI thread; a dialog closed meanwhile drops it.
+    m_saveButton->setEnabled(false);
+    QPointer<Preferences> self(this);
+    lookups().start([self, check, host] {
+        const bool found = serveraddress::resolves(host);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, check, found] {
+                if (self) self->hostChecked(check, found);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Preferences::hostChecked(int check, bool valid) {
+    if (check != m_hostCheck) return; // an older save's answer
+    m_saveButton->setEnabled(true);
+    markLabel(m_labelIP, valid);
+    if (valid) m_settingPref.setHost(m_host);
+    m_isValidIP = valid;
+    m_checkedHosts++;
+    if (valid && m_isValidPort) close();
 }
 
 void Preferences::cancel() {

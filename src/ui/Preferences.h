@@ -6,13 +6,15 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace kelvane {
 
 class Setting;
 
 // The preferences window: server address and port, user name and password, and where
-// covers come from. Saving checks the address (numeric IPv4 or IPv6) and the port
+// covers come from. Saving checks the address (a numeric IPv4 or IPv6 address, a host name
+// that resolves, looked up off the GUI thread, or an existing local socket) and the port
 // (digits only, at most 65535) and turns a refused field's label red; every other value
 // is stored all the same, and the window closes only when both are valid. Saving does
 // not reconnect: the next "Connecter" uses the new server. GUI thread.
@@ -39,6 +41,8 @@ class Preferences : public QDialog {
 
     bool isValidIP() const { return m_isValidIP; }
     bool isValidPort() const { return m_isValidPort; }
+    // How many saves have had their address checked (name lookups end later).
+    int checkedHosts() const { return m_checkedHosts; }
 
   public Q_SLOTS:
     void buttonHTTP();
@@ -50,11 +54,16 @@ class Preferences : public QDialog {
     void build();
     void awakeFromNib();
     void markLabel(QLabel *label, bool valid);
+    void checkHost();
+    void hostChecked(int check, bool valid);
 
     Setting &m_settingPref;
     QString m_host, m_port, m_user, m_pass, m_hostHTTP, m_argsPHP;
     bool m_isValidIP = false;
     bool m_isValidPort = false;
+    int m_hostCheck = 0;
+    int m_checkedHosts = 0;
+    QPushButton *m_saveButton = nullptr;
 
     QLineEdit *m_serverField;
     QLineEdit *m_portField;

@@ -58,6 +58,7 @@ class SideBar : public QTreeWidget {
 
     // The album count on "Library".
     void setAlbumCount(int count);
+    int albumCount() const { return m_albumCount; }
     SidebarItem *cellOf(const QString &name) const;
 
   Q_SIGNALS:

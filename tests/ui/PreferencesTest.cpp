@@ -6,7 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
+#include <cstring>
 #include <memory>
 
 using namespace kelvane;
@@ -61,8 +67,8 @@ TEST_F(PreferencesTest, OpensWithWhatIsStoredAndTheCoverBoxesInTheirDefaultState
     EXPECT_TRUE(prefs->argsPHPField()->isEnabled());
 }
 
-TEST_F(PreferencesTest, HostNameIsRefusedButTheOtherValuesAreStored) {
-    fill(QStringLiteral("localhost"), QStringLiteral("6601"));
+TEST_F(PreferencesTest, RefusedAddressKeepsTheOtherValuesStored) {
+    fill(QStringLiteral("not a host"), QStringLiteral("6601"));
     prefs->usernameField()->setText(QStringLiteral("me"));
     prefs->passwordField()->setText(QStringLiteral("secret"));
     prefs->checkButtonHTTP()->setChecked(false);
@@ -165,12 +171,73 @@ TEST_F(PreferencesTest, InvalidCoverServerIsDroppedWithoutAMark) {
     EXPECT_FALSE(prefs->isVisible());
 }
 
+namespace {
+// A listening Unix socket at path, closed with the returned guard.
+struct UnixListener {
+    int fd = -1;
+    explicit UnixListener(const QString &path) {
+        fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un where{};
+        where.sun_family = AF_UNIX;
+        const QByteArray bytes = path.toUtf8();
+        std::memcpy(where.sun_path, bytes.constData(), size_t(bytes.size()));
+        ::bind(fd, reinterpret_cast<sockaddr *>(&where), sizeof where);
+        ::listen(fd, 1);
+    }
+    ~UnixListener() { ::close(fd); }
+};
+} // namespace
+
+TEST_F(PreferencesTest, AddressesAreNamesThatResolveOrSocketsThatExist) {
+    QTemporaryDir dir(QStringLiteral("/tmp/kvp-XXXXXX"));
+    const QString socketPath = dir.filePath(QStringLiteral("mpd.sock"));
+    UnixListener listener(socketPath);
+    struct Case {
+        QString host;
+        bool valid;
+    };
+    const Case cases[] = {{QStringLiteral("localhost"), true},
+                          {QStringLiteral("nosuch-host.invalid"), false},
+                          {socketPath, true},
+                          {dir.filePath(QStringLiteral("absent.sock")), false},
+                          {dir.path(), false}, // a directory is no socket
+                          {QStringLiteral("~/kelvane-no-such.sock"), false},
+                          {QStringLiteral("host\nping"), false}};
+    for (const Case &c : cases) {
+        SetUp();
+        fill(c.host, QStringLiteral("6600"));
+        prefs->save();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prefs->checkedHosts() == 1; }, 5000)) << qPrintable(c.host);
+        EXPECT_EQ(prefs->isValidIP(), c.valid) << qPrintable(c.host);
+        EXPECT_EQ(isRed(prefs->labelIP()), !c.valid) << qPrintable(c.host);
+        EXPECT_EQ(prefs->isVisible(), !c.valid) << qPrintable(c.host);
+        EXPECT_EQ(stored("host").toString(), c.valid ? c.host : QStringLiteral("127.0.0.1")) << qPrintable(c.host);
+    }
+}
+
+TEST_F(PreferencesTest, ALateLookupDoesNotOverrideANewerSave) {
+    fill(QStringLiteral("nosuch-host.invalid"), QStringLiteral("6600"));
+    prefs->save(); // looked up off the GUI thread
+    fill(QStringLiteral("::1"), QStringLiteral("6600"));
+    prefs->save(); // known at once
+    EXPECT_FALSE(isRed(prefs->labelIP()));
+    QTest::qWait(300); // the first answer arrives and is dropped
+    EXPECT_FALSE(isRed(prefs->labelIP()));
+    EXPECT_EQ(stored("host").toString(), QStringLiteral("::1"));
+}
+
+TEST_F(PreferencesTest, ClosingDuringALookupDropsItsAnswer) {
+    fill(QStringLiteral("localhost"), QStringLiteral("6600"));
+    prefs->save();
+    prefs.reset();
+    QTest::qWait(300);
+    EXPECT_EQ(stored("host").toString(), QStringLiteral("127.0.0.1"));
+}
+
 TEST_F(PreferencesTest, TrackNotificationsAreOffUntilTickedAndSaved) {
     EXPECT_FALSE(prefs->checkButtonNotify()->isChecked());
     EXPECT_FALSE(Setting::sSetting().notifyTrackChange());
     prefs->checkButtonNotify()->setChecked(true);
-    // A refused address keeps the window open; the box is stored all the same.
-    fill(QStringLiteral("localhost"), QStringLiteral("6600"));
     prefs->save();
     EXPECT_EQ(stored(QStringLiteral("notifyTrackChange")).toString(), QStringLiteral("yes"));
     Preferences again;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -258,6 +259,10 @@ void HttpTransfers::Engine::run() {
 int HttpTransfers::Engine::waitMs() const {
     long curlMs = -1;
     curl_multi_timeout(multi, &curlMs);
+    // With nothing under way the thread sleeps until start() or cancel() wakes it: a
+    // periodic wake-up here was the one wakeup a second of an idle, stopped window.
+    constexpr int forever = std::numeric_limits<int>::max();
+    if (running.empty()) return curlMs < 0 ? forever : int(std::min<long>(curlMs, forever));
     qint64 wait = curlMs < 0 ? 1000 : std::min<qint64>(curlMs, 1000);
     const Clock::time_point now = Clock::now();
     for (const auto &[id, t] : running) {

@@ -3,7 +3,12 @@
 #include "core/settings/Setting.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <netdb.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 namespace kelvane::serveraddress {
 
@@ -55,6 +60,30 @@ bool isWellFormed(const QString &host)
     if (isSocketPath(host))
         return host.size() > 1 && !host.contains(QChar(0)) && !host.contains(QLatin1Char('\n'));
     return Setting::isValidIP(host) || isHostName(host);
+}
+
+bool isExistingSocket(const QString &host)
+{
+    if (!isSocketPath(host) || host.contains(QChar(0)))
+        return false;
+    if (host.startsWith(QLatin1Char('@')))
+        return host.size() > 1;
+    struct stat info {};
+    return ::stat(QFile::encodeName(expandHome(host)).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+bool resolves(const QString &host)
+{
+    if (!isHostName(host) && !Setting::isValidIP(host))
+        return false;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    const int rc = ::getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found);
+    if (found)
+        ::freeaddrinfo(found);
+    return rc == 0;
 }
 
 HostAndPassword parseMpdHost(const QString &value)

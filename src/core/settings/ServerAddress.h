@@ -21,6 +21,13 @@ bool isHostName(const QString &host);
 // address, a host name, or a socket path (whether it exists is checked elsewhere).
 bool isWellFormed(const QString &host);
 
+// A socket path that names an existing socket now ("@" abstract names cannot be looked
+// at and count as existing).
+bool isExistingSocket(const QString &host);
+// Whether the name resolves to at least one address. Blocks for as long as the system's
+// resolver takes: call it off the GUI thread.
+bool resolves(const QString &host);
+
 // MPD_HOST: "[password@]host", where host may be a socket path. The password is the
 // text before the last "@", except for a socket path, which may itself hold "@" and
 // whose password comes before its first "@/" or "@~".

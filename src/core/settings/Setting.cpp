@@ -3,10 +3,14 @@
 #include "core/settings/PasswordVault.h"
 #include "core/settings/ServerAddress.h"
 
+#include <QDir>
 #include <QFile>
-
+#include <QFileInfo>
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvane {
 
@@ -43,11 +47,27 @@ Setting &Setting::sSetting()
     return instance;
 }
 
+namespace {
+// The store holds the server's password: only its owner may read it. QSettings saves
+// through a new file that takes the old one's permissions, so the file is made private
+// before anything is written to it, and kept so if an older version left it open.
+void keepPrivate(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+    ::chmod(name.constData(), 0600);
+}
+} // namespace
+
 Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")))
 {
+    keepPrivate(m_store->fileName());
     reload();
-    // Also a file an earlier version left readable by others.
-    keepPrivate();
 }
 
 Setting::~Setting() = default;
@@ -84,29 +104,13 @@ std::optional<QString> Setting::readText(const QString &key) const
 void Setting::writeText(const QString &key, const QString &value)
 {
     m_store->setValue(key, value);
-    flush();
+    m_store->sync();
 }
 
 void Setting::removeKey(const QString &key)
 {
     m_store->remove(key);
-    flush();
-}
-
-void Setting::flush()
-{
     m_store->sync();
-    keepPrivate();
-}
-
-void Setting::keepPrivate()
-{
-    // The file may hold the password: the user's alone (0600). Checked after every write
-    // since the store replaces the file when it saves.
-    const QString path = m_store->fileName();
-    const QFileDevice::Permissions own = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    if (QFile::exists(path) && (QFile::permissions(path) & ~(own | QFileDevice::ReadUser | QFileDevice::WriteUser)))
-        QFile::setPermissions(path, own);
 }
 
 QString Setting::host() const { return m_sessionHost.value_or(m_host); }
@@ -245,7 +249,7 @@ QVariant Setting::windowValue(const QString &key) const
 void Setting::setWindowValue(const QString &key, const QVariant &value)
 {
     m_store->setValue(QStringLiteral("window/") + key, value);
-    flush();
+    m_store->sync();
 }
 
 QString Setting::radioBase() const

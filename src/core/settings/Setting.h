@@ -95,9 +95,6 @@ private:
     std::optional<QString> readText(const QString &key) const;
     void writeText(const QString &key, const QString &value);
     void removeKey(const QString &key);
-    // Writes the store out and keeps its file private.
-    void flush();
-    void keepPrivate();
 
     std::unique_ptr<QSettings> m_store;
     QString m_host;

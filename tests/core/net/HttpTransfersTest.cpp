@@ -6,11 +6,14 @@
 #include "support/HttpServer.h"
 #include "support/Wait.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace kelvane;
 using namespace std::chrono_literals;
@@ -142,4 +145,38 @@ TEST(HttpTransfersTest, OnlyHttpIsFetchedRedirectsIncluded) {
         request, {.finished = [&outcome](FetchResult r) { outcome = int(r.outcome); }});
     EXPECT_TRUE(waitUntil([&] { return outcome.load() >= 0; }));
     EXPECT_EQ(outcome.load(), int(Outcome::InvalidAddress));
+}
+
+namespace {
+
+// Context switches of the transfer thread so far, from /proc; -1 when it is not found.
+long transferThreadSwitches() {
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(tid + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = status.readAll();
+        if (!text.startsWith("Name:\tHttpTransfers\n")) continue;
+        long total = 0;
+        for (const QByteArray &line : text.split('\n'))
+            if (line.contains("ctxt_switches:")) total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
+        return total;
+    }
+    return -1;
+}
+
+} // namespace
+
+// An idle window must not be woken by a transfer thread with nothing to do.
+TEST(HttpTransfersTest, ThreadSleepsWhileNothingIsUnderWay) {
+    HttpServer server;
+    server.route("/ok", {.status = 200, .body = "ok"});
+    ASSERT_TRUE(HttpFetch::get(server.url("/ok")).success());
+    std::this_thread::sleep_for(200ms); // the end of that exchange is behind it
+    const long before = transferThreadSwitches();
+    ASSERT_GE(before, 0);
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_LE(transferThreadSwitches() - before, 1) << "woken with nothing under way";
+    // A request still wakes it (else it would wait out its time-out and fail).
+    EXPECT_TRUE(HttpFetch::get(server.url("/ok"), {.timeout = 5s}).success());
 }

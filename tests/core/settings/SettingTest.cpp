@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using kelvane::Setting;
 
@@ -140,4 +141,15 @@ TEST_F(Settings, NothingConfiguredPrefersTheUsersOwnSocket)
     s.setHost(QStringLiteral("127.0.0.1"));
     EXPECT_EQ(s.connectionHost(), QStringLiteral("127.0.0.1"));
     qputenv("XDG_RUNTIME_DIR", old);
+}
+
+TEST_F(Settings, TheStoreHoldingThePasswordIsReadableByItsOwnerOnly)
+{
+    Setting &s = Setting::sSetting();
+    s.setPass(QStringLiteral("secret"));
+    s.setHost(QStringLiteral("10.0.0.1")); // a second save goes through a new file
+    store().sync();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(store().fileName()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }

@@ -9,6 +9,7 @@
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
 #include "ui/views/library/PlayingMarks.h"
+#include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/SongTable.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -143,18 +144,23 @@ void AlbumContentView::doubleClick(int row) {
     MPDCommand::sMPDCommand().playAlbum(request.albumName, request.path, request.position);
 }
 
-void AlbumContentView::addToQueue(qint32 contextRow) {
+QList<Song> AlbumContentView::songsFor(qint32 contextRow) const {
     const QList<qint32> selected = m_table->selectedRowsAscending();
     QList<Song> songs;
     if (selected.size() < 2) {
-        if (contextRow < 0 || contextRow >= m_content.size()) return;
+        if (contextRow < 0 || contextRow >= m_content.size()) return songs;
         songs.append(m_content[contextRow]);
     } else {
         for (qint32 row : selected) {
             if (row < m_content.size()) songs.append(m_content[row]);
         }
     }
-    MPDQueue::sMPDQueue().addToQueue(songs);
+    return songs;
+}
+
+void AlbumContentView::addToQueue(qint32 contextRow) {
+    const QList<Song> songs = songsFor(contextRow);
+    if (!songs.isEmpty()) MPDQueue::sMPDQueue().addToQueue(songs);
 }
 
 void AlbumContentView::showContextMenu(int row, QPoint globalPos) {
@@ -162,6 +168,8 @@ void AlbumContentView::showContextMenu(int row, QPoint globalPos) {
     QMenu menu(this);
     QAction *play = menu.addAction(QStringLiteral("Lire"));
     QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
+    const QList<Song> songs = songsFor(row);
+    playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     QAction *chosen = menu.exec(globalPos);
     if (chosen == play)
         doubleClick(row);

@@ -49,6 +49,8 @@ class AlbumContentView : public QWidget {
     AlbumContentModel *model() const { return m_model; }
 
   private:
+    // The selection when it holds two rows or more, else the context row alone.
+    QList<Song> songsFor(qint32 contextRow) const;
     void setHead();
     void setHeadTime();
     void setHeadLogo();

@@ -3,8 +3,11 @@
 #include "core/library/CoverAddress.h"
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
+#include "ui/views/library/SongDrag.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <numeric>
 
 namespace kelvane {
 
@@ -22,7 +25,30 @@ void AlbumListModel::setAlbums(QList<Album> albums) {
     m_covers.forgetAll();
     m_scaled.clear();
     m_albums = std::move(albums);
+    m_shown.resize(m_albums.size());
+    std::iota(m_shown.begin(), m_shown.end(), qsizetype(0));
     endResetModel();
+}
+
+void AlbumListModel::setShownAlbums(QList<qsizetype> indexes) {
+    indexes.removeIf([this](qsizetype i) { return i < 0 || i >= m_albums.size(); });
+    if (indexes == m_shown) return;
+    // A reset, not row edits: after a keystroke most rows differ, and a reset lets the
+    // grid lay out once rather than follow thousands of removals.
+    beginResetModel();
+    m_shown = std::move(indexes);
+    endResetModel();
+}
+
+void AlbumListModel::showAll() {
+    QList<qsizetype> all(m_albums.size());
+    std::iota(all.begin(), all.end(), qsizetype(0));
+    setShownAlbums(std::move(all));
+}
+
+int AlbumListModel::rowOf(qsizetype albumIndex) const {
+    const auto it = std::lower_bound(m_shown.cbegin(), m_shown.cend(), albumIndex);
+    return it != m_shown.cend() && *it == albumIndex ? int(it - m_shown.cbegin()) : -1;
 }
 
 void AlbumListModel::setCoverSize(QSize devicePixels) {
@@ -32,8 +58,8 @@ void AlbumListModel::setCoverSize(QSize devicePixels) {
     m_scaled.clear();
     // Loads in flight were asked at the old size.
     m_covers.forgetAll();
-    if (!m_albums.isEmpty())
-        Q_EMIT dataChanged(index(0), index(int(m_albums.size()) - 1), {Qt::DecorationRole});
+    if (!m_shown.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_shown.size()) - 1), {Qt::DecorationRole});
 }
 
 void AlbumListModel::setCoverAddress(std::function<QUrl(const QString &)> address) {
@@ -47,36 +73,37 @@ void AlbumListModel::setLoadsDeferred(bool deferred) {
 }
 
 void AlbumListModel::keepRows(int first, int last) {
-    QList<int> gone;
+    QList<qsizetype> gone;
     for (auto it = m_scaled.cbegin(); it != m_scaled.cend(); ++it) {
-        if (it.key() < first || it.key() > last) gone.append(it.key());
+        const int row = rowOf(it.key());
+        if (row < 0 || row < first || row > last) gone.append(it.key());
     }
-    for (int row : gone) {
-        m_scaled.remove(row);
-        m_covers.forget(quint64(row));
+    for (qsizetype albumIndex : gone) {
+        m_scaled.remove(albumIndex);
+        m_covers.forget(quint64(albumIndex));
     }
 }
 
-QPixmap AlbumListModel::coverFor(int row) const {
-    const auto scaled = m_scaled.constFind(row);
+QPixmap AlbumListModel::coverFor(qsizetype albumIndex) const {
+    const auto scaled = m_scaled.constFind(albumIndex);
     if (scaled != m_scaled.constEnd()) return *scaled;
     if (m_loadsDeferred) return m_placeholder;
-    const QUrl url = m_address(m_albums[row].path);
-    const quint64 key = quint64(row);
-    // The placeholder stands in this row's place until the cover arrives (or for good
+    const QUrl url = m_address(m_albums[albumIndex].path);
+    const quint64 key = quint64(albumIndex);
+    // The placeholder stands in this album's place until the cover arrives (or for good
     // when it cannot be had); scaled covers replace it in coverArrived.
-    m_scaled.insert(row, m_placeholder);
+    m_scaled.insert(albumIndex, m_placeholder);
     // Decoded at the cell's size: a fraction of the work of a whole cover, and a fraction
     // of its memory in the cache.
     if (m_covers.imageURL(key) != url || !m_covers.contains(key))
         m_covers.setImageWithURL(key, url, m_placeholderImage, 0, {}, m_coverSize);
-    return m_scaled.value(row);
+    return m_scaled.value(albumIndex);
 }
 
 void AlbumListModel::coverArrived(quint64 key, const QImage &image) {
-    const int row = int(key);
+    const qsizetype albumIndex = qsizetype(key);
     // A row forgotten since (scrolled away, list replaced) takes nothing.
-    if (row < 0 || row >= m_albums.size() || !m_scaled.contains(row) || image.isNull()) return;
+    if (albumIndex >= m_albums.size() || !m_scaled.contains(albumIndex) || image.isNull()) return;
     if (image.cacheKey() == m_placeholderImage.cacheKey()) return;
     // The signal is queued: the row may have been forgotten and asked again (another
     // list, a scroll away and back) since. Only what the binding shows now counts.
@@ -89,18 +116,21 @@ void AlbumListModel::coverArrived(quint64 key, const QImage &image) {
         scaled = scaled.copy(QRect(QPoint((scaled.width() - m_coverSize.width()) / 2,
                                           (scaled.height() - m_coverSize.height()) / 2),
                                    m_coverSize));
-    m_scaled.insert(row, QPixmap::fromImage(std::move(scaled)));
+    m_scaled.insert(albumIndex, QPixmap::fromImage(std::move(scaled)));
+    const int row = rowOf(albumIndex);
+    if (row < 0) return; // filtered out meanwhile: kept for when it shows again
     const QModelIndex changed = index(row);
     Q_EMIT dataChanged(changed, changed, {Qt::DecorationRole});
 }
 
 int AlbumListModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(m_albums.size());
+    return parent.isValid() ? 0 : int(m_shown.size());
 }
 
 QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || index.row() >= m_albums.size()) return {};
-    const Album &album = m_albums[index.row()];
+    if (!index.isValid() || index.row() >= m_shown.size()) return {};
+    const qsizetype albumIndex = m_shown[index.row()];
+    const Album &album = m_albums[albumIndex];
     switch (role) {
     case Qt::DisplayRole:
         return librarytext::displayName(album.albumName);
@@ -111,9 +141,9 @@ QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
     case CoverUrlRole:
         return m_address(album.path);
     case Qt::DecorationRole:
-        return coverFor(index.row());
+        return coverFor(albumIndex);
     case CoverLoadedRole: {
-        const auto scaled = m_scaled.constFind(index.row());
+        const auto scaled = m_scaled.constFind(albumIndex);
         return scaled != m_scaled.constEnd() && scaled->cacheKey() != m_placeholder.cacheKey();
     }
     case Qt::ToolTipRole:
@@ -121,6 +151,22 @@ QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
                        librarytext::displayName(album.artist));
     }
     return {};
+}
+
+Qt::ItemFlags AlbumListModel::flags(const QModelIndex &index) const {
+    Qt::ItemFlags flags = QAbstractListModel::flags(index);
+    if (index.isValid()) flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList AlbumListModel::mimeTypes() const {
+    return songdrag::mimeTypes();
+}
+
+QMimeData *AlbumListModel::mimeData(const QModelIndexList &indexes) const {
+    // The grid selects one cell at a time: the first is the one dragged.
+    if (indexes.isEmpty() || !indexes.first().isValid()) return nullptr;
+    return songdrag::albumData(album(indexes.first().row()));
 }
 
 } // namespace kelvane

@@ -5,7 +5,8 @@
 // cover (Qt::DecorationRole, a pixmap at the cell's size) is asked for only when a cell
 // is painted, so only visible albums load; rows that scroll away drop their load and
 // their scaled picture (keepRows), and the image cache gives them back at once if they
-// return.
+// return. A filter shows some of the albums (rows then count the shown ones only);
+// covers stay keyed by album, so clearing the filter finds them again.
 // Thread: GUI.
 #include "core/model/Album.h"
 #include "imageloading/ImageBinding.h"
@@ -27,7 +28,12 @@ class AlbumListModel : public QAbstractListModel {
 
     void setAlbums(QList<Album> albums);
     const QList<Album> &albums() const { return m_albums; }
-    Album album(int row) const { return m_albums.value(row); }
+    Album album(int row) const { return m_albums.value(m_shown.value(row, -1)); }
+
+    // Shows only these albums (indexes into albums(), ascending); showAll() undoes it.
+    void setShownAlbums(QList<qsizetype> indexes);
+    void showAll();
+    bool isFiltered() const { return m_shown.size() != m_albums.size(); }
 
     // The cover's size in device pixels; changing it drops the scaled pictures.
     void setCoverSize(QSize devicePixels);
@@ -48,14 +54,22 @@ class AlbumListModel : public QAbstractListModel {
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
+    // A cell drags out as its album (songdrag), for the queue.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
   private:
-    QPixmap coverFor(int row) const;
-    void coverArrived(quint64 row, const QImage &image);
+    // Covers are keyed by the album's index in m_albums, not by row.
+    QPixmap coverFor(qsizetype albumIndex) const;
+    void coverArrived(quint64 albumIndex, const QImage &image);
+    int rowOf(qsizetype albumIndex) const;
 
     QList<Album> m_albums;
+    QList<qsizetype> m_shown;
     mutable ImageBinding m_covers;
-    mutable QHash<int, QPixmap> m_scaled;
+    mutable QHash<qsizetype, QPixmap> m_scaled;
     QSize m_coverSize{160, 160};
     bool m_loadsDeferred = false;
     QPixmap m_placeholder;

@@ -6,16 +6,22 @@
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
+#include "ui/views/library/PlaylistMenu.h"
+#include "ui/views/library/SongSearchPanel.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QKeyEvent>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -58,15 +64,50 @@ void AlbumsView::build(ImageManager *manager) {
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
 
+    // Movement::Static turned dragging off; a cell drags out as its album (to the queue).
+    m_grid->setDragEnabled(true);
+    m_grid->setDragDropMode(QAbstractItemView::DragOnly);
+    m_grid->setDefaultDropAction(Qt::CopyAction);
+
     m_empty = new QLabel(QStringLiteral("Aucun album"), this);
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setEnabled(false);
     m_empty->hide();
 
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("searchField"));
+    m_search->setPlaceholderText(QStringLiteral("Rechercher (album, artiste, genre, année)"));
+    m_search->setClearButtonEnabled(true);
+    m_search->installEventFilter(this);
+    connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
+    m_songs = new SongSearchPanel(this);
+    m_songs->hide();
+
+    auto *albumsBox = new QWidget(this);
+    auto *albums = new QVBoxLayout(albumsBox);
+    albums->setContentsMargins(0, 0, 0, 0);
+    albums->addWidget(m_grid);
+    albums->addWidget(m_empty);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->setChildrenCollapsible(false);
+    split->addWidget(albumsBox);
+    split->addWidget(m_songs);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(12, 8, 12, 4);
+    searchRow->addWidget(m_search);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_grid);
-    layout->addWidget(m_empty);
+    layout->setSpacing(0);
+    layout->addLayout(searchRow);
+    layout->addWidget(split);
 
     connect(m_overCover, &AlbumOverCover::changed, this, [this](int row) {
         if (row >= 0 && row < m_model->rowCount()) m_grid->update(m_model->index(row));
@@ -143,11 +184,39 @@ void AlbumsView::awakeFromNib() {
 void AlbumsView::showAlbums(const QList<Album> &albums) {
     m_overCover->mouseExited();
     // The same list again (a reload, an update that changed no album) keeps its covers.
-    if (albums != m_model->albums()) m_model->setAlbums(albums);
-    m_empty->setText(QStringLiteral("Aucun album"));
+    if (albums != m_model->albums()) {
+        m_model->setAlbums(albums);
+        m_filter.setAlbums(albums);
+        // A new list under a search keeps the search.
+        if (!m_search->text().trimmed().isEmpty())
+            m_model->setShownAlbums(m_filter.matching(m_search->text()));
+    }
+    showEmptyState();
+}
+
+void AlbumsView::showEmptyState() {
     const bool empty = m_model->rowCount() == 0;
+    m_empty->setText(m_model->isFiltered() ? QStringLiteral("Aucun album ne correspond")
+                                           : QStringLiteral("Aucun album"));
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
+    Q_EMIT albumsShown(m_model->rowCount());
+}
+
+void AlbumsView::applyFilter(const QString &text) {
+    m_overCover->mouseExited();
+    // Pasted text may hold line breaks or tabs: words are what is looked for.
+    QString clean = text;
+    for (QChar &c : clean)
+        if (c.category() == QChar::Other_Control) c = QLatin1Char(' ');
+    if (clean.trimmed().isEmpty())
+        m_model->showAll();
+    else
+        m_model->setShownAlbums(m_filter.matching(clean));
+    // A load in flight still says so; otherwise say why the grid is empty.
+    if (!m_empty->text().startsWith(QStringLiteral("Chargement"))) showEmptyState();
+    m_grid->scrollToTop();
+    m_songs->setText(clean);
 }
 
 void AlbumsView::reload() {
@@ -232,6 +301,15 @@ void AlbumsView::showContextMenu(QPoint viewportPos) {
     QAction *open = menu.addAction(QStringLiteral("Afficher les morceaux"));
     QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
     QAction *maximize = menu.addAction(QStringLiteral("Afficher la pochette"));
+    // The album's songs are read once an entry is chosen.
+    const Album album = m_model->album(row);
+    playlistmenu::add(&menu, [this, album](const playlistmenu::SongsReady &ready) {
+        MPDBulk::sMPDBulk().run(
+            this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+            [ready, name = album.albumName](std::optional<QList<Song>> content) {
+                if (content) ready(AlbumItem::songsOfAlbum(*content, name));
+            });
+    });
     QAction *chosen = menu.exec(m_grid->viewport()->mapToGlobal(viewportPos));
     if (chosen == play)
         m_item->clickPlay(row);
@@ -261,6 +339,14 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
         default:
             break;
         }
+    } else if (watched == m_search && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // Escape empties the field; on an empty field it hands the keys back to the grid.
+        if (m_search->text().isEmpty())
+            m_grid->setFocus(Qt::OtherFocusReason);
+        else
+            m_search->clear();
+        return true;
     } else if (watched == m_grid && event->type() == QEvent::ShortcutOverride) {
         // Space is also the window's play/pause shortcut, which would take it first:
         // on a cover it opens the songs, as the keys of a focused control should.

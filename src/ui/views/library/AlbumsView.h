@@ -7,7 +7,11 @@
 // reload refill it.
 // Covers load only for the cells on screen, and cells that scroll away drop their load.
 // A reload keeps the scroll position. The album listener of MPDCache while it lives.
+// Above the grid, a search field (Ctrl+F; Escape clears) filters the albums as one types
+// (AlbumFilter: name, artist, genre, year, blind to case and accents), and the songs the
+// server finds for the same text show under the grid ("Titres", SongSearchPanel).
 // Thread: GUI.
+#include "core/library/AlbumFilter.h"
 #include "core/model/Album.h"
 #include "core/mpd/MPDDelegates.h"
 #include "ui/base/ReloadableView.h"
@@ -17,6 +21,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLineEdit;
 class QListView;
 
 namespace kelvane {
@@ -25,6 +30,7 @@ class AlbumItem;
 class AlbumListModel;
 class AlbumOverCover;
 class ImageManager;
+class SongSearchPanel;
 
 class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableView {
     Q_OBJECT
@@ -43,12 +49,21 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
 
     QList<Album> cellArray() const;
     QListView *collectionView() const { return m_grid; }
+    QLineEdit *searchField() const { return m_search; }
+    SongSearchPanel *songSearch() const { return m_songs; }
+    QLabel *emptyLabel() const { return m_empty; }
+    // Shows the albums the text finds (all for a blank text) and starts the song search.
+    void applyFilter(const QString &text);
     AlbumListModel *model() const { return m_model; }
     AlbumItem *item() const { return m_item; }
     AlbumOverCover *overCover() const { return m_overCover; }
 
     // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.
     QPair<int, int> visibleRows() const;
+
+  Q_SIGNALS:
+    // The grid shows a list read anew: the sidebar's count follows it.
+    void albumsShown(int count);
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -61,12 +76,16 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     void pruneCovers();
     void showContextMenu(QPoint viewportPos);
     void showAlbums(const QList<Album> &albums);
+    void showEmptyState();
 
     QListView *m_grid = nullptr;
     AlbumListModel *m_model = nullptr;
     AlbumItem *m_item = nullptr;
     AlbumOverCover *m_overCover = nullptr;
     QLabel *m_empty = nullptr;
+    QLineEdit *m_search = nullptr;
+    SongSearchPanel *m_songs = nullptr;
+    AlbumFilter m_filter;
     quint64 m_loadTicket = 0;
     QTimer m_prune;
     QTimer m_settle;

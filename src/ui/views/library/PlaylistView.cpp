@@ -4,10 +4,13 @@
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/mpd/MPDBulk.h"
+#include "core/library/MPDQueue.h"
+#include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/PlaylistModel.h"
 #include "ui/views/library/SongTable.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QVBoxLayout>
 
 namespace kelvane {
@@ -35,6 +38,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_name = CurrentPlaylisyView::currentPlaylist();
     reload();
     connect(m_table, &SongTable::playRequested, this, &PlaylistView::doubleClick);
+    connect(m_table, &SongTable::contextMenuRequested, this, &PlaylistView::showContextMenu);
 }
 
 void PlaylistView::reload() {
@@ -51,6 +55,21 @@ void PlaylistView::reload() {
 void PlaylistView::doubleClick(int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     MPDCommand::sMPDCommand().playPlaylist(m_model->songs(), quint32(row));
+}
+
+void PlaylistView::showContextMenu(int row, QPoint globalPos) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    QList<qint32> rows = m_table->selectedRowsAscending();
+    if (!rows.contains(row)) rows = {row};
+    QList<Song> songs;
+    for (qint32 r : rows)
+        songs.append(m_model->songs().value(r));
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Lire"), this, [this, row] { doubleClick(row); });
+    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
+                   [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
+    playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
+    menu.exec(globalPos);
 }
 
 } // namespace kelvane

@@ -2,7 +2,8 @@
 
 // PlaylistView — the stored playlist last chosen in the sidebar (CurrentPlaylisyView),
 // read from the server when the view is made and on reload(). A double click or Enter on a row
-// replaces the queue with the whole playlist and plays from that row.
+// replaces the queue with the whole playlist and plays from that row; the context menu
+// plays, appends to the queue or adds to another stored playlist; rows drag to the queue.
 // Thread: GUI.
 #include "ui/base/ReloadableView.h"
 
@@ -28,6 +29,8 @@ class PlaylistView : public QWidget, public ReloadableView {
     PlaylistModel *model() const { return m_model; }
 
   private:
+    void showContextMenu(int row, QPoint globalPos);
+
     QString m_name;
     quint64 m_ticket = 0;
     SongTable *m_table = nullptr;

@@ -3,6 +3,7 @@
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
 #include "ui/views/library/PlayingMarks.h"
+#include "ui/views/library/SongDrag.h"
 
 namespace kelvane {
 
@@ -107,6 +108,20 @@ QString QueueModel::cellText(const Song &song, int, int column) const {
     default:
         return QString();
     }
+}
+
+Qt::ItemFlags QueueModel::flags(const QModelIndex &index) const {
+    // Drops go between rows, never onto one (the table then draws a line, not a box);
+    // the empty area below the rows takes them too (at the end).
+    return index.isValid() ? SongTableModel::flags(index) : Qt::ItemIsDropEnabled;
+}
+
+QMimeData *QueueModel::mimeData(const QModelIndexList &indexes) const {
+    const QList<qint32> rows = rowsOf(indexes);
+    QList<Song> picked;
+    for (qint32 row : rows)
+        if (row >= 0 && row < songs().size()) picked.append(songs()[row]);
+    return songdrag::songsData(picked, rows);
 }
 
 } // namespace kelvane

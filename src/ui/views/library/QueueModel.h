@@ -38,6 +38,13 @@ class QueueModel : public SongTableModel {
 
     static QString columnIdentifier(int column);
 
+    // Rows drag as queue rows (a move when they land in the queue) and as their songs;
+    // songs and albums from the other views drop in between rows.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+
   protected:
     QString cellText(const Song &song, int row, int column) const override;
     bool isTrackMarked(int row) const override;

@@ -1,18 +1,27 @@
 #include "ui/views/library/QueueView.h"
 
 #include "core/commands/MPDCommand.h"
+#include "core/library/MPDAlbum.h"
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/PlayerEvents.h"
+#include "core/notify/NotificationCenter.h"
 #include "core/streams/MPDStream.h"
+#include "ui/base/ConfirmDialog.h"
+#include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/PlayingMarks.h"
+#include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/QueueDeletion.h"
 #include "ui/views/library/QueueModel.h"
+#include "ui/views/library/SongDrag.h"
 #include "ui/views/library/SongTable.h"
 
 #include <QHeaderView>
+#include <QHBoxLayout>
+#include <QItemSelection>
 #include <QMenu>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -24,8 +33,27 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
     m_table->setModel(m_model);
     m_table->setObjectName(QStringLiteral("queueTableView"));
     m_table->setFrameShape(QFrame::NoFrame);
+    m_table->setDropsAccepted(true);
+    connect(m_table, &SongTable::dropped, this, &QueueView::drop);
+
+    auto *tools = new QHBoxLayout;
+    tools->setContentsMargins(8, 4, 8, 4);
+    tools->addStretch();
+    const auto tool = [this, tools](const QString &id, const QString &text, auto slot) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(id);
+        button->setText(text);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QToolButton::clicked, this, slot);
+        tools->addWidget(button);
+    };
+    tool(QStringLiteral("shuffleButton"), QStringLiteral("Mélanger"), &QueueView::shuffle);
+    tool(QStringLiteral("clearButton"), QStringLiteral("Vider la liste"), &QueueView::askToClear);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(tools);
     layout->addWidget(m_table);
 
     QHeaderView *header = m_table->horizontalHeader();
@@ -54,6 +82,7 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
 
 QueueView::~QueueView() {
     MPDCache::sMPDCache().release(this);
+    if (m_clearDialog) m_clearDialog->deleteLater();
 }
 
 namespace {
@@ -87,9 +116,15 @@ void QueueView::request() {
         std::optional<QueueUpdate> update;
         QList<Stream> streams;
     };
+    // The songs the read patches are the table's own: shared for the read's time only,
+    // so the table edits its rows in place afterwards instead of copying the whole list.
+    QueueContent held = m_content;
+    held.songs = m_model->songs();
     MPDBulk::sMPDBulk().run(
         this,
-        [whole, held = m_content] {
+        [whole, taken = std::move(held)]() mutable {
+            // Released here, before the answer is sent, not whenever the task goes.
+            const QueueContent held = std::move(taken);
             Read read;
             if (whole) {
                 if (auto content = MPDQueue::sMPDQueue().readQueue()) {
@@ -112,7 +147,9 @@ void QueueView::request() {
                 else
                     m_model->applyChanges(read.update->content.songs, read.update->diff, read.streams);
                 m_content = std::move(read.update->content);
+                m_content.songs.clear();
                 m_model->setStatus(MPDCache::sMPDCache().getStatus());
+                reselect();
             } else if (!MPDBulk::sMPDBulk().target()) {
                 // Not connected: an empty table, read whole next time.
                 m_model->setQueue({}, {});
@@ -148,15 +185,123 @@ void QueueView::supprimer(qint32 contextRow) {
 }
 
 void QueueView::showContextMenu(int row, QPoint globalPos) {
-    if (row < 0) return;
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("Lire"));
-    QAction *remove = menu.addAction(QStringLiteral("Supprimer"));
-    QAction *chosen = menu.exec(globalPos);
-    if (chosen == play)
-        doubleClick(row);
-    else if (chosen == remove)
-        supprimer(row);
+    const bool onRow = row >= 0 && row < m_model->rowCount();
+    const QList<qint32> rows = onRow ? actedRows(row) : QList<qint32>{};
+    if (onRow) {
+        menu.addAction(QStringLiteral("Lire"), this, [this, row] { doubleClick(row); });
+        menu.addAction(QStringLiteral("Lire ensuite"), this, [this, rows] { playNext(rows); });
+        QList<Song> songs;
+        for (qint32 r : rows)
+            songs.append(m_model->songs().value(r));
+        playlistmenu::add(&menu, [songs](auto done) { done(songs); });
+        menu.addAction(QStringLiteral("Supprimer"), this, [this, row] { supprimer(row); });
+        menu.addSeparator();
+    }
+    QAction *shuffleAction = menu.addAction(QStringLiteral("Mélanger"), this, &QueueView::shuffle);
+    QAction *clearAction = menu.addAction(QStringLiteral("Vider la liste"), this, &QueueView::askToClear);
+    shuffleAction->setEnabled(m_model->rowCount() > 1);
+    clearAction->setEnabled(m_model->rowCount() > 0);
+    menu.exec(globalPos);
+}
+
+QList<qint32> QueueView::actedRows(int contextRow) const {
+    const QList<qint32> selected = m_table->selectedRowsAscending();
+    return selected.contains(contextRow) ? selected : QList<qint32>{contextRow};
+}
+
+void QueueView::moveRows(const QList<qint32> &rows, qint32 drop) {
+    m_reselectIds.clear();
+    for (qint32 row : rows)
+        if (row >= 0 && row < m_content.ids.size()) m_reselectIds.append(m_content.ids[row]);
+    MPDQueue::sMPDQueue().moveRows(rows, drop);
+    request();
+}
+
+void QueueView::playNext(const QList<qint32> &rows) {
+    m_reselectIds.clear();
+    for (qint32 row : rows)
+        if (row >= 0 && row < m_content.ids.size()) m_reselectIds.append(m_content.ids[row]);
+    MPDQueue::sMPDQueue().playNext(rows);
+    request();
+}
+
+void QueueView::reselect() {
+    if (m_reselectIds.isEmpty()) return;
+    QItemSelection selection;
+    for (qsizetype row = 0; row < m_content.ids.size(); ++row) {
+        if (m_reselectIds.contains(m_content.ids[row]))
+            selection.select(m_model->index(int(row), 0),
+                             m_model->index(int(row), m_model->columnCount() - 1));
+    }
+    m_reselectIds.clear();
+    if (selection.isEmpty()) return;
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_table->selectionModel()->setCurrentIndex(selection.first().topLeft(), QItemSelectionModel::NoUpdate);
+}
+
+ConfirmDialog *QueueView::clearDialog() const {
+    return m_clearDialog;
+}
+
+void QueueView::shuffle() {
+    MPDQueue::sMPDQueue().shuffleQueue();
+    request();
+}
+
+void QueueView::askToClear() {
+    if (m_model->rowCount() == 0) return;
+    if (m_clearDialog) {
+        m_clearDialog->raise();
+        return;
+    }
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.removeObserver(this, clearDialogClose());
+    center.observe(clearDialogClose(), this, [this](const NotificationInfo &info) {
+        NotificationCenter::defaultCenter().removeObserver(this, clearDialogClose());
+        if (m_clearDialog) m_clearDialog->deleteLater();
+        if (info.value(QStringLiteral("close")) == QLatin1String("delete")) clearQueue();
+    });
+    m_clearDialog = new ConfirmDialog(
+        QStringLiteral("Vider la liste"),
+        m_model->rowCount() == 1
+            ? QStringLiteral("Retirer le morceau de la lecture en cours ?")
+            : QStringLiteral("Retirer les %1 morceaux de la lecture en cours ?").arg(m_model->rowCount()),
+        clearDialogClose(), window());
+    m_clearDialog->showWindow();
+}
+
+void QueueView::clearQueue() {
+    MPDQueue::sMPDQueue().clearQueue();
+    m_table->clearSelection();
+    request();
+}
+
+void QueueView::drop(const QMimeData *data, qint32 row) {
+    const QList<qint32> rows = songdrag::queueRows(data);
+    if (!rows.isEmpty()) {
+        moveRows(rows, row);
+        return;
+    }
+    const QList<Song> songs = songdrag::songs(data);
+    if (!songs.isEmpty()) {
+        MPDQueue::sMPDQueue().insertSongs(songs, row);
+        request();
+        return;
+    }
+    const std::optional<Album> album = songdrag::album(data);
+    if (!album) return;
+    // The album's songs are read where the long reads go; they land where the album was
+    // dropped, even if the queue changed meanwhile (the position is clamped).
+    MPDBulk::sMPDBulk().run(
+        this, [album = *album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+        [this, name = album->albumName, row](std::optional<QList<Song>> content) {
+            if (!content) return;
+            const QList<Song> songs = AlbumItem::songsOfAlbum(*content, name);
+            if (songs.isEmpty()) return;
+            MPDQueue::sMPDQueue().insertSongs(songs, row);
+            request();
+        });
 }
 
 } // namespace kelvane

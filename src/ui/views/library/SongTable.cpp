@@ -1,6 +1,11 @@
 #include "ui/views/library/SongTable.h"
 
+#include "ui/views/library/SongDrag.h"
+
 #include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -63,6 +68,60 @@ SongTable::SongTable(QWidget *parent) : QTableView(parent) {
         colours.setColor(group, QPalette::HighlightedText, text);
     }
     setPalette(colours);
+    // Every table gives its songs away; only the queue takes them.
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
+}
+
+void SongTable::setDropsAccepted(bool accepted) {
+    setAcceptDrops(accepted);
+    viewport()->setAcceptDrops(accepted);
+    setDropIndicatorShown(accepted);
+    setDragDropOverwriteMode(false);
+    setDragDropMode(accepted ? QAbstractItemView::DragDrop : QAbstractItemView::DragOnly);
+    setDefaultDropAction(accepted ? Qt::MoveAction : Qt::CopyAction);
+}
+
+int SongTable::dropRow(QPoint viewportPos) const {
+    const QModelIndex index = indexAt(viewportPos);
+    if (!index.isValid()) return model() ? model()->rowCount() : 0;
+    const QRect rect = visualRect(index);
+    return viewportPos.y() > rect.center().y() ? index.row() + 1 : index.row();
+}
+
+void SongTable::dragEnterEvent(QDragEnterEvent *event) {
+    if (!acceptDrops() || !songdrag::carriesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QTableView::dragEnterEvent(event);
+    event->acceptProposedAction();
+}
+
+void SongTable::dragMoveEvent(QDragMoveEvent *event) {
+    if (!acceptDrops() || !songdrag::carriesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // The base class draws the line between rows and scrolls near the edges.
+    QTableView::dragMoveEvent(event);
+    event->accept();
+}
+
+void SongTable::dropEvent(QDropEvent *event) {
+    stopAutoScroll();
+    setState(QAbstractItemView::NoState);
+    viewport()->update();
+    if (!acceptDrops() || !songdrag::carriesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    Q_EMIT dropped(event->mimeData(), dropRow(event->position().toPoint()));
+    // Reported as a copy: the rows that moved come back from the server as its edit, and
+    // the drag's source must not take them out of its table itself.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 QList<qint32> SongTable::selectedRowsAscending() const {

@@ -4,8 +4,11 @@
 // extended selection, no grid, compact rows. A double click or Enter/Return on the
 // current row asks to play it (playRequested); Delete/Backspace asks to delete the
 // selection (deleteRequested); the context menu reports the row under the pointer.
+// Selected rows drag out as songs; a table that takes drops reports them with the row
+// they land before (dropped), and changes nothing itself.
 // Thread: GUI.
 #include <QList>
+#include <QMimeData>
 #include <QTableView>
 
 namespace kelvane {
@@ -18,15 +21,24 @@ class SongTable : public QTableView {
     // Selected rows, ascending.
     QList<qint32> selectedRowsAscending() const;
 
+    // Takes drops of rows, songs and albums (songdrag), between rows.
+    void setDropsAccepted(bool accepted);
+    // The row a drop at this viewport point goes before (the row count: the end).
+    int dropRow(QPoint viewportPos) const;
+
   Q_SIGNALS:
     void playRequested(int row);
     void deleteRequested(int currentRow);
     void contextMenuRequested(int row, QPoint globalPos);
+    void dropped(const QMimeData *data, int row);
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 };
 
 } // namespace kelvane

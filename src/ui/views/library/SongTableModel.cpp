@@ -2,8 +2,10 @@
 
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
+#include "ui/views/library/SongDrag.h"
 
 #include <QApplication>
+#include <algorithm>
 
 namespace kelvane {
 
@@ -51,6 +53,32 @@ bool SongTableModel::isTimeMarked(int) const {
 
 QIcon SongTableModel::stateIcon() const {
     return {};
+}
+
+Qt::ItemFlags SongTableModel::flags(const QModelIndex &index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid()) flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList SongTableModel::mimeTypes() const {
+    return songdrag::mimeTypes();
+}
+
+QList<qint32> SongTableModel::rowsOf(const QModelIndexList &indexes) {
+    QList<qint32> rows;
+    for (const QModelIndex &index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+QMimeData *SongTableModel::mimeData(const QModelIndexList &indexes) const {
+    QList<Song> songs;
+    for (qint32 row : rowsOf(indexes))
+        if (row >= 0 && row < m_songs.size()) songs.append(m_songs[row]);
+    return songdrag::songsData(songs);
 }
 
 int SongTableModel::rowCount(const QModelIndex &parent) const {

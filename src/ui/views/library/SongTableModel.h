@@ -24,8 +24,16 @@ class SongTableModel : public QAbstractTableModel {
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Rows drag out as their songs' files (songdrag), to the queue or elsewhere.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
   protected:
+    // The distinct rows of indexes, ascending.
+    static QList<qint32> rowsOf(const QModelIndexList &indexes);
+
     // titles: one per column; the track number and time columns are named by index.
     SongTableModel(QStringList titles, int trackColumn, int timeColumn, QObject *parent);
 

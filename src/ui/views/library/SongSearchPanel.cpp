@@ -1,0 +1,144 @@
+#include "ui/views/library/SongSearchPanel.h"
+
+#include "core/commands/MPDCommand.h"
+#include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
+#include "core/mpd/MPDBulk.h"
+#include "ui/base/Style.h"
+#include "ui/views/library/AlbumItem.h"
+#include "ui/views/library/PlaylistMenu.h"
+#include "ui/views/library/PlaylistModel.h"
+#include "ui/views/library/SongTable.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace kelvane {
+
+SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("songSearchPanel"));
+    auto *heading = new QLabel(QStringLiteral("Titres"), this);
+    heading->setFont(Style::titleFont());
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("songSearchNote"));
+    Style::setTextColor(m_note, Style::secondaryLabelColor());
+    m_model = new PlaylistModel(this);
+    m_table = new SongTable(this);
+    m_table->setObjectName(QStringLiteral("songSearchTable"));
+    m_table->setFrameShape(QFrame::NoFrame);
+    m_table->setModel(m_model);
+    QHeaderView *header = m_table->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(PlaylistModel::Title, QHeaderView::Stretch);
+    m_table->setColumnWidth(PlaylistModel::TrackNumber, 48);
+    m_table->setColumnWidth(PlaylistModel::Artist, 170);
+    m_table->setColumnWidth(PlaylistModel::AlbumColumn, 190);
+    m_table->setColumnWidth(PlaylistModel::Composer, 150);
+    m_table->setColumnWidth(PlaylistModel::Time, 60);
+    m_table->setColumnHidden(PlaylistModel::IsPlaying, true);
+
+    auto *top = new QHBoxLayout;
+    top->setContentsMargins(12, 6, 12, 4);
+    top->addWidget(heading);
+    top->addSpacing(12);
+    top->addWidget(m_note, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(top);
+    layout->addWidget(m_table);
+
+    m_debounce.setSingleShot(true);
+    m_debounce.setInterval(debounceMs);
+    connect(&m_debounce, &QTimer::timeout, this, &SongSearchPanel::searchNow);
+    connect(m_table, &SongTable::playRequested, this, &SongSearchPanel::playAlbumOf);
+    connect(m_table, &SongTable::contextMenuRequested, this, &SongSearchPanel::showContextMenu);
+}
+
+void SongSearchPanel::setText(const QString &text) {
+    m_text = text.simplified();
+    if (m_text.isEmpty()) {
+        // An answer still on its way is for a text that is gone.
+        ++m_ticket;
+        m_debounce.stop();
+        m_model->setSongs({});
+        m_note->clear();
+        hide();
+        return;
+    }
+    show();
+    m_debounce.start();
+}
+
+void SongSearchPanel::searchNow() {
+    m_debounce.stop();
+    if (m_text.isEmpty()) return;
+    const quint64 ticket = ++m_ticket;
+    m_note->setText(QStringLiteral("Recherche…"));
+    MPDBulk::sMPDBulk().run(
+        this,
+        [text = m_text, limit = m_limit] { return MPDAlbum::sMPDAlbum().searchSongs(text, limit); },
+        [this, ticket](std::optional<MPDAlbum::SongSearch> found) {
+            if (ticket != m_ticket) return;
+            if (!found) {
+                m_model->setSongs({});
+                m_note->setText(QStringLiteral("Recherche impossible"));
+                return;
+            }
+            m_model->setSongs(found->songs);
+            if (found->songs.isEmpty())
+                m_note->setText(QStringLiteral("Aucun titre"));
+            else if (found->cut)
+                m_note->setText(QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
+                                               "précisez la recherche.")
+                                    .arg(found->songs.size()));
+            else
+                m_note->setText(found->songs.size() == 1 ? QStringLiteral("1 titre")
+                                                         : QStringLiteral("%1 titres").arg(found->songs.size()));
+        });
+}
+
+void SongSearchPanel::playAlbumOf(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    const Song song = m_model->songs()[row];
+    Album album;
+    album.path = MPDAlbum::directoryOf(song.fullPath());
+    album.albumName = song.album().isEmpty() ? QString() : song.album();
+    // The album's songs are read where the long reads go; it plays from this song.
+    MPDBulk::sMPDBulk().run(
+        this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+        [name = album.albumName, uri = song.fullPath()](std::optional<QList<Song>> content) {
+            if (!content) return;
+            QStringList uris;
+            for (const Song &s : AlbumItem::songsOfAlbum(*content, name))
+                uris.append(s.fullPath());
+            const qsizetype at = uris.indexOf(uri);
+            if (at < 0) return; // gone from the database since the search
+            MPDCommand::sMPDCommand().playAlbum(uris, quint32(at));
+        });
+}
+
+QList<Song> SongSearchPanel::songsFor(int contextRow) const {
+    QList<qint32> rows = m_table->selectedRowsAscending();
+    if (!rows.contains(contextRow)) rows = {contextRow};
+    QList<Song> songs;
+    for (qint32 row : rows)
+        if (row >= 0 && row < m_model->rowCount()) songs.append(m_model->songs()[row]);
+    return songs;
+}
+
+void SongSearchPanel::showContextMenu(int row, QPoint globalPos) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    const QList<Song> songs = songsFor(row);
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Lire l'album"), this, [this, row] { playAlbumOf(row); });
+    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
+                   [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
+    playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
+    menu.exec(globalPos);
+}
+
+} // namespace kelvane
