@@ -4,6 +4,7 @@
 
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/SessionServer.h"
+#include "desktop/DesktopServices.h"
 #include "core/settings/Setting.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,8 @@ bool Console::start()
         return false;
     }
     session->apply();
+    // The window keeps a stored password in the keyring: the console reads it there too.
+    DesktopServices::keepPasswordInKeyring();
     if (const auto radioBase = given("radio-base"); radioBase && !radioBase->isEmpty())
         Setting::sSetting().setSessionRadioBase(*radioBase);
 

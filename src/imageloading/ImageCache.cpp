@@ -163,9 +163,18 @@ QImage ImageCache::diskImageForKey(const QByteArray &data, const QString &key,
     return image;
 }
 
+namespace {
+// The covers show what the user listens to: the directory is the user's alone (0700),
+// also one an earlier version left open to others.
+void makePrivateDirectory(const QString &path) {
+    QDir().mkpath(path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+} // namespace
+
 void ImageCache::storeImageDataToDiskOnQueue(const QByteArray &data, const QString &key) {
     if (data.isEmpty() || key.isEmpty()) return;
-    QDir().mkpath(m_diskCachePath);
+    makePrivateDirectory(m_diskCachePath);
     const QString path = defaultCachePathForKey(key);
     // Write errors are not reported: the disk level is only a faster way to the network.
     if (config().diskCacheWritingOptions & DiskWriteAtomic) {
@@ -358,7 +367,7 @@ void ImageCache::clearMemory() {
 void ImageCache::clearDiskOnCompletion(ImageCacheCompletion completion) {
     m_ioQueue.async([this, completion = std::move(completion)] {
         QDir(m_diskCachePath).removeRecursively();
-        QDir().mkpath(m_diskCachePath);
+        makePrivateDirectory(m_diskCachePath);
         if (completion) postToMainThread(completion);
     });
 }

@@ -6,6 +6,8 @@
 #include "ui/MainWindow.h"
 #include "core/settings/SessionServer.h"
 #include "ui/base/Style.h"
+#include "ui/WindowState.h"
+#include "desktop/DesktopServices.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,15 +15,8 @@
 
 namespace kelvane {
 
-int guiMain(int argc, char **argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationName(QStringLiteral("Kelvane"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
-    QApplication::setQuitOnLastWindowClosed(
-        MainActivity::applicationShouldTerminateAfterLastWindowClosed());
-
-    QCommandLineParser parser;
+namespace {
+void describeOptions(QCommandLineParser &parser) {
     parser.setApplicationDescription(QStringLiteral("Kelvane, un client pour MPD"));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -36,6 +31,48 @@ int guiMain(int argc, char **argv) {
     parser.addOption({QStringLiteral("radio-base"),
                       QStringLiteral("Adresse de l'annuaire radio pour cette session."),
                       QStringLiteral("URL")});
+    // Handled before the window starts (main); listed here for --help.
+    parser.addOption({QStringLiteral("console"),
+                      QStringLiteral("Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
+}
+
+// --help and --version answer without a window system, so they work in any terminal and
+// in packaging checks.
+bool asksOnlyForText(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+void nameApplication() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
+}
+} // namespace
+
+int guiMain(int argc, char **argv) {
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(app); // prints and exits
+        return 0;
+    }
+    QApplication app(argc, argv);
+    nameApplication();
+    // The desktop entry's name: the window system matches the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelvane"));
+    QApplication::setQuitOnLastWindowClosed(
+        MainActivity::applicationShouldTerminateAfterLastWindowClosed());
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(app);
     const auto option = [&parser](const char *name) -> std::optional<QString> {
         const QString key = QString::fromLatin1(name);
@@ -52,15 +89,33 @@ int guiMain(int argc, char **argv) {
     }
     // Before the first connection attempt, which MainActivity makes.
     session->apply();
+    DesktopServices::keepPasswordInKeyring();
     if (const auto radioBase = option("radio-base"))
         Setting::sSetting().setSessionRadioBase(*radioBase);
 
     Style::applyApplicationStyle(app);
     MainActivity activity;
+    WindowState::restoreGeometry(activity);
     activity.window()->show();
     // After show(): an alert about the first connection needs a window to sit on.
     activity.applicationDidFinishLaunching();
-    return app.exec();
+    WindowState::restoreView(activity);
+
+    DesktopServices desktop;
+    MainWindow *window = activity.window();
+    QObject::connect(&desktop, &DesktopServices::raiseRequested, window, [window] {
+        // Out of the taskbar if minimised, keeping a maximised window maximised.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+    // Through the window, so quitting from the desktop ends the run as closing it does.
+    QObject::connect(&desktop, &DesktopServices::quitRequested, window, &QWidget::close,
+                     Qt::QueuedConnection);
+    const int status = app.exec();
+    WindowState::save(activity);
+    return status;
 }
 
 } // namespace kelvane

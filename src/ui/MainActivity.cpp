@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <utility>
 
 namespace kelvane {
 
@@ -129,6 +130,12 @@ void MainActivity::updateSidebar(const QString &renamedFrom, const QString &rena
 // albums. The highlight always comes back to the entry on screen.
 void MainActivity::sidebarReloaded(const QString &renamedFrom, const QString &renamedTo) {
     SideBar *sideBar = m_window->sideBar();
+    if (const QString pending = std::exchange(m_pendingEntry, QString()); !pending.isEmpty()) {
+        if (sideBar->hasEntry(pending)) {
+            sideBar->selectName(pending);
+            return;
+        }
+    }
     if (m_currentEntry.isEmpty()) return;
     if (!sideBar->hasEntry(m_currentEntry)) {
         const bool renamed = m_currentEntry == renamedFrom && sideBar->hasEntry(renamedTo);
@@ -136,6 +143,20 @@ void MainActivity::sidebarReloaded(const QString &renamedFrom, const QString &re
         return;
     }
     if (sideBar->selectedName().isEmpty()) sideBar->selectName(m_currentEntry);
+}
+
+void MainActivity::restoreEntry(const QString &name) {
+    SideBar *sideBar = m_window->sideBar();
+    if (name.isEmpty() || sideBar->isHeader(name)) return;
+    if (SideBar::sources().contains(name)) {
+        sideBar->selectName(name);
+        return;
+    }
+    // A playlist: the names come with the first read of the stored playlists.
+    if (sideBar->hasEntry(name))
+        sideBar->selectName(name);
+    else
+        m_pendingEntry = name;
 }
 
 void MainActivity::reloadContentView() {

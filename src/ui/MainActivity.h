@@ -56,6 +56,10 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     QString currentContentName() const { return m_currentContentName; }
     // The sidebar entry whose view is on screen ("Library", a playlist's name...).
     QString currentEntry() const { return m_currentEntry; }
+    // Shows this entry instead of the albums once the sidebar holds it: at once for a
+    // source, after the stored playlists have been read for a playlist (the albums stay
+    // when it is gone).
+    void restoreEntry(const QString &name);
     // Fills menu for a right click on row (-1: the empty area).
     void menuNeedsUpdate(QMenu *menu, int clickedRow);
 
@@ -149,6 +153,7 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     QPointer<QWidget> m_currentContentView;
     QString m_currentContentName;
     QString m_currentEntry;
+    QString m_pendingEntry;
     bool m_linkWasDown = false;
     QTimer m_retryCountdown;
     std::optional<QList<Stream>> m_streams;

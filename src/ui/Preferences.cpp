@@ -61,6 +61,11 @@ void Preferences::build() {
     m_checkButtonMPDCovers->setToolTip(
         QStringLiteral("Quand le serveur web n'a pas la pochette, la demander au serveur MPD "
                        "(fichier cover.jpg du dossier ou image intégrée au morceau)."));
+    m_passwordNote = new QLabel(QStringLiteral("Mot de passe stocké en clair"));
+    m_passwordNote->setObjectName(QStringLiteral("passwordNote"));
+    Style::setTextColor(m_passwordNote, Style::secondaryLabelColor());
+    m_checkButtonNotify = new QCheckBox(QStringLiteral("Notifier le changement de morceau"));
+    m_checkButtonNotify->setObjectName(QStringLiteral("checkButtonNotify"));
 
     m_serverField->setPlaceholderText(QStringLiteral("127.0.0.1"));
     m_portField->setPlaceholderText(QStringLiteral("6600"));
@@ -86,6 +91,7 @@ void Preferences::build() {
     form->addRow(m_labelPort, m_portField);
     form->addRow(QStringLiteral("Utilisateur"), m_usernameField);
     form->addRow(QStringLiteral("Mot de passe"), m_passwordField);
+    form->addRow(QString(), m_passwordNote);
     form->addItem(new QSpacerItem(0, 8));
     form->addRow(sectionTitle(QStringLiteral("Pochettes")));
     form->addRow(QString(), m_checkButtonHTTP);
@@ -93,6 +99,9 @@ void Preferences::build() {
     form->addRow(QString(), m_checkButtonPHP);
     form->addRow(QStringLiteral("Arguments"), m_argsPHPField);
     form->addRow(QString(), m_checkButtonMPDCovers);
+    form->addItem(new QSpacerItem(0, 8));
+    form->addRow(sectionTitle(QStringLiteral("Bureau")));
+    form->addRow(QString(), m_checkButtonNotify);
 
     auto *buttons = new QDialogButtonBox;
     QPushButton *saveButton =
@@ -122,6 +131,8 @@ void Preferences::awakeFromNib() {
     m_portField->setText(m_port);
     m_usernameField->setText(m_user);
     m_passwordField->setText(m_pass);
+    m_checkButtonNotify->setChecked(m_settingPref.notifyTrackChange());
+    m_passwordNote->setVisible(m_settingPref.passwordInClear());
     // With nothing stored, covers come from the MPD host and take no arguments.
     m_checkButtonHTTP->setChecked(true);
     m_serverHTTPField->setEnabled(false);
@@ -197,6 +208,9 @@ void Preferences::save() {
     m_settingPref.setMPDCovers(m_checkButtonMPDCovers->isChecked());
     // Covers follow the new settings: a web server found dead gets another chance.
     CoverChain::sCoverChain().resetSession();
+    m_passwordNote->setVisible(m_settingPref.passwordInClear());
+    if (m_checkButtonNotify->isChecked() != m_settingPref.notifyTrackChange())
+        m_settingPref.setNotifyTrackChange(m_checkButtonNotify->isChecked());
 
     m_isValidPort = validPort;
     checkHost();

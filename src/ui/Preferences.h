@@ -36,6 +36,9 @@ class Preferences : public QDialog {
     QCheckBox *checkButtonPHP() const { return m_checkButtonPHP; }
     QCheckBox *checkButtonMPDCovers() const { return m_checkButtonMPDCovers; }
     QLineEdit *argsPHPField() const { return m_argsPHPField; }
+    QCheckBox *checkButtonNotify() const { return m_checkButtonNotify; }
+    // "Mot de passe stocké en clair", shown while the password lies in the settings file.
+    QLabel *passwordNote() const { return m_passwordNote; }
 
     bool isValidIP() const { return m_isValidIP; }
     bool isValidPort() const { return m_isValidPort; }
@@ -74,6 +77,8 @@ class Preferences : public QDialog {
     QCheckBox *m_checkButtonPHP;
     QCheckBox *m_checkButtonMPDCovers;
     QLineEdit *m_argsPHPField;
+    QCheckBox *m_checkButtonNotify;
+    QLabel *m_passwordNote;
 };
 
 } // namespace kelvane

@@ -304,3 +304,19 @@ TEST(SharedImageCache, LivesInTheUsersDataDirectory) {
         ImageCache::sharedImageCache().diskCachePath().endsWith(QStringLiteral("/Kelvane/cover")));
     EXPECT_EQ(&ImageCache::sharedImageCache(), &ImageCache::sharedImageCache());
 }
+
+TEST_F(ImageCacheTest, CoverDirectoryIsTheUsersAlone) {
+    constexpr QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                                               QFileDevice::WriteUser | QFileDevice::ExeUser;
+    // Also a directory an earlier version left open to others.
+    QDir().mkpath(coverDir);
+    QFile::setPermissions(coverDir, owner | QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                        QFileDevice::ReadOther | QFileDevice::ExeOther);
+    cache.storeImageDataToDisk(jpegBytes(8, 8, 1), QStringLiteral("http://h/cover.jpg"));
+    EXPECT_EQ(QFile::permissions(coverDir) & ~owner, QFileDevice::Permissions());
+    bool cleared = false;
+    cache.clearDiskOnCompletion([&] { cleared = true; });
+    ASSERT_TRUE(waitUntil([&] { return cleared; }));
+    EXPECT_EQ(QFile::permissions(coverDir) & ~owner, QFileDevice::Permissions());
+}

@@ -15,6 +15,9 @@ int main(int argc, char **argv)
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/kelvane-test-XXXXXX"));
     for (const char *var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(var, QDir(home.path()).filePath(QString::fromLatin1(var)).toUtf8());
+    // Never the user's session bus (their keyring, their media players): the tests that
+    // need a bus start one of their own.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/kelvane-tests-have-no-session-bus");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

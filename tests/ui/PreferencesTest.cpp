@@ -257,3 +257,16 @@ TEST_F(PreferencesTest, ClosingDuringALookupDropsItsAnswer) {
     QTest::qWait(300);
     EXPECT_EQ(stored("host").toString(), QStringLiteral("127.0.0.1"));
 }
+
+TEST_F(PreferencesTest, TrackNotificationsAreOffUntilTickedAndSaved) {
+    EXPECT_FALSE(prefs->checkButtonNotify()->isChecked());
+    EXPECT_FALSE(Setting::sSetting().notifyTrackChange());
+    prefs->checkButtonNotify()->setChecked(true);
+    prefs->save();
+    EXPECT_EQ(stored(QStringLiteral("notifyTrackChange")).toString(), QStringLiteral("yes"));
+    Preferences again;
+    EXPECT_TRUE(again.checkButtonNotify()->isChecked());
+    again.checkButtonNotify()->setChecked(false);
+    again.save();
+    EXPECT_FALSE(Setting::sSetting().notifyTrackChange());
+}

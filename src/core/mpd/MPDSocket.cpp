@@ -349,6 +349,7 @@ std::optional<MPDStatus> MPDSocket::getStatus()
             status.albumArtist = song.albumArtist;
             status.album = song.album;
             status.title = song.title;
+            status.track = song.track;
             status.path = song.uri;
         }
     }

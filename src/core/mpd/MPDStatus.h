@@ -7,6 +7,7 @@ namespace kelvane {
 // One snapshot of the player, as one poll saw it. Texts are null when absent.
 struct MPDStatus {
     QString album, artist, albumArtist, title, path;
+    QString track; // the Track tag as written ("3", "3/12"); not part of the track key
     quint32 elapsedTime = 0; // milliseconds
     qint32 totalTime = 0;    // seconds; 0 for streams
     qint32 titlePosition = 0;

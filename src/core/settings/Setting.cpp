@@ -1,5 +1,6 @@
 #include "core/settings/Setting.h"
 
+#include "core/settings/PasswordVault.h"
 #include "core/settings/ServerAddress.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@ const QString kHTTP = QStringLiteral("HTTP");
 const QString kPHP = QStringLiteral("PHP");
 const QString kMPDCovers = QStringLiteral("mpdCovers");
 const QString kRadioBase = QStringLiteral("radioBase");
+const QString kNotify = QStringLiteral("notifyTrackChange");
 
 // The integer value of a text: leading blanks, an optional sign, then digits up to
 // the first other character; 0 when there are none. Values past 32 bits saturate.
@@ -69,6 +71,8 @@ Setting::Setting() : m_store(std::make_unique<QSettings>(QStringLiteral("Kelvane
     reload();
 }
 
+Setting::~Setting() = default;
+
 Setting &Setting::reload()
 {
     m_store->sync();
@@ -88,6 +92,8 @@ Setting &Setting::reload()
     // must not silently take them away.
     const QVariant covers = m_store->value(kMPDCovers);
     m_mpdCovers = !(covers.isValid() && covers.toString().trimmed().toLower() == QLatin1String("false"));
+    const std::optional<QString> filePass = readText(kPass);
+    m_passInFile = filePass && !filePass->isEmpty();
     return *this;
 }
 
@@ -156,16 +162,54 @@ void Setting::unsetUser()
     removeKey(kUser);
 }
 
+void Setting::useVault(std::unique_ptr<PasswordVault> vault)
+{
+    m_vault.reset();
+    if (!vault)
+        return;
+    if (m_passInFile && m_pass) {
+        if (vault->write(*m_pass) != PasswordVault::Result::Ok)
+            return; // no keyring: the file keeps it
+        removeKey(kPass);
+        m_passInFile = false;
+        m_vault = std::move(vault);
+        return;
+    }
+    QString password;
+    switch (vault->read(&password)) {
+    case PasswordVault::Result::Ok:
+        if (!password.isEmpty())
+            m_pass = password;
+        break;
+    case PasswordVault::Result::NotFound:
+        break;
+    case PasswordVault::Result::Unavailable:
+        return;
+    }
+    m_vault = std::move(vault);
+}
+
 void Setting::setPass(const QString &pass)
 {
     m_pass = pass;
+    if (m_vault && m_vault->write(pass) == PasswordVault::Result::Ok) {
+        if (m_passInFile)
+            removeKey(kPass);
+        m_passInFile = false;
+        return;
+    }
+    // No keyring answers: the settings file, which only the user can read.
     writeText(kPass, pass);
+    m_passInFile = true;
 }
 
 void Setting::unsetPass()
 {
     m_pass.reset();
+    if (m_vault)
+        m_vault->remove();
     removeKey(kPass);
+    m_passInFile = false;
 }
 
 void Setting::setHTTP(const QString &host)
@@ -197,6 +241,27 @@ void Setting::unsetPHP()
 {
     m_argsPHP.reset();
     removeKey(kPHP);
+}
+
+bool Setting::notifyTrackChange() const
+{
+    return readText(kNotify) == QLatin1String("yes");
+}
+
+void Setting::setNotifyTrackChange(bool on)
+{
+    writeText(kNotify, on ? QStringLiteral("yes") : QStringLiteral("no"));
+}
+
+QVariant Setting::windowValue(const QString &key) const
+{
+    return m_store->value(QStringLiteral("window/") + key);
+}
+
+void Setting::setWindowValue(const QString &key, const QVariant &value)
+{
+    m_store->setValue(QStringLiteral("window/") + key, value);
+    m_store->sync();
 }
 
 QString Setting::radioBase() const

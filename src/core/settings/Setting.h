@@ -11,9 +11,12 @@ namespace kelvane {
 // written through to the per-user store (QSettings, organisation "Kelvane") at once.
 // GUI thread. Calling sSetting() never reloads; reload() is the "construct again" of
 // the preferences window and of the socket's first creation.
+class PasswordVault;
+
 class Setting {
 public:
     static Setting &sSetting();
+    ~Setting();
     // Re-reads the store; fields of unset optional keys keep what they held.
     Setting &reload();
 
@@ -28,6 +31,14 @@ public:
     QString pass() const { return m_pass.value_or(QString(QLatin1String(""))); }
     void setPass(const QString &pass);
     void unsetPass();
+    // Keeps the password in this vault from now on: one the file still holds (an earlier
+    // version wrote it there) moves into the vault and leaves the file; otherwise the
+    // vault's password is read. A vault that does not answer is dropped, and the
+    // password stays in the (private) settings file.
+    void useVault(std::unique_ptr<PasswordVault> vault);
+    bool hasVault() const { return m_vault != nullptr; }
+    // A password is stored and lies in the settings file rather than a keyring.
+    bool passwordInClear() const { return hasPass() && m_passInFile; }
     // Stored password or nothing: a stored password is sent right after connecting.
     bool hasPass() const { return m_pass.has_value() && !m_pass->isEmpty(); }
 
@@ -42,6 +53,13 @@ public:
     // none; on unless the user turned it off.
     bool mpdCovers() const { return m_mpdCovers; }
     void setMPDCovers(bool on);
+    // "Notifier le changement de morceau" (key "notifyTrackChange"), off by default.
+    bool notifyTrackChange() const;
+    void setNotifyTrackChange(bool on);
+    // What the window remembers between runs (geometry, fold state, last view), under
+    // "window/" in the same store; an invalid value when never written.
+    QVariant windowValue(const QString &key) const;
+    void setWindowValue(const QString &key, const QVariant &value);
 
     // Base address of the online radio directory (key "radioBase"); not part of the
     // preferences window, so it has a fixed default.
@@ -91,6 +109,8 @@ private:
     std::optional<QString> m_sessionPass;
     bool m_hostStored = false;
     bool m_mpdCovers = true;
+    std::unique_ptr<PasswordVault> m_vault;
+    bool m_passInFile = false;
 };
 
 } // namespace kelvane

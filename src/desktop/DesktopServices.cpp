@@ -1,0 +1,41 @@
+#include "desktop/DesktopServices.h"
+
+#include "core/settings/Setting.h"
+#include "desktop/MprisService.h"
+#include "desktop/PasswordKeyring.h"
+#include "desktop/TrackNotifier.h"
+
+#include <QDBusConnection>
+#include <QtDebug>
+
+namespace kelvane {
+
+DesktopServices::DesktopServices(QObject *parent) : QObject(parent) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qInfo("kelvane: no session bus: media keys and notifications are off");
+        return;
+    }
+    auto *mpris = new MprisService(bus, this);
+    QString problem;
+    if (mpris->start(&problem)) {
+        m_mpris = mpris;
+        connect(mpris, &MprisService::raiseRequested, this, &DesktopServices::raiseRequested);
+        connect(mpris, &MprisService::quitRequested, this, &DesktopServices::quitRequested);
+    } else {
+        qInfo("kelvane: media player interface off: %s", qUtf8Printable(problem));
+        delete mpris;
+    }
+    m_notifier = new TrackNotifier(bus, this);
+}
+
+DesktopServices::~DesktopServices() = default;
+
+void DesktopServices::keepPasswordInKeyring() {
+    if (!QDBusConnection::sessionBus().isConnected()) return;
+    Setting &setting = Setting::sSetting();
+    setting.useVault(std::make_unique<PasswordKeyring>());
+    if (!setting.hasVault()) qInfo("kelvane: no keyring answers: the password stays in the settings file");
+}
+
+} // namespace kelvane
