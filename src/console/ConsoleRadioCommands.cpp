@@ -90,8 +90,8 @@ void printNextPage(const std::function<void(RadioState &)> &step) {
 }
 
 void openCommand(Console &, const QString &argument) {
-    const auto [url, name] = consoleargs::radioPage(argument);
-    printNextPage([&](RadioState &state) { state.getURLContent(url, name); });
+    const std::pair<QString, QString> page = consoleargs::radioPage(argument);
+    printNextPage([&](RadioState &state) { state.getURLContent(page.first, page.second); });
 }
 
 void previousCommand(Console &, const QString &) {
