@@ -72,7 +72,14 @@ struct HostileCase {
 
 class HostileServer : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { real = startStandardServer().release(); }
+    static void SetUpTestSuite()
+    {
+        real = startStandardServer().release();
+        // The socket's first use connects on its own: done here, so each case's connect
+        // is the only attempt that may alert.
+        connectCoreTo(*real);
+        disconnectCore();
+    }
     static void TearDownTestSuite()
     {
         delete real;
