@@ -79,9 +79,7 @@ QString StreamPlaylist::fromASX(const QString &text) {
         for (auto match = reference.globalMatch(line); match.hasNext();) {
             const qsizetype valueStart = match.next().capturedEnd();
             const qsizetype closing = line.indexOf(u'"', valueStart);
-            // No quote after this marker means none after the later ones either: looking
-            // again for each of them made a line of markers quadratic.
-            if (closing < 0) break;
+            if (closing < 0) continue;
             const QStringView value = line.mid(valueStart, closing - valueStart);
             const qsizetype start = addressStart(value);
             if (start >= 0) return value.mid(start).toString();
