@@ -150,6 +150,7 @@ for count in $(printf '%s\n' "${!histogram[@]}" | sort -n); do
   echo "  ${histogram[$count]} outage(s) with $count alert(s)"
 done
 echo "reconnects that never came: $no_reconnect"
+echo "console answers: $(grep -c $'^end\t' "$work/out" || true) lists, $(grep -c $'^connection\tup' "$work/out" || true) connections up"
 echo "console exit status: $status$([ "$crashed" -eq 1 ] && echo ' (CRASH)')"
 if [ "$before" = "$after" ]; then
   echo "stored playlists and saved streams: byte-identical ($(printf '%s\n' "$before" | grep -c .) files)"
