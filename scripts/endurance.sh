@@ -139,7 +139,11 @@ outages=$(( ${#marks[@]} - 1 ))
 for ((k = 0; k < outages; k++)); do
   count=$(sed -n "$((marks[k] + 1)),$((marks[k + 1]))p" "$work/out" | grep -c $'^error\t' || true)
   histogram[$count]=$(( ${histogram[$count]:-0} + 1 ))
-  [ "$count" -eq 1 ] || bad_outages=$((bad_outages + 1))
+  if [ "$count" -ne 1 ]; then
+    bad_outages=$((bad_outages + 1))
+    echo "outage $((k + 1)): $count alerts:"
+    sed -n "$((marks[k] + 1)),$((marks[k + 1]))p" "$work/out" | grep -E $'^(error|connection)\t' | cut -f1-3 | sed 's/^/    /'
+  fi
 done
 after="$(checksums)"
 
