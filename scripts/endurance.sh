@@ -132,18 +132,29 @@ wait "$console_pid" || status=$?
 console_pid=""
 kill "$feeder_pid" 2>/dev/null || true; feeder_pid=""
 
-# Alerts per outage: the error lines from one kill to the next.
+# Alerts per outage: the error lines from a kill to the reconnect that follows it. Alerts
+# after the reconnect, up to the next kill, are listed apart: a restarted server may have
+# lost its queue, and refuses a command or two ("Not playing") until it plays again.
 declare -A histogram=()
 bad_outages=0
+later_alerts=0
 outages=$(( ${#marks[@]} - 1 ))
 for ((k = 0; k < outages; k++)); do
-  count=$(sed -n "$((marks[k] + 1)),$((marks[k + 1]))p" "$work/out" | grep -c $'^error\t' || true)
+  segment="$(sed -n "$((marks[k] + 1)),$((marks[k + 1]))p" "$work/out")"
+  down="$(printf '%s\n' "$segment" | sed $'/^connection\tup/q')"
+  up="$(printf '%s\n' "$segment" | sed $'1,/^connection\tup/d')"
+  count=$(printf '%s\n' "$down" | grep -c $'^error\t' || true)
   histogram[$count]=$(( ${histogram[$count]:-0} + 1 ))
   if [ "$count" -ne 1 ]; then
     bad_outages=$((bad_outages + 1))
     echo "outage $((k + 1)): $count alerts:"
-    sed -n "$((marks[k] + 1)),$((marks[k + 1]))p" "$work/out" | grep -E $'^(error|connection)\t' | cut -f1-3 | sed 's/^/    /'
+    printf '%s\n' "$down" | grep -E $'^(error|connection)\t' | cut -f1-3 | sed 's/^/    /'
   fi
+  while IFS= read -r alert; do
+    [ -n "$alert" ] || continue
+    later_alerts=$((later_alerts + 1))
+    echo "after reconnect $((k + 1)): $(printf '%s' "$alert" | cut -f2)"
+  done < <(printf '%s\n' "$up" | grep $'^error\t' || true)
 done
 after="$(checksums)"
 
@@ -153,6 +164,7 @@ echo "outages: $outages (restarts asked: $runs)"
 for count in $(printf '%s\n' "${!histogram[@]}" | sort -n); do
   echo "  ${histogram[$count]} outage(s) with $count alert(s)"
 done
+echo "alerts after a reconnect (refused commands): $later_alerts"
 echo "reconnects that never came: $no_reconnect"
 echo "console answers: $(grep -c $'^end\t' "$work/out" || true) lists, $(grep -c $'^connection\tup' "$work/out" || true) connections up"
 echo "console exit status: $status$([ "$crashed" -eq 1 ] && echo ' (CRASH)')"
