@@ -141,8 +141,9 @@ later_alerts=0
 outages=$(( ${#marks[@]} - 1 ))
 for ((k = 0; k < outages; k++)); do
   segment="$(sed -n "$((marks[k] + 1)),$((marks[k + 1]))p" "$work/out")"
-  down="$(printf '%s\n' "$segment" | sed $'/^connection\tup/q')"
-  up="$(printf '%s\n' "$segment" | sed $'1,/^connection\tup/d')"
+  # sed reads to the end: quitting early would end the printf with SIGPIPE.
+  down="$(printf '%s\n' "$segment" | sed -n $'0,/^connection\tup/p')"
+  up="$(printf '%s\n' "$segment" | sed $'0,/^connection\tup/d')"
   count=$(printf '%s\n' "$down" | grep -c $'^error\t' || true)
   histogram[$count]=$(( ${histogram[$count]:-0} + 1 ))
   if [ "$count" -ne 1 ]; then
