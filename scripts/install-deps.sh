@@ -13,9 +13,13 @@ packages=(
   python3 curl
   fonts-dejavu-core
 )
-if [ "${1:-}" = "--with-screenshots" ]; then
-  packages+=(xvfb imagemagick x11-apps)
-fi
+for option in "$@"; do
+  case "$option" in
+    --with-screenshots) packages+=(xvfb imagemagick x11-apps) ;;
+    # scripts/fuzz.sh: libFuzzer comes with clang; the normal build and tests need neither.
+    --with-fuzzing) packages+=(clang libfuzzer-14-dev) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 #include "console/Console.h"
+#include "console/ConsoleArguments.h"
 
 #include "console/ConsoleWriter.h"
 
@@ -74,29 +75,22 @@ bool Console::start()
 
 void Console::execute(const QString &rawLine)
 {
-    QString line = rawLine;
-    if (line.endsWith(QLatin1Char('\r')))
-        line.chop(1);
-    if (line.trimmed().isEmpty())
+    const consoleargs::Line line = consoleargs::split(rawLine);
+    if (line.kind == consoleargs::Line::Kind::Blank)
         return;
     // Whatever the command prints, and the events it causes meanwhile, leave in one write.
     const ConsoleWriter::Answer answer;
-    // A NUL ends an argument once it reaches the server's protocol, so a command would act
-    // on less than was typed: refused whole, like any malformed argument.
-    if (line.contains(QChar(u'\0'))) {
-        ConsoleWriter::line({QStringLiteral("invalid"), line});
+    if (line.kind == consoleargs::Line::Kind::Invalid) {
+        ConsoleWriter::line({QStringLiteral("invalid"), line.text});
         return;
     }
-    const qsizetype space = line.indexOf(QLatin1Char(' '));
-    const QString name = space < 0 ? line : line.left(space);
-    const QString argument = space < 0 ? QString() : line.mid(space + 1);
     for (const ConsoleCommand &command : m_commands) {
-        if (command.name == name) {
-            command.run(*this, argument);
+        if (command.name == line.name) {
+            command.run(*this, line.argument);
             return;
         }
     }
-    ConsoleWriter::line({QStringLiteral("unknown"), line});
+    ConsoleWriter::line({QStringLiteral("unknown"), line.text});
 }
 
 void Console::quit()

@@ -1,6 +1,7 @@
 // Console commands of the music library, the queue, the stored playlists, the saved
 // streams, the cover addresses and playback.
 #include "console/Console.h"
+#include "console/ConsoleArguments.h"
 #include "console/ConsoleCommand.h"
 #include "console/ConsoleLines.h"
 #include "console/ConsoleWriter.h"
@@ -22,12 +23,6 @@ QString number(qint64 value) {
 
 using consolelines::invalid;
 using consolelines::printSongs;
-
-std::optional<quint32> unsignedArgument(const QString &text) {
-    bool ok = false;
-    const uint value = text.trimmed().toUInt(&ok);
-    return ok ? std::optional<quint32>(value) : std::nullopt;
-}
 
 QString orEmpty(const QString &text) {
     return text.isNull() ? QString(QLatin1String("")) : text;
@@ -73,17 +68,12 @@ void add(Console &, const QString &uri) {
 }
 
 void deletePositions(Console &, const QString &argument) {
-    QList<qint32> positions;
-    for (const QString &field : argument.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int position = field.toInt(&ok);
-        if (!ok || position < 0) {
-            invalid(QStringLiteral("delete"), argument);
-            return;
-        }
-        positions << position;
+    const auto positions = consoleargs::positions(argument);
+    if (!positions) {
+        invalid(QStringLiteral("delete"), argument);
+        return;
     }
-    MPDQueue::sMPDQueue().removeInQueue(positions);
+    MPDQueue::sMPDQueue().removeInQueue(*positions);
 }
 
 void save(Console &, const QString &name) {
@@ -112,12 +102,12 @@ void newPlaylist(Console &, const QString &name) {
 }
 
 void renamePlaylist(Console &, const QString &argument) {
-    const QStringList names = argument.split(QLatin1Char('\t'));
-    if (names.size() != 2) {
+    const auto names = consoleargs::rename(argument);
+    if (!names) {
         invalid(QStringLiteral("renameplaylist"), argument);
         return;
     }
-    MPDPlayLists::sMPDPlayLists().renamePlaylist(names[0], names[1]);
+    MPDPlayLists::sMPDPlayLists().renamePlaylist(names->first, names->second);
 }
 
 void removePlaylist(Console &, const QString &name) {
@@ -143,7 +133,7 @@ void addStream(Console &, const QString &entry) {
 }
 
 void removeStream(Console &, const QString &argument) {
-    const auto position = unsignedArgument(argument);
+    const auto position = consoleargs::unsignedNumber(argument);
     if (!position) {
         invalid(QStringLiteral("rmstream"), argument);
         return;
@@ -174,8 +164,8 @@ void update(Console &, const QString &) {
 }
 
 void volume(Console &, const QString &argument) {
-    const auto value = unsignedArgument(argument);
-    if (!value || *value > 100) {
+    const auto value = consoleargs::volume(argument);
+    if (!value) {
         invalid(QStringLiteral("volume"), argument);
         return;
     }
@@ -183,17 +173,16 @@ void volume(Console &, const QString &argument) {
 }
 
 void seek(Console &, const QString &argument) {
-    bool ok = false;
-    const float seconds = argument.trimmed().toFloat(&ok);
-    if (!ok || seconds < 0) {
+    const auto seconds = consoleargs::seconds(argument);
+    if (!seconds) {
         invalid(QStringLiteral("seek"), argument);
         return;
     }
-    mpd().seekPosition(seconds);
+    mpd().seekPosition(*seconds);
 }
 
 void playPosition(Console &, const QString &argument) {
-    const auto position = unsignedArgument(argument);
+    const auto position = consoleargs::unsignedNumber(argument);
     if (!position) {
         invalid(QStringLiteral("playpos"), argument);
         return;
@@ -202,21 +191,12 @@ void playPosition(Console &, const QString &argument) {
 }
 
 void playAlbum(Console &, const QString &argument) {
-    const QStringList fields = argument.split(QLatin1Char('\t'));
-    if (fields.size() < 2 || fields.size() > 3) {
+    const auto choice = consoleargs::albumChoice(argument);
+    if (!choice) {
         invalid(QStringLiteral("playalbum"), argument);
         return;
     }
-    quint32 position = MPDCommand::noPosition;
-    if (fields.size() == 3) {
-        const auto given = unsignedArgument(fields[2]);
-        if (!given) {
-            invalid(QStringLiteral("playalbum"), argument);
-            return;
-        }
-        position = *given;
-    }
-    mpd().playAlbum(fields[0], fields[1], position);
+    mpd().playAlbum(choice->artist, choice->album, choice->position.value_or(MPDCommand::noPosition));
 }
 
 void playStream(Console &, const QString &url) {
@@ -224,15 +204,15 @@ void playStream(Console &, const QString &url) {
 }
 
 void playPlaylist(Console &, const QString &argument) {
-    const QStringList fields = argument.split(QLatin1Char('\t'));
-    const auto position = fields.size() == 2 ? unsignedArgument(fields[1]) : std::nullopt;
-    if (!position) {
+    const auto chosen = consoleargs::playlistPosition(argument);
+    if (!chosen) {
         invalid(QStringLiteral("playplaylist"), argument);
         return;
     }
+    const auto &[name, position] = *chosen;
     // A missing playlist would read as an empty one: the queue would be cleared for it.
-    const auto exists = MPDPlayLists::sMPDPlayLists().hasPlaylist(fields[0]);
-    const auto songs = exists && *exists ? MPDPlayLists::sMPDPlayLists().getPlaylist(fields[0]) : std::nullopt;
+    const auto exists = MPDPlayLists::sMPDPlayLists().hasPlaylist(name);
+    const auto songs = exists && *exists ? MPDPlayLists::sMPDPlayLists().getPlaylist(name) : std::nullopt;
     if (exists && !*exists) {
         MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(noSuchPlaylistMessage));
         return;
@@ -241,7 +221,7 @@ void playPlaylist(Console &, const QString &argument) {
         ConsoleWriter::absent();
         return;
     }
-    mpd().playPlaylist(*songs, *position);
+    mpd().playPlaylist(*songs, position);
 }
 
 constexpr ConsoleCommand commands[] = {

@@ -1,6 +1,7 @@
 #include "console/ConsoleMain.h"
 
 #include "console/Console.h"
+#include "console/ConsoleArguments.h"
 #include "console/StdinReader.h"
 
 #include <QCoreApplication>
@@ -19,21 +20,6 @@ void onSignal(int)
     [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
 }
 
-QHash<QString, QString> parseOptions(const QStringList &args)
-{
-    QHash<QString, QString> options;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--console"))
-            continue;
-        const QString name = arg.mid(2);
-        if (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--")))
-            options.insert(name, args[++i]);
-        else
-            options.insert(name, QString());
-    }
-    return options;
-}
 } // namespace
 
 int consoleMain(int argc, char **argv)
@@ -51,7 +37,7 @@ int consoleMain(int argc, char **argv)
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
 
-    Console console(parseOptions(app.arguments()));
+    Console console(consoleargs::options(app.arguments()));
     if (!console.start())
         return 2;
     StdinReader reader;

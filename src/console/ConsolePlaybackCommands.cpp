@@ -1,6 +1,7 @@
 // Console commands of the playback modes, the audio outputs, queue editing and library
 // search.
 #include "console/Console.h"
+#include "console/ConsoleArguments.h"
 #include "console/ConsoleCommand.h"
 #include "console/ConsoleLines.h"
 #include "console/ConsoleWriter.h"
@@ -19,32 +20,9 @@ using consolelines::invalid;
 
 MPDCommand &mpd() { return MPDCommand::sMPDCommand(); }
 
-// "0" or "1", nothing else.
-std::optional<bool> flag(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t == QLatin1String("0"))
-        return false;
-    if (t == QLatin1String("1"))
-        return true;
-    return std::nullopt;
-}
-
-// Decimal digits only, at most 9 of them: no sign, no blank inside, no overflow.
-std::optional<qint32> position(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 9)
-        return std::nullopt;
-    for (QChar c : t)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-    return t.toInt();
-}
-
 template <class Set> void toggle(const char *name, const QString &argument, Set set)
 {
-    if (const auto on = flag(argument))
+    if (const auto on = consoleargs::flag(argument))
         set(*on);
     else
         invalid(QString::fromLatin1(name), argument);
@@ -56,28 +34,24 @@ void consume(Console &, const QString &a) { toggle("consume", a, [](bool on) { m
 
 void single(Console &, const QString &argument)
 {
-    const QString t = argument.trimmed();
-    if (t == QLatin1String("oneshot"))
-        mpd().setSingle(2);
-    else if (const auto on = flag(t))
-        mpd().setSingle(*on ? 1 : 0);
+    if (const auto mode = consoleargs::single(argument))
+        mpd().setSingle(*mode);
     else
         invalid(QStringLiteral("single"), argument);
 }
 
 void crossfade(Console &, const QString &argument)
 {
-    const auto seconds = position(argument);
-    if (!seconds || *seconds > 3600) {
+    if (const auto seconds = consoleargs::crossfade(argument))
+        mpd().setCrossfade(*seconds);
+    else
         invalid(QStringLiteral("crossfade"), argument);
-        return;
-    }
-    mpd().setCrossfade(quint32(*seconds));
 }
 
 void replaygain(Console &, const QString &argument)
 {
-    if (!mpd().setReplayGain(argument.trimmed()))
+    const auto mode = consoleargs::replayGain(argument);
+    if (!mode || !mpd().setReplayGain(*mode))
         invalid(QStringLiteral("replaygain"), argument);
 }
 
@@ -98,27 +72,24 @@ void outputs(Console &, const QString &)
 
 void output(Console &, const QString &argument)
 {
-    const QStringList fields = argument.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const auto id = fields.size() == 2 ? position(fields[0]) : std::nullopt;
-    const auto on = fields.size() == 2 ? flag(fields[1]) : std::nullopt;
-    if (!id || !on) {
+    const auto output = consoleargs::output(argument);
+    if (!output) {
         invalid(QStringLiteral("output"), argument);
         return;
     }
-    mpd().setOutputEnabled(quint32(*id), *on);
+    mpd().setOutputEnabled(output->id, output->enabled);
 }
 
 void move(Console &, const QString &argument)
 {
-    const QStringList fields = argument.split(QLatin1Char('\t'));
-    const auto from = fields.size() == 2 ? position(fields[0]) : std::nullopt;
-    const auto to = fields.size() == 2 ? position(fields[1]) : std::nullopt;
-    if (!from || !to) {
+    const auto fromTo = consoleargs::move(argument);
+    if (!fromTo) {
         invalid(QStringLiteral("move"), argument);
         return;
     }
     // The entry at FROM ends at position TO, as the server's "move" puts it.
-    MPDQueue::sMPDQueue().moveRows({*from}, *to > *from ? *to + 1 : *to);
+    const auto [from, to] = *fromTo;
+    MPDQueue::sMPDQueue().moveRows({from}, to > from ? to + 1 : to);
 }
 
 void clear(Console &, const QString &) { MPDQueue::sMPDQueue().clearQueue(); }
@@ -126,7 +97,7 @@ void shuffle(Console &, const QString &) { MPDQueue::sMPDQueue().shuffleQueue();
 
 void playnext(Console &, const QString &argument)
 {
-    const auto row = position(argument);
+    const auto row = consoleargs::position(argument);
     if (!row) {
         invalid(QStringLiteral("playnext"), argument);
         return;

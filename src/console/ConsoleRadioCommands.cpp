@@ -1,6 +1,7 @@
 // Console commands of the radio directory: entity decoding, stream resolution, the
 // loader's pages and the navigation state the radio browser drives.
 #include "console/Console.h"
+#include "console/ConsoleArguments.h"
 #include "console/ConsoleCommand.h"
 #include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
@@ -89,10 +90,8 @@ void printNextPage(const std::function<void(RadioState &)> &step) {
 }
 
 void openCommand(Console &, const QString &argument) {
-    const qsizetype tab = argument.indexOf(u'\t');
-    const QString url = tab < 0 ? argument : argument.left(tab);
-    const QString name = tab < 0 ? QStringLiteral("") : argument.mid(tab + 1);
-    printNextPage([&](RadioState &state) { state.getURLContent(url, name); });
+    const std::pair<QString, QString> page = consoleargs::radioPage(argument);
+    printNextPage([&](RadioState &state) { state.getURLContent(page.first, page.second); });
 }
 
 void previousCommand(Console &, const QString &) {

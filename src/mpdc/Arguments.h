@@ -26,5 +26,6 @@ ArgumentProblem checkArguments(std::initializer_list<QStringView> texts);
 inline constexpr char controlCharacterMessage[] = "Argument holds a control character";
 inline constexpr char tooLongMessage[] = "Argument too long";
 inline constexpr char answerTooLargeMessage[] = "Answer too large";
+inline constexpr char implausibleStatusMessage[] = "Status out of range";
 
 } // namespace kelvane::mpdc

@@ -219,8 +219,14 @@ PollResult Connection::poll()
     StatusPtr status{mpd_recv_status(c)};
     if (!status)
         return failed();
-    result.statusOk = true;
     result.status = statusFrom(*status);
+    // The rest of the system indexes the queue with these numbers: a server that sends
+    // impossible ones is treated as one that broke the protocol.
+    if (!isPlausible(result.status)) {
+        close(QString::fromLatin1(implausibleStatusMessage));
+        return result;
+    }
+    result.statusOk = true;
     if (!mpd_response_next(c)) {
         failed();
         return result;
@@ -247,6 +253,10 @@ std::optional<StatusInfo> Connection::status()
         return std::nullopt;
     }
     StatusInfo info = statusFrom(*status);
+    if (!isPlausible(info)) {
+        close(QString::fromLatin1(implausibleStatusMessage));
+        return std::nullopt;
+    }
     if (!ok(mpd_response_finish(c)))
         return std::nullopt;
     return info;

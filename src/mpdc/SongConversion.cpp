@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <cstring>
+#include <limits>
 
 namespace kelvane::mpdc {
 
@@ -79,6 +80,15 @@ StatusInfo statusFrom(const mpd_status &status)
     }
     info.crossfade = mpd_status_get_crossfade(&status);
     return info;
+}
+
+bool isPlausible(const StatusInfo &status)
+{
+    if (status.volume < -1 || status.volume > 100)
+        return false;
+    if (status.songPos < -1 || (status.songPos >= 0 && quint32(status.songPos) >= status.queueLength))
+        return false;
+    return status.elapsedMs <= quint32(std::numeric_limits<qint32>::max());
 }
 
 Entity entityFrom(const mpd_entity &entity)

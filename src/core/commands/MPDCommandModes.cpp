@@ -50,8 +50,9 @@ bool MPDCommand::setReplayGain(const QString &mode) {
         {"album", mpdc::ReplayGainMode::Album},
         {"auto", mpdc::ReplayGainMode::Auto},
     };
-    for (const auto &[name, value] : modes) {
-        if (mode != QLatin1String(name)) continue;
+    for (const auto &entry : modes) {
+        if (mode != QLatin1String(entry.first)) continue;
+        const mpdc::ReplayGainMode value = entry.second; // a binding cannot be captured before clang 16
         changeMode([value](mpdc::Connection &c) {
             if (!c.setReplayGainMode(value)) return false;
             MPDSocket::sMPDSocket().refreshReplayGain();

@@ -52,6 +52,9 @@ MPDError MPDServerError::errorFor(const QString &message)
         {mpdc::answerTooLargeMessage, "Réponse du serveur trop longue",
          "Le serveur a envoyé une réponse sans fin ou démesurée ; la connexion a été fermée.\n\nVérifiez "
          "qu'il s'agit bien d'un serveur MPD."},
+        {mpdc::implausibleStatusMessage, "État du serveur incohérent",
+         "Le serveur a annoncé un état impossible (volume, position dans la file ou temps écoulé hors "
+         "limites) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur MPD."},
     };
     for (const Known &k : known)
         if (message == QLatin1String(k.message))

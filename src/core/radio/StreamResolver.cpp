@@ -14,15 +14,19 @@ QString StreamResolver::fetchText(const QString &address) {
 }
 
 QString StreamResolver::getStreamURL(const QString &address) {
-    const QString line = StreamPlaylist::firstLine(fetchText(address));
+    return resolveWith(address, &fetchText);
+}
+
+QString StreamResolver::resolveWith(const QString &address, const Fetch &fetch) {
+    const QString line = StreamPlaylist::firstLine(fetch(address));
     if (line.isNull()) return QString();
     switch (StreamPlaylist::kindOf(line)) {
     case StreamPlaylist::Kind::Pls:
-        return openFilePLS(line);
+        return StreamPlaylist::fromPLS(fetch(line));
     case StreamPlaylist::Kind::M3u:
-        return openFileM3U(line);
+        return StreamPlaylist::fromM3U(fetch(line));
     case StreamPlaylist::Kind::Asx:
-        return openFileASX(line);
+        return StreamPlaylist::fromASX(fetch(line));
     case StreamPlaylist::Kind::Stream:
         break;
     }

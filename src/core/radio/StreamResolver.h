@@ -19,6 +19,10 @@ namespace kelvane {
 class StreamResolver {
   public:
     static QString getStreamURL(const QString &address);
+    // The same steps with the fetch handed in (the body at an address, null on failure):
+    // the dispatch on the first line, apart from the network.
+    using Fetch = std::function<QString(const QString &address)>;
+    static QString resolveWith(const QString &address, const Fetch &fetch);
     static QString openFilePLS(const QString &address);
     static QString openFileM3U(const QString &address);
     static QString openFileASX(const QString &address);

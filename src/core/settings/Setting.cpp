@@ -302,6 +302,9 @@ bool Setting::parsePort(const QString &text, quint32 *port)
         if (value > 65535)
             return false;
     }
+    // libmpdclient reads port 0 as "the default one", so "0" would quietly reach 6600.
+    if (value == 0)
+        return false;
     if (port)
         *port = value;
     return true;

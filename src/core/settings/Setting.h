@@ -87,7 +87,7 @@ public:
     void setSessionHTTP(const std::optional<QString> &host) { m_sessionHTTP = host; }
 
     static bool isValidIP(const QString &text);
-    // A port as typed: decimal digits only (leading zeros allowed), at most 65535.
+    // A port as typed: decimal digits only (leading zeros allowed), 1 to 65535.
     static bool parsePort(const QString &text, quint32 *port);
 
     static constexpr quint32 defaultPort = 6600;

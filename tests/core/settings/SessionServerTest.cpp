@@ -51,6 +51,9 @@ TEST(SessionServer, MalformedValuesAreRefusedWithAMessage) {
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("66a0")}, &problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("66a0")));
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("65536")}));
+    // The library would take port 0 for its default and reach 6600 instead.
+    EXPECT_FALSE(parse({std::nullopt, QStringLiteral("0")}));
+    EXPECT_FALSE(parse({std::nullopt, std::nullopt, std::nullopt, QString(), QStringLiteral("000")}));
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("")}));
     EXPECT_FALSE(parse({QStringLiteral("")}));
     EXPECT_FALSE(parse({std::nullopt, std::nullopt, QStringLiteral("")}));
