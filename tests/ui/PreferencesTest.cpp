@@ -107,7 +107,7 @@ TEST_F(PreferencesTest, PortRules) {
                           {" 6600", false, "6600"}, {"6600 ", false, "6600"},
                           {"", false, "6600"},      {"-1", false, "6600"},
                           {"65535", true, "65535"}, {"06600", true, "6600"},
-                          {"0", true, "0"},         {"00000000000000000006601", true, "6601"}};
+                          {"0", false, "6600"},         {"00000000000000000006601", true, "6601"}};
     for (const Case &c : cases) {
         SetUp();
         fill(QStringLiteral("127.0.0.1"), QString::fromUtf8(c.text));
