@@ -13,6 +13,8 @@
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumsView.h"
 
+#include "BenchTiming.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -29,24 +31,9 @@ using kelvane::test::TestLibrary;
 
 namespace {
 
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double ms(const QElapsedTimer &t) {
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-void printSeries(const char *what, QList<double> values) {
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) {
-        return values[std::min<qsizetype>(values.size() - 1, qsizetype(q * values.size()))];
-    };
-    std::printf("  %-44s n %4lld  median %6.2f  p95 %6.2f  max %6.2f ms\n", what,
-                (long long)values.size(), at(0.5), at(0.95), values.last());
-}
+using kelvane::bench::ms;
+using kelvane::bench::printSeries;
+using kelvane::bench::threadCpuMs;
 
 QList<Album> generatedAlbums(int count) {
     const QStringList named = {

@@ -17,6 +17,8 @@
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumsView.h"
 
+#include "BenchTiming.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -72,26 +74,9 @@ class PaintCounter : public QObject {
     }
 };
 
-// CPU time of the calling thread: tells the GUI thread's own work from waiting for a
-// core that the decoding and caching threads (and other users of the machine) hold.
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double ms(const QElapsedTimer &t) {
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-void printSeries(const char *what, QList<double> values) {
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) {
-        return values[std::min<qsizetype>(values.size() - 1, qsizetype(q * values.size()))];
-    };
-    std::printf("  %-40s n %5lld  median %6.2f  p95 %6.2f  p99 %6.2f  max %6.2f ms\n", what,
-                (long long)values.size(), at(0.5), at(0.95), at(0.99), values.last());
-}
+using kelvane::bench::ms;
+using kelvane::bench::printSeries;
+using kelvane::bench::threadCpuMs;
 
 struct Pass {
     QList<double> repaints, repaintCpu, turns;

@@ -15,6 +15,18 @@
 
 namespace kelvane {
 
+void PlaylistView::setUpColumns(SongTable *table) {
+    QHeaderView *header = table->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(PlaylistModel::Title, QHeaderView::Stretch);
+    table->setColumnWidth(PlaylistModel::TrackNumber, 48);
+    table->setColumnWidth(PlaylistModel::Artist, 170);
+    table->setColumnWidth(PlaylistModel::AlbumColumn, 190);
+    table->setColumnWidth(PlaylistModel::Composer, 150);
+    table->setColumnWidth(PlaylistModel::Time, 60);
+    table->setColumnWidth(PlaylistModel::IsPlaying, 24);
+}
+
 PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
@@ -25,15 +37,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_table);
 
-    QHeaderView *header = m_table->horizontalHeader();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(PlaylistModel::Title, QHeaderView::Stretch);
-    m_table->setColumnWidth(PlaylistModel::TrackNumber, 48);
-    m_table->setColumnWidth(PlaylistModel::Artist, 170);
-    m_table->setColumnWidth(PlaylistModel::AlbumColumn, 190);
-    m_table->setColumnWidth(PlaylistModel::Composer, 150);
-    m_table->setColumnWidth(PlaylistModel::Time, 60);
-    m_table->setColumnWidth(PlaylistModel::IsPlaying, 24);
+    setUpColumns(m_table);
 
     m_name = CurrentPlaylisyView::currentPlaylist();
     reload();

@@ -19,6 +19,9 @@ class PlaylistView : public QWidget, public ReloadableView {
     Q_OBJECT
   public:
     explicit PlaylistView(QWidget *parent = nullptr);
+    // The column widths of a table of songs shown as a playlist shows them (also the
+    // search's "Titres").
+    static void setUpColumns(SongTable *table);
 
     void doubleClick(int row);
     // Reads the same playlist again, where the table is scrolled to.

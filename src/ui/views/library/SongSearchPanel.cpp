@@ -8,10 +8,10 @@
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/PlaylistModel.h"
+#include "ui/views/library/PlaylistView.h"
 #include "ui/views/library/SongTable.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -30,14 +30,7 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_table->setObjectName(QStringLiteral("songSearchTable"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
-    QHeaderView *header = m_table->horizontalHeader();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(PlaylistModel::Title, QHeaderView::Stretch);
-    m_table->setColumnWidth(PlaylistModel::TrackNumber, 48);
-    m_table->setColumnWidth(PlaylistModel::Artist, 170);
-    m_table->setColumnWidth(PlaylistModel::AlbumColumn, 190);
-    m_table->setColumnWidth(PlaylistModel::Composer, 150);
-    m_table->setColumnWidth(PlaylistModel::Time, 60);
+    PlaylistView::setUpColumns(m_table);
     m_table->setColumnHidden(PlaylistModel::IsPlaying, true);
 
     auto *top = new QHBoxLayout;
