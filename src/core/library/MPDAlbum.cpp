@@ -138,10 +138,7 @@ std::optional<MPDAlbum::SongSearch> MPDAlbum::searchSongs(const QString &text, q
     if (!connection) return std::nullopt;
     // One more than shown tells whether the list was cut.
     const auto found = connection->searchAny(text, quint32(limit + 1));
-    if (!found) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(found, *connection)) return std::nullopt;
     SongSearch search;
     search.cut = qsizetype(found->size()) > limit;
     for (const mpdc::SongInfo &info : *found) {
@@ -157,11 +154,8 @@ std::optional<QList<Song>> MPDAlbum::getAlbumContent(const Album &album) {
     if (!connection) return std::nullopt;
     const auto listing =
         connection->listMeta(album.path.isNull() ? QString(QLatin1String("")) : album.path);
-    if (!listing) {
-        // A refusal (no such directory) has been reported and cleared by the connection.
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    // A refusal (no such directory) has been reported and cleared by the connection.
+    if (!bulk.answered(listing, *connection)) return std::nullopt;
     QList<Song> songs;
     for (const mpdc::Entity &entity : *listing)
         if (entity.type == mpdc::Entity::Type::Song) songs.append(getSongValues(entity.song));

@@ -44,10 +44,7 @@ std::optional<QStringList> MPDPlayLists::getPlaylists() {
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
     if (!connection) return std::nullopt;
     auto names = connection->playlists();
-    if (!names) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(names, *connection)) return std::nullopt;
     // Only the streams playlist itself is hidden: "[Radio Streams] old" is the user's
     // own list and stays reachable.
     names->removeAll(streamsPlaylist);
@@ -63,18 +60,12 @@ std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name) {
     // The playlist of exactly this name: a prefix match made "Rock" show "Rock Classics".
     // Asking first keeps a missing playlist from becoming a refusal alert.
     const auto names = connection->playlists();
-    if (!names) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(names, *connection)) return std::nullopt;
     if (!names->contains(name)) return QList<Song>();
     // One "listplaylistinfo" describes every entry, as a "lsinfo" per entry did, at the
     // cost of one exchange instead of one per entry.
     const auto entries = connection->playlistSongs(name);
-    if (!entries) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(entries, *connection)) return std::nullopt;
     QList<Song> songs;
     songs.reserve(qsizetype(entries->size()));
     for (const mpdc::SongInfo &entry : *entries)
@@ -87,10 +78,7 @@ std::optional<bool> MPDPlayLists::hasPlaylist(const QString &name) {
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
     if (!connection) return std::nullopt;
     const auto names = connection->playlists();
-    if (!names) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(names, *connection)) return std::nullopt;
     return names->contains(name);
 }
 

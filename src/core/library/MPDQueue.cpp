@@ -37,10 +37,7 @@ std::optional<QList<Song>> MPDQueue::getQueue() {
     // The whole queue in one "playlistinfo": a request per entry made a 10,000-entry
     // queue cost 10,000 round trips.
     const auto songs = connection->queue();
-    if (!songs) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(songs, *connection)) return std::nullopt;
     QList<Song> queue;
     queue.reserve(qsizetype(songs->size()));
     for (const mpdc::SongInfo &info : *songs)
@@ -53,10 +50,7 @@ std::optional<QueueContent> MPDQueue::readQueue() {
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
     if (!connection) return std::nullopt;
     const auto snapshot = connection->queueSnapshot();
-    if (!snapshot) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(snapshot, *connection)) return std::nullopt;
     QueueContent content;
     content.version = snapshot->status.queueVersion;
     content.songs.reserve(qsizetype(snapshot->songs.size()));

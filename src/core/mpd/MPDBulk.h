@@ -82,6 +82,16 @@ public:
     void setFailureHandler(std::function<void(const QString &message)> handler);
     // For readers that just saw their connection close.
     void reportFailure(const mpdc::Connection &connection);
+    // Whether a read on connection gave an answer; a failed one (not a refusal, which
+    // the connection has reported and cleared) is reported here.
+    template <class Answer> bool answered(const Answer &answer, const mpdc::Connection &connection)
+    {
+        if (answer)
+            return true;
+        if (connection.hasError())
+            reportFailure(connection);
+        return false;
+    }
 
 private:
     MPDBulk();

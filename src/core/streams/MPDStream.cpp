@@ -18,20 +18,14 @@ std::optional<QList<Stream>> MPDStream::getStreamList() {
     // The look-up and the read belong together.
     auto guard = connection->lock();
     const auto names = connection->playlists();
-    if (!names) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(names, *connection)) return std::nullopt;
     // Exactly the playlist additions and deletions go to: a prefix match could list
     // "[Radio Streams] old" while deletions by position hit "[Radio Streams]".
     if (!names->contains(playlistName())) return QList<Stream>();
     // "listplaylist" gives every entry, known to the database or not, so the positions
     // are the ones "playlistdelete" counts.
     const auto entries = connection->playlistUris(playlistName());
-    if (!entries) {
-        if (connection->hasError()) bulk.reportFailure(*connection);
-        return std::nullopt;
-    }
+    if (!bulk.answered(entries, *connection)) return std::nullopt;
     QList<Stream> streams;
     streams.reserve(entries->size());
     for (const QString &entry : *entries)
