@@ -184,51 +184,58 @@ void MPDQueue::shuffleQueue() {
     if (socket.isConnected() && socket.getConnection()->shuffle()) socket.refreshStatus();
 }
 
-void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
+namespace {
+// Queue edits are planned from the queue as it is: the first connection stays locked from
+// the status read to the last edit, so nothing else changes the queue in between. The
+// status is read again afterwards, for the views.
+template <class Edit> void editQueue(Edit edit) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     if (!socket.isConnected()) return;
     mpdc::Connection *connection = socket.getConnection();
-    // The plan counts on the queue as it is: nothing else may edit it in between.
     auto guard = connection->lock();
-    const auto status = connection->status();
+    const std::optional<mpdc::StatusInfo> status = connection->status();
     if (!status) return;
-    for (const QueueMove &move : queuemoves::plan(qint32(status->queueLength), rows, drop))
-        if (!connection->moveRange(quint32(move.start), quint32(move.end), quint32(move.to))) break;
+    edit(*connection, *status);
     socket.refreshStatus();
+}
+
+void moveAll(mpdc::Connection &connection, const mpdc::StatusInfo &status, const QList<qint32> &rows,
+             qint32 drop) {
+    for (const QueueMove &move : queuemoves::plan(qint32(status.queueLength), rows, drop))
+        if (!connection.moveRange(quint32(move.start), quint32(move.end), quint32(move.to))) break;
+}
+} // namespace
+
+void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
+    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+        moveAll(connection, status, rows, drop);
+    });
 }
 
 void MPDQueue::playNext(const QList<qint32> &rows) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
-    auto guard = connection->lock();
-    const auto status = connection->status();
-    if (!status || status->songPos < 0) {
+    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
         // Nothing playing: "next" is the top of the queue.
-        moveRows(rows, 0);
-        return;
-    }
-    QList<qint32> others;
-    for (qint32 row : rows)
-        if (row != status->songPos) others.append(row);
-    moveRows(others, status->songPos + 1);
+        if (status.songPos < 0) {
+            moveAll(connection, status, rows, 0);
+            return;
+        }
+        QList<qint32> others;
+        for (qint32 row : rows)
+            if (row != status.songPos) others.append(row);
+        moveAll(connection, status, others, status.songPos + 1);
+    });
 }
 
 void MPDQueue::insertSongs(const QList<Song> &songs, qint32 position) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
-    auto guard = connection->lock();
-    const auto status = connection->status();
-    if (!status) return;
-    qint32 at = std::clamp<qint32>(position, 0, qint32(status->queueLength));
-    for (const Song &song : songs) {
-        // To the server an empty uri is the whole music directory.
-        if (song.fullPath().isEmpty()) continue;
-        if (!connection->addAt(song.fullPath(), quint32(at))) break;
-        ++at;
-    }
-    socket.refreshStatus();
+    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+        qint32 at = std::clamp<qint32>(position, 0, qint32(status.queueLength));
+        for (const Song &song : songs) {
+            // To the server an empty uri is the whole music directory.
+            if (song.fullPath().isEmpty()) continue;
+            if (!connection.addAt(song.fullPath(), quint32(at))) break;
+            ++at;
+        }
+    });
 }
 
 void MPDQueue::saveQueueAtPlaylist(const QString &name) {
