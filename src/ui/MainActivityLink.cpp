@@ -27,8 +27,8 @@ void MainActivity::wireLink() {
     PlayerEvents &events = PlayerEvents::sPlayerEvents();
     connect(&events, &PlayerEvents::storedPlaylistsChanged, this, &MainActivity::onStoredPlaylistsChanged);
     connect(&events, &PlayerEvents::databaseChanged, this, &MainActivity::onDatabaseChanged);
-    connect(&events, &PlayerEvents::stateChanged, this, &MainActivity::updateTickRate);
-    // Each snapshot sets when the next one is due (a seek moves the second's boundary).
+    // Each snapshot (a change of state among them) sets when the next one is due: a seek
+    // moves the second's boundary.
     connect(&events, &PlayerEvents::statusChanged, this, &MainActivity::updateTickRate);
     m_window->installEventFilter(this);
     // "nouvelle tentative dans 8 s" counts down while it is on screen; nothing else ticks.

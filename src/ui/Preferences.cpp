@@ -22,9 +22,11 @@ namespace kelvane {
 namespace {
 // Name lookups block for as long as the resolver takes: they get threads of their own, so
 // a slow DNS neither freezes the dialog nor waits behind covers or radio pages.
+struct LookupPool : QThreadPool {
+    LookupPool() { setMaxThreadCount(2); }
+};
 QThreadPool &lookups() {
-    static QThreadPool pool;
-    pool.setMaxThreadCount(2);
+    static LookupPool pool;
     return pool;
 }
 } // namespace
