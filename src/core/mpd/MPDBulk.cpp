@@ -107,4 +107,10 @@ void MPDBulk::reportFailure(const mpdc::Connection &connection)
         handler(connection.errorMessage());
 }
 
+void MPDBulk::reportIfFailed(const mpdc::Connection &connection)
+{
+    if (connection.hasError())
+        reportFailure(connection);
+}
+
 } // namespace kelvane

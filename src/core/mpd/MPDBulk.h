@@ -88,13 +88,13 @@ public:
     {
         if (answer)
             return true;
-        if (connection.hasError())
-            reportFailure(connection);
+        reportIfFailed(connection);
         return false;
     }
 
 private:
     MPDBulk();
+    void reportIfFailed(const mpdc::Connection &connection);
     ~MPDBulk();
 
     static inline thread_local bool onBulkThread = false;
