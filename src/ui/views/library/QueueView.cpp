@@ -216,18 +216,20 @@ QList<qint32> QueueView::actedRows(int contextRow) const {
     return selected.contains(contextRow) ? selected : QList<qint32>{contextRow};
 }
 
-void QueueView::moveRows(const QList<qint32> &rows, qint32 drop) {
+void QueueView::reselectAfterMove(const QList<qint32> &rows) {
     m_reselectIds.clear();
     for (qint32 row : rows)
         if (row >= 0 && row < m_content.ids.size()) m_reselectIds.append(m_content.ids[row]);
+}
+
+void QueueView::moveRows(const QList<qint32> &rows, qint32 drop) {
+    reselectAfterMove(rows);
     MPDQueue::sMPDQueue().moveRows(rows, drop);
     request();
 }
 
 void QueueView::playNext(const QList<qint32> &rows) {
-    m_reselectIds.clear();
-    for (qint32 row : rows)
-        if (row >= 0 && row < m_content.ids.size()) m_reselectIds.append(m_content.ids[row]);
+    reselectAfterMove(rows);
     MPDQueue::sMPDQueue().playNext(rows);
     request();
 }

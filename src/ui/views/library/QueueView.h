@@ -68,6 +68,8 @@ class QueueView : public QWidget, public MPDQueueDelegate, public ReloadableView
     // Rows of the selection, or the context row alone when it is outside the selection.
     QList<qint32> actedRows(int contextRow) const;
     void reselect();
+    // Moved rows stay selected where they land: their entries, found again after the read.
+    void reselectAfterMove(const QList<qint32> &rows);
 
     SongTable *m_table = nullptr;
     QueueModel *m_model = nullptr;
