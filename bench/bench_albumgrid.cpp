@@ -17,6 +17,7 @@
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumsView.h"
 
+#include "BenchLibrary.h"
 #include "BenchTiming.h"
 
 #include <QApplication>
@@ -40,18 +41,9 @@ using kelvane::test::TestLibrary;
 namespace {
 
 QString library(int albums) {
-    const QString dir = QDir::tempPath() + QStringLiteral("/kelvane-bench-albums-%1").arg(albums);
-    const QString marker = dir + QStringLiteral("/.complete");
-    if (!QFile::exists(marker)) {
-        QDir(dir).removeRecursively();
-        std::printf("generating %d albums into %s ...\n", albums, qPrintable(dir));
-        std::fflush(stdout);
-        TestLibrary lib(dir);
-        lib.writeBulk(albums, 1);
-        QFile f(marker);
-        f.open(QIODevice::WriteOnly);
-    }
-    return dir;
+    const QByteArray what = QByteArray::number(albums) + " albums";
+    return bench::cachedLibrary(QStringLiteral("kelvane-bench-albums-%1").arg(albums), what.constData(),
+                                [&](TestLibrary &lib) { lib.writeBulk(albums, 1); });
 }
 
 double residentMiB() {

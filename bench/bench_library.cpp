@@ -14,6 +14,8 @@
 #include "support/MpdServer.h"
 #include "support/TestLibrary.h"
 
+#include "BenchLibrary.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -62,18 +64,9 @@ void ratio(const char *what, const Figures &a, const Figures &b, double target) 
 
 // Generated once into /tmp; a marker file records that the generation completed.
 QString library(int albums, int songsPerAlbum, const char *name) {
-    const QString dir = QDir::tempPath() + QLatin1Char('/') + QLatin1String(name);
-    const QString marker = dir + QStringLiteral("/.complete");
-    if (!QFile::exists(marker)) {
-        QDir(dir).removeRecursively();
-        std::printf("generating %d songs into %s ...\n", albums * songsPerAlbum, qPrintable(dir));
-        std::fflush(stdout);
-        TestLibrary lib(dir);
-        lib.writeBulk(albums, songsPerAlbum);
-        QFile f(marker);
-        f.open(QIODevice::WriteOnly);
-    }
-    return dir;
+    const QByteArray what = QByteArray::number(albums * songsPerAlbum) + " songs";
+    return bench::cachedLibrary(QLatin1String(name), what.constData(),
+                                [&](TestLibrary &lib) { lib.writeBulk(albums, songsPerAlbum); });
 }
 
 std::unique_ptr<MpdServer> serve(const QString &musicDir) {

@@ -29,6 +29,8 @@
 #include "support/TestLibrary.h"
 #include "ui/views/library/AlbumsView.h"
 
+#include "BenchLibrary.h"
+
 #include <mpd/client.h>
 
 #include <QApplication>
@@ -77,29 +79,21 @@ QByteArray noiseJpeg(int kib) {
 }
 
 QString library(int albums, int kib) {
-    const QString dir =
-        QDir::tempPath() + QStringLiteral("/kelvane-bench-mpdcovers-%1-%2").arg(albums).arg(kib);
-    const QString marker = dir + QStringLiteral("/.complete");
-    if (!QFile::exists(marker)) {
-        QDir(dir).removeRecursively();
-        std::printf("generating %d albums into %s ...\n", albums, qPrintable(dir));
-        std::fflush(stdout);
-        TestLibrary lib(dir);
-        const QByteArray picture = noiseJpeg(kib);
-        for (int a = 0; a < albums; ++a) {
-            const QString artist = QStringLiteral("Artist %1").arg(a / 10, 3, 10, QLatin1Char('0'));
-            const QString album = QStringLiteral("Album %1").arg(a, 4, 10, QLatin1Char('0'));
-            Tags tags;
-            tags.artist = artist;
-            tags.album = album;
-            tags.title = QStringLiteral("Title");
-            lib.addWithPicture(artist + u'/' + album + QStringLiteral("/01 Title.flac"), tags,
-                               picture);
-        }
-        QFile f(marker);
-        f.open(QIODevice::WriteOnly);
-    }
-    return dir;
+    const QByteArray what = QByteArray::number(albums) + " albums";
+    return bench::cachedLibrary(
+        QStringLiteral("kelvane-bench-mpdcovers-%1-%2").arg(albums).arg(kib), what.constData(),
+        [&](TestLibrary &lib) {
+            const QByteArray picture = noiseJpeg(kib);
+            for (int a = 0; a < albums; ++a) {
+                const QString artist = QStringLiteral("Artist %1").arg(a / 10, 3, 10, QLatin1Char('0'));
+                const QString album = QStringLiteral("Album %1").arg(a, 4, 10, QLatin1Char('0'));
+                Tags tags;
+                tags.artist = artist;
+                tags.album = album;
+                tags.title = QStringLiteral("Title");
+                lib.addWithPicture(artist + u'/' + album + QStringLiteral("/01 Title.flac"), tags, picture);
+            }
+        });
 }
 
 struct Loop {
