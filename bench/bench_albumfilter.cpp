@@ -36,19 +36,21 @@ using kelvane::bench::printSeries;
 using kelvane::bench::threadCpuMs;
 
 QList<Album> generatedAlbums(int count) {
-    const QStringList named = {
-        QStringLiteral("Beyoncé"), QStringLiteral("Sigur Rós"), QStringLiteral("Édith Piaf"),
-        QStringLiteral("Mötley Crüe"), QStringLiteral("Björk"), QStringLiteral("Françoise Hardy"),
-        QStringLiteral("The Beatles"), QStringLiteral("Pink Floyd"), QStringLiteral("Miles Davis"),
-        QStringLiteral("Zaz")};
+    const QStringList named = {QStringLiteral("Beyoncé"),     QStringLiteral("Sigur Rós"),
+                               QStringLiteral("Édith Piaf"),  QStringLiteral("Mötley Crüe"),
+                               QStringLiteral("Björk"),       QStringLiteral("Françoise Hardy"),
+                               QStringLiteral("The Beatles"), QStringLiteral("Pink Floyd"),
+                               QStringLiteral("Miles Davis"), QStringLiteral("Zaz")};
     const QStringList words = {
-        QStringLiteral("Été"), QStringLiteral("Nuit"), QStringLiteral("Blue"), QStringLiteral("Wall"),
-        QStringLiteral("Kind"), QStringLiteral("Œuvre"), QStringLiteral("Lumière"), QStringLiteral("Road"),
-        QStringLiteral("Live"), QStringLiteral("Session"), QStringLiteral("Greatest"), QStringLiteral("Hits"),
-        QStringLiteral("Chanson"), QStringLiteral("Ágætis"), QStringLiteral("Byrjun"), QStringLiteral("Dream")};
-    const QStringList genres = {QStringLiteral("Rock"), QStringLiteral("Jazz"), QStringLiteral("Pop"),
-                                QStringLiteral("Chanson"), QStringLiteral("Électronique"),
-                                QStringLiteral("Classique")};
+        QStringLiteral("Été"),     QStringLiteral("Nuit"),     QStringLiteral("Blue"),
+        QStringLiteral("Wall"),    QStringLiteral("Kind"),     QStringLiteral("Œuvre"),
+        QStringLiteral("Lumière"), QStringLiteral("Road"),     QStringLiteral("Live"),
+        QStringLiteral("Session"), QStringLiteral("Greatest"), QStringLiteral("Hits"),
+        QStringLiteral("Chanson"), QStringLiteral("Ágætis"),   QStringLiteral("Byrjun"),
+        QStringLiteral("Dream")};
+    const QStringList genres = {QStringLiteral("Rock"),         QStringLiteral("Jazz"),
+                                QStringLiteral("Pop"),          QStringLiteral("Chanson"),
+                                QStringLiteral("Électronique"), QStringLiteral("Classique")};
     QRandomGenerator random(42);
     QList<Album> albums;
     albums.reserve(count);
@@ -87,7 +89,9 @@ int main(int argc, char **argv) {
                 qPrintable(QGuiApplication::platformName()));
 
     HttpServer covers;
-    covers.setDefault({200, TestLibrary::coverJpeg(QStringLiteral("cover"), 300), {{"Content-Type", "image/jpeg"}}});
+    covers.setDefault({200,
+                       TestLibrary::coverJpeg(QStringLiteral("cover"), 300),
+                       {{"Content-Type", "image/jpeg"}}});
     Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(covers.port()));
     MPDCache::sMPDCache().setCurrentAlbumList(generatedAlbums(count));
 
@@ -98,8 +102,8 @@ int main(int argc, char **argv) {
     QLineEdit *field = view.searchField();
     QListView *grid = view.collectionView();
 
-    const QStringList queries = {QStringLiteral("beyonce"), QStringLiteral("ete nuit"),
-                                 QStringLiteral("jazz 1999"), QStringLiteral("artiste 12"),
+    const QStringList queries = {QStringLiteral("beyonce"),           QStringLiteral("ete nuit"),
+                                 QStringLiteral("jazz 1999"),         QStringLiteral("artiste 12"),
                                  QStringLiteral("sigur ros agaetis"), QStringLiteral("zzz")};
     QList<double> filterWall, filterCpu, wholeWall, wholeCpu;
     const auto keystroke = [&](const QString &text) {
@@ -123,13 +127,15 @@ int main(int argc, char **argv) {
         for (int n = query.size() - 1; n >= 0; --n)
             keystroke(query.left(n));
     }
-    std::printf("  shown after the last keystroke: %d of %d albums\n", view.model()->rowCount(), count);
+    std::printf("  shown after the last keystroke: %d of %d albums\n", view.model()->rowCount(),
+                count);
     printSeries("filter + grid reset, wall", filterWall);
     printSeries("filter + grid reset, GUI thread CPU", filterCpu);
     printSeries("whole keystroke (+ layout, frame), wall", wholeWall);
     printSeries("whole keystroke, GUI thread CPU", wholeCpu);
     std::sort(wholeCpu.begin(), wholeCpu.end());
-    const double p95 = wholeCpu[std::min<qsizetype>(wholeCpu.size() - 1, qsizetype(0.95 * wholeCpu.size()))];
+    const double p95 =
+        wholeCpu[std::min<qsizetype>(wholeCpu.size() - 1, qsizetype(0.95 * wholeCpu.size()))];
     std::printf("  target: <= 16 ms GUI-thread time per keystroke (p95 CPU %.2f ms) %s\n", p95,
                 p95 <= 16 ? "ok" : "MISSED");
     return 0;

@@ -42,7 +42,8 @@ namespace {
 
 QString library(int albums) {
     const QByteArray what = QByteArray::number(albums) + " albums";
-    return bench::cachedLibrary(QStringLiteral("kelvane-bench-albums-%1").arg(albums), what.constData(),
+    return bench::cachedLibrary(QStringLiteral("kelvane-bench-albums-%1").arg(albums),
+                                what.constData(),
                                 [&](TestLibrary &lib) { lib.writeBulk(albums, 1); });
 }
 

@@ -170,13 +170,15 @@ void benchCatalogueOffGui(MpdServer &server, int runs) {
         qsizetype albums = 0;
         QTimer ticker;
         ticker.setInterval(5);
-        QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, gap.restart()); });
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longest = std::max(longest, gap.restart()); });
         QObject receiver;
         clock.start();
         gap.start();
         ticker.start();
         MPDBulk::sMPDBulk().run(
-            &receiver, [] { return MPDAlbum::sMPDAlbum().getAlbumsList().value_or(QList<Album>()).size(); },
+            &receiver,
+            [] { return MPDAlbum::sMPDAlbum().getAlbumsList().value_or(QList<Album>()).size(); },
             [&](qsizetype n) {
                 albums = n;
                 done = true;

@@ -68,7 +68,8 @@ QByteArray noiseJpeg(int kib) {
         QRandomGenerator random(42);
         for (int y = 0; y < side; ++y) {
             auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
-            for (int x = 0; x < side; ++x) line[x] = random.generate() | 0xFF000000u;
+            for (int x = 0; x < side; ++x)
+                line[x] = random.generate() | 0xFF000000u;
         }
         QByteArray bytes;
         QBuffer buffer(&bytes);
@@ -85,13 +86,15 @@ QString library(int albums, int kib) {
         [&](TestLibrary &lib) {
             const QByteArray picture = noiseJpeg(kib);
             for (int a = 0; a < albums; ++a) {
-                const QString artist = QStringLiteral("Artist %1").arg(a / 10, 3, 10, QLatin1Char('0'));
+                const QString artist =
+                    QStringLiteral("Artist %1").arg(a / 10, 3, 10, QLatin1Char('0'));
                 const QString album = QStringLiteral("Album %1").arg(a, 4, 10, QLatin1Char('0'));
                 Tags tags;
                 tags.artist = artist;
                 tags.album = album;
                 tags.title = QStringLiteral("Title");
-                lib.addWithPicture(artist + u'/' + album + QStringLiteral("/01 Title.flac"), tags, picture);
+                lib.addWithPicture(artist + u'/' + album + QStringLiteral("/01 Title.flac"), tags,
+                                   picture);
             }
         });
 }
@@ -239,7 +242,8 @@ int main(int argc, char **argv) {
         return 1;
     }
     QStringList songs;
-    for (const Album &album : *list) songs << album.firstSong;
+    for (const Album &album : *list)
+        songs << album.firstSong;
     const int n = int(songs.size());
     std::printf("  %d albums listed\n", n);
 
@@ -261,7 +265,8 @@ int main(int argc, char **argv) {
     const QSize grid(160, 160);
     ensureConnected();
     Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(closedPort()));
-    if (const qsizetype i = args.indexOf(QStringLiteral("--readers")); i >= 0 && i + 1 < args.size()) {
+    if (const qsizetype i = args.indexOf(QStringLiteral("--readers"));
+        i >= 0 && i + 1 < args.size()) {
         // The same cold run with another number of reader threads, before the real one.
         CoverChain::readerThreads = args[i + 1].toInt();
         const Cold other = coldChain(*list, grid);
@@ -282,8 +287,8 @@ int main(int argc, char **argv) {
         const Cold dead = coldChain(*list, grid);
         std::printf("  product cold, web server that hangs:              %8.0f ms  %d covers  "
                     "%.2fx no web server (target <= 1.1) %s; %d web requests\n",
-                    dead.ms, dead.found, dead.ms / none.ms, dead.ms / none.ms <= 1.1 ? "ok" : "MISSED",
-                    int(hung.requests().size()));
+                    dead.ms, dead.found, dead.ms / none.ms,
+                    dead.ms / none.ms <= 1.1 ? "ok" : "MISSED", int(hung.requests().size()));
     }
     {
         ensureConnected();
@@ -308,14 +313,16 @@ int main(int argc, char **argv) {
     ImageCache::sharedImageCache().clearMemory();
     bool cleared = false;
     ImageCache::sharedImageCache().clearDiskOnCompletion([&] { cleared = true; });
-    while (!cleared) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (!cleared)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     MPDCache::sMPDCache().setCurrentAlbumList(list);
     AlbumsView view;
     view.resize(1280, 800);
     view.show();
     QElapsedTimer settle;
     settle.start();
-    while (settle.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
+    while (settle.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
     QScrollBar *bar = view.collectionView()->verticalScrollBar();
     QList<double> repaints, turns;
     QElapsedTimer whole;
@@ -342,7 +349,8 @@ int main(int argc, char **argv) {
     // The same scroll again, every cover now in memory: the grid's own painting cost.
     bar->setValue(0);
     settle.restart();
-    while (settle.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
+    while (settle.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 16);
     QList<double> warmRepaints;
     for (int step = 0; step < 150 && bar->value() < bar->maximum(); ++step) {
         bar->setValue(std::min(bar->value() + 240, bar->maximum()));
@@ -352,7 +360,8 @@ int main(int argc, char **argv) {
         warmRepaints << ms(frame);
         QElapsedTimer budget;
         budget.start();
-        while (budget.elapsed() < 100) QCoreApplication::processEvents(QEventLoop::AllEvents, 4);
+        while (budget.elapsed() < 100)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 4);
     }
     printSeries("same repaint, covers already in memory", warmRepaints);
     const double worst = std::max(*std::max_element(repaints.begin(), repaints.end()),

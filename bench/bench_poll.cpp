@@ -25,12 +25,10 @@ using namespace kelvane;
 
 namespace {
 
-double cpuSecondsOfChild(pid_t pid)
-{
+double cpuSecondsOfChild(pid_t pid) {
     // utime + stime from /proc/PID/stat, in clock ticks.
     FILE *f = std::fopen(QStringLiteral("/proc/%1/stat").arg(pid).toLatin1().constData(), "r");
-    if (!f)
-        return -1;
+    if (!f) return -1;
     char buf[2048];
     const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
     std::fclose(f);
@@ -44,19 +42,16 @@ double cpuSecondsOfChild(pid_t pid)
 
 // One poll exchange of a bare client: status + currentsong, as two round trips or as
 // one command list.
-void bareExchange(mpd_connection *c, bool twoRoundTrips)
-{
+void bareExchange(mpd_connection *c, bool twoRoundTrips) {
     if (twoRoundTrips) {
-        if (mpd_status *s = mpd_run_status(c))
-            mpd_status_free(s);
+        if (mpd_status *s = mpd_run_status(c)) mpd_status_free(s);
         mpd_send_current_song(c);
     } else {
         mpd_command_list_begin(c, true);
         mpd_send_status(c);
         mpd_send_current_song(c);
         mpd_command_list_end(c);
-        if (mpd_status *s = mpd_recv_status(c))
-            mpd_status_free(s);
+        if (mpd_status *s = mpd_recv_status(c)) mpd_status_free(s);
         mpd_response_next(c);
     }
     while (mpd_song *song = mpd_recv_song(c))
@@ -65,11 +60,9 @@ void bareExchange(mpd_connection *c, bool twoRoundTrips)
 }
 
 // The bare loop, ten times a second.
-int bareLoop(quint16 port, int seconds, bool twoRoundTrips)
-{
+int bareLoop(quint16 port, int seconds, bool twoRoundTrips) {
     mpd_connection *c = mpd_connection_new("127.0.0.1", port, 3000);
-    if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS)
-        return 1;
+    if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS) return 1;
     QElapsedTimer clock;
     clock.start();
     qint64 next = 0;
@@ -77,15 +70,13 @@ int bareLoop(quint16 port, int seconds, bool twoRoundTrips)
         bareExchange(c, twoRoundTrips);
         next += 100;
         const qint64 wait = next - clock.elapsed();
-        if (wait > 0)
-            QThread::msleep(quint64(wait));
+        if (wait > 0) QThread::msleep(quint64(wait));
     }
     mpd_connection_free(c);
     return 0;
 }
 
-double microsPerBareTick(quint16 port, int ticks, bool twoRoundTrips)
-{
+double microsPerBareTick(quint16 port, int ticks, bool twoRoundTrips) {
     mpd_connection *c = mpd_connection_new("127.0.0.1", port, 3000);
     int one = 1;
     setsockopt(mpd_connection_get_fd(c), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -98,8 +89,7 @@ double microsPerBareTick(quint16 port, int ticks, bool twoRoundTrips)
     return us;
 }
 
-double microsPerOurTick(int ticks)
-{
+double microsPerOurTick(int ticks) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     socket.stopTimer();
     QElapsedTimer clock;
@@ -109,8 +99,7 @@ double microsPerOurTick(int ticks)
     return double(clock.nsecsElapsed()) / 1000.0 / ticks;
 }
 
-double childCpu(const QString &program, const QStringList &args, int seconds)
-{
+double childCpu(const QString &program, const QStringList &args, int seconds) {
     QProcess process;
     process.setProgram(program);
     process.setArguments(args);
@@ -127,18 +116,15 @@ double childCpu(const QString &program, const QStringList &args, int seconds)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc >= 4 && std::strcmp(argv[1], "--bare-loop") == 0)
         return bareLoop(quint16(std::atoi(argv[2])), std::atoi(argv[3]), argc >= 5);
 
     QCoreApplication app(argc, argv);
     int seconds = 60, ticks = 5000;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0)
-            seconds = std::atoi(argv[i + 1]);
-        if (std::strcmp(argv[i], "--ticks") == 0)
-            ticks = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--ticks") == 0) ticks = std::atoi(argv[i + 1]);
     }
     auto server = test::startStandardServer();
     server->command(QStringLiteral("add \"The Beatles/Abbey Road/01 Come Together.flac\""));
@@ -158,19 +144,27 @@ int main(int argc, char **argv)
     }
     auto report = [](const char *name, std::vector<double> v) {
         std::sort(v.begin(), v.end());
-        std::printf("  %-40s min %7.1f  median %7.1f  max %7.1f\n", name, v.front(), v[v.size() / 2], v.back());
+        std::printf("  %-40s min %7.1f  median %7.1f  max %7.1f\n", name, v.front(),
+                    v[v.size() / 2], v.back());
     };
     report("kelvane poll (one command list)", ours);
     report("bare libmpdclient, two round trips", bare2);
     report("bare libmpdclient, one command list", bare1);
 
     const QString self = QCoreApplication::applicationFilePath();
-    const QString kelvane = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/kelvane");
+    const QString kelvane =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/kelvane");
     std::printf("CPU over %d s of 10 Hz polling while playing (s):\n", seconds);
-    const double bareCpu = childCpu(self, {QStringLiteral("--bare-loop"), QString::number(port), QString::number(seconds), QStringLiteral("two")}, seconds);
-    const double consoleCpu = childCpu(kelvane, {QStringLiteral("--console"), QStringLiteral("--port"), QString::number(port)}, seconds);
+    const double bareCpu = childCpu(self,
+                                    {QStringLiteral("--bare-loop"), QString::number(port),
+                                     QString::number(seconds), QStringLiteral("two")},
+                                    seconds);
+    const double consoleCpu = childCpu(
+        kelvane, {QStringLiteral("--console"), QStringLiteral("--port"), QString::number(port)},
+        seconds);
     std::printf("  bare loop (status + currentsong)          %.3f\n", bareCpu);
     std::printf("  kelvane --console                         %.3f\n", consoleCpu);
-    std::printf("  ratio console / bare                      %.2f\n", bareCpu > 0 ? consoleCpu / bareCpu : 0.0);
+    std::printf("  ratio console / bare                      %.2f\n",
+                bareCpu > 0 ? consoleCpu / bareCpu : 0.0);
     return 0;
 }

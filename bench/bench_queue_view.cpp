@@ -20,7 +20,11 @@ namespace {
 
 Song song(int i) {
     Song s;
-    s.setFullPath(QStringLiteral("Artist %1/Album %2/%3 Title %4.flac").arg(i % 97).arg(i % 1000).arg(i % 20).arg(i));
+    s.setFullPath(QStringLiteral("Artist %1/Album %2/%3 Title %4.flac")
+                      .arg(i % 97)
+                      .arg(i % 1000)
+                      .arg(i % 20)
+                      .arg(i));
     s.setArtist(QStringLiteral("Artist %1").arg(i % 97));
     s.setAlbum(QStringLiteral("Album %1").arg(i % 1000));
     s.setTitle(QStringLiteral("Title %1").arg(i));
@@ -58,7 +62,8 @@ int main(int argc, char **argv) {
         if (QByteArray(argv[i]) == "--rows") rows = std::max(1, atoi(argv[i + 1]));
 
     QList<Song> base;
-    for (int i = 0; i < rows; ++i) base << song(i);
+    for (int i = 0; i < rows; ++i)
+        base << song(i);
     QueueModel model;
     SongTable table;
     table.setModel(&model);
@@ -103,12 +108,15 @@ int main(int argc, char **argv) {
         moved.push_back(timed([&] { model.applyChanges(shifted, move, {}); }));
         timed([&] { model.setQueue(own(base), {}); });
     }
-    std::printf("queue table of %d rows, shown, a row selected mid-way; median of %d runs (GUI thread)\n", rows, runs);
-    std::printf("  %-40s %7.2f ms (target <= 5 ms) %s\n", "one song appended, row edits", median(append),
-                median(append) <= 5 ? "ok" : "MISSED");
+    std::printf(
+        "queue table of %d rows, shown, a row selected mid-way; median of %d runs (GUI thread)\n",
+        rows, runs);
+    std::printf("  %-40s %7.2f ms (target <= 5 ms) %s\n", "one song appended, row edits",
+                median(append), median(append) <= 5 ? "ok" : "MISSED");
     std::printf("  %-40s %7.2f ms\n", "the same as a reset", median(appendReset));
     std::printf("  %-40s %7.2f ms\n", "first row removed, row edits", median(removeTop));
     std::printf("  %-40s %7.2f ms\n", "middle row moved to the end, row edits", median(moved));
-    std::printf("  ratio reset / row edits for an append: %.1fx\n", median(appendReset) / median(append));
+    std::printf("  ratio reset / row edits for an append: %.1fx\n",
+                median(appendReset) / median(append));
     return 0;
 }

@@ -6,8 +6,7 @@
 #include <QSvgRenderer>
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: RenderIcon <in.svg> <size> <out.png>\n");
         return 2;

@@ -6,13 +6,11 @@
 #include <csignal>
 #include <cstring>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     // A write to a connection the server has just closed must come back as an error to
     // report, not end the process.
     std::signal(SIGPIPE, SIG_IGN);
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--console") == 0)
-            return kelvane::consoleMain(argc, argv);
+        if (std::strcmp(argv[i], "--console") == 0) return kelvane::consoleMain(argc, argv);
     return kelvane::guiMain(argc, argv);
 }

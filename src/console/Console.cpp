@@ -5,8 +5,8 @@
 
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/SessionServer.h"
-#include "desktop/DesktopServices.h"
 #include "core/settings/Setting.h"
+#include "desktop/DesktopServices.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,21 +14,21 @@
 namespace kelvane {
 
 Console::Console(QHash<QString, QString> options, QObject *parent)
-    : QObject(parent), m_options(std::move(options))
-{
-    for (auto group : {coreCommands(), libraryCommands(), radioCommands(), imageCommands(), playbackCommands()})
+    : QObject(parent), m_options(std::move(options)) {
+    for (auto group :
+         {coreCommands(), libraryCommands(), radioCommands(), imageCommands(), playbackCommands()})
         m_commands.insert(m_commands.end(), group.begin(), group.end());
 }
 
 Console::~Console() = default;
 
-bool Console::start()
-{
+bool Console::start() {
     // Command line first, then the environment, then the stored settings; none of
     // them is written to the store.
     const auto given = [this](const char *name) -> std::optional<QString> {
         const QString key = QString::fromLatin1(name);
-        return m_options.contains(key) ? std::optional<QString>(m_options.value(key)) : std::nullopt;
+        return m_options.contains(key) ? std::optional<QString>(m_options.value(key))
+                                       : std::nullopt;
     };
     QString problem;
     const std::optional<SessionServer> session =
@@ -49,12 +49,17 @@ bool Console::start()
     MPDSocket &socket = MPDSocket::sMPDSocket(); // the first connection attempt
     const auto printLink = [](MPDSocket::Link link, const QString &detail) {
         switch (link) {
-        case MPDSocket::Link::Up: ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("up"), detail}); break;
-        case MPDSocket::Link::Off: ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("down"), detail}); break;
+        case MPDSocket::Link::Up:
+            ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("up"), detail});
+            break;
+        case MPDSocket::Link::Off:
+            ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("down"), detail});
+            break;
         case MPDSocket::Link::Retrying:
             ConsoleWriter::line({QStringLiteral("connection"), QStringLiteral("retry"), detail});
             break;
-        case MPDSocket::Link::Connecting: break;
+        case MPDSocket::Link::Connecting:
+            break;
         }
     };
     // The first attempt has ended by now: its outcome, then every change.
@@ -63,21 +68,21 @@ bool Console::start()
     printLink(socket.link(), socket.linkDetail());
     connect(&socket, &MPDSocket::linkChanged, this, printLink);
     // The modes, at each connection and on every change.
-    connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::optionsChanged, this, [](const PlayerOptions &o) {
-        const auto bit = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
-        const QString single = o.single == 2 ? QStringLiteral("oneshot") : bit(o.single == 1);
-        ConsoleWriter::line({QStringLiteral("options"), bit(o.random), bit(o.repeat), single, bit(o.consume),
-                             QString::number(o.crossfade),
-                             o.replayGain.isEmpty() ? QStringLiteral("off") : o.replayGain});
-    });
+    connect(
+        &PlayerEvents::sPlayerEvents(), &PlayerEvents::optionsChanged, this,
+        [](const PlayerOptions &o) {
+            const auto bit = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+            const QString single = o.single == 2 ? QStringLiteral("oneshot") : bit(o.single == 1);
+            ConsoleWriter::line({QStringLiteral("options"), bit(o.random), bit(o.repeat), single,
+                                 bit(o.consume), QString::number(o.crossfade),
+                                 o.replayGain.isEmpty() ? QStringLiteral("off") : o.replayGain});
+        });
     return true;
 }
 
-void Console::execute(const QString &rawLine)
-{
+void Console::execute(const QString &rawLine) {
     const consoleargs::Line line = consoleargs::split(rawLine);
-    if (line.kind == consoleargs::Line::Kind::Blank)
-        return;
+    if (line.kind == consoleargs::Line::Kind::Blank) return;
     // Whatever the command prints, and the events it causes meanwhile, leave in one write.
     const ConsoleWriter::Answer answer;
     if (line.kind == consoleargs::Line::Kind::Invalid) {
@@ -93,8 +98,7 @@ void Console::execute(const QString &rawLine)
     ConsoleWriter::line({QStringLiteral("unknown"), line.text});
 }
 
-void Console::quit()
-{
+void Console::quit() {
     QCoreApplication::exit(0);
 }
 

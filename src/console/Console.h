@@ -16,7 +16,7 @@ namespace kelvane {
 // stdout line. Holds the options the command line gave, for the command groups.
 class Console : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Console(QHash<QString, QString> options, QObject *parent = nullptr);
     ~Console() override;
 
@@ -33,7 +33,7 @@ public:
     void execute(const QString &line);
     void quit();
 
-private:
+  private:
     QHash<QString, QString> m_options;
     std::vector<ConsoleCommand> m_commands;
     std::unique_ptr<ConsoleListener> m_listener;

@@ -7,9 +7,15 @@ namespace kelvane {
 namespace {
 // Through the command service, like the window's menu: it leaves the connection alone
 // while a database update runs.
-void connectCommand(Console &, const QString &) { MPDCommand::sMPDCommand().connect(); }
-void disconnectCommand(Console &, const QString &) { MPDCommand::sMPDCommand().disconnect(); }
-void quitCommand(Console &console, const QString &) { console.quit(); }
+void connectCommand(Console &, const QString &) {
+    MPDCommand::sMPDCommand().connect();
+}
+void disconnectCommand(Console &, const QString &) {
+    MPDCommand::sMPDCommand().disconnect();
+}
+void quitCommand(Console &console, const QString &) {
+    console.quit();
+}
 
 constexpr ConsoleCommand commands[] = {
     {QLatin1StringView("connect"), &connectCommand},
@@ -18,8 +24,7 @@ constexpr ConsoleCommand commands[] = {
 };
 } // namespace
 
-std::span<const ConsoleCommand> coreCommands()
-{
+std::span<const ConsoleCommand> coreCommands() {
     return commands;
 }
 

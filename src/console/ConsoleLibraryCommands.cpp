@@ -196,7 +196,8 @@ void playAlbum(Console &, const QString &argument) {
         invalid(QStringLiteral("playalbum"), argument);
         return;
     }
-    mpd().playAlbum(choice->artist, choice->album, choice->position.value_or(MPDCommand::noPosition));
+    mpd().playAlbum(choice->artist, choice->album,
+                    choice->position.value_or(MPDCommand::noPosition));
 }
 
 void playStream(Console &, const QString &url) {
@@ -212,7 +213,8 @@ void playPlaylist(Console &, const QString &argument) {
     const auto &[name, position] = *chosen;
     // A missing playlist would read as an empty one: the queue would be cleared for it.
     const auto exists = MPDPlayLists::sMPDPlayLists().hasPlaylist(name);
-    const auto songs = exists && *exists ? MPDPlayLists::sMPDPlayLists().getPlaylist(name) : std::nullopt;
+    const auto songs =
+        exists && *exists ? MPDPlayLists::sMPDPlayLists().getPlaylist(name) : std::nullopt;
     if (exists && !*exists) {
         MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(noSuchPlaylistMessage));
         return;

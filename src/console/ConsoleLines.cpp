@@ -5,23 +5,34 @@
 namespace kelvane::consolelines {
 
 namespace {
-QString number(qint64 value) { return QString::number(value); }
+QString number(qint64 value) {
+    return QString::number(value);
+}
 } // namespace
 
-QStringList album(const Album &album)
-{
-    return {QStringLiteral("album"), album.artist, album.albumName, album.path, number(album.date), album.genre};
+QStringList album(const Album &album) {
+    return {QStringLiteral("album"), album.artist, album.albumName, album.path,
+            number(album.date),      album.genre};
 }
 
-QStringList song(const Song &song)
-{
-    return {QStringLiteral("song"), number(song.track()), number(song.diskNb()), number(song.date()),
-            QString::number(song.duration()), number(song.bits()), song.artist(), song.albumArtist(),
-            song.composer(), song.album(), song.title(), song.genre(), song.extension(), song.fullPath()};
+QStringList song(const Song &song) {
+    return {QStringLiteral("song"),
+            number(song.track()),
+            number(song.diskNb()),
+            number(song.date()),
+            QString::number(song.duration()),
+            number(song.bits()),
+            song.artist(),
+            song.albumArtist(),
+            song.composer(),
+            song.album(),
+            song.title(),
+            song.genre(),
+            song.extension(),
+            song.fullPath()};
 }
 
-void printSongs(const std::optional<QList<Song>> &songs)
-{
+void printSongs(const std::optional<QList<Song>> &songs) {
     if (!songs) {
         ConsoleWriter::absent();
         return;
@@ -31,8 +42,7 @@ void printSongs(const std::optional<QList<Song>> &songs)
     ConsoleWriter::end(songs->size());
 }
 
-void invalid(const QString &command, const QString &argument)
-{
+void invalid(const QString &command, const QString &argument) {
     ConsoleWriter::line({QStringLiteral("invalid"), command + QLatin1Char(' ') + argument});
 }
 

@@ -12,7 +12,7 @@ class ConsoleListener : public MPDAppDelegate,
                         public MPDStreamDelegate,
                         public MPDRadioDelegate,
                         public MPDErrorDelegate {
-public:
+  public:
     ConsoleListener();
     ~ConsoleListener() override;
 

@@ -14,16 +14,14 @@ namespace kelvane {
 namespace {
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
-{
+void onSignal(int) {
     const char byte = 0;
     [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
 }
 
 } // namespace
 
-int consoleMain(int argc, char **argv)
-{
+int consoleMain(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
@@ -35,13 +33,14 @@ int consoleMain(int argc, char **argv)
         std::signal(SIGTERM, onSignal);
     }
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
+                     [] { QCoreApplication::exit(0); });
 
     Console console(consoleargs::options(app.arguments()));
-    if (!console.start())
-        return 2;
+    if (!console.start()) return 2;
     StdinReader reader;
-    QObject::connect(&reader, &StdinReader::lineRead, &console, &Console::execute, Qt::QueuedConnection);
+    QObject::connect(&reader, &StdinReader::lineRead, &console, &Console::execute,
+                     Qt::QueuedConnection);
     reader.start();
     const int status = app.exec();
     reader.stop();

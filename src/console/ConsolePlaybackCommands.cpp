@@ -18,45 +18,47 @@ namespace {
 
 using consolelines::invalid;
 
-MPDCommand &mpd() { return MPDCommand::sMPDCommand(); }
+MPDCommand &mpd() {
+    return MPDCommand::sMPDCommand();
+}
 
-template <class Set> void toggle(const char *name, const QString &argument, Set set)
-{
+template <class Set> void toggle(const char *name, const QString &argument, Set set) {
     if (const auto on = consoleargs::flag(argument))
         set(*on);
     else
         invalid(QString::fromLatin1(name), argument);
 }
 
-void random(Console &, const QString &a) { toggle("random", a, [](bool on) { mpd().setRandom(on); }); }
-void repeat(Console &, const QString &a) { toggle("repeat", a, [](bool on) { mpd().setRepeat(on); }); }
-void consume(Console &, const QString &a) { toggle("consume", a, [](bool on) { mpd().setConsume(on); }); }
+void random(Console &, const QString &a) {
+    toggle("random", a, [](bool on) { mpd().setRandom(on); });
+}
+void repeat(Console &, const QString &a) {
+    toggle("repeat", a, [](bool on) { mpd().setRepeat(on); });
+}
+void consume(Console &, const QString &a) {
+    toggle("consume", a, [](bool on) { mpd().setConsume(on); });
+}
 
-void single(Console &, const QString &argument)
-{
+void single(Console &, const QString &argument) {
     if (const auto mode = consoleargs::single(argument))
         mpd().setSingle(*mode);
     else
         invalid(QStringLiteral("single"), argument);
 }
 
-void crossfade(Console &, const QString &argument)
-{
+void crossfade(Console &, const QString &argument) {
     if (const auto seconds = consoleargs::crossfade(argument))
         mpd().setCrossfade(*seconds);
     else
         invalid(QStringLiteral("crossfade"), argument);
 }
 
-void replaygain(Console &, const QString &argument)
-{
+void replaygain(Console &, const QString &argument) {
     const auto mode = consoleargs::replayGain(argument);
-    if (!mode || !mpd().setReplayGain(*mode))
-        invalid(QStringLiteral("replaygain"), argument);
+    if (!mode || !mpd().setReplayGain(*mode)) invalid(QStringLiteral("replaygain"), argument);
 }
 
-void outputs(Console &, const QString &)
-{
+void outputs(Console &, const QString &) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     if (!socket.isConnected()) {
         ConsoleWriter::absent();
@@ -70,8 +72,7 @@ void outputs(Console &, const QString &)
     ConsoleWriter::end(list.size());
 }
 
-void output(Console &, const QString &argument)
-{
+void output(Console &, const QString &argument) {
     const auto output = consoleargs::output(argument);
     if (!output) {
         invalid(QStringLiteral("output"), argument);
@@ -80,8 +81,7 @@ void output(Console &, const QString &argument)
     mpd().setOutputEnabled(output->id, output->enabled);
 }
 
-void move(Console &, const QString &argument)
-{
+void move(Console &, const QString &argument) {
     const auto fromTo = consoleargs::move(argument);
     if (!fromTo) {
         invalid(QStringLiteral("move"), argument);
@@ -92,11 +92,14 @@ void move(Console &, const QString &argument)
     MPDQueue::sMPDQueue().moveRows({from}, to > from ? to + 1 : to);
 }
 
-void clear(Console &, const QString &) { MPDQueue::sMPDQueue().clearQueue(); }
-void shuffle(Console &, const QString &) { MPDQueue::sMPDQueue().shuffleQueue(); }
+void clear(Console &, const QString &) {
+    MPDQueue::sMPDQueue().clearQueue();
+}
+void shuffle(Console &, const QString &) {
+    MPDQueue::sMPDQueue().shuffleQueue();
+}
 
-void playnext(Console &, const QString &argument)
-{
+void playnext(Console &, const QString &argument) {
     const auto row = consoleargs::position(argument);
     if (!row) {
         invalid(QStringLiteral("playnext"), argument);
@@ -105,15 +108,13 @@ void playnext(Console &, const QString &argument)
     MPDQueue::sMPDQueue().playNext({*row});
 }
 
-void search(Console &, const QString &text)
-{
+void search(Console &, const QString &text) {
     // The albums the grid would show for this text: its list, its filter.
     MPDCache &cache = MPDCache::sMPDCache();
     std::optional<QList<Album>> albums = cache.getCurrentAlbumList();
     if (!albums) {
         albums = MPDAlbum::sMPDAlbum().getAlbumsList();
-        if (albums)
-            cache.setCurrentAlbumList(albums);
+        if (albums) cache.setCurrentAlbumList(albums);
     }
     if (!albums) {
         ConsoleWriter::absent();
@@ -127,8 +128,7 @@ void search(Console &, const QString &text)
     ConsoleWriter::end(rows.size());
 }
 
-void findsongs(Console &, const QString &text)
-{
+void findsongs(Console &, const QString &text) {
     if (text.trimmed().isEmpty()) {
         invalid(QStringLiteral("findsongs"), text);
         return;
@@ -138,19 +138,18 @@ void findsongs(Console &, const QString &text)
 }
 
 constexpr ConsoleCommand commands[] = {
-    {QLatin1StringView("random"), &random},         {QLatin1StringView("repeat"), &repeat},
-    {QLatin1StringView("single"), &single},         {QLatin1StringView("consume"), &consume},
-    {QLatin1StringView("crossfade"), &crossfade},   {QLatin1StringView("replaygain"), &replaygain},
-    {QLatin1StringView("outputs"), &outputs},       {QLatin1StringView("output"), &output},
-    {QLatin1StringView("move"), &move},             {QLatin1StringView("clear"), &clear},
-    {QLatin1StringView("shuffle"), &shuffle},       {QLatin1StringView("playnext"), &playnext},
-    {QLatin1StringView("search"), &search},         {QLatin1StringView("findsongs"), &findsongs},
+    {QLatin1StringView("random"), &random},       {QLatin1StringView("repeat"), &repeat},
+    {QLatin1StringView("single"), &single},       {QLatin1StringView("consume"), &consume},
+    {QLatin1StringView("crossfade"), &crossfade}, {QLatin1StringView("replaygain"), &replaygain},
+    {QLatin1StringView("outputs"), &outputs},     {QLatin1StringView("output"), &output},
+    {QLatin1StringView("move"), &move},           {QLatin1StringView("clear"), &clear},
+    {QLatin1StringView("shuffle"), &shuffle},     {QLatin1StringView("playnext"), &playnext},
+    {QLatin1StringView("search"), &search},       {QLatin1StringView("findsongs"), &findsongs},
 };
 
 } // namespace
 
-std::span<const ConsoleCommand> playbackCommands()
-{
+std::span<const ConsoleCommand> playbackCommands() {
     return commands;
 }
 

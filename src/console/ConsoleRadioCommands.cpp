@@ -32,9 +32,10 @@ template <class T> T awaitWorker(std::function<T()> work) {
 void printRadios(const QList<Radio> &radios) {
     for (const Radio &radio : radios) {
         const DirectoryItem item = directoryItem(radio);
-        ConsoleWriter::line({QStringLiteral("radio"), item.value(QStringLiteral("isLink")),
-                             item.value(QStringLiteral("name")), item.value(QStringLiteral("subtext")),
-                             item.value(QStringLiteral("url")), item.value(QStringLiteral("logo"))});
+        ConsoleWriter::line(
+            {QStringLiteral("radio"), item.value(QStringLiteral("isLink")),
+             item.value(QStringLiteral("name")), item.value(QStringLiteral("subtext")),
+             item.value(QStringLiteral("url")), item.value(QStringLiteral("logo"))});
     }
     ConsoleWriter::end(radios.size());
 }

@@ -11,13 +11,10 @@ namespace kelvane {
 // nested event loop would also run the stdin lines queued behind the command (a "quit"
 // among them) and print their answers before this one's. Callers' waits are bounded by
 // the time-outs of the work they wait for.
-template <class Done>
-void deliverUntil(Done done, QEvent::Type type, QObject *receiver = nullptr)
-{
+template <class Done> void deliverUntil(Done done, QEvent::Type type, QObject *receiver = nullptr) {
     while (!done()) {
         QCoreApplication::sendPostedEvents(receiver, type);
-        if (!done())
-            QThread::msleep(1);
+        if (!done()) QThread::msleep(1);
     }
 }
 

@@ -9,45 +9,47 @@ namespace {
 int answerDepth = 0;
 QByteArray pendingOutput;
 
-void writeOut(const QByteArray &bytes)
-{
+void writeOut(const QByteArray &bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 } // namespace
 
-ConsoleWriter::Answer::Answer()
-{
+ConsoleWriter::Answer::Answer() {
     ++answerDepth;
 }
 
-ConsoleWriter::Answer::~Answer()
-{
-    if (--answerDepth > 0 || pendingOutput.isEmpty())
-        return;
+ConsoleWriter::Answer::~Answer() {
+    if (--answerDepth > 0 || pendingOutput.isEmpty()) return;
     writeOut(std::exchange(pendingOutput, {}));
 }
 
-QString ConsoleWriter::escape(const QString &value)
-{
-    if (value.isNull())
-        return QStringLiteral("\\N");
+QString ConsoleWriter::escape(const QString &value) {
+    if (value.isNull()) return QStringLiteral("\\N");
     QString out;
     out.reserve(value.size());
     for (QChar c : value) {
         switch (c.unicode()) {
-        case '\t': out += QLatin1String("\\t"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\\': out += QLatin1String("\\\\"); break;
-        case 0: out += QLatin1String("\\0"); break;
-        default: out += c;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case 0:
+            out += QLatin1String("\\0");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
-QString ConsoleWriter::formatLine(const QStringList &fields)
-{
+QString ConsoleWriter::formatLine(const QStringList &fields) {
     QStringList escaped;
     escaped.reserve(fields.size());
     for (const QString &f : fields)
@@ -55,8 +57,7 @@ QString ConsoleWriter::formatLine(const QStringList &fields)
     return escaped.join(QLatin1Char('\t'));
 }
 
-void ConsoleWriter::line(const QStringList &fields)
-{
+void ConsoleWriter::line(const QStringList &fields) {
     const QByteArray bytes = formatLine(fields).toUtf8() + '\n';
     if (answerDepth > 0)
         pendingOutput += bytes;
@@ -64,13 +65,11 @@ void ConsoleWriter::line(const QStringList &fields)
         writeOut(bytes);
 }
 
-void ConsoleWriter::end(qsizetype count)
-{
+void ConsoleWriter::end(qsizetype count) {
     line({QStringLiteral("end"), QString::number(count)});
 }
 
-void ConsoleWriter::absent()
-{
+void ConsoleWriter::absent() {
     line({QStringLiteral("absent")});
 }
 

@@ -10,11 +10,11 @@ namespace kelvane {
 // written as \t, \n and \\ so every record stays on one line for the reader, and a
 // NUL as \0 so none reaches the output.
 class ConsoleWriter {
-public:
+  public:
     // Holds the lines written while it lives and writes them when the outermost one
     // ends, in one go and flushed: a list of 2,000 albums is one write, not 2,000.
     class Answer {
-    public:
+      public:
         Answer();
         ~Answer();
         Answer(const Answer &) = delete;

@@ -6,30 +6,22 @@
 
 namespace kelvane {
 
-StdinReader::StdinReader(QObject *parent) : QObject(parent)
-{
-    if (::pipe(m_wake) != 0)
-        m_wake[0] = m_wake[1] = -1;
+StdinReader::StdinReader(QObject *parent) : QObject(parent) {
+    if (::pipe(m_wake) != 0) m_wake[0] = m_wake[1] = -1;
 }
 
-StdinReader::~StdinReader()
-{
+StdinReader::~StdinReader() {
     stop();
     for (int fd : m_wake)
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
 }
 
-void StdinReader::start()
-{
-    if (!m_thread.joinable())
-        m_thread = std::thread([this] { run(); });
+void StdinReader::start() {
+    if (!m_thread.joinable()) m_thread = std::thread([this] { run(); });
 }
 
-void StdinReader::stop()
-{
-    if (!m_thread.joinable())
-        return;
+void StdinReader::stop() {
+    if (!m_thread.joinable()) return;
     if (m_wake[1] >= 0) {
         const char byte = 0;
         [[maybe_unused]] auto n = ::write(m_wake[1], &byte, 1);
@@ -37,20 +29,16 @@ void StdinReader::stop()
     m_thread.join();
 }
 
-void StdinReader::run()
-{
+void StdinReader::run() {
     QByteArray pending;
     char buffer[4096];
     for (;;) {
         pollfd fds[2] = {{0, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        if (::poll(fds, m_wake[0] >= 0 ? 2 : 1, -1) < 0)
-            continue;
-        if (fds[1].revents)
-            return;
+        if (::poll(fds, m_wake[0] >= 0 ? 2 : 1, -1) < 0) continue;
+        if (fds[1].revents) return;
         const ssize_t n = ::read(0, buffer, sizeof buffer);
         if (n <= 0) {
-            if (!pending.isEmpty())
-                Q_EMIT lineRead(QString::fromUtf8(pending));
+            if (!pending.isEmpty()) Q_EMIT lineRead(QString::fromUtf8(pending));
             return; // end of input: the console keeps running until told to quit
         }
         pending.append(buffer, n);

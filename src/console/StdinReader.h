@@ -11,16 +11,16 @@ namespace kelvane {
 // thread. End of input only ends the reader; stop() wakes and joins it.
 class StdinReader : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit StdinReader(QObject *parent = nullptr);
     ~StdinReader() override;
     void start();
     void stop();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void lineRead(const QString &line);
 
-private:
+  private:
     void run();
     std::thread m_thread;
     int m_wake[2] = {-1, -1};

@@ -32,18 +32,24 @@ bool isUnreachable(const ImageError &error) {
 
 CoverOrigin cachedOrigin(ImageCacheSource source) {
     switch (source) {
-    case ImageCacheSource::Memory: return CoverOrigin::Memory;
-    case ImageCacheSource::Disk: return CoverOrigin::Disk;
-    case ImageCacheSource::None: break;
+    case ImageCacheSource::Memory:
+        return CoverOrigin::Memory;
+    case ImageCacheSource::Disk:
+        return CoverOrigin::Disk;
+    case ImageCacheSource::None:
+        break;
     }
     return CoverOrigin::Http;
 }
 
 ImageCacheSource cacheSourceOf(CoverOrigin origin) {
     switch (origin) {
-    case CoverOrigin::Memory: return ImageCacheSource::Memory;
-    case CoverOrigin::Disk: return ImageCacheSource::Disk;
-    default: return ImageCacheSource::None;
+    case CoverOrigin::Memory:
+        return ImageCacheSource::Memory;
+    case CoverOrigin::Disk:
+        return ImageCacheSource::Disk;
+    default:
+        return ImageCacheSource::None;
     }
 }
 
@@ -87,10 +93,9 @@ CoverChain::CoverChain(ImageManager &manager, MPDPictures &pictures)
 void CoverChain::followServer() {
     if (m_following) return;
     m_following = true;
-    connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this,
-            [this](MPDSocket::Link link) {
-                if (link == MPDSocket::Link::Up) resetSession();
-            });
+    connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this, [this](MPDSocket::Link link) {
+        if (link == MPDSocket::Link::Up) resetSession();
+    });
     connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::databaseChanged, this,
             &CoverChain::forgetMissing);
 }
@@ -107,8 +112,9 @@ bool CoverChain::serverCoversEnabled() {
 QString CoverChain::serverCacheKey(const QString &serverLabel, const QString &albumPath) {
     // Reads as an address whose last segment has no extension, so the disk file is the
     // bare digest; the label is escaped whole (a socket path holds slashes).
-    return QStringLiteral("mpd://") + QString::fromLatin1(serverLabel.toUtf8().toPercentEncoding()) +
-           QLatin1Char('/') + CoverAddress::encodePath(albumPath) + QStringLiteral("/cover");
+    return QStringLiteral("mpd://") +
+           QString::fromLatin1(serverLabel.toUtf8().toPercentEncoding()) + QLatin1Char('/') +
+           CoverAddress::encodePath(albumPath) + QStringLiteral("/cover");
 }
 
 void CoverChain::resetSession() {
@@ -141,13 +147,14 @@ std::shared_ptr<ImageCombinedOperation> CoverChain::load(const QUrl &url, ImageL
             });
         return operation;
     }
-    return loadCover(*request, targetSize, [completed, url](const QImage &image, CoverOrigin origin) {
-        if (!completed) return;
-        const ImageError error = image.isNull()
-                                     ? ImageError::image(0, QStringLiteral("No cover for this album"))
-                                     : ImageError();
-        completed(image, {}, error, cacheSourceOf(origin), true, url);
-    });
+    return loadCover(
+        *request, targetSize, [completed, url](const QImage &image, CoverOrigin origin) {
+            if (!completed) return;
+            const ImageError error =
+                image.isNull() ? ImageError::image(0, QStringLiteral("No cover for this album"))
+                               : ImageError();
+            completed(image, {}, error, cacheSourceOf(origin), true, url);
+        });
 }
 
 std::shared_ptr<ImageCombinedOperation> CoverChain::loadCover(const CoverRequest &request,
@@ -280,9 +287,8 @@ void CoverChain::fetchWeb(const JobPtr &job, bool probe) {
     if (!probe) job->operation->setChildOperation(std::move(child));
 }
 
-void CoverChain::webAnswered(const JobPtr &job, bool probe, quint64 generation,
-                             const QImage &image, const ImageError &error,
-                             ImageCacheSource source) {
+void CoverChain::webAnswered(const JobPtr &job, bool probe, quint64 generation, const QImage &image,
+                             const ImageError &error, ImageCacheSource source) {
     if (generation == m_generation) {
         if (image.isNull() && isUnreachable(error)) {
             m_webState = WebState::Dead;

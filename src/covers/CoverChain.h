@@ -57,8 +57,8 @@ class CoverChain : public QObject, public ImageSource {
     // The cover decoded for targetSize (invalid: full size), or a null image with
     // origin None. done is called once on this thread (before returning for a memory
     // hit) unless the handle is cancelled first.
-    std::shared_ptr<ImageCombinedOperation> loadCover(const CoverRequest &request,
-                                                      QSize targetSize, Completion done);
+    std::shared_ptr<ImageCombinedOperation> loadCover(const CoverRequest &request, QSize targetSize,
+                                                      Completion done);
     std::shared_ptr<ImageCombinedOperation> load(const QUrl &url, ImageLoadOptions options,
                                                  QSize targetSize,
                                                  ImageManagerCompletion completed) override;
@@ -111,7 +111,7 @@ class CoverChain : public QObject, public ImageSource {
     MPDPictures &m_pictures;
     QThreadPool m_pool;
     WebState m_webState = WebState::Unknown;
-    QString m_webServer; // the host (and port) m_webState is about
+    QString m_webServer;     // the host (and port) m_webState is about
     QList<JobPtr> m_waiting; // for the web server's first answer
     QSet<QString> m_missing;
     quint64 m_generation = 0;

@@ -17,8 +17,7 @@ QByteArray escaped(const QString &text) {
 
 QUrl CoverRequest::address(const QString &albumPath, const QString &songUri) {
     const QByteArray text = scheme.toLatin1() + ":?" + albumKey.toLatin1() + '=' +
-                            escaped(albumPath) + '&' + songKey.toLatin1() + '=' +
-                            escaped(songUri);
+                            escaped(albumPath) + '&' + songKey.toLatin1() + '=' + escaped(songUri);
     return QUrl::fromEncoded(text, QUrl::StrictMode);
 }
 

@@ -35,7 +35,8 @@ void DesktopServices::keepPasswordInKeyring() {
     if (!QDBusConnection::sessionBus().isConnected()) return;
     Setting &setting = Setting::sSetting();
     setting.useVault(std::make_unique<PasswordKeyring>());
-    if (!setting.hasVault()) qInfo("kelvane: no keyring answers: the password stays in the settings file");
+    if (!setting.hasVault())
+        qInfo("kelvane: no keyring answers: the password stays in the settings file");
 }
 
 } // namespace kelvane

@@ -33,7 +33,9 @@ class MprisRoot : public QDBusAbstractAdaptor {
     bool hasTrackList() const { return false; }
     QString identity() const { return QStringLiteral("Kelvane"); }
     QString desktopEntry() const { return QStringLiteral("kelvane"); }
-    QStringList supportedUriSchemes() const { return {QStringLiteral("http"), QStringLiteral("https")}; }
+    QStringList supportedUriSchemes() const {
+        return {QStringLiteral("http"), QStringLiteral("https")};
+    }
     QStringList supportedMimeTypes() const;
 
   public Q_SLOTS:

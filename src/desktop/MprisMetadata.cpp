@@ -46,10 +46,10 @@ QVariantMap metadata(const MPDStatus &status, const QString &artUrl) {
     // A stream's address is already a URL; a song is a path under the server's music
     // directory, which the desktop only knows by that path.
     const bool stream = status.path.contains(QLatin1String("://"));
-    map.insert(QStringLiteral("xesam:url"),
-               stream ? status.path
-                      : QUrl(QStringLiteral("mpd:///")).resolved(QUrl::fromLocalFile(status.path))
-                            .toString(QUrl::FullyEncoded));
+    map.insert(QStringLiteral("xesam:url"), stream ? status.path
+                                                   : QUrl(QStringLiteral("mpd:///"))
+                                                         .resolved(QUrl::fromLocalFile(status.path))
+                                                         .toString(QUrl::FullyEncoded));
     if (status.totalTime > 0)
         map.insert(QStringLiteral("mpris:length"), qlonglong(status.totalTime) * 1000000);
     if (const int number = trackNumber(status.track); number > 0)

@@ -27,7 +27,8 @@ bool isPlayingOrPaused(const MPDStatus &s) {
 }
 } // namespace
 
-MprisService::MprisService(const QDBusConnection &bus, QObject *parent) : QObject(parent), m_bus(bus) {
+MprisService::MprisService(const QDBusConnection &bus, QObject *parent)
+    : QObject(parent), m_bus(bus) {
     new MprisRoot(this);
     new MprisPlayer(this);
     PlayerEvents &events = PlayerEvents::sPlayerEvents();
@@ -113,8 +114,8 @@ void MprisService::onLink(MPDSocket::Link link) {
 }
 
 void MprisService::detectSeek(const MPDStatus &status) {
-    if (!m_status || !isPlayingOrPaused(status) || mpris::trackId(status) != mpris::trackId(*m_status) ||
-        status.path != m_status->path)
+    if (!m_status || !isPlayingOrPaused(status) ||
+        mpris::trackId(status) != mpris::trackId(*m_status) || status.path != m_status->path)
         return;
     qint64 expected = m_status->elapsedTime;
     if (m_status->state == statePlaying) expected += m_statusClock.elapsed();
@@ -151,8 +152,9 @@ void MprisService::announce() {
         if (m_announced.value(it.key()) != it.value()) changed.insert(it.key(), it.value());
     m_announced = now;
     if (changed.isEmpty() || !m_registered) return;
-    QDBusMessage signal = QDBusMessage::createSignal(
-        objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << playerInterface() << changed << QStringList();
     m_bus.send(signal);
 }
@@ -214,8 +216,11 @@ void MprisService::seek(qlonglong offset) {
 
 void MprisService::setPosition(const QString &trackId, qlonglong position) {
     // A request made for a song that has since changed is stale: ignored.
-    if (!m_status || trackId != mpris::trackId(*m_status).path() || !mpris::hasTrack(*m_status)) return;
-    if (position < 0 || m_status->totalTime <= 0 || position > qint64(m_status->totalTime) * 1000000) return;
+    if (!m_status || trackId != mpris::trackId(*m_status).path() || !mpris::hasTrack(*m_status))
+        return;
+    if (position < 0 || m_status->totalTime <= 0 ||
+        position > qint64(m_status->totalTime) * 1000000)
+        return;
     MPDCommand::sMPDCommand().seekPosition(float(double(position) / 1e6));
 }
 
@@ -232,7 +237,8 @@ bool MprisService::openUri(const QString &uri) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f) return false;
     const QUrl url(uri, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return false;
     MPDCommand::sMPDCommand().playStream(uri);
     return true;

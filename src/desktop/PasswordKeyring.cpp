@@ -33,7 +33,8 @@ PasswordVault::Result run(QKeychain::Job *job, int timeoutMs, QString *text = nu
     if (job->error() == QKeychain::NoError) {
         result = PasswordVault::Result::Ok;
         if (text)
-            if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(job)) *text = read->textData();
+            if (auto *read = qobject_cast<QKeychain::ReadPasswordJob *>(job))
+                *text = read->textData();
     } else if (job->error() == QKeychain::EntryNotFound) {
         result = PasswordVault::Result::NotFound;
     }

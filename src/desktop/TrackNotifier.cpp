@@ -16,11 +16,13 @@
 
 namespace kelvane {
 
-TrackNotifier::TrackNotifier(const QDBusConnection &bus, QObject *parent) : QObject(parent), m_bus(bus) {
+TrackNotifier::TrackNotifier(const QDBusConnection &bus, QObject *parent)
+    : QObject(parent), m_bus(bus) {
     m_coverWait.setSingleShot(true);
     m_coverWait.setInterval(coverWaitMs);
     connect(&m_coverWait, &QTimer::timeout, this, &TrackNotifier::send);
-    connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::trackChanged, this, &TrackNotifier::onTrack);
+    connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::trackChanged, this,
+            &TrackNotifier::onTrack);
     connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this,
             [this](MPDSocket::Link link, const QString &) {
                 if (link != MPDSocket::Link::Up) m_seenTrack = false;
@@ -40,7 +42,8 @@ void TrackNotifier::onTrack(const MPDStatus &status) {
     }
     m_coverWait.stop();
     // Off by default: read at each change, so the preferences window needs no signal.
-    if (first || !Setting::sSetting().notifyTrackChange() || !mpris::hasTrack(status) || status.state != 2)
+    if (first || !Setting::sSetting().notifyTrackChange() || !mpris::hasTrack(status) ||
+        status.state != 2)
         return;
     m_pending = status;
     const QUrl address = CoverFile::addressFor(status.path);
@@ -51,8 +54,8 @@ void TrackNotifier::onTrack(const MPDStatus &status) {
     m_coverWait.start();
     m_coverLoad = ImageManager::sharedManager().loadImageWithURL(
         address, ImageLoadOptions{}, nullptr,
-        [this](const QImage &, const QByteArray &, const ImageError &, ImageCacheSource, bool finished,
-               const QUrl &) {
+        [this](const QImage &, const QByteArray &, const ImageError &, ImageCacheSource,
+               bool finished, const QUrl &) {
             if (!finished || !m_coverWait.isActive()) return;
             m_coverWait.stop();
             m_coverLoad.reset();
@@ -79,10 +82,12 @@ void TrackNotifier::send() {
                       {QStringLiteral("transient"), true}};
     if (!cover.isEmpty()) hints.insert(QStringLiteral("image-path"), cover);
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("Kelvane") << m_lastId << (cover.isEmpty() ? QStringLiteral("kelvane") : cover)
-         << title << body.join(QStringLiteral(" — ")) << QStringList() << hints << qint32(-1);
+    call << QStringLiteral("Kelvane") << m_lastId
+         << (cover.isEmpty() ? QStringLiteral("kelvane") : cover) << title
+         << body.join(QStringLiteral(" — ")) << QStringList() << hints << qint32(-1);
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
         const QDBusPendingReply<quint32> reply = *w;

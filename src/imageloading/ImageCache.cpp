@@ -168,7 +168,8 @@ namespace {
 // also one an earlier version left open to others.
 void makePrivateDirectory(const QString &path) {
     QDir().mkpath(path);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 } // namespace
 

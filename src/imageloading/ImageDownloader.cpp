@@ -118,8 +118,12 @@ ImageDownloader::createDownloaderOperation(const QUrl &url, ImageDownloaderOptio
         return [this, url, signal] {
             if (!isSignalConnected(QMetaMethod::fromSignal(signal))) return;
             QMetaObject::invokeMethod(
-                this, [this, url, signal] { Q_EMIT(this->*signal)
-                                            (url); }, Qt::QueuedConnection);
+                this,
+                [this, url, signal] {
+                    Q_EMIT(this->*signal)
+                    (url);
+                },
+                Qt::QueuedConnection);
         };
     };
     connect(raw, &ImageDownloaderOperation::started, this,

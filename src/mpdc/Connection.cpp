@@ -8,31 +8,27 @@
 
 namespace kelvane::mpdc {
 
-void quickAck(int fd)
-{
-    if (fd < 0)
-        return;
+void quickAck(int fd) {
+    if (fd < 0) return;
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
 }
 
-qsizetype recordBytes(const SongInfo &song)
-{
+qsizetype recordBytes(const SongInfo &song) {
     qsizetype size = song.uri.size();
-    for (const QString *tag : {&song.artist, &song.album, &song.albumArtist, &song.title, &song.track,
-                               &song.genre, &song.date, &song.composer, &song.comment, &song.disc})
+    for (const QString *tag :
+         {&song.artist, &song.album, &song.albumArtist, &song.title, &song.track, &song.genre,
+          &song.date, &song.composer, &song.comment, &song.disc})
         size += tag->size();
     return 2 * size + 64;
 }
 
-void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes)
-{
+void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes) {
     ReadBudget::maxEntries = entries;
     ReadBudget::maxBytes = bytes;
 }
 
-Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>())
-{
+Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>()) {
     d->c.reset(raw);
     if (raw && mpd_connection_get_error(raw) == MPD_ERROR_SUCCESS)
         d->fd = mpd_connection_get_fd(raw);
@@ -40,12 +36,14 @@ Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>())
 
 Connection::~Connection() = default;
 
-std::unique_ptr<Connection> Connection::open(const QString &host, quint32 port, unsigned timeoutMs)
-{
-    std::unique_ptr<Connection> connection(new Connection(mpd_connection_new(utf8(host).constData(), port, timeoutMs)));
+std::unique_ptr<Connection> Connection::open(const QString &host, quint32 port,
+                                             unsigned timeoutMs) {
+    std::unique_ptr<Connection> connection(
+        new Connection(mpd_connection_new(utf8(host).constData(), port, timeoutMs)));
     if (connection->d->c && mpd_connection_get_error(connection->d->c.get()) != MPD_ERROR_SUCCESS) {
         // Keep the message and let go of the half-made handle: nothing may use it.
-        connection->close(QString::fromUtf8(mpd_connection_get_error_message(connection->d->c.get())));
+        connection->close(
+            QString::fromUtf8(mpd_connection_get_error_message(connection->d->c.get())));
         return connection;
     }
     // libmpdclient writes a long command list in 4 KiB pieces; without TCP_NODELAY the
@@ -58,51 +56,47 @@ std::unique_ptr<Connection> Connection::open(const QString &host, quint32 port, 
     return connection;
 }
 
-mpd_connection *Connection::handle() const
-{
+mpd_connection *Connection::handle() const {
     return d->c.get();
 }
 
-void Connection::setRefusalHandler(std::function<void(const QString &)> handler)
-{
+void Connection::setRefusalHandler(std::function<void(const QString &)> handler) {
     auto guard = lock();
     m_refusalHandler = std::move(handler);
 }
 
-bool Connection::hasError() const
-{
+bool Connection::hasError() const {
     auto guard = lock();
     return !d->c || mpd_connection_get_error(d->c.get()) != MPD_ERROR_SUCCESS;
 }
 
-bool Connection::isClosed() const
-{
+bool Connection::isClosed() const {
     auto guard = lock();
     return !d->c;
 }
 
 namespace {
-ErrorKind kindOf(mpd_error error)
-{
+ErrorKind kindOf(mpd_error error) {
     switch (error) {
-    case MPD_ERROR_SUCCESS: return ErrorKind::Success;
-    case MPD_ERROR_SERVER: return ErrorKind::Server;
-    case MPD_ERROR_MALFORMED: return ErrorKind::Malformed;
-    default: return ErrorKind::Other;
+    case MPD_ERROR_SUCCESS:
+        return ErrorKind::Success;
+    case MPD_ERROR_SERVER:
+        return ErrorKind::Server;
+    case MPD_ERROR_MALFORMED:
+        return ErrorKind::Malformed;
+    default:
+        return ErrorKind::Other;
     }
 }
 } // namespace
 
-ErrorKind Connection::errorKind() const
-{
+ErrorKind Connection::errorKind() const {
     auto guard = lock();
-    if (!d->c)
-        return d->closedKind;
+    if (!d->c) return d->closedKind;
     return kindOf(mpd_connection_get_error(d->c.get()));
 }
 
-QString Connection::errorMessage() const
-{
+QString Connection::errorMessage() const {
     auto guard = lock();
     if (!d->c)
         return d->closedMessage.isEmpty() ? QStringLiteral("Out of memory") : d->closedMessage;
@@ -110,41 +104,32 @@ QString Connection::errorMessage() const
     return message ? QString::fromUtf8(message) : QString();
 }
 
-bool Connection::finishResponse()
-{
+bool Connection::finishResponse() {
     auto guard = lock();
-    if (!d->c)
-        return false;
-    if (mpd_response_finish(d->c.get()))
-        return true;
+    if (!d->c) return false;
+    if (mpd_response_finish(d->c.get())) return true;
     afterFailure();
     return false;
 }
 
-int Connection::fd() const
-{
+int Connection::fd() const {
     auto guard = lock();
     return d->c ? d->fd : -1;
 }
 
-QString Connection::serverVersion() const
-{
+QString Connection::serverVersion() const {
     auto guard = lock();
-    if (!d->c)
-        return QString();
+    if (!d->c) return QString();
     const unsigned *v = mpd_connection_get_server_version(d->c.get());
     return QStringLiteral("%1.%2.%3").arg(v[0]).arg(v[1]).arg(v[2]);
 }
 
-void Connection::abort()
-{
+void Connection::abort() {
     std::lock_guard fdGuard(d->fdMutex);
-    if (d->fd >= 0)
-        ::shutdown(d->fd, SHUT_RDWR);
+    if (d->fd >= 0) ::shutdown(d->fd, SHUT_RDWR);
 }
 
-void Connection::close(const QString &message)
-{
+void Connection::close(const QString &message) {
     d->closedMessage = message;
     d->closedKind = d->c ? kindOf(mpd_connection_get_error(d->c.get())) : ErrorKind::Other;
     if (d->closedKind == ErrorKind::Success)
@@ -154,14 +139,11 @@ void Connection::close(const QString &message)
     d->c.reset();
 }
 
-void Connection::afterFailure()
-{
+void Connection::afterFailure() {
     mpd_connection *c = d->c.get();
-    if (!c)
-        return;
+    if (!c) return;
     const mpd_error error = mpd_connection_get_error(c);
-    if (error == MPD_ERROR_SUCCESS)
-        return;
+    if (error == MPD_ERROR_SUCCESS) return;
     const QString message = QString::fromUtf8(mpd_connection_get_error_message(c));
     // Only a refusal leaves the connection usable, and only when its rest can be read.
     if (error != MPD_ERROR_SERVER || !mpd_connection_clear_error(c)) {
@@ -172,40 +154,37 @@ void Connection::afterFailure()
         close(QString::fromUtf8(mpd_connection_get_error_message(c)));
         return;
     }
-    if (m_refusalHandler && m_quiet == 0)
-        m_refusalHandler(message);
+    if (m_refusalHandler && m_quiet == 0) m_refusalHandler(message);
 }
 
-bool Connection::ok(bool result)
-{
-    if (!result)
-        afterFailure();
+bool Connection::ok(bool result) {
+    if (!result) afterFailure();
     return result;
 }
 
-void Connection::refuse(const QString &message)
-{
-    if (m_refusalHandler)
-        m_refusalHandler(message);
+void Connection::refuse(const QString &message) {
+    if (m_refusalHandler) m_refusalHandler(message);
 }
 
-bool Connection::acceptable(std::initializer_list<QStringView> texts)
-{
+bool Connection::acceptable(std::initializer_list<QStringView> texts) {
     switch (checkArguments(texts)) {
-    case ArgumentProblem::None: return true;
-    case ArgumentProblem::ControlCharacter: refuse(QString::fromLatin1(controlCharacterMessage)); break;
-    case ArgumentProblem::TooLong: refuse(QString::fromLatin1(tooLongMessage)); break;
+    case ArgumentProblem::None:
+        return true;
+    case ArgumentProblem::ControlCharacter:
+        refuse(QString::fromLatin1(controlCharacterMessage));
+        break;
+    case ArgumentProblem::TooLong:
+        refuse(QString::fromLatin1(tooLongMessage));
+        break;
     }
     return false;
 }
 
-PollResult Connection::poll()
-{
+PollResult Connection::poll() {
     auto guard = lock();
     PollResult result;
     mpd_connection *c = handle();
-    if (!c)
-        return result;
+    if (!c) return result;
     const auto failed = [&] {
         // The poll is what notices a server gone; a refused status (a password the
         // server wants) ends the session the same way, with the server's message.
@@ -217,8 +196,7 @@ PollResult Connection::poll()
         return failed();
     quickAck(d->fd);
     StatusPtr status{mpd_recv_status(c)};
-    if (!status)
-        return failed();
+    if (!status) return failed();
     result.status = statusFrom(*status);
     // The rest of the system indexes the queue with these numbers: a server that sends
     // impossible ones is treated as one that broke the protocol.
@@ -234,13 +212,11 @@ PollResult Connection::poll()
     while (SongPtr song{mpd_recv_song(c)})
         result.songs.push_back(songFrom(*song));
     result.songOk = mpd_response_finish(c);
-    if (!result.songOk)
-        failed();
+    if (!result.songOk) failed();
     return result;
 }
 
-std::optional<StatusInfo> Connection::status()
-{
+std::optional<StatusInfo> Connection::status() {
     auto guard = lock();
     mpd_connection *c = handle();
     if (!c || !mpd_send_status(c)) {
@@ -257,25 +233,21 @@ std::optional<StatusInfo> Connection::status()
         close(QString::fromLatin1(implausibleStatusMessage));
         return std::nullopt;
     }
-    if (!ok(mpd_response_finish(c)))
-        return std::nullopt;
+    if (!ok(mpd_response_finish(c))) return std::nullopt;
     return info;
 }
 
-bool Connection::password(const QString &password)
-{
+bool Connection::password(const QString &password) {
     auto guard = lock();
     mpd_connection *c = handle();
-    if (!c)
-        return false;
+    if (!c) return false;
     if (hasControlCharacter(password)) {
         close(QString::fromLatin1(controlCharacterMessage));
         return false;
     }
     // Not through the refusal handler: a refused password is reported by the caller as
     // a failed connect, with the server's message kept here.
-    if (mpd_run_password(c, utf8(password).constData()))
-        return true;
+    if (mpd_run_password(c, utf8(password).constData())) return true;
     close(QString::fromUtf8(mpd_connection_get_error_message(c)));
     return false;
 }

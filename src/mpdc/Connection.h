@@ -29,7 +29,7 @@ namespace kelvane::mpdc {
 // a control character, or a command line over the server's limit, is refused before
 // anything is sent, like a server refusal.
 class Connection {
-public:
+  public:
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -49,20 +49,19 @@ public:
     // While the returned guard lives (and holds the lock), refusals are cleared without
     // a report: for optional reads a server may not offer (an old server, a permission).
     class QuietRefusals {
-    public:
-        explicit QuietRefusals(Connection &connection) : m_guard(connection.lock()), m_connection(connection)
-        {
+      public:
+        explicit QuietRefusals(Connection &connection)
+            : m_guard(connection.lock()), m_connection(connection) {
             ++m_connection.m_quiet;
         }
         ~QuietRefusals() { --m_connection.m_quiet; }
         QuietRefusals(const QuietRefusals &) = delete;
         QuietRefusals &operator=(const QuietRefusals &) = delete;
 
-    private:
+      private:
         std::unique_lock<std::recursive_mutex> m_guard;
         Connection &m_connection;
     };
-
 
     bool hasError() const;
     bool isClosed() const;
@@ -146,9 +145,8 @@ public:
     // SongInfo reads them). Read as bare lines: building the library's song records was
     // most of the catalogue's time. On a failure, *failedAt (when given) is the index of
     // the path whose answer broke.
-    std::optional<std::vector<std::vector<SongInfo>>> listAlbumTagsMany(const QStringList &paths,
-                                                                        int batchSize = 256,
-                                                                        qsizetype *failedAt = nullptr);
+    std::optional<std::vector<std::vector<SongInfo>>>
+    listAlbumTagsMany(const QStringList &paths, int batchSize = 256, qsizetype *failedAt = nullptr);
     std::optional<std::vector<Entity>> listAllInfo(const QString &path);
     // The first `limit` songs of the database with a tag holding text, ignoring case.
     std::optional<std::vector<SongInfo>> searchAny(const QString &text, quint32 limit);
@@ -171,7 +169,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     explicit Connection(struct mpd_connection *raw);
     // The library's handle while the connection is usable; null once closed.
     mpd_connection *handle() const;

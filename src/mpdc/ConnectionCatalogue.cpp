@@ -9,9 +9,8 @@ namespace {
 // One song of a listing read line by line; only the first value of each tag counts,
 // as the library's song record keeps it.
 class AlbumTagsReader {
-public:
-    void feed(const char *name, const char *value, std::vector<SongInfo> &songs)
-    {
+  public:
+    void feed(const char *name, const char *value, std::vector<SongInfo> &songs) {
         if (std::strcmp(name, "file") == 0) {
             songs.emplace_back();
             m_song = &songs.back();
@@ -23,17 +22,16 @@ public:
             take(name, value, "Artist", ARTIST, m_song->artist) ||
                 take(name, value, "AlbumArtist", ALBUM_ARTIST, m_song->albumArtist) ||
                 take(name, value, "Album", ALBUM, m_song->album) ||
-                take(name, value, "Genre", GENRE, m_song->genre) || take(name, value, "Date", DATE, m_song->date);
+                take(name, value, "Genre", GENRE, m_song->genre) ||
+                take(name, value, "Date", DATE, m_song->date);
         }
     }
     void reset() { m_song = nullptr; }
 
-private:
+  private:
     enum Tag : unsigned { ARTIST = 1, ALBUM_ARTIST = 2, ALBUM = 4, GENRE = 8, DATE = 16 };
-    bool take(const char *name, const char *value, const char *tag, Tag bit, QString &field)
-    {
-        if (std::strcmp(name, tag) != 0)
-            return false;
+    bool take(const char *name, const char *value, const char *tag, Tag bit, QString &field) {
+        if (std::strcmp(name, tag) != 0) return false;
         if (!(m_seen & bit)) {
             m_seen |= bit;
             field = fromUtf8OrNull(value);
@@ -47,21 +45,17 @@ private:
 } // namespace
 
 std::optional<std::vector<std::vector<SongInfo>>>
-Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype *failedAt)
-{
+Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype *failedAt) {
     auto guard = lock();
     mpd_connection *c = handle();
-    if (!c)
-        return std::nullopt;
+    if (!c) return std::nullopt;
     const auto fail = [&](qsizetype index) {
-        if (failedAt)
-            *failedAt = index;
+        if (failedAt) *failedAt = index;
         afterFailure();
         return std::nullopt;
     };
     for (qsizetype i = 0; i < paths.size(); ++i)
-        if (!acceptable({paths[i]}))
-            return fail(i);
+        if (!acceptable({paths[i]})) return fail(i);
     std::vector<std::vector<SongInfo>> results;
     results.reserve(size_t(paths.size()));
     AlbumTagsReader reader;
@@ -72,8 +66,7 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
         bool sent = mpd_command_list_begin(c, true);
         for (qsizetype i = start; sent && i < stop; ++i)
             sent = mpd_send_list_meta(c, utf8(paths[i]).constData());
-        if (!sent || !mpd_command_list_end(c))
-            return fail(start);
+        if (!sent || !mpd_command_list_end(c)) return fail(start);
         quickAck(d->fd);
         for (qsizetype i = start; i < stop; ++i) {
             std::vector<SongInfo> songs;
@@ -84,18 +77,17 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
                 reader.feed(pair->name, pair->value, songs);
                 mpd_return_pair(c, pair);
                 if (!within) {
-                    if (failedAt)
-                        *failedAt = i;
+                    if (failedAt) *failedAt = i;
                     close(QString::fromLatin1(answerTooLargeMessage));
                     return std::nullopt;
                 }
             }
-            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS || (i + 1 < stop && !mpd_response_next(c)))
+            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS ||
+                (i + 1 < stop && !mpd_response_next(c)))
                 return fail(i);
             results.push_back(std::move(songs));
         }
-        if (!mpd_response_finish(c))
-            return fail(stop - 1);
+        if (!mpd_response_finish(c)) return fail(stop - 1);
     }
     return results;
 }

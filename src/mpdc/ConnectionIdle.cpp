@@ -13,23 +13,19 @@ constexpr std::pair<unsigned, mpd_idle> idleBits[] = {
 };
 } // namespace
 
-bool Connection::sendIdle(unsigned events)
-{
+bool Connection::sendIdle(unsigned events) {
     auto guard = lock();
     mpd_connection *c = handle();
     unsigned mask = 0;
     for (const auto &[ours, theirs] : idleBits)
-        if (events & ours)
-            mask |= theirs;
+        if (events & ours) mask |= theirs;
     return c && ok(mpd_send_idle_mask(c, mpd_idle(mask)));
 }
 
-std::optional<unsigned> Connection::receiveIdle()
-{
+std::optional<unsigned> Connection::receiveIdle() {
     auto guard = lock();
     mpd_connection *c = handle();
-    if (!c)
-        return std::nullopt;
+    if (!c) return std::nullopt;
     // Called once the socket is readable: the answer is there, and the time-out bounds
     // a server that sent only part of it.
     const unsigned mask = mpd_recv_idle(c, false);
@@ -39,8 +35,7 @@ std::optional<unsigned> Connection::receiveIdle()
     }
     unsigned events = 0;
     for (const auto &[ours, theirs] : idleBits)
-        if (mask & theirs)
-            events |= ours;
+        if (mask & theirs) events |= ours;
     return events;
 }
 

@@ -22,7 +22,9 @@ struct Connection::Impl {
     int fd = -1;
 };
 
-inline QByteArray utf8(const QString &text) { return text.toUtf8(); }
+inline QByteArray utf8(const QString &text) {
+    return text.toUtf8();
+}
 
 // mpd never sets TCP_NODELAY and sends a long answer in two writes; without quick
 // acknowledgements from us the second write waits about 40 ms. Linux leaves quick-ack
@@ -33,19 +35,18 @@ void quickAck(int fd);
 // that means harm) cannot take the process's memory: far above any real library (a
 // 100,000-song catalogue is about 30 MB of text).
 class ReadBudget {
-public:
+  public:
     static inline std::atomic<qsizetype> maxEntries = 2'000'000;
     static inline std::atomic<qsizetype> maxBytes = qsizetype(1) << 30;
     // False once the answer went past the bound.
-    bool take(qsizetype bytes)
-    {
+    bool take(qsizetype bytes) {
         ++m_entries;
         m_bytes += bytes;
         return !exceeded();
     }
     bool exceeded() const { return m_entries > m_maxEntries || m_bytes > m_maxBytes; }
 
-private:
+  private:
     qsizetype m_entries = 0;
     qsizetype m_bytes = 0;
     const qsizetype m_maxEntries = maxEntries.load();
@@ -55,9 +56,9 @@ private:
 // The text size a song record stands for, for the budget.
 qsizetype recordBytes(const SongInfo &song);
 
-template <class Read> auto Connection::answer(bool sent, Read read)
-{
-    using Result = decltype(read(static_cast<mpd_connection *>(nullptr), std::declval<ReadBudget &>()));
+template <class Read> auto Connection::answer(bool sent, Read read) {
+    using Result =
+        decltype(read(static_cast<mpd_connection *>(nullptr), std::declval<ReadBudget &>()));
     if (!sent) {
         afterFailure();
         return std::optional<Result>();
@@ -71,8 +72,7 @@ template <class Read> auto Connection::answer(bool sent, Read read)
         return std::optional<Result>();
     }
     // A null from a read call ends the answer or reports an error: the end tells which.
-    if (!ok(mpd_response_finish(c)))
-        return std::optional<Result>();
+    if (!ok(mpd_response_finish(c))) return std::optional<Result>();
     return std::optional<Result>(std::move(result));
 }
 

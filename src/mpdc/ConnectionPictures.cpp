@@ -4,15 +4,13 @@
 
 namespace kelvane::mpdc {
 
-bool Connection::setBinaryLimit(quint32 bytes)
-{
+bool Connection::setBinaryLimit(quint32 bytes) {
     auto guard = lock();
     mpd_connection *c = handle();
     return c && ok(mpd_run_binarylimit(c, bytes));
 }
 
-PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetype maxBytes)
-{
+PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetype maxBytes) {
     auto guard = lock();
     PictureResult result;
     mpd_connection *c = handle();
@@ -24,8 +22,9 @@ PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetyp
     qsizetype total = -1;
     for (;;) {
         const unsigned offset = unsigned(result.bytes.size());
-        const bool sent = kind == PictureKind::CoverFile ? mpd_send_albumart(c, path.constData(), offset)
-                                                         : mpd_send_readpicture(c, path.constData(), offset);
+        const bool sent = kind == PictureKind::CoverFile
+                              ? mpd_send_albumart(c, path.constData(), offset)
+                              : mpd_send_readpicture(c, path.constData(), offset);
         if (!sent) {
             afterFailure();
             result.outcome = PictureResult::Broken;
@@ -42,14 +41,14 @@ PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetyp
             else if (isBinary)
                 chunk = QByteArray(pair->value).toLongLong();
             mpd_return_pair(c, pair);
-            if (isBinary)
-                break;
+            if (isBinary) break;
         }
         if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS) {
             // "No such file" is an answer (no picture); an unknown command or a missing
             // permission means the server does not offer it.
             const bool server = mpd_connection_get_error(c) == MPD_ERROR_SERVER;
-            const bool missing = server && mpd_connection_get_server_error(c) == MPD_SERVER_ERROR_NO_EXIST;
+            const bool missing =
+                server && mpd_connection_get_server_error(c) == MPD_SERVER_ERROR_NO_EXIST;
             afterFailure();
             result.outcome = !handle() ? PictureResult::Broken
                              : missing ? PictureResult::None
@@ -68,7 +67,8 @@ PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetyp
         }
         // What the server announces is checked before anything is read: a size past
         // the cap, or a chunk that does not fit in it, ends the connection.
-        if (total < 0 || total > maxBytes || chunk > total - offset || (chunk == 0 && qsizetype(offset) < total)) {
+        if (total < 0 || total > maxBytes || chunk > total - offset ||
+            (chunk == 0 && qsizetype(offset) < total)) {
             close(QString::fromLatin1(answerTooLargeMessage));
             result.outcome = PictureResult::TooLarge;
             result.bytes.clear();

@@ -6,8 +6,7 @@
 
 namespace kelvane::mpdc {
 
-std::optional<QueueSnapshot> Connection::queueSnapshot()
-{
+std::optional<QueueSnapshot> Connection::queueSnapshot() {
     auto guard = lock();
     mpd_connection *c = handle();
     const bool sent = c && mpd_command_list_begin(c, true) && mpd_send_status(c) &&
@@ -15,23 +14,19 @@ std::optional<QueueSnapshot> Connection::queueSnapshot()
     QueueSnapshot snapshot;
     auto read = answer(sent, [&snapshot](mpd_connection *conn, ReadBudget &budget) {
         StatusPtr status{mpd_recv_status(conn)};
-        if (!status || !mpd_response_next(conn))
-            return false;
+        if (!status || !mpd_response_next(conn)) return false;
         snapshot.status = statusFrom(*status);
         while (SongPtr song{mpd_recv_song(conn)}) {
             snapshot.songs.push_back(songFrom(*song));
-            if (!budget.take(recordBytes(snapshot.songs.back())))
-                break;
+            if (!budget.take(recordBytes(snapshot.songs.back()))) break;
         }
         return true;
     });
-    if (!read || !*read)
-        return std::nullopt;
+    if (!read || !*read) return std::nullopt;
     return snapshot;
 }
 
-std::optional<QueueChanges> Connection::queueChangesSince(quint32 version)
-{
+std::optional<QueueChanges> Connection::queueChangesSince(quint32 version) {
     auto guard = lock();
     mpd_connection *c = handle();
     const bool sent = c && mpd_command_list_begin(c, true) && mpd_send_status(c) &&
@@ -39,28 +34,23 @@ std::optional<QueueChanges> Connection::queueChangesSince(quint32 version)
     QueueChanges changes;
     auto read = answer(sent, [&changes](mpd_connection *conn, ReadBudget &budget) {
         StatusPtr status{mpd_recv_status(conn)};
-        if (!status || !mpd_response_next(conn))
-            return false;
+        if (!status || !mpd_response_next(conn)) return false;
         changes.status = statusFrom(*status);
         unsigned position = 0, id = 0;
         while (mpd_recv_queue_change_brief(conn, &position, &id)) {
             changes.entries.push_back({position, id});
-            if (!budget.take(16))
-                break;
+            if (!budget.take(16)) break;
         }
         return true;
     });
-    if (!read || !*read)
-        return std::nullopt;
+    if (!read || !*read) return std::nullopt;
     return changes;
 }
 
-std::optional<std::vector<SongInfo>> Connection::queueSongsById(const std::vector<quint32> &ids)
-{
+std::optional<std::vector<SongInfo>> Connection::queueSongsById(const std::vector<quint32> &ids) {
     auto guard = lock();
     mpd_connection *c = handle();
-    if (ids.empty())
-        return std::vector<SongInfo>();
+    if (ids.empty()) return std::vector<SongInfo>();
     bool sent = c && mpd_command_list_begin(c, false);
     for (size_t i = 0; sent && i < ids.size(); ++i)
         sent = mpd_send_get_queue_song_id(c, ids[i]);
@@ -69,8 +59,7 @@ std::optional<std::vector<SongInfo>> Connection::queueSongsById(const std::vecto
         std::vector<SongInfo> songs;
         while (SongPtr song{mpd_recv_song(conn)}) {
             songs.push_back(songFrom(*song));
-            if (!budget.take(recordBytes(songs.back())))
-                break;
+            if (!budget.take(recordBytes(songs.back()))) break;
         }
         return songs;
     });

@@ -11,10 +11,10 @@ namespace kelvane::mpdc {
 struct SongInfo {
     QString uri;
     QString artist, album, albumArtist, title, track, genre, date, composer, comment, disc;
-    quint32 duration = 0; // whole seconds, 0 when unknown
-    int bits = 0;         // sample width from the audio format, 0 when unknown
-    int position = -1;    // queue position, -1 outside the queue
-    quint32 id = 0;       // queue id, 0 outside the queue
+    quint32 duration = 0;    // whole seconds, 0 when unknown
+    int bits = 0;            // sample width from the audio format, 0 when unknown
+    int position = -1;       // queue position, -1 outside the queue
+    quint32 id = 0;          // queue id, 0 outside the queue
     qint64 lastModified = 0; // seconds since the epoch; 0 when the server gave none, as for
                              // a stored-playlist entry its database does not know
 };

@@ -9,33 +9,26 @@
 namespace kelvane::mpdc {
 
 // Invalid UTF-8 gives an absent text, so a broken tag never shows as mojibake.
-QString fromUtf8OrNull(const char *text)
-{
-    if (!text)
-        return QString();
+QString fromUtf8OrNull(const char *text) {
+    if (!text) return QString();
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString decoded = decoder(QByteArrayView(text, qsizetype(std::strlen(text))));
-    if (decoder.hasError())
-        return QString();
-    if (decoded.isNull())
-        decoded = QString(QLatin1String(""));
+    if (decoder.hasError()) return QString();
+    if (decoded.isNull()) decoded = QString(QLatin1String(""));
     return decoded;
 }
 
 namespace {
-QString utf8OrNull(const char *text)
-{
+QString utf8OrNull(const char *text) {
     return fromUtf8OrNull(text);
 }
 
-QString tag(const mpd_song &song, mpd_tag_type type)
-{
+QString tag(const mpd_song &song, mpd_tag_type type) {
     return utf8OrNull(mpd_song_get_tag(&song, type, 0));
 }
 } // namespace
 
-SongInfo songFrom(const mpd_song &song)
-{
+SongInfo songFrom(const mpd_song &song) {
     SongInfo info;
     info.uri = utf8OrNull(mpd_song_get_uri(&song));
     info.artist = tag(song, MPD_TAG_ARTIST);
@@ -49,18 +42,15 @@ SongInfo songFrom(const mpd_song &song)
     info.comment = tag(song, MPD_TAG_COMMENT);
     info.disc = tag(song, MPD_TAG_DISC);
     info.duration = mpd_song_get_duration(&song);
-    if (const mpd_audio_format *format = mpd_song_get_audio_format(&song))
-        info.bits = format->bits;
+    if (const mpd_audio_format *format = mpd_song_get_audio_format(&song)) info.bits = format->bits;
     info.position = int(mpd_song_get_pos(&song));
     info.id = mpd_song_get_id(&song);
     info.lastModified = qint64(mpd_song_get_last_modified(&song));
-    if (info.id == 0)
-        info.position = -1;
+    if (info.id == 0) info.position = -1;
     return info;
 }
 
-StatusInfo statusFrom(const mpd_status &status)
-{
+StatusInfo statusFrom(const mpd_status &status) {
     StatusInfo info;
     info.elapsedMs = mpd_status_get_elapsed_ms(&status);
     info.totalTime = mpd_status_get_total_time(&status);
@@ -74,25 +64,29 @@ StatusInfo statusFrom(const mpd_status &status)
     info.repeat = mpd_status_get_repeat(&status);
     info.consume = mpd_status_get_consume(&status);
     switch (mpd_status_get_single_state(&status)) {
-    case MPD_SINGLE_ON: info.single = SingleMode::On; break;
-    case MPD_SINGLE_ONESHOT: info.single = SingleMode::Oneshot; break;
-    default: info.single = SingleMode::Off; break;
+    case MPD_SINGLE_ON:
+        info.single = SingleMode::On;
+        break;
+    case MPD_SINGLE_ONESHOT:
+        info.single = SingleMode::Oneshot;
+        break;
+    default:
+        info.single = SingleMode::Off;
+        break;
     }
     info.crossfade = mpd_status_get_crossfade(&status);
     return info;
 }
 
-bool isPlausible(const StatusInfo &status)
-{
-    if (status.volume < -1 || status.volume > 100)
-        return false;
-    if (status.songPos < -1 || (status.songPos >= 0 && quint32(status.songPos) >= status.queueLength))
+bool isPlausible(const StatusInfo &status) {
+    if (status.volume < -1 || status.volume > 100) return false;
+    if (status.songPos < -1 ||
+        (status.songPos >= 0 && quint32(status.songPos) >= status.queueLength))
         return false;
     return status.elapsedMs <= quint32(std::numeric_limits<qint32>::max());
 }
 
-Entity entityFrom(const mpd_entity &entity)
-{
+Entity entityFrom(const mpd_entity &entity) {
     Entity out;
     switch (mpd_entity_get_type(&entity)) {
     case MPD_ENTITY_TYPE_DIRECTORY:

@@ -2,12 +2,12 @@
 
 #include "core/settings/Setting.h"
 
+#include "core/settings/SessionServer.h"
+#include "desktop/DesktopServices.h"
 #include "ui/MainActivity.h"
 #include "ui/MainWindow.h"
-#include "core/settings/SessionServer.h"
-#include "ui/base/Style.h"
 #include "ui/WindowState.h"
-#include "desktop/DesktopServices.h"
+#include "ui/base/Style.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -32,8 +32,9 @@ void describeOptions(QCommandLineParser &parser) {
                       QStringLiteral("Adresse de l'annuaire radio pour cette session."),
                       QStringLiteral("URL")});
     // Handled before the window starts (main); listed here for --help.
-    parser.addOption({QStringLiteral("console"),
-                      QStringLiteral("Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
+    parser.addOption(
+        {QStringLiteral("console"),
+         QStringLiteral("Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
 }
 
 // --help and --version answer without a window system, so they work in any terminal and

@@ -14,10 +14,10 @@
 #include "ui/MainWindow.h"
 #include "ui/SideBar.h"
 #include "ui/base/ConfirmDialog.h"
-#include "ui/views/library/PlaylistMenu.h"
 #include "ui/base/ReloadableView.h"
 #include "ui/base/SetNameDialog.h"
 #include "ui/views/library/AlbumsView.h"
+#include "ui/views/library/PlaylistMenu.h"
 
 #include <QLabel>
 #include <QLineEdit>

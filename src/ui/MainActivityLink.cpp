@@ -25,7 +25,8 @@ void MainActivity::wireLink() {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     connect(&socket, &MPDSocket::linkChanged, this, &MainActivity::onLinkChanged);
     PlayerEvents &events = PlayerEvents::sPlayerEvents();
-    connect(&events, &PlayerEvents::storedPlaylistsChanged, this, &MainActivity::onStoredPlaylistsChanged);
+    connect(&events, &PlayerEvents::storedPlaylistsChanged, this,
+            &MainActivity::onStoredPlaylistsChanged);
     connect(&events, &PlayerEvents::databaseChanged, this, &MainActivity::onDatabaseChanged);
     // Each snapshot (a change of state among them) sets when the next one is due: a seek
     // moves the second's boundary.
@@ -45,13 +46,19 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
     setModesEnabled(up);
     m_retryCountdown.stop();
     switch (link) {
-    case MPDSocket::Link::Up: bar->setLinkText(QString()); break;
-    case MPDSocket::Link::Connecting: bar->setLinkText(QStringLiteral("Connexion…")); break;
+    case MPDSocket::Link::Up:
+        bar->setLinkText(QString());
+        break;
+    case MPDSocket::Link::Connecting:
+        bar->setLinkText(QStringLiteral("Connexion…"));
+        break;
     case MPDSocket::Link::Retrying:
         showRetryCountdown();
         if (m_window->isVisible()) m_retryCountdown.start();
         break;
-    case MPDSocket::Link::Off: bar->setLinkText(QStringLiteral("Déconnecté")); break;
+    case MPDSocket::Link::Off:
+        bar->setLinkText(QStringLiteral("Déconnecté"));
+        break;
     }
     if (!up) {
         m_linkWasDown = true;
@@ -72,7 +79,8 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
 
 void MainActivity::showRetryCountdown() {
     const int seconds = (MPDSocket::sMPDSocket().retryRemainingMs() + 999) / 1000;
-    m_window->bar()->setLinkText(QStringLiteral("Déconnecté — nouvelle tentative dans %1 s").arg(seconds));
+    m_window->bar()->setLinkText(
+        QStringLiteral("Déconnecté — nouvelle tentative dans %1 s").arg(seconds));
 }
 
 void MainActivity::onStoredPlaylistsChanged() {
@@ -81,7 +89,8 @@ void MainActivity::onStoredPlaylistsChanged() {
     updateSidebar();
     // A stored playlist on screen, or the saved streams (a stored playlist too), read
     // again where they are scrolled to.
-    if (m_currentContentName == QLatin1String("Playlist") || m_currentContentName == QLatin1String("Stream"))
+    if (m_currentContentName == QLatin1String("Playlist") ||
+        m_currentContentName == QLatin1String("Stream"))
         reloadContentView();
 }
 
@@ -100,7 +109,8 @@ void MainActivity::refreshStreams() {
             if (ticket != m_streamsTicket || !streams) return;
             m_streams = std::move(streams);
             // A playing stream takes its saved name as soon as it is known.
-            if (const std::optional<MPDStatus> &last = MPDCache::sMPDCache().getStatus()) setSongTitle(*last);
+            if (const std::optional<MPDStatus> &last = MPDCache::sMPDCache().getStatus())
+                setSongTitle(*last);
         });
 }
 
@@ -109,7 +119,8 @@ void MainActivity::updateTickRate() {
     const bool seen = m_window->isVisible() && !m_window->isMinimized();
     const bool playing = status && status->state == 2;
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    const int interval = seen && playing ? shownTickInterval(*status, m_window->bar()->seekToBar()->width()) : 0;
+    const int interval =
+        seen && playing ? shownTickInterval(*status, m_window->bar()->seekToBar()->width()) : 0;
     const bool starting = interval > 0 && socket.tickInterval() <= 0;
     if (interval == socket.tickInterval()) return;
     socket.setTickInterval(interval);
@@ -132,10 +143,13 @@ bool MainActivity::eventFilter(QObject *watched, QEvent *event) {
         case QEvent::Hide:
         case QEvent::WindowStateChange:
             QMetaObject::invokeMethod(this, &MainActivity::updateTickRate, Qt::QueuedConnection);
-            if (event->type() == QEvent::Hide) m_retryCountdown.stop();
-            else if (MPDSocket::sMPDSocket().link() == MPDSocket::Link::Retrying) m_retryCountdown.start();
+            if (event->type() == QEvent::Hide)
+                m_retryCountdown.stop();
+            else if (MPDSocket::sMPDSocket().link() == MPDSocket::Link::Retrying)
+                m_retryCountdown.start();
             break;
-        default: break;
+        default:
+            break;
         }
     }
     return QObject::eventFilter(watched, event);

@@ -66,8 +66,10 @@ void MainActivity::buildModeMenus(QMenu *play, QMenu *server) {
     m_outputsMenu->setObjectName(QStringLiteral("outputsMenu"));
 
     NowPlayingBar *bar = m_window->bar();
-    connect(bar, &NowPlayingBar::randomToggled, this, [&command](bool on) { command.setRandom(on); });
-    connect(bar, &NowPlayingBar::repeatToggled, this, [&command](bool on) { command.setRepeat(on); });
+    connect(bar, &NowPlayingBar::randomToggled, this,
+            [&command](bool on) { command.setRandom(on); });
+    connect(bar, &NowPlayingBar::repeatToggled, this,
+            [&command](bool on) { command.setRepeat(on); });
 
     PlayerEvents &events = PlayerEvents::sPlayerEvents();
     connect(&events, &PlayerEvents::optionsChanged, this, &MainActivity::showOptions);

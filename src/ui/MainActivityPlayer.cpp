@@ -85,7 +85,8 @@ void MainActivity::setSongTitle(const MPDStatus &status) {
     // The saved streams, read off the GUI thread when they change; until they are known
     // a stream shows the title it announces.
     const bool stream = NowPlayingText::isStream(status.path);
-    m_window->bar()->setSongTitleText(NowPlayingText::songTitle(status, stream ? m_streams : std::nullopt));
+    m_window->bar()->setSongTitleText(
+        NowPlayingText::songTitle(status, stream ? m_streams : std::nullopt));
 }
 
 void MainActivity::playButton() {

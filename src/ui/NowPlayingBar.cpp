@@ -331,8 +331,9 @@ void NowPlayingBar::setLinkText(const QString &text) {
 }
 
 void NowPlayingBar::setTransportEnabled(bool enabled) {
-    for (QWidget *w : std::initializer_list<QWidget *>{m_playImg, m_stop, m_next, m_previous, m_seekToBar,
-                                                       m_volumeSlider, m_random, m_repeat})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_playImg, m_stop, m_next, m_previous, m_seekToBar,
+                                          m_volumeSlider, m_random, m_repeat})
         w->setEnabled(enabled);
 }
 

@@ -43,9 +43,9 @@ void save(const MainActivity &activity) {
     const MainWindow *window = activity.window();
     setting.setWindowValue(kGeometry, window->saveGeometry());
     setting.setWindowValue(kSplitter, window->splitter()->saveState());
-    setting.setWindowValue(kPlaylistsFolded,
-                           window->sideBar()->isPlaylistGroupExpanded() ? QStringLiteral("no")
-                                                                        : QStringLiteral("yes"));
+    setting.setWindowValue(kPlaylistsFolded, window->sideBar()->isPlaylistGroupExpanded()
+                                                 ? QStringLiteral("no")
+                                                 : QStringLiteral("yes"));
     // The album content opened over the grid is not an entry: the grid comes back.
     if (!activity.currentEntry().isEmpty()) setting.setWindowValue(kEntry, activity.currentEntry());
 }

@@ -7,8 +7,7 @@
 using namespace kelvane;
 namespace args = kelvane::consoleargs;
 
-TEST(ConsoleArguments, SeekRefusesWhatIsNotAPlaceInASong)
-{
+TEST(ConsoleArguments, SeekRefusesWhatIsNotAPlaceInASong) {
     // QString::toFloat reads these as numbers.
     for (const char *bad : {"nan", "inf", "-inf", " NaN ", "1e39", "-0.5", "", "12s"})
         EXPECT_FALSE(args::seconds(QString::fromLatin1(bad))) << bad;
@@ -16,8 +15,7 @@ TEST(ConsoleArguments, SeekRefusesWhatIsNotAPlaceInASong)
     EXPECT_EQ(args::seconds(QStringLiteral("0")), 0.0f);
 }
 
-TEST(ConsoleArguments, LineSplitKeepsEverythingAfterTheFirstSpace)
-{
+TEST(ConsoleArguments, LineSplitKeepsEverythingAfterTheFirstSpace) {
     const args::Line line = args::split(QStringLiteral("renameplaylist  a b\tc\r"));
     EXPECT_EQ(line.kind, args::Line::Kind::Command);
     EXPECT_EQ(line.name, QStringLiteral("renameplaylist"));

@@ -5,28 +5,29 @@
 #include "support/MpdServer.h"
 
 #include <QTemporaryFile>
-#include <gtest/gtest.h>
 #include <csignal>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kelvane;
 using namespace kelvane::test;
 
-TEST(ConsoleFormat, EscapesTabNewlineBackslashAndMarksAbsent)
-{
-    EXPECT_EQ(ConsoleWriter::formatLine({QStringLiteral("a\tb"), QStringLiteral("c\nd"), QStringLiteral("e\\f")}),
+TEST(ConsoleFormat, EscapesTabNewlineBackslashAndMarksAbsent) {
+    EXPECT_EQ(ConsoleWriter::formatLine(
+                  {QStringLiteral("a\tb"), QStringLiteral("c\nd"), QStringLiteral("e\\f")}),
               QStringLiteral("a\\tb\tc\\nd\te\\\\f"));
     EXPECT_EQ(ConsoleWriter::formatLine({QStringLiteral("x"), QString(), QStringLiteral("")}),
               QStringLiteral("x\t\\N\t"));
     EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("\\N")), QStringLiteral("\\\\N"));
-    EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("Édith Piaf & co\r")), QStringLiteral("Édith Piaf & co\r"));
-    EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b")), QStringLiteral("a\\0b"));
+    EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("Édith Piaf & co\r")),
+              QStringLiteral("Édith Piaf & co\r"));
+    EXPECT_EQ(ConsoleWriter::escape(QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b")),
+              QStringLiteral("a\\0b"));
 }
 
-TEST(ConsoleFormat, AnAnswerLeavesInOneWriteWhenItEnds)
-{
+TEST(ConsoleFormat, AnAnswerLeavesInOneWriteWhenItEnds) {
     QTemporaryFile file;
     ASSERT_TRUE(file.open());
     const auto written = [&file] {
@@ -64,19 +65,22 @@ TEST(ConsoleFormat, AnAnswerLeavesInOneWriteWhenItEnds)
     EXPECT_EQ(lines[2000], QByteArray("end\t2000"));
 }
 
-TEST(ConsoleRun, PrintsEventsAndFollowsConnectDisconnect)
-{
+TEST(ConsoleRun, PrintsEventsAndFollowsConnectDisconnect) {
     auto server = startStandardServer();
     server->command(QStringLiteral("add \"The Beatles/Abbey Road/02 Something.flac\""));
     server->command(QStringLiteral("play 0"));
     ConsoleProcess console({QStringLiteral("--host"), server->host(), QStringLiteral("--port"),
                             QString::number(server->port())});
     EXPECT_EQ(console.waitForLine(QStringLiteral("track\t")),
-              QStringLiteral("track\t0\tAbbey Road\tSomething\tThe Beatles\tThe Beatles/Abbey Road/02 Something.flac"));
-    EXPECT_EQ(console.waitForLine(QStringLiteral("queue-track\t")), QStringLiteral("queue-track\t0"));
-    EXPECT_EQ(console.waitForLine(QStringLiteral("queue-state\t")), QStringLiteral("queue-state\t2\t0"));
+              QStringLiteral("track\t0\tAbbey Road\tSomething\tThe Beatles\tThe Beatles/Abbey "
+                             "Road/02 Something.flac"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("queue-track\t")),
+              QStringLiteral("queue-track\t0"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("queue-state\t")),
+              QStringLiteral("queue-state\t2\t0"));
     EXPECT_EQ(console.waitForLine(QStringLiteral("state\t")), QStringLiteral("state\t2"));
-    EXPECT_TRUE(console.waitForLine(QStringLiteral("progress\t")).endsWith(QStringLiteral("\t182")));
+    EXPECT_TRUE(
+        console.waitForLine(QStringLiteral("progress\t")).endsWith(QStringLiteral("\t182")));
     EXPECT_EQ(console.waitForLine(QStringLiteral("volume\t")), QStringLiteral("volume\t100"));
 
     console.send(QStringLiteral("disconnect"));
@@ -97,29 +101,31 @@ TEST(ConsoleRun, PrintsEventsAndFollowsConnectDisconnect)
     EXPECT_EQ(console.process().exitCode(), 0);
 }
 
-TEST(ConsoleRun, ReportsARefusedConnectionAndQuits)
-{
+TEST(ConsoleRun, ReportsARefusedConnectionAndQuits) {
     quint16 port;
     {
         MpdServer gone;
         port = gone.port();
     }
     ConsoleProcess console({QStringLiteral("--port"), QString::number(port)});
-    EXPECT_TRUE(console.waitForLine(QStringLiteral("error\t")).startsWith(
-        QStringLiteral("error\tConnexion rejetée\t1. Vérifiez que le serveur est joignable et que MPD est actif.\\n2.")));
+    EXPECT_TRUE(
+        console.waitForLine(QStringLiteral("error\t"))
+            .startsWith(QStringLiteral("error\tConnexion rejetée\t1. Vérifiez que le serveur est "
+                                       "joignable et que MPD est actif.\\n2.")));
     console.send(QStringLiteral("no-such-command"));
-    EXPECT_EQ(console.waitForLine(QStringLiteral("unknown\t")), QStringLiteral("unknown\tno-such-command"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("unknown\t")),
+              QStringLiteral("unknown\tno-such-command"));
     // A NUL would cut the argument short: the whole line is refused, and echoed escaped.
     console.send(QStringLiteral("decode before") + QChar(u'\0') + QStringLiteral("after"));
-    EXPECT_EQ(console.waitForLine(QStringLiteral("invalid\t")), QStringLiteral("invalid\tdecode before\\0after"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("invalid\t")),
+              QStringLiteral("invalid\tdecode before\\0after"));
     EXPECT_TRUE(console.waitForLine(QStringLiteral("decoded\t")).isNull());
     console.send(QStringLiteral("quit"));
     ASSERT_TRUE(console.waitForExit());
     EXPECT_EQ(console.process().exitCode(), 0);
 }
 
-TEST(ConsoleRun, SigintEndsWithStatusZero)
-{
+TEST(ConsoleRun, SigintEndsWithStatusZero) {
     auto server = startStandardServer();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});
     ASSERT_FALSE(console.waitForLine(QStringLiteral("state\t")).isNull());

@@ -14,15 +14,14 @@ using namespace kelvane::test;
 
 namespace {
 
-QStringList linesFrom(const ConsoleProcess &console, const QString &prefix)
-{
-    return console.lines().filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
+QStringList linesFrom(const ConsoleProcess &console, const QString &prefix) {
+    return console.lines().filter(
+        QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(prefix)));
 }
 
 } // namespace
 
-TEST(ConsoleFaults, ConnectAndDisconnectDuringAnUpdateAndQuitAtOnce)
-{
+TEST(ConsoleFaults, ConnectAndDisconnectDuringAnUpdateAndQuitAtOnce) {
     MpdServer server;
     server.library().writeBulk(40, 3);
     server.update();
@@ -51,13 +50,11 @@ TEST(ConsoleFaults, ConnectAndDisconnectDuringAnUpdateAndQuitAtOnce)
     EXPECT_EQ(console.process().exitCode(), 0);
 }
 
-TEST(ConsoleFaults, ServerGoneInTheMiddleOfTheCatalogue)
-{
+TEST(ConsoleFaults, ServerGoneInTheMiddleOfTheCatalogue) {
     // The second connection reads the catalogue; its answer stops half-way and the
     // server hangs up on it.
     ScriptedServer server([](const QByteArray &request) -> ScriptedServer::Reply {
-        if (request == "listall \"\"")
-            return {"file: a/1.flac\nfile: b/1.flac\nOK\n"};
+        if (request == "listall \"\"") return {"file: a/1.flac\nfile: b/1.flac\nOK\n"};
         if (request.startsWith("command_list_ok_begin\nlsinfo"))
             return {"file: a/1.flac\nAlbum: A\nlist_OK\nfile: b/1", true};
         return ScriptedServer::standard(request);
@@ -72,8 +69,7 @@ TEST(ConsoleFaults, ServerGoneInTheMiddleOfTheCatalogue)
     EXPECT_LE(linesFrom(console, QStringLiteral("error\t")).size(), 1);
 }
 
-TEST(ConsoleFaults, WritesAfterTheServerHungUpAreErrorsNotADeadProcess)
-{
+TEST(ConsoleFaults, WritesAfterTheServerHungUpAreErrorsNotADeadProcess) {
     // The server answers "listall", then hangs up: the catalogue's long command list is
     // written in several pieces into a closed socket (SIGPIPE, unless ignored).
     ScriptedServer server([](const QByteArray &request) -> ScriptedServer::Reply {
@@ -96,34 +92,39 @@ TEST(ConsoleFaults, WritesAfterTheServerHungUpAreErrorsNotADeadProcess)
     EXPECT_EQ(console.process().exitStatus(), QProcess::NormalExit);
 }
 
-TEST(ConsoleFaults, PlayingAPlaylistThatDoesNotExistLeavesTheQueue)
-{
+TEST(ConsoleFaults, PlayingAPlaylistThatDoesNotExistLeavesTheQueue) {
     auto server = startStandardServer();
     server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});
     ASSERT_FALSE(console.waitForLine(QStringLiteral("connection\tup\t")).isNull());
     console.send(QStringLiteral("playplaylist Nope\t0"));
-    EXPECT_TRUE(console.waitForLine(QStringLiteral("error\t")).startsWith(QStringLiteral("error\tPlaylist introuvable\t")));
+    EXPECT_TRUE(console.waitForLine(QStringLiteral("error\t"))
+                    .startsWith(QStringLiteral("error\tPlaylist introuvable\t")));
     spin(300);
     EXPECT_EQ(linesFrom(console, QStringLiteral("error\t")).size(), 1);
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")), QStringLiteral("2"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")),
+              QStringLiteral("2"));
 }
 
-TEST(ConsoleFaults, ConnectionLinesFollowTheServer)
-{
+TEST(ConsoleFaults, ConnectionLinesFollowTheServer) {
     auto server = startStandardServer();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});
-    EXPECT_EQ(console.waitForLine(QStringLiteral("connection\t")), QStringLiteral("connection\tup\t0.23.5"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("connection\t")),
+              QStringLiteral("connection\tup\t0.23.5"));
     server->stop();
     // Closed or reset, as the server's going reaches our socket first.
     const QString down = console.waitForLine(QStringLiteral("connection\tdown\t"));
     EXPECT_TRUE(down == QStringLiteral("connection\tdown\tConnection closed by the server") ||
                 down.startsWith(QStringLiteral("connection\tdown\tConnection reset")))
         << down.toStdString();
-    EXPECT_EQ(console.waitForLine(QStringLiteral("connection\tretry\t")), QStringLiteral("connection\tretry\t1"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("connection\tretry\t")),
+              QStringLiteral("connection\tretry\t1"));
     server->start();
-    ASSERT_TRUE(waitUntil([&] { return linesFrom(console, QStringLiteral("connection\tup\t")).size() == 2; }, 8000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return linesFrom(console, QStringLiteral("connection\tup\t")).size() == 2; }, 8000));
     EXPECT_EQ(linesFrom(console, QStringLiteral("error\t")).size(), 1);
     console.send(QStringLiteral("disconnect"));
-    ASSERT_TRUE(waitUntil([&] { return console.lines().contains(QStringLiteral("connection\tdown\tdisconnected")); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return console.lines().contains(QStringLiteral("connection\tdown\tdisconnected"));
+    }));
 }

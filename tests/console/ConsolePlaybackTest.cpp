@@ -11,8 +11,7 @@ using namespace kelvane::test;
 
 namespace {
 
-QStringList listAfter(ConsoleProcess &console, const QString &command, const QString &prefix)
-{
+QStringList listAfter(ConsoleProcess &console, const QString &command, const QString &prefix) {
     const qsizetype from = console.lines().size();
     console.send(command);
     QStringList out;
@@ -20,8 +19,7 @@ QStringList listAfter(ConsoleProcess &console, const QString &command, const QSt
         out.clear();
         for (qsizetype i = from; i < console.lines().size(); ++i) {
             const QString &l = console.lines()[i];
-            if (l.startsWith(prefix))
-                out << l;
+            if (l.startsWith(prefix)) out << l;
             if (l.startsWith(QLatin1String("end\t")) || l == QLatin1String("absent")) {
                 out << l;
                 return true;
@@ -32,62 +30,83 @@ QStringList listAfter(ConsoleProcess &console, const QString &command, const QSt
     return out;
 }
 
-QString lastLine(const ConsoleProcess &console, const QString &prefix)
-{
-    const QStringList found = console.lines().filter(QRegularExpression(QStringLiteral("^") + prefix));
+QString lastLine(const ConsoleProcess &console, const QString &prefix) {
+    const QStringList found =
+        console.lines().filter(QRegularExpression(QStringLiteral("^") + prefix));
     return found.isEmpty() ? QString() : found.last();
 }
 
 } // namespace
 
-TEST(ConsolePlayback, ModesFollowTheServerAndOneshotRoundTrips)
-{
+TEST(ConsolePlayback, ModesFollowTheServerAndOneshotRoundTrips) {
     auto server = startStandardServer();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});
-    EXPECT_EQ(console.waitForLine(QStringLiteral("options\t")), QStringLiteral("options\t0\t0\t0\t0\t0\toff"));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("options\t")),
+              QStringLiteral("options\t0\t0\t0\t0\t0\toff"));
 
     // Another client changes them: the console shows it at once.
     server->mpc({QStringLiteral("random"), QStringLiteral("on")});
     server->mpc({QStringLiteral("crossfade"), QStringLiteral("5")});
     server->mpc({QStringLiteral("replaygain"), QStringLiteral("album")});
-    EXPECT_TRUE(waitUntil([&] { return lastLine(console, QStringLiteral("options\t")) == QStringLiteral("options\t1\t0\t0\t0\t5\talbum"); }, 3000))
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return lastLine(console, QStringLiteral("options\t")) ==
+                   QStringLiteral("options\t1\t0\t0\t0\t5\talbum");
+        },
+        3000))
         << qPrintable(lastLine(console, QStringLiteral("options\t")));
 
     console.send(QStringLiteral("single oneshot"));
     console.send(QStringLiteral("repeat 1"));
     console.send(QStringLiteral("consume 1"));
     console.send(QStringLiteral("replaygain auto"));
-    EXPECT_TRUE(waitUntil([&] { return lastLine(console, QStringLiteral("options\t")) == QStringLiteral("options\t1\t1\toneshot\t1\t5\tauto"); }, 3000))
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return lastLine(console, QStringLiteral("options\t")) ==
+                   QStringLiteral("options\t1\t1\toneshot\t1\t5\tauto");
+        },
+        3000))
         << qPrintable(lastLine(console, QStringLiteral("options\t")));
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("single")), QStringLiteral("oneshot"));
-    EXPECT_EQ(server->value(QStringLiteral("replay_gain_status"), QStringLiteral("replay_gain_mode")), QStringLiteral("auto"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("single")),
+              QStringLiteral("oneshot"));
+    EXPECT_EQ(
+        server->value(QStringLiteral("replay_gain_status"), QStringLiteral("replay_gain_mode")),
+        QStringLiteral("auto"));
 
-    for (const char *bad : {"random 2", "single yes", "crossfade -1", "crossfade 99999", "replaygain loud", "output 0",
-                            "output x 1", "move 1", "move a\t2", "playnext -1"}) {
+    for (const char *bad :
+         {"random 2", "single yes", "crossfade -1", "crossfade 99999", "replaygain loud",
+          "output 0", "output x 1", "move 1", "move a\t2", "playnext -1"}) {
         console.send(QString::fromLatin1(bad));
-        EXPECT_FALSE(console.waitForLine(QStringLiteral("invalid\t") + QString::fromLatin1(bad).section(u' ', 0, 0), 2000).isNull()) << bad;
+        EXPECT_FALSE(console
+                         .waitForLine(QStringLiteral("invalid\t") +
+                                          QString::fromLatin1(bad).section(u' ', 0, 0),
+                                      2000)
+                         .isNull())
+            << bad;
     }
 }
 
-TEST(ConsolePlayback, OutputsToggleBothWays)
-{
+TEST(ConsolePlayback, OutputsToggleBothWays) {
     auto server = startStandardServer();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});
     ASSERT_FALSE(console.waitForLine(QStringLiteral("connection\tup")).isNull());
     EXPECT_EQ(listAfter(console, QStringLiteral("outputs"), QStringLiteral("output\t")),
               (QStringList{"output\t0\tnull\t1\tnull", "end\t1"}));
     console.send(QStringLiteral("output 0 0"));
-    EXPECT_TRUE(waitUntil([&] { return server->mpc({QStringLiteral("outputs")}).contains(QStringLiteral("disabled")); }, 3000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return server->mpc({QStringLiteral("outputs")}).contains(QStringLiteral("disabled"));
+        },
+        3000));
     server->mpc({QStringLiteral("enable"), QStringLiteral("1")});
     EXPECT_EQ(listAfter(console, QStringLiteral("outputs"), QStringLiteral("output\t")),
               (QStringList{"output\t0\tnull\t1\tnull", "end\t1"}));
 }
 
-TEST(ConsolePlayback, MovesKeepThePlayingSongAndSearchesCut)
-{
+TEST(ConsolePlayback, MovesKeepThePlayingSongAndSearchesCut) {
     MpdServer server;
     server.library().writeBulk(60, 10); // 600 songs of 1 s, every title "Title NN"
-    for (int i = 0; i < 45; ++i) // long enough to stay the playing song through the test
+    for (int i = 0; i < 45; ++i)        // long enough to stay the playing song through the test
         server.library().add(QStringLiteral("Long/%1.flac").arg(i, 2, 10, QLatin1Char('0')),
                              {.artist = QStringLiteral("L"), .album = QStringLiteral("Long")}, 120);
     server.update();
@@ -99,19 +118,42 @@ TEST(ConsolePlayback, MovesKeepThePlayingSongAndSearchesCut)
 
     // The playing entry (position 3) moved across: it goes on playing where it lands.
     console.send(QStringLiteral("move 3\t40"));
-    EXPECT_TRUE(waitUntil([&] { return server.value(QStringLiteral("status"), QStringLiteral("song")) == QStringLiteral("40"); }, 3000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return server.value(QStringLiteral("status"), QStringLiteral("song")) ==
+                   QStringLiteral("40");
+        },
+        3000));
     EXPECT_EQ(server.value(QStringLiteral("currentsong"), QStringLiteral("file")), playing);
-    EXPECT_EQ(server.value(QStringLiteral("status"), QStringLiteral("state")), QStringLiteral("play"));
-    const QString first = server.command(QStringLiteral("playlistinfo 0")).filter(QStringLiteral("file:")).value(0);
+    EXPECT_EQ(server.value(QStringLiteral("status"), QStringLiteral("state")),
+              QStringLiteral("play"));
+    const QString first =
+        server.command(QStringLiteral("playlistinfo 0")).filter(QStringLiteral("file:")).value(0);
     console.send(QStringLiteral("playnext 0"));
-    EXPECT_TRUE(waitUntil([&] { return server.value(QStringLiteral("status"), QStringLiteral("song")) == QStringLiteral("39"); }, 3000));
-    EXPECT_EQ(server.command(QStringLiteral("playlistinfo 40")).filter(QStringLiteral("file:")).value(0), first);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return server.value(QStringLiteral("status"), QStringLiteral("song")) ==
+                   QStringLiteral("39");
+        },
+        3000));
+    EXPECT_EQ(
+        server.command(QStringLiteral("playlistinfo 40")).filter(QStringLiteral("file:")).value(0),
+        first);
 
-    const QStringList songs = listAfter(console, QStringLiteral("findsongs title"), QStringLiteral("song\t"));
+    const QStringList songs =
+        listAfter(console, QStringLiteral("findsongs title"), QStringLiteral("song\t"));
     EXPECT_EQ(songs.last(), QStringLiteral("end\t500"));
-    const QStringList albums = listAfter(console, QStringLiteral("search album 0059 ARTIST"), QStringLiteral("album\t"));
-    EXPECT_EQ(albums, (QStringList{"album\tArtist 005\tAlbum 0059\tArtist 005/Album 0059\t2019\tElectronic", "end\t1"}));
+    const QStringList albums =
+        listAfter(console, QStringLiteral("search album 0059 ARTIST"), QStringLiteral("album\t"));
+    EXPECT_EQ(albums,
+              (QStringList{"album\tArtist 005\tAlbum 0059\tArtist 005/Album 0059\t2019\tElectronic",
+                           "end\t1"}));
     console.send(QStringLiteral("shuffle"));
     console.send(QStringLiteral("clear"));
-    EXPECT_TRUE(waitUntil([&] { return server.value(QStringLiteral("status"), QStringLiteral("playlistlength")) == QStringLiteral("0"); }, 3000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return server.value(QStringLiteral("status"), QStringLiteral("playlistlength")) ==
+                   QStringLiteral("0");
+        },
+        3000));
 }

@@ -9,9 +9,8 @@ namespace kelvane::test {
 
 // The real `kelvane --console` in a child process, its stdout collected line by line.
 class ConsoleProcess {
-public:
-    explicit ConsoleProcess(const QStringList &arguments)
-    {
+  public:
+    explicit ConsoleProcess(const QStringList &arguments) {
         m_process.setProgram(qEnvironmentVariable("KELVANE_BINARY"));
         m_process.setArguments(QStringList{QStringLiteral("--console")} + arguments);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -29,8 +28,7 @@ public:
         m_process.start();
         m_process.waitForStarted();
     }
-    ~ConsoleProcess()
-    {
+    ~ConsoleProcess() {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished();
@@ -43,25 +41,22 @@ public:
     const QStringList &lines() const { return m_lines; }
 
     // Waits for a line starting with prefix; answers it, or a null QString.
-    QString waitForLine(const QString &prefix, int timeoutMs = 8000)
-    {
+    QString waitForLine(const QString &prefix, int timeoutMs = 8000) {
         QString found;
         waitUntil(
             [&] {
                 for (const QString &l : m_lines)
-                    if (l.startsWith(prefix))
-                        return !(found = l).isNull();
+                    if (l.startsWith(prefix)) return !(found = l).isNull();
                 return false;
             },
             timeoutMs);
         return found;
     }
-    bool waitForExit(int timeoutMs = 8000)
-    {
+    bool waitForExit(int timeoutMs = 8000) {
         return waitUntil([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
     }
 
-private:
+  private:
     QProcess m_process;
     QByteArray m_pending;
     QStringList m_lines;

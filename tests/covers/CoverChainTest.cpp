@@ -1,11 +1,11 @@
 // The cover chain against a real mpd and a local web server: which source wins, what
 // is remembered for the session, and servers that are dead, hostile or protected.
+#include "covers/CoverChain.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDPictures.h"
-#include "core/mpd/PlayerEvents.h"
 #include "core/mpd/MPDSocket.h"
+#include "core/mpd/PlayerEvents.h"
 #include "core/settings/Setting.h"
-#include "covers/CoverChain.h"
 #include "imageloading/ImageCache.h"
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/ImageManager.h"
@@ -47,7 +47,8 @@ quint32 crc32(const QByteArray &bytes) {
     quint32 crc = 0xFFFFFFFFu;
     for (const char byte : bytes) {
         crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }
@@ -119,9 +120,9 @@ TEST(CoverRequest, AddressesKeepAnyDirectoryNameAndRejectOthers) {
     EXPECT_EQ(parsed->albumPath, album);
     EXPECT_EQ(parsed->songUri, song);
     EXPECT_TRUE(CoverRequest::parse(CoverRequest::address({}, {})));
-    for (const char *other : {"http://127.0.0.1/a/cover.jpg", "albumcover:?album=a",
-                              "albumcover:?song=a&album=b", "albumcover:x?album=a&song=b",
-                              "albumcover:?album=a&song=b&album=c"})
+    for (const char *other :
+         {"http://127.0.0.1/a/cover.jpg", "albumcover:?album=a", "albumcover:?song=a&album=b",
+          "albumcover:x?album=a&song=b", "albumcover:?album=a&song=b&album=c"})
         EXPECT_FALSE(CoverRequest::parse(QUrl(QString::fromLatin1(other)))) << other;
 }
 
@@ -206,7 +207,10 @@ TEST_F(CoverChainTest, DeadWebServerIsContactedOnceForAWholeGrid) {
     // The first album's cell scrolls away: its web answer still settles the others.
     loads[0]->cancel();
     ASSERT_TRUE(waitUntil(
-        [&] { return std::all_of(covers.begin() + 1, covers.end(), [](const Cover &c) { return c.done; }); },
+        [&] {
+            return std::all_of(covers.begin() + 1, covers.end(),
+                               [](const Cover &c) { return c.done; });
+        },
         8000));
     for (int i = 1; i < albums; ++i)
         EXPECT_EQ(covers[i].origin, CoverOrigin::ReadPicture) << i;
@@ -231,9 +235,12 @@ TEST_F(CoverChainTest, DeadWebServerIsContactedOnceForAWholeGrid) {
     QElapsedTimer clock;
     clock.start();
     QList<Cover> slow(4);
-    for (int i = 0; i < 4; ++i) start(slow[i], QStringLiteral("Album %1").arg(i + 4));
+    for (int i = 0; i < 4; ++i)
+        start(slow[i], QStringLiteral("Album %1").arg(i + 4));
     ASSERT_TRUE(waitUntil(
-        [&] { return std::all_of(slow.begin(), slow.end(), [](const Cover &c) { return c.done; }); },
+        [&] {
+            return std::all_of(slow.begin(), slow.end(), [](const Cover &c) { return c.done; });
+        },
         8000));
     EXPECT_LT(clock.elapsed(), 3000) << "the first album does not wait for the time-out either";
     EXPECT_EQ(slow[3].origin, CoverOrigin::ReadPicture);
@@ -248,7 +255,8 @@ TEST_F(CoverChainTest, DeadWebServerIsContactedOnceForAWholeGrid) {
         chain->resetSession();
         cache->clearMemory();
         cache->clearDiskOnCompletion();
-        EXPECT_EQ(load(QStringLiteral("Album 3")).origin, CoverOrigin::ReadPicture) << host.toStdString();
+        EXPECT_EQ(load(QStringLiteral("Album 3")).origin, CoverOrigin::ReadPicture)
+            << host.toStdString();
         EXPECT_TRUE(chain->isWebServerDead()) << host.toStdString();
     }
 }
@@ -269,7 +277,8 @@ TEST_F(CoverChainTest, HostilePicturesAreRefusedWithoutHarm) {
     const char huge[] = {0, 0, char(0xEA), 0x60, 0, 0, char(0xEA), 0x60};
     png.replace(16, 8, QByteArray(huge, 8));
     const quint32 crc = crc32(png.mid(12, 17));
-    for (int i = 0; i < 4; ++i) png[29 + i] = char(crc >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = char(crc >> (24 - 8 * i));
     lib.addWithPicture(QStringLiteral("Bomb/1.flac"), tagsOf(QStringLiteral("Bomb")), png,
                        "image/png");
     server.update();
@@ -280,7 +289,8 @@ TEST_F(CoverChainTest, HostilePicturesAreRefusedWithoutHarm) {
 
     EXPECT_EQ(load(QStringLiteral("Huge")).origin, CoverOrigin::None);
     const Cover junk = load(QStringLiteral("Junk"));
-    EXPECT_EQ(junk.origin, CoverOrigin::ReadPicture) << "a cover file that does not decode is skipped";
+    EXPECT_EQ(junk.origin, CoverOrigin::ReadPicture)
+        << "a cover file that does not decode is skipped";
     EXPECT_EQ(junk.width(), 30);
     EXPECT_EQ(load(QStringLiteral("Bomb")).origin, CoverOrigin::None);
     // The connections are still good for the next album.
@@ -338,9 +348,12 @@ TEST_F(CoverChainTest, PollKeepsItsPaceWhilePicturesStream) {
                                        });
     clock.start();
     QList<Cover> covers(albums);
-    for (int i = 0; i < albums; ++i) start(covers[i], QStringLiteral("Album %1").arg(i));
+    for (int i = 0; i < albums; ++i)
+        start(covers[i], QStringLiteral("Album %1").arg(i));
     EXPECT_TRUE(waitUntil(
-        [&] { return std::all_of(covers.begin(), covers.end(), [](const Cover &c) { return c.done; }); },
+        [&] {
+            return std::all_of(covers.begin(), covers.end(), [](const Cover &c) { return c.done; });
+        },
         20000));
     QObject::disconnect(connection);
     for (const Cover &cover : covers)

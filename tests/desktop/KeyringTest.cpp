@@ -25,7 +25,8 @@ QByteArray settingsFile() {
 }
 
 QFileDevice::Permissions settingsPermissions() {
-    return QFile::permissions(QSettings(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")).fileName());
+    return QFile::permissions(
+        QSettings(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")).fileName());
 }
 
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -59,14 +60,20 @@ TEST(Keyring, PasswordMovesIntoTheKeyringAndNeverLiesInTheFile) {
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     keyring.setProcessEnvironment(env);
     keyring.start(QStringLiteral("gnome-keyring-daemon"),
-                  {QStringLiteral("--foreground"), QStringLiteral("--unlock"), QStringLiteral("--components=secrets")});
+                  {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
+                   QStringLiteral("--components=secrets")});
     ASSERT_TRUE(keyring.waitForStarted(5000)) << "gnome-keyring-daemon does not start";
     keyring.write("test-only-password\n");
     keyring.closeWriteChannel();
     QDBusConnection probe = bus.connect(QStringLiteral("probe"));
-    ASSERT_TRUE(waitUntil([&] {
-        return probe.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")).value();
-    }, 10000)) << keyring.readAllStandardError().toStdString();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return probe.interface()
+                ->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"))
+                .value();
+        },
+        10000))
+        << keyring.readAllStandardError().toStdString();
     // The keyring client of this process talks to this bus from now on.
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
 

@@ -30,10 +30,12 @@ class SignalLog : public QObject {
   public:
     explicit SignalLog(QDBusConnection bus) : m_bus(bus) {
         m_bus.connect(MprisService::serviceName(), MprisService::objectPath(),
-                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
-                      this, SLOT(onChanged(QString, QVariantMap, QStringList)));
-        m_bus.connect(MprisService::serviceName(), MprisService::objectPath(), MprisService::playerInterface(),
-                      QStringLiteral("Seeked"), this, SLOT(onSeeked(qlonglong)));
+                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                      QStringLiteral("PropertiesChanged"), this,
+                      SLOT(onChanged(QString, QVariantMap, QStringList)));
+        m_bus.connect(MprisService::serviceName(), MprisService::objectPath(),
+                      MprisService::playerInterface(), QStringLiteral("Seeked"), this,
+                      SLOT(onSeeked(qlonglong)));
     }
     QList<QVariantMap> changes;
     QList<qlonglong> seeks;
@@ -58,8 +60,8 @@ class SignalLog : public QObject {
 // call, or QDBusInterface's introspection, would wait on this very thread).
 QDBusMessage callOn(QDBusConnection connection, const QString &interface, const QString &method,
                     const QVariantList &arguments = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(MprisService::serviceName(), MprisService::objectPath(),
-                                                       interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        MprisService::serviceName(), MprisService::objectPath(), interface, method);
     call.setArguments(arguments);
     QDBusPendingCall pending = connection.asyncCall(call);
     waitUntil([&] { return pending.isFinished(); }, 5000);
@@ -69,7 +71,8 @@ QDBusMessage callOn(QDBusConnection connection, const QString &interface, const 
 QVariant propertyOn(QDBusConnection connection, const QString &interface, const QString &name) {
     const QDBusMessage reply = callOn(connection, QStringLiteral("org.freedesktop.DBus.Properties"),
                                       QStringLiteral("Get"), {interface, name});
-    return reply.arguments().isEmpty() ? QVariant() : reply.arguments()[0].value<QDBusVariant>().variant();
+    return reply.arguments().isEmpty() ? QVariant()
+                                       : reply.arguments()[0].value<QDBusVariant>().variant();
 }
 
 class Mpris : public ::testing::Test {
@@ -128,9 +131,10 @@ class Mpris : public ::testing::Test {
 
 TEST_F(Mpris, PlayerctlReadsTheSongAndDrivesTheServer) {
     queueTwoAndPlay();
-    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("--format"),
-                               QStringLiteral("{{title}}|{{artist}}|{{album}}|{{xesam:trackNumber}}|{{mpris:length}}")},
-                              QStringLiteral("Come Together|The Beatles|Abbey Road|1|259000000")));
+    EXPECT_TRUE(playerctlSays(
+        {QStringLiteral("metadata"), QStringLiteral("--format"),
+         QStringLiteral("{{title}}|{{artist}}|{{album}}|{{xesam:trackNumber}}|{{mpris:length}}")},
+        QStringLiteral("Come Together|The Beatles|Abbey Road|1|259000000")));
     EXPECT_EQ(bus->playerctl({QStringLiteral("status")}).out, QStringLiteral("Playing"));
 
     bus->playerctl({QStringLiteral("play-pause")});
@@ -143,7 +147,8 @@ TEST_F(Mpris, PlayerctlReadsTheSongAndDrivesTheServer) {
 
     bus->playerctl({QStringLiteral("next")});
     EXPECT_TRUE(serverSees(QStringLiteral("song"), QStringLiteral("1")));
-    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("title")}, QStringLiteral("Something")));
+    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("title")},
+                              QStringLiteral("Something")));
 
     bus->playerctl({QStringLiteral("volume"), QStringLiteral("0.5")});
     EXPECT_TRUE(serverSees(QStringLiteral("volume"), QStringLiteral("50")));
@@ -177,9 +182,11 @@ TEST_F(Mpris, ChangesMadeByAnotherClientShowAndAreAnnouncedOnce) {
     server->mpc({QStringLiteral("pause")});
     EXPECT_TRUE(playerctlSays({QStringLiteral("status")}, QStringLiteral("Paused")));
     server->mpc({QStringLiteral("play"), QStringLiteral("2")});
-    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("title")}, QStringLiteral("Something")));
+    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("title")},
+                              QStringLiteral("Something")));
 
-    ASSERT_TRUE(waitUntil([&] { return log.last(QStringLiteral("PlaybackStatus")) == QStringLiteral("Playing"); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return log.last(QStringLiteral("PlaybackStatus")) == QStringLiteral("Playing"); }));
     EXPECT_EQ(log.last(QStringLiteral("Shuffle")), QVariant(true));
     EXPECT_EQ(log.last(QStringLiteral("LoopStatus")), QVariant(QStringLiteral("Playlist")));
     EXPECT_DOUBLE_EQ(log.last(QStringLiteral("Volume")).toDouble(), 0.3);
@@ -212,7 +219,8 @@ TEST_F(Mpris, SeeksFromAnyClientAreSignalled) {
     // A position for a song no longer playing is stale: nothing moves.
     const double before = status(QStringLiteral("elapsed")).toDouble();
     callOn(client, player, QStringLiteral("SetPosition"),
-           {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/kelvane/track/1"))), qlonglong(5) * 1000000});
+           {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/kelvane/track/1"))),
+            qlonglong(5) * 1000000});
     spin(500);
     EXPECT_GE(status(QStringLiteral("elapsed")).toDouble(), before);
     // Past the end is the next song.
@@ -223,10 +231,12 @@ TEST_F(Mpris, SeeksFromAnyClientAreSignalled) {
 TEST_F(Mpris, OpenUriSendsOnlyWebAddresses) {
     queueTwoAndPlay();
     const QDBusConnection client = bus->connect(QStringLiteral("client"));
-    for (const QString &uri : {QStringLiteral("file:///etc/passwd"), QStringLiteral("/etc/passwd"),
-                               QStringLiteral("http://127.0.0.1/a\nclear"), QStringLiteral("http:///nohost"),
-                               QStringLiteral("ftp://127.0.0.1/a.mp3"), QString()}) {
-        const QDBusMessage reply = callOn(client, MprisService::playerInterface(), QStringLiteral("OpenUri"), {uri});
+    for (const QString &uri :
+         {QStringLiteral("file:///etc/passwd"), QStringLiteral("/etc/passwd"),
+          QStringLiteral("http://127.0.0.1/a\nclear"), QStringLiteral("http:///nohost"),
+          QStringLiteral("ftp://127.0.0.1/a.mp3"), QString()}) {
+        const QDBusMessage reply =
+            callOn(client, MprisService::playerInterface(), QStringLiteral("OpenUri"), {uri});
         EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << uri.toStdString();
         EXPECT_EQ(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
     }
@@ -247,14 +257,17 @@ TEST_F(Mpris, ArtUrlIsTheCachedCoverAndIdentityIsKelvane) {
     queueTwoAndPlay();
     EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")},
                               QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)));
-    const QString trackId = bus->playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).out;
+    const QString trackId =
+        bus->playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).out;
     EXPECT_TRUE(trackId.contains(QStringLiteral("/org/kelvane/track/0"))) << trackId.toStdString();
     QFile::remove(file);
 
     const QDBusConnection client = bus->connect(QStringLiteral("client"));
     const QString root = QStringLiteral("org.mpris.MediaPlayer2");
-    EXPECT_EQ(propertyOn(client, root, QStringLiteral("Identity")).toString(), QStringLiteral("Kelvane"));
-    EXPECT_EQ(propertyOn(client, root, QStringLiteral("DesktopEntry")).toString(), QStringLiteral("kelvane"));
+    EXPECT_EQ(propertyOn(client, root, QStringLiteral("Identity")).toString(),
+              QStringLiteral("Kelvane"));
+    EXPECT_EQ(propertyOn(client, root, QStringLiteral("DesktopEntry")).toString(),
+              QStringLiteral("kelvane"));
     bool raised = false;
     QObject::connect(service.get(), &MprisService::raiseRequested, [&] { raised = true; });
     callOn(client, root, QStringLiteral("Raise"));
@@ -271,8 +284,8 @@ TEST_F(Mpris, LostServerShowsStoppedWithoutSong) {
 
 TEST(MprisOff, NoBusNoServiceAndOneLogLine) {
     // A bus that is not there: the service does not start, and says why.
-    QDBusConnection dead = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/kelvane-bus"),
-                                                         QStringLiteral("dead"));
+    QDBusConnection dead = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/kelvane-bus"), QStringLiteral("dead"));
     MprisService service(dead);
     QString problem;
     EXPECT_FALSE(service.start(&problem));

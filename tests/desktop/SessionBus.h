@@ -6,11 +6,11 @@
 
 #include <QDBusConnection>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -22,24 +22,31 @@ class SessionBus {
         // No service directories: nothing on the machine (a keyring, a notification
         // daemon) is started on demand; a test has exactly the peers it starts.
         QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
-        if (!config.open(QIODevice::WriteOnly)) ADD_FAILURE() << "cannot write the bus configuration";
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig><type>session</type>"
-                     "<listen>unix:dir=" + m_dir.path().toUtf8() + "</listen>"
-                     "<auth>EXTERNAL</auth>"
-                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        if (!config.open(QIODevice::WriteOnly))
+            ADD_FAILURE() << "cannot write the bus configuration";
+        config.write(
+            "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+            "<busconfig><type>session</type>"
+            "<listen>unix:dir=" +
+            m_dir.path().toUtf8() +
+            "</listen>"
+            "<auth>EXTERNAL</auth>"
+            "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+            "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         config.close();
         m_daemon.setProgram(QStringLiteral("dbus-daemon"));
-        m_daemon.setArguments({QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                               QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+        m_daemon.setArguments({QStringLiteral("--config-file=") + config.fileName(),
+                               QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                               QStringLiteral("--print-address=1")});
         m_daemon.start();
         if (!m_daemon.waitForStarted(5000)) {
             ADD_FAILURE() << "dbus-daemon does not start";
             return;
         }
-        waitUntil([this] { return m_daemon.canReadLine() || m_daemon.state() != QProcess::Running; }, 5000);
+        waitUntil(
+            [this] { return m_daemon.canReadLine() || m_daemon.state() != QProcess::Running; },
+            5000);
         m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
         if (m_address.isEmpty()) ADD_FAILURE() << "dbus-daemon gave no address";
     }
@@ -91,7 +98,8 @@ class SessionBus {
         return result;
     }
     Run playerctl(const QStringList &arguments) {
-        return run(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("kelvane")} + arguments);
+        return run(QStringLiteral("playerctl"),
+                   QStringList{QStringLiteral("-p"), QStringLiteral("kelvane")} + arguments);
     }
 
   private:

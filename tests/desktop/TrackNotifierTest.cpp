@@ -46,8 +46,8 @@ class TrackNotices : public ::testing::Test {
     void SetUp() override {
         bus = std::make_unique<SessionBus>();
         QDBusConnection serverSide = bus->connect(QStringLiteral("notifications"));
-        ASSERT_TRUE(serverSide.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications,
-                                              QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(serverSide.registerObject(QStringLiteral("/org/freedesktop/Notifications"),
+                                              &notifications, QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(serverSide.registerService(QStringLiteral("org.freedesktop.Notifications")));
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));
@@ -91,16 +91,19 @@ TEST_F(TrackNotices, EachNewSongReplacesTheLastNotice) {
     playAndWait(0, QStringLiteral("Come Together"));
     spin(300);
     playAndWait(1, QStringLiteral("Something"));
-    ASSERT_TRUE(waitUntil([&] { return notifications.notices.size() == 1; }, TrackNotifier::coverWaitMs + 3000));
+    ASSERT_TRUE(waitUntil([&] { return notifications.notices.size() == 1; },
+                          TrackNotifier::coverWaitMs + 3000));
     const Notice first = notifications.notices[0];
     EXPECT_EQ(first.summary, QStringLiteral("Something"));
     EXPECT_EQ(first.body, QStringLiteral("The Beatles — Abbey Road"));
     EXPECT_EQ(first.replacesId, 0u);
-    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("kelvane"));
+    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")).toString(),
+              QStringLiteral("kelvane"));
 
     // Markup in tags stays text; the second notice takes the first one's place.
     server->command(QStringLiteral("play 2"));
-    ASSERT_TRUE(waitUntil([&] { return notifications.notices.size() == 2; }, TrackNotifier::coverWaitMs + 3000));
+    ASSERT_TRUE(waitUntil([&] { return notifications.notices.size() == 2; },
+                          TrackNotifier::coverWaitMs + 3000));
     EXPECT_EQ(notifications.notices[1].summary, QStringLiteral("Save the Life of My Child"));
     EXPECT_EQ(notifications.notices[1].body, QStringLiteral("Simon &amp; Garfunkel — Bookends"));
     EXPECT_EQ(notifications.notices[1].replacesId, 101u);

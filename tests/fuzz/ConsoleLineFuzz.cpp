@@ -15,13 +15,11 @@ namespace args = kelvane::consoleargs;
 
 namespace {
 
-void noTab(const QString &field, const char *what)
-{
+void noTab(const QString &field, const char *what) {
     fuzz::check(!field.contains(QLatin1Char('\t')), what);
 }
 
-void parseEveryCommand(const QString &argument)
-{
+void parseEveryCommand(const QString &argument) {
     if (const auto on = args::flag(argument))
         fuzz::check(*on == (argument.trimmed() == QLatin1String("1")), "flag misread");
     if (const auto p = args::position(argument))
@@ -43,8 +41,7 @@ void parseEveryCommand(const QString &argument)
         noTab(names->first, "rename field holds a tab");
         noTab(names->second, "rename field holds a tab");
     }
-    if (const auto v = args::volume(argument))
-        fuzz::check(*v <= 100, "volume over 100");
+    if (const auto v = args::volume(argument)) fuzz::check(*v <= 100, "volume over 100");
     if (const auto s = args::seconds(argument))
         fuzz::check(std::isfinite(*s) && *s >= 0, "seek to a place that is not one");
     if (const auto choice = args::albumChoice(argument)) {
@@ -63,15 +60,15 @@ void parseEveryCommand(const QString &argument)
     for (QChar c : argument)
         control = control || c.unicode() < 0x20 || c.unicode() == 0x7f;
     if (control)
-        fuzz::check(problem == mpdc::ArgumentProblem::ControlCharacter, "a control character would be sent");
+        fuzz::check(problem == mpdc::ArgumentProblem::ControlCharacter,
+                    "a control character would be sent");
     else if (argument.toUtf8().size() + 3 > mpdc::maxCommandLineBytes)
         fuzz::check(problem == mpdc::ArgumentProblem::TooLong, "an overlong line would be sent");
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString input = fuzz::text(data, size);
     const args::Line line = args::split(input);
     switch (line.kind) {
@@ -84,14 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case args::Line::Kind::Command:
         fuzz::check(!line.name.contains(QLatin1Char(' ')), "a command name with a space");
         fuzz::check(!line.text.contains(QChar(0)), "a NUL reached a command");
-        fuzz::check(line.argument.isNull() ? line.name == line.text
-                                           : line.name + QLatin1Char(' ') + line.argument == line.text,
+        fuzz::check(line.argument.isNull()
+                        ? line.name == line.text
+                        : line.name + QLatin1Char(' ') + line.argument == line.text,
                     "the split lost characters");
         parseEveryCommand(line.argument);
         break;
     }
     // The same text as the process's arguments, one per line.
-    const QStringList argv = QStringList{QStringLiteral("kelvane")} + input.split(QLatin1Char('\n'));
+    const QStringList argv =
+        QStringList{QStringLiteral("kelvane")} + input.split(QLatin1Char('\n'));
     const QHash<QString, QString> options = args::options(argv);
     fuzz::check(options.size() < argv.size(), "more options than arguments");
     return 0;

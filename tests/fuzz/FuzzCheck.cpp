@@ -5,8 +5,7 @@
 
 namespace kelvane::fuzz {
 
-void fail(const char *what)
-{
+void fail(const char *what) {
     std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
     std::abort();
 }

@@ -5,8 +5,7 @@
 
 using namespace kelvane;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString input = fuzz::text(data, size);
     const QString decoded = htmlDecode(input);
     // Every reference is at least as long as what replaces it.

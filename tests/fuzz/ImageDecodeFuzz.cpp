@@ -14,8 +14,7 @@ namespace {
 constexpr qint64 cap = qint64(4) << 20;
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
     // The JPEG decoder is a plugin: found through the application's library paths.
     static QCoreApplication app(*argc, *argv);
     // The decoders' warnings on every broken file would be most of the run's work.
@@ -25,10 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    if (size < 1)
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1) return 0;
     // The first byte picks the view's size; the rest is the file as downloaded.
     const int side = data[0];
     const QByteArray file = fuzz::bytes(data + 1, size - 1);
@@ -36,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ImageIOCoder &coder = *ImageIOCoder::sharedCoder();
     for (const QSize target : {QSize(), QSize(side, side / 2 + 1)}) {
         const QImage image = coder.decodedImageWithData(file, target);
-        if (image.isNull())
-            continue;
+        if (image.isNull()) continue;
         fuzz::check(memoryCostOf(image) <= cap, "decoded image over the cap");
         fuzz::check(imageFormatOf(image) == sniffed, "decoded image lost its format tag");
     }

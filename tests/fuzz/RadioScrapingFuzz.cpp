@@ -6,8 +6,7 @@
 
 using namespace kelvane;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString document = fuzz::text(data, size);
     const RadioLoader &loader = RadioLoader::sRadioLoader();
 
@@ -22,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // lines tri picks), so malformed attributes reach them too.
     int budget = 64; // a few lines are enough; the page itself bounds the rest
     for (const QString &line : document.split(QLatin1Char('\n'))) {
-        if (--budget < 0)
-            break;
+        if (--budget < 0) break;
         (void)loader.moulinetteLien(line);
         (void)loader.moulinetteNode(line);
         for (const QString &piece : loader.decoupe(line)) {

@@ -13,10 +13,8 @@
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) __attribute__((weak));
 
-int main(int argc, char **argv)
-{
-    if (LLVMFuzzerInitialize)
-        LLVMFuzzerInitialize(&argc, &argv);
+int main(int argc, char **argv) {
+    if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     QStringList files;
     for (int i = 1; i < argc; ++i) {
         const QString path = QString::fromLocal8Bit(argv[i]);
@@ -42,8 +40,10 @@ int main(int argc, char **argv)
             return 1;
         }
         const QByteArray data = file.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()));
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(data.constData()),
+                               size_t(data.size()));
     }
-    std::printf("replayed %lld inputs in %lld ms\n", qlonglong(files.size()), qlonglong(clock.elapsed()));
+    std::printf("replayed %lld inputs in %lld ms\n", qlonglong(files.size()),
+                qlonglong(clock.elapsed()));
     return 0;
 }

@@ -11,16 +11,13 @@
 using namespace kelvane;
 
 namespace {
-std::optional<QString> given(const QStringList &lines, int i)
-{
-    if (i >= lines.size() || lines[i] == QLatin1String("-"))
-        return std::nullopt;
+std::optional<QString> given(const QStringList &lines, int i) {
+    if (i >= lines.size() || lines[i] == QLatin1String("-")) return std::nullopt;
     return lines[i];
 }
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString input = fuzz::text(data, size);
     namespace sa = serveraddress;
 
@@ -43,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The same texts as one session's inputs.
     const QStringList lines = input.split(QLatin1Char('\n'));
     QString problem;
-    const auto session = SessionServer::from({given(lines, 0), given(lines, 1), given(lines, 2),
-                                              lines.value(3), lines.value(4)},
-                                             &problem);
+    const auto session = SessionServer::from(
+        {given(lines, 0), given(lines, 1), given(lines, 2), lines.value(3), lines.value(4)},
+        &problem);
     if (session) {
         fuzz::check(!session->host || !session->host->isEmpty(), "an empty host accepted");
         fuzz::check(!session->port || (*session->port >= 1 && *session->port <= 65535),

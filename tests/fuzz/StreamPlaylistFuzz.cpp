@@ -8,8 +8,7 @@
 
 using namespace kelvane;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QByteArray input = fuzz::bytes(data, size);
     const qsizetype nul = input.indexOf('\0');
     const QString first = QString::fromUtf8(nul < 0 ? input : input.left(nul));
@@ -23,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         (void)StreamPlaylist::pathExtension(line);
         for (const QString &found : {StreamPlaylist::fromPLS(body), StreamPlaylist::fromM3U(body),
                                      StreamPlaylist::fromASX(body)}) {
-            if (found.isNull())
-                continue;
+            if (found.isNull()) continue;
             fuzz::check(!found.contains(QLatin1Char('\n')), "an address spans lines");
             fuzz::check(StreamPlaylist::addressStart(found) >= 0, "an address without http");
         }
@@ -32,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The dispatch: the first fetch answers the first body, the playlist fetch the second.
     int fetches = 0;
-    const QString resolved = StreamResolver::resolveWith(QStringLiteral("http://127.0.0.1/entry"),
-                                                         [&](const QString &) {
-                                                             return ++fetches == 1 ? first : second;
-                                                         });
+    const QString resolved =
+        StreamResolver::resolveWith(QStringLiteral("http://127.0.0.1/entry"), [&](const QString &) {
+            return ++fetches == 1 ? first : second;
+        });
     fuzz::check(fetches <= 2, "more than one playlist level fetched");
     fuzz::check(!resolved.contains(QLatin1Char('\n')), "a resolved address spans lines");
     (void)StreamPlaylist::isPlayable(resolved);

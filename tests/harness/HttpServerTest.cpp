@@ -2,14 +2,14 @@
 #include "support/HttpServer.h"
 #include "support/HungServer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QFile>
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -24,15 +24,15 @@ struct RawReply {
 };
 
 // Parses one answer from socket (with Content-Length), blocking up to timeoutMs.
-RawReply readReply(QTcpSocket &socket, int timeoutMs = 3000)
-{
+RawReply readReply(QTcpSocket &socket, int timeoutMs = 3000) {
     RawReply reply;
     QByteArray buffer;
     QElapsedTimer clock;
     clock.start();
     qsizetype end = -1;
     while ((end = buffer.indexOf("\r\n\r\n")) < 0) {
-        if (clock.elapsed() > timeoutMs || !socket.waitForReadyRead(timeoutMs - int(clock.elapsed())))
+        if (clock.elapsed() > timeoutMs ||
+            !socket.waitForReadyRead(timeoutMs - int(clock.elapsed())))
             return reply;
         buffer += socket.readAll();
     }
@@ -45,28 +45,25 @@ RawReply readReply(QTcpSocket &socket, int timeoutMs = 3000)
     }
     buffer.remove(0, end + 4);
     while (length >= 0 && buffer.size() < length) {
-        if (!socket.waitForReadyRead(timeoutMs))
-            break;
+        if (!socket.waitForReadyRead(timeoutMs)) break;
         buffer += socket.readAll();
     }
     reply.body = buffer;
     return reply;
 }
 
-RawReply get(quint16 port, const QByteArray &target, int timeoutMs = 3000)
-{
+RawReply get(quint16 port, const QByteArray &target, int timeoutMs = 3000) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(timeoutMs))
-        return {};
-    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Test: " + target + "\r\nConnection: close\r\n\r\n");
+    if (!socket.waitForConnected(timeoutMs)) return {};
+    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Test: " + target +
+                 "\r\nConnection: close\r\n\r\n");
     return readReply(socket, timeoutMs);
 }
 
 } // namespace
 
-TEST(HttpServer, RoutesExactTargetThenPathAndCountsHits)
-{
+TEST(HttpServer, RoutesExactTargetThenPathAndCountsHits) {
     HttpServer server;
     ASSERT_NE(server.port(), 0);
     server.route("/a?x=1", {200, "exact"});
@@ -86,11 +83,11 @@ TEST(HttpServer, RoutesExactTargetThenPathAndCountsHits)
     EXPECT_EQ(server.hits("/a?x=1"), 1);
     EXPECT_EQ(server.requestHeaders("/a?x=2", "x-test"), QList<QByteArray>{"/a?x=2"});
     EXPECT_EQ(server.requests(), (QStringList{"/a?x=1", "/a?x=2", "/cover.jpg", "/nothing"}));
-    EXPECT_EQ(server.url("/p?q=1").toString(), QStringLiteral("http://127.0.0.1:%1/p?q=1").arg(server.port()));
+    EXPECT_EQ(server.url("/p?q=1").toString(),
+              QStringLiteral("http://127.0.0.1:%1/p?q=1").arg(server.port()));
 }
 
-TEST(HttpServer, DefaultAnswerAndDirectoryWithEncodedNames)
-{
+TEST(HttpServer, DefaultAnswerAndDirectoryWithEncodedNames) {
     HttpServer server;
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("Artist/Album é & #"));
@@ -109,8 +106,7 @@ TEST(HttpServer, DefaultAnswerAndDirectoryWithEncodedNames)
     EXPECT_EQ(server.hits("/music/Artist/Album é & #/cover.jpg"), 1);
 }
 
-TEST(HttpServer, KeepAliveAnswersSeveralRequestsOnOneConnection)
-{
+TEST(HttpServer, KeepAliveAnswersSeveralRequestsOnOneConnection) {
     HttpServer server;
     server.route("/one", {200, "1"});
     server.route("/two", {200, "22"});
@@ -129,8 +125,7 @@ TEST(HttpServer, KeepAliveAnswersSeveralRequestsOnOneConnection)
     EXPECT_EQ(server.hits("/two"), 1);
 }
 
-TEST(HttpServer, DelayHangAndEndlessBody)
-{
+TEST(HttpServer, DelayHangAndEndlessBody) {
     HttpServer server;
     server.route("/slow", {.status = 200, .body = "late", .delayMs = 300});
     server.route("/hang", {.hang = true});
@@ -157,8 +152,7 @@ TEST(HttpServer, DelayHangAndEndlessBody)
     EXPECT_FALSE(received.contains("Content-Length"));
 }
 
-TEST(HttpServer, AnswersQtNetworkWhileTheTestThreadWaits)
-{
+TEST(HttpServer, AnswersQtNetworkWhileTheTestThreadWaits) {
     HttpServer server;
     server.route("/x", {200, "hello", {{"Content-Type", "text/plain"}}});
     QNetworkAccessManager manager;
@@ -174,8 +168,7 @@ TEST(HttpServer, AnswersQtNetworkWhileTheTestThreadWaits)
     EXPECT_EQ(server.hits("/x"), 3);
 }
 
-TEST(HungServer, AcceptsAndNeverAnswers)
-{
+TEST(HungServer, AcceptsAndNeverAnswers) {
     HungServer server;
     ASSERT_NE(server.port(), 0);
     QTcpSocket socket;

@@ -274,17 +274,15 @@ TEST_F(ImageDownloaderTest, EndlessHeadersFailAndLeaveEverySlotUsable) {
     QList<Result> hostile(6);
     for (int i = 0; i < 6; ++i) {
         const QString path = QStringLiteral("/endless%1.jpg").arg(i);
-        server.route(path, HttpResponse{.endlessHeader = 4096,
-                                        .headerInOneLine = i % 2 == 1,
-                                        .tickMs = 1});
+        server.route(
+            path, HttpResponse{.endlessHeader = 4096, .headerInOneLine = i % 2 == 1, .tickMs = 1});
         downloader.downloadImageWithURL(server.url(path), 0, {}, into(hostile[i]));
     }
     Result same, elsewhere;
     server.serveFile(QStringLiteral("/fine.jpg"), jpegBytes(), "image/jpeg");
     other.serveFile(QStringLiteral("/fine.jpg"), jpegBytes(), "image/jpeg");
     downloader.downloadImageWithURL(server.url(QStringLiteral("/fine.jpg")), 0, {}, into(same));
-    downloader.downloadImageWithURL(other.url(QStringLiteral("/fine.jpg")), 0, {},
-                                    into(elsewhere));
+    downloader.downloadImageWithURL(other.url(QStringLiteral("/fine.jpg")), 0, {}, into(elsewhere));
     ASSERT_TRUE(waitUntil(
         [&] {
             return same.calls > 0 && elsewhere.calls > 0 &&
@@ -309,8 +307,7 @@ TEST_F(ImageDownloaderTest, TricklingAnswersGiveUpTheirSlotAtTheLimit) {
     downloader.setMaxConcurrentDownloads(1);
     // Bytes keep coming, so the idle time-out never fires, and the cap is far away.
     server.route(QStringLiteral("/drip.jpg"), HttpResponse{.endlessBody = 20, .tickMs = 10});
-    server.route(QStringLiteral("/slow-head.jpg"),
-                 HttpResponse{.endlessHeader = 50, .tickMs = 10});
+    server.route(QStringLiteral("/slow-head.jpg"), HttpResponse{.endlessHeader = 50, .tickMs = 10});
     server.serveFile(QStringLiteral("/next.jpg"), jpegBytes(), "image/jpeg");
     Result drip, head, next;
     downloader.downloadImageWithURL(server.url(QStringLiteral("/drip.jpg")), 0, {}, into(drip));
@@ -332,9 +329,9 @@ TEST_F(ImageDownloaderTest, OnlyHttpAddressesAreFetched) {
          {"file:///etc/hostname", "ftp://127.0.0.1/cover.jpg", "data:image/png;base64,AAAA",
           "qrc:/icons/no_cover.svg", "/etc/hostname"}) {
         Result r;
-        EXPECT_EQ(downloader.downloadImageWithURL(QUrl(QString::fromLatin1(address)), 0, {},
-                                                  into(r)),
-                  nullptr)
+        EXPECT_EQ(
+            downloader.downloadImageWithURL(QUrl(QString::fromLatin1(address)), 0, {}, into(r)),
+            nullptr)
             << address;
         EXPECT_EQ(r.calls, 1) << address << ": answered at once";
         EXPECT_EQ(r.error.code, URLError::UnsupportedURL) << address;

@@ -18,23 +18,21 @@ struct Opened {
     QStringList refusals;
 };
 
-std::unique_ptr<Opened> open(quint16 port)
-{
+std::unique_ptr<Opened> open(quint16 port) {
     auto opened = std::make_unique<Opened>();
     opened->connection = Connection::open(QStringLiteral("127.0.0.1"), port, 3000);
-    opened->connection->setRefusalHandler([raw = opened.get()](const QString &m) { raw->refusals << m; });
+    opened->connection->setRefusalHandler(
+        [raw = opened.get()](const QString &m) { raw->refusals << m; });
     return opened;
 }
 
-QString queueLength(MpdServer &server)
-{
+QString queueLength(MpdServer &server) {
     return server.value(QStringLiteral("status"), QStringLiteral("playlistlength"));
 }
 
 } // namespace
 
-TEST(ConnectionSafety, ControlCharactersAndOverlongLinesNeverReachTheServer)
-{
+TEST(ConnectionSafety, ControlCharactersAndOverlongLinesNeverReachTheServer) {
     auto server = startStandardServer();
     server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
     server->command(QStringLiteral("save \"Kept\""));
@@ -54,16 +52,27 @@ TEST(ConnectionSafety, ControlCharactersAndOverlongLinesNeverReachTheServer)
     } cases[] = {
         {"add", [&] { return c.add(injected); }, control},
         {"addAt", [&] { return c.addAt(QStringLiteral("a\rb"), 0); }, control},
-        {"playlistAdd name", [&] { return c.playlistAdd(QStringLiteral("[Radio Streams]\nclear"), QStringLiteral("x")); }, control},
-        {"playlistAdd uri", [&] { return c.playlistAdd(QStringLiteral("Kept"), QStringLiteral("http://x/#") + injected); }, control},
+        {"playlistAdd name",
+         [&] {
+             return c.playlistAdd(QStringLiteral("[Radio Streams]\nclear"), QStringLiteral("x"));
+         },
+         control},
+        {"playlistAdd uri",
+         [&] {
+             return c.playlistAdd(QStringLiteral("Kept"), QStringLiteral("http://x/#") + injected);
+         },
+         control},
         {"save", [&] { return c.save(QStringLiteral("tab\there")); }, control},
-        {"rename", [&] { return c.rename(QStringLiteral("Kept"), QStringLiteral("New\x7f")); }, control},
-        {"removePlaylist", [&] { return c.removePlaylist(QStringLiteral("Kept\nclear")); }, control},
+        {"rename", [&] { return c.rename(QStringLiteral("Kept"), QStringLiteral("New\x7f")); },
+         control},
+        {"removePlaylist", [&] { return c.removePlaylist(QStringLiteral("Kept\nclear")); },
+         control},
         {"playlistClear", [&] { return c.playlistClear(QString::fromUtf8("Kept\0", 5)); }, control},
         {"listMeta", [&] { return c.listMeta(injected).has_value(); }, control},
         {"update", [&] { return c.update(injected) != 0; }, control},
         {"add long", [&] { return c.add(longText); }, tooLong},
-        {"rename long", [&] { return c.rename(QString(2100, u'é'), QStringLiteral("x")); }, tooLong},
+        {"rename long", [&] { return c.rename(QString(2100, u'é'), QStringLiteral("x")); },
+         tooLong},
     };
     for (const auto &test : cases) {
         o->refusals.clear();
@@ -82,20 +91,21 @@ TEST(ConnectionSafety, ControlCharactersAndOverlongLinesNeverReachTheServer)
     EXPECT_TRUE(c.status().has_value());
 }
 
-TEST(ConnectionSafety, ArgumentRuleCountsEscapedUtf8Bytes)
-{
+TEST(ConnectionSafety, ArgumentRuleCountsEscapedUtf8Bytes) {
     using mpdc::ArgumentProblem;
     EXPECT_EQ(mpdc::checkArguments({u"Été", u"a\"b\\c"}), ArgumentProblem::None);
     EXPECT_EQ(mpdc::checkArguments({QString(2000, u'"')}), ArgumentProblem::None);
-    EXPECT_EQ(mpdc::checkArguments({QString(2100, u'"')}), ArgumentProblem::TooLong); // escaped: 4200 bytes
-    EXPECT_EQ(mpdc::checkArguments({QString(1400, u'€')}), ArgumentProblem::TooLong); // 4200 bytes of UTF-8
+    EXPECT_EQ(mpdc::checkArguments({QString(2100, u'"')}),
+              ArgumentProblem::TooLong); // escaped: 4200 bytes
+    EXPECT_EQ(mpdc::checkArguments({QString(1400, u'€')}),
+              ArgumentProblem::TooLong); // 4200 bytes of UTF-8
     EXPECT_EQ(mpdc::checkArguments({QString(1300, u'€')}), ArgumentProblem::None);
     EXPECT_EQ(mpdc::checkArguments({u"ok", u"bad\u0085"}), ArgumentProblem::None); // C1 is text
-    EXPECT_EQ(mpdc::checkArguments({u"ok", QStringView(u"x\u001fy")}), ArgumentProblem::ControlCharacter);
+    EXPECT_EQ(mpdc::checkArguments({u"ok", QStringView(u"x\u001fy")}),
+              ArgumentProblem::ControlCharacter);
 }
 
-TEST(ConnectionSafety, FailureInTheMiddleOfAnAnswerClosesTheConnectionForGood)
-{
+TEST(ConnectionSafety, FailureInTheMiddleOfAnAnswerClosesTheConnectionForGood) {
     // The catalogue's command list is answered in part, then the server goes away.
     ScriptedServer server([](const QByteArray &request) -> ScriptedServer::Reply {
         if (request.startsWith("command_list_ok_begin\nlsinfo"))
@@ -105,7 +115,8 @@ TEST(ConnectionSafety, FailureInTheMiddleOfAnAnswerClosesTheConnectionForGood)
     auto o = open(server.port());
     Connection &c = *o->connection;
     qsizetype failedAt = -1;
-    EXPECT_FALSE(c.listAlbumTagsMany({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}, 256, &failedAt));
+    EXPECT_FALSE(c.listAlbumTagsMany(
+        {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}, 256, &failedAt));
     EXPECT_EQ(failedAt, 1);
     EXPECT_TRUE(c.isClosed());
     EXPECT_EQ(c.errorKind(), mpdc::ErrorKind::Other);
@@ -124,18 +135,15 @@ TEST(ConnectionSafety, FailureInTheMiddleOfAnAnswerClosesTheConnectionForGood)
     EXPECT_EQ(requests, 1);
 }
 
-TEST(ConnectionSafety, EndlessAnswersAreCutAtTheBound)
-{
+TEST(ConnectionSafety, EndlessAnswersAreCutAtTheBound) {
     Connection::setAnswerLimits(5000, 1 << 20);
     ScriptedServer server([](const QByteArray &request) -> ScriptedServer::Reply {
-        if (request == "playlistinfo")
-            return {"", false, false, "file: song.flac\nTitle: t\n"};
-        if (request.startsWith("listall"))
-            return {"", false, false, "file: a/b.flac\n"};
-        if (request == "listplaylists")
-            return {"", false, false, "playlist: p\n"};
+        if (request == "playlistinfo") return {"", false, false, "file: song.flac\nTitle: t\n"};
+        if (request.startsWith("listall")) return {"", false, false, "file: a/b.flac\n"};
+        if (request == "listplaylists") return {"", false, false, "playlist: p\n"};
         if (request.startsWith("command_list_ok_begin"))
-            return {"", false, false, QByteArray("file: x/y.flac\nTitle: ") + QByteArray(3000, 'x') + "\n"};
+            return {"", false, false,
+                    QByteArray("file: x/y.flac\nTitle: ") + QByteArray(3000, 'x') + "\n"};
         return ScriptedServer::standard(request);
     });
     const std::function<bool(Connection &)> reads[] = {
@@ -153,9 +161,9 @@ TEST(ConnectionSafety, EndlessAnswersAreCutAtTheBound)
     Connection::setAnswerLimits(2'000'000, qsizetype(1) << 30);
 }
 
-TEST(ConnectionSafety, BrokenGreetingsAndSilenceEndTheConnectAttempt)
-{
-    ScriptedServer garbage([](const QByteArray &) { return ScriptedServer::Reply{"OK\n"}; }, "HTTP/1.1 400 Bad Request\r\n\r\n");
+TEST(ConnectionSafety, BrokenGreetingsAndSilenceEndTheConnectAttempt) {
+    ScriptedServer garbage([](const QByteArray &) { return ScriptedServer::Reply{"OK\n"}; },
+                           "HTTP/1.1 400 Bad Request\r\n\r\n");
     auto a = Connection::open(QStringLiteral("127.0.0.1"), garbage.port(), 3000);
     EXPECT_TRUE(a->isClosed());
     EXPECT_EQ(a->errorKind(), mpdc::ErrorKind::Malformed);

@@ -32,16 +32,14 @@ constexpr std::array<quint16, 256> crc16Table = [] {
     return table;
 }();
 
-quint8 crc8(const QByteArray &bytes)
-{
+quint8 crc8(const QByteArray &bytes) {
     quint8 crc = 0;
     for (char c : bytes)
         crc = crc8Table[crc ^ quint8(c)];
     return crc;
 }
 
-quint16 crc16(const QByteArray &bytes)
-{
+quint16 crc16(const QByteArray &bytes) {
     quint16 crc = 0;
     for (char c : bytes)
         crc = quint16((crc << 8) ^ crc16Table[(crc >> 8) ^ quint8(c)]);
@@ -49,8 +47,7 @@ quint16 crc16(const QByteArray &bytes)
 }
 
 // The frame number in FLAC's extended UTF-8 form (up to 36 bits).
-QByteArray utf8Number(quint64 value)
-{
+QByteArray utf8Number(quint64 value) {
     QByteArray out;
     if (value < 0x80) {
         out += char(value);
@@ -66,33 +63,29 @@ QByteArray utf8Number(quint64 value)
     return out;
 }
 
-void appendBigEndian(QByteArray &out, quint64 value, int bytes)
-{
+void appendBigEndian(QByteArray &out, quint64 value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i)
         out += char((value >> (8 * i)) & 0xFF);
 }
 
-void appendLittleEndian32(QByteArray &out, quint32 value)
-{
+void appendLittleEndian32(QByteArray &out, quint32 value) {
     for (int i = 0; i < 4; ++i)
         out += char((value >> (8 * i)) & 0xFF);
 }
 
-QByteArray blockHeader(bool last, int type, qsizetype length)
-{
+QByteArray blockHeader(bool last, int type, qsizetype length) {
     QByteArray header;
     header += char((last ? 0x80 : 0) | type);
     appendBigEndian(header, quint64(length), 3);
     return header;
 }
 
-QByteArray frame(quint64 number, int samples, int bits)
-{
+QByteArray frame(quint64 number, int samples, int bits) {
     QByteArray out;
     out += char(0xFF);
-    out += char(0xF8);  // sync code, fixed block size
+    out += char(0xF8); // sync code, fixed block size
     QByteArray sizeTail;
-    int sizeCode = 12;  // 256 * 2^(12-8) = 4096
+    int sizeCode = 12; // 256 * 2^(12-8) = 4096
     if (samples != blockSize) {
         if (samples <= 256) {
             sizeCode = 6;
@@ -102,14 +95,14 @@ QByteArray frame(quint64 number, int samples, int bits)
             appendBigEndian(sizeTail, quint64(samples - 1), 2);
         }
     }
-    out += char((sizeCode << 4) | 0x9);                      // 44.1 kHz
-    out += char((0x1 << 4) | ((bits == 24 ? 6 : 4) << 1));   // left/right, 16 or 24 bits
+    out += char((sizeCode << 4) | 0x9);                    // 44.1 kHz
+    out += char((0x1 << 4) | ((bits == 24 ? 6 : 4) << 1)); // left/right, 16 or 24 bits
     out += utf8Number(number);
     out += sizeTail;
     out += char(crc8(out));
     for (int channel = 0; channel < channels; ++channel) {
         out += char(0x00);                 // CONSTANT subframe, no wasted bits
-        out += QByteArray(bits / 8, '\0');  // its value: silence
+        out += QByteArray(bits / 8, '\0'); // its value: silence
     }
     const quint16 crc = crc16(out);
     appendBigEndian(out, crc, 2);
@@ -118,18 +111,17 @@ QByteArray frame(quint64 number, int samples, int bits)
 
 } // namespace
 
-const FlacWriter::Audio &FlacWriter::audio(int seconds, int bits)
-{
+const FlacWriter::Audio &FlacWriter::audio(int seconds, int bits) {
     const qint64 key = qint64(seconds) * 64 + bits;
-    if (auto it = m_audio.constFind(key); it != m_audio.cend())
-        return *it;
+    if (auto it = m_audio.constFind(key); it != m_audio.cend()) return *it;
 
     Audio audio;
     const quint64 totalSamples = quint64(qMax(seconds, 0)) * sampleRate;
     qsizetype minFrame = 0, maxFrame = 0;
     quint64 number = 0;
     for (quint64 done = 0; done < totalSamples; done += blockSize, ++number) {
-        const QByteArray f = frame(number, int(qMin<quint64>(blockSize, totalSamples - done)), bits);
+        const QByteArray f =
+            frame(number, int(qMin<quint64>(blockSize, totalSamples - done)), bits);
         minFrame = minFrame == 0 ? f.size() : qMin(minFrame, f.size());
         maxFrame = qMax(maxFrame, f.size());
         audio.frames += f;
@@ -140,7 +132,8 @@ const FlacWriter::Audio &FlacWriter::audio(int seconds, int bits)
     appendBigEndian(info, quint64(minFrame), 3);
     appendBigEndian(info, quint64(maxFrame), 3);
     appendBigEndian(info,
-                    (quint64(sampleRate) << 44) | (quint64(channels - 1) << 41) | (quint64(bits - 1) << 36) | totalSamples,
+                    (quint64(sampleRate) << 44) | (quint64(channels - 1) << 41) |
+                        (quint64(bits - 1) << 36) | totalSamples,
                     8);
     // An all-zero MD5 means "not computed"; hashing minutes of silence per file would
     // cost more than writing it.
@@ -148,12 +141,10 @@ const FlacWriter::Audio &FlacWriter::audio(int seconds, int bits)
     return *m_audio.insert(key, audio);
 }
 
-QByteArray FlacWriter::vorbisComment(const Tags &tags)
-{
+QByteArray FlacWriter::vorbisComment(const Tags &tags) {
     QList<QPair<const char *, QString>> fields;
     auto addField = [&fields](const char *name, const QString &value) {
-        if (!value.isNull())
-            fields.append({name, value});
+        if (!value.isNull()) fields.append({name, value});
     };
     addField("ARTIST", tags.artist);
     for (const QString &artist : tags.extraArtists)
@@ -182,8 +173,7 @@ QByteArray FlacWriter::vorbisComment(const Tags &tags)
 }
 
 namespace {
-QByteArray pictureBlock(const QByteArray &picture, const QByteArray &mime)
-{
+QByteArray pictureBlock(const QByteArray &picture, const QByteArray &mime) {
     QByteArray body;
     appendBigEndian(body, 3, 4); // front cover
     appendBigEndian(body, quint64(mime.size()), 4);
@@ -197,14 +187,14 @@ QByteArray pictureBlock(const QByteArray &picture, const QByteArray &mime)
 }
 } // namespace
 
-QByteArray FlacWriter::file(const Tags &tags, int seconds, int bits, int paddingBytes, const QByteArray &picture,
-                            const QByteArray &mime)
-{
+QByteArray FlacWriter::file(const Tags &tags, int seconds, int bits, int paddingBytes,
+                            const QByteArray &picture, const QByteArray &mime) {
     Q_ASSERT(bits == 16 || bits == 24);
     const Audio &a = audio(seconds, bits == 24 ? 24 : 16);
     const QByteArray comment = vorbisComment(tags);
     QByteArray out;
-    out.reserve(4 + 4 + a.streamInfo.size() + 4 + comment.size() + 4 + paddingBytes + a.frames.size());
+    out.reserve(4 + 4 + a.streamInfo.size() + 4 + comment.size() + 4 + paddingBytes +
+                a.frames.size());
     out += "fLaC";
     out += blockHeader(false, 0, a.streamInfo.size());
     out += a.streamInfo;

@@ -14,16 +14,16 @@ namespace kelvane::test {
 // and decoders (mpd, flac -t) accept it as a real stream. Not thread-safe: it caches
 // the audio part per length and sample width, which is what makes bulk libraries fast.
 class FlacWriter {
-public:
+  public:
     // picture: an embedded front cover (a PICTURE block of that MIME type) when not empty.
-    QByteArray file(const Tags &tags, int seconds, int bits, int paddingBytes = 64, const QByteArray &picture = {},
-                    const QByteArray &mime = "image/jpeg");
+    QByteArray file(const Tags &tags, int seconds, int bits, int paddingBytes = 64,
+                    const QByteArray &picture = {}, const QByteArray &mime = "image/jpeg");
 
     static QByteArray vorbisComment(const Tags &tags);
 
-private:
+  private:
     struct Audio {
-        QByteArray streamInfo;  // the 34-byte STREAMINFO body
+        QByteArray streamInfo; // the 34-byte STREAMINFO body
         QByteArray frames;
     };
     const Audio &audio(int seconds, int bits);

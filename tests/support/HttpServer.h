@@ -20,22 +20,23 @@ struct HttpResponse {
     // Extra headers; Content-Type defaults to application/octet-stream. (Every field has a
     // default initialiser so that {404, "gone"} compiles without -Wextra warnings.)
     QList<QPair<QByteArray, QByteArray>> headers = {};
-    int delayMs = 0;          // wait this long before answering
-    bool hang = false;        // take the request, never answer, keep the socket open
-    qint64 endlessBody = 0;   // >0: headers without Content-Length, then this many bytes every 10 ms until the client closes
-    bool noContentLength = false;  // body without Content-Length; the connection closes after it
+    int delayMs = 0;        // wait this long before answering
+    bool hang = false;      // take the request, never answer, keep the socket open
+    qint64 endlessBody = 0; // >0: headers without Content-Length, then this many bytes every 10 ms
+                            // until the client closes
+    bool noContentLength = false; // body without Content-Length; the connection closes after it
     // >0: the status line, then header text of this many bytes every 10 ms, never ending the
     // head: as ever more header lines, or with headerInOneLine as one line that never ends.
     qint64 endlessHeader = 0;
     bool headerInOneLine = false;
-    int tickMs = 10;          // the pace of the endless header and body
+    int tickMs = 10; // the pace of the endless header and body
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 at a free port. It runs on a thread of its own
 // with its own event loop, so a test may block its own thread on a synchronous fetch
 // while the server keeps answering. Every public method is thread-safe.
 class HttpServer {
-public:
+  public:
     HttpServer();
     ~HttpServer();
     HttpServer(const HttpServer &) = delete;
@@ -68,7 +69,7 @@ public:
     struct Shared;
     class Worker;
 
-private:
+  private:
     std::shared_ptr<Shared> m_shared;
     QThread *m_thread = nullptr;
     Worker *m_worker = nullptr;

@@ -10,7 +10,7 @@ namespace kelvane::test {
 // drops what it is sent and never answers: the stand-in for a server that hangs.
 // It runs on a thread of its own, so it keeps accepting while the test thread blocks.
 class HungServer {
-public:
+  public:
     HungServer();
     ~HungServer();
     HungServer(const HungServer &) = delete;
@@ -22,7 +22,7 @@ public:
 
     class Worker;
 
-private:
+  private:
     QThread *m_thread = nullptr;
     Worker *m_worker = nullptr;
     quint16 m_port = 0;

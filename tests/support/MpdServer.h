@@ -11,11 +11,11 @@
 namespace kelvane::test {
 
 struct MpdServerOptions {
-    bool withMixer = true;       // false: mixer_type "none": status has no volume line (libmpdclient: -1)
-    QString musicDir = {};       // empty: a music directory in the server's own temporary directory
-    int maxOutputBufferKiB = 0;  // 0: mpd's default
-    QString password = {};       // non-empty: every command needs it (the harness sends it)
-    bool localSocket = false;    // also listen on socketPath()
+    bool withMixer = true; // false: mixer_type "none": status has no volume line (libmpdclient: -1)
+    QString musicDir = {}; // empty: a music directory in the server's own temporary directory
+    int maxOutputBufferKiB = 0; // 0: mpd's default
+    QString password = {};      // non-empty: every command needs it (the harness sends it)
+    bool localSocket = false;   // also listen on socketPath()
 };
 
 // A private, real mpd (/usr/bin/mpd) on 127.0.0.1 at a free port, with a null audio
@@ -26,7 +26,7 @@ struct MpdServerOptions {
 // Used from the test's thread; the setup helpers block (they talk the raw protocol over
 // a socket of their own, independent of the code under test).
 class MpdServer {
-public:
+  public:
     // Starts the server and runs a first database update. When mpd cannot start, the
     // test gets a failure (ADD_FAILURE, with mpd's log) and isRunning() is false.
     explicit MpdServer(MpdServerOptions options = {});
@@ -34,15 +34,15 @@ public:
     MpdServer(const MpdServer &) = delete;
     MpdServer &operator=(const MpdServer &) = delete;
 
-    QString host() const;  // "127.0.0.1"
+    QString host() const; // "127.0.0.1"
     quint16 port() const;
     QString musicDir() const;
     QString playlistDir() const;
     QString logFile() const;
-    QString socketPath() const;  // the local socket (localSocket option)
-    TestLibrary &library();  // writes into musicDir()
+    QString socketPath() const; // the local socket (localSocket option)
+    TestLibrary &library();     // writes into musicDir()
     bool isRunning() const;
-    qint64 pid() const;  // 0 when stopped
+    qint64 pid() const; // 0 when stopped
 
     // Starts again with the same port (a fresh one only if that port was taken
     // meanwhile), directories, database and state file. The database is updated only
@@ -70,7 +70,7 @@ public:
     // `mpc -h 127.0.0.1 -p PORT args...`; its standard output. ADD_FAILURE when mpc is missing.
     QString mpc(const QStringList &args);
 
-private:
+  private:
     bool spawn();
     bool waitUntilReady(QString &failure);
     void writeConfig();

@@ -31,23 +31,20 @@ struct ScriptedServer::State {
 
 namespace {
 
-bool sendAll(int fd, const QByteArray &bytes)
-{
+bool sendAll(int fd, const QByteArray &bytes) {
     qsizetype sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
+        const ssize_t n =
+            ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0) return false;
         sent += n;
     }
     return true;
 }
 
 // Serves one connection until it closes, the script closes it or the server stops.
-void serve(ScriptedServer::State &state, int fd)
-{
-    if (!sendAll(fd, state.greeting))
-        return;
+void serve(ScriptedServer::State &state, int fd) {
+    if (!sendAll(fd, state.greeting)) return;
     QByteArray pending;
     QByteArray list; // a command list being gathered
     bool inList = false;
@@ -65,8 +62,7 @@ void serve(ScriptedServer::State &state, int fd)
             QByteArray request = line;
             if (inList) {
                 list += line + '\n';
-                if (line != "command_list_end")
-                    continue;
+                if (line != "command_list_end") continue;
                 inList = false;
                 request = list;
             }
@@ -74,23 +70,19 @@ void serve(ScriptedServer::State &state, int fd)
                 QMutexLocker lock(&state.mutex);
                 state.requests << QString::fromUtf8(request);
             }
-            if (request == "noidle")
-                continue; // the idle it ends got its "OK" then (below)
+            if (request == "noidle") continue; // the idle it ends got its "OK" then (below)
             if (request.startsWith("idle")) {
                 // Wait for the noidle, then answer as an idle ended early does.
                 pending.clear();
                 ScriptedServer::Reply reply{"OK\n"};
                 for (;;) {
                     const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-                    if (n <= 0 || state.stopping)
-                        return;
+                    if (n <= 0 || state.stopping) return;
                     pending.append(buffer, n);
-                    if (pending.contains("noidle\n"))
-                        break;
+                    if (pending.contains("noidle\n")) break;
                 }
                 pending.remove(0, pending.indexOf("noidle\n") + 7);
-                if (!sendAll(fd, reply.bytes))
-                    return;
+                if (!sendAll(fd, reply.bytes)) return;
                 continue;
             }
             const ScriptedServer::Reply reply = state.responder(request);
@@ -100,8 +92,7 @@ void serve(ScriptedServer::State &state, int fd)
                 }
                 return;
             }
-            if (!sendAll(fd, reply.bytes) || reply.close)
-                return;
+            if (!sendAll(fd, reply.bytes) || reply.close) return;
             if (!reply.endless.isEmpty()) {
                 while (!state.stopping && sendAll(fd, reply.endless)) {
                 }
@@ -109,16 +100,15 @@ void serve(ScriptedServer::State &state, int fd)
             }
         }
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0 || state.stopping)
-            return;
+        if (n <= 0 || state.stopping) return;
         pending.append(buffer, n);
     }
 }
 
 } // namespace
 
-ScriptedServer::ScriptedServer(Responder responder, QByteArray greeting) : m_state(std::make_shared<State>())
-{
+ScriptedServer::ScriptedServer(Responder responder, QByteArray greeting)
+    : m_state(std::make_shared<State>()) {
     State &s = *m_state;
     s.responder = std::move(responder);
     s.greeting = std::move(greeting);
@@ -132,18 +122,14 @@ ScriptedServer::ScriptedServer(Responder responder, QByteArray greeting) : m_sta
         ::getsockname(s.listener, reinterpret_cast<sockaddr *>(&address), &length) != 0)
         return;
     s.port = ntohs(address.sin_port);
-    if (::pipe(s.wake) != 0)
-        return;
+    if (::pipe(s.wake) != 0) return;
     s.acceptor = std::thread([&s] {
         for (;;) {
             pollfd fds[2] = {{s.listener, POLLIN, 0}, {s.wake[0], POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0)
-                continue;
-            if (fds[1].revents || s.stopping)
-                return;
+            if (::poll(fds, 2, -1) < 0) continue;
+            if (fds[1].revents || s.stopping) return;
             const int fd = ::accept4(s.listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
+            if (fd < 0) continue;
             ++s.connections;
             QMutexLocker lock(&s.mutex);
             s.clients.push_back(fd);
@@ -159,16 +145,14 @@ ScriptedServer::ScriptedServer(Responder responder, QByteArray greeting) : m_sta
     });
 }
 
-ScriptedServer::~ScriptedServer()
-{
+ScriptedServer::~ScriptedServer() {
     State &s = *m_state;
     s.stopping = true;
     if (s.wake[1] >= 0) {
         const char byte = 0;
         [[maybe_unused]] auto n = ::write(s.wake[1], &byte, 1);
     }
-    if (s.acceptor.joinable())
-        s.acceptor.join();
+    if (s.acceptor.joinable()) s.acceptor.join();
     std::vector<std::thread> threads;
     {
         QMutexLocker lock(&s.mutex);
@@ -179,51 +163,43 @@ ScriptedServer::~ScriptedServer()
     for (std::thread &t : threads)
         t.join();
     for (int fd : {s.listener, s.wake[0], s.wake[1]})
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
 }
 
-quint16 ScriptedServer::port() const
-{
+quint16 ScriptedServer::port() const {
     return m_state->port;
 }
 
-int ScriptedServer::connections() const
-{
+int ScriptedServer::connections() const {
     return m_state->connections.load();
 }
 
-QStringList ScriptedServer::requests() const
-{
+QStringList ScriptedServer::requests() const {
     QMutexLocker lock(&m_state->mutex);
     return m_state->requests;
 }
 
-ScriptedServer::Reply ScriptedServer::standard(const QByteArray &request)
-{
+ScriptedServer::Reply ScriptedServer::standard(const QByteArray &request) {
     // A command list: each command's answer, list_OK after each in an "ok" list.
     if (request.startsWith("command_list")) {
         const bool okList = request.startsWith("command_list_ok_begin");
         QList<QByteArray> lines = request.split('\n');
         QByteArray out;
         for (const QByteArray &line : lines) {
-            if (line.isEmpty() || line.startsWith("command_list"))
-                continue;
+            if (line.isEmpty() || line.startsWith("command_list")) continue;
             QByteArray answer = standard(line).bytes;
-            if (answer.startsWith("ACK"))
-                return {answer};
+            if (answer.startsWith("ACK")) return {answer};
             answer.chop(3); // its "OK\n"
             out += answer;
-            if (okList)
-                out += "list_OK\n";
+            if (okList) out += "list_OK\n";
         }
         return {out + "OK\n"};
     }
     if (request == "status")
-        return {"volume: 50\nrepeat: 0\nrandom: 0\nsingle: 0\nconsume: 0\nplaylist: 1\nplaylistlength: 0\n"
+        return {"volume: 50\nrepeat: 0\nrandom: 0\nsingle: 0\nconsume: 0\nplaylist: "
+                "1\nplaylistlength: 0\n"
                 "mixrampdb: 0.000000\nstate: stop\nOK\n"};
-    if (request == "replay_gain_status")
-        return {"replay_gain_mode: off\nOK\n"};
+    if (request == "replay_gain_status") return {"replay_gain_mode: off\nOK\n"};
     if (request == "outputs")
         return {"outputid: 0\noutputname: Null\nplugin: null\noutputenabled: 1\nOK\n"};
     return {"OK\n"}; // currentsong, listplaylists, plchanges, ping and every command

@@ -15,12 +15,12 @@ namespace kelvane::test {
 // Runs on threads of its own (one per connection), so the test thread may block in the
 // client meanwhile. Answers "idle" only with a "noidle".
 class ScriptedServer {
-public:
+  public:
     struct Reply {
-        QByteArray bytes;        // sent as they are (include the final "OK\n")
-        bool close = false;      // then close the connection
-        bool silent = false;     // send nothing and never answer this connection again
-        QByteArray endless;      // then send this over and over until the client leaves
+        QByteArray bytes;    // sent as they are (include the final "OK\n")
+        bool close = false;  // then close the connection
+        bool silent = false; // send nothing and never answer this connection again
+        QByteArray endless;  // then send this over and over until the client leaves
     };
     using Responder = std::function<Reply(const QByteArray &request)>;
 
@@ -41,7 +41,7 @@ public:
 
     struct State;
 
-private:
+  private:
     std::shared_ptr<State> m_state;
 };
 

@@ -14,42 +14,35 @@
 
 namespace kelvane::test {
 
-TestLibrary::TestLibrary(const QString &musicDir) : m_musicDir(QDir(musicDir).absolutePath())
-{
+TestLibrary::TestLibrary(const QString &musicDir) : m_musicDir(QDir(musicDir).absolutePath()) {
     QDir().mkpath(m_musicDir);
 }
 
 TestLibrary::~TestLibrary() = default;
 
-QString TestLibrary::musicDir() const
-{
+QString TestLibrary::musicDir() const {
     return m_musicDir;
 }
 
-int TestLibrary::songCount() const
-{
+int TestLibrary::songCount() const {
     return m_songCount;
 }
 
-void TestLibrary::add(const QString &relativePath, const Tags &tags, int seconds, int bits)
-{
+void TestLibrary::add(const QString &relativePath, const Tags &tags, int seconds, int bits) {
     write(relativePath, m_writer.file(tags, seconds, bits));
     ++m_songCount;
 }
 
-void TestLibrary::addDsf(const QString &relativePath, const Tags &tags, int seconds)
-{
+void TestLibrary::addDsf(const QString &relativePath, const Tags &tags, int seconds) {
     write(relativePath, dsfFile(tags, seconds));
     ++m_songCount;
 }
 
-void TestLibrary::addRaw(const QString &relativePath, const QByteArray &bytes)
-{
+void TestLibrary::addRaw(const QString &relativePath, const QByteArray &bytes) {
     write(relativePath, bytes);
 }
 
-bool TestLibrary::write(const QString &relativePath, const QByteArray &bytes)
-{
+bool TestLibrary::write(const QString &relativePath, const QByteArray &bytes) {
     const QString path = m_musicDir + u'/' + relativePath;
     const QString dir = QFileInfo(path).absolutePath();
     if (dir != m_lastDir) {
@@ -64,8 +57,7 @@ bool TestLibrary::write(const QString &relativePath, const QByteArray &bytes)
     return file.write(bytes) == bytes.size();
 }
 
-QByteArray TestLibrary::coverJpeg(const QString &text, int size)
-{
+QByteArray TestLibrary::coverJpeg(const QString &text, int size) {
     QImage image(size, size, QImage::Format_RGB32);
     // A colour of its own per album, so that a wrong cover in a view is visible.
     const int hue = int(qHash(text) % 360);
@@ -87,15 +79,13 @@ QByteArray TestLibrary::coverJpeg(const QString &text, int size)
     return bytes;
 }
 
-void TestLibrary::addWithPicture(const QString &relativePath, const Tags &tags, const QByteArray &picture,
-                                 const QByteArray &mime)
-{
+void TestLibrary::addWithPicture(const QString &relativePath, const Tags &tags,
+                                 const QByteArray &picture, const QByteArray &mime) {
     write(relativePath, m_writer.file(tags, 3, 16, 64, picture, mime));
     ++m_songCount;
 }
 
-QByteArray TestLibrary::coverPng(const QString &text, int size)
-{
+QByteArray TestLibrary::coverPng(const QString &text, int size) {
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(QColor::fromHsv(int(qHash(text) % 360), 120, 230));
     QByteArray bytes;
@@ -105,20 +95,19 @@ QByteArray TestLibrary::coverPng(const QString &text, int size)
     return bytes;
 }
 
-void TestLibrary::addCoverPng(const QString &albumDir, const QString &text, int size)
-{
-    addRaw(albumDir.isEmpty() ? QStringLiteral("cover.png") : albumDir + QStringLiteral("/cover.png"),
+void TestLibrary::addCoverPng(const QString &albumDir, const QString &text, int size) {
+    addRaw(albumDir.isEmpty() ? QStringLiteral("cover.png")
+                              : albumDir + QStringLiteral("/cover.png"),
            coverPng(text, size));
 }
 
-void TestLibrary::addCover(const QString &albumDir, const QString &text, int size)
-{
-    addRaw(albumDir.isEmpty() ? QStringLiteral("cover.jpg") : albumDir + QStringLiteral("/cover.jpg"),
+void TestLibrary::addCover(const QString &albumDir, const QString &text, int size) {
+    addRaw(albumDir.isEmpty() ? QStringLiteral("cover.jpg")
+                              : albumDir + QStringLiteral("/cover.jpg"),
            coverJpeg(text, size));
 }
 
-void TestLibrary::writeBulk(int albums, int songsPerAlbum)
-{
+void TestLibrary::writeBulk(int albums, int songsPerAlbum) {
     static const char *const genres[] = {"Rock", "Jazz", "Pop", "Classical", "Folk", "Electronic"};
     for (int a = 0; a < albums; ++a) {
         const QString artist = QStringLiteral("Artist %1").arg(a / 10, 3, 10, QLatin1Char('0'));

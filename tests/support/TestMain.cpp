@@ -6,8 +6,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     // As the application does: a write to a closed connection is an error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     // Each test process gets settings, data and caches of its own: the user's are never
@@ -18,8 +17,7 @@ int main(int argc, char **argv)
     // Never the user's session bus (their keyring, their media players): the tests that
     // need a bus start one of their own.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/kelvane-tests-have-no-session-bus");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));

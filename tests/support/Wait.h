@@ -7,12 +7,10 @@
 namespace kelvane::test {
 
 // Runs the event loop until pred() holds or the time is up; answers pred() at the end.
-template <class Pred> bool waitUntil(Pred pred, int timeoutMs = 5000)
-{
+template <class Pred> bool waitUntil(Pred pred, int timeoutMs = 5000) {
     QDeadlineTimer deadline(timeoutMs);
     while (!pred()) {
-        if (deadline.hasExpired())
-            return pred();
+        if (deadline.hasExpired()) return pred();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
     }
@@ -20,8 +18,7 @@ template <class Pred> bool waitUntil(Pred pred, int timeoutMs = 5000)
 }
 
 // Runs the event loop for a while (lets timers fire).
-inline void spin(int ms)
-{
+inline void spin(int ms) {
     waitUntil([] { return false; }, ms);
 }
 

@@ -40,7 +40,11 @@ TEST_F(LinkStateTest, AnOutageShowsInTheBarAndHealsByItselfWithWhatChangedMeanwh
     EXPECT_TRUE(transportEnabled());
 
     server->kill();
-    ASSERT_TRUE(waitUntil([&] { return linkText().startsWith(QStringLiteral("Déconnecté — nouvelle tentative dans ")); }, 8000))
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return linkText().startsWith(QStringLiteral("Déconnecté — nouvelle tentative dans "));
+        },
+        8000))
         << qPrintable(linkText());
     EXPECT_TRUE(linkText().endsWith(QStringLiteral(" s")));
     EXPECT_FALSE(transportEnabled());
@@ -59,7 +63,8 @@ TEST_F(LinkStateTest, AnOutageShowsInTheBarAndHealsByItselfWithWhatChangedMeanwh
     gamma.close();
     server->start();
     ASSERT_TRUE(waitUntil([] { return MPDSocket::sMPDSocket().isConnected(); }, 20000));
-    EXPECT_TRUE(waitUntil([&] { return sideBar()->playlists().contains(QStringLiteral("Gamma")); }, 5000))
+    EXPECT_TRUE(
+        waitUntil([&] { return sideBar()->playlists().contains(QStringLiteral("Gamma")); }, 5000))
         << qPrintable(sideBar()->playlists().join(QLatin1Char(',')));
     EXPECT_TRUE(linkText().isEmpty());
     EXPECT_TRUE(transportEnabled());
@@ -68,7 +73,8 @@ TEST_F(LinkStateTest, AnOutageShowsInTheBarAndHealsByItselfWithWhatChangedMeanwh
 
 TEST_F(LinkStateTest, DisconnectingStopsTheRetriesAndSaysSo) {
     server->kill();
-    ASSERT_TRUE(waitUntil([] { return MPDSocket::sMPDSocket().link() == MPDSocket::Link::Retrying; }, 8000));
+    ASSERT_TRUE(waitUntil(
+        [] { return MPDSocket::sMPDSocket().link() == MPDSocket::Link::Retrying; }, 8000));
     if (QMessageBox *alert = activity->errorAlert()->current()) alert->buttons()[0]->click();
     activity->deconnecter();
     EXPECT_EQ(linkText(), QStringLiteral("Déconnecté"));
@@ -106,7 +112,8 @@ TEST_F(AsyncWindowTest, AlbumCountFollowsTheListReadInTheBackground) {
     ASSERT_TRUE(waitUntil([] { return MPDCache::sMPDCache().getCurrentAlbumList().has_value(); }));
     const int albums = int(MPDCache::sMPDCache().getCurrentAlbumList()->size());
     ASSERT_GT(albums, 0);
-    EXPECT_TRUE(waitUntil([&] { return sideBar()->albumCount() == albums; })) << sideBar()->albumCount();
+    EXPECT_TRUE(waitUntil([&] { return sideBar()->albumCount() == albums; }))
+        << sideBar()->albumCount();
 }
 } // namespace
 } // namespace kelvane::test

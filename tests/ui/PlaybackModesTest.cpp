@@ -19,10 +19,12 @@ class PlaybackModesTest : public WindowTest {
             server->command(QString::fromLatin1(line));
         // The window shows the reset before a test clicks (a click asks for the opposite
         // of what is shown).
-        ASSERT_TRUE(waitUntil([&] {
-            return !checked("random") && !checked("repeat") && !checked("single") && !checked("consume") &&
-                   checked("crossfade0") && checked("replayGain_off");
-        }, 3000));
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return !checked("random") && !checked("repeat") && !checked("single") &&
+                       !checked("consume") && checked("crossfade0") && checked("replayGain_off");
+            },
+            3000));
     }
     bool checked(const char *id) {
         QAction *a = activity->action(QString::fromLatin1(id));
@@ -33,7 +35,9 @@ class PlaybackModesTest : public WindowTest {
         ASSERT_TRUE(a) << id;
         a->trigger();
     }
-    QString status(const char *key) { return server->value(QStringLiteral("status"), QString::fromLatin1(key)); }
+    QString status(const char *key) {
+        return server->value(QStringLiteral("status"), QString::fromLatin1(key));
+    }
 };
 } // namespace
 
@@ -43,10 +47,12 @@ TEST_F(PlaybackModesTest, ModesSetElsewhereShowInTheMenusAndTheBar) {
     server->mpc({QStringLiteral("single"), QStringLiteral("once")});
     server->mpc({QStringLiteral("crossfade"), QStringLiteral("5")});
     server->mpc({QStringLiteral("replaygain"), QStringLiteral("album")});
-    EXPECT_TRUE(waitUntil([&] {
-        return checked("random") && checked("single") && checked("oneshot") && checked("crossfade5") &&
-               checked("replayGain_album");
-    }, 3000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return checked("random") && checked("single") && checked("oneshot") &&
+                   checked("crossfade5") && checked("replayGain_album");
+        },
+        3000));
     EXPECT_TRUE(bar->randomButton()->isChecked());
     EXPECT_FALSE(bar->repeatButton()->isChecked());
     EXPECT_FALSE(checked("crossfade0"));
@@ -81,8 +87,9 @@ TEST_F(PlaybackModesTest, MenuAndBarAskTheServerAndShowOnlyItsAnswer) {
     trigger("crossfade10");
     EXPECT_TRUE(checked("crossfade10"));
     trigger("replayGain_track");
-    EXPECT_EQ(server->value(QStringLiteral("replay_gain_status"), QStringLiteral("replay_gain_mode")),
-              QStringLiteral("track"));
+    EXPECT_EQ(
+        server->value(QStringLiteral("replay_gain_status"), QStringLiteral("replay_gain_mode")),
+        QStringLiteral("track"));
     EXPECT_TRUE(checked("replayGain_track"));
 
     bar->repeatButton()->click();
@@ -106,8 +113,10 @@ TEST_F(PlaybackModesTest, OutputsFollowTheServerBothWays) {
     EXPECT_EQ(activity->action(QStringLiteral("output0"))->text(), QStringLiteral("null"));
 
     trigger("output0");
-    EXPECT_EQ(server->value(QStringLiteral("outputs"), QStringLiteral("outputenabled")), QStringLiteral("0"));
-    EXPECT_TRUE(waitUntil([&] { return activity->action(QStringLiteral("output0")) && !checked("output0"); }, 3000));
+    EXPECT_EQ(server->value(QStringLiteral("outputs"), QStringLiteral("outputenabled")),
+              QStringLiteral("0"));
+    EXPECT_TRUE(waitUntil(
+        [&] { return activity->action(QStringLiteral("output0")) && !checked("output0"); }, 3000));
 
     server->mpc({QStringLiteral("enable"), QStringLiteral("1")});
     EXPECT_TRUE(waitUntil([&] { return checked("output0"); }, 3000));

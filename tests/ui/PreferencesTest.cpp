@@ -10,12 +10,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
-#include <cstring>
-#include <memory>
 
 using namespace kelvane;
 
@@ -107,7 +107,7 @@ TEST_F(PreferencesTest, PortRules) {
                           {" 6600", false, "6600"}, {"6600 ", false, "6600"},
                           {"", false, "6600"},      {"-1", false, "6600"},
                           {"65535", true, "65535"}, {"06600", true, "6600"},
-                          {"0", false, "6600"},         {"00000000000000000006601", true, "6601"}};
+                          {"0", false, "6600"},     {"00000000000000000006601", true, "6601"}};
     for (const Case &c : cases) {
         SetUp();
         fill(QStringLiteral("127.0.0.1"), QString::fromUtf8(c.text));
@@ -231,11 +231,13 @@ TEST_F(PreferencesTest, AddressesAreNamesThatResolveOrSocketsThatExist) {
         SetUp();
         fill(c.host, QStringLiteral("6600"));
         prefs->save();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return prefs->checkedHosts() == 1; }, 5000)) << qPrintable(c.host);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prefs->checkedHosts() == 1; }, 5000))
+            << qPrintable(c.host);
         EXPECT_EQ(prefs->isValidIP(), c.valid) << qPrintable(c.host);
         EXPECT_EQ(isRed(prefs->labelIP()), !c.valid) << qPrintable(c.host);
         EXPECT_EQ(prefs->isVisible(), !c.valid) << qPrintable(c.host);
-        EXPECT_EQ(stored("host").toString(), c.valid ? c.host : QStringLiteral("127.0.0.1")) << qPrintable(c.host);
+        EXPECT_EQ(stored("host").toString(), c.valid ? c.host : QStringLiteral("127.0.0.1"))
+            << qPrintable(c.host);
     }
 }
 

@@ -21,7 +21,8 @@ TEST(TickPace, NextWholeSecondOrNextKnobPixelWhicheverComesFirst) {
     EXPECT_EQ(MainActivity::shownTickInterval(playing(2300, 259), 350), 710);
     EXPECT_EQ(MainActivity::shownTickInterval(playing(2000, 259), 350), 740);
     // A long piece: the text decides, just past the boundary.
-    EXPECT_EQ(MainActivity::shownTickInterval(playing(61999, 3600), 350), MainActivity::shortestTickMs);
+    EXPECT_EQ(MainActivity::shownTickInterval(playing(61999, 3600), 350),
+              MainActivity::shortestTickMs);
     EXPECT_EQ(MainActivity::shownTickInterval(playing(61000, 3600), 350), 1010);
     // A stream has no knob; a hidden bar (0 px) neither.
     EXPECT_EQ(MainActivity::shownTickInterval(playing(12500, 0), 350), 510);

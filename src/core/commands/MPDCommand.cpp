@@ -91,7 +91,8 @@ void MPDCommand::next() {
     // On the last entry nothing happens, unless the server goes on from there by itself
     // (repeat wraps to the first, random picks another).
     const bool goesOn = status->repeat || status->random;
-    if ((goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) && connection->next()) refreshed();
+    if ((goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) && connection->next())
+        refreshed();
 }
 
 void MPDCommand::previous() {

@@ -35,9 +35,9 @@
 
 #include <QList>
 #include <QObject>
-#include <QTimer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <atomic>
 #include <optional>
 

@@ -52,7 +52,8 @@ bool MPDCommand::setReplayGain(const QString &mode) {
     };
     for (const auto &entry : modes) {
         if (mode != QLatin1String(entry.first)) continue;
-        const mpdc::ReplayGainMode value = entry.second; // a binding cannot be captured before clang 16
+        const mpdc::ReplayGainMode value =
+            entry.second; // a binding cannot be captured before clang 16
         changeMode([value](mpdc::Connection &c) {
             if (!c.setReplayGainMode(value)) return false;
             MPDSocket::sMPDSocket().refreshReplayGain();

@@ -122,7 +122,8 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress) {
     return sortAlbum(index.albums());
 }
 
-bool MPDAlbum::addDirectory(mpdc::Connection &connection, const QString &directory, AlbumIndex &index) {
+bool MPDAlbum::addDirectory(mpdc::Connection &connection, const QString &directory,
+                            AlbumIndex &index) {
     mpdc::Connection::QuietRefusals quiet(connection);
     if (auto listing = connection.listMeta(directory)) {
         for (const mpdc::Entity &entity : *listing)

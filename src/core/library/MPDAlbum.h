@@ -27,7 +27,7 @@ namespace kelvane {
 namespace mpdc {
 class Connection;
 struct SongInfo;
-}
+} // namespace mpdc
 
 class AlbumIndex;
 
@@ -39,7 +39,8 @@ class MPDAlbum {
 
     // Called after each batch of directories: how many were read, of how many, and the
     // albums found so far. On the calling thread.
-    using Progress = std::function<void(qsizetype directoriesRead, qsizetype directories, qsizetype albums)>;
+    using Progress =
+        std::function<void(qsizetype directoriesRead, qsizetype directories, qsizetype albums)>;
     std::optional<QList<Album>> getAlbumsList(const Progress &progress = {});
     std::optional<QList<Song>> getAlbumContent(const Album &album);
     // Songs whose tags hold the text (the server's "search any"), at most limit of them;
@@ -67,7 +68,8 @@ class MPDAlbum {
     MPDAlbum() = default;
     // lsinfo of one directory into the index; false when the connection broke (a
     // refused directory, gone since, counts as empty).
-    static bool addDirectory(mpdc::Connection &connection, const QString &directory, AlbumIndex &index);
+    static bool addDirectory(mpdc::Connection &connection, const QString &directory,
+                             AlbumIndex &index);
 };
 
 } // namespace kelvane

@@ -104,13 +104,15 @@ void MPDPlayLists::newPlaylist(const QString &name) {
         mpdc::Connection::QuietRefusals quiet(*connection);
         if (connection->playlistAdd(name, QStringLiteral("http://localhost/")))
             connection->playlistDelete(name, 0);
-        else if (!connection->hasError() && connection->playlistAdd(name, QString(QLatin1String(""))))
+        else if (!connection->hasError() &&
+                 connection->playlistAdd(name, QString(QLatin1String(""))))
             connection->playlistClear(name);
     }
     if (connection->hasError()) return; // the poll reports the broken connection
     const auto after = connection->playlists();
     if (after && !after->contains(name))
-        MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(playlistNotCreatedMessage));
+        MPDServerError::sMPDServerError().sendMessage(
+            QString::fromLatin1(playlistNotCreatedMessage));
 }
 
 void MPDPlayLists::addToPlaylist(const QString &name, const QList<Song> &songs) {

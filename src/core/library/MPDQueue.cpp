@@ -97,7 +97,8 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
     update.content.songs = current.songs.mid(0, std::min(length, current.songs.size()));
     update.content.ids = current.ids.mid(0, std::min(length, current.ids.size()));
     QHash<quint32, qsizetype> known; // id -> row in the current content
-    for (qsizetype row = 0; row < current.ids.size(); ++row) known.insert(current.ids[row], row);
+    for (qsizetype row = 0; row < current.ids.size(); ++row)
+        known.insert(current.ids[row], row);
     std::vector<quint32> wanted;
     QList<qsizetype> touched;
     for (const mpdc::QueueChanges::Entry &entry : changes->entries) {
@@ -199,8 +200,8 @@ template <class Edit> void editQueue(Edit edit) {
     socket.refreshStatus();
 }
 
-void moveAll(mpdc::Connection &connection, const mpdc::StatusInfo &status, const QList<qint32> &rows,
-             qint32 drop) {
+void moveAll(mpdc::Connection &connection, const mpdc::StatusInfo &status,
+             const QList<qint32> &rows, qint32 drop) {
     for (const QueueMove &move : queuemoves::plan(qint32(status.queueLength), rows, drop))
         if (!connection.moveRange(quint32(move.start), quint32(move.end), quint32(move.to))) break;
 }

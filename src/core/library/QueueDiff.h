@@ -9,10 +9,10 @@
 namespace kelvane {
 
 struct QueueDiff {
-    qsizetype first = 0;        // rows before this are the same entries in both
-    qsizetype removed = 0;      // rows [first, first + removed) of the old queue go
-    qsizetype inserted = 0;     // rows [first, first + inserted) of the new queue come
-    QList<qsizetype> changed;   // rows of the new queue whose entry kept its id and row but changed
+    qsizetype first = 0;      // rows before this are the same entries in both
+    qsizetype removed = 0;    // rows [first, first + removed) of the old queue go
+    qsizetype inserted = 0;   // rows [first, first + inserted) of the new queue come
+    QList<qsizetype> changed; // rows of the new queue whose entry kept its id and row but changed
 
     static QueueDiff between(const QList<quint32> &before, const QList<quint32> &after,
                              const QList<qsizetype> &touched = {});

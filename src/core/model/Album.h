@@ -11,15 +11,14 @@ struct Album {
     QString albumName; // the Album tag
     QString path;      // directory relative to the music directory; "" for the root
     QString genre;
-    qint32 date = 0;   // integer value of the Date tag
+    qint32 date = 0; // integer value of the Date tag
     // The uri of the first of its songs met: whose cover file or embedded picture the
     // server can hand out. Not part of what the album is: equality leaves it out.
     QString firstSong;
 
-    friend bool operator==(const Album &a, const Album &b)
-    {
-        return a.artist == b.artist && a.albumName == b.albumName && a.path == b.path && a.genre == b.genre &&
-               a.date == b.date;
+    friend bool operator==(const Album &a, const Album &b) {
+        return a.artist == b.artist && a.albumName == b.albumName && a.path == b.path &&
+               a.genre == b.genre && a.date == b.date;
     }
 };
 

@@ -12,7 +12,7 @@ namespace kelvane {
 // comment) never read as absent: an absent, empty or "(null)" value reads as "", so a
 // view never prints "(null)". fullPath and extension read exactly as stored.
 class Song {
-public:
+  public:
     QString artist() const { return readRule(m_artist); }
     void setArtist(const QString &v) { m_artist = v; }
     QString albumArtist() const { return readRule(m_albumArtist); }
@@ -50,7 +50,7 @@ public:
     // digits after it; 0 when absent or not starting with a digit ("3/12" → 3).
     static qint32 integerValue(const QString &tag);
 
-private:
+  private:
     static QString readRule(const QString &stored);
 
     QString m_artist, m_albumArtist, m_composer, m_album, m_title, m_genre, m_comment;

@@ -9,33 +9,28 @@ namespace {
 constexpr unsigned timeoutMs = 3000;
 } // namespace
 
-MPDBulk &MPDBulk::sMPDBulk()
-{
+MPDBulk &MPDBulk::sMPDBulk() {
     static MPDBulk instance;
     return instance;
 }
 
-MPDBulk::MPDBulk()
-{
+MPDBulk::MPDBulk() {
     // One thread: the connection serialises its exchanges anyway, and requests in order
     // keep an older answer from overtaking a newer one of the same kind.
     m_pool.setMaxThreadCount(1);
     m_pool.setObjectName(QStringLiteral("mpd-bulk"));
 }
 
-MPDBulk::~MPDBulk()
-{
+MPDBulk::~MPDBulk() {
     shutdown();
 }
 
-std::shared_ptr<mpdc::Connection> MPDBulk::connection()
-{
+std::shared_ptr<mpdc::Connection> MPDBulk::connection() {
     ServerTarget target;
     quint64 generation;
     {
         std::lock_guard guard(m_mutex);
-        if (!m_target)
-            return nullptr;
+        if (!m_target) return nullptr;
         const auto now = std::chrono::steady_clock::now();
         if (slot() && !slot()->isClosed() && now - lastUse() < staleAfter) {
             lastUse() = now;
@@ -46,21 +41,17 @@ std::shared_ptr<mpdc::Connection> MPDBulk::connection()
     }
     // Opened outside the lock: a disconnect on the GUI thread must not wait for it.
     std::shared_ptr<mpdc::Connection> opened = openConnection(target, timeoutMs);
-    if (opened->hasError())
-        return nullptr;
-    opened->setRefusalHandler([](const QString &message) {
-        MPDServerError::sMPDServerError().sendMessage(message);
-    });
+    if (opened->hasError()) return nullptr;
+    opened->setRefusalHandler(
+        [](const QString &message) { MPDServerError::sMPDServerError().sendMessage(message); });
     std::lock_guard guard(m_mutex);
-    if (generation != m_generation)
-        return nullptr; // disconnected (or another server) meanwhile
+    if (generation != m_generation) return nullptr; // disconnected (or another server) meanwhile
     slot() = opened;
     lastUse() = std::chrono::steady_clock::now();
     return opened;
 }
 
-void MPDBulk::setTarget(const std::optional<ServerTarget> &target)
-{
+void MPDBulk::setTarget(const std::optional<ServerTarget> &target) {
     std::shared_ptr<mpdc::Connection> previous, side;
     {
         std::lock_guard guard(m_mutex);
@@ -71,46 +62,37 @@ void MPDBulk::setTarget(const std::optional<ServerTarget> &target)
     }
     // Their holders (reads in flight) free them when done; the reads themselves end now.
     for (const auto &connection : {previous, side})
-        if (connection)
-            connection->abort();
+        if (connection) connection->abort();
 }
 
-std::optional<ServerTarget> MPDBulk::target() const
-{
+std::optional<ServerTarget> MPDBulk::target() const {
     std::lock_guard guard(m_mutex);
     return m_target;
 }
 
-void MPDBulk::shutdown()
-{
+void MPDBulk::shutdown() {
     setTarget(std::nullopt);
     m_pool.waitForDone();
 }
 
-void MPDBulk::setFailureHandler(std::function<void(const QString &)> handler)
-{
+void MPDBulk::setFailureHandler(std::function<void(const QString &)> handler) {
     std::lock_guard guard(m_mutex);
     m_failureHandler = std::move(handler);
 }
 
-void MPDBulk::reportFailure(const mpdc::Connection &connection)
-{
+void MPDBulk::reportFailure(const mpdc::Connection &connection) {
     std::function<void(const QString &)> handler;
     {
         std::lock_guard guard(m_mutex);
         // A connection let go by a disconnect failed by the abort's own doing.
-        if (!m_target || (m_connection.get() != &connection && m_side.get() != &connection))
-            return;
+        if (!m_target || (m_connection.get() != &connection && m_side.get() != &connection)) return;
         handler = m_failureHandler;
     }
-    if (handler && connection.isClosed())
-        handler(connection.errorMessage());
+    if (handler && connection.isClosed()) handler(connection.errorMessage());
 }
 
-void MPDBulk::reportIfFailed(const mpdc::Connection &connection)
-{
-    if (connection.hasError())
-        reportFailure(connection);
+void MPDBulk::reportIfFailed(const mpdc::Connection &connection) {
+    if (connection.hasError()) reportFailure(connection);
 }
 
 } // namespace kelvane

@@ -28,7 +28,7 @@ class Connection;
 //
 // connection() is for any thread; setTarget() and run() are called on the GUI thread.
 class MPDBulk {
-public:
+  public:
     static MPDBulk &sMPDBulk();
     MPDBulk(const MPDBulk &) = delete;
     MPDBulk &operator=(const MPDBulk &) = delete;
@@ -45,8 +45,7 @@ public:
 
     // Runs work() on the bulk thread, then done(result) on the GUI thread unless receiver
     // is gone by then. Requests run one at a time, in order.
-    template <class Work, class Done> void run(QObject *receiver, Work work, Done done)
-    {
+    template <class Work, class Done> void run(QObject *receiver, Work work, Done done) {
         if (m_inline) {
             done(work());
             return;
@@ -60,8 +59,7 @@ public:
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [guard, done = std::move(done), result = std::move(result)]() mutable {
-                    if (guard)
-                        done(std::move(result));
+                    if (guard) done(std::move(result));
                 },
                 Qt::QueuedConnection);
         });
@@ -84,22 +82,23 @@ public:
     void reportFailure(const mpdc::Connection &connection);
     // Whether a read on connection gave an answer; a failed one (not a refusal, which
     // the connection has reported and cleared) is reported here.
-    template <class Answer> bool answered(const Answer &answer, const mpdc::Connection &connection)
-    {
-        if (answer)
-            return true;
+    template <class Answer>
+    bool answered(const Answer &answer, const mpdc::Connection &connection) {
+        if (answer) return true;
         reportIfFailed(connection);
         return false;
     }
 
-private:
+  private:
     MPDBulk();
     void reportIfFailed(const mpdc::Connection &connection);
     ~MPDBulk();
 
     static inline thread_local bool onBulkThread = false;
     std::shared_ptr<mpdc::Connection> &slot() { return onBulkThread ? m_connection : m_side; }
-    std::chrono::steady_clock::time_point &lastUse() { return onBulkThread ? m_connectionUse : m_sideUse; }
+    std::chrono::steady_clock::time_point &lastUse() {
+        return onBulkThread ? m_connectionUse : m_sideUse;
+    }
     // mpd closes a connection left unused for a minute (its connection_timeout): one
     // older than this is opened afresh rather than found closed in the middle of a read.
     static constexpr std::chrono::seconds staleAfter{30};

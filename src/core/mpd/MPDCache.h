@@ -16,7 +16,7 @@ namespace kelvane {
 // only for what changed; also carries a few values views hand to one another. GUI
 // thread only.
 class MPDCache {
-public:
+  public:
     static MPDCache &sMPDCache();
 
     void setStatus(const std::optional<MPDStatus> &status);
@@ -33,9 +33,13 @@ public:
     void streamUpdateTrigger();
     void radioLinkTrigger(const Radio &radio);
 
-    void setCurrentAlbumList(std::optional<QList<Album>> albums) { m_albumsList = std::move(albums); }
+    void setCurrentAlbumList(std::optional<QList<Album>> albums) {
+        m_albumsList = std::move(albums);
+    }
     const std::optional<QList<Album>> &getCurrentAlbumList() const { return m_albumsList; }
-    void setAlbumContentArray(std::optional<QList<Song>> songs) { m_albumContent = std::move(songs); }
+    void setAlbumContentArray(std::optional<QList<Song>> songs) {
+        m_albumContent = std::move(songs);
+    }
     const std::optional<QList<Song>> &getAlbumContentArray() const { return m_albumContent; }
     void setMainWindow(QObject *window) { m_mainWindow = window; }
     QObject *getMainWidow() const { return m_mainWindow; }
@@ -53,10 +57,8 @@ public:
 
     // A dying listener leaves whichever slots still hold it: call release(this) from
     // its destructor.
-    template <class Listener> void release(Listener *listener)
-    {
-        if constexpr (std::is_base_of_v<MPDAppDelegate, Listener>)
-            clearIf(m_delegate, listener);
+    template <class Listener> void release(Listener *listener) {
+        if constexpr (std::is_base_of_v<MPDAppDelegate, Listener>) clearIf(m_delegate, listener);
         if constexpr (std::is_base_of_v<MPDAlbumDelegate, Listener>)
             clearIf(m_delegateAlbum, listener);
         if constexpr (std::is_base_of_v<MPDQueueDelegate, Listener>)
@@ -70,12 +72,10 @@ public:
     // The track key: album, title and queue position, as one text.
     static QString trackKey(const MPDStatus &status);
 
-private:
+  private:
     MPDCache() = default;
-    template <class Slot, class Listener> static void clearIf(Slot *&slot, Listener *listener)
-    {
-        if (slot == static_cast<Slot *>(listener))
-            slot = nullptr;
+    template <class Slot, class Listener> static void clearIf(Slot *&slot, Listener *listener) {
+        if (slot == static_cast<Slot *>(listener)) slot = nullptr;
     }
 
     std::optional<MPDStatus> m_status;

@@ -10,7 +10,7 @@ namespace kelvane {
 class Radio;
 
 class MPDAppDelegate {
-public:
+  public:
     virtual ~MPDAppDelegate() = default;
     virtual void onProgressChange(const MPDStatus &status) = 0;
     virtual void onAlbumUpdateTrigger(const QString &text) = 0;
@@ -20,32 +20,32 @@ public:
 };
 
 class MPDQueueDelegate {
-public:
+  public:
     virtual ~MPDQueueDelegate() = default;
     virtual void onStateChange(qint32 state, qint32 position) = 0;
     virtual void onTrackChange(qint32 position) = 0;
 };
 
 class MPDAlbumDelegate {
-public:
+  public:
     virtual ~MPDAlbumDelegate() = default;
     virtual void onDbUpdate() = 0;
 };
 
 class MPDStreamDelegate {
-public:
+  public:
     virtual ~MPDStreamDelegate() = default;
     virtual void onStreamChange() = 0;
 };
 
 class MPDRadioDelegate {
-public:
+  public:
     virtual ~MPDRadioDelegate() = default;
     virtual void onRadioLinkClick(const Radio &radio) = 0;
 };
 
 class MPDErrorDelegate {
-public:
+  public:
     virtual ~MPDErrorDelegate() = default;
     virtual void onError(const MPDError &error) = 0;
 };

@@ -6,13 +6,11 @@ namespace kelvane {
 
 MPDIdle::MPDIdle(QObject *parent) : QObject(parent) {}
 
-MPDIdle::~MPDIdle()
-{
+MPDIdle::~MPDIdle() {
     stop();
 }
 
-bool MPDIdle::start(std::shared_ptr<mpdc::Connection> connection)
-{
+bool MPDIdle::start(std::shared_ptr<mpdc::Connection> connection) {
     stop();
     if (!connection || connection->hasError() || !connection->sendIdle(mpdc::Idle::All))
         return false;
@@ -22,8 +20,7 @@ bool MPDIdle::start(std::shared_ptr<mpdc::Connection> connection)
     return true;
 }
 
-void MPDIdle::stop()
-{
+void MPDIdle::stop() {
     // The notifier goes first: it must never watch a socket the connection has closed.
     // Deleted later: this may run inside its own signal.
     if (m_notifier) {
@@ -33,18 +30,15 @@ void MPDIdle::stop()
     m_connection.reset();
 }
 
-void MPDIdle::onReadable()
-{
-    if (!m_connection)
-        return;
+void MPDIdle::onReadable() {
+    if (!m_connection) return;
     const std::optional<unsigned> events = m_connection->receiveIdle();
     if (!events || !m_connection->sendIdle(mpdc::Idle::All)) {
         stop();
         Q_EMIT lost();
         return;
     }
-    if (*events)
-        Q_EMIT changed(*events);
+    if (*events) Q_EMIT changed(*events);
 }
 
 } // namespace kelvane

@@ -15,7 +15,7 @@ class Connection;
 // by the GUI thread's event loop; an answer is read only once it has arrived. GUI thread.
 class MPDIdle : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit MPDIdle(QObject *parent = nullptr);
     ~MPDIdle() override;
 
@@ -25,13 +25,13 @@ public:
     void stop();
     bool isActive() const { return m_connection != nullptr; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // mpdc::Idle bits of what changed.
     void changed(unsigned events);
     // The connection broke (the server gone, most likely); the watcher has stopped.
     void lost();
 
-private:
+  private:
     void onReadable();
 
     std::shared_ptr<mpdc::Connection> m_connection;

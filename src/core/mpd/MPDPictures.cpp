@@ -7,23 +7,22 @@ namespace kelvane {
 namespace {
 constexpr unsigned timeoutMs = 3000;
 constexpr quint32 binaryLimit = 1 << 20;
-int index(mpdc::PictureKind kind) { return kind == mpdc::PictureKind::CoverFile ? 0 : 1; }
+int index(mpdc::PictureKind kind) {
+    return kind == mpdc::PictureKind::CoverFile ? 0 : 1;
+}
 } // namespace
 
-MPDPictures &MPDPictures::sMPDPictures()
-{
+MPDPictures &MPDPictures::sMPDPictures() {
     static MPDPictures instance;
     return instance;
 }
 
-MPDPictures::MPDPictures()
-{
+MPDPictures::MPDPictures() {
     // Sleeps until a connection could grow stale: no wake-ups while nothing is open.
     m_reaper = std::thread([this] { reap(); });
 }
 
-MPDPictures::~MPDPictures()
-{
+MPDPictures::~MPDPictures() {
     {
         std::lock_guard guard(m_mutex);
         m_stopping = true;
@@ -32,13 +31,11 @@ MPDPictures::~MPDPictures()
     m_reaper.join();
 }
 
-void MPDPictures::setTarget(const std::optional<ServerTarget> &target)
-{
+void MPDPictures::setTarget(const std::optional<ServerTarget> &target) {
     std::vector<Slot> previous;
     {
         std::lock_guard guard(m_mutex);
-        if (target == m_target)
-            return;
+        if (target == m_target) return;
         ++m_generation;
         m_target = target;
         m_refused[0] = m_refused[1] = false;
@@ -50,8 +47,7 @@ void MPDPictures::setTarget(const std::optional<ServerTarget> &target)
     m_changed.notify_all();
 }
 
-void MPDPictures::renewConnections()
-{
+void MPDPictures::renewConnections() {
     std::vector<Slot> previous;
     {
         std::lock_guard guard(m_mutex);
@@ -62,36 +58,30 @@ void MPDPictures::renewConnections()
     // Closed here, outside the lock; a busy one lives on in its reader until released.
 }
 
-void MPDPictures::setReadDeadline(std::chrono::milliseconds deadline)
-{
+void MPDPictures::setReadDeadline(std::chrono::milliseconds deadline) {
     std::lock_guard guard(m_mutex);
     m_readDeadline = deadline;
 }
 
-QString MPDPictures::serverLabel() const
-{
+QString MPDPictures::serverLabel() const {
     std::lock_guard guard(m_mutex);
     return m_target ? m_target->label() : QString();
 }
 
-bool MPDPictures::isOffered(mpdc::PictureKind kind) const
-{
+bool MPDPictures::isOffered(mpdc::PictureKind kind) const {
     std::lock_guard guard(m_mutex);
     return m_target && !m_refused[index(kind)];
 }
 
-int MPDPictures::openConnections() const
-{
+int MPDPictures::openConnections() const {
     std::lock_guard guard(m_mutex);
     return int(m_slots.size());
 }
 
-std::shared_ptr<mpdc::Connection> MPDPictures::acquire(quint64 &generation)
-{
+std::shared_ptr<mpdc::Connection> MPDPictures::acquire(quint64 &generation) {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        if (!m_target || m_stopping)
-            return nullptr;
+        if (!m_target || m_stopping) return nullptr;
         for (Slot &slot : m_slots) {
             if (!slot.busy && !slot.connection->isClosed()) {
                 slot.busy = true;
@@ -100,8 +90,7 @@ std::shared_ptr<mpdc::Connection> MPDPictures::acquire(quint64 &generation)
             }
         }
         std::erase_if(m_slots, [](const Slot &s) { return !s.busy && s.connection->isClosed(); });
-        if (int(m_slots.size()) + m_opening < maxConnections)
-            break;
+        if (int(m_slots.size()) + m_opening < maxConnections) break;
         m_changed.wait(lock);
     }
     ++m_opening;
@@ -119,14 +108,12 @@ std::shared_ptr<mpdc::Connection> MPDPictures::acquire(quint64 &generation)
     lock.lock();
     --m_opening;
     m_changed.notify_all();
-    if (opened->hasError() || generation != m_generation)
-        return nullptr;
+    if (opened->hasError() || generation != m_generation) return nullptr;
     m_slots.push_back({opened, std::chrono::steady_clock::now(), true});
     return opened;
 }
 
-void MPDPictures::release(const std::shared_ptr<mpdc::Connection> &connection, quint64 generation)
-{
+void MPDPictures::release(const std::shared_ptr<mpdc::Connection> &connection, quint64 generation) {
     {
         std::lock_guard guard(m_mutex);
         if (generation == m_generation) {
@@ -141,8 +128,7 @@ void MPDPictures::release(const std::shared_ptr<mpdc::Connection> &connection, q
     m_changed.notify_all();
 }
 
-void MPDPictures::reap()
-{
+void MPDPictures::reap() {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         const auto now = std::chrono::steady_clock::now();
@@ -152,8 +138,7 @@ void MPDPictures::reap()
         // a time within each read's time-out) ends like a web download that runs late.
         std::vector<std::shared_ptr<mpdc::Connection>> late;
         for (Reading &reading : m_reading) {
-            if (reading.aborted)
-                continue; // its reader is about to take it off the list
+            if (reading.aborted) continue; // its reader is about to take it off the list
             if (now >= reading.deadline) {
                 reading.aborted = true;
                 late.push_back(reading.connection);
@@ -162,8 +147,7 @@ void MPDPictures::reap()
             }
         }
         std::erase_if(m_slots, [&](const Slot &slot) {
-            if (slot.busy)
-                return false;
+            if (slot.busy) return false;
             if (now - slot.lastUse >= idleClose) {
                 stale.push_back(slot.connection);
                 return true;
@@ -187,8 +171,8 @@ void MPDPictures::reap()
     }
 }
 
-MPDPictures::Result MPDPictures::fetch(mpdc::PictureKind kind, const QString &songUri, qsizetype maxBytes)
-{
+MPDPictures::Result MPDPictures::fetch(mpdc::PictureKind kind, const QString &songUri,
+                                       qsizetype maxBytes) {
     Result result;
     if (!isOffered(kind)) {
         result.outcome = Outcome::Unavailable;
@@ -220,16 +204,21 @@ MPDPictures::Result MPDPictures::fetch(mpdc::PictureKind kind, const QString &so
         result.outcome = Outcome::Found;
         result.bytes = std::move(read.bytes);
         break;
-    case mpdc::PictureResult::None: result.outcome = Outcome::None; break;
+    case mpdc::PictureResult::None:
+        result.outcome = Outcome::None;
+        break;
     case mpdc::PictureResult::Refused: {
         std::lock_guard guard(m_mutex);
-        if (generation == m_generation)
-            m_refused[index(kind)] = true;
+        if (generation == m_generation) m_refused[index(kind)] = true;
         result.outcome = Outcome::Unavailable;
         break;
     }
-    case mpdc::PictureResult::TooLarge: result.outcome = Outcome::TooLarge; break;
-    case mpdc::PictureResult::Broken: result.outcome = Outcome::Failed; break;
+    case mpdc::PictureResult::TooLarge:
+        result.outcome = Outcome::TooLarge;
+        break;
+    case mpdc::PictureResult::Broken:
+        result.outcome = Outcome::Failed;
+        break;
     }
     return result;
 }

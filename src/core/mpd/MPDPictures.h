@@ -26,7 +26,7 @@ class Connection;
 // or a permission) is not asked again for the session, without an alert.
 // fetch() is for any thread (the image loader's workers); setTarget() for the GUI thread.
 class MPDPictures {
-public:
+  public:
     static MPDPictures &sMPDPictures();
     MPDPictures(const MPDPictures &) = delete;
     MPDPictures &operator=(const MPDPictures &) = delete;
@@ -58,7 +58,7 @@ public:
     // Connections open now (tests).
     int openConnections() const;
 
-private:
+  private:
     MPDPictures();
     ~MPDPictures();
     struct Slot {

@@ -15,7 +15,7 @@ inline constexpr char playlistNotCreatedMessage[] = "Playlist not created";
 inline constexpr char noSuchPlaylistMessage[] = "No such playlist";
 
 class MPDServerError {
-public:
+  public:
     static MPDServerError &sMPDServerError();
 
     MPDErrorDelegate *delegate() const { return m_delegate; }
@@ -29,7 +29,7 @@ public:
 
     static MPDError errorFor(const QString &message);
 
-private:
+  private:
     MPDServerError() = default;
     MPDErrorDelegate *m_delegate = nullptr;
 };

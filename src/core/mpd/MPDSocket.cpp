@@ -12,8 +12,7 @@
 
 namespace kelvane {
 
-MPDSocket &MPDSocket::sMPDSocket()
-{
+MPDSocket &MPDSocket::sMPDSocket() {
     static MPDSocket *instance = [] {
         auto *socket = new MPDSocket; // lives for the process, like every service
         socket->connect();
@@ -22,8 +21,7 @@ MPDSocket &MPDSocket::sMPDSocket()
     return *instance;
 }
 
-MPDSocket::MPDSocket()
-{
+MPDSocket::MPDSocket() {
     Setting::sSetting().reload();
     m_timer.setInterval(pollIntervalMs);
     QObject::connect(&m_timer, &QTimer::timeout, this, &MPDSocket::onTicTac);
@@ -36,7 +34,8 @@ MPDSocket::MPDSocket()
     m_connector.setMaxThreadCount(1);
     m_connector.setObjectName(QStringLiteral("mpd-connect"));
     MPDBulk::sMPDBulk().setFailureHandler([this](const QString &message) {
-        QMetaObject::invokeMethod(this, [this, message] { onBulkFailure(message); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, message] { onBulkFailure(message); }, Qt::QueuedConnection);
     });
     // Quit at once, even with a long read under way.
     if (QCoreApplication *app = QCoreApplication::instance())
@@ -49,8 +48,7 @@ MPDSocket::MPDSocket()
 
 MPDSocket::~MPDSocket() = default;
 
-int MPDSocket::connect()
-{
+int MPDSocket::connect() {
     close();
     m_wanted = true;
     // The user's own attempt: its failure is news, whatever came before.
@@ -70,8 +68,7 @@ int MPDSocket::connect()
     return 0;
 }
 
-void MPDSocket::connectSoon()
-{
+void MPDSocket::connectSoon() {
     close();
     m_wanted = true;
     m_retryTimer.stop();
@@ -94,15 +91,13 @@ void MPDSocket::connectSoon()
     });
 }
 
-void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target)
-{
+void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target) {
     m_connection = std::move(connection);
     m_target = target;
     // A command the server refuses is reported once and cleared by the connection;
     // polling goes on.
-    m_connection->setRefusalHandler([](const QString &message) {
-        MPDServerError::sMPDServerError().sendMessage(message);
-    });
+    m_connection->setRefusalHandler(
+        [](const QString &message) { MPDServerError::sMPDServerError().sendMessage(message); });
     m_connected = true;
     MPDBulk::sMPDBulk().setTarget(target);
     MPDPictures::sMPDPictures().setTarget(target);
@@ -118,8 +113,7 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     setLink(Link::Up, m_connection->serverVersion());
 }
 
-void MPDSocket::openIdle()
-{
+void MPDSocket::openIdle() {
     const quint64 attempt = m_attempt;
     const ServerTarget target = m_target;
     m_connector.start([this, attempt, target] {
@@ -127,11 +121,9 @@ void MPDSocket::openIdle()
         QMetaObject::invokeMethod(
             this,
             [this, attempt, connection] {
-                if (attempt != m_attempt || !m_connected)
-                    return;
+                if (attempt != m_attempt || !m_connected) return;
                 // Until it answers, the tick polls as it always did.
-                if (!m_idle.start(connection))
-                    return;
+                if (!m_idle.start(connection)) return;
                 restartTimer();
                 refreshStatus(); // what changed while it was being opened
             },
@@ -139,8 +131,7 @@ void MPDSocket::openIdle()
     });
 }
 
-void MPDSocket::restartTimer()
-{
+void MPDSocket::restartTimer() {
     const int interval = m_idle.isActive() ? m_tickMs : pollIntervalMs;
     if (!m_connected || interval <= 0) {
         m_timer.stop();
@@ -152,39 +143,27 @@ void MPDSocket::restartTimer()
     }
 }
 
-void MPDSocket::setTickInterval(int milliseconds)
-{
+void MPDSocket::setTickInterval(int milliseconds) {
     m_tickMs = std::max(0, milliseconds);
     restartTimer();
 }
 
-void MPDSocket::onIdleChange(unsigned events)
-{
-    if (!m_connected)
-        return;
+void MPDSocket::onIdleChange(unsigned events) {
+    if (!m_connected) return;
     PlayerEvents &hub = PlayerEvents::sPlayerEvents();
-    if (events & mpdc::Idle::Options)
-        refreshReplayGain();
-    if (events & mpdc::Idle::Output)
-        refreshOutputs();
+    if (events & mpdc::Idle::Options) refreshReplayGain();
+    if (events & mpdc::Idle::Output) refreshOutputs();
     constexpr unsigned statusEvents = mpdc::Idle::Player | mpdc::Idle::Mixer | mpdc::Idle::Options |
                                       mpdc::Idle::Queue | mpdc::Idle::Update;
-    if (events & statusEvents)
-        refreshStatus();
-    if (!m_connected)
-        return; // the read found the server gone
-    if (events & mpdc::Idle::Queue)
-        Q_EMIT hub.queueChanged();
-    if (events & mpdc::Idle::StoredPlaylist)
-        Q_EMIT hub.storedPlaylistsChanged();
-    if (events & mpdc::Idle::Database)
-        Q_EMIT hub.databaseChanged();
+    if (events & statusEvents) refreshStatus();
+    if (!m_connected) return; // the read found the server gone
+    if (events & mpdc::Idle::Queue) Q_EMIT hub.queueChanged();
+    if (events & mpdc::Idle::StoredPlaylist) Q_EMIT hub.storedPlaylistsChanged();
+    if (events & mpdc::Idle::Database) Q_EMIT hub.databaseChanged();
 }
 
-void MPDSocket::onIdleLost()
-{
-    if (!m_connected)
-        return;
+void MPDSocket::onIdleLost() {
+    if (!m_connected) return;
     // Most likely the server is gone, which the status read finds and reports; if it
     // answers, only the idle connection was lost: open another.
     refreshStatus();
@@ -194,15 +173,12 @@ void MPDSocket::onIdleLost()
         restartTimer();
 }
 
-void MPDSocket::refreshStatus()
-{
-    if (!m_connected)
-        return;
+void MPDSocket::refreshStatus() {
+    if (!m_connected) return;
     MPDCache::sMPDCache().setStatus(getStatus());
 }
 
-MPDStatus MPDSocket::interpolated() const
-{
+MPDStatus MPDSocket::interpolated() const {
     MPDStatus status = *m_last;
     if (status.state == 2) {
         qint64 elapsed = qint64(status.elapsedTime) + m_lastClock.elapsed();
@@ -213,8 +189,7 @@ MPDStatus MPDSocket::interpolated() const
     return status;
 }
 
-void MPDSocket::close()
-{
+void MPDSocket::close() {
     stopTimer();
     m_keepAlive.stop();
     m_idle.stop();
@@ -225,8 +200,7 @@ void MPDSocket::close()
     m_connected = false;
 }
 
-void MPDSocket::failed(const QString &message)
-{
+void MPDSocket::failed(const QString &message) {
     m_lastFailure = message;
     if (!m_outageReported) {
         m_outageReported = true;
@@ -239,57 +213,48 @@ void MPDSocket::failed(const QString &message)
         setLink(Link::Off, message);
 }
 
-void MPDSocket::scheduleRetry()
-{
-    const int seconds = retryDelays[std::min<size_t>(size_t(m_retryStep), std::size(retryDelays) - 1)];
+void MPDSocket::scheduleRetry() {
+    const int seconds =
+        retryDelays[std::min<size_t>(size_t(m_retryStep), std::size(retryDelays) - 1)];
     ++m_retryStep;
     m_retryTimer.start(seconds * m_retryUnitMs);
     setLink(Link::Retrying, QString::number(seconds));
 }
 
-void MPDSocket::disconnect()
-{
+void MPDSocket::disconnect() {
     const bool wasTrying = m_wanted && !m_connected;
     m_wanted = false;
     m_retryTimer.stop();
     ++m_attempt;
     if (!m_connected) {
         // Nothing to close; only the retries stop.
-        if (wasTrying)
-            setLink(Link::Off, QStringLiteral("disconnected"));
+        if (wasTrying) setLink(Link::Off, QStringLiteral("disconnected"));
         return;
     }
     close();
     setLink(Link::Off, QStringLiteral("disconnected"));
 }
 
-void MPDSocket::setLink(Link link, const QString &detail)
-{
-    if (link == m_link && detail == m_linkDetail)
-        return;
+void MPDSocket::setLink(Link link, const QString &detail) {
+    if (link == m_link && detail == m_linkDetail) return;
     m_link = link;
     m_linkDetail = detail;
     Q_EMIT linkChanged(link, detail);
 }
 
-bool MPDSocket::isConnected()
-{
-    if (!m_connected || !m_connection)
-        return false;
-    if (m_connection->hasError())
-        return false;
+bool MPDSocket::isConnected() {
+    if (!m_connected || !m_connection) return false;
+    if (m_connection->hasError()) return false;
     return m_connection->finishResponse();
 }
 
-void MPDSocket::stopTimer()
-{
+void MPDSocket::stopTimer() {
     // No more change reads at all until the next connect: the idle watcher stops too.
     m_timer.stop();
     m_idle.stop();
 }
 
-void MPDSocket::onTicTac()
-{
+void MPDSocket::onTicTac() {
     // With the idle watcher, a change is read when it happens: the tick only moves the
     // elapsed time on.
     if (m_idle.isActive() && m_last) {
@@ -299,13 +264,11 @@ void MPDSocket::onTicTac()
     MPDCache::sMPDCache().setStatus(getStatus());
 }
 
-void MPDSocket::onBulkFailure(const QString &message)
-{
+void MPDSocket::onBulkFailure(const QString &message) {
     // The second connection closed on its own: if the first cannot talk to the server
     // either, the server is gone and the poll's alert says so; otherwise the reason
     // (an answer too large, a malformed line) is worth an alert of its own.
-    if (!m_connected || !m_connection)
-        return;
+    if (!m_connected || !m_connection) return;
     if (m_connection->status()) {
         MPDServerError::sMPDServerError().sendMessage(message);
         return;
@@ -313,10 +276,8 @@ void MPDSocket::onBulkFailure(const QString &message)
     onTicTac();
 }
 
-std::optional<MPDStatus> MPDSocket::getStatus()
-{
-    if (!m_connection)
-        return std::nullopt;
+std::optional<MPDStatus> MPDSocket::getStatus() {
+    if (!m_connection) return std::nullopt;
     const mpdc::PollResult poll = m_connection->poll();
     if (!poll.statusOk) {
         const QString message = m_connection->errorMessage();
@@ -358,41 +319,37 @@ std::optional<MPDStatus> MPDSocket::getStatus()
     return status;
 }
 
-QString MPDSocket::replayGainName(mpdc::ReplayGainMode mode)
-{
+QString MPDSocket::replayGainName(mpdc::ReplayGainMode mode) {
     switch (mode) {
-    case mpdc::ReplayGainMode::Track: return QStringLiteral("track");
-    case mpdc::ReplayGainMode::Album: return QStringLiteral("album");
-    case mpdc::ReplayGainMode::Auto: return QStringLiteral("auto");
-    case mpdc::ReplayGainMode::Off: break;
+    case mpdc::ReplayGainMode::Track:
+        return QStringLiteral("track");
+    case mpdc::ReplayGainMode::Album:
+        return QStringLiteral("album");
+    case mpdc::ReplayGainMode::Auto:
+        return QStringLiteral("auto");
+    case mpdc::ReplayGainMode::Off:
+        break;
     }
     return QStringLiteral("off");
 }
 
-void MPDSocket::refreshReplayGain()
-{
-    if (!m_connection)
-        return;
+void MPDSocket::refreshReplayGain() {
+    if (!m_connection) return;
     // Not in the status: read apart, when the modes may have changed. A server that
     // does not offer it is not worth an alert.
     mpdc::Connection::QuietRefusals quiet(*m_connection);
-    if (const auto mode = m_connection->replayGainMode())
-        m_replayGain = replayGainName(*mode);
+    if (const auto mode = m_connection->replayGainMode()) m_replayGain = replayGainName(*mode);
 }
 
-void MPDSocket::refreshOutputs()
-{
-    if (!m_connection)
-        return;
+void MPDSocket::refreshOutputs() {
+    if (!m_connection) return;
     mpdc::Connection::QuietRefusals quiet(*m_connection);
     const auto outputs = m_connection->outputs();
-    if (!outputs)
-        return;
+    if (!outputs) return;
     QList<AudioOutput> list;
     for (const mpdc::OutputInfo &info : *outputs)
         list.append({info.id, info.name, info.plugin, info.enabled});
-    if (m_outputs && *m_outputs == list)
-        return;
+    if (m_outputs && *m_outputs == list) return;
     m_outputs = list;
     Q_EMIT PlayerEvents::sPlayerEvents().outputsChanged(list);
 }

@@ -17,7 +17,7 @@ namespace kelvane {
 namespace mpdc {
 class Connection;
 enum class ReplayGainMode;
-}
+} // namespace mpdc
 
 // Owns the first connection to the server (status reads and the user's commands), the
 // connected flag, the idle watcher, the tick timer and the link's life.
@@ -36,7 +36,7 @@ enum class ReplayGainMode;
 // GUI thread.
 class MPDSocket : public QObject {
     Q_OBJECT
-public:
+  public:
     // Off: not connected and not trying (before the first connect, after disconnect()).
     // Connecting: an attempt is under way. Up: connected. Retrying: waiting for the next
     // attempt.
@@ -79,7 +79,9 @@ public:
     // The message of the last failed attempt or lost connection.
     QString lastFailure() const { return m_lastFailure; }
     // When the next attempt is due (Retrying only), in milliseconds from now.
-    int retryRemainingMs() const { return m_retryTimer.isActive() ? m_retryTimer.remainingTime() : 0; }
+    int retryRemainingMs() const {
+        return m_retryTimer.isActive() ? m_retryTimer.remainingTime() : 0;
+    }
     // The server of the current (or last) connection.
     const ServerTarget &target() const { return m_target; }
 
@@ -102,10 +104,10 @@ public:
     // Tests shorten the wait between attempts (1000 in use).
     void setRetryUnitMs(int milliseconds) { m_retryUnitMs = milliseconds; }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void linkChanged(kelvane::MPDSocket::Link link, const QString &detail);
 
-private:
+  private:
     MPDSocket();
     ~MPDSocket() override;
     // Closes the connection without touching the retries.
@@ -136,11 +138,11 @@ private:
     Link m_link = Link::Off;
     QString m_linkDetail;
     QString m_lastFailure;
-    bool m_wanted = false;      // the user wants a connection (cleared by disconnect())
+    bool m_wanted = false; // the user wants a connection (cleared by disconnect())
     bool m_outageReported = false;
     int m_retryStep = 0;
     int m_retryUnitMs = 1000;
-    quint64 m_attempt = 0;      // an answer of an older attempt is dropped
+    quint64 m_attempt = 0; // an answer of an older attempt is dropped
     QString m_replayGain;
     std::optional<QList<AudioOutput>> m_outputs;
     MPDIdle m_idle;

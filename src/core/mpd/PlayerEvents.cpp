@@ -2,8 +2,7 @@
 
 namespace kelvane {
 
-PlayerEvents &PlayerEvents::sPlayerEvents()
-{
+PlayerEvents &PlayerEvents::sPlayerEvents() {
     static PlayerEvents instance;
     return instance;
 }

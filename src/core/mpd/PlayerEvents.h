@@ -21,10 +21,10 @@ struct AudioOutput {
 // same snapshot. GUI thread.
 class PlayerEvents : public QObject {
     Q_OBJECT
-public:
+  public:
     static PlayerEvents &sPlayerEvents();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // Every snapshot, after change detection (the poll's rate).
     void statusChanged(const kelvane::MPDStatus &status);
     void trackChanged(const kelvane::MPDStatus &status);
@@ -38,7 +38,7 @@ Q_SIGNALS:
     void storedPlaylistsChanged();
     void databaseChanged();
 
-private:
+  private:
     PlayerEvents() = default;
 };
 

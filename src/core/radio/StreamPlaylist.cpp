@@ -30,8 +30,7 @@ QString StreamPlaylist::firstLine(const QString &text) {
     const qsizetype feed = text.indexOf(u'\n');
     QString line = feed < 0 ? text : text.left(feed);
     // Directory answers come with CRLF endings; a kept "\r" would hide the extension.
-    if (line.endsWith(u'\r'))
-        line.chop(1);
+    if (line.endsWith(u'\r')) line.chop(1);
     return line;
 }
 

@@ -14,7 +14,7 @@ namespace kelvane {
 class PasswordVault;
 
 class Setting {
-public:
+  public:
     static Setting &sSetting();
     ~Setting();
     // Re-reads the store; fields of unset optional keys keep what they held.
@@ -94,7 +94,7 @@ public:
     static QString defaultHost() { return QStringLiteral("127.0.0.1"); }
     static QString defaultRadioBase() { return QStringLiteral("http://opml.radiotime.com/"); }
 
-private:
+  private:
     Setting();
     std::optional<QString> readText(const QString &key) const;
     void writeText(const QString &key, const QString &value);

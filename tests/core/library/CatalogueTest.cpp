@@ -205,8 +205,7 @@ TEST(CatalogueFaults, DirectoryGoneSinceListallCostsNoAlert) {
             return {"directory: gone\nfile: gone/1.flac\ndirectory: here\nfile: here/1.flac\nOK\n"};
         if (request.startsWith("command_list_ok_begin\nlsinfo"))
             return {"ACK [50@0] {lsinfo} No such directory\n"};
-        if (request == "lsinfo \"gone\"")
-            return {"ACK [50@0] {lsinfo} No such directory\n"};
+        if (request == "lsinfo \"gone\"") return {"ACK [50@0] {lsinfo} No such directory\n"};
         if (request == "lsinfo \"here\"")
             return {"file: here/1.flac\nArtist: A\nAlbum: Kept\nOK\n"};
         return ScriptedServer::standard(request);
@@ -225,17 +224,21 @@ TEST(CatalogueFaults, DirectoryGoneSinceListallCostsNoAlert) {
 
 TEST(CatalogueFaults, TagLongerThanTheLibraryCanReadSkipsItsDirectoryOnly) {
     MpdServer server;
-    server.library().add(QStringLiteral("A/1.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("First")});
-    server.library().add(QStringLiteral("B/1.flac"), {.artist = QStringLiteral("B"), .album = QStringLiteral("Broken"),
+    server.library().add(QStringLiteral("A/1.flac"),
+                         {.artist = QStringLiteral("A"), .album = QStringLiteral("First")});
+    server.library().add(QStringLiteral("B/1.flac"), {.artist = QStringLiteral("B"),
+                                                      .album = QStringLiteral("Broken"),
                                                       .title = QString(9000, QLatin1Char('t'))});
-    server.library().add(QStringLiteral("C/1.flac"), {.artist = QStringLiteral("C"), .album = QStringLiteral("Last")});
+    server.library().add(QStringLiteral("C/1.flac"),
+                         {.artist = QStringLiteral("C"), .album = QStringLiteral("Last")});
     server.update();
     AlertRecorder alerts;
     connectCoreTo(server);
     const auto albums = MPDAlbum::sMPDAlbum().getAlbumsList();
     ASSERT_TRUE(albums.has_value());
     QStringList names;
-    for (const Album &a : *albums) names << a.albumName;
+    for (const Album &a : *albums)
+        names << a.albumName;
     EXPECT_EQ(names, (QStringList{"First", "Last"}));
     ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
     spin(200);

@@ -20,22 +20,18 @@ namespace {
 
 constexpr qint64 timeoutBoundMs = MPDSocket::timeoutMs + 1500;
 
-bool asksStatus(const QByteArray &request)
-{
-    return request == "status" || (request.startsWith("command_list") && request.contains("\nstatus\n"));
+bool asksStatus(const QByteArray &request) {
+    return request == "status" ||
+           (request.startsWith("command_list") && request.contains("\nstatus\n"));
 }
 
 // Answers every status request (alone, or first in a command list) with body, then
 // whatever the rest of the list wants; when closing or cut, only body.
-ScriptedServer::Responder statusAnswer(QByteArray body, bool complete = true, bool close = false)
-{
+ScriptedServer::Responder statusAnswer(QByteArray body, bool complete = true, bool close = false) {
     return [=](const QByteArray &request) -> Reply {
-        if (!asksStatus(request))
-            return ScriptedServer::standard(request);
-        if (!complete)
-            return {body, close};
-        if (request == "status")
-            return {body + "OK\n"};
+        if (!asksStatus(request)) return ScriptedServer::standard(request);
+        if (!complete) return {body, close};
+        if (request == "status") return {body + "OK\n"};
         QByteArray rest = request;
         rest.replace("\nstatus\n", "\n");
         QByteArray answer = ScriptedServer::standard(rest).bytes;
@@ -43,20 +39,18 @@ ScriptedServer::Responder statusAnswer(QByteArray body, bool complete = true, bo
     };
 }
 
-const QByteArray goodStatus = "volume: 50\nrepeat: 0\nrandom: 0\nsingle: 0\nconsume: 0\nplaylist: 3\n"
-                              "playlistlength: 2\nstate: play\nsong: 1\nsongid: 2\nelapsed: 1.500\n";
+const QByteArray goodStatus =
+    "volume: 50\nrepeat: 0\nrandom: 0\nsingle: 0\nconsume: 0\nplaylist: 3\n"
+    "playlistlength: 2\nstate: play\nsong: 1\nsongid: 2\nelapsed: 1.500\n";
 
-QByteArray statusWith(const QByteArray &from, const QByteArray &to)
-{
+QByteArray statusWith(const QByteArray &from, const QByteArray &to) {
     QByteArray status = goodStatus;
     return status.replace(from, to);
 }
 
-ScriptedServer::Responder queueAnswer(Reply reply)
-{
+ScriptedServer::Responder queueAnswer(Reply reply) {
     return [=](const QByteArray &request) -> Reply {
-        if (request == "playlistinfo")
-            return reply;
+        if (request == "playlistinfo") return reply;
         return ScriptedServer::standard(request);
     };
 }
@@ -71,22 +65,19 @@ struct HostileCase {
 };
 
 class HostileServer : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
+  protected:
+    static void SetUpTestSuite() {
         real = startStandardServer().release();
         // The socket's first use connects on its own: done here, so each case's connect
         // is the only attempt that may alert.
         connectCoreTo(*real);
         disconnectCore();
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete real;
         real = nullptr;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         disconnectCore();
         MPDSocket::sMPDSocket().setRetryUnitMs(1000);
     }
@@ -96,23 +87,20 @@ MpdServer *HostileServer::real = nullptr;
 
 } // namespace
 
-TEST_F(HostileServer, EachBrokenAnswerIsOneAlertAndTheNextServerWorks)
-{
+TEST_F(HostileServer, EachBrokenAnswerIsOneAlertAndTheNextServerWorks) {
     const QList<HostileCase> cases = {
         {"wrong greeting", ScriptedServer::standard, "HTTP/1.1 400 Bad Request\r\n\r\n"},
         {"1 MiB line", statusAnswer("volume: 50\nname: " + QByteArray(1 << 20, 'x') + "\n")},
         {"OK missing", statusAnswer(goodStatus, false)},
-        {"closed in the middle of an answer", statusAnswer("volume: 50\nrepeat: 0\nran", false, true)},
+        {"closed in the middle of an answer",
+         statusAnswer("volume: 50\nrepeat: 0\nran", false, true)},
         {"volume 1000", statusAnswer(statusWith("volume: 50", "volume: 1000"))},
         {"elapsed -5", statusAnswer(statusWith("elapsed: 1.500", "elapsed: -5"))},
         {"song beyond the queue", statusAnswer(statusWith("song: 1\n", "song: 7\n"))},
         {"list cut in the middle",
-         queueAnswer({"file: a/1.flac\nTitle: One\nfile: a/2.flac\nTit", true}),
-         "OK MPD 0.23.5\n",
+         queueAnswer({"file: a/1.flac\nTitle: One\nfile: a/2.flac\nTit", true}), "OK MPD 0.23.5\n",
          [] { EXPECT_FALSE(MPDQueue::sMPDQueue().getQueue()); }},
-        {"list without its OK",
-         queueAnswer({"file: a/1.flac\nTitle: One\n"}),
-         "OK MPD 0.23.5\n",
+        {"list without its OK", queueAnswer({"file: a/1.flac\nTitle: One\n"}), "OK MPD 0.23.5\n",
          [] { EXPECT_FALSE(MPDQueue::sMPDQueue().getQueue()); }},
         {"binary: longer than what follows",
          [](const QByteArray &request) -> Reply {
@@ -122,8 +110,8 @@ TEST_F(HostileServer, EachBrokenAnswerIsOneAlertAndTheNextServerWorks)
          },
          "OK MPD 0.23.5\n",
          [] {
-             const auto result = MPDPictures::sMPDPictures().fetch(mpdc::PictureKind::Embedded,
-                                                                   QStringLiteral("a/1.flac"), 1 << 20);
+             const auto result = MPDPictures::sMPDPictures().fetch(
+                 mpdc::PictureKind::Embedded, QStringLiteral("a/1.flac"), 1 << 20);
              EXPECT_EQ(result.outcome, MPDPictures::Outcome::Failed);
          },
          0},
@@ -160,8 +148,7 @@ TEST_F(HostileServer, EachBrokenAnswerIsOneAlertAndTheNextServerWorks)
     }
 }
 
-TEST_F(HostileServer, ImpossibleStatusNumbersNameTheProblem)
-{
+TEST_F(HostileServer, ImpossibleStatusNumbersNameTheProblem) {
     AlertRecorder recorder;
     ScriptedServer hostile(statusAnswer(statusWith("volume: 50", "volume: 1000")));
     Setting::sSetting().setSessionServer(QStringLiteral("127.0.0.1"), hostile.port());
@@ -169,5 +156,6 @@ TEST_F(HostileServer, ImpossibleStatusNumbersNameTheProblem)
     ASSERT_TRUE(waitUntil([&] { return !recorder.alerts.isEmpty(); }));
     EXPECT_EQ(recorder.alerts[0].error, QStringLiteral("État du serveur incohérent"));
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
-    EXPECT_FALSE(MPDCache::sMPDCache().getStatus().has_value()) << "no impossible status reaches the views";
+    EXPECT_FALSE(MPDCache::sMPDCache().getStatus().has_value())
+        << "no impossible status reaches the views";
 }

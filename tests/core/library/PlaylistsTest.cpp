@@ -158,7 +158,8 @@ TEST(PlaylistsOnAnEmptyDatabase, NewPlaylistIsCreatedAllTheSame) {
     connectCoreTo(server);
     MPDPlayLists::sMPDPlayLists().newPlaylist(QStringLiteral("Vide"));
     EXPECT_EQ(MPDPlayLists::sMPDPlayLists().getPlaylists().value(), QStringList{"Vide"});
-    EXPECT_TRUE(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Vide")).value().isEmpty());
+    EXPECT_TRUE(
+        MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("Vide")).value().isEmpty());
     spin(50);
     EXPECT_TRUE(alerts.alerts.isEmpty());
     disconnectCore();

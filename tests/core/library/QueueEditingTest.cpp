@@ -19,9 +19,12 @@ namespace {
 QList<qint32> wantedOrder(qint32 length, QList<qint32> rows, qint32 drop) {
     QList<qint32> before, selected, after;
     for (qint32 r = 0; r < length; ++r) {
-        if (rows.contains(r)) selected << r;
-        else if (r < drop) before << r;
-        else after << r;
+        if (rows.contains(r))
+            selected << r;
+        else if (r < drop)
+            before << r;
+        else
+            after << r;
     }
     return before + selected + after;
 }
@@ -43,8 +46,8 @@ TEST(QueueMovesPlan, DropsGiveTheWantedOrderInFewMoves) {
         qsizetype moves;
     };
     const Case cases[] = {
-        {10, {5}, 0, 1},          {10, {5, 8}, 0, 2},   {10, {2, 3}, 7, 1},   {10, {0, 3}, 6, 2},
-        {10, {9}, 10, 0},         {10, {4, 5, 6}, 5, 0}, {10, {1, 2}, 2, 0},   {5, {}, 2, 0},
+        {10, {5}, 0, 1},          {10, {5, 8}, 0, 2},    {10, {2, 3}, 7, 1}, {10, {0, 3}, 6, 2},
+        {10, {9}, 10, 0},         {10, {4, 5, 6}, 5, 0}, {10, {1, 2}, 2, 0}, {5, {}, 2, 0},
         {5, {7, -1, 2, 2}, 0, 1}, {3, {0, 1, 2}, 3, 0},
     };
     for (const Case &c : cases) {
@@ -62,18 +65,23 @@ TEST(QueueMovesPlan, DropsGiveTheWantedOrderInFewMoves) {
             if (random.bounded(3) == 0) rows << r;
         const qint32 drop = qint32(random.bounded(length + 1));
         const QList<QueueMove> moves = queuemoves::plan(length, rows, drop);
-        ASSERT_EQ(queuemoves::apply(length, moves), wantedOrder(length, rows, drop)) << "round " << round;
+        ASSERT_EQ(queuemoves::apply(length, moves), wantedOrder(length, rows, drop))
+            << "round " << round;
         EXPECT_LE(moves.size(), ranges(rows) + 1) << "round " << round;
     }
 }
 
 TEST(AlbumSearch, CaseAccentsWordsAndYears) {
     const QList<Album> albums = {
-        {QStringLiteral("Beyoncé"), QStringLiteral("Lemonade"), QStringLiteral("b/l"), QStringLiteral("R&B"), 2016},
-        {QStringLiteral("Été 67"), QStringLiteral("Le quartier"), QStringLiteral("e/q"), QStringLiteral("Chanson"), 2006},
-        {QStringLiteral("Pink Floyd"), QStringLiteral("The Wall"), QStringLiteral("p/w"), QStringLiteral("Rock"), 1979},
+        {QStringLiteral("Beyoncé"), QStringLiteral("Lemonade"), QStringLiteral("b/l"),
+         QStringLiteral("R&B"), 2016},
+        {QStringLiteral("Été 67"), QStringLiteral("Le quartier"), QStringLiteral("e/q"),
+         QStringLiteral("Chanson"), 2006},
+        {QStringLiteral("Pink Floyd"), QStringLiteral("The Wall"), QStringLiteral("p/w"),
+         QStringLiteral("Rock"), 1979},
         {QStringLiteral("Björk"), QStringLiteral("Homogenic"), QStringLiteral("b/h"), {}, 0},
-        {QStringLiteral("Sigur Rós"), QStringLiteral("Ágætis byrjun"), QStringLiteral("s/a"), QStringLiteral("Post-rock"), 1999},
+        {QStringLiteral("Sigur Rós"), QStringLiteral("Ágætis byrjun"), QStringLiteral("s/a"),
+         QStringLiteral("Post-rock"), 1999},
         {QString(), QString(), QString(), QString(), 0},
     };
     AlbumFilter filter;
@@ -104,10 +112,12 @@ TEST(QueueChanges, EditsAreReadAsChangesAndMatchAWholeRead) {
 
     const auto paths = [](const QueueContent &c) {
         QStringList out;
-        for (const Song &s : c.songs) out << s.fullPath();
+        for (const Song &s : c.songs)
+            out << s.fullPath();
         return out;
     };
-    const auto step = [&](const QString &edit, qsizetype first, qsizetype removed, qsizetype inserted) {
+    const auto step = [&](const QString &edit, qsizetype first, qsizetype removed,
+                          qsizetype inserted) {
         server->command(edit);
         const auto update = queue.readChanges(held);
         ASSERT_TRUE(update.has_value()) << qPrintable(edit);

@@ -17,15 +17,13 @@ using namespace kelvane::test;
 namespace {
 
 class IdleChanges : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete server;
         server = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         recorder = std::make_unique<EventRecorder>();
         server->command(QStringLiteral("clear"));
         server->command(QStringLiteral("add \"The Beatles\""));
@@ -40,14 +38,15 @@ protected:
         ASSERT_TRUE(waitUntil([] { return MPDCache::sMPDCache().getStatus().has_value(); }));
         QObject::connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::queueChanged, &context,
                          [this] { recorder->log << QStringLiteral("queueChanged"); });
-        QObject::connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::storedPlaylistsChanged, &context,
-                         [this] { recorder->log << QStringLiteral("playlistsChanged"); });
+        QObject::connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::storedPlaylistsChanged,
+                         &context, [this] { recorder->log << QStringLiteral("playlistsChanged"); });
         QObject::connect(&PlayerEvents::sPlayerEvents(), &PlayerEvents::optionsChanged, &context,
-                         [this](const PlayerOptions &o) { recorder->log << QStringLiteral("random:%1").arg(o.random); });
+                         [this](const PlayerOptions &o) {
+                             recorder->log << QStringLiteral("random:%1").arg(o.random);
+                         });
         recorder->log.clear();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         MPDSocket::sMPDSocket().setTickInterval(MPDSocket::pollIntervalMs);
         MPDSocket::sMPDSocket().disconnect();
         server->command(QStringLiteral("random 0"));
@@ -61,27 +60,31 @@ MpdServer *IdleChanges::server = nullptr;
 
 } // namespace
 
-TEST_F(IdleChanges, OtherClientsChangesArriveWithoutAnyPoll)
-{
+TEST_F(IdleChanges, OtherClientsChangesArriveWithoutAnyPoll) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     EXPECT_FALSE(MPDSocket::sMPDSocket().tickInterval() > 0);
     const quint64 before = socket.statusReads();
 
     server->mpc({QStringLiteral("next")});
-    ASSERT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("queueTrack:1")); }, 2000));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder->log.contains(QStringLiteral("queueTrack:1")); }, 2000));
     EXPECT_TRUE(recorder->log.contains(QStringLiteral("track:1:Something")));
 
     server->mpc({QStringLiteral("volume"), QStringLiteral("42")});
-    ASSERT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("volume:42")); }, 2000));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder->log.contains(QStringLiteral("volume:42")); }, 2000));
 
     server->mpc({QStringLiteral("random"), QStringLiteral("on")});
-    ASSERT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("random:1")); }, 2000));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder->log.contains(QStringLiteral("random:1")); }, 2000));
 
     server->mpc({QStringLiteral("add"), QStringLiteral("ABBA")});
-    ASSERT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("queueChanged")); }, 2000));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder->log.contains(QStringLiteral("queueChanged")); }, 2000));
 
     server->mpc({QStringLiteral("save"), QStringLiteral("From mpc")});
-    ASSERT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("playlistsChanged")); }, 2000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return recorder->log.contains(QStringLiteral("playlistsChanged")); }, 2000));
     server->mpc({QStringLiteral("rm"), QStringLiteral("From mpc")});
 
     // One status read per change the server reported, none on a clock.
@@ -94,8 +97,7 @@ TEST_F(IdleChanges, OtherClientsChangesArriveWithoutAnyPoll)
     EXPECT_TRUE(recorder->errors.isEmpty());
 }
 
-TEST_F(IdleChanges, EventsKeepTheirOrderWhenIdleAndTicksCross)
-{
+TEST_F(IdleChanges, EventsKeepTheirOrderWhenIdleAndTicksCross) {
     // Ticks every 10 ms hand MPDCache interpolated snapshots while the server's changes
     // come in through idle: every skip shows once, in order.
     MPDSocket::sMPDSocket().setTickInterval(10);
@@ -103,14 +105,16 @@ TEST_F(IdleChanges, EventsKeepTheirOrderWhenIdleAndTicksCross)
         server->command(QStringLiteral("next"));
         spin(15 + 7 * i);
     }
-    ASSERT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("queueTrack:5")); }, 3000));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder->log.contains(QStringLiteral("queueTrack:5")); }, 3000));
     spin(100);
-    const QStringList tracks = recorder->log.filter(QRegularExpression(QStringLiteral("^queueTrack:")));
-    EXPECT_EQ(tracks, (QStringList{"queueTrack:1", "queueTrack:2", "queueTrack:3", "queueTrack:4", "queueTrack:5"}));
+    const QStringList tracks =
+        recorder->log.filter(QRegularExpression(QStringLiteral("^queueTrack:")));
+    EXPECT_EQ(tracks, (QStringList{"queueTrack:1", "queueTrack:2", "queueTrack:3", "queueTrack:4",
+                                   "queueTrack:5"}));
 }
 
-TEST_F(IdleChanges, TheIdleConnectionComesBackWithTheRest)
-{
+TEST_F(IdleChanges, TheIdleConnectionComesBackWithTheRest) {
     MPDSocket &socket = MPDSocket::sMPDSocket();
     socket.setRetryUnitMs(100);
     server->stop();
@@ -120,7 +124,8 @@ TEST_F(IdleChanges, TheIdleConnectionComesBackWithTheRest)
     ASSERT_TRUE(waitUntil([&] { return socket.isIdleActive(); }, 5000));
     recorder->log.clear();
     server->mpc({QStringLiteral("volume"), QStringLiteral("17")});
-    EXPECT_TRUE(waitUntil([&] { return recorder->log.contains(QStringLiteral("volume:17")); }, 2000));
+    EXPECT_TRUE(
+        waitUntil([&] { return recorder->log.contains(QStringLiteral("volume:17")); }, 2000));
     EXPECT_EQ(recorder->errors.size(), 1);
     socket.setRetryUnitMs(1000);
 }

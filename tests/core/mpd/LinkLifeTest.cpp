@@ -25,9 +25,8 @@ using namespace kelvane::test;
 namespace {
 
 class LinkLife : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         recorder = std::make_unique<EventRecorder>();
         // Retries after 1, 2, 4... tenths of a second rather than seconds.
         MPDSocket::sMPDSocket().setRetryUnitMs(100);
@@ -39,23 +38,20 @@ protected:
                              links << QStringLiteral("%1:%2").arg(int(link)).arg(detail);
                          });
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         MPDSocket::sMPDSocket().disconnect();
         MPDSocket::sMPDSocket().setRetryUnitMs(1000);
         Setting::sSetting().setSessionServer(std::nullopt, std::nullopt);
         Setting::sSetting().setSessionPassword(std::nullopt);
     }
-    void connectTo(const QString &host, quint16 port)
-    {
+    void connectTo(const QString &host, quint16 port) {
         Setting::sSetting().setSessionServer(host, port);
         MPDSocket::sMPDSocket().connect();
     }
     // Connected, and the server has answered a poll.
-    static bool up()
-    {
-        return MPDSocket::sMPDSocket().link() == MPDSocket::Link::Up && MPDSocket::sMPDSocket().isPolling() &&
-               MPDCache::sMPDCache().getStatus().has_value();
+    static bool up() {
+        return MPDSocket::sMPDSocket().link() == MPDSocket::Link::Up &&
+               MPDSocket::sMPDSocket().isPolling() && MPDCache::sMPDCache().getStatus().has_value();
     }
 
     std::unique_ptr<EventRecorder> recorder;
@@ -65,15 +61,15 @@ protected:
 
 // The longest time the GUI thread's event loop went without turning, while pred()
 // was awaited.
-template <class Pred> qint64 longestStallUntil(Pred pred, int timeoutMs)
-{
+template <class Pred> qint64 longestStallUntil(Pred pred, int timeoutMs) {
     QElapsedTimer clock, gap;
     clock.start();
     gap.start();
     qint64 longest = 0;
     QTimer ticker;
     ticker.setInterval(20);
-    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, gap.restart()); });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longest = std::max(longest, gap.restart()); });
     ticker.start();
     waitUntil(pred, timeoutMs);
     return std::max(longest, gap.elapsed());
@@ -81,8 +77,7 @@ template <class Pred> qint64 longestStallUntil(Pred pred, int timeoutMs)
 
 } // namespace
 
-TEST_F(LinkLife, RestartsHealByThemselvesWithOneAlertEachAndNothingSentTwice)
-{
+TEST_F(LinkLife, RestartsHealByThemselvesWithOneAlertEachAndNothingSentTwice) {
     auto server = startStandardServer();
     server->command(QStringLiteral("add \"The Beatles/Abbey Road\""));
     server->command(QStringLiteral("save \"Kept\""));
@@ -97,7 +92,8 @@ TEST_F(LinkLife, RestartsHealByThemselvesWithOneAlertEachAndNothingSentTwice)
     constexpr int outages = 20;
     for (int i = 0; i < outages; ++i) {
         server->stop();
-        ASSERT_TRUE(waitUntil([&] { return recorder->errors.size() == i + 1; }, 3000)) << "outage " << i;
+        ASSERT_TRUE(waitUntil([&] { return recorder->errors.size() == i + 1; }, 3000))
+            << "outage " << i;
         EXPECT_EQ(MPDSocket::sMPDSocket().link(), MPDSocket::Link::Retrying);
         server->start();
         server->command(QStringLiteral("play 0"));
@@ -106,15 +102,18 @@ TEST_F(LinkLife, RestartsHealByThemselvesWithOneAlertEachAndNothingSentTwice)
         EXPECT_EQ(recorder->errors.size(), i + 1) << "no second alert while retrying";
     }
     EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Connexion fermée par le serveur"));
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")), QStringLiteral("2"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")),
+              QStringLiteral("2"));
     QFile f(QDir(server->playlistDir()).filePath(QStringLiteral("[Radio Streams].m3u")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), streamsBefore);
-    EXPECT_EQ(links.filter(QRegularExpression(QStringLiteral("^%1:0\\.").arg(int(MPDSocket::Link::Up)))).size(), outages + 1);
+    EXPECT_EQ(
+        links.filter(QRegularExpression(QStringLiteral("^%1:0\\.").arg(int(MPDSocket::Link::Up))))
+            .size(),
+        outages + 1);
 }
 
-TEST_F(LinkLife, BackOffStepsAndDisconnectStopsThem)
-{
+TEST_F(LinkLife, BackOffStepsAndDisconnectStopsThem) {
     quint16 port;
     {
         MpdServer gone;
@@ -124,9 +123,12 @@ TEST_F(LinkLife, BackOffStepsAndDisconnectStopsThem)
     ASSERT_EQ(recorder->errors.size(), 1);
     EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Connexion rejetée"));
     EXPECT_EQ(MPDSocket::sMPDSocket().link(), MPDSocket::Link::Retrying);
-    ASSERT_TRUE(waitUntil([&] { return links.contains(QStringLiteral("%1:8").arg(int(MPDSocket::Link::Retrying))); }, 4000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return links.contains(QStringLiteral("%1:8").arg(int(MPDSocket::Link::Retrying))); },
+        4000));
     const QString retry = QString::number(int(MPDSocket::Link::Retrying));
-    EXPECT_EQ(links.filter(QRegularExpression(QStringLiteral("^") + retry + QStringLiteral(":"))).mid(0, 4),
+    EXPECT_EQ(links.filter(QRegularExpression(QStringLiteral("^") + retry + QStringLiteral(":")))
+                  .mid(0, 4),
               (QStringList{retry + ":1", retry + ":2", retry + ":4", retry + ":8"}));
     EXPECT_EQ(recorder->errors.size(), 1);
 
@@ -137,8 +139,7 @@ TEST_F(LinkLife, BackOffStepsAndDisconnectStopsThem)
     EXPECT_TRUE(links.isEmpty()) << links.join(u' ').toStdString();
 }
 
-TEST_F(LinkLife, FrozenServerIsOneTimeoutAlertAndTheWindowNeverWaits)
-{
+TEST_F(LinkLife, FrozenServerIsOneTimeoutAlertAndTheWindowNeverWaits) {
     auto server = startStandardServer();
     connectTo(server->host(), server->port());
     ASSERT_TRUE(waitUntil(up));
@@ -156,8 +157,7 @@ TEST_F(LinkLife, FrozenServerIsOneTimeoutAlertAndTheWindowNeverWaits)
     EXPECT_EQ(recorder->errors.size(), 1);
 }
 
-TEST_F(LinkLife, SilentAndGarbageListenersAreOneClearAlertEachAndRetriesGoOn)
-{
+TEST_F(LinkLife, SilentAndGarbageListenersAreOneClearAlertEachAndRetriesGoOn) {
     {
         ScriptedServer garbage([](const QByteArray &) { return ScriptedServer::Reply{"OK\n"}; },
                                "SSH-2.0-OpenSSH_9.2\r\n");
@@ -177,8 +177,7 @@ TEST_F(LinkLife, SilentAndGarbageListenersAreOneClearAlertEachAndRetriesGoOn)
     EXPECT_EQ(recorder->errors.size(), 1);
 }
 
-TEST_F(LinkLife, BulkReadInFlightWhenTheConnectionDropsEndsCleanly)
-{
+TEST_F(LinkLife, BulkReadInFlightWhenTheConnectionDropsEndsCleanly) {
     MpdServer server;
     server.library().writeBulk(300, 4);
     server.update();
@@ -193,8 +192,7 @@ TEST_F(LinkLife, BulkReadInFlightWhenTheConnectionDropsEndsCleanly)
             [] {
                 std::optional<qsizetype> count;
                 if (auto c = MPDBulk::sMPDBulk().connection())
-                    if (auto uris = c->listAllInfo(QString()))
-                        count = qsizetype(uris->size());
+                    if (auto uris = c->listAllInfo(QString())) count = qsizetype(uris->size());
                 return count;
             },
             [&](std::optional<qsizetype> count) {
@@ -213,8 +211,7 @@ TEST_F(LinkLife, BulkReadInFlightWhenTheConnectionDropsEndsCleanly)
     EXPECT_TRUE(recorder->errors.isEmpty());
 }
 
-TEST_F(LinkLife, HostNamesSocketsAndMpdHostPasswords)
-{
+TEST_F(LinkLife, HostNamesSocketsAndMpdHostPasswords) {
     MpdServerOptions options;
     options.password = QStringLiteral("s3cret");
     options.localSocket = true;
@@ -223,8 +220,9 @@ TEST_F(LinkLife, HostNamesSocketsAndMpdHostPasswords)
 
     // MPD_HOST="password@host": the password is used for the session and never stored.
     QString problem;
-    const auto session = SessionServer::from(
-        {std::nullopt, QString::number(server->port()), std::nullopt, QStringLiteral("s3cret@localhost")}, &problem);
+    const auto session = SessionServer::from({std::nullopt, QString::number(server->port()),
+                                              std::nullopt, QStringLiteral("s3cret@localhost")},
+                                             &problem);
     ASSERT_TRUE(session);
     session->apply();
     MPDSocket::sMPDSocket().connect();
@@ -242,14 +240,16 @@ TEST_F(LinkLife, HostNamesSocketsAndMpdHostPasswords)
     MPDSocket::sMPDSocket().connect();
     EXPECT_TRUE(waitUntil(up));
     QTemporaryDir home;
-    ASSERT_TRUE(QFile::link(server->socketPath(), QDir(home.path()).filePath(QStringLiteral("mpd.socket"))));
+    ASSERT_TRUE(QFile::link(server->socketPath(),
+                            QDir(home.path()).filePath(QStringLiteral("mpd.socket"))));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", home.path().toUtf8());
     Setting::sSetting().setSessionServer(QStringLiteral("~/mpd.socket"), std::nullopt);
     MPDSocket::sMPDSocket().connect();
     qputenv("HOME", oldHome);
     EXPECT_TRUE(waitUntil(up));
-    EXPECT_EQ(MPDSocket::sMPDSocket().target().label(), QDir(home.path()).filePath(QStringLiteral("mpd.socket")));
+    EXPECT_EQ(MPDSocket::sMPDSocket().target().label(),
+              QDir(home.path()).filePath(QStringLiteral("mpd.socket")));
     EXPECT_TRUE(recorder->errors.isEmpty());
 
     // Without the password the server refuses the first status: one alert.
@@ -257,7 +257,8 @@ TEST_F(LinkLife, HostNamesSocketsAndMpdHostPasswords)
     Setting::sSetting().setSessionPassword(std::nullopt);
     MPDSocket::sMPDSocket().connect();
     ASSERT_TRUE(waitUntil([&] { return !recorder->errors.isEmpty(); }, 2000));
-    EXPECT_TRUE(recorder->errors[0].error.contains(QStringLiteral("permission"))) << qPrintable(recorder->errors[0].error);
+    EXPECT_TRUE(recorder->errors[0].error.contains(QStringLiteral("permission")))
+        << qPrintable(recorder->errors[0].error);
     spin(800); // several attempts connect and are refused again: still the one outage
     EXPECT_EQ(recorder->errors.size(), 1);
 }

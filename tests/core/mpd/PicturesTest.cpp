@@ -22,24 +22,25 @@ using Outcome = MPDPictures::Outcome;
 
 namespace {
 
-void connectTo(quint16 port)
-{
+void connectTo(quint16 port) {
     Setting::sSetting().setSessionServer(QStringLiteral("127.0.0.1"), port);
     MPDSocket::sMPDSocket().connect();
 }
 
 } // namespace
 
-TEST(Pictures, CoverFilesEmbeddedPicturesAndNone)
-{
+TEST(Pictures, CoverFilesEmbeddedPicturesAndNone) {
     EventRecorder recorder;
     MpdServer server;
     const QByteArray embedded = TestLibrary::coverJpeg(QStringLiteral("embedded"), 300);
-    server.library().add(QStringLiteral("Files/1.flac"), {.artist = QStringLiteral("A"), .album = QStringLiteral("F")});
+    server.library().add(QStringLiteral("Files/1.flac"),
+                         {.artist = QStringLiteral("A"), .album = QStringLiteral("F")});
     server.library().addCover(QStringLiteral("Files"), QStringLiteral("file"), 200);
-    server.library().addWithPicture(QStringLiteral("Tags/1.flac"), {.artist = QStringLiteral("B"), .album = QStringLiteral("T")},
+    server.library().addWithPicture(QStringLiteral("Tags/1.flac"),
+                                    {.artist = QStringLiteral("B"), .album = QStringLiteral("T")},
                                     embedded);
-    server.library().add(QStringLiteral("Bare/1.flac"), {.artist = QStringLiteral("C"), .album = QStringLiteral("N")});
+    server.library().add(QStringLiteral("Bare/1.flac"),
+                         {.artist = QStringLiteral("C"), .album = QStringLiteral("N")});
     server.update();
     connectTo(server.port());
     MPDPictures &pictures = MPDPictures::sMPDPictures();
@@ -50,28 +51,33 @@ TEST(Pictures, CoverFilesEmbeddedPicturesAndNone)
     const auto tag = pictures.fetch(Kind::Embedded, QStringLiteral("Tags/1.flac"), 1 << 20);
     ASSERT_EQ(tag.outcome, Outcome::Found);
     EXPECT_EQ(tag.bytes, embedded) << "read over many chunks, byte for byte";
-    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("Bare/1.flac"), 1 << 20).outcome, Outcome::None);
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Bare/1.flac"), 1 << 20).outcome, Outcome::None);
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Gone/1.flac"), 1 << 20).outcome, Outcome::None);
+    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("Bare/1.flac"), 1 << 20).outcome,
+              Outcome::None);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Bare/1.flac"), 1 << 20).outcome,
+              Outcome::None);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Gone/1.flac"), 1 << 20).outcome,
+              Outcome::None);
     // Past the cap: refused from the announced size, nothing read.
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Tags/1.flac"), 1000).outcome, Outcome::TooLarge);
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Tags/1.flac"), 1 << 20).outcome, Outcome::Found);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Tags/1.flac"), 1000).outcome,
+              Outcome::TooLarge);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("Tags/1.flac"), 1 << 20).outcome,
+              Outcome::Found);
     EXPECT_LE(pictures.openConnections(), MPDPictures::maxConnections);
     EXPECT_EQ(pictures.serverLabel(), QStringLiteral("127.0.0.1:%1").arg(server.port()));
     spin(50);
     EXPECT_TRUE(recorder.errors.isEmpty());
     MPDSocket::sMPDSocket().disconnect();
-    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("Files/1.flac"), 1 << 20).outcome, Outcome::Unavailable);
+    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("Files/1.flac"), 1 << 20).outcome,
+              Outcome::Unavailable);
 }
 
-TEST(Pictures, HostileAnswersAndRefusalsEndQuietly)
-{
+TEST(Pictures, HostileAnswersAndRefusalsEndQuietly) {
     EventRecorder recorder;
     ScriptedServer server([](const QByteArray &request) -> ScriptedServer::Reply {
-        if (request.startsWith("albumart"))
-            return {"ACK [5@0] {} unknown command \"albumart\"\n"};
+        if (request.startsWith("albumart")) return {"ACK [5@0] {} unknown command \"albumart\"\n"};
         if (request.startsWith("readpicture \"short\""))
-            return {"size: 5000\ntype: image/jpeg\nbinary: 4000\n" + QByteArray(100, 'x')}; // then silence
+            return {"size: 5000\ntype: image/jpeg\nbinary: 4000\n" +
+                    QByteArray(100, 'x')}; // then silence
         if (request.startsWith("readpicture \"liar\""))
             return {"size: 100\nbinary: 5000\n" + QByteArray(5000, 'x') + "\nOK\n"};
         if (request.startsWith("readpicture \"drip\""))
@@ -83,23 +89,30 @@ TEST(Pictures, HostileAnswersAndRefusalsEndQuietly)
     connectTo(server.port());
     MPDPictures &pictures = MPDPictures::sMPDPictures();
     // An old server: the step is off for the session, without an alert.
-    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("a.flac"), 1 << 20).outcome, Outcome::Unavailable);
+    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("a.flac"), 1 << 20).outcome,
+              Outcome::Unavailable);
     EXPECT_FALSE(pictures.isOffered(Kind::CoverFile));
     EXPECT_TRUE(pictures.isOffered(Kind::Embedded));
-    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("b.flac"), 1 << 20).outcome, Outcome::Unavailable);
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("liar"), 1 << 20).outcome, Outcome::TooLarge);
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("huge"), 1 << 20).outcome, Outcome::TooLarge);
+    EXPECT_EQ(pictures.fetch(Kind::CoverFile, QStringLiteral("b.flac"), 1 << 20).outcome,
+              Outcome::Unavailable);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("liar"), 1 << 20).outcome,
+              Outcome::TooLarge);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("huge"), 1 << 20).outcome,
+              Outcome::TooLarge);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("short"), 1 << 20).outcome, Outcome::Failed);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("short"), 1 << 20).outcome,
+              Outcome::Failed);
     EXPECT_LE(clock.elapsed(), 4500) << "a binary shorter than announced ends at the time-out";
     pictures.setReadDeadline(std::chrono::milliseconds(800));
     clock.restart();
-    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("drip"), 1 << 24).outcome, Outcome::Failed);
+    EXPECT_EQ(pictures.fetch(Kind::Embedded, QStringLiteral("drip"), 1 << 24).outcome,
+              Outcome::Failed);
     EXPECT_LE(clock.elapsed(), 2500) << "every chunk comes in time, the whole picture does not";
     pictures.setReadDeadline(MPDPictures::defaultReadDeadline);
     spin(50);
     EXPECT_TRUE(recorder.errors.isEmpty());
-    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected()) << "the first connection never waited on a picture";
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected())
+        << "the first connection never waited on a picture";
     MPDSocket::sMPDSocket().disconnect();
 }

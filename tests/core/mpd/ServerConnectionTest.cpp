@@ -18,23 +18,20 @@ using namespace kelvane::test;
 namespace {
 
 class ServerConnection : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { recorder = std::make_unique<EventRecorder>(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         MPDSocket::sMPDSocket().disconnect();
         Setting::sSetting().setSessionServer(std::nullopt, std::nullopt);
     }
 
     // Points the core at a server and connects; the first call creates the socket.
-    void connectTo(const QString &host, quint16 port)
-    {
+    void connectTo(const QString &host, quint16 port) {
         Setting::sSetting().setSessionServer(host, port);
         MPDSocket::sMPDSocket().connect();
     }
 
-    void playTwoSongs(MpdServer &server)
-    {
+    void playTwoSongs(MpdServer &server) {
         server.command(QStringLiteral("clear"));
         server.command(QStringLiteral("add \"The Beatles/Abbey Road/01 Come Together.flac\""));
         server.command(QStringLiteral("add \"The Beatles/Abbey Road/02 Something.flac\""));
@@ -44,16 +41,14 @@ protected:
     std::unique_ptr<EventRecorder> recorder;
 };
 
-TEST_F(ServerConnection, FirstSnapshotFiresProgressTrackVolumeStateInOrder)
-{
+TEST_F(ServerConnection, FirstSnapshotFiresProgressTrackVolumeStateInOrder) {
     auto server = startStandardServer();
     playTwoSongs(*server);
     server->command(QStringLiteral("setvol 35"));
     // As after start: no tracked track or state, and the next snapshot reports progress.
     MPDCache &cache = MPDCache::sMPDCache();
     cache.setStatus(MPDStatus{});
-    if (recorder->progressCount == 1)
-        cache.setStatus(std::nullopt);
+    if (recorder->progressCount == 1) cache.setStatus(std::nullopt);
     cache.resetStatus();
     recorder->log.clear();
     recorder->logProgress = true;
@@ -68,10 +63,12 @@ TEST_F(ServerConnection, FirstSnapshotFiresProgressTrackVolumeStateInOrder)
     // Elapsed time alone fires nothing but progress.
     recorder->log.clear();
     spin(400);
-    EXPECT_EQ(recorder->log.filter(QStringLiteral("progress"), Qt::CaseSensitive).size(), recorder->log.size());
+    EXPECT_EQ(recorder->log.filter(QStringLiteral("progress"), Qt::CaseSensitive).size(),
+              recorder->log.size());
     EXPECT_GT(recorder->lastProgress.elapsedTime, 0u);
     EXPECT_EQ(recorder->lastProgress.totalTime, 259);
-    EXPECT_EQ(recorder->lastProgress.path, QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac"));
+    EXPECT_EQ(recorder->lastProgress.path,
+              QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac"));
     EXPECT_EQ(recorder->lastProgress.artist, QStringLiteral("The Beatles"));
     EXPECT_EQ(recorder->lastProgress.album, QStringLiteral("Abbey Road"));
 
@@ -83,13 +80,14 @@ TEST_F(ServerConnection, FirstSnapshotFiresProgressTrackVolumeStateInOrder)
     EXPECT_TRUE(recorder->errors.isEmpty());
 }
 
-TEST_F(ServerConnection, ReconnectToAnUnchangedServerFiresNoTrackOrState)
-{
+TEST_F(ServerConnection, ReconnectToAnUnchangedServerFiresNoTrackOrState) {
     auto server = startStandardServer();
     playTwoSongs(*server);
     connectTo(server->host(), server->port());
-    ASSERT_TRUE(waitUntil([&] { return MPDCache::sMPDCache().getStatus().has_value() &&
-                                       MPDCache::sMPDCache().getStatus()->state == 2; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return MPDCache::sMPDCache().getStatus().has_value() &&
+               MPDCache::sMPDCache().getStatus()->state == 2;
+    }));
     spin(200);
     MPDSocket::sMPDSocket().disconnect();
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
@@ -99,12 +97,14 @@ TEST_F(ServerConnection, ReconnectToAnUnchangedServerFiresNoTrackOrState)
     MPDSocket::sMPDSocket().connect();
     spin(400);
     EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
-    EXPECT_TRUE(recorder->log.filter(QRegularExpression(QStringLiteral("^(track|queueTrack|state|queueState)"))).isEmpty())
+    EXPECT_TRUE(
+        recorder->log
+            .filter(QRegularExpression(QStringLiteral("^(track|queueTrack|state|queueState)")))
+            .isEmpty())
         << recorder->log.join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(ServerConnection, ServerWithoutMixerReportsVolumeOnce)
-{
+TEST_F(ServerConnection, ServerWithoutMixerReportsVolumeOnce) {
     MpdServerOptions options;
     options.withMixer = false;
     auto server = startStandardServer(options);
@@ -114,8 +114,7 @@ TEST_F(ServerConnection, ServerWithoutMixerReportsVolumeOnce)
     EXPECT_EQ(recorder->log.filter(QStringLiteral("volume:")), QStringList{"volume:4294967295"});
 }
 
-TEST_F(ServerConnection, NothingListeningIsConnexionRejetee)
-{
+TEST_F(ServerConnection, NothingListeningIsConnexionRejetee) {
     quint16 port;
     {
         MpdServer server;
@@ -124,28 +123,34 @@ TEST_F(ServerConnection, NothingListeningIsConnexionRejetee)
     connectTo(QStringLiteral("127.0.0.1"), port);
     ASSERT_EQ(recorder->errors.size(), 1);
     EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Connexion rejetée"));
-    EXPECT_EQ(recorder->errors[0].errorDescription,
-              QStringLiteral("1. Vérifiez que le serveur est joignable et que MPD est actif.\n2. Vérifiez qu'un "
-                             "firewall ne bloque pas la connexion.\n3. Vérifiez votre connexion réseau."));
+    EXPECT_EQ(
+        recorder->errors[0].errorDescription,
+        QStringLiteral(
+            "1. Vérifiez que le serveur est joignable et que MPD est actif.\n2. Vérifiez qu'un "
+            "firewall ne bloque pas la connexion.\n3. Vérifiez votre connexion réseau."));
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_FALSE(MPDSocket::sMPDSocket().isPolling());
 }
 
-TEST_F(ServerConnection, ServerStoppedWhilePlayingIsReportedOnce)
-{
+TEST_F(ServerConnection, ServerStoppedWhilePlayingIsReportedOnce) {
     auto server = startStandardServer();
     playTwoSongs(*server);
     connectTo(server->host(), server->port());
-    ASSERT_TRUE(waitUntil([&] { return MPDCache::sMPDCache().getStatus() && MPDCache::sMPDCache().getStatus()->state == 2; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return MPDCache::sMPDCache().getStatus() && MPDCache::sMPDCache().getStatus()->state == 2;
+    }));
     server->stop();
     ASSERT_TRUE(waitUntil([&] { return !recorder->errors.isEmpty(); }))
-        << recorder->log.join(QLatin1Char(' ')).toStdString() << " polling " << MPDSocket::sMPDSocket().isPolling();
+        << recorder->log.join(QLatin1Char(' ')).toStdString() << " polling "
+        << MPDSocket::sMPDSocket().isPolling();
     spin(300);
     ASSERT_EQ(recorder->errors.size(), 1);
     EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Connexion fermée par le serveur"));
-    EXPECT_EQ(recorder->errors[0].errorDescription,
-              QStringLiteral("Le serveur MPD ne répond plus.\n\n Vérifiez qu'il n'a pas été tué et que la connexion "
-                             "n'a pas de problème."));
+    EXPECT_EQ(
+        recorder->errors[0].errorDescription,
+        QStringLiteral(
+            "Le serveur MPD ne répond plus.\n\n Vérifiez qu'il n'a pas été tué et que la connexion "
+            "n'a pas de problème."));
     EXPECT_FALSE(MPDSocket::sMPDSocket().isPolling());
     EXPECT_FALSE(MPDCache::sMPDCache().getStatus().has_value());
     MPDSocket::sMPDSocket().disconnect(); // flag already clear: nothing happens
@@ -157,8 +162,7 @@ TEST_F(ServerConnection, ServerStoppedWhilePlayingIsReportedOnce)
     EXPECT_TRUE(waitUntil([] { return MPDCache::sMPDCache().getStatus().has_value(); }));
 }
 
-TEST_F(ServerConnection, HungServerTimesOutAfterAboutThreeSeconds)
-{
+TEST_F(ServerConnection, HungServerTimesOutAfterAboutThreeSeconds) {
     HungServer hung;
     QElapsedTimer clock;
     clock.start();
@@ -166,14 +170,14 @@ TEST_F(ServerConnection, HungServerTimesOutAfterAboutThreeSeconds)
     const qint64 elapsed = clock.elapsed();
     ASSERT_EQ(recorder->errors.size(), 1);
     EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Timeout"));
-    EXPECT_EQ(recorder->errors[0].errorDescription, QStringLiteral("pas d'information complémentaire"));
+    EXPECT_EQ(recorder->errors[0].errorDescription,
+              QStringLiteral("pas d'information complémentaire"));
     EXPECT_GE(elapsed, 2500);
     EXPECT_LE(elapsed, 6000);
     EXPECT_FALSE(MPDSocket::sMPDSocket().isPolling());
 }
 
-TEST_F(ServerConnection, RefusedCommandIsReportedOnceAndPollingGoesOn)
-{
+TEST_F(ServerConnection, RefusedCommandIsReportedOnceAndPollingGoesOn) {
     auto server = startStandardServer();
     connectTo(server->host(), server->port());
     ASSERT_TRUE(MPDSocket::sMPDSocket().isConnected());
@@ -184,13 +188,13 @@ TEST_F(ServerConnection, RefusedCommandIsReportedOnceAndPollingGoesOn)
     EXPECT_TRUE(recorder->errors[0].error.contains(QStringLiteral("No such")) ||
                 recorder->errors[0].error.contains(QStringLiteral("Malformed")))
         << recorder->errors[0].error.toStdString();
-    EXPECT_EQ(recorder->errors[0].errorDescription, QStringLiteral("pas d'information complémentaire"));
+    EXPECT_EQ(recorder->errors[0].errorDescription,
+              QStringLiteral("pas d'information complémentaire"));
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
 }
 
-TEST_F(ServerConnection, WrongPasswordIsOneAlertAndNoSession)
-{
+TEST_F(ServerConnection, WrongPasswordIsOneAlertAndNoSession) {
     auto server = startStandardServer();
     Setting::sSetting().setPass(QStringLiteral("not-the-password"));
     connectTo(server->host(), server->port());

@@ -159,7 +159,8 @@ long transferThreadSwitches() {
         if (!text.startsWith("Name:\tHttpTransfers\n")) continue;
         long total = 0;
         for (const QByteArray &line : text.split('\n'))
-            if (line.contains("ctxt_switches:")) total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
+            if (line.contains("ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
         return total;
     }
     return -1;

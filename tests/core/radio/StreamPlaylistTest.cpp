@@ -37,7 +37,8 @@ TEST(StreamPlaylistDispatch, FirstLineDropsOneCarriageReturn) {
         StreamPlaylist::firstLine(text("http://radio.example/live.pls\r\nhttp://other\r\n"));
     EXPECT_EQ(first, u"http://radio.example/live.pls");
     EXPECT_EQ(StreamPlaylist::kindOf(first), Kind::Pls);
-    EXPECT_EQ(StreamPlaylist::firstLine(text("http://radio.example/a.m3u\r\r\n")), u"http://radio.example/a.m3u\r");
+    EXPECT_EQ(StreamPlaylist::firstLine(text("http://radio.example/a.m3u\r\r\n")),
+              u"http://radio.example/a.m3u\r");
 }
 
 TEST(StreamPlaylistDispatch, BodyWithoutLineFeedIsOneLine) {

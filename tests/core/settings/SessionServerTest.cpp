@@ -35,13 +35,16 @@ TEST(SessionServer, EnvironmentHostKeepsItsPasswordForTheSession) {
     EXPECT_EQ(*s->port, 6600u);
     EXPECT_EQ(s->password, QStringLiteral("pa@ss"));
     // A socket path may hold "@"; a password comes before it.
-    EXPECT_EQ(parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("/run/mpd@1/socket")})->host,
+    EXPECT_EQ(parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("/run/mpd@1/socket")})
+                  ->host,
               QStringLiteral("/run/mpd@1/socket"));
-    const auto socket = parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("se@cret@~/.mpd/socket")});
+    const auto socket =
+        parse({std::nullopt, std::nullopt, std::nullopt, QStringLiteral("se@cret@~/.mpd/socket")});
     EXPECT_EQ(socket->host, QStringLiteral("~/.mpd/socket"));
     EXPECT_EQ(socket->password, QStringLiteral("se@cret"));
     // --host names another server: MPD_HOST's password is not sent to it.
-    const auto option = parse({QStringLiteral("nas"), std::nullopt, std::nullopt, QStringLiteral("pw@music.local")});
+    const auto option = parse(
+        {QStringLiteral("nas"), std::nullopt, std::nullopt, QStringLiteral("pw@music.local")});
     EXPECT_EQ(option->host, QStringLiteral("nas"));
     EXPECT_FALSE(option->password);
 }
@@ -53,7 +56,8 @@ TEST(SessionServer, MalformedValuesAreRefusedWithAMessage) {
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("65536")}));
     // The library would take port 0 for its default and reach 6600 instead.
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("0")}));
-    EXPECT_FALSE(parse({std::nullopt, std::nullopt, std::nullopt, QString(), QStringLiteral("000")}));
+    EXPECT_FALSE(
+        parse({std::nullopt, std::nullopt, std::nullopt, QString(), QStringLiteral("000")}));
     EXPECT_FALSE(parse({std::nullopt, QStringLiteral("")}));
     EXPECT_FALSE(parse({QStringLiteral("")}));
     EXPECT_FALSE(parse({std::nullopt, std::nullopt, QStringLiteral("")}));

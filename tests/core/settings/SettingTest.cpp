@@ -1,6 +1,6 @@
 // The settings store: defaults, the port's text form, optional keys, address test.
-#include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
+#include "core/settings/ServerAddress.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,12 +13,13 @@ using kelvane::Setting;
 
 namespace {
 
-QSettings store() { return QSettings(QStringLiteral("Kelvane"), QStringLiteral("Kelvane")); }
+QSettings store() {
+    return QSettings(QStringLiteral("Kelvane"), QStringLiteral("Kelvane"));
+}
 
 class Settings : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         store().clear();
         Setting &s = Setting::sSetting();
         s.unsetUser();
@@ -31,8 +32,7 @@ protected:
     }
 };
 
-TEST_F(Settings, EmptyStoreGivesDefaults)
-{
+TEST_F(Settings, EmptyStoreGivesDefaults) {
     Setting &s = Setting::sSetting();
     EXPECT_EQ(s.host(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(s.port(), 6600u);
@@ -43,28 +43,26 @@ TEST_F(Settings, EmptyStoreGivesDefaults)
     EXPECT_FALSE(s.argsPHP().has_value());
 }
 
-TEST_F(Settings, PortIsStoredAsDecimalTextAndReadLeniently)
-{
+TEST_F(Settings, PortIsStoredAsDecimalTextAndReadLeniently) {
     Setting &s = Setting::sSetting();
     s.setPort(6600);
     EXPECT_EQ(store().value(QStringLiteral("port")).toString(), QStringLiteral("6600"));
 
-    const std::pair<const char *, quint32> cases[] = {{"", 6600}, {"6601", 6601}, {"66a0", 66}, {"abc", 0}, {" 42", 42}};
+    const std::pair<const char *, quint32> cases[] = {
+        {"", 6600}, {"6601", 6601}, {"66a0", 66}, {"abc", 0}, {" 42", 42}};
     for (auto [text, expected] : cases) {
         store().setValue(QStringLiteral("port"), QString::fromLatin1(text));
         EXPECT_EQ(s.reload().port(), expected) << text;
     }
 }
 
-TEST_F(Settings, HostRoundTripsThroughTheStore)
-{
+TEST_F(Settings, HostRoundTripsThroughTheStore) {
     Setting::sSetting().setHost(QStringLiteral("::1"));
     EXPECT_EQ(store().value(QStringLiteral("host")).toString(), QStringLiteral("::1"));
     EXPECT_EQ(Setting::sSetting().reload().host(), QStringLiteral("::1"));
 }
 
-TEST_F(Settings, UnsetRemovesOneKeyAndLeavesTheOthers)
-{
+TEST_F(Settings, UnsetRemovesOneKeyAndLeavesTheOthers) {
     Setting &s = Setting::sSetting();
     s.setPass(QStringLiteral("secret"));
     s.setHTTP(QStringLiteral("192.168.1.2"));
@@ -78,8 +76,7 @@ TEST_F(Settings, UnsetRemovesOneKeyAndLeavesTheOthers)
     EXPECT_EQ(s.reload().pass(), QStringLiteral("secret"));
 }
 
-TEST_F(Settings, EmptyStoredOptionalKeepsTheFieldAndWrongTypesCountAsAbsent)
-{
+TEST_F(Settings, EmptyStoredOptionalKeepsTheFieldAndWrongTypesCountAsAbsent) {
     Setting &s = Setting::sSetting();
     s.setUser(QStringLiteral("alice"));
     store().setValue(QStringLiteral("user"), QString());
@@ -88,8 +85,7 @@ TEST_F(Settings, EmptyStoredOptionalKeepsTheFieldAndWrongTypesCountAsAbsent)
     EXPECT_EQ(s.reload().host(), QStringLiteral("127.0.0.1"));
 }
 
-TEST_F(Settings, SessionServerWinsAndIsNeverStored)
-{
+TEST_F(Settings, SessionServerWinsAndIsNeverStored) {
     Setting &s = Setting::sSetting();
     s.setHost(QStringLiteral("10.0.0.1"));
     s.setSessionServer(QStringLiteral("127.0.0.1"), 6611);
@@ -99,26 +95,26 @@ TEST_F(Settings, SessionServerWinsAndIsNeverStored)
     EXPECT_FALSE(store().contains(QStringLiteral("port")));
 }
 
-TEST(SettingAddress, NumericAddressesOnly)
-{
-    for (const char *good : {"192.168.1.10", "::1", "fe80::1", "0.0.0.0", "2001:db8::8a2e:370:7334"})
+TEST(SettingAddress, NumericAddressesOnly) {
+    for (const char *good :
+         {"192.168.1.10", "::1", "fe80::1", "0.0.0.0", "2001:db8::8a2e:370:7334"})
         EXPECT_TRUE(Setting::isValidIP(QString::fromLatin1(good))) << good;
-    for (const char *bad : {"localhost", "192.168.1.256", "192.168.1", "", " 192.168.1.10", "192.168.1.10 ",
-                            "[::1]", "127.0.0.1:6600", "fe80::1%"})
+    for (const char *bad : {"localhost", "192.168.1.256", "192.168.1", "", " 192.168.1.10",
+                            "192.168.1.10 ", "[::1]", "127.0.0.1:6600", "fe80::1%"})
         EXPECT_FALSE(Setting::isValidIP(QString::fromLatin1(bad))) << bad;
-    EXPECT_FALSE(Setting::isValidIP(QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("junk")));
+    EXPECT_FALSE(
+        Setting::isValidIP(QStringLiteral("127.0.0.1") + QChar(0) + QStringLiteral("junk")));
 }
 
 } // namespace
 
-TEST(ServerAddress, NamesAddressesAndSocketsAsPeopleWriteThem)
-{
+TEST(ServerAddress, NamesAddressesAndSocketsAsPeopleWriteThem) {
     using namespace kelvane::serveraddress;
-    for (const char *good : {"music.local", "nas", "127.0.0.1", "::1", "fe80::1", "my-nas.home.arpa.", "/run/mpd/socket",
-                             "~/.mpd/socket", "@mpd"})
+    for (const char *good : {"music.local", "nas", "127.0.0.1", "::1", "fe80::1",
+                             "my-nas.home.arpa.", "/run/mpd/socket", "~/.mpd/socket", "@mpd"})
         EXPECT_TRUE(isWellFormed(QString::fromLatin1(good))) << good;
-    for (const char *bad : {"", "192.168.1.256", "192.168.1", "-nas", "nas-", "a..b", "has space", "host:6600", "[::1]",
-                            "/", "~"})
+    for (const char *bad : {"", "192.168.1.256", "192.168.1", "-nas", "nas-", "a..b", "has space",
+                            "host:6600", "[::1]", "/", "~"})
         EXPECT_FALSE(isWellFormed(QString::fromLatin1(bad))) << bad;
     EXPECT_FALSE(isHostName(QString(64, QLatin1Char('a'))));
     EXPECT_FALSE(isWellFormed(QStringLiteral("/run/mpd/socket\nclear")));
@@ -126,8 +122,7 @@ TEST(ServerAddress, NamesAddressesAndSocketsAsPeopleWriteThem)
     EXPECT_EQ(label(QStringLiteral("nas"), 6601), QStringLiteral("nas:6601"));
 }
 
-TEST_F(Settings, NothingConfiguredPrefersTheUsersOwnSocket)
-{
+TEST_F(Settings, NothingConfiguredPrefersTheUsersOwnSocket) {
     Setting &s = Setting::sSetting();
     QTemporaryDir runtime;
     const QByteArray old = qgetenv("XDG_RUNTIME_DIR");
@@ -143,8 +138,7 @@ TEST_F(Settings, NothingConfiguredPrefersTheUsersOwnSocket)
     qputenv("XDG_RUNTIME_DIR", old);
 }
 
-TEST_F(Settings, TheStoreHoldingThePasswordIsReadableByItsOwnerOnly)
-{
+TEST_F(Settings, TheStoreHoldingThePasswordIsReadableByItsOwnerOnly) {
     Setting &s = Setting::sSetting();
     s.setPass(QStringLiteral("secret"));
     s.setHost(QStringLiteral("10.0.0.1")); // a second save goes through a new file

@@ -95,12 +95,14 @@ TEST_F(SavedStreams, ANameWithLineFeedsIsRefusedBeforeAnythingIsSent) {
     // A directory entry named "Jazz FM&#10;clear&#10;ping", decoded and saved with "+".
     server->command(QStringLiteral("add \"http://radio.invalid/kept\""));
     AlertRecorder alerts;
-    MPDStream::sMPDStream().addStream(QStringLiteral("http://radio.invalid/jazz#Jazz FM\nclear\nping"));
+    MPDStream::sMPDStream().addStream(
+        QStringLiteral("http://radio.invalid/jazz#Jazz FM\nclear\nping"));
     ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
     spin(100);
     ASSERT_EQ(alerts.alerts.size(), 1);
     EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Texte refusé"));
-    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")), QStringLiteral("1"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("playlistlength")),
+              QStringLiteral("1"));
     EXPECT_TRUE(describe().isEmpty());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
     server->command(QStringLiteral("clear"));

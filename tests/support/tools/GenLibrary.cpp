@@ -15,28 +15,26 @@ using kelvane::test::TestLibrary;
 
 namespace {
 
-int usage()
-{
-    std::fprintf(stderr,
-                 "usage: kelvane-genlib DIR [--standard] [--bulk ALBUMS SONGS_PER_ALBUM] [--covers]\n"
-                 "  --standard  the small library of odd cases the tests use\n"
-                 "  --bulk      ALBUMS x SONGS_PER_ALBUM songs of 1 s\n"
-                 "  --covers    a 500x500 cover.jpg naming the album in every album directory\n");
+int usage() {
+    std::fprintf(
+        stderr,
+        "usage: kelvane-genlib DIR [--standard] [--bulk ALBUMS SONGS_PER_ALBUM] [--covers]\n"
+        "  --standard  the small library of odd cases the tests use\n"
+        "  --bulk      ALBUMS x SONGS_PER_ALBUM songs of 1 s\n"
+        "  --covers    a 500x500 cover.jpg naming the album in every album directory\n");
     return 2;
 }
 
 // A cover in every directory that directly holds a song, naming the album of its path.
-void writeCovers(TestLibrary &library)
-{
+void writeCovers(TestLibrary &library) {
     const QDir root(library.musicDir());
     QSet<QString> done;
-    QDirIterator it(library.musicDir(), {QStringLiteral("*.flac"), QStringLiteral("*.dsf")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(library.musicDir(), {QStringLiteral("*.flac"), QStringLiteral("*.dsf")},
+                    QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString dir = root.relativeFilePath(QFileInfo(it.next()).absolutePath());
         const QString relative = dir == QLatin1String(".") ? QString() : dir;
-        if (done.contains(relative))
-            continue;
+        if (done.contains(relative)) continue;
         done.insert(relative);
         // Disc directories show the album they belong to.
         QString name = relative.isEmpty() ? QStringLiteral("Singles") : relative.section(u'/', -1);
@@ -49,14 +47,11 @@ void writeCovers(TestLibrary &library)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);  // fonts, for the names drawn on covers
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // fonts, for the names drawn on covers
     const QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first().startsWith(QLatin1String("--")))
-        return usage();
+    if (args.isEmpty() || args.first().startsWith(QLatin1String("--"))) return usage();
 
     TestLibrary library(args.first());
     bool standard = false, covers = false;
@@ -70,24 +65,19 @@ int main(int argc, char **argv)
             bool okAlbums = false, okSongs = false;
             albums = args[i + 1].toInt(&okAlbums);
             songs = args[i + 2].toInt(&okSongs);
-            if (!okAlbums || !okSongs || albums < 0 || songs < 0 || songs > 99)
-                return usage();
+            if (!okAlbums || !okSongs || albums < 0 || songs < 0 || songs > 99) return usage();
             i += 2;
         } else {
             return usage();
         }
     }
-    if (!standard && albums == 0)
-        standard = true;
+    if (!standard && albums == 0) standard = true;
 
     QElapsedTimer clock;
     clock.start();
-    if (standard)
-        library.writeStandard();
-    if (albums > 0)
-        library.writeBulk(albums, songs);
-    if (covers)
-        writeCovers(library);
+    if (standard) library.writeStandard();
+    if (albums > 0) library.writeBulk(albums, songs);
+    if (covers) writeCovers(library);
     std::printf("%d songs in %s (%lld ms)\n", library.songCount(), qPrintable(library.musicDir()),
                 static_cast<long long>(clock.elapsed()));
     return 0;

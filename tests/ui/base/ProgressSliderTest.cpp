@@ -135,8 +135,7 @@ TEST(ProgressSlider, EmptyRangeIgnoresClicks) {
     EXPECT_EQ(released.count(), 0);
 }
 
-TEST(ProgressSlider, EmptyRangeDrawsABareTrack)
-{
+TEST(ProgressSlider, EmptyRangeDrawsABareTrack) {
     std::unique_ptr<ProgressSlider> s(ProgressSlider::standard(Qt::Horizontal));
     s->resize(200, 20);
     const QImage shot = s->grab().toImage();

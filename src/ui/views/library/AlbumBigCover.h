@@ -7,8 +7,8 @@
 // Thread: GUI (decoding on the global thread pool).
 #include <QPointer>
 #include <QUrl>
-#include <memory>
 #include <QWidget>
+#include <memory>
 
 class QLabel;
 class QNetworkAccessManager;

@@ -2,10 +2,10 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/library/CoverAddress.h"
-#include "covers/CoverChain.h"
 #include "core/library/MPDAlbum.h"
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDCache.h"
+#include "covers/CoverChain.h"
 #include "ui/views/library/AlbumBigCover.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
@@ -280,8 +280,7 @@ void AlbumItem::clickMaximize(int row) {
     const QUrl address = CoverChain::serverCoversEnabled()
                              ? CoverRequest::address(album.path, album.firstSong)
                              : CoverAddress::gridAddress(album.path);
-    AlbumBigCover::open(address,
-                        librarytext::displayName(album.albumName),
+    AlbumBigCover::open(address, librarytext::displayName(album.albumName),
                         m_view ? m_view->window() : nullptr);
 }
 

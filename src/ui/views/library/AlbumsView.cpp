@@ -11,14 +11,14 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QPointer>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
@@ -155,12 +155,14 @@ void AlbumsView::awakeFromNib() {
     MPDBulk::sMPDBulk().run(
         this,
         [self, ticket] {
-            return MPDAlbum::sMPDAlbum().getAlbumsList([self, ticket](qsizetype, qsizetype, qsizetype found) {
+            return MPDAlbum::sMPDAlbum().getAlbumsList([self, ticket](qsizetype, qsizetype,
+                                                                      qsizetype found) {
                 QMetaObject::invokeMethod(
                     QCoreApplication::instance(),
                     [self, ticket, found] {
                         if (self && ticket == self->m_loadTicket && self->m_model->rowCount() == 0)
-                            self->m_empty->setText(QStringLiteral("Chargement des albums… %1").arg(found));
+                            self->m_empty->setText(
+                                QStringLiteral("Chargement des albums… %1").arg(found));
                     },
                     Qt::QueuedConnection);
             });

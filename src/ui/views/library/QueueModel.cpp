@@ -27,7 +27,8 @@ void QueueModel::setQueue(QList<Song> songs, const QList<Stream> &streams) {
     endResetModel();
 }
 
-void QueueModel::applyChanges(const QList<Song> &songs, const QueueDiff &diff, const QList<Stream> &streams) {
+void QueueModel::applyChanges(const QList<Song> &songs, const QueueDiff &diff,
+                              const QList<Stream> &streams) {
     setStreams(streams);
     const int first = int(diff.first);
     removeSongs(first, int(diff.removed));

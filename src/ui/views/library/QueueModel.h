@@ -28,7 +28,8 @@ class QueueModel : public SongTableModel {
     void setQueue(QList<Song> songs, const QList<Stream> &streams);
     // The queue as read again: rows removed, inserted and changed as the difference says,
     // not a reset, so the table keeps its selection and where it is scrolled.
-    void applyChanges(const QList<Song> &songs, const QueueDiff &diff, const QList<Stream> &streams);
+    void applyChanges(const QList<Song> &songs, const QueueDiff &diff,
+                      const QList<Stream> &streams);
 
     // A new snapshot; the cells whose marks change are refreshed, with the rows named.
     void setStatus(const std::optional<MPDStatus> &status, QList<qint32> namedRows = {});
@@ -42,8 +43,12 @@ class QueueModel : public SongTableModel {
     // songs and albums from the other views drop in between rows.
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
-    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction | Qt::CopyAction; }
-    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    Qt::DropActions supportedDragActions() const override {
+        return Qt::MoveAction | Qt::CopyAction;
+    }
+    Qt::DropActions supportedDropActions() const override {
+        return Qt::MoveAction | Qt::CopyAction;
+    }
 
   protected:
     QString cellText(const Song &song, int row, int column) const override;

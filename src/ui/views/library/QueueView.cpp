@@ -17,8 +17,8 @@
 #include "ui/views/library/SongDrag.h"
 #include "ui/views/library/SongTable.h"
 
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelection>
 #include <QMenu>
 #include <QToolButton>
@@ -92,7 +92,8 @@ QList<Stream> streamsFor(const QList<Song> &songs) {
     const bool hasStream = std::any_of(songs.cbegin(), songs.cend(), [](const Song &song) {
         return playingmarks::isStreamPath(song.fullPath());
     });
-    return hasStream ? MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{}) : QList<Stream>{};
+    return hasStream ? MPDStream::sMPDStream().getStreamList().value_or(QList<Stream>{})
+                     : QList<Stream>{};
 }
 } // namespace
 
@@ -149,7 +150,8 @@ void QueueView::request() {
                     // scroll to it: an edit from elsewhere must not move the user's view.
                     const bool autoScroll = m_table->hasAutoScroll();
                     m_table->setAutoScroll(false);
-                    m_model->applyChanges(read.update->content.songs, read.update->diff, read.streams);
+                    m_model->applyChanges(read.update->content.songs, read.update->diff,
+                                          read.streams);
                     m_table->setAutoScroll(autoScroll);
                 }
                 m_content = std::move(read.update->content);
@@ -205,7 +207,8 @@ void QueueView::showContextMenu(int row, QPoint globalPos) {
         menu.addSeparator();
     }
     QAction *shuffleAction = menu.addAction(QStringLiteral("Mélanger"), this, &QueueView::shuffle);
-    QAction *clearAction = menu.addAction(QStringLiteral("Vider la liste"), this, &QueueView::askToClear);
+    QAction *clearAction =
+        menu.addAction(QStringLiteral("Vider la liste"), this, &QueueView::askToClear);
     shuffleAction->setEnabled(m_model->rowCount() > 1);
     clearAction->setEnabled(m_model->rowCount() > 0);
     menu.exec(globalPos);
@@ -245,7 +248,8 @@ void QueueView::reselect() {
     m_reselectIds.clear();
     if (selection.isEmpty()) return;
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    m_table->selectionModel()->setCurrentIndex(selection.first().topLeft(), QItemSelectionModel::NoUpdate);
+    m_table->selectionModel()->setCurrentIndex(selection.first().topLeft(),
+                                               QItemSelectionModel::NoUpdate);
 }
 
 ConfirmDialog *QueueView::clearDialog() const {
@@ -270,12 +274,13 @@ void QueueView::askToClear() {
         if (m_clearDialog) m_clearDialog->deleteLater();
         if (info.value(QStringLiteral("close")) == QLatin1String("delete")) clearQueue();
     });
-    m_clearDialog = new ConfirmDialog(
-        QStringLiteral("Vider la liste"),
-        m_model->rowCount() == 1
-            ? QStringLiteral("Retirer le morceau de la lecture en cours ?")
-            : QStringLiteral("Retirer les %1 morceaux de la lecture en cours ?").arg(m_model->rowCount()),
-        clearDialogClose(), window());
+    m_clearDialog =
+        new ConfirmDialog(QStringLiteral("Vider la liste"),
+                          m_model->rowCount() == 1
+                              ? QStringLiteral("Retirer le morceau de la lecture en cours ?")
+                              : QStringLiteral("Retirer les %1 morceaux de la lecture en cours ?")
+                                    .arg(m_model->rowCount()),
+                          clearDialogClose(), window());
     m_clearDialog->showWindow();
 }
 

@@ -3,8 +3,8 @@
 // QueueView — the "Lecture en cours" view: the server's play queue as a table, read whole
 // when the view is made (on the second connection's thread) and then, whenever the
 // server reports the queue changed (by us or by another client), only what changed,
-// applied as row edits so the table keeps its selection and scroll position. The playing song is marked by
-// title and artist; a double click or Enter plays a row; the context menu or Delete
+// applied as row edits so the table keeps its selection and scroll position. The playing song is
+// marked by title and artist; a double click or Enter plays a row; the context menu or Delete
 // removes rows. It is the queue listener of MPDCache while it lives (the view made last
 // gets the events). Editing: selected rows drag to a new place (one move per run of
 // rows, the playing song plays on), songs and albums dropped from the other views go in

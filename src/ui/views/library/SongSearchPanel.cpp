@@ -85,12 +85,14 @@ void SongSearchPanel::searchNow() {
             if (found->songs.isEmpty())
                 m_note->setText(QStringLiteral("Aucun titre"));
             else if (found->cut)
-                m_note->setText(QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
-                                               "précisez la recherche.")
-                                    .arg(found->songs.size()));
+                m_note->setText(
+                    QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
+                                   "précisez la recherche.")
+                        .arg(found->songs.size()));
             else
-                m_note->setText(found->songs.size() == 1 ? QStringLiteral("1 titre")
-                                                         : QStringLiteral("%1 titres").arg(found->songs.size()));
+                m_note->setText(found->songs.size() == 1
+                                    ? QStringLiteral("1 titre")
+                                    : QStringLiteral("%1 titres").arg(found->songs.size()));
         });
 }
 

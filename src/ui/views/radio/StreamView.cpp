@@ -1,8 +1,8 @@
 #include "ui/views/radio/StreamView.h"
 
 #include "core/commands/MPDCommand.h"
-#include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDBulk.h"
+#include "core/mpd/MPDCache.h"
 #include "core/streams/MPDStream.h"
 #include "ui/base/ConfirmDialog.h"
 #include "ui/base/Style.h"

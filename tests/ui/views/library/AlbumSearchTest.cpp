@@ -32,7 +32,8 @@ class AlbumSearchTest : public ViewTest {
     }
     static QStringList playlistFiles(const QString &name) {
         QStringList files;
-        for (const QString &line : server->command(QStringLiteral("listplaylist ") + MpdServer::quote(name)))
+        for (const QString &line :
+             server->command(QStringLiteral("listplaylist ") + MpdServer::quote(name)))
             if (line.startsWith(QLatin1String("file: "))) files << line.mid(6);
         return files;
     }
@@ -48,7 +49,8 @@ TEST_F(AlbumSearchTest, TypingFiltersBlindToCaseAndAccentsAndCellsStandForTheirA
     type(view, QStringLiteral("edith"));
     ASSERT_EQ(view.model()->rowCount(), 1);
     const QModelIndex cell = view.model()->index(0);
-    EXPECT_EQ(cell.data(AlbumListModel::PathRole).toString(), QStringLiteral("Édith Piaf/Best of #1?"));
+    EXPECT_EQ(cell.data(AlbumListModel::PathRole).toString(),
+              QStringLiteral("Édith Piaf/Best of #1?"));
     // What the cell drags, plays and shows is the filtered album, not row 0 of the list.
     std::unique_ptr<QMimeData> drag(view.model()->mimeData({cell}));
     ASSERT_TRUE(songdrag::album(drag.get()));
@@ -87,15 +89,17 @@ TEST_F(AlbumSearchTest, TitlesAreCutWithANoteAndPlayTheirAlbum) {
     EXPECT_EQ(songs->model()->rowCount(), 0);
     songs->searchNow();
     EXPECT_EQ(songs->model()->rowCount(), 3);
-    EXPECT_TRUE(songs->note()->text().startsWith(QStringLiteral("Plus de 3 titres"))) << qPrintable(songs->note()->text());
+    EXPECT_TRUE(songs->note()->text().startsWith(QStringLiteral("Plus de 3 titres")))
+        << qPrintable(songs->note()->text());
 
     type(view, QStringLiteral("Something"));
     songs->searchNow();
     ASSERT_EQ(songs->model()->rowCount(), 1);
     EXPECT_EQ(songs->note()->text(), QStringLiteral("1 titre"));
     songs->playAlbumOf(0);
-    EXPECT_EQ(queueFiles(), QStringList({QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac"),
-                                         QStringLiteral("The Beatles/Abbey Road/02 Something.flac")}));
+    EXPECT_EQ(queueFiles(),
+              QStringList({QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac"),
+                           QStringLiteral("The Beatles/Abbey Road/02 Something.flac")}));
     EXPECT_EQ(statusValue(QStringLiteral("song")), QStringLiteral("1"));
     EXPECT_EQ(statusValue(QStringLiteral("state")), QStringLiteral("play"));
 
@@ -116,14 +120,17 @@ TEST_F(AlbumSearchTest, AddToPlaylistOffersTheStoredOnesAndANewOne) {
     picked.setFullPath(song);
     QWidget owner;
     QMenu menu(&owner);
-    QMenu *sub = playlistmenu::add(&menu, [picked](const playlistmenu::SongsReady &ready) { ready({picked}); });
+    QMenu *sub = playlistmenu::add(
+        &menu, [picked](const playlistmenu::SongsReady &ready) { ready({picked}); });
     QStringList titles;
     for (QAction *a : sub->actions())
         if (!a->isSeparator()) titles << a->text();
-    ASSERT_EQ(titles, QStringList({QStringLiteral("Grab Bag"), QStringLiteral("Nouvelle playlist…")}));
+    ASSERT_EQ(titles,
+              QStringList({QStringLiteral("Grab Bag"), QStringLiteral("Nouvelle playlist…")}));
 
     sub->actions().first()->trigger();
-    EXPECT_EQ(playlistFiles(QStringLiteral("Grab Bag")), QStringList({QStringLiteral("Root Song.flac"), song}));
+    EXPECT_EQ(playlistFiles(QStringLiteral("Grab Bag")),
+              QStringList({QStringLiteral("Root Song.flac"), song}));
 
     sub->actions().last()->trigger();
     SetNameDialog *dialog = playlistmenu::openDialog();

@@ -204,7 +204,8 @@ TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer) {
     ASSERT_NE(window, nullptr);
     // The grid's own cover: the chain asks the grid's web server first.
     ASSERT_TRUE(CoverRequest::parse(window->url()));
-    EXPECT_EQ(CoverRequest::parse(window->url())->albumPath, QStringLiteral("The Beatles/Abbey Road"));
+    EXPECT_EQ(CoverRequest::parse(window->url())->albumPath,
+              QStringLiteral("The Beatles/Abbey Road"));
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
     ASSERT_TRUE(waitUntil([&] { return window->hasPicture(); }));
     EXPECT_GE(covers->hits(QStringLiteral("/The Beatles/Abbey Road/cover.jpg")), 1);

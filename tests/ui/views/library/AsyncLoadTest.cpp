@@ -42,11 +42,13 @@ TEST_F(AsyncLoadTest, AlbumGridSaysItIsLoadingThenShowsTheAlbums) {
     AlbumsView view;
     bool sawLoading = false;
     for (QLabel *label : view.findChildren<QLabel *>())
-        sawLoading |= label->isVisibleTo(&view) && label->text().startsWith(QStringLiteral("Chargement des albums…"));
+        sawLoading |= label->isVisibleTo(&view) &&
+                      label->text().startsWith(QStringLiteral("Chargement des albums…"));
     EXPECT_TRUE(sawLoading);
     ASSERT_TRUE(waitUntil([&] { return view.model()->rowCount() > 0; }));
     for (QLabel *label : view.findChildren<QLabel *>())
-        EXPECT_FALSE(label->isVisibleTo(&view) && label->text().startsWith(QStringLiteral("Chargement")));
+        EXPECT_FALSE(label->isVisibleTo(&view) &&
+                     label->text().startsWith(QStringLiteral("Chargement")));
 
     // Two reloads in a row: the grid ends with one copy of the catalogue, not two.
     const int albums = view.model()->rowCount();
@@ -67,7 +69,8 @@ TEST_F(AsyncLoadTest, QueueKeepsSelectionAndScrollThroughAnotherClientsEdits) {
     view.show();
     ASSERT_TRUE(waitUntil([&] { return view.model()->rowCount() == 60; }));
     const QModelIndex chosen = view.model()->index(40, 0);
-    view.table()->selectionModel()->select(chosen, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view.table()->selectionModel()->select(chosen,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     view.table()->scrollTo(chosen);
     QScrollBar *bar = view.table()->verticalScrollBar();
     const int scrolled = bar->value();
@@ -83,7 +86,8 @@ TEST_F(AsyncLoadTest, QueueKeepsSelectionAndScrollThroughAnotherClientsEdits) {
     ASSERT_TRUE(waitUntil([&] { return view.model()->rowCount() == 60; }));
     EXPECT_EQ(selectedRows(view), QList<int>{39});
     EXPECT_EQ(bar->value(), scrolled);
-    EXPECT_EQ(view.model()->index(59, QueueModel::Title).data().toString(), QStringLiteral("Root Song"));
+    EXPECT_EQ(view.model()->index(59, QueueModel::Title).data().toString(),
+              QStringLiteral("Root Song"));
 
     // Moves from elsewhere: the model ends holding what the server holds.
     const auto titles = [&] {

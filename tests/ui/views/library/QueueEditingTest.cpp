@@ -113,7 +113,9 @@ TEST_F(QueueEditingTest, ForgedDropsReachNothing) {
     rows.setData(QStringLiteral("application/x-kelvane-queue-rows"), huge);
     view.drop(&rows, 1);
     QMimeData album;
-    album.setData(QStringLiteral("application/x-kelvane-album"), QByteArray("\x00\x00\x00\x08" "ab", 6));
+    album.setData(QStringLiteral("application/x-kelvane-album"), QByteArray("\x00\x00\x00\x08"
+                                                                            "ab",
+                                                                            6));
     view.drop(&album, 0);
     EXPECT_EQ(queueFiles(), QStringList({come}));
     EXPECT_FALSE(songdrag::carriesDrop(nullptr));
