@@ -10,12 +10,15 @@ packages=(
   mpd mpc
   dbus playerctl desktop-file-utils appstream man-db file fakeroot
   qtkeychain-qt6-dev gnome-keyring
-  python3 curl
+  python3 curl ccache clang-format
   fonts-dejavu-core
+  # The suite runs where the interface's users live: under fr_FR.UTF-8, and a few journeys
+  # in a real X server with a window manager and real input events.
+  locales xvfb openbox xdotool x11-utils
 )
 for option in "$@"; do
   case "$option" in
-    --with-screenshots) packages+=(xvfb imagemagick x11-apps) ;;
+    --with-screenshots) packages+=(imagemagick x11-apps) ;;
     # scripts/fuzz.sh: libFuzzer comes with clang; the normal build and tests need neither.
     --with-fuzzing) packages+=(clang libfuzzer-14-dev) ;;
   esac
@@ -27,7 +30,27 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# Generates the locales the suite and the journeys run under, once.
+generate_locales() {
+  local wanted=(fr_FR.UTF-8 en_US.UTF-8) add=()
+  for l in "${wanted[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || add+=("$l")
+  done
+  [ ${#add[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  for l in "${add[@]}"; do
+    $sudo sed -i "s/^# *$l UTF-8/$l UTF-8/" /etc/locale.gen
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+  done
+  $sudo locale-gen >/dev/null
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  generate_locales
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -35,3 +58,4 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+generate_locales

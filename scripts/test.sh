@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 scripts/install-deps.sh
+# The interface is French, so its users run fr_FR.UTF-8: so does the suite.
+export LANG=fr_FR.UTF-8
+unset LC_ALL LANGUAGE
 if [ "${1:-}" = "--sanitize" ]; then
   if [ ! -f build-asan/build.ninja ]; then
     launcher=()
