@@ -11,6 +11,7 @@
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
 #include "mpdc/Connection.h"
+#include "mpdc/ProtocolLocale.h"
 #include "support/MpdServer.h"
 #include "support/TestLibrary.h"
 
@@ -337,6 +338,7 @@ void benchPlaylist(MpdServer &server, int runs) {
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
+    kelvane::mpdc::keepProtocolLocale();
     const QStringList args = app.arguments();
     int runs = 5;
     if (const qsizetype i = args.indexOf(QStringLiteral("--runs")); i >= 0 && i + 1 < args.size())

@@ -24,6 +24,7 @@
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/ImageManager.h"
 #include "mpdc/Connection.h"
+#include "mpdc/ProtocolLocale.h"
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
 #include "support/TestLibrary.h"
@@ -221,6 +222,7 @@ int main(int argc, char **argv) {
     QStandardPaths::setTestModeEnabled(true);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    kelvane::mpdc::keepProtocolLocale();
     int albums = 2000, kib = 200;
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf(QStringLiteral("--albums")); i >= 0 && i + 1 < args.size())

@@ -5,6 +5,7 @@
 //   bench_poll [--seconds 60] [--ticks 5000]
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
+#include "mpdc/ProtocolLocale.h"
 #include "support/MpdServer.h"
 
 #include <QCoreApplication>
@@ -121,6 +122,7 @@ int main(int argc, char **argv) {
         return bareLoop(quint16(std::atoi(argv[2])), std::atoi(argv[3]), argc >= 5);
 
     QCoreApplication app(argc, argv);
+    kelvane::mpdc::keepProtocolLocale();
     int seconds = 60, ticks = 5000;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atoi(argv[i + 1]);

@@ -3,6 +3,7 @@
 #include "console/Console.h"
 #include "console/ConsoleArguments.h"
 #include "console/StdinReader.h"
+#include "mpdc/ProtocolLocale.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -23,6 +24,7 @@ void onSignal(int) {
 
 int consoleMain(int argc, char **argv) {
     QCoreApplication app(argc, argv);
+    mpdc::keepProtocolLocale();
     QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
 

@@ -4,6 +4,7 @@
 
 #include "core/settings/SessionServer.h"
 #include "desktop/DesktopServices.h"
+#include "mpdc/ProtocolLocale.h"
 #include "ui/MainActivity.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowState.h"
@@ -66,6 +67,7 @@ int guiMain(int argc, char **argv) {
         return 0;
     }
     QApplication app(argc, argv);
+    mpdc::keepProtocolLocale();
     nameApplication();
     // The desktop entry's name: the window system matches the window to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kelvane"));

@@ -157,3 +157,36 @@ TEST(ConsolePlayback, MovesKeepThePlayingSongAndSearchesCut) {
         },
         3000));
 }
+
+// libmpdclient writes decimals with the C library: under the French locale a seek went
+// out as "0,500" and mpd refused it. Both directions are checked.
+TEST(ConsolePlayback, DecimalsCrossTheProtocolUnderTheFrenchLocale) {
+    auto server = startStandardServer();
+    server->mpc({QStringLiteral("add"), QStringLiteral("/")});
+    server->command(QStringLiteral("command_list_begin\nplay 0\npause 1\nseekcur 1.5\n"
+                                   "command_list_end"));
+    ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())},
+                           {{QStringLiteral("LANG"), QStringLiteral("fr_FR.UTF-8")}});
+    EXPECT_EQ(console.waitForLine(QStringLiteral("progress\t")),
+              QStringLiteral("progress\t1500\t3"))
+        << qPrintable(server->value(QStringLiteral("status"), QStringLiteral("elapsed")));
+
+    console.send(QStringLiteral("play"));
+    ASSERT_TRUE(
+        waitUntil([&] { return lastLine(console, QStringLiteral("state\t")) == "state\t2"; }));
+    const qsizetype from = console.lines().size();
+    console.send(QStringLiteral("seek 0.5"));
+    // Back before where it was, in the same song: the seek went through.
+    bool sameSong = true;
+    EXPECT_TRUE(waitUntil([&] {
+        for (qsizetype i = from; i < console.lines().size(); ++i) {
+            const QStringList f = console.lines()[i].split(QLatin1Char('\t'));
+            if (f[0] == QLatin1String("track") || f[0] == QLatin1String("error")) sameSong = false;
+            if (sameSong && f[0] == QLatin1String("progress") && f[1].toInt() >= 500 &&
+                f[1].toInt() < 1400)
+                return true;
+        }
+        return !sameSong;
+    })) << qPrintable(console.lines().mid(from).join(QLatin1Char('\n')));
+    EXPECT_TRUE(sameSong) << qPrintable(console.lines().mid(from).join(QLatin1Char('\n')));
+}

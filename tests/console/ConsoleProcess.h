@@ -10,12 +10,17 @@ namespace kelvane::test {
 // The real `kelvane --console` in a child process, its stdout collected line by line.
 class ConsoleProcess {
   public:
-    explicit ConsoleProcess(const QStringList &arguments) {
+    // environment: variables set for this run only (LANG, say), over the suite's own.
+    explicit ConsoleProcess(const QStringList &arguments,
+                            const QList<std::pair<QString, QString>> &environment = {}) {
         m_process.setProgram(qEnvironmentVariable("KELVANE_BINARY"));
         m_process.setArguments(QStringList{QStringLiteral("--console")} + arguments);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("MPD_HOST"));
         env.remove(QStringLiteral("MPD_PORT"));
+        if (!environment.isEmpty()) env.remove(QStringLiteral("LC_ALL"));
+        for (const auto &[name, value] : environment)
+            env.insert(name, value);
         m_process.setProcessEnvironment(env);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] {
             m_pending += m_process.readAllStandardOutput();

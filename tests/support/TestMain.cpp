@@ -1,5 +1,7 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
+#include "mpdc/ProtocolLocale.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -19,6 +21,9 @@ int main(int argc, char **argv) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/kelvane-tests-have-no-session-bus");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the application does, so the suite runs in the user's locale and still meets
+    // the protocol in "C".
+    kelvane::mpdc::keepProtocolLocale();
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
     ::testing::InitGoogleTest(&argc, argv);
