@@ -3,6 +3,7 @@
 #include "core/library/MPDAlbum.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "core/thread/MainThread.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
@@ -155,17 +156,14 @@ void AlbumsView::awakeFromNib() {
     MPDBulk::sMPDBulk().run(
         this,
         [self, ticket] {
-            return MPDAlbum::sMPDAlbum().getAlbumsList([self, ticket](qsizetype, qsizetype,
-                                                                      qsizetype found) {
-                QMetaObject::invokeMethod(
-                    QCoreApplication::instance(),
-                    [self, ticket, found] {
+            return MPDAlbum::sMPDAlbum().getAlbumsList(
+                [self, ticket](qsizetype, qsizetype, qsizetype found) {
+                    postToMainThread([self, ticket, found] {
                         if (self && ticket == self->m_loadTicket && self->m_model->rowCount() == 0)
                             self->m_empty->setText(
                                 QStringLiteral("Chargement des albums… %1").arg(found));
-                    },
-                    Qt::QueuedConnection);
-            });
+                    });
+                });
         },
         [this, ticket](std::optional<QList<Album>> loaded) {
             if (ticket != m_loadTicket) return;
