@@ -1,6 +1,7 @@
 #include "console/Console.h"
 #include "console/ConsoleArguments.h"
 
+#include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
 
 #include "core/mpd/MPDSocket.h"
@@ -47,6 +48,10 @@ bool Console::start() {
 
     m_listener = std::make_unique<ConsoleListener>();
     MPDSocket &socket = MPDSocket::sMPDSocket(); // the first connection attempt
+    // Made off this thread; the console has no window to keep painting, and its first
+    // line is answered on a settled link.
+    deliverUntil([&socket] { return socket.link() != MPDSocket::Link::Connecting; },
+                 QEvent::MetaCall, QCoreApplication::instance());
     const auto printLink = [](MPDSocket::Link link, const QString &detail) {
         switch (link) {
         case MPDSocket::Link::Up:

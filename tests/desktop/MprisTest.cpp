@@ -2,6 +2,7 @@
 // client, against a real mpd.
 #include "desktop/SessionBus.h"
 
+#include "core/mpd/CommandThread.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
@@ -272,6 +273,19 @@ TEST_F(Mpris, ArtUrlIsTheCachedCoverAndIdentityIsKelvane) {
     QObject::connect(service.get(), &MprisService::raiseRequested, [&] { raised = true; });
     callOn(client, root, QStringLiteral("Raise"));
     EXPECT_TRUE(waitUntil([&] { return raised; }));
+}
+
+TEST_F(Mpris, PlayPauseToAFrozenServerIsAnsweredAtOnceAndReachesItAfter) {
+    queueTwoAndPlay();
+    const QDBusConnection client = bus->connect(QStringLiteral("client"));
+    server->freeze();
+    const QDBusMessage reply =
+        callOn(client, MprisService::playerInterface(), QStringLiteral("PlayPause"));
+    // Answered while the pause is still waiting for the server: the handler never waited.
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage);
+    EXPECT_GT(CommandThread::sCommandThread().pending(), 0u);
+    server->thaw();
+    EXPECT_TRUE(serverSees(QStringLiteral("state"), QStringLiteral("pause")));
 }
 
 TEST_F(Mpris, LostServerShowsStoppedWithoutSong) {

@@ -56,6 +56,10 @@ class TrackNotices : public ::testing::Test {
         Setting::sSetting().setSessionServer(server->host(), server->port());
         MPDSocket::sMPDSocket().connect();
         ASSERT_TRUE(MPDSocket::sMPDSocket().isConnected());
+        // The notifier comes into a running client: the link's first status is in.
+        const quint64 reads = MPDSocket::sMPDSocket().statusReads();
+        MPDSocket::sMPDSocket().refreshStatus();
+        ASSERT_TRUE(waitUntil([&] { return MPDSocket::sMPDSocket().statusReads() > reads; }));
         notifier = std::make_unique<TrackNotifier>(bus->connect(QStringLiteral("app")));
     }
     void TearDown() override {

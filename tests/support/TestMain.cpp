@@ -1,10 +1,13 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
+#include "core/mpd/CommandThread.h"
 #include "mpdc/ProtocolLocale.h"
+#include "support/MpdServer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -26,6 +29,19 @@ int main(int argc, char **argv) {
     kelvane::mpdc::keepProtocolLocale();
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
+    // The client sends its commands from a thread of its own and applies their answers on
+    // this one: a test looking at the server looks once the commands sent so far have
+    // reached it and their answers are in (an answer may send more: until none is left).
+    kelvane::test::MpdServer::setBeforeExchange([] {
+        kelvane::CommandThread &commands = kelvane::CommandThread::sCommandThread();
+        for (;;) {
+            commands.waitForDone();
+            if (QThread::currentThread() != qApp->thread()) return;
+            const quint64 sent = commands.posted();
+            QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+            if (commands.posted() == sent) return;
+        }
+    });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -7,24 +7,19 @@
 namespace kelvane {
 
 namespace {
-// The connection when it is usable; null otherwise, and the command does nothing.
-mpdc::Connection *usableConnection() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    return socket.isConnected() ? socket.getConnection() : nullptr;
+MPDSocket &socket() {
+    return MPDSocket::sMPDSocket();
 }
 
-std::optional<MPDStatus> lastSnapshot() {
-    return MPDCache::sMPDCache().getStatus();
+// The state of the last snapshot (None before the first), which several commands go by.
+qint32 lastState() {
+    const std::optional<MPDStatus> &status = MPDCache::sMPDCache().getStatus();
+    return status ? status->state : qint32(PlayState::None);
 }
 
-// What a command changed shows now, not at the next tick or idle wake-up.
-void refreshed() {
-    MPDSocket::sMPDSocket().refreshStatus();
+bool playingOrPaused(qint32 state) {
+    return state == PlayState::Playing || state == PlayState::Paused;
 }
-
-constexpr qint32 statePlaying = 2;
-constexpr qint32 statePaused = 3;
-constexpr qint32 stateStopped = 1;
 } // namespace
 
 MPDCommand &MPDCommand::sMPDCommand() {
@@ -41,17 +36,17 @@ MPDCommand::MPDCommand() {
 void MPDCommand::connect() {
     // The update reconnects by itself when it ends.
     if (m_updating) return;
-    MPDSocket::sMPDSocket().connect();
+    socket().connect();
 }
 
 void MPDCommand::connectSoon() {
     if (m_updating) return;
-    MPDSocket::sMPDSocket().connectSoon();
+    socket().connectSoon();
 }
 
 void MPDCommand::disconnect() {
     if (m_updating) return;
-    MPDSocket::sMPDSocket().disconnect();
+    socket().disconnect();
 }
 
 void MPDCommand::play() {
@@ -59,127 +54,113 @@ void MPDCommand::play() {
 }
 
 void MPDCommand::extracted() {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && status->state == stateStopped) {
-        connection->play();
-        // The song may be the one shown before the stop: report it afresh anyway.
-        MPDCache::sMPDCache().resetStatus();
-    } else if (status && (status->state == statePlaying || status->state == statePaused)) {
-        connection->togglePause();
-    } else {
-        connection->play();
-    }
-    refreshed();
+    const qint32 state = lastState();
+    socket().send(
+        [state](mpdc::Connection &c) {
+            if (playingOrPaused(state)) {
+                c.togglePause();
+                return false;
+            }
+            c.play();
+            return state == PlayState::Stopped;
+        },
+        [](bool fromStop) {
+            // The song may be the one shown before the stop: report it afresh anyway.
+            if (fromStop) MPDCache::sMPDCache().resetStatus();
+        });
 }
 
 void MPDCommand::stop() {
-    if (mpdc::Connection *connection = usableConnection()) {
-        connection->stop();
-        refreshed();
-    }
+    socket().send([](mpdc::Connection &c) { c.stop(); });
 }
 
 void MPDCommand::next() {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    // A fresh status rather than the last poll's: the queue may have changed since.
-    auto guard = connection->lock();
-    const std::optional<mpdc::StatusInfo> status = connection->status();
-    if (!status || (status->state != statePlaying && status->state != statePaused)) return;
-    // On the last entry nothing happens, unless the server goes on from there by itself
-    // (repeat wraps to the first, random picks another).
-    const bool goesOn = status->repeat || status->random;
-    if ((goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) && connection->next())
-        refreshed();
+    socket().send([](mpdc::Connection &c) {
+        // A fresh status rather than the last snapshot: the queue may have changed since.
+        const std::optional<mpdc::StatusInfo> status = c.status();
+        if (!status || !playingOrPaused(status->state)) return;
+        // On the last entry nothing happens, unless the server goes on from there by
+        // itself (repeat wraps to the first, random picks another).
+        const bool goesOn = status->repeat || status->random;
+        if (goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) c.next();
+    });
 }
 
 void MPDCommand::previous() {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && (status->state == statePlaying || status->state == statePaused) &&
-        connection->previous())
-        refreshed();
+    if (!playingOrPaused(lastState())) return;
+    socket().send([](mpdc::Connection &c) { c.previous(); });
 }
 
 void MPDCommand::setVolume(quint32 volume) {
-    mpdc::Connection *connection = usableConnection();
-    if (connection && connection->setVolume(volume)) refreshed();
+    socket().send([volume](mpdc::Connection &c) { c.setVolume(volume); });
 }
 
 void MPDCommand::seekPosition(float seconds) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && status->state == statePlaying && connection->seekCurrent(seconds)) refreshed();
+    if (lastState() != PlayState::Playing) return;
+    socket().send([seconds](mpdc::Connection &c) { c.seekCurrent(seconds); });
 }
 
+namespace {
+// Stop, clear, add and play: one piece on the command thread, nothing in between.
+void replaceQueueAndPlay(mpdc::Connection &c, const QStringList &uris, quint32 position) {
+    c.stop();
+    c.clear();
+    for (const QString &uri : uris)
+        if (!uri.isEmpty()) // to the server "" is the whole music directory
+            c.add(uri);
+    if (position == MPDCommand::noPosition)
+        c.play();
+    else
+        c.playPos(position);
+}
+} // namespace
+
 void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    auto guard = connection->lock();
-    const auto listing = connection->listMeta(path);
-    QStringList uris;
-    if (listing) {
-        for (const mpdc::Entity &entity : *listing) {
-            if (entity.type != mpdc::Entity::Type::Song) continue;
-            // Exact equality; an album without an Album tag is the songs without one
-            // (QString alone would take a missing tag for an empty one).
-            const QString &album = entity.song.album;
-            if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
+    socket().send([albumName, path, position](mpdc::Connection &c) {
+        const auto listing = c.listMeta(path);
+        QStringList uris;
+        if (listing) {
+            for (const mpdc::Entity &entity : *listing) {
+                if (entity.type != mpdc::Entity::Type::Song) continue;
+                // Exact equality; an album without an Album tag is the songs without one
+                // (QString alone would take a missing tag for an empty one).
+                const QString &album = entity.song.album;
+                if (album.isNull() == albumName.isNull() && album == albumName)
+                    uris << entity.song.uri;
+            }
         }
-    }
-    playAlbum(uris, position);
+        replaceQueueAndPlay(c, uris, position);
+    });
 }
 
 void MPDCommand::playAlbum(const QStringList &uris, quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    // Stop, clear, add and play as one piece: nothing else may touch the queue between.
-    auto guard = connection->lock();
-    connection->stop();
-    connection->clear();
-    for (const QString &uri : uris)
-        if (!uri.isEmpty()) // to the server "" is the whole music directory
-            connection->add(uri);
-    if (position == noPosition)
-        connection->play();
-    else
-        connection->playPos(position);
-    refreshed();
+    socket().send(
+        [uris, position](mpdc::Connection &c) { replaceQueueAndPlay(c, uris, position); });
 }
 
 void MPDCommand::playQueuePosition(quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (connection && connection->playPos(position)) refreshed();
+    socket().send([position](mpdc::Connection &c) { c.playPos(position); });
 }
 
 void MPDCommand::playStream(const QString &url) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    if (url.isEmpty()) // to the server "" is the whole music directory
-        return;
-    auto guard = connection->lock();
-    connection->clear();
-    connection->add(url);
-    connection->play();
-    refreshed();
+    if (url.isEmpty()) return; // to the server "" is the whole music directory
+    socket().send([url](mpdc::Connection &c) {
+        c.clear();
+        c.add(url);
+        c.play();
+    });
 }
 
 void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
     // Clearing the queue for a position the new one will not have would lose the
     // user's queue for nothing.
     if (position >= quint32(songs.size())) return;
-    auto guard = connection->lock();
-    connection->clear();
-    for (const Song &song : songs)
-        if (!song.fullPath().isEmpty()) connection->add(song.fullPath());
-    connection->playPos(position);
-    refreshed();
+    socket().send([songs, position](mpdc::Connection &c) {
+        c.clear();
+        for (const Song &song : songs)
+            if (!song.fullPath().isEmpty()) c.add(song.fullPath());
+        c.playPos(position);
+    });
 }
 
 } // namespace kelvane

@@ -88,6 +88,7 @@ class MPDCommand {
   private:
     MPDCommand();
     void finishUpdate(std::optional<QList<Album>> albums);
+    void endUpdate();
 
     std::atomic<bool> m_updating{false};
     std::atomic<int> m_updateIntervalMs{1000};

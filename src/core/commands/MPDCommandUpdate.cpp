@@ -3,7 +3,6 @@
 #include "core/library/MPDAlbum.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
-#include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
@@ -15,24 +14,27 @@ void MPDCommand::updateDB(const QString &path) {
     if (m_updating) return; // one update at a time; the running one covers the whole directory
     MPDSocket &socket = MPDSocket::sMPDSocket();
     if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
     MPDCache &cache = MPDCache::sMPDCache();
 
     const std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
     cache.setCurrentAlbumList(std::nullopt);
     cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
-
-    if (connection->update(path) == 0) {
-        // Refused (reported and cleared by the connection) or the connection broke (the
-        // poll reports it). Either way the update is over now: the album list must not
-        // stay empty, nor the update message in the title line.
-        cache.setCurrentAlbumList(previousAlbums);
-        cache.dbUpdated();
-        return;
-    }
     m_updating = true;
-    m_updatePrevious = -1;
-    asyncUpdate();
+    socket.send([path](mpdc::Connection &c) { return c.update(path); },
+                [this, previousAlbums](quint32 job) {
+                    if (job == 0) {
+                        // Refused (reported just before this) or the connection broke (the
+                        // link reports it). Either way the update is over now: the album
+                        // list must not stay empty, nor the update message in the title.
+                        m_updating = false;
+                        MPDCache::sMPDCache().setCurrentAlbumList(previousAlbums);
+                        MPDCache::sMPDCache().dbUpdated();
+                        return;
+                    }
+                    m_updatePrevious = -1;
+                    asyncUpdate();
+                },
+                MPDSocket::Refresh::None);
 }
 
 void MPDCommand::asyncUpdate() {
@@ -80,17 +82,30 @@ void MPDCommand::asyncUpdate() {
 void MPDCommand::finishUpdate(std::optional<QList<Album>> albums) {
     // GUI thread. The list the last look settled on is the fresh one: reading it again
     // here would hold the window for the whole catalogue.
-    MPDCache &cache = MPDCache::sMPDCache();
+    MPDCache::sMPDCache().setCurrentAlbumList(std::move(albums));
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    cache.setCurrentAlbumList(std::move(albums));
-    if (socket.isConnected()) {
-        qInfo("disconnect");
-        socket.disconnect();
-        qInfo("connect");
-        socket.connect();
+    if (!socket.isConnected()) {
+        endUpdate();
+        return;
     }
+    // The update ends with a fresh connection, opened off this thread; the views hear
+    // of the update once it is up (or has failed).
+    qInfo("disconnect");
+    socket.disconnect();
+    qInfo("connect");
+    socket.connectSoon();
+    auto ended = std::make_shared<QMetaObject::Connection>();
+    *ended = QObject::connect(&socket, &MPDSocket::linkChanged, &m_context,
+                              [this, ended](MPDSocket::Link link) {
+                                  if (link == MPDSocket::Link::Connecting) return;
+                                  QObject::disconnect(*ended);
+                                  endUpdate();
+                              });
+}
+
+void MPDCommand::endUpdate() {
     m_updating = false;
-    cache.dbUpdated();
+    MPDCache::sMPDCache().dbUpdated();
 }
 
 } // namespace kelvane

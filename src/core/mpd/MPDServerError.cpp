@@ -3,8 +3,7 @@
 #include "mpdc/Arguments.h"
 #include "mpdc/Connection.h"
 
-#include <QCoreApplication>
-#include <QThread>
+#include "core/thread/MainThread.h"
 
 namespace kelvane {
 
@@ -72,11 +71,24 @@ void MPDServerError::send(const mpdc::Connection &connection) {
     sendMessage(connection.errorMessage());
 }
 
+namespace {
+thread_local MPDServerError::Held *held = nullptr;
+} // namespace
+
+MPDServerError::Held::Held() : m_outer(held) {
+    held = this;
+}
+
+MPDServerError::Held::~Held() {
+    held = m_outer;
+}
+
 void MPDServerError::sendMessage(const QString &message) {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(
-            app, [message] { sMPDServerError().sendMessage(message); }, Qt::QueuedConnection);
+    if (!isMainThread()) {
+        if (held)
+            held->messages << message;
+        else
+            postToMainThread([message] { sMPDServerError().sendMessage(message); });
         return;
     }
     if (m_delegate) m_delegate->onError(errorFor(message));

@@ -2,6 +2,8 @@
 
 #include "core/mpd/MPDDelegates.h"
 
+#include <QStringList>
+
 namespace kelvane {
 
 namespace mpdc {
@@ -24,8 +26,24 @@ class MPDServerError {
 
     // Reports the error state of a connection.
     void send(const mpdc::Connection &connection);
-    // Reports a message; callable from any thread (other threads hand it to the GUI thread).
+    // Reports a message; callable from any thread (other threads hand it to the GUI
+    // thread, or to the Held list of their job when one is open).
     void sendMessage(const QString &message);
+
+    // While it lives, the messages sent on this thread are kept in it rather than posted:
+    // a job hands them to the GUI thread together with its answer, so the alert and the
+    // answer it goes with arrive in one piece.
+    class Held {
+      public:
+        Held();
+        ~Held();
+        Held(const Held &) = delete;
+        Held &operator=(const Held &) = delete;
+        QStringList messages;
+
+      private:
+        Held *m_outer;
+    };
 
     static MPDError errorFor(const QString &message);
 

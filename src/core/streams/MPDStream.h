@@ -16,9 +16,14 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace kelvane {
+
+namespace mpdc {
+class Connection;
+}
 
 class MPDStream {
   public:
@@ -28,6 +33,10 @@ class MPDStream {
 
     std::optional<QList<Stream>> getStreamList();
     void addStream(const QString &entry);
+    // The same; then(added) on the GUI thread, added when the list really grew.
+    void addStream(const QString &entry, std::function<void(bool added)> then);
+    // Replaces the saved stream old with entry (appended at the end).
+    void replaceStream(const Stream &old, const QString &entry);
     void deleteStream(quint32 position);
 
     static QString streamNameForQueue(const QList<Stream> &streams, const QString &url);
@@ -37,6 +46,7 @@ class MPDStream {
 
   private:
     MPDStream() = default;
+    static std::optional<QList<Stream>> readStreams(mpdc::Connection &connection);
 };
 
 } // namespace kelvane

@@ -3,6 +3,7 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/library/MPDQueue.h"
+#include "core/mpd/CommandThread.h"
 #include "core/mpd/MPDCache.h"
 
 #include <gtest/gtest.h>
@@ -207,6 +208,23 @@ TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn) {
     EXPECT_EQ(queue(), (QStringList{come}));
     mpd.playStream(QStringLiteral("http://127.0.0.1:9/radio.mp3"));
     EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/radio.mp3"}));
+}
+
+TEST_F(Commands, CommandsToAFrozenServerReturnAtOnceAndArriveInOrder) {
+    server->freeze();
+    mpd.playAlbum(QStringList{come, something}, MPDCommand::noPosition);
+    mpd.setVolume(30);
+    Song again;
+    again.setFullPath(come);
+    MPDQueue::sMPDQueue().addToQueue({again});
+    mpd.playQueuePosition(2);
+    // Every call has returned, and the server has answered none of them yet.
+    EXPECT_GE(CommandThread::sCommandThread().pending(), 4u);
+    server->thaw();
+    EXPECT_EQ(queue(), (QStringList{come, something, come}));
+    EXPECT_EQ(song(), QStringLiteral("2"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("volume")),
+              QStringLiteral("30"));
 }
 
 TEST_F(Commands, NothingIsSentWhenNotConnected) {

@@ -176,23 +176,33 @@ void StreamView::deleteStreams() {
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
 
-    QList<qint32> positions;
-    QString message;
     if (rows.size() < 2) {
         if (!isRow(m_rowStreamSelected)) return;
         const Stream &stream = m_streamArray.at(m_rowStreamSelected);
-        positions = {stream.position};
-        message = QStringLiteral("Confirmer la suppression de: %1").arg(stream.name);
-    } else {
-        const auto current = MPDStream::sMPDStream().getStreamList();
-        if (!current) return;
-        QStringList urls;
-        for (int row : rows) {
-            if (isRow(row)) urls.append(m_streamArray.at(row).url);
-        }
-        positions = StreamListing::positionsForAddresses(urls, *current);
-        message = QStringLiteral("Confirmer la suppression des %1 éléments").arg(positions.size());
+        confirmDeletion({stream.position},
+                        QStringLiteral("Confirmer la suppression de: %1").arg(stream.name));
+        return;
     }
+    // Several rows: their positions as the server holds them now, read off this thread.
+    QStringList urls;
+    for (int row : rows) {
+        if (isRow(row)) urls.append(m_streamArray.at(row).url);
+    }
+    const quint64 ticket = ++m_deletionTicket;
+    MPDBulk::sMPDBulk().run(
+        this, [] { return MPDStream::sMPDStream().getStreamList(); },
+        [this, ticket, urls](std::optional<QList<Stream>> current) {
+            if (ticket != m_deletionTicket || !current) return;
+            settleEditActive();
+            if (m_editActive || m_selectedItems) return;
+            const QList<qint32> positions = StreamListing::positionsForAddresses(urls, *current);
+            confirmDeletion(
+                positions,
+                QStringLiteral("Confirmer la suppression des %1 éléments").arg(positions.size()));
+        });
+}
+
+void StreamView::confirmDeletion(const QList<qint32> &positions, const QString &message) {
     m_selectedItems = positions;
     openConfirmation(message);
     m_editActive = true;
