@@ -78,7 +78,7 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
                 mpd_return_pair(c, pair);
                 if (!within) {
                     if (failedAt) *failedAt = i;
-                    close(QString::fromLatin1(answerTooLargeMessage));
+                    close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
                     return std::nullopt;
                 }
             }

@@ -14,7 +14,7 @@ namespace kelvane::mpdc {
 
 struct Connection::Impl {
     ConnectionPtr c;
-    QString closedMessage;
+    Failure closed{Failure::Cause::Library, 0, -1, QString()};
     ErrorKind closedKind = ErrorKind::Other;
     // Guards the socket's number against a close while abort() shuts it down from
     // another thread; never held across an exchange.
@@ -68,7 +68,7 @@ template <class Read> auto Connection::answer(bool sent, Read read) {
     ReadBudget budget;
     Result result = read(c, budget);
     if (budget.exceeded()) {
-        close(QString::fromLatin1(answerTooLargeMessage));
+        close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
         return std::optional<Result>();
     }
     // A null from a read call ends the answer or reports an error: the end tells which.

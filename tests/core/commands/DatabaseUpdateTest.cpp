@@ -97,7 +97,10 @@ TEST(DatabaseUpdate, RefusedUpdateEndsAtOnceWithPollingRestarted) {
 
     MPDCommand::sMPDCommand().updateDB(QStringLiteral("../outside"));
     ASSERT_TRUE(waitUntil([&] { return alerts.alerts.size() == 1; }, 2000));
-    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Malformed path"));
+    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Requête refusée par le serveur"));
+    EXPECT_TRUE(alerts.alerts[0].errorDescription.endsWith(
+        QStringLiteral("Réponse du serveur : « Malformed path »")))
+        << qPrintable(alerts.alerts[0].errorDescription);
     EXPECT_EQ(events.log,
               (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
     EXPECT_FALSE(MPDCommand::sMPDCommand().isUpdating());
