@@ -98,14 +98,23 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     // polling goes on.
     m_connection->setRefusalHandler(
         [](const mpdc::Failure &refusal) { MPDServerError::sMPDServerError().report(refusal); });
-    m_connected = true;
-    MPDBulk::sMPDBulk().setTarget(target);
-    MPDPictures::sMPDPictures().setTarget(target);
     // A new connection announces the modes and outputs it finds, changed or not.
     MPDCache::sMPDCache().resetOptions();
     m_outputs.reset();
     refreshReplayGain();
     refreshOutputs();
+    // Up only once the server has answered: one that greets and then hangs up (a proxy
+    // with nothing behind it, a server past its connection limit) is still an outage.
+    // A refusal of these reads is an answer too.
+    if (m_connection->isClosed()) {
+        const mpdc::Failure failure = m_connection->failure();
+        close();
+        failed(failure);
+        return;
+    }
+    m_connected = true;
+    MPDBulk::sMPDBulk().setTarget(target);
+    MPDPictures::sMPDPictures().setTarget(target);
     m_last.reset();
     restartTimer();
     m_keepAlive.start();
