@@ -1,5 +1,7 @@
 #include "core/library/AlbumFilter.h"
 
+#include <QHash>
+
 namespace kelvane {
 
 QString AlbumFilter::fold(const QString &text) {
@@ -10,7 +12,8 @@ QString AlbumFilter::fold(const QString &text) {
     // It splits "é" into "e" and a combining mark, and spells ligatures out.
     QString out;
     out.reserve(text.size());
-    QString decomposed;
+    // A text uses few distinct characters: each is decomposed once.
+    QHash<char32_t, QString> decompositions;
     for (qsizetype i = 0; i < text.size();) {
         const QChar first = text.at(i);
         if (first.unicode() < 0x80) {
@@ -18,13 +21,18 @@ QString AlbumFilter::fold(const QString &text) {
             ++i;
             continue;
         }
-        const qsizetype length =
-            first.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2
-                                                                                              : 1;
-        decomposed =
-            QStringView(text).mid(i, length).toString().normalized(QString::NormalizationForm_KD);
-        i += length;
-        for (QChar c : std::as_const(decomposed)) {
+        const bool pair =
+            first.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const char32_t code =
+            pair ? QChar::surrogateToUcs4(first, text.at(i + 1)) : char32_t(first.unicode());
+        auto found = decompositions.constFind(code);
+        if (found == decompositions.constEnd())
+            found = decompositions.insert(code, QStringView(text)
+                                                    .mid(i, pair ? 2 : 1)
+                                                    .toString()
+                                                    .normalized(QString::NormalizationForm_KD));
+        i += pair ? 2 : 1;
+        for (QChar c : *found) {
             switch (c.category()) {
             case QChar::Mark_NonSpacing:
             case QChar::Mark_SpacingCombining:
