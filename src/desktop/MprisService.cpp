@@ -13,7 +13,10 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QLoggingCategory>
+#include <QUrl>
+#include <QtNumeric>
 #include <cmath>
+#include <limits>
 
 namespace kelvane {
 
@@ -31,6 +34,7 @@ MprisService::MprisService(const QDBusConnection &bus, QObject *parent)
     : QObject(parent), m_bus(bus) {
     new MprisRoot(this);
     new MprisPlayer(this);
+    new MprisProperties(this);
     PlayerEvents &events = PlayerEvents::sPlayerEvents();
     connect(&events, &PlayerEvents::statusChanged, this, &MprisService::onStatus);
     connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this,
@@ -163,7 +167,11 @@ void MprisService::announce() {
 
 void MprisService::setLoopStatus(const QString &loop) {
     const std::optional<mpris::LoopModes> modes = mpris::modesForLoop(loop);
-    if (!modes) return;
+    if (!modes) {
+        refuseCall(QDBusError::InvalidArgs,
+                   QStringLiteral("LoopStatus vaut « None », « Track » ou « Playlist »."));
+        return;
+    }
     MPDCommand &command = MPDCommand::sMPDCommand();
     command.setSingle(modes->single);
     command.setRepeat(modes->repeat);
@@ -174,7 +182,11 @@ void MprisService::setShuffle(bool on) {
 }
 
 void MprisService::setVolume(double volume) {
-    if (!m_status || m_status->volume == noMixer || !std::isfinite(volume)) return;
+    if (!std::isfinite(volume)) {
+        refuseCall(QDBusError::InvalidArgs, QStringLiteral("Volume attend un nombre fini."));
+        return;
+    }
+    if (!m_status || m_status->volume == noMixer) return;
     MPDCommand::sMPDCommand().setVolume(quint32(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
@@ -205,7 +217,12 @@ void MprisService::previous() {
 
 void MprisService::seek(qlonglong offset) {
     if (!m_status || !mpris::hasTrack(*m_status) || m_status->totalTime <= 0) return;
-    const qint64 target = std::max<qint64>(0, position() + offset);
+    // Any offset a client sends, the largest ones too: the sum saturates instead of
+    // wrapping round to the start of the song.
+    qint64 target = 0;
+    if (qAddOverflow<qint64>(position(), offset, &target))
+        target = offset > 0 ? std::numeric_limits<qint64>::max() : 0;
+    target = std::max<qint64>(0, target);
     // Past the end is the next song, as the interface says.
     if (target > qint64(m_status->totalTime) * 1000000) {
         next();
@@ -224,9 +241,9 @@ void MprisService::setPosition(const QString &trackId, qlonglong position) {
     MPDCommand::sMPDCommand().seekPosition(float(double(position) / 1e6));
 }
 
-void MprisService::refuseCall(const QString &message) {
+void MprisService::refuseCall(QDBusError::ErrorType error, const QString &message) {
     // QtDBus hands the call's context to the registered object, not to its adaptors.
-    if (calledFromDBus()) sendErrorReply(QDBusError::InvalidArgs, message);
+    if (calledFromDBus()) sendErrorReply(error, message);
 }
 
 bool MprisService::openUri(const QString &uri) {

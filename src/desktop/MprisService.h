@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusError>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QVariantMap>
@@ -58,8 +59,8 @@ class MprisService : public QObject, protected QDBusContext {
     void setPosition(const QString &trackId, qlonglong position);
     // False for anything but an http(s) address fit to send to the server.
     bool openUri(const QString &uri);
-    // Answers the D-Bus call being delivered with an invalid-arguments error.
-    void refuseCall(const QString &message);
+    // Answers the D-Bus call being delivered with that error (nothing outside a call).
+    void refuseCall(QDBusError::ErrorType error, const QString &message);
 
     // Seconds the elapsed time may drift from the clock before it counts as a seek.
     static constexpr qint64 seekToleranceMs = 1500;
