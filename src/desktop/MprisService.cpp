@@ -6,8 +6,6 @@
 #include "desktop/CoverFile.h"
 #include "desktop/MprisAdaptors.h"
 #include "desktop/MprisMetadata.h"
-#include "imageloading/ImageCombinedOperation.h"
-#include "imageloading/ImageManager.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
@@ -39,6 +37,10 @@ MprisService::MprisService(const QDBusConnection &bus, QObject *parent)
     connect(&events, &PlayerEvents::statusChanged, this, &MprisService::onStatus);
     connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this,
             [this](MPDSocket::Link link, const QString &) { onLink(link); });
+    // A cover that was missing may be found now.
+    connect(&CoverFile::shared(), &CoverFile::invalidated, this, [this] {
+        if (!m_artPath.isEmpty()) updateArt(m_artPath);
+    });
     m_status = MPDCache::sMPDCache().getStatus();
     m_statusClock.start();
     if (m_status) updateArt(m_status->path);
@@ -46,7 +48,6 @@ MprisService::MprisService(const QDBusConnection &bus, QObject *parent)
 }
 
 MprisService::~MprisService() {
-    if (m_artLoad) m_artLoad->cancel();
     if (!m_registered) return;
     m_bus.unregisterService(serviceName());
     m_bus.unregisterObject(objectPath());
@@ -129,24 +130,15 @@ void MprisService::detectSeek(const MPDStatus &status) {
 
 void MprisService::updateArt(const QString &songPath) {
     m_artPath = songPath;
-    m_artUrl = CoverFile::cachedUrlFor(songPath);
-    if (m_artLoad) {
-        m_artLoad->cancel();
-        m_artLoad.reset();
-    }
-    const QUrl address = CoverFile::addressFor(songPath);
-    if (!m_artUrl.isEmpty() || !address.isValid()) return;
-    // Not cached yet: fetch it into the cache (the window's bar usually asks at the
-    // same moment, and the manager shares the download), then point at the file.
-    m_artLoad = ImageManager::sharedManager().loadImageWithURL(
-        address, ImageLoadOptions{}, nullptr,
-        [this, songPath](const QImage &, const QByteArray &, const ImageError &, ImageCacheSource,
-                         bool finished, const QUrl &) {
-            if (!finished || songPath != m_artPath) return;
-            m_artLoad.reset();
-            m_artUrl = CoverFile::cachedUrlFor(songPath);
-            announce();
-        });
+    m_artUrl = CoverFile::shared().urlFor(songPath);
+    // Found the way the now-playing bar finds it, and handed over as a file of our own:
+    // announced when it is written (at once when it is already).
+    const quint64 ticket = ++m_artTicket;
+    CoverFile::shared().request(songPath, this, [this, ticket](const QString &url) {
+        if (ticket != m_artTicket || url == m_artUrl) return;
+        m_artUrl = url;
+        announce();
+    });
 }
 
 void MprisService::announce() {

@@ -14,8 +14,6 @@
 
 namespace kelvane {
 
-class ImageCombinedOperation;
-
 // The desktop's media-player interface (MPRIS) for the player this client drives: the
 // bus name org.mpris.MediaPlayer2.kelvane with the root and Player interfaces on
 // /org/mpris/MediaPlayer2. Properties follow PlayerEvents and are announced with
@@ -85,7 +83,7 @@ class MprisService : public QObject, protected QDBusContext {
     QElapsedTimer m_statusClock;
     QString m_artPath; // the song path m_artUrl belongs to
     QString m_artUrl;
-    std::shared_ptr<ImageCombinedOperation> m_artLoad;
+    quint64 m_artTicket = 0; // an answer for an earlier song is dropped
     QVariantMap m_announced;
 };
 

@@ -5,7 +5,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
-#include "desktop/CoverFile.h"
+#include "desktop/CoverFiles.h"
 #include "desktop/DesktopServices.h"
 #include "desktop/MprisService.h"
 #include "support/MpdServer.h"
@@ -348,22 +348,50 @@ TEST_F(Mpris, OpenUriSendsOnlyWebAddresses) {
     EXPECT_EQ(status(QStringLiteral("state")), QStringLiteral("play"));
 }
 
-TEST_F(Mpris, ArtUrlIsTheCachedCoverAndIdentityIsKelvane) {
-    // The cover of the album as the disk cache keeps it (the bar put it there).
-    const QString file = CoverFile::pathFor(come);
-    ASSERT_FALSE(file.isEmpty());
-    QDir().mkpath(QFileInfo(file).path());
-    QFile cover(file);
-    ASSERT_TRUE(cover.open(QIODevice::WriteOnly));
-    cover.write("\xff\xd8\xff");
-    cover.close();
+TEST_F(Mpris, ArtUrlIsAPrivateFileOfTheCoverTheServerGives) {
+    // No web server has covers: they come from mpd, as in the default set-up.
+    Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(closedPort()));
+    const QString inside = QStringLiteral("Pictures/Embedded/01 Inside.flac");
+    const QByteArray embedded = TestLibrary::coverJpeg(QStringLiteral("embedded"), 90);
+    server->library().addWithPicture(inside,
+                                     {.artist = QStringLiteral("Painter"),
+                                      .album = QStringLiteral("Embedded"),
+                                      .title = QStringLiteral("Inside")},
+                                     embedded);
+    server->update();
+    server->command(QStringLiteral("add ") + MpdServer::quote(inside));
+    server->command(QStringLiteral("add ") + MpdServer::quote(come));
+    server->command(QStringLiteral("play 0"));
+    const auto artUrl = [&](const QString &unlike) {
+        QString art;
+        waitUntil(
+            [&] {
+                const SessionBus::Run run =
+                    bus->playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")});
+                art = run.exitCode == 0 ? run.out : QString();
+                return !art.isEmpty() && art != unlike;
+            },
+            30000);
+        return art;
+    };
+    // The picture embedded in the song ("readpicture").
+    const QString first = artUrl({});
+    ASSERT_FALSE(first.isEmpty());
+    expectPrivateCover(first, embedded);
+    // The cover file beside the song ("albumart").
+    server->command(QStringLiteral("play 1"));
+    const QString second = artUrl(first);
+    ASSERT_FALSE(second.isEmpty());
+    expectPrivateCover(second, fileBytes(server->musicDir() +
+                                         QStringLiteral("/The Beatles/Abbey Road/cover.jpg")));
+    Setting::sSetting().setSessionHTTP(std::nullopt);
+}
+
+TEST_F(Mpris, IdentityIsKelvaneAndRaiseReachesTheWindow) {
     queueTwoAndPlay();
-    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")},
-                              QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)));
     const QString trackId =
         bus->playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).out;
     EXPECT_TRUE(trackId.contains(QStringLiteral("/org/kelvane/track/0"))) << trackId.toStdString();
-    QFile::remove(file);
 
     const QDBusConnection client = bus->connect(QStringLiteral("client"));
     const QString root = QStringLiteral("org.mpris.MediaPlayer2");
