@@ -34,8 +34,12 @@ DesktopServices::DesktopServices(QObject *parent) : QObject(parent) {
 DesktopServices::~DesktopServices() = default;
 
 void DesktopServices::keepPasswordInKeyring() {
-    if (!QDBusConnection::sessionBus().isConnected()) return;
     Setting &setting = Setting::sSetting();
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        if (setting.passwordInKeyring())
+            qInfo("kelvane: no session bus: the password kept in the keyring cannot be read");
+        return;
+    }
     setting.useVault(std::make_unique<PasswordKeyring>());
     if (setting.passwordInClear() && !setting.hasVault())
         qInfo("kelvane: no keyring on the session bus: the password stays in the settings file");

@@ -70,6 +70,8 @@ class Setting {
     PasswordPlace passwordPlace() const;
     // The stored password is still on its way from the keyring.
     bool passwordPending() const { return m_reading; }
+    // The settings say the keyring holds the password.
+    bool passwordInKeyring() const { return m_passInKeyring; }
     // Runs then once the stored password is known (at once when it is), while context
     // lives.
     void whenPasswordKnown(QObject *context, std::function<void()> then);
