@@ -1,7 +1,9 @@
 #include "core/commands/MPDCommand.h"
 
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
+#include "core/streams/Stream.h"
 #include "mpdc/Connection.h"
 
 namespace kelvane {
@@ -20,6 +22,12 @@ std::optional<MPDStatus> lastSnapshot() {
 // What a command changed shows now, not at the next tick or idle wake-up.
 void refreshed() {
     MPDSocket::sMPDSocket().refreshStatus();
+}
+
+// Said when a "replace the queue and play" finds nothing to play: the queue is left as
+// it was, and the user learns why nothing happened.
+void alert(const char *message) {
+    MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(message));
 }
 
 constexpr qint32 statePlaying = 2;
@@ -159,8 +167,13 @@ void MPDCommand::playQueuePosition(quint32 position) {
 void MPDCommand::playStream(const QString &url) {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
-    if (url.isEmpty()) // to the server "" is the whole music directory
+    // What a resolver made of a playlist it misread ("[playlist]") is refused by the
+    // server only once the queue is gone: nothing but a stream address goes, and ""
+    // would be the whole music directory.
+    if (!Stream::isPlayableAddress(url)) {
+        alert(notAStreamMessage);
         return;
+    }
     auto guard = connection->lock();
     connection->clear();
     connection->add(url);

@@ -46,6 +46,10 @@ MPDError MPDServerError::errorFor(const QString &message) {
         {noSuchPlaylistMessage, "Playlist introuvable",
          "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas "
          "été touchée."},
+        {notAStreamMessage, "Adresse de flux invalide",
+         "La station n'a pas donné d'adresse de flux, ou ce n'est pas une adresse que MPD sache "
+         "lire (http://…, https://…). Rien n'a été envoyé au serveur ; la liste de lecture n'a "
+         "pas été touchée."},
         {mpdc::malformedRecordMessage, "Réponse du serveur illisible",
          "Le serveur a envoyé un élément incomplet (un titre sans chemin, une position sans "
          "identifiant) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur "
