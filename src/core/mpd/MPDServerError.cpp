@@ -46,6 +46,9 @@ MPDError MPDServerError::errorFor(const QString &message) {
         {noSuchPlaylistMessage, "Playlist introuvable",
          "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas "
          "été touchée."},
+        {nothingToPlayMessage, "Rien à lire",
+         "Les titres demandés ne sont plus sur le serveur MPD (album renommé ou déplacé, "
+         "liste modifiée par un autre client). La liste de lecture n'a pas été touchée."},
         {notAStreamMessage, "Adresse de flux invalide",
          "La station n'a pas donné d'adresse de flux, ou ce n'est pas une adresse que MPD sache "
          "lire (http://…, https://…). Rien n'a été envoyé au serveur ; la liste de lecture n'a "
