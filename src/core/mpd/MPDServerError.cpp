@@ -46,6 +46,17 @@ MPDError MPDServerError::errorFor(const QString &message) {
         {noSuchPlaylistMessage, "Playlist introuvable",
          "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas "
          "été touchée."},
+        {nothingToPlayMessage, "Rien à lire",
+         "Les titres demandés ne sont plus sur le serveur MPD (album renommé ou déplacé, "
+         "liste modifiée par un autre client). La liste de lecture n'a pas été touchée."},
+        {notAStreamMessage, "Adresse de flux invalide",
+         "La station n'a pas donné d'adresse de flux, ou ce n'est pas une adresse que MPD sache "
+         "lire (http://…, https://…). Rien n'a été envoyé au serveur ; la liste de lecture n'a "
+         "pas été touchée."},
+        {mpdc::malformedRecordMessage, "Réponse du serveur illisible",
+         "Le serveur a envoyé un élément incomplet (un titre sans chemin, une position sans "
+         "identifiant) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur "
+         "MPD."},
         {mpdc::controlCharacterMessage, "Texte refusé",
          "Le texte contient un caractère de contrôle (saut de ligne, tabulation…) qu'une commande "
          "MPD ne "
@@ -58,7 +69,8 @@ MPDError MPDServerError::errorFor(const QString &message) {
          "fermée.\n\nVérifiez "
          "qu'il s'agit bien d'un serveur MPD."},
         {mpdc::implausibleStatusMessage, "État du serveur incohérent",
-         "Le serveur a annoncé un état impossible (volume, position dans la file ou temps écoulé "
+         "Le serveur a annoncé un état impossible (volume, longueur de la file, position dans la "
+         "file ou temps écoulé "
          "hors "
          "limites) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur MPD."},
     };

@@ -13,6 +13,8 @@ class Connection;
 // Messages of failures found by the services themselves, given French texts here.
 inline constexpr char playlistNotCreatedMessage[] = "Playlist not created";
 inline constexpr char noSuchPlaylistMessage[] = "No such playlist";
+inline constexpr char nothingToPlayMessage[] = "Nothing to play";
+inline constexpr char notAStreamMessage[] = "Not a stream address";
 
 class MPDServerError {
   public:
