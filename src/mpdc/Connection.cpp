@@ -45,18 +45,26 @@ void quickAck(int fd) {
     ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
 }
 
-qsizetype recordBytes(const SongInfo &song) {
-    qsizetype size = song.uri.size();
-    for (const QString *tag :
-         {&song.artist, &song.album, &song.albumArtist, &song.title, &song.track, &song.genre,
-          &song.date, &song.composer, &song.comment, &song.disc})
-        size += tag->size();
-    return 2 * size + 64;
-}
-
-void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes) {
+void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes, qsizetype text) {
     ReadBudget::maxEntries = entries;
     ReadBudget::maxBytes = bytes;
+    ReadBudget::maxText = text;
+}
+
+void Connection::resetAnswerLimits() {
+    ReadBudget::maxEntries = ReadBudget::defaultEntries;
+    ReadBudget::maxBytes = ReadBudget::defaultBytes;
+    ReadBudget::maxText = ReadBudget::defaultText;
+}
+
+void Connection::abandon(const ReadBudget &budget) {
+    if (budget.broken()) {
+        close(Failure::local(QString::fromLatin1(budget.broken())));
+        d->closedKind = budget.brokenKind();
+    } else {
+        close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
+    }
+    giveBackMemory(budget);
 }
 
 Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>()) {
@@ -265,8 +273,16 @@ PollResult Connection::poll() {
         !mpd_command_list_end(c))
         return failed();
     quickAck(d->fd);
-    StatusPtr status{mpd_recv_status(c)};
-    if (!status) return failed();
+    ReadBudget budget;
+    RecordReader reader(c, budget);
+    StatusPtr status = reader.status();
+    if (!status) {
+        if (budget.exceeded()) {
+            abandon(budget);
+            return result;
+        }
+        return failed();
+    }
     result.status = statusFrom(*status);
     // The rest of the system indexes the queue with these numbers: a server that sends
     // impossible ones is treated as one that broke the protocol.
@@ -279,8 +295,12 @@ PollResult Connection::poll() {
         failed();
         return result;
     }
-    while (SongPtr song{mpd_recv_song(c)})
+    while (SongPtr song = reader.song())
         result.songs.push_back(songFrom(*song));
+    if (budget.exceeded() || budget.broken()) {
+        abandon(budget);
+        return result;
+    }
     result.songOk = mpd_response_finish(c);
     if (!result.songOk) failed();
     return result;
@@ -293,9 +313,13 @@ std::optional<StatusInfo> Connection::status() {
         afterFailure();
         return std::nullopt;
     }
-    StatusPtr status{mpd_recv_status(c)};
+    ReadBudget budget;
+    StatusPtr status = RecordReader(c, budget).status();
     if (!status) {
-        afterFailure();
+        if (budget.exceeded())
+            abandon(budget);
+        else
+            afterFailure();
         return std::nullopt;
     }
     StatusInfo info = statusFrom(*status);

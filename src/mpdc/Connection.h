@@ -16,6 +16,8 @@ struct mpd_connection;
 
 namespace kelvane::mpdc {
 
+class ReadBudget;
+
 // One connection to the server. Any thread; every public call is one whole exchange
 // (request and complete answer) under the connection's lock, so workers and the GUI
 // thread never interleave on the socket. This is the one place the exchanges are
@@ -58,9 +60,11 @@ class Connection {
 
     Exchange lock() const { return Exchange(m_mutex); }
 
-    // The bound every answer is read against (2 million entries or 1 GiB of text in
-    // use); tests lower it.
-    static void setAnswerLimits(qsizetype entries, qsizetype bytes);
+    // The bound every answer is read against: records kept, the memory they take, the
+    // text read (2 million, 512 MiB, 256 MiB in use); tests lower it.
+    static void setAnswerLimits(qsizetype entries, qsizetype bytes,
+                                qsizetype text = qsizetype(256) << 20);
+    static void resetAnswerLimits();
 
     // Called (on the thread of the failing call) with the refusal: the server's code and
     // message, or this layer's.
@@ -205,6 +209,9 @@ class Connection {
     // Refuses the arguments of the next command when they cannot travel; one report.
     bool acceptable(std::initializer_list<QStringView> texts);
     void refuse(const char *message);
+    // Ends an answer the budget stopped (too large, or broken): closes the connection
+    // with the budget's reason and gives the memory the answer took back.
+    void abandon(const ReadBudget &budget);
     // The rest of one exchange whose request was sent (or failed to be): reads every
     // record of the answer with read(connection, budget), then wants a clean end.
     template <class Read> auto answer(bool sent, Read read);

@@ -49,17 +49,24 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
     auto guard = lock();
     mpd_connection *c = handle();
     if (!c) return std::nullopt;
+    std::vector<std::vector<SongInfo>> results;
+    ReadBudget budget;
     const auto fail = [&](qsizetype index) {
         if (failedAt) *failedAt = index;
-        afterFailure();
+        // The lists go before their memory is handed back.
+        results = {};
+        if (budget.exceeded())
+            abandon(budget);
+        else {
+            afterFailure();
+            giveBackMemory(budget);
+        }
         return std::nullopt;
     };
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (!acceptable({paths[i]})) return fail(i);
-    std::vector<std::vector<SongInfo>> results;
     results.reserve(size_t(paths.size()));
     AlbumTagsReader reader;
-    ReadBudget budget;
     batchSize = std::max(1, batchSize);
     for (qsizetype start = 0; start < paths.size(); start += batchSize) {
         const qsizetype stop = std::min<qsizetype>(paths.size(), start + batchSize);
@@ -73,18 +80,22 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
             reader.reset();
             // A null pair ends one path's answer (list_OK) or reports an error.
             while (mpd_pair *pair = mpd_recv_pair(c)) {
-                const bool within = budget.take(qsizetype(std::strlen(pair->value)));
+                const bool within = budget.read(*pair);
                 reader.feed(pair->name, pair->value, songs);
                 mpd_return_pair(c, pair);
                 if (!within) {
-                    if (failedAt) *failedAt = i;
-                    close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
-                    return std::nullopt;
+                    songs = {};
+                    return fail(i);
                 }
             }
-            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS ||
-                (i + 1 < stop && !mpd_response_next(c)))
+            bool within = true;
+            for (const SongInfo &song : songs)
+                within = within && budget.take(recordBytes(song));
+            if (!within || mpd_connection_get_error(c) != MPD_ERROR_SUCCESS ||
+                (i + 1 < stop && !mpd_response_next(c))) {
+                songs = {};
                 return fail(i);
+            }
             results.push_back(std::move(songs));
         }
         if (!mpd_response_finish(c)) return fail(stop - 1);

@@ -23,6 +23,13 @@ struct SongInfo {
 enum class SingleMode { Off = 0, On = 1, Oneshot = 2 };
 enum class ReplayGainMode { Off, Track, Album, Auto };
 
+// The longest queue a status may announce. mpd holds 16,384 entries unless told more
+// (max_playlist_length); users who raise it to queue a whole library stay far below
+// this, which is also the most records one answer may bring (ReadBudget): a longer
+// queue could never be read whole. Past it, the status is taken as impossible, like a
+// volume of 1000, so no view sizes anything by a number a server made up.
+inline constexpr quint32 maxQueueLength = 2'000'000;
+
 // One status answer, numbers exactly as the library gives them.
 struct StatusInfo {
     quint32 elapsedMs = 0;

@@ -158,7 +158,7 @@ TEST(ConnectionSafety, EndlessAnswersAreCutAtTheBound) {
         EXPECT_TRUE(o->connection->isClosed());
         EXPECT_EQ(o->connection->errorMessage(), QString::fromLatin1(mpdc::answerTooLargeMessage));
     }
-    Connection::setAnswerLimits(2'000'000, qsizetype(1) << 30);
+    Connection::resetAnswerLimits();
 }
 
 TEST(ConnectionSafety, BrokenGreetingsAndSilenceEndTheConnectAttempt) {

@@ -92,10 +92,21 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
         return whole();
     }
     const qsizetype length = qsizetype(changes->status.queueLength);
+    // Rows are made only of what the server sent: the held rows the new length keeps,
+    // and a row per reported entry. Every row past the kept ones is new, so the server
+    // must have reported it; a row left unfilled (or a position past the length) is a
+    // server that cannot tell, or one that lies, and the queue is read whole instead:
+    // one "cpos" line announcing row three million once made the table create every
+    // row in between.
+    const qsizetype kept = std::min(length, current.ids.size());
+    if (length - kept > qsizetype(changes->entries.size())) return whole();
     QueueUpdate update;
     update.content.version = changes->status.queueVersion;
     update.content.songs = current.songs.mid(0, std::min(length, current.songs.size()));
-    update.content.ids = current.ids.mid(0, std::min(length, current.ids.size()));
+    update.content.ids = current.ids.mid(0, kept);
+    update.content.songs.resize(length);
+    update.content.ids.resize(length);
+    std::vector<bool> filled(size_t(length - kept), false);
     QHash<quint32, qsizetype> known; // id -> row in the current content
     for (qsizetype row = 0; row < current.ids.size(); ++row)
         known.insert(current.ids[row], row);
@@ -104,10 +115,7 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
     for (const mpdc::QueueChanges::Entry &entry : changes->entries) {
         const qsizetype row = qsizetype(entry.position);
         if (row >= length) return whole(); // not a queue of that length: read it whole
-        while (update.content.ids.size() <= row) {
-            update.content.ids.append(0);
-            update.content.songs.append(Song());
-        }
+        if (row >= kept) filled[size_t(row - kept)] = true;
         update.content.ids[row] = entry.id;
         const qsizetype was = known.value(entry.id, -1);
         // A known entry that moved keeps its record; a new one, or one reported where it
@@ -119,7 +127,7 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
             touched.append(row);
         }
     }
-    if (update.content.ids.size() != length) return whole();
+    if (std::find(filled.begin(), filled.end(), false) != filled.end()) return whole();
     if (!wanted.empty()) {
         mpdc::Connection::QuietRefusals quiet(*connection);
         const auto songs = connection->queueSongsById(wanted);

@@ -57,6 +57,17 @@ const Known known[] = {
     {nullptr, noSuchPlaylistMessage, "Playlist introuvable",
      "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas "
      "été touchée."},
+    {nullptr, nothingToPlayMessage, "Rien à lire",
+     "Les titres demandés ne sont plus sur le serveur MPD (album renommé ou déplacé, liste "
+     "modifiée par un autre client). La liste de lecture n'a pas été touchée."},
+    {nullptr, notAStreamMessage, "Adresse de flux invalide",
+     "La station n'a pas donné d'adresse de flux, ou ce n'est pas une adresse que MPD sache "
+     "lire (http://…, https://…). Rien n'a été envoyé au serveur ; la liste de lecture n'a "
+     "pas été touchée."},
+    {nullptr, mpdc::malformedRecordMessage, "Réponse du serveur illisible",
+     "Le serveur a envoyé un élément incomplet (un titre sans chemin, une position sans "
+     "identifiant) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur "
+     "MPD."},
     {nullptr, mpdc::controlCharacterMessage, "Texte refusé",
      "Le texte contient un caractère de contrôle (saut de ligne, tabulation…) qu'une commande "
      "MPD ne peut pas porter. Rien n'a été envoyé au serveur."},
@@ -67,9 +78,9 @@ const Known known[] = {
      "Le serveur a envoyé une réponse sans fin ou démesurée ; la connexion a été "
      "fermée.\n\nVérifiez qu'il s'agit bien d'un serveur MPD."},
     {nullptr, mpdc::implausibleStatusMessage, "État du serveur incohérent",
-     "Le serveur a annoncé un état impossible (volume, position dans la file ou temps écoulé "
-     "hors limites) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur "
-     "MPD."},
+     "Le serveur a annoncé un état impossible (volume, longueur de la file, position dans la "
+     "file ou temps écoulé hors limites) ; la connexion a été fermée.\n\nVérifiez qu'il "
+     "s'agit bien d'un serveur MPD."},
 };
 
 // A refusal by the server, by its code: what happened in the interface's language; the

@@ -16,6 +16,8 @@ struct Failure;
 // Messages of failures found by the services themselves, given French texts here.
 inline constexpr char playlistNotCreatedMessage[] = "Playlist not created";
 inline constexpr char noSuchPlaylistMessage[] = "No such playlist";
+inline constexpr char nothingToPlayMessage[] = "Nothing to play";
+inline constexpr char notAStreamMessage[] = "Not a stream address";
 
 class MPDServerError {
   public:

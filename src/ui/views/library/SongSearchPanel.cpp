@@ -4,6 +4,7 @@
 #include "core/library/MPDAlbum.h"
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
+#include "core/mpd/MPDServerError.h"
 #include "ui/base/Style.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/PlaylistMenu.h"
@@ -111,7 +112,12 @@ void SongSearchPanel::playAlbumOf(int row) {
             for (const Song &s : AlbumItem::songsOfAlbum(*content, name))
                 uris.append(s.fullPath());
             const qsizetype at = uris.indexOf(uri);
-            if (at < 0) return; // gone from the database since the search
+            if (at < 0) {
+                // Gone from the database since the search: said, and the queue stays.
+                MPDServerError::sMPDServerError().sendMessage(
+                    QString::fromLatin1(nothingToPlayMessage));
+                return;
+            }
             MPDCommand::sMPDCommand().playAlbum(uris, quint32(at));
         });
 }
