@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
   libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
-  dbus playerctl desktop-file-utils appstream man-db file fakeroot
+  dbus playerctl desktop-file-utils appstream man-db file fakeroot lintian
   qtkeychain-qt6-dev gnome-keyring
   python3 curl ccache clang-format
   fonts-dejavu-core

@@ -87,6 +87,38 @@ TEST_F(LinkStateTest, DisconnectingStopsTheRetriesAndSaysSo) {
     EXPECT_TRUE(linkText().isEmpty());
 }
 
+// The menu's Connecter and Déconnecter while a database update is waited for: both are
+// made, and the update's wait follows them.
+TEST_F(LinkStateTest, ConnectAndDisconnectDuringAnUpdateAreMade) {
+    QList<MPDSocket::Link> links;
+    const auto watch =
+        QObject::connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged,
+                         [&](MPDSocket::Link link, const QString &) { links << link; });
+    activity->updateDataBase();
+    ASSERT_TRUE(MPDCommand::sMPDCommand().isUpdating());
+    connecter();
+    EXPECT_EQ(links, (QList<MPDSocket::Link>{MPDSocket::Link::Connecting, MPDSocket::Link::Up}));
+    // The wait goes on over the new connection until the update has settled.
+    ASSERT_TRUE(waitUntil([&] { return !activity->dbUpdating(); }, 20000));
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    EXPECT_GE(MPDCache::sMPDCache().getCurrentAlbumList().value_or(QList<Album>()).size(), 14);
+
+    activity->updateDataBase();
+    ASSERT_TRUE(MPDCommand::sMPDCommand().isUpdating());
+    links.clear();
+    activity->deconnecter();
+    // Off at once; the update's message goes with the wait, the albums shown before stay,
+    // and nothing connects again behind the user's back.
+    EXPECT_EQ(links, QList<MPDSocket::Link>{MPDSocket::Link::Off});
+    EXPECT_EQ(linkText(), QStringLiteral("Déconnecté"));
+    EXPECT_FALSE(MPDCommand::sMPDCommand().isUpdating());
+    EXPECT_FALSE(activity->dbUpdating());
+    EXPECT_GE(MPDCache::sMPDCache().getCurrentAlbumList().value_or(QList<Album>()).size(), 14);
+    QObject::disconnect(watch);
+    connecter();
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+}
+
 } // namespace
 } // namespace kelvane::test
 

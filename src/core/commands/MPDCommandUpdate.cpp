@@ -18,7 +18,7 @@ void MPDCommand::updateDB(const QString &path) {
     mpdc::Connection *connection = socket.getConnection();
     MPDCache &cache = MPDCache::sMPDCache();
 
-    const std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
+    std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
     cache.setCurrentAlbumList(std::nullopt);
     cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
 
@@ -26,12 +26,24 @@ void MPDCommand::updateDB(const QString &path) {
         // Refused (reported and cleared by the connection) or the connection broke (the
         // poll reports it). Either way the update is over now: the album list must not
         // stay empty, nor the update message in the title line.
-        cache.setCurrentAlbumList(previousAlbums);
+        cache.setCurrentAlbumList(std::move(previousAlbums));
         cache.dbUpdated();
         return;
     }
+    m_albumsBeforeUpdate = std::move(previousAlbums);
     m_updating = true;
+    ++m_updateTicket;
     m_updatePrevious = -1;
+    asyncUpdate();
+}
+
+void MPDCommand::resumeUpdate() {
+    // The look in flight (if any) went to the old connection: its answer is dropped, and
+    // the new connection's looks must agree twice again. A connect under way (on a
+    // worker) is waited for by the looks themselves.
+    ++m_updateTicket;
+    m_updatePrevious = -1;
+    m_updateTimer.stop();
     asyncUpdate();
 }
 
@@ -44,6 +56,7 @@ void MPDCommand::asyncUpdate() {
         quint32 updateId = 0;
         std::optional<QList<Album>> albums;
     };
+    const quint64 ticket = m_updateTicket;
     MPDBulk::sMPDBulk().run(
         &m_context,
         [] {
@@ -57,10 +70,17 @@ void MPDCommand::asyncUpdate() {
             }
             return look;
         },
-        [this](Look look) {
-            if (!m_updating) return;
-            // The connection broke: end the update; the poll reports the loss.
+        [this, ticket](Look look) {
+            // A look made before a connect of the user's: the one made after it carries
+            // the wait on.
+            if (!m_updating || ticket != m_updateTicket) return;
             if (!look.ok || !look.albums) {
+                // The user's connect is still being made: look again once it may be up.
+                if (MPDSocket::sMPDSocket().link() == MPDSocket::Link::Connecting) {
+                    m_updateTimer.start(m_updateIntervalMs.load());
+                    return;
+                }
+                // The connection broke: end the update; the poll reports the loss.
                 finishUpdate(std::nullopt);
                 return;
             }
@@ -83,6 +103,7 @@ void MPDCommand::finishUpdate(std::optional<QList<Album>> albums) {
     MPDCache &cache = MPDCache::sMPDCache();
     MPDSocket &socket = MPDSocket::sMPDSocket();
     cache.setCurrentAlbumList(std::move(albums));
+    m_albumsBeforeUpdate.reset();
     if (socket.isConnected()) {
         qInfo("disconnect");
         socket.disconnect();
