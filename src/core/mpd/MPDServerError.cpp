@@ -82,4 +82,11 @@ void MPDServerError::sendMessage(const QString &message) {
     if (m_delegate) m_delegate->onError(errorFor(message));
 }
 
+void MPDServerError::sendOutage(const QString &message) {
+    if (!m_delegate) return;
+    MPDError error = errorFor(message);
+    error.outage = true;
+    m_delegate->onError(error);
+}
+
 } // namespace kelvane

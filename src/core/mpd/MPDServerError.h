@@ -26,6 +26,8 @@ class MPDServerError {
     void send(const mpdc::Connection &connection);
     // Reports a message; callable from any thread (other threads hand it to the GUI thread).
     void sendMessage(const QString &message);
+    // Reports why the server could not be reached (GUI thread).
+    void sendOutage(const QString &message);
 
     static MPDError errorFor(const QString &message);
 

@@ -204,7 +204,7 @@ void MPDSocket::failed(const QString &message) {
     m_lastFailure = message;
     if (!m_outageReported) {
         m_outageReported = true;
-        MPDServerError::sMPDServerError().sendMessage(message);
+        MPDServerError::sMPDServerError().sendOutage(message);
         setLink(Link::Off, message);
     }
     if (m_wanted)
