@@ -13,8 +13,9 @@ packages=(
   python3 curl ccache clang-format
   fonts-dejavu-core
   # The suite runs where the interface's users live: under fr_FR.UTF-8, and a few journeys
-  # in a real X server with a window manager and real input events.
-  locales xvfb openbox xdotool x11-utils
+  # in a real X server with a window manager and real input events (xwd, of x11-apps,
+  # lets them read the screen).
+  locales xvfb openbox xdotool x11-utils x11-apps
 )
 for option in "$@"; do
   case "$option" in

@@ -18,7 +18,9 @@
 #include "ui/base/SetNameDialog.h"
 #include "ui/views/library/AlbumsView.h"
 #include "ui/views/library/PlaylistMenu.h"
+#include "ui/views/library/QueueDrop.h"
 
+#include <QDrag>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,6 +37,8 @@ MainActivity::MainActivity(QObject *parent)
     SideBar *sideBar = m_window->sideBar();
     connect(sideBar, &SideBar::entrySelected, this, &MainActivity::setContentViewToName);
     connect(sideBar, &SideBar::contextMenuRequested, this, &MainActivity::showSidebarMenu);
+    connect(sideBar, &SideBar::droppedOnQueue, this,
+            [this](const QMimeData *data) { queuedrop::append(this, data); });
     connect(m_window->addRadio(), &QPushButton::clicked, this, &MainActivity::ajouterRadio);
     // Keys on the sidebar's selected playlist: Delete removes it, F2 renames it.
     connect(sideBar, &SideBar::playlistKeyPressed, this, [this](const QString &name, int key) {
@@ -87,11 +91,7 @@ void MainActivity::setContentViewToName(const QString &name) {
         CurrentPlaylisyView::setCurrentPlaylist(name);
         viewName = QStringLiteral("Playlist");
     }
-    if (m_currentContentView) {
-        // Later, not now: this may run inside one of the old view's own handlers.
-        m_currentContentView->hide();
-        m_currentContentView->deleteLater();
-    }
+    if (m_currentContentView) retireContentView(m_currentContentView);
     m_window->contentTitle()->setText(SideBar::displayText(name));
     QWidget *view = createContentView(viewName, m_window->masterView());
     m_currentContentView = view;
@@ -101,6 +101,19 @@ void MainActivity::setContentViewToName(const QString &name) {
     if (auto *albums = qobject_cast<AlbumsView *>(view))
         connect(albums, &AlbumsView::albumsShown, this, &MainActivity::refreshAlbumBadge);
     refreshAlbumBadge();
+}
+
+void MainActivity::retireContentView(QWidget *view) {
+    view->hide();
+    // A drag that started in this view may still be in flight (it rested on "Lecture en
+    // cours", which opened the queue): the view that runs it goes once the drag has ended,
+    // since Qt touches it again when the drag returns.
+    if (auto *drag = view->findChild<QDrag *>()) {
+        connect(drag, &QObject::destroyed, view, &QObject::deleteLater);
+        return;
+    }
+    // Later, not now: this may run inside one of the old view's own handlers.
+    view->deleteLater();
 }
 
 void MainActivity::updateSidebar() {

@@ -11,6 +11,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/PlayerEvents.h"
 #include "core/streams/MPDStream.h"
+#include "ui/ErrorAlert.h"
 #include "ui/MainWindow.h"
 #include "ui/NowPlayingBar.h"
 #include "ui/SideBar.h"
@@ -48,6 +49,7 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
     switch (link) {
     case MPDSocket::Link::Up:
         bar->setLinkText(QString());
+        m_errorAlert->linkRestored();
         break;
     case MPDSocket::Link::Connecting:
         bar->setLinkText(QStringLiteral("Connexion…"));

@@ -2,12 +2,14 @@
 // what it reads again once the server is back.
 #include "WindowFixture.h"
 
+#include "core/library/MPDQueue.h"
 #include "ui/ErrorAlert.h"
 #include "ui/NowPlayingBar.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -69,6 +71,41 @@ TEST_F(LinkStateTest, AnOutageShowsInTheBarAndHealsByItselfWithWhatChangedMeanwh
     EXPECT_TRUE(linkText().isEmpty());
     EXPECT_TRUE(transportEnabled());
     EXPECT_FALSE(activity->errorAlert()->current());
+}
+
+TEST_F(LinkStateTest, AnOutageAlertClosesItselfWhenTheLinkHealsAndOtherAlertsStay) {
+    activity->window()->show();
+    ErrorAlert *alerts = activity->errorAlert();
+    const auto outageBack = [&] {
+        server->start();
+        return waitUntil([] { return MPDSocket::sMPDSocket().link() == MPDSocket::Link::Up; },
+                         20000);
+    };
+
+    // Nobody clicks: once the server is back the window is free again by itself.
+    server->kill();
+    ASSERT_TRUE(waitUntil([&] { return alerts->current() != nullptr; }, 8000));
+    const QPointer<QMessageBox> outage = alerts->current();
+    EXPECT_EQ(outage->text(), QStringLiteral("Connexion fermée par le serveur"));
+    ASSERT_TRUE(outageBack());
+    EXPECT_TRUE(waitUntil([&] { return outage.isNull(); }));
+    EXPECT_FALSE(alerts->current());
+
+    // An alert about something the server refused still waits for its reader; the
+    // outage that queued behind it goes when the link heals.
+    Song missing;
+    missing.setFullPath(QStringLiteral("Nowhere/none.flac"));
+    MPDQueue::sMPDQueue().insertSongs({missing}, 0);
+    ASSERT_TRUE(waitUntil([&] { return alerts->current() != nullptr; }));
+    const QPointer<QMessageBox> refusal = alerts->current();
+    server->kill();
+    ASSERT_TRUE(waitUntil([&] { return alerts->pendingCount() == 1; }, 8000));
+    ASSERT_TRUE(outageBack());
+    EXPECT_EQ(alerts->pendingCount(), 0);
+    EXPECT_EQ(alerts->current(), refusal.data());
+    refusal->buttons()[0]->click();
+    EXPECT_TRUE(waitUntil([&] { return refusal.isNull(); }));
+    EXPECT_FALSE(alerts->current());
 }
 
 TEST_F(LinkStateTest, DisconnectingStopsTheRetriesAndSaysSo) {

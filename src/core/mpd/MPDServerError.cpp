@@ -184,4 +184,11 @@ void MPDServerError::report(const mpdc::Failure &failure) {
     if (m_delegate) m_delegate->onError(errorFor(failure));
 }
 
+void MPDServerError::sendOutage(const mpdc::Failure &failure) {
+    if (!m_delegate) return;
+    MPDError error = errorFor(failure);
+    error.outage = true;
+    m_delegate->onError(error);
+}
+
 } // namespace kelvane

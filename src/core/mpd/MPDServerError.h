@@ -33,6 +33,8 @@ class MPDServerError {
     void report(const mpdc::Failure &failure);
     // Reports a failure the services found themselves (one of the messages above).
     void sendMessage(const QString &message);
+    // Reports why the server could not be reached (GUI thread).
+    void sendOutage(const mpdc::Failure &failure);
 
     static MPDError errorFor(const mpdc::Failure &failure);
 

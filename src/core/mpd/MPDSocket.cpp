@@ -225,7 +225,7 @@ void MPDSocket::failed(const mpdc::Failure &failure) {
     m_lastFailure = failure.message;
     if (!m_outageReported) {
         m_outageReported = true;
-        MPDServerError::sMPDServerError().report(failure);
+        MPDServerError::sMPDServerError().sendOutage(failure);
         setLink(Link::Off, failure.message);
     }
     if (m_wanted)
