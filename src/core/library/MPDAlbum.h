@@ -53,7 +53,8 @@ class MPDAlbum {
 
     static Song getSongValues(const mpdc::SongInfo &song);
 
-    // Order of the album grid: artist without a leading "The ", then date, then path.
+    // Order of the album grid: artist without a leading "The " (accents and case aside,
+    // textfold::sortKey), then date, then path. Playlist names: by the same key.
     static QString formatName(const QString &name);
     static bool albumLess(const Album &a, const Album &b);
     static QList<Album> sortAlbum(QList<Album> albums);

@@ -56,6 +56,15 @@ TEST_F(StreamViewTest, ListsStreamsByNameIgnoringCase) {
     EXPECT_EQ(view.streamArray().at(0).position, 1);
 }
 
+TEST_F(StreamViewTest, AccentedInitialsSortAmongTheirLetters) {
+    store({"http://z.example/#Zoë Kravitz Trio", "http://e.example/#Éléonore Fauré",
+           "http://ae.example/#Ærøskøbing Brass", "http://ea.example/#Eagles",
+           "http://a.example/#abba"});
+    StreamView view;
+    EXPECT_EQ(shownNames(view), (QStringList{"abba", "Ærøskøbing Brass", "Eagles", "Éléonore Fauré",
+                                             "Zoë Kravitz Trio"}));
+}
+
 TEST_F(StreamViewTest, NotConnectedShowsAnEmptyList) {
     store({"http://a.example/#A"});
     MPDSocket::sMPDSocket().disconnect();
