@@ -39,9 +39,12 @@
 #include <QStringList>
 #include <QTimer>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 namespace kelvane {
+
+class SongIndex;
 
 class MPDCommand {
   public:
@@ -87,7 +90,7 @@ class MPDCommand {
 
   private:
     MPDCommand();
-    void finishUpdate(std::optional<QList<Album>> albums);
+    void finishUpdate(std::optional<QList<Album>> albums, std::shared_ptr<const SongIndex> songs);
 
     std::atomic<bool> m_updating{false};
     std::atomic<int> m_updateIntervalMs{1000};

@@ -78,6 +78,7 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     void pruneCovers();
     void showContextMenu(QPoint viewportPos);
     void showAlbums(const QList<Album> &albums);
+    void loaded();
     void showEmptyState();
 
     QListView *m_grid = nullptr;
@@ -88,7 +89,7 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     QLineEdit *m_search = nullptr;
     SongSearchPanel *m_songs = nullptr;
     AlbumFilter m_filter;
-    quint64 m_loadTicket = 0;
+    bool m_loadWanted = false; // waiting for the catalogue loader
     QTimer m_prune;
     QTimer m_settle;
 };
