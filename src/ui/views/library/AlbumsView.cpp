@@ -4,6 +4,7 @@
 #include "core/library/MPDAlbum.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
@@ -286,32 +287,32 @@ void AlbumsView::updateHover(QPoint viewportPos) {
 void AlbumsView::showContextMenu(QPoint viewportPos) {
     const QModelIndex index = m_grid->indexAt(viewportPos);
     if (!index.isValid()) return;
-    const int row = index.row();
-    const QRect cover = m_item->geometry(m_grid->visualRect(index)).cover;
-    const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("Lire"));
-    QAction *open = menu.addAction(QStringLiteral("Afficher les morceaux"));
-    QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
-    QAction *maximize = menu.addAction(QStringLiteral("Afficher la pochette"));
-    // The album's songs are read once an entry is chosen.
+    fillContextMenu(&menu, index.row());
+    menu.exec(m_grid->viewport()->mapToGlobal(viewportPos));
+}
+
+void AlbumsView::fillContextMenu(QMenu *menu, int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    const QRect cover = m_item->geometry(m_grid->visualRect(m_model->index(row))).cover;
+    const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
     const Album album = m_model->album(row);
-    playlistmenu::add(&menu, [this, album](const playlistmenu::SongsReady &ready) {
+    // The album's songs are read once an entry is chosen.
+    const auto songs = [this, album](const std::function<void(const QList<Song> &)> &ready) {
         MPDBulk::sMPDBulk().run(
             this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
             [ready, name = album.albumName](std::optional<QList<Song>> content) {
                 if (content) ready(AlbumItem::songsOfAlbum(*content, name));
             });
-    });
-    QAction *chosen = menu.exec(m_grid->viewport()->mapToGlobal(viewportPos));
-    if (chosen == play)
-        m_item->clickPlay(row);
-    else if (chosen == open)
-        m_item->clickAlbum(row, anchor);
-    else if (chosen == append)
-        m_item->addToQueue(row);
-    else if (chosen == maximize)
-        m_item->clickMaximize(row);
+    };
+    queuemenu::add(
+        menu, QStringLiteral("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Afficher les morceaux"), this,
+                    [this, row, anchor] { m_item->clickAlbum(row, anchor); });
+    menu->addAction(QStringLiteral("Afficher la pochette"), this,
+                    [this, row] { m_item->clickMaximize(row); });
+    playlistmenu::add(menu, songs);
 }
 
 bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {

@@ -23,6 +23,7 @@
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
 
 namespace kelvane {
 
@@ -59,6 +60,10 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     AlbumListModel *model() const { return m_model; }
     AlbumItem *item() const { return m_item; }
     AlbumOverCover *overCover() const { return m_overCover; }
+
+    // The context menu of the cell at row: play, append, play next (queuemenu), its
+    // songs, its cover, add to a stored playlist.
+    void fillContextMenu(QMenu *menu, int row);
 
     // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.
     QPair<int, int> visibleRows() const;

@@ -3,10 +3,10 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
-#include "core/library/MPDQueue.h"
 #include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/base/Style.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/PlaylistMenu.h"
@@ -178,13 +178,18 @@ QList<Song> SongSearchPanel::songsFor(int contextRow) const {
 
 void SongSearchPanel::showContextMenu(int row, QPoint globalPos) {
     if (row < 0 || row >= m_model->rowCount()) return;
-    const QList<Song> songs = songsFor(row);
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Lire l'album"), this, [this, row] { playAlbumOf(row); });
-    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
-                   [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
-    playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
+    fillContextMenu(&menu, row);
     menu.exec(globalPos);
+}
+
+void SongSearchPanel::fillContextMenu(QMenu *menu, int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    const QList<Song> songs = songsFor(row);
+    queuemenu::add(
+        menu, QStringLiteral("Lire l'album"), [this, row] { playAlbumOf(row); },
+        [songs](const queuemenu::SongsReady &ready) { ready(songs); });
+    playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }
 
 } // namespace kelvane

@@ -18,6 +18,7 @@
 #include <memory>
 
 class QLabel;
+class QMenu;
 
 namespace kelvane {
 
@@ -36,6 +37,8 @@ class SongSearchPanel : public QWidget {
     void searchNow();
     // Plays the album of the song at row, from that song.
     void playAlbumOf(int row);
+    // The context menu of row (the selection when row is part of it).
+    void fillContextMenu(QMenu *menu, int row);
 
     static constexpr int debounceMs = 100;
     static constexpr qsizetype defaultLimit = 500;
