@@ -310,8 +310,10 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
     menu->addSeparator();
     menu->addAction(QStringLiteral("Afficher les morceaux"), this,
                     [this, row, anchor] { m_item->clickAlbum(row, anchor); });
-    menu->addAction(QStringLiteral("Afficher la pochette"), this,
-                    [this, row] { m_item->clickMaximize(row); });
+    // Only a cover that is there: an album without one has nothing to enlarge.
+    if (m_model->index(row).data(AlbumListModel::CoverLoadedRole).toBool())
+        menu->addAction(QStringLiteral("Afficher la pochette"), this,
+                        [this, row] { m_item->clickMaximize(row); });
     playlistmenu::add(menu, songs);
 }
 

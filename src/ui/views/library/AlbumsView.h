@@ -62,7 +62,7 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     AlbumOverCover *overCover() const { return m_overCover; }
 
     // The context menu of the cell at row: play, append, play next (queuemenu), its
-    // songs, its cover, add to a stored playlist.
+    // songs, its cover (when it has one), add to a stored playlist.
     void fillContextMenu(QMenu *menu, int row);
 
     // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.

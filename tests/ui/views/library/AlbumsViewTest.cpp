@@ -222,6 +222,12 @@ TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer) {
     ASSERT_TRUE(waitUntil([&] { return ended; }));
     EXPECT_FALSE(got);
     EXPECT_FALSE(AlbumBigCover::current()->hasPicture());
+    // Not an empty window: the placeholder, and a sentence that says why.
+    EXPECT_TRUE(AlbumBigCover::current()->hasPlaceholder());
+    EXPECT_FALSE(AlbumBigCover::current()->cover()->pixmap().isNull());
+    EXPECT_FALSE(AlbumBigCover::current()->note()->isHidden());
+    EXPECT_EQ(AlbumBigCover::current()->note()->text(),
+              QStringLiteral("Cet album n'a pas de pochette."));
     AlbumBigCover::current()->close();
 }
 
@@ -291,6 +297,9 @@ TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs) {
     EXPECT_EQ(queueFiles(), (QStringList{"The Beatles/Abbey Road/01 Come Together.flac",
                                          "The Beatles/Abbey Road/02 Something.flac"}));
 
+    // The cover button shows over a cover, once there is one.
+    ASSERT_TRUE(waitUntil(
+        [&] { return view.model()->index(abbey).data(AlbumListModel::CoverLoadedRole).toBool(); }));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, g.showCover.center());
     ASSERT_NE(AlbumBigCover::current(), nullptr);
     EXPECT_EQ(CoverRequest::parse(AlbumBigCover::current()->url())->albumPath,

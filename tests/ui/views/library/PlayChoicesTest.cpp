@@ -89,6 +89,29 @@ TEST_F(PlayChoicesTest, AlbumMenuPlaysAppendsOrPutsTheAlbumNext) {
     EXPECT_EQ(statusValue(QStringLiteral("state")), QStringLiteral("play"));
 }
 
+TEST_F(PlayChoicesTest, AlbumWithoutACoverDoesNotOfferToEnlargeIt) {
+    AlbumsView view;
+    view.resize(1100, 800);
+    view.show();
+    const int abbey = rowOf(view, QStringLiteral("The Beatles/Abbey Road"));
+    const int letItBe = rowOf(view, QStringLiteral("The Beatles/Let It Be"));
+    view.collectionView()->scrollTo(view.model()->index(abbey));
+    ASSERT_TRUE(waitUntil(
+        [&] { return view.model()->index(abbey).data(AlbumListModel::CoverLoadedRole).toBool(); }));
+    QMenu withCover;
+    view.fillContextMenu(&withCover, abbey);
+    EXPECT_TRUE(titles(withCover).contains(QStringLiteral("Afficher la pochette")));
+    // Let It Be has no cover anywhere: once its cell has given up, nothing to enlarge.
+    view.collectionView()->scrollTo(view.model()->index(letItBe));
+    ASSERT_TRUE(waitUntil(
+        [&] { return covers->hits(QStringLiteral("/The Beatles/Let It Be/cover.jpg")) >= 1; }));
+    spin(200);
+    QMenu without;
+    view.fillContextMenu(&without, letItBe);
+    EXPECT_FALSE(titles(without).contains(QStringLiteral("Afficher la pochette")));
+    EXPECT_TRUE(titles(without).contains(QStringLiteral("Afficher les morceaux")));
+}
+
 TEST_F(PlayChoicesTest, TitlesMenuPlaysTheAlbumOrAppendsOrPutsTheSongNext) {
     AlbumsView view;
     SongSearchPanel *songs = view.songSearch();
