@@ -4,7 +4,9 @@
 #include "ViewFixture.h"
 
 #include "core/library/CoverAddress.h"
+#include "core/library/MPDAlbum.h"
 #include "covers/CoverRequest.h"
+#include "ui/base/SetNameDialog.h"
 #include "ui/views/library/AlbumBigCover.h"
 #include "ui/views/library/AlbumContentModel.h"
 #include "ui/views/library/AlbumContentView.h"
@@ -13,10 +15,14 @@
 #include "ui/views/library/AlbumOverCover.h"
 #include "ui/views/library/AlbumPopover.h"
 #include "ui/views/library/AlbumsView.h"
+#include "ui/views/library/PlaylistMenu.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 
@@ -162,6 +168,48 @@ TEST_F(AlbumsViewTest, OpeningAnAlbumShowsItsSongsInAPopoverSizedForThem) {
     EXPECT_EQ(AlbumPopover::display(nullptr, QRect(100, 100, 160, 160), 25)->size(),
               QSize(580, 470));
     AlbumPopover::current()->close();
+}
+
+TEST_F(AlbumsViewTest, PopoverMakesWayForADialogAndLeavesItsOwnAlive) {
+    QWidget window;
+    window.resize(900, 600);
+    window.show();
+    Album abbey;
+    abbey.path = QStringLiteral("The Beatles/Abbey Road");
+    MPDCache::sMPDCache().setAlbumContentArray(MPDAlbum::sMPDAlbum().getAlbumContent(abbey));
+    QPointer<AlbumPopover> popover = AlbumPopover::display(&window, QRect(100, 100, 160, 160), 2);
+    ASSERT_TRUE(popover && popover->isVisible());
+
+    // A name asked from the popover's own menu: the dialog stays, the popover goes (it
+    // would stay above the dialog).
+    {
+        // The menu as the view makes it (its child), gone before the popover goes.
+        QMenu menu(popover->contentView());
+        popover->contentView()->fillContextMenu(&menu, 0);
+        QMenu *playlists = menu.findChild<QMenu *>(QStringLiteral("addToPlaylistMenu"));
+        ASSERT_TRUE(playlists);
+        playlists->actions().last()->trigger(); // "Nouvelle playlist…"
+    }
+    QPointer<SetNameDialog> dialog = playlistmenu::openDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(waitUntil([&] { return popover.isNull(); }));
+    spin(20);
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->parentWidget(), &window);
+    dialog->close();
+
+    // An alert over the window.
+    popover = AlbumPopover::display(&window, QRect(100, 100, 160, 160), 2);
+    ASSERT_TRUE(popover && popover->isVisible());
+    auto *alert =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("Erreur"),
+                        QStringLiteral("Le serveur ne répond plus"), QMessageBox::Ok, &window);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->open();
+    EXPECT_TRUE(waitUntil([&] { return popover.isNull(); }));
+    alert->close();
 }
 
 TEST(AlbumPopoverPlacement, RightOfTheCoverUnlessTheScreenEnds) {
