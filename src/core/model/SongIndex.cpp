@@ -7,16 +7,12 @@
 
 namespace kelvane {
 
-quint32 SongIndex::textId(const QString &text) {
-    if (text.isEmpty()) return 0;
+quint32 SongIndex::appendText(const QString &text) {
     if (m_texts.isEmpty()) {
         m_texts.append(QString(QLatin1String("")));
         m_folded.append(QString(QLatin1String("")));
     }
-    const auto known = m_ids.constFind(text);
-    if (known != m_ids.constEnd()) return *known;
     const quint32 id = quint32(m_texts.size());
-    m_ids.insert(text, id);
     m_texts.append(text);
     const QString folded = textfold::searchKey(text);
     // Most texts fold to something else; those that do not share the original's memory.
@@ -24,19 +20,43 @@ quint32 SongIndex::textId(const QString &text) {
     return id;
 }
 
+quint32 SongIndex::textId(QStringView text, Recent &recent) {
+    if (text.isEmpty()) return 0;
+    // The songs of an album come one after another: most texts are the last song's.
+    if (recent.id != 0 && text == recent.text) return recent.id;
+    const QString whole = text.toString();
+    quint32 id;
+    const auto known = m_ids.constFind(whole);
+    if (known != m_ids.constEnd()) {
+        id = *known;
+    } else {
+        id = appendText(whole);
+        m_ids.insert(whole, id);
+    }
+    recent = {whole, id};
+    return id;
+}
+
 void SongIndex::add(const Song &song) {
     Entry entry;
     const QString uri = song.fullPath();
     const qsizetype slash = uri.lastIndexOf(QLatin1Char('/'));
-    entry.directory = slash < 0 ? 0 : textId(uri.left(slash));
+    entry.directory = slash < 0 ? 0 : textId(QStringView(uri).left(slash), m_recent[Directory]);
     m_files.append(slash < 0 ? uri : uri.mid(slash + 1));
-    entry.text[Title] = textId(song.title());
-    entry.text[Artist] = textId(song.artist());
-    entry.text[AlbumArtist] = textId(song.albumArtist());
-    entry.text[AlbumName] = textId(song.album());
-    entry.text[Composer] = textId(song.composer());
-    entry.text[Genre] = textId(song.genre());
-    entry.text[Year] = song.date() > 0 ? textId(QString::number(song.date())) : 0;
+    // Titles seldom repeat: each is kept as it comes, without looking it up.
+    const QString title = song.title();
+    entry.text[Title] = title.isEmpty() ? 0 : appendText(title);
+    entry.text[Artist] = textId(song.artist(), m_recent[Artist]);
+    entry.text[AlbumArtist] = textId(song.albumArtist(), m_recent[AlbumArtist]);
+    entry.text[AlbumName] = textId(song.album(), m_recent[AlbumName]);
+    entry.text[Composer] = textId(song.composer(), m_recent[Composer]);
+    entry.text[Genre] = textId(song.genre(), m_recent[Genre]);
+    if (song.date() > 0) {
+        if (song.date() != m_recentDate)
+            m_recentDateId = textId(QString::number(song.date()), m_recent[Year]);
+        m_recentDate = song.date();
+        entry.text[Year] = m_recentDateId;
+    }
     entry.track = song.track();
     entry.disc = song.diskNb();
     entry.date = song.date();
@@ -46,6 +66,8 @@ void SongIndex::add(const Song &song) {
 
 void SongIndex::done() {
     m_ids = {};
+    for (Recent &recent : m_recent)
+        recent = {};
     m_files.squeeze();
     m_texts.squeeze();
     m_folded.squeeze();
