@@ -15,7 +15,19 @@ namespace kelvane {
 MPDSocket &MPDSocket::sMPDSocket() {
     static MPDSocket *instance = [] {
         auto *socket = new MPDSocket; // lives for the process, like every service
-        socket->connect();
+        Setting &setting = Setting::sSetting();
+        if (!setting.passwordPending()) {
+            socket->connect();
+            return socket;
+        }
+        // The stored password is on its way from the keyring (one to unlock): the first
+        // attempt waits for it, the window staying free meanwhile, unless the user connects
+        // or disconnects first.
+        socket->m_wanted = true;
+        socket->setLink(Link::Connecting, QString());
+        setting.whenPasswordKnown(socket, [socket] {
+            if (socket->m_link == Link::Connecting && socket->m_wanted) socket->connect();
+        });
         return socket;
     }();
     return *instance;
