@@ -165,9 +165,10 @@ class Connection {
     std::optional<QStringList> listAllSongUris(const QString &path);
     std::optional<std::vector<Entity>> listMeta(const QString &path);
     // lsinfo of many directories, pipelined in command lists of batchSize, for the album
-    // catalogue: per path, in order, the songs directly inside, each
-    // with only uri, artist, albumArtist, album, genre and date (first values, as
-    // SongInfo reads them). Read as bare lines: building the library's song records was
+    // catalogue: per path, in order, the songs directly inside, each with only uri,
+    // artist, albumArtist, album, genre and date for the albums, and title, composer,
+    // track, disc and duration for the song search (first values, as SongInfo reads
+    // them). Read as bare lines: building the library's song records was
     // most of the catalogue's time. On a failure, *failedAt (when given) is the index of
     // the path whose answer broke.
     std::optional<std::vector<std::vector<SongInfo>>>

@@ -3,6 +3,7 @@
 #include "covers/CoverChain.h"
 
 #include "core/commands/MPDCommand.h"
+#include "core/library/CatalogueLoader.h"
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/library/MPDQueue.h"
@@ -63,6 +64,9 @@ void MainActivity::applicationDidFinishLaunching() {
     MPDServerError::sMPDServerError().setDelegate(this);
     MPDCache::sMPDCache().setDelegate(this);
     MPDCommand::sMPDCommand();
+    // The count on "Albums" as soon as the catalogue is read, shown or not.
+    connect(&CatalogueLoader::sCatalogueLoader(), &CatalogueLoader::finished, this,
+            &MainActivity::refreshAlbumBadge, Qt::UniqueConnection);
     wireLink();
 
     SideBar *sideBar = m_window->sideBar();

@@ -158,8 +158,7 @@ void SideBar::reloadData() {
             cell->setText(displayText(name));
             cell->setIcon(Icons::icon(iconName(name, header == playlist())));
             cell->setContentsMargins(0, 0, 0, 0);
-            if (name == QLatin1String("Library"))
-                cell->setBadge(QString::asprintf("%d", m_albumCount));
+            if (name == QLatin1String("Library")) cell->setBadge(albumBadge());
             setItemWidget(child, 0, cell);
             m_cells.insert(child, cell);
         }
@@ -275,8 +274,12 @@ QString SideBar::selectedName() const {
 
 void SideBar::setAlbumCount(int count) {
     m_albumCount = count;
-    if (SidebarItem *cell = cellOf(QStringLiteral("Library")))
-        cell->setBadge(QString::asprintf("%d", count));
+    if (SidebarItem *cell = cellOf(QStringLiteral("Library"))) cell->setBadge(albumBadge());
+}
+
+QString SideBar::albumBadge() const {
+    // Not read yet: no number rather than a 0 that says the library is empty.
+    return m_albumCount < 0 ? QString() : QString::number(m_albumCount);
 }
 
 SidebarItem *SideBar::cellOf(const QString &name) const {

@@ -61,7 +61,7 @@ class SideBar : public QTreeWidget {
     static QString displayText(const QString &name);
     static QString iconName(const QString &name, bool isPlaylist);
 
-    // The album count on "Library".
+    // The album count on "Library"; negative (at first): not known, no badge.
     void setAlbumCount(int count);
     int albumCount() const { return m_albumCount; }
     SidebarItem *cellOf(const QString &name) const;
@@ -98,6 +98,7 @@ class SideBar : public QTreeWidget {
     void dropEvent(QDropEvent *event) override;
 
   private:
+    QString albumBadge() const;
     void onSelectionChanged();
     void showHighlight();
     QTreeWidgetItem *itemOfName(const QString &name) const;
@@ -112,7 +113,7 @@ class SideBar : public QTreeWidget {
     QStringList m_topLevel;
     QHash<QString, QStringList> m_items;
     QHash<QTreeWidgetItem *, SidebarItem *> m_cells;
-    int m_albumCount = 0;
+    int m_albumCount = -1;
     bool m_reloading = false;
     bool m_playlistExpanded = true;
     QTimer m_dragOpen;

@@ -76,7 +76,7 @@ void MPDCommand::disconnect() {
     // are told the update is over, with the list they showed before it.
     ++m_updateTicket;
     m_updateTimer.stop();
-    finishUpdate(std::move(m_albumsBeforeUpdate));
+    finishUpdate(std::move(m_albumsBeforeUpdate), std::move(m_songsBeforeUpdate));
 }
 
 void MPDCommand::play() {

@@ -40,9 +40,12 @@
 #include <QStringList>
 #include <QTimer>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 namespace kelvane {
+
+class SongIndex;
 
 class MPDCommand {
   public:
@@ -88,7 +91,7 @@ class MPDCommand {
 
   private:
     MPDCommand();
-    void finishUpdate(std::optional<QList<Album>> albums);
+    void finishUpdate(std::optional<QList<Album>> albums, std::shared_ptr<const SongIndex> songs);
     // After a connect of the user's during an update: the looks start again over the
     // new connection.
     void resumeUpdate();
@@ -100,6 +103,7 @@ class MPDCommand {
     quint64 m_updateTicket = 0;
     // Shown again when the update's wait ends before the update (a disconnect).
     std::optional<QList<Album>> m_albumsBeforeUpdate;
+    std::shared_ptr<const SongIndex> m_songsBeforeUpdate;
     // Receives the update's looks on the GUI thread; its timer spaces them.
     QObject m_context;
     QTimer m_updateTimer;

@@ -1,6 +1,7 @@
 #include "core/commands/MPDCommand.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDServerError.h"
@@ -19,6 +20,7 @@ void MPDCommand::updateDB(const QString &path) {
     MPDCache &cache = MPDCache::sMPDCache();
 
     std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
+    std::shared_ptr<const SongIndex> previousSongs = cache.getCurrentSongIndex();
     cache.setCurrentAlbumList(std::nullopt);
     cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
 
@@ -26,11 +28,12 @@ void MPDCommand::updateDB(const QString &path) {
         // Refused (reported and cleared by the connection) or the connection broke (the
         // poll reports it). Either way the update is over now: the album list must not
         // stay empty, nor the update message in the title line.
-        cache.setCurrentAlbumList(std::move(previousAlbums));
+        cache.setCurrentAlbumList(std::move(previousAlbums), std::move(previousSongs));
         cache.dbUpdated();
         return;
     }
     m_albumsBeforeUpdate = std::move(previousAlbums);
+    m_songsBeforeUpdate = std::move(previousSongs);
     m_updating = true;
     ++m_updateTicket;
     m_updatePrevious = -1;
@@ -55,6 +58,7 @@ void MPDCommand::asyncUpdate() {
         bool ok = false;
         quint32 updateId = 0;
         std::optional<QList<Album>> albums;
+        std::shared_ptr<const SongIndex> songs;
     };
     const quint64 ticket = m_updateTicket;
     MPDBulk::sMPDBulk().run(
@@ -65,7 +69,11 @@ void MPDCommand::asyncUpdate() {
                 if (const auto status = connection->status()) {
                     look.ok = true;
                     look.updateId = status->updateId;
-                    look.albums = MPDAlbum::sMPDAlbum().getAlbumsList();
+                    // The songs with the albums: the look that settles is the
+                    // catalogue the window keeps, its song search included.
+                    auto songs = std::make_shared<SongIndex>();
+                    look.albums = MPDAlbum::sMPDAlbum().getAlbumsList({}, songs.get());
+                    if (look.albums) look.songs = std::move(songs);
                 }
             }
             return look;
@@ -81,7 +89,7 @@ void MPDCommand::asyncUpdate() {
                     return;
                 }
                 // The connection broke: end the update; the poll reports the loss.
-                finishUpdate(std::nullopt);
+                finishUpdate(std::nullopt, nullptr);
                 return;
             }
             const qsizetype count = look.albums->size();
@@ -89,7 +97,7 @@ void MPDCommand::asyncUpdate() {
             // after that is what it was a moment before: an album count alone can hold
             // still for a second while the server is still scanning.
             if (look.updateId == 0 && count == m_updatePrevious) {
-                finishUpdate(std::move(look.albums));
+                finishUpdate(std::move(look.albums), std::move(look.songs));
                 return;
             }
             m_updatePrevious = count;
@@ -97,13 +105,15 @@ void MPDCommand::asyncUpdate() {
         });
 }
 
-void MPDCommand::finishUpdate(std::optional<QList<Album>> albums) {
+void MPDCommand::finishUpdate(std::optional<QList<Album>> albums,
+                              std::shared_ptr<const SongIndex> songs) {
     // GUI thread. The list the last look settled on is the fresh one: reading it again
     // here would hold the window for the whole catalogue.
     MPDCache &cache = MPDCache::sMPDCache();
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    cache.setCurrentAlbumList(std::move(albums));
+    cache.setCurrentAlbumList(std::move(albums), std::move(songs));
     m_albumsBeforeUpdate.reset();
+    m_songsBeforeUpdate.reset();
     if (socket.isConnected()) {
         qInfo("disconnect");
         socket.disconnect();
