@@ -41,8 +41,12 @@ bool Console::start() {
         return false;
     }
     session->apply();
-    // The window keeps a stored password in the keyring: the console reads it there too.
+    // The window keeps a stored password in the keyring: the console reads it there too,
+    // and (with no window to keep responsive) waits for it here, so the first attempt has
+    // it before any command is read. A keyring still silent by then is waited for by the
+    // first attempt itself.
     DesktopServices::keepPasswordInKeyring();
+    DesktopServices::waitForPassword(keyringWaitMs);
     if (const auto radioBase = given("radio-base"); radioBase && !radioBase->isEmpty())
         Setting::sSetting().setSessionRadioBase(*radioBase);
 

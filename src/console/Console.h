@@ -33,6 +33,10 @@ class Console : public QObject {
     void execute(const QString &line);
     void quit();
 
+    // How long the first connection attempt waits for a password the keyring holds (a
+    // prompt may be up) before the commands are read without it.
+    static constexpr int keyringWaitMs = 30000;
+
   private:
     QHash<QString, QString> m_options;
     std::vector<ConsoleCommand> m_commands;

@@ -6,6 +6,8 @@
 #include "desktop/TrackNotifier.h"
 
 #include <QDBusConnection>
+#include <QEventLoop>
+#include <QTimer>
 #include <QtDebug>
 
 namespace kelvane {
@@ -32,11 +34,26 @@ DesktopServices::DesktopServices(QObject *parent) : QObject(parent) {
 DesktopServices::~DesktopServices() = default;
 
 void DesktopServices::keepPasswordInKeyring() {
-    if (!QDBusConnection::sessionBus().isConnected()) return;
     Setting &setting = Setting::sSetting();
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        if (setting.passwordInKeyring())
+            qInfo("kelvane: no session bus: the password kept in the keyring cannot be read");
+        return;
+    }
     setting.useVault(std::make_unique<PasswordKeyring>());
-    if (!setting.hasVault())
-        qInfo("kelvane: no keyring answers: the password stays in the settings file");
+    if (setting.passwordInClear() && !setting.hasVault())
+        qInfo("kelvane: no keyring on the session bus: the password stays in the settings file");
+}
+
+bool DesktopServices::waitForPassword(int timeoutMs) {
+    Setting &setting = Setting::sSetting();
+    if (!setting.passwordPending()) return true;
+    QEventLoop loop;
+    QObject context;
+    setting.whenPasswordKnown(&context, [&loop] { loop.quit(); });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !setting.passwordPending();
 }
 
 } // namespace kelvane

@@ -18,9 +18,14 @@ class DesktopServices : public QObject {
     ~DesktopServices() override;
 
     // The MPD password goes to the desktop keyring from now on (a password the settings
-    // file holds moves there). Before the first connection, which may need it. Without a
-    // session bus, or with no keyring answering, it stays in the settings file.
+    // file holds moves there; one the keyring holds is read, and the first connection
+    // waits for it). Nothing here waits: a keyring may take the user's time. The keyring
+    // is not asked at all while no password is stored. Without a session bus, or with
+    // no keyring service on it, the password stays in the settings file.
     static void keepPasswordInKeyring();
+    // Where no window has to stay responsive (the console): waits until the stored
+    // password is known, at most timeoutMs; whether it is.
+    static bool waitForPassword(int timeoutMs);
 
     // Null when off.
     MprisService *mpris() const { return m_mpris; }

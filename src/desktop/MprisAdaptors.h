@@ -1,9 +1,11 @@
 #pragma once
 
 // The two interfaces of the media-player object, as thin adaptors over MprisService:
-// they only turn D-Bus properties and calls into its members. GUI thread.
+// they only turn D-Bus properties and calls into its members; and the object's property
+// interface, which checks the type of every value written. GUI thread.
 #include <QDBusAbstractAdaptor>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -103,6 +105,31 @@ class MprisPlayer : public QDBusAbstractAdaptor {
 
   private:
     QVariant property(const char *name) const;
+    MprisService *m_service;
+};
+
+// org.freedesktop.DBus.Properties for the object, in place of QtDBus's own, which converts
+// a value of the wrong type (the text "yes" for Shuffle) rather than refuse it. Reads and
+// writes go to the properties of the two adaptors above; a value whose D-Bus type is not
+// the property's is refused with InvalidArgs before any setter sees it.
+class MprisProperties : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.Properties")
+    // QtDBus describes this standard interface itself: an empty description keeps it
+    // from being listed twice.
+    Q_CLASSINFO("D-Bus Introspection", "")
+  public:
+    explicit MprisProperties(MprisService *service);
+
+  public Q_SLOTS:
+    QDBusVariant Get(const QString &interface, const QString &name);
+    QVariantMap GetAll(const QString &interface);
+    void Set(const QString &interface, const QString &name, const QDBusVariant &value);
+
+  private:
+    // The adaptor of that interface that has the property (with no interface named, the
+    // first one that has it); null once an error is answered.
+    QDBusAbstractAdaptor *adaptorOf(const QString &interface, const QString &name);
     MprisService *m_service;
 };
 

@@ -6,14 +6,15 @@
 #include "desktop/CoverFile.h"
 #include "desktop/MprisAdaptors.h"
 #include "desktop/MprisMetadata.h"
-#include "imageloading/ImageCombinedOperation.h"
-#include "imageloading/ImageManager.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QLoggingCategory>
+#include <QUrl>
+#include <QtNumeric>
 #include <cmath>
+#include <limits>
 
 namespace kelvane {
 
@@ -31,10 +32,15 @@ MprisService::MprisService(const QDBusConnection &bus, QObject *parent)
     : QObject(parent), m_bus(bus) {
     new MprisRoot(this);
     new MprisPlayer(this);
+    new MprisProperties(this);
     PlayerEvents &events = PlayerEvents::sPlayerEvents();
     connect(&events, &PlayerEvents::statusChanged, this, &MprisService::onStatus);
     connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged, this,
             [this](MPDSocket::Link link, const QString &) { onLink(link); });
+    // A cover that was missing may be found now.
+    connect(&CoverFile::shared(), &CoverFile::invalidated, this, [this] {
+        if (!m_artPath.isEmpty()) updateArt(m_artPath);
+    });
     m_status = MPDCache::sMPDCache().getStatus();
     m_statusClock.start();
     if (m_status) updateArt(m_status->path);
@@ -42,7 +48,6 @@ MprisService::MprisService(const QDBusConnection &bus, QObject *parent)
 }
 
 MprisService::~MprisService() {
-    if (m_artLoad) m_artLoad->cancel();
     if (!m_registered) return;
     m_bus.unregisterService(serviceName());
     m_bus.unregisterObject(objectPath());
@@ -125,24 +130,15 @@ void MprisService::detectSeek(const MPDStatus &status) {
 
 void MprisService::updateArt(const QString &songPath) {
     m_artPath = songPath;
-    m_artUrl = CoverFile::cachedUrlFor(songPath);
-    if (m_artLoad) {
-        m_artLoad->cancel();
-        m_artLoad.reset();
-    }
-    const QUrl address = CoverFile::addressFor(songPath);
-    if (!m_artUrl.isEmpty() || !address.isValid()) return;
-    // Not cached yet: fetch it into the cache (the window's bar usually asks at the
-    // same moment, and the manager shares the download), then point at the file.
-    m_artLoad = ImageManager::sharedManager().loadImageWithURL(
-        address, ImageLoadOptions{}, nullptr,
-        [this, songPath](const QImage &, const QByteArray &, const ImageError &, ImageCacheSource,
-                         bool finished, const QUrl &) {
-            if (!finished || songPath != m_artPath) return;
-            m_artLoad.reset();
-            m_artUrl = CoverFile::cachedUrlFor(songPath);
-            announce();
-        });
+    m_artUrl = CoverFile::shared().urlFor(songPath);
+    // Found the way the now-playing bar finds it, and handed over as a file of our own:
+    // announced when it is written (at once when it is already).
+    const quint64 ticket = ++m_artTicket;
+    CoverFile::shared().request(songPath, this, [this, ticket](const QString &url) {
+        if (ticket != m_artTicket || url == m_artUrl) return;
+        m_artUrl = url;
+        announce();
+    });
 }
 
 void MprisService::announce() {
@@ -163,7 +159,11 @@ void MprisService::announce() {
 
 void MprisService::setLoopStatus(const QString &loop) {
     const std::optional<mpris::LoopModes> modes = mpris::modesForLoop(loop);
-    if (!modes) return;
+    if (!modes) {
+        refuseCall(QDBusError::InvalidArgs,
+                   QStringLiteral("LoopStatus vaut « None », « Track » ou « Playlist »."));
+        return;
+    }
     MPDCommand &command = MPDCommand::sMPDCommand();
     command.setSingle(modes->single);
     command.setRepeat(modes->repeat);
@@ -174,7 +174,11 @@ void MprisService::setShuffle(bool on) {
 }
 
 void MprisService::setVolume(double volume) {
-    if (!m_status || m_status->volume == noMixer || !std::isfinite(volume)) return;
+    if (!std::isfinite(volume)) {
+        refuseCall(QDBusError::InvalidArgs, QStringLiteral("Volume attend un nombre fini."));
+        return;
+    }
+    if (!m_status || m_status->volume == noMixer) return;
     MPDCommand::sMPDCommand().setVolume(quint32(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
@@ -205,7 +209,12 @@ void MprisService::previous() {
 
 void MprisService::seek(qlonglong offset) {
     if (!m_status || !mpris::hasTrack(*m_status) || m_status->totalTime <= 0) return;
-    const qint64 target = std::max<qint64>(0, position() + offset);
+    // Any offset a client sends, the largest ones too: the sum saturates instead of
+    // wrapping round to the start of the song.
+    qint64 target = 0;
+    if (qAddOverflow<qint64>(position(), offset, &target))
+        target = offset > 0 ? std::numeric_limits<qint64>::max() : 0;
+    target = std::max<qint64>(0, target);
     // Past the end is the next song, as the interface says.
     if (target > qint64(m_status->totalTime) * 1000000) {
         next();
@@ -224,9 +233,9 @@ void MprisService::setPosition(const QString &trackId, qlonglong position) {
     MPDCommand::sMPDCommand().seekPosition(float(double(position) / 1e6));
 }
 
-void MprisService::refuseCall(const QString &message) {
+void MprisService::refuseCall(QDBusError::ErrorType error, const QString &message) {
     // QtDBus hands the call's context to the registered object, not to its adaptors.
-    if (calledFromDBus()) sendErrorReply(QDBusError::InvalidArgs, message);
+    if (calledFromDBus()) sendErrorReply(error, message);
 }
 
 bool MprisService::openUri(const QString &uri) {

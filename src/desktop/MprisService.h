@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusError>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QVariantMap>
@@ -12,8 +13,6 @@
 #include <optional>
 
 namespace kelvane {
-
-class ImageCombinedOperation;
 
 // The desktop's media-player interface (MPRIS) for the player this client drives: the
 // bus name org.mpris.MediaPlayer2.kelvane with the root and Player interfaces on
@@ -58,8 +57,8 @@ class MprisService : public QObject, protected QDBusContext {
     void setPosition(const QString &trackId, qlonglong position);
     // False for anything but an http(s) address fit to send to the server.
     bool openUri(const QString &uri);
-    // Answers the D-Bus call being delivered with an invalid-arguments error.
-    void refuseCall(const QString &message);
+    // Answers the D-Bus call being delivered with that error (nothing outside a call).
+    void refuseCall(QDBusError::ErrorType error, const QString &message);
 
     // Seconds the elapsed time may drift from the clock before it counts as a seek.
     static constexpr qint64 seekToleranceMs = 1500;
@@ -84,7 +83,7 @@ class MprisService : public QObject, protected QDBusContext {
     QElapsedTimer m_statusClock;
     QString m_artPath; // the song path m_artUrl belongs to
     QString m_artUrl;
-    std::shared_ptr<ImageCombinedOperation> m_artLoad;
+    quint64 m_artTicket = 0; // an answer for an earlier song is dropped
     QVariantMap m_announced;
 };
 

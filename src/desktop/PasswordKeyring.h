@@ -4,18 +4,17 @@
 
 namespace kelvane {
 
-// The MPD password in the desktop keyring (Secret Service, through QtKeychain), under
-// the service "Kelvane". Each call waits for the keyring in a local event loop, at most
-// timeoutMs; no keyring on the bus, or none answering, is Unavailable. GUI thread.
+// The MPD password in the desktop keyring (Secret Service, or KWallet, through
+// QtKeychain), under the service "Kelvane". Calls never wait: each answers when the
+// keyring does, however long a prompt keeps it (QtKeychain runs them one after the
+// other). Where no keyring service is on the session bus, running or startable, a call
+// fails at once without asking the bus to start anything. GUI thread.
 class PasswordKeyring : public PasswordVault {
   public:
-    explicit PasswordKeyring(int timeoutMs = 5000) : m_timeoutMs(timeoutMs) {}
-    Result read(QString *password) override;
-    Result write(const QString &password) override;
-    Result remove() override;
-
-  private:
-    int m_timeoutMs;
+    bool isPresent() override;
+    void read(Done done) override;
+    void write(const QString &password, Done done) override;
+    void remove(Done done) override;
 };
 
 } // namespace kelvane

@@ -5,8 +5,6 @@
 #include "core/settings/Setting.h"
 #include "desktop/CoverFile.h"
 #include "desktop/MprisMetadata.h"
-#include "imageloading/ImageCombinedOperation.h"
-#include "imageloading/ImageManager.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -29,38 +27,29 @@ TrackNotifier::TrackNotifier(const QDBusConnection &bus, QObject *parent)
             });
 }
 
-TrackNotifier::~TrackNotifier() {
-    if (m_coverLoad) m_coverLoad->cancel();
-}
+TrackNotifier::~TrackNotifier() = default;
 
 void TrackNotifier::onTrack(const MPDStatus &status) {
     const bool first = !m_seenTrack;
     m_seenTrack = true;
-    if (m_coverLoad) {
-        m_coverLoad->cancel();
-        m_coverLoad.reset();
-    }
+    ++m_coverTicket;
     m_coverWait.stop();
     // Off by default: read at each change, so the preferences window needs no signal.
     if (first || !Setting::sSetting().notifyTrackChange() || !mpris::hasTrack(status) ||
         status.state != 2)
         return;
     m_pending = status;
-    const QUrl address = CoverFile::addressFor(status.path);
-    if (!address.isValid() || !CoverFile::cachedUrlFor(status.path).isEmpty()) {
-        send();
-        return;
-    }
+    m_coverUrl.clear();
+    // The cover as the now-playing bar finds it, waited for a moment (it is usually in
+    // a cache): a notice without it beats a late one.
     m_coverWait.start();
-    m_coverLoad = ImageManager::sharedManager().loadImageWithURL(
-        address, ImageLoadOptions{}, nullptr,
-        [this](const QImage &, const QByteArray &, const ImageError &, ImageCacheSource,
-               bool finished, const QUrl &) {
-            if (!finished || !m_coverWait.isActive()) return;
-            m_coverWait.stop();
-            m_coverLoad.reset();
-            send();
-        });
+    const quint64 ticket = m_coverTicket;
+    CoverFile::shared().request(status.path, this, [this, ticket](const QString &url) {
+        if (ticket != m_coverTicket || !m_coverWait.isActive()) return;
+        m_coverWait.stop();
+        m_coverUrl = url;
+        send();
+    });
 }
 
 namespace {
@@ -76,7 +65,7 @@ void TrackNotifier::send() {
     QStringList body;
     if (!s.artist.isEmpty()) body << plain(s.artist);
     if (!s.album.isEmpty()) body << plain(s.album);
-    const QString cover = CoverFile::cachedUrlFor(s.path);
+    const QString &cover = m_coverUrl;
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("kelvane")},
                       {QStringLiteral("category"), QStringLiteral("x-kelvane.track")},
                       {QStringLiteral("transient"), true}};

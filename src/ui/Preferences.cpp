@@ -55,7 +55,15 @@ void Preferences::build() {
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_labelIP = new QLabel(QStringLiteral("Adresse du serveur MPD"));
     m_labelPort = new QLabel(QStringLiteral("Port"));
-    m_checkButtonHTTP = new QCheckBox(QStringLiteral("Pochettes servies par le serveur MPD"));
+    // Not MPD itself: a web server running on the machine MPD runs on (the box below is
+    // MPD's own covers).
+    m_checkButtonHTTP =
+        new QCheckBox(QStringLiteral("Pochettes servies par un serveur web sur l'hôte MPD"));
+    m_checkButtonHTTP->setObjectName(QStringLiteral("checkButtonHTTP"));
+    m_checkButtonHTTP->setToolTip(
+        QStringLiteral("Demander les pochettes (cover.jpg de chaque dossier d'album) à un "
+                       "serveur web à l'adresse du serveur MPD. Décochez pour indiquer un autre "
+                       "serveur web."));
     m_serverHTTPField = new QLineEdit;
     m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;
@@ -135,7 +143,17 @@ void Preferences::awakeFromNib() {
     m_usernameField->setText(m_user);
     m_passwordField->setText(m_pass);
     m_checkButtonNotify->setChecked(m_settingPref.notifyTrackChange());
-    m_passwordNote->setVisible(m_settingPref.passwordInClear());
+    m_shownPass = m_pass;
+    showPasswordPlace();
+    // A keyring answering while the window is open: the field gets the password unless
+    // the user has typed one.
+    connect(&m_settingPref.passwordEvents(), &PasswordEvents::changed, this, [this] {
+        if (m_passwordField->text() == m_shownPass && m_settingPref.pass() != m_shownPass) {
+            m_shownPass = m_settingPref.pass();
+            m_passwordField->setText(m_shownPass);
+        }
+        showPasswordPlace();
+    });
     // With nothing stored, covers come from the MPD host and take no arguments.
     m_checkButtonHTTP->setChecked(true);
     m_serverHTTPField->setEnabled(false);
@@ -152,6 +170,33 @@ void Preferences::awakeFromNib() {
         m_argsPHPField->setEnabled(true);
         m_argsPHPField->setText(m_argsPHP);
     }
+}
+
+void Preferences::showPasswordPlace() {
+    QString note;
+    switch (m_settingPref.passwordPlace()) {
+    case Setting::PasswordPlace::File:
+        note = QStringLiteral("Mot de passe stocké en clair");
+        break;
+    case Setting::PasswordPlace::Reading:
+        note = QStringLiteral("Lecture du mot de passe dans le trousseau…");
+        break;
+    case Setting::PasswordPlace::Saving:
+        note = QStringLiteral("Enregistrement du mot de passe dans le trousseau…");
+        break;
+    case Setting::PasswordPlace::NotKept:
+        note = QStringLiteral("Le trousseau n'a pas gardé le mot de passe : il ne vaut que "
+                              "jusqu'à la fermeture de Kelvane");
+        break;
+    case Setting::PasswordPlace::Unread:
+        note = QStringLiteral("Le trousseau n'a pas donné le mot de passe");
+        break;
+    case Setting::PasswordPlace::None:
+    case Setting::PasswordPlace::Keyring:
+        break;
+    }
+    m_passwordNote->setText(note);
+    m_passwordNote->setVisible(!note.isEmpty());
 }
 
 void Preferences::showWindow() {
@@ -191,10 +236,15 @@ void Preferences::save() {
         m_settingPref.unsetUser();
     else
         m_settingPref.setUser(m_user);
-    if (m_pass.isEmpty())
-        m_settingPref.unsetPass();
-    else
-        m_settingPref.setPass(m_pass);
+    // An untouched field leaves the password alone: saving again asks no keyring, and a
+    // password still on its way from the keyring is not taken for a cleared one.
+    if (m_pass != m_shownPass) {
+        if (m_pass.isEmpty())
+            m_settingPref.unsetPass();
+        else
+            m_settingPref.setPass(m_pass);
+        m_shownPass = m_pass;
+    }
 
     if (m_checkButtonHTTP->isChecked())
         m_settingPref.unsetHTTP();
@@ -211,7 +261,7 @@ void Preferences::save() {
     m_settingPref.setMPDCovers(m_checkButtonMPDCovers->isChecked());
     // Covers follow the new settings: a web server found dead gets another chance.
     CoverChain::sCoverChain().resetSession();
-    m_passwordNote->setVisible(m_settingPref.passwordInClear());
+    showPasswordPlace();
     if (m_checkButtonNotify->isChecked() != m_settingPref.notifyTrackChange())
         m_settingPref.setNotifyTrackChange(m_checkButtonNotify->isChecked());
 

@@ -37,7 +37,8 @@ class Preferences : public QDialog {
     QCheckBox *checkButtonMPDCovers() const { return m_checkButtonMPDCovers; }
     QLineEdit *argsPHPField() const { return m_argsPHPField; }
     QCheckBox *checkButtonNotify() const { return m_checkButtonNotify; }
-    // "Mot de passe stocké en clair", shown while the password lies in the settings file.
+    // Where the password is, when the user should know: "Mot de passe stocké en clair"
+    // while it lies in the settings file, and the keyring's work and refusals.
     QLabel *passwordNote() const { return m_passwordNote; }
 
     bool isValidIP() const { return m_isValidIP; }
@@ -57,9 +58,11 @@ class Preferences : public QDialog {
     void markLabel(QLabel *label, bool valid);
     void checkHost();
     void hostChecked(int check, bool valid);
+    void showPasswordPlace();
 
     Setting &m_settingPref;
     QString m_host, m_port, m_user, m_pass, m_hostHTTP, m_argsPHP;
+    QString m_shownPass; // the password the field was given: saved again only when edited
     bool m_isValidIP = false;
     bool m_isValidPort = false;
     int m_hostCheck = 0;

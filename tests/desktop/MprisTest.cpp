@@ -6,7 +6,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
-#include "desktop/CoverFile.h"
+#include "desktop/CoverFiles.h"
 #include "desktop/DesktopServices.h"
 #include "desktop/MprisService.h"
 #include "support/MpdServer.h"
@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <limits>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -229,6 +230,108 @@ TEST_F(Mpris, SeeksFromAnyClientAreSignalled) {
     EXPECT_TRUE(serverSees(QStringLiteral("song"), QStringLiteral("1")));
 }
 
+TEST_F(Mpris, ExtremeSeeksSaturateAndGoOnToTheNextSong) {
+    queueTwoAndPlay();
+    const QDBusConnection client = bus->connect(QStringLiteral("client"));
+    const QString player = MprisService::playerInterface();
+    const auto seekAndWait = [&](int seconds) {
+        callOn(client, player, QStringLiteral("Seek"), {qlonglong(seconds) * 1000000});
+        return waitUntil([&] {
+            const auto s = MPDCache::sMPDCache().getStatus();
+            return s && s->elapsedTime >= quint32(seconds - 1) * 1000;
+        });
+    };
+    // The largest offset from well inside the song is past its end: the next song. The
+    // sum must not wrap round (the song would start over).
+    ASSERT_TRUE(seekAndWait(60));
+    callOn(client, player, QStringLiteral("Seek"), {std::numeric_limits<qlonglong>::max()});
+    EXPECT_TRUE(serverSees(QStringLiteral("song"), QStringLiteral("1")));
+    ASSERT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("title")},
+                              QStringLiteral("Something")));
+    // The smallest one is before the start: the start of the same song.
+    ASSERT_TRUE(seekAndWait(100));
+    callOn(client, player, QStringLiteral("Seek"), {std::numeric_limits<qlonglong>::min()});
+    EXPECT_TRUE(waitUntil([&] { return status(QStringLiteral("elapsed")).toDouble() < 50; }));
+    EXPECT_EQ(status(QStringLiteral("song")), QStringLiteral("1"));
+    EXPECT_EQ(status(QStringLiteral("state")), QStringLiteral("play"));
+}
+
+TEST_F(Mpris, PropertiesOfTheWrongTypeAreRefusedAndNeverReachTheServer) {
+    queueTwoAndPlay();
+    const QDBusConnection client = bus->connect(QStringLiteral("client"));
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    const QString player = MprisService::playerInterface();
+    const auto set = [&](const QString &name, const QVariant &value) {
+        return callOn(client, properties, QStringLiteral("Set"),
+                      {player, name, QVariant::fromValue(QDBusVariant(value))});
+    };
+    struct Refused {
+        const char *name;
+        QVariant value;
+        const char *error;
+    };
+    const Refused refused[] = {
+        {"Shuffle", QStringLiteral("yes"), "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Shuffle", 1, "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Volume", QStringLiteral("0.5"), "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Volume", QStringList{QStringLiteral("1")}, "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Volume", std::numeric_limits<double>::quiet_NaN(),
+         "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"LoopStatus", QStringLiteral("Forever"), "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"LoopStatus", true, "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"Rate", QStringLiteral("2"), "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"PlaybackStatus", QStringLiteral("Stopped"),
+         "org.freedesktop.DBus.Error.PropertyReadOnly"},
+        {"NoSuchProperty", true, "org.freedesktop.DBus.Error.UnknownProperty"},
+    };
+    for (const Refused &r : refused) {
+        const QDBusMessage reply = set(QString::fromLatin1(r.name), r.value);
+        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << r.name;
+        EXPECT_EQ(reply.errorName(), QString::fromLatin1(r.error)) << r.name;
+    }
+    EXPECT_EQ(callOn(client, properties, QStringLiteral("Set"),
+                     {QStringLiteral("org.example.None"), QStringLiteral("Shuffle"),
+                      QVariant::fromValue(QDBusVariant(true))})
+                  .errorName(),
+              QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"));
+
+    // The right types still work; the server, which takes commands in order, saw none of
+    // the refused ones before them.
+    EXPECT_EQ(set(QStringLiteral("Shuffle"), true).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(set(QStringLiteral("Volume"), 0.5).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(serverSees(QStringLiteral("volume"), QStringLiteral("50")));
+    EXPECT_EQ(status(QStringLiteral("random")), QStringLiteral("1"));
+    EXPECT_EQ(status(QStringLiteral("repeat")), QStringLiteral("0"));
+    EXPECT_EQ(status(QStringLiteral("single")), QStringLiteral("0"));
+    EXPECT_EQ(set(QStringLiteral("LoopStatus"), QStringLiteral("Track")).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(serverSees(QStringLiteral("single"), QStringLiteral("1")));
+
+    // Reading goes through the same interface: one property, all of them, the types the
+    // interface defines.
+    EXPECT_TRUE(waitUntil(
+        [&] { return propertyOn(client, player, QStringLiteral("Shuffle")) == QVariant(true); }));
+    const QDBusMessage all = callOn(client, properties, QStringLiteral("GetAll"), {player});
+    ASSERT_EQ(all.type(), QDBusMessage::ReplyMessage);
+    const QVariantMap map = qdbus_cast<QVariantMap>(all.arguments().value(0));
+    EXPECT_EQ(map.value(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
+    EXPECT_EQ(map.value(QStringLiteral("Position")).metaType(), QMetaType::fromType<qlonglong>());
+    EXPECT_TRUE(map.contains(QStringLiteral("Metadata")));
+    EXPECT_FALSE(map.contains(QStringLiteral("objectName")));
+    EXPECT_EQ(
+        propertyOn(client, QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Identity"))
+            .toString(),
+        QStringLiteral("Kelvane"));
+    const QDBusMessage xml = callOn(client, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                    QStringLiteral("Introspect"));
+    const QString text = xml.arguments().value(0).toString();
+    EXPECT_EQ(text.count(QStringLiteral("\"org.freedesktop.DBus.Properties\"")), 1)
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("<property name=\"Shuffle\" type=\"b\" access=\"readwrite\"/>")))
+        << text.toStdString();
+}
+
 TEST_F(Mpris, OpenUriSendsOnlyWebAddresses) {
     queueTwoAndPlay();
     const QDBusConnection client = bus->connect(QStringLiteral("client"));
@@ -246,22 +349,50 @@ TEST_F(Mpris, OpenUriSendsOnlyWebAddresses) {
     EXPECT_EQ(status(QStringLiteral("state")), QStringLiteral("play"));
 }
 
-TEST_F(Mpris, ArtUrlIsTheCachedCoverAndIdentityIsKelvane) {
-    // The cover of the album as the disk cache keeps it (the bar put it there).
-    const QString file = CoverFile::pathFor(come);
-    ASSERT_FALSE(file.isEmpty());
-    QDir().mkpath(QFileInfo(file).path());
-    QFile cover(file);
-    ASSERT_TRUE(cover.open(QIODevice::WriteOnly));
-    cover.write("\xff\xd8\xff");
-    cover.close();
+TEST_F(Mpris, ArtUrlIsAPrivateFileOfTheCoverTheServerGives) {
+    // No web server has covers: they come from mpd, as in the default set-up.
+    Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(closedPort()));
+    const QString inside = QStringLiteral("Pictures/Embedded/01 Inside.flac");
+    const QByteArray embedded = TestLibrary::coverJpeg(QStringLiteral("embedded"), 90);
+    server->library().addWithPicture(inside,
+                                     {.artist = QStringLiteral("Painter"),
+                                      .album = QStringLiteral("Embedded"),
+                                      .title = QStringLiteral("Inside")},
+                                     embedded);
+    server->update();
+    server->command(QStringLiteral("add ") + MpdServer::quote(inside));
+    server->command(QStringLiteral("add ") + MpdServer::quote(come));
+    server->command(QStringLiteral("play 0"));
+    const auto artUrl = [&](const QString &unlike) {
+        QString art;
+        waitUntil(
+            [&] {
+                const SessionBus::Run run =
+                    bus->playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")});
+                art = run.exitCode == 0 ? run.out : QString();
+                return !art.isEmpty() && art != unlike;
+            },
+            30000);
+        return art;
+    };
+    // The picture embedded in the song ("readpicture").
+    const QString first = artUrl({});
+    ASSERT_FALSE(first.isEmpty());
+    expectPrivateCover(first, embedded);
+    // The cover file beside the song ("albumart").
+    server->command(QStringLiteral("play 1"));
+    const QString second = artUrl(first);
+    ASSERT_FALSE(second.isEmpty());
+    expectPrivateCover(second, fileBytes(server->musicDir() +
+                                         QStringLiteral("/The Beatles/Abbey Road/cover.jpg")));
+    Setting::sSetting().setSessionHTTP(std::nullopt);
+}
+
+TEST_F(Mpris, IdentityIsKelvaneAndRaiseReachesTheWindow) {
     queueTwoAndPlay();
-    EXPECT_TRUE(playerctlSays({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")},
-                              QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)));
     const QString trackId =
         bus->playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).out;
     EXPECT_TRUE(trackId.contains(QStringLiteral("/org/kelvane/track/0"))) << trackId.toStdString();
-    QFile::remove(file);
 
     const QDBusConnection client = bus->connect(QStringLiteral("client"));
     const QString root = QStringLiteral("org.mpris.MediaPlayer2");

@@ -18,9 +18,10 @@ namespace kelvane::test {
 
 class SessionBus {
   public:
-    SessionBus() {
-        // No service directories: nothing on the machine (a keyring, a notification
-        // daemon) is started on demand; a test has exactly the peers it starts.
+    // No service directories but serviceDir (none by default): nothing on the machine (a
+    // keyring, a notification daemon) is started on demand; a test has exactly the peers
+    // it starts or describes there.
+    explicit SessionBus(const QString &serviceDir = {}) {
         QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
         if (!config.open(QIODevice::WriteOnly))
             ADD_FAILURE() << "cannot write the bus configuration";
@@ -31,7 +32,10 @@ class SessionBus {
             "<listen>unix:dir=" +
             m_dir.path().toUtf8() +
             "</listen>"
-            "<auth>EXTERNAL</auth>"
+            "<auth>EXTERNAL</auth>" +
+            (serviceDir.isEmpty()
+                 ? QByteArray()
+                 : QByteArray("<servicedir>" + serviceDir.toUtf8() + "</servicedir>")) +
             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
         config.close();
@@ -61,6 +65,7 @@ class SessionBus {
     SessionBus &operator=(const SessionBus &) = delete;
 
     QString address() const { return m_address; }
+    qint64 daemonPid() const { return m_daemon.processId(); }
 
     // A new connection of this process, under a name of its own.
     QDBusConnection connect(const QString &name) {

@@ -5,6 +5,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
+#include "desktop/CoverFiles.h"
 #include "desktop/TrackNotifier.h"
 #include "support/MpdServer.h"
 
@@ -111,6 +112,34 @@ TEST_F(TrackNotices, EachNewSongReplacesTheLastNotice) {
     EXPECT_EQ(notifications.notices[1].summary, QStringLiteral("Save the Life of My Child"));
     EXPECT_EQ(notifications.notices[1].body, QStringLiteral("Simon &amp; Garfunkel — Bookends"));
     EXPECT_EQ(notifications.notices[1].replacesId, 101u);
+    Setting::sSetting().setNotifyTrackChange(false);
+}
+
+TEST_F(TrackNotices, ShowTheCoverTheServerGivesFromAPrivateFile) {
+    Setting::sSetting().setNotifyTrackChange(true);
+    // No web server has covers: they come from mpd, as in the default set-up.
+    Setting::sSetting().setSessionHTTP(QStringLiteral("127.0.0.1:%1").arg(closedPort()));
+    // However slow the machine, the notice waits for its cover here.
+    notifier->setCoverWaitMs(30000);
+    playAndWait(0, QStringLiteral("Come Together"));
+    spin(300);
+    playAndWait(1, QStringLiteral("Something"));
+    ASSERT_TRUE(waitUntil([&] { return notifications.notices.size() == 1; }, 40000));
+    const QString abbeyRoad =
+        notifications.notices[0].hints.value(QStringLiteral("image-path")).toString();
+    expectPrivateCover(abbeyRoad, fileBytes(server->musicDir() +
+                                            QStringLiteral("/The Beatles/Abbey Road/cover.jpg")));
+    EXPECT_EQ(notifications.notices[0].icon, abbeyRoad);
+
+    server->command(QStringLiteral("play 2"));
+    ASSERT_TRUE(waitUntil([&] { return notifications.notices.size() == 2; }, 40000));
+    const QString bookends =
+        notifications.notices[1].hints.value(QStringLiteral("image-path")).toString();
+    EXPECT_NE(bookends, abbeyRoad);
+    expectPrivateCover(
+        bookends,
+        fileBytes(server->musicDir() + QStringLiteral("/Simon & Garfunkel/Bookends/cover.jpg")));
+    Setting::sSetting().setSessionHTTP(std::nullopt);
     Setting::sSetting().setNotifyTrackChange(false);
 }
 

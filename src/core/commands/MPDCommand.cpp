@@ -1,7 +1,9 @@
 #include "core/commands/MPDCommand.h"
 
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
+#include "core/streams/Stream.h"
 #include "mpdc/Connection.h"
 
 namespace kelvane {
@@ -20,6 +22,44 @@ qint32 lastState() {
 bool playingOrPaused(qint32 state) {
     return state == PlayState::Playing || state == PlayState::Paused;
 }
+
+// Said when a "replace the queue and play" finds nothing to play: the queue is left as
+// it was, and the user learns why nothing happened. Any thread.
+void alert(const char *message) {
+    MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(message));
+}
+
+// The uris worth adding (to the server "" is the whole music directory), and whether a
+// start position is among them.
+QStringList playable(const QStringList &uris) {
+    QStringList out;
+    for (const QString &uri : uris)
+        if (!uri.isEmpty()) out << uri;
+    return out;
+}
+
+bool startsInside(quint32 position, qsizetype count) {
+    return count > 0 && (position == MPDCommand::noPosition || position < quint32(count));
+}
+
+// Stop, clear, add and play: one piece on the command thread, nothing in between. An
+// album renamed or emptied by another client, or a start past its end: the user's
+// queue is not cleared for nothing.
+void replaceQueueAndPlay(mpdc::Connection &c, const QStringList &uris, quint32 position) {
+    const QStringList songs = playable(uris);
+    if (!startsInside(position, songs.size())) {
+        alert(nothingToPlayMessage);
+        return;
+    }
+    c.stop();
+    c.clear();
+    for (const QString &uri : songs)
+        c.add(uri);
+    if (position == MPDCommand::noPosition)
+        c.play();
+    else
+        c.playPos(position);
+}
 } // namespace
 
 MPDCommand &MPDCommand::sMPDCommand() {
@@ -34,19 +74,23 @@ MPDCommand::MPDCommand() {
 }
 
 void MPDCommand::connect() {
-    // The update reconnects by itself when it ends.
-    if (m_updating) return;
     socket().connect();
+    if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::connectSoon() {
-    if (m_updating) return;
     socket().connectSoon();
+    if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::disconnect() {
-    if (m_updating) return;
     socket().disconnect();
+    if (!m_updating) return;
+    // The server finishes its update on its own; nothing is left to wait with. The views
+    // are told the update is over, with the list they showed before it.
+    ++m_updateTicket;
+    m_updateTimer.stop();
+    finishUpdate(std::move(m_albumsBeforeUpdate), std::move(m_songsBeforeUpdate));
 }
 
 void MPDCommand::play() {
@@ -100,34 +144,21 @@ void MPDCommand::seekPosition(float seconds) {
     socket().send([seconds](mpdc::Connection &c) { c.seekCurrent(seconds); });
 }
 
-namespace {
-// Stop, clear, add and play: one piece on the command thread, nothing in between.
-void replaceQueueAndPlay(mpdc::Connection &c, const QStringList &uris, quint32 position) {
-    c.stop();
-    c.clear();
-    for (const QString &uri : uris)
-        if (!uri.isEmpty()) // to the server "" is the whole music directory
-            c.add(uri);
-    if (position == MPDCommand::noPosition)
-        c.play();
-    else
-        c.playPos(position);
-}
-} // namespace
-
 void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint32 position) {
     socket().send([albumName, path, position](mpdc::Connection &c) {
+        // The songs are read before the queue is touched. A directory gone since the
+        // album was shown is the server's refusal, reported once already; a broken link
+        // is the link's to report. Either way the queue stays.
         const auto listing = c.listMeta(path);
+        if (!listing) return;
         QStringList uris;
-        if (listing) {
-            for (const mpdc::Entity &entity : *listing) {
-                if (entity.type != mpdc::Entity::Type::Song) continue;
-                // Exact equality; an album without an Album tag is the songs without one
-                // (QString alone would take a missing tag for an empty one).
-                const QString &album = entity.song.album;
-                if (album.isNull() == albumName.isNull() && album == albumName)
-                    uris << entity.song.uri;
-            }
+        for (const mpdc::Entity &entity : *listing) {
+            if (entity.type != mpdc::Entity::Type::Song) continue;
+            // Exact equality; an album without an Album tag is the songs without one
+            // (QString alone would take a missing tag for an empty one).
+            const QString &album = entity.song.album;
+            if (album.isNull() == albumName.isNull() && album == albumName)
+                uris << entity.song.uri;
         }
         replaceQueueAndPlay(c, uris, position);
     });
@@ -143,7 +174,14 @@ void MPDCommand::playQueuePosition(quint32 position) {
 }
 
 void MPDCommand::playStream(const QString &url) {
-    if (url.isEmpty()) return; // to the server "" is the whole music directory
+    if (!socket().isConnected()) return;
+    // What a resolver made of a playlist it misread ("[playlist]") is refused by the
+    // server only once the queue is gone: nothing but a stream address goes, and ""
+    // would be the whole music directory.
+    if (!Stream::isPlayableAddress(url)) {
+        alert(notAStreamMessage);
+        return;
+    }
     socket().send([url](mpdc::Connection &c) {
         c.clear();
         c.add(url);
@@ -152,14 +190,25 @@ void MPDCommand::playStream(const QString &url) {
 }
 
 void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
-    // Clearing the queue for a position the new one will not have would lose the
-    // user's queue for nothing.
-    if (position >= quint32(songs.size())) return;
-    socket().send([songs, position](mpdc::Connection &c) {
+    if (!socket().isConnected()) return;
+    QStringList uris;
+    for (const Song &song : songs)
+        uris << song.fullPath();
+    const QStringList entries = playable(uris);
+    // Clearing the queue for a position the new one will not have (a playlist emptied
+    // or shortened meanwhile) would lose the user's queue for nothing.
+    if (!startsInside(position, entries.size())) {
+        alert(nothingToPlayMessage);
+        return;
+    }
+    socket().send([entries, position](mpdc::Connection &c) {
         c.clear();
-        for (const Song &song : songs)
-            if (!song.fullPath().isEmpty()) c.add(song.fullPath());
-        c.playPos(position);
+        for (const QString &uri : entries)
+            c.add(uri);
+        if (position == noPosition)
+            c.play();
+        else
+            c.playPos(position);
     });
 }
 

@@ -31,7 +31,7 @@ std::shared_ptr<mpdc::Connection> MPDBulk::connection() {
         .shared();
 }
 
-void MPDBulk::setFailureHandler(std::function<void(const QString &)> handler) {
+void MPDBulk::setFailureHandler(std::function<void(const mpdc::Failure &)> handler) {
     std::lock_guard guard(m_mutex);
     m_failureHandler = std::move(handler);
 }
@@ -39,12 +39,12 @@ void MPDBulk::setFailureHandler(std::function<void(const QString &)> handler) {
 void MPDBulk::reportFailure(const mpdc::Connection &connection) {
     // A connection let go by a disconnect failed by the stop's own doing.
     if (!ServerConnections::sServerConnections().holds(connection)) return;
-    std::function<void(const QString &)> handler;
+    std::function<void(const mpdc::Failure &)> handler;
     {
         std::lock_guard guard(m_mutex);
         handler = m_failureHandler;
     }
-    if (handler && connection.isClosed()) handler(connection.errorMessage());
+    if (handler && connection.isClosed()) handler(connection.failure());
 }
 
 void MPDBulk::reportIfFailed(const mpdc::Connection &connection) {

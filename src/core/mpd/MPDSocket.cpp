@@ -23,7 +23,18 @@ ServerConnections &connections() {
 MPDSocket &MPDSocket::sMPDSocket() {
     static MPDSocket *instance = [] {
         auto *socket = new MPDSocket; // lives for the process, like every service
-        socket->connectSoon();
+        Setting &setting = Setting::sSetting();
+        if (!setting.passwordPending()) {
+            socket->connectSoon();
+            return socket;
+        }
+        // The stored password is on its way from the keyring (one to unlock): the first
+        // attempt waits for it, unless the user connects or disconnects first.
+        socket->m_wanted = true;
+        socket->setLink(Link::Connecting, QString());
+        setting.whenPasswordKnown(socket, [socket] {
+            if (socket->m_link == Link::Connecting && socket->m_wanted) socket->connectSoon();
+        });
         return socket;
     }();
     return *instance;
@@ -40,8 +51,8 @@ MPDSocket::MPDSocket() {
     QObject::connect(&m_retryTimer, &QTimer::timeout, this, &MPDSocket::connectSoon);
     QObject::connect(&m_idle, &MPDIdle::changed, this, &MPDSocket::onIdleChange);
     QObject::connect(&m_idle, &MPDIdle::lost, this, &MPDSocket::onIdleLost);
-    MPDBulk::sMPDBulk().setFailureHandler([this](const QString &message) {
-        postToMainThread(this, [this, message] { onBulkFailure(message); });
+    MPDBulk::sMPDBulk().setFailureHandler([this](const mpdc::Failure &failure) {
+        postToMainThread(this, [this, failure] { onBulkFailure(failure); });
     });
     if (QCoreApplication *app = QCoreApplication::instance())
         QObject::connect(app, &QCoreApplication::aboutToQuit, this, [this] {
@@ -68,11 +79,20 @@ int MPDSocket::connect() {
     setLink(Link::Connecting, QString());
     const ServerTarget target = ServerTarget::fromSettings();
     std::shared_ptr<mpdc::Connection> connection = connections().open(target);
-    if (connection->hasError())
-        failed(connection->errorMessage());
-    else
-        adopt(std::move(connection), target);
+    const FirstAnswer first = firstAnswer(*connection);
+    adopt(std::move(connection), target, first);
     return 0;
+}
+
+MPDSocket::FirstAnswer MPDSocket::firstAnswer(mpdc::Connection &connection) {
+    // What the status does not carry. A server that does not offer it is not worth an
+    // alert; one that hangs up here has not answered at all.
+    FirstAnswer first;
+    if (connection.isClosed()) return first;
+    mpdc::Connection::QuietRefusals quiet(connection);
+    first.replayGain = connection.replayGainMode();
+    first.outputs = connection.outputs();
+    return first;
 }
 
 void MPDSocket::connectSoon() {
@@ -84,18 +104,25 @@ void MPDSocket::connectSoon() {
     const ServerTarget target = ServerTarget::fromSettings();
     connections().openLater(target,
                             [this, attempt, target](std::shared_ptr<mpdc::Connection> connection) {
-                                postToMainThread(this, [this, attempt, target, connection] {
+                                // Still on the opening thread, like the greeting.
+                                const FirstAnswer first = firstAnswer(*connection);
+                                postToMainThread(this, [this, attempt, target, connection, first] {
                                     if (attempt != m_attempt)
                                         return; // the user disconnected, or connected again
-                                    if (connection->hasError())
-                                        failed(connection->errorMessage());
-                                    else
-                                        adopt(connection, target);
+                                    adopt(connection, target, first);
                                 });
                             });
 }
 
-void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target) {
+void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target,
+                      const FirstAnswer &first) {
+    // Up only once the server has answered: one that greets and then hangs up (a proxy
+    // with nothing behind it, a server past its connection limit) is still an outage. A
+    // refusal of the first reads is an answer too.
+    if (connection->isClosed()) {
+        failed(connection->failure());
+        return;
+    }
     // Asked before the command thread may take the connection.
     const QString version = connection->serverVersion();
     m_target = target;
@@ -106,8 +133,8 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     MPDCache::sMPDCache().resetOptions();
     m_outputs.reset();
     m_last.reset();
-    refreshReplayGain();
-    refreshOutputs();
+    if (first.replayGain) m_replayGain = replayGainName(*first.replayGain);
+    if (first.outputs) applyOutputs(*first.outputs);
     // The tick reads the status until the idle connection is up.
     restartTimer();
     m_confirm.start();
@@ -137,23 +164,23 @@ void MPDSocket::close() {
     connections().stop();
 }
 
-void MPDSocket::lost(const QString &message) {
+void MPDSocket::lost(const mpdc::Failure &failure) {
     close();
-    failed(message);
+    failed(failure);
     MPDCache::sMPDCache().setStatus(std::nullopt);
 }
 
-void MPDSocket::failed(const QString &message) {
-    m_lastFailure = message;
+void MPDSocket::failed(const mpdc::Failure &failure) {
+    m_lastFailure = failure.message;
     if (!m_outageReported) {
         m_outageReported = true;
-        MPDServerError::sMPDServerError().sendMessage(message);
-        setLink(Link::Off, message);
+        MPDServerError::sMPDServerError().sendOutage(failure);
+        setLink(Link::Off, failure.message);
     }
     if (m_wanted)
         scheduleRetry();
     else
-        setLink(Link::Off, message);
+        setLink(Link::Off, failure.message);
 }
 
 void MPDSocket::scheduleRetry() {
@@ -195,13 +222,13 @@ mpdc::Connection *MPDSocket::getConnection() const {
     return connections().commandConnection().get();
 }
 
-void MPDSocket::onBulkFailure(const QString &message) {
+void MPDSocket::onBulkFailure(const mpdc::Failure &failure) {
     // The bulk connection closed on its own: if the command connection cannot talk to the
     // server either, the server is gone and that loss says so; otherwise the reason (an
     // answer too large, a malformed line) is worth an alert of its own.
     const bool sent = send([](mpdc::Connection &c) { return c.status().has_value(); },
-                           [message](bool answered) {
-                               if (answered) MPDServerError::sMPDServerError().sendMessage(message);
+                           [failure](bool answered) {
+                               if (answered) MPDServerError::sMPDServerError().report(failure);
                            },
                            Refresh::None);
     Q_UNUSED(sent);

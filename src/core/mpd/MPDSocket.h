@@ -135,8 +135,8 @@ class MPDSocket : public QObject {
     // What a job learnt, for the GUI thread.
     struct Outcome {
         std::optional<mpdc::PollResult> poll;
-        std::optional<QString> lost; // the command connection failed with this message
-        QStringList refusals;
+        std::optional<mpdc::Failure> lost; // the command connection failed so
+        QList<mpdc::Failure> refusals;
         bool ran = false;
     };
     void post(std::function<void(mpdc::Connection &)> work, std::function<void(bool ran)> answer,
@@ -145,14 +145,21 @@ class MPDSocket : public QObject {
 
     // Closes the connections without touching the retries.
     void close();
-    void adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target);
+    // What a new connection must answer before the link is up.
+    struct FirstAnswer {
+        std::optional<mpdc::ReplayGainMode> replayGain;
+        std::optional<std::vector<mpdc::OutputInfo>> outputs;
+    };
+    static FirstAnswer firstAnswer(mpdc::Connection &connection);
+    void adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target,
+               const FirstAnswer &first);
     // A connect that failed, or a connection that was lost: one alert per outage, then
     // the next attempt is scheduled unless the user disconnected.
-    void failed(const QString &message);
-    void lost(const QString &message);
+    void failed(const mpdc::Failure &failure);
+    void lost(const mpdc::Failure &failure);
     void scheduleRetry();
     void setLink(Link link, const QString &detail);
-    void onBulkFailure(const QString &message);
+    void onBulkFailure(const mpdc::Failure &failure);
     void openIdle();
     void onIdleChange(unsigned events);
     void onIdleLost();

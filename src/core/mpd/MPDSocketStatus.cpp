@@ -25,18 +25,18 @@ void MPDSocket::post(std::function<void(mpdc::Connection &)> work,
                 ServerConnections::Lease lease =
                     ServerConnections::sServerConnections().lend(ConnectionRole::Command);
                 if (lease && lease->closeIfServerLeft()) {
-                    outcome->lost = lease->errorMessage();
+                    outcome->lost = lease->failure();
                 } else if (lease) {
                     work(*lease);
                     outcome->ran = true;
                     if (refresh == Refresh::Status && !lease->isClosed())
                         outcome->poll = lease->poll();
-                    if (lease->isClosed()) outcome->lost = lease->errorMessage();
-                } else if (!lease.failure().isEmpty()) {
-                    outcome->lost = lease.failure();
+                    if (lease->isClosed()) outcome->lost = lease->failure();
+                } else if (lease.failure()) {
+                    outcome->lost = *lease.failure();
                 }
             }
-            outcome->refusals = std::move(held.messages);
+            outcome->refusals = std::move(held.failures);
         }
         auto hand = [this, attempt, outcome, answer = std::move(answer)] {
             deliver(attempt, std::move(*outcome), answer);
@@ -49,8 +49,8 @@ void MPDSocket::post(std::function<void(mpdc::Connection &)> work,
 }
 
 void MPDSocket::deliver(quint64 attempt, Outcome outcome, const std::function<void(bool)> &answer) {
-    for (const QString &message : outcome.refusals)
-        MPDServerError::sMPDServerError().sendMessage(message);
+    for (const mpdc::Failure &refusal : outcome.refusals)
+        MPDServerError::sMPDServerError().report(refusal);
     const bool current = attempt == m_attempt;
     answer(outcome.ran && current);
     if (!current || !m_connected) return;
@@ -110,9 +110,9 @@ std::optional<MPDStatus> MPDSocket::getStatus() {
     if (!m_connected || !connection) return std::nullopt;
     const mpdc::PollResult poll = connection->poll();
     if (!poll.statusOk) {
-        const QString message = connection->errorMessage();
+        const mpdc::Failure failure = connection->failure();
         close();
-        failed(message);
+        failed(failure);
         return std::nullopt;
     }
     return statusFrom(poll);

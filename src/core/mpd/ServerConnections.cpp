@@ -50,7 +50,7 @@ namespace {
 // refused idle ends the watcher, a refused picture step is off for the session.
 void reportRefusals(mpdc::Connection &connection) {
     connection.setRefusalHandler(
-        [](const QString &message) { MPDServerError::sMPDServerError().sendMessage(message); });
+        [](const mpdc::Failure &refusal) { MPDServerError::sMPDServerError().report(refusal); });
 }
 } // namespace
 
@@ -160,7 +160,7 @@ ServerConnections::Lease ServerConnections::lend(ConnectionRole role) {
                        slot->connection->isClosed()) {
                 // A closed command connection is a lost link, which MPDSocket handles: it
                 // is not quietly replaced here.
-                lease.m_failure = slot->connection->errorMessage();
+                lease.m_failure = slot->connection->failure();
                 return lease;
             }
             if (fresh(slot->connection)) {
@@ -196,7 +196,7 @@ ServerConnections::Lease ServerConnections::lend(ConnectionRole role) {
         m_changed.notify_all();
     }
     if (opened->hasError()) {
-        lease.m_failure = opened->errorMessage();
+        lease.m_failure = opened->failure();
         lease.m_owner = nullptr;
         return lease;
     }

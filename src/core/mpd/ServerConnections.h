@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/mpd/ServerTarget.h"
+#include "mpdc/Records.h"
 
 #include <QString>
 #include <QThreadPool>
@@ -91,13 +92,13 @@ class ServerConnections {
         mpdc::Connection *operator->() const { return m_connection.get(); }
         mpdc::Connection &operator*() const { return *m_connection; }
         const std::shared_ptr<mpdc::Connection> &shared() const { return m_connection; }
-        // Why there is no connection when one could not be opened; empty when stopped.
-        const QString &failure() const { return m_failure; }
+        // Why there is no connection when one could not be opened; none when stopped.
+        const std::optional<mpdc::Failure> &failure() const { return m_failure; }
 
       private:
         friend class ServerConnections;
         std::shared_ptr<mpdc::Connection> m_connection;
-        QString m_failure;
+        std::optional<mpdc::Failure> m_failure;
         ServerConnections *m_owner = nullptr; // set while a picture reader holds it
     };
     // The connection of role, opened on first use and renewed once unused for

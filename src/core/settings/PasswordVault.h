@@ -1,19 +1,26 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace kelvane {
 
 // Where the MPD password is kept when not in the settings file: the desktop's keyring.
-// Each call answers once the keyring has (bounded by the implementation's time-out).
-// Thread: the one Setting lives on.
+// A keyring may take the user's time (one to create, one to unlock behind a prompt), so
+// every call answers later, once, on the caller's thread, whenever the keyring does; the
+// calls are carried out in the order made. Thread: the one Setting lives on.
 class PasswordVault {
   public:
-    enum class Result { Ok, NotFound, Unavailable };
+    // Failed: the keyring is there but refused or broke (a prompt dismissed).
+    enum class Result { Ok, NotFound, Failed };
+    using Done = std::function<void(Result result, const QString &password)>;
     virtual ~PasswordVault() = default;
-    virtual Result read(QString *password) = 0;
-    virtual Result write(const QString &password) = 0;
-    virtual Result remove() = 0;
+    // Whether a keyring service is there at all, running or startable on demand; asked
+    // without starting one.
+    virtual bool isPresent() = 0;
+    virtual void read(Done done) = 0;
+    virtual void write(const QString &password, Done done) = 0;
+    virtual void remove(Done done) = 0;
 };
 
 } // namespace kelvane

@@ -24,6 +24,8 @@ const QString kPHP = QStringLiteral("PHP");
 const QString kMPDCovers = QStringLiteral("mpdCovers");
 const QString kRadioBase = QStringLiteral("radioBase");
 const QString kNotify = QStringLiteral("notifyTrackChange");
+// No secret: only that the keyring holds the password, so it is asked at start only then.
+const QString kPassInKeyring = QStringLiteral("passInKeyring");
 
 // The integer value of a text: leading blanks, an optional sign, then digits up to
 // the first other character; 0 when there are none. Values past 32 bits saturate.
@@ -91,6 +93,7 @@ Setting &Setting::reload() {
         !(covers.isValid() && covers.toString().trimmed().toLower() == QLatin1String("false"));
     const std::optional<QString> filePass = readText(kPass);
     m_passInFile = filePass && !filePass->isEmpty();
+    m_passInKeyring = m_store->value(kPassInKeyring).toString() == QLatin1String("true");
     return *this;
 }
 
@@ -151,46 +154,154 @@ void Setting::unsetUser() {
 }
 
 void Setting::useVault(std::unique_ptr<PasswordVault> vault) {
+    ++m_vaultGeneration;
     m_vault.reset();
-    if (!vault) return;
-    if (m_passInFile && m_pass) {
-        if (vault->write(*m_pass) != PasswordVault::Result::Ok)
-            return; // no keyring: the file keeps it
-        removeKey(kPass);
-        m_passInFile = false;
+    m_saving = 0;
+    m_trouble = Trouble::None;
+    if (vault && m_passInFile && hasPass()) {
+        // Only where no keyring is to be had at all does the file keep it.
+        if (!vault->isPresent()) {
+            passwordKnown();
+            return;
+        }
         m_vault = std::move(vault);
-        return;
-    }
-    QString password;
-    switch (vault->read(&password)) {
-    case PasswordVault::Result::Ok:
-        if (!password.isEmpty()) m_pass = password;
-        break;
-    case PasswordVault::Result::NotFound:
-        break;
-    case PasswordVault::Result::Unavailable:
+        saveInVault(*m_pass, true);
+        passwordKnown();
         return;
     }
     m_vault = std::move(vault);
+    if (m_vault && m_passInKeyring && !hasPass())
+        readFromVault();
+    else
+        passwordKnown();
+}
+
+void Setting::readFromVault() {
+    m_reading = true;
+    const quint64 generation = m_vaultGeneration;
+    m_vault->read([this, generation](PasswordVault::Result result, const QString &password) {
+        if (generation != m_vaultGeneration || !m_reading) return;
+        switch (result) {
+        case PasswordVault::Result::Ok:
+            if (!password.isEmpty()) m_pass = password;
+            break;
+        case PasswordVault::Result::NotFound:
+            // Taken out of the keyring by someone else: nothing is stored any more.
+            setPassInKeyring(false);
+            break;
+        case PasswordVault::Result::Failed:
+            m_trouble = Trouble::Unread;
+            break;
+        }
+        passwordKnown();
+    });
+}
+
+void Setting::saveInVault(const QString &pass, bool movingFromFile) {
+    ++m_saving;
+    const quint64 generation = m_vaultGeneration;
+    m_vault->write(pass, [this, generation, pass, movingFromFile](PasswordVault::Result result,
+                                                                  const QString &) {
+        if (generation != m_vaultGeneration) return;
+        --m_saving;
+        // Writes are carried out in order: only the answer for the password stored now
+        // (not one changed or removed since) says where it is.
+        if (m_pass != pass) return;
+        if (result == PasswordVault::Result::Ok) {
+            setPassInKeyring(true);
+            m_trouble = Trouble::None;
+            if (movingFromFile && m_passInFile) {
+                removeKey(kPass);
+                m_passInFile = false;
+            }
+        } else if (!m_passInFile) {
+            setPassInKeyring(false);
+            m_trouble = Trouble::NotKept;
+        }
+        Q_EMIT m_passwordEvents.changed();
+    });
+    Q_EMIT m_passwordEvents.changed();
+}
+
+void Setting::passwordKnown() {
+    m_reading = false;
+    const auto waiting = std::exchange(m_whenKnown, {});
+    for (const auto &[context, then] : waiting)
+        if (context) then();
+    Q_EMIT m_passwordEvents.changed();
+}
+
+void Setting::whenPasswordKnown(QObject *context, std::function<void()> then) {
+    if (m_reading)
+        m_whenKnown.append({context, std::move(then)});
+    else
+        then();
+}
+
+void Setting::setPassInKeyring(bool inKeyring) {
+    m_passInKeyring = inKeyring;
+    if (inKeyring) {
+        m_store->setValue(kPassInKeyring, QStringLiteral("true"));
+        m_store->sync();
+    } else {
+        removeKey(kPassInKeyring);
+    }
+}
+
+Setting::PasswordPlace Setting::passwordPlace() const {
+    if (m_reading) return PasswordPlace::Reading;
+    if (!hasPass())
+        return m_trouble == Trouble::Unread ? PasswordPlace::Unread : PasswordPlace::None;
+    if (m_passInFile) return PasswordPlace::File;
+    if (m_saving > 0) return PasswordPlace::Saving;
+    if (m_passInKeyring && m_trouble == Trouble::None) return PasswordPlace::Keyring;
+    return PasswordPlace::NotKept;
 }
 
 void Setting::setPass(const QString &pass) {
+    // Saving the preferences again with the same password asks nobody anything.
+    if (m_pass == pass && !m_reading &&
+        (m_passInFile || (m_passInKeyring && m_trouble == Trouble::None) || m_saving > 0))
+        return;
     m_pass = pass;
-    if (m_vault && m_vault->write(pass) == PasswordVault::Result::Ok) {
-        if (m_passInFile) removeKey(kPass);
-        m_passInFile = false;
+    m_trouble = Trouble::None;
+    if (m_reading) {
+        // The user's own password wins over the one still on its way.
+        m_reading = false;
+        passwordKnown();
+    }
+    if (m_vault && m_vault->isPresent()) {
+        // The file never holds a password the keyring holds or is about to: an older one
+        // left there goes now, the new one never reaches it.
+        if (m_passInFile) {
+            removeKey(kPass);
+            m_passInFile = false;
+        }
+        saveInVault(pass, false);
         return;
     }
-    // No keyring answers: the settings file, which only the user can read.
+    // No keyring service at all: the settings file, which only the user can read. A copy
+    // the keyring kept from before is stale.
     writeText(kPass, pass);
     m_passInFile = true;
+    setPassInKeyring(false);
+    Q_EMIT m_passwordEvents.changed();
 }
 
 void Setting::unsetPass() {
     m_pass.reset();
-    if (m_vault) m_vault->remove();
-    removeKey(kPass);
+    m_trouble = Trouble::None;
+    if (m_reading) {
+        m_reading = false;
+        passwordKnown();
+    }
+    const bool inVault = m_passInKeyring || m_saving > 0;
+    if (m_passInFile || readText(kPass)) removeKey(kPass);
     m_passInFile = false;
+    setPassInKeyring(false);
+    // Asked only when it holds one, or may be about to.
+    if (m_vault && inVault) m_vault->remove([](PasswordVault::Result, const QString &) {});
+    Q_EMIT m_passwordEvents.changed();
 }
 
 void Setting::setHTTP(const QString &host) {

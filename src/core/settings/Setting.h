@@ -1,11 +1,23 @@
 #pragma once
 
+#include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QSettings>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace kelvane {
+
+// Tells when the stored password's place changes without anyone asking: a keyring that
+// answers late. GUI thread.
+class PasswordEvents : public QObject {
+    Q_OBJECT
+  Q_SIGNALS:
+    void changed();
+};
 
 // The six connection values the user configures, kept in memory for fast reads and
 // written through to the per-user store (QSettings, organisation "Kelvane") at once.
@@ -31,16 +43,39 @@ class Setting {
     QString pass() const { return m_pass.value_or(QString(QLatin1String(""))); }
     void setPass(const QString &pass);
     void unsetPass();
-    // Keeps the password in this vault from now on: one the file still holds (an earlier
-    // version wrote it there) moves into the vault and leaves the file; otherwise the
-    // vault's password is read. A vault that does not answer is dropped, and the
-    // password stays in the (private) settings file.
+    // Keeps the password in this vault (the desktop's keyring) from now on. Nothing is
+    // asked of it unless a password is stored or being saved, so a keyring that is not
+    // running is never started for nothing. A password the file still holds (an earlier
+    // version, or a session without a keyring, wrote it there) moves into the vault and
+    // leaves the file once the vault has it; one the vault holds (the settings keep a
+    // marker saying so) is read, and the first connection waits for it. With no keyring
+    // service at all the vault is dropped, and the password stays in the (private)
+    // settings file.
     void useVault(std::unique_ptr<PasswordVault> vault);
     bool hasVault() const { return m_vault != nullptr; }
     // A password is stored and lies in the settings file rather than a keyring.
     bool passwordInClear() const { return hasPass() && m_passInFile; }
     // Stored password or nothing: a stored password is sent right after connecting.
     bool hasPass() const { return m_pass.has_value() && !m_pass->isEmpty(); }
+
+    enum class PasswordPlace {
+        None,    // no password stored
+        File,    // in the settings file: no keyring service
+        Keyring, // in the keyring; the file holds only the marker
+        Reading, // in the keyring, on its way from it (a keyring to unlock)
+        Saving,  // on its way into the keyring (a keyring to create or unlock)
+        NotKept, // the keyring refused it: it holds for this session only
+        Unread,  // in the keyring, which did not give it this time
+    };
+    PasswordPlace passwordPlace() const;
+    // The stored password is still on its way from the keyring.
+    bool passwordPending() const { return m_reading; }
+    // The settings say the keyring holds the password.
+    bool passwordInKeyring() const { return m_passInKeyring; }
+    // Runs then once the stored password is known (at once when it is), while context
+    // lives.
+    void whenPasswordKnown(QObject *context, std::function<void()> then);
+    PasswordEvents &passwordEvents() { return m_passwordEvents; }
 
     std::optional<QString> hostHTTP() const { return m_sessionHTTP ? m_sessionHTTP : m_hostHTTP; }
     void setHTTP(const QString &host);
@@ -99,6 +134,10 @@ class Setting {
     std::optional<QString> readText(const QString &key) const;
     void writeText(const QString &key, const QString &value);
     void removeKey(const QString &key);
+    void setPassInKeyring(bool inKeyring);
+    void readFromVault();
+    void saveInVault(const QString &pass, bool movingFromFile);
+    void passwordKnown();
 
     std::unique_ptr<QSettings> m_store;
     QString m_host;
@@ -110,7 +149,14 @@ class Setting {
     bool m_hostStored = false;
     bool m_mpdCovers = true;
     std::unique_ptr<PasswordVault> m_vault;
+    quint64 m_vaultGeneration = 0; // answers of a vault given up are dropped
     bool m_passInFile = false;
+    bool m_passInKeyring = false; // the marker: the keyring holds the password
+    bool m_reading = false;
+    int m_saving = 0; // writes under way
+    enum class Trouble { None, NotKept, Unread } m_trouble = Trouble::None;
+    QList<std::pair<QPointer<QObject>, std::function<void()>>> m_whenKnown;
+    PasswordEvents m_passwordEvents;
 };
 
 } // namespace kelvane
