@@ -1,5 +1,7 @@
 #include "ui/NowPlayingText.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include "core/streams/MPDStream.h"
 
 namespace kelvane::NowPlayingText {
@@ -33,9 +35,9 @@ bool isStream(const QString &path) {
 
 QString songTitle(const MPDStatus &status, const std::optional<QList<Stream>> &savedStreams) {
     QString text = QStringLiteral(" ");
-    if (status.state == 1)
+    if (status.state == PlayState::Stopped)
         text = QStringLiteral("Stop");
-    else if (status.state == 2 || status.state == 3)
+    else if (status.state == PlayState::Playing || status.state == PlayState::Paused)
         text = status.title.isNull() ? QStringLiteral("Non renseigné") : status.title;
     if (isStream(status.path) && savedStreams) {
         const QString name = MPDStream::streamNameForNowPlaying(*savedStreams, status.path);
