@@ -1,6 +1,8 @@
 #include "core/library/MPDPlayLists.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/library/ServerSong.h"
+#include "core/mpd/ExactPlaylist.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
@@ -25,20 +27,6 @@ MPDPlayLists &MPDPlayLists::sMPDPlayLists() {
     return instance;
 }
 
-Song MPDPlayLists::playlistSong(const mpdc::SongInfo &info) {
-    Song song;
-    song.setComposer(info.composer);
-    song.setArtist(info.albumArtist.isNull() ? info.artist : info.albumArtist);
-    song.setAlbum(info.album);
-    song.setTitle(info.title);
-    song.setTrack(Song::integerValue(info.track));
-    song.setDate(Song::integerValue(info.date));
-    song.setGenre(info.genre);
-    song.setDuration(qint32(info.duration));
-    song.setFullPath(info.uri);
-    return song;
-}
-
 std::optional<QStringList> MPDPlayLists::getPlaylists() {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
@@ -55,21 +43,14 @@ std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name) {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
     if (!connection) return std::nullopt;
-    // The look-up and the read belong together: the playlist must not vanish between.
-    auto guard = connection->lock();
-    // The playlist of exactly this name: a prefix match made "Rock" show "Rock Classics".
-    // Asking first keeps a missing playlist from becoming a refusal alert.
-    const auto names = connection->playlists();
-    if (!bulk.answered(names, *connection)) return std::nullopt;
-    if (!names->contains(name)) return QList<Song>();
     // One "listplaylistinfo" describes every entry, as a "lsinfo" per entry did, at the
     // cost of one exchange instead of one per entry.
-    const auto entries = connection->playlistSongs(name);
+    const auto entries = readExactPlaylist(*connection, name, &mpdc::Connection::playlistSongs);
     if (!bulk.answered(entries, *connection)) return std::nullopt;
     QList<Song> songs;
     songs.reserve(qsizetype(entries->size()));
     for (const mpdc::SongInfo &entry : *entries)
-        if (isKnownEntry(entry)) songs.append(playlistSong(entry));
+        if (isKnownEntry(entry)) songs.append(songFromServer(entry, SongReading::Playlist));
     return songs;
 }
 

@@ -1,6 +1,7 @@
 #include "core/library/MPDQueue.h"
 
 #include "core/library/QueueMoves.h"
+#include "core/library/ServerSong.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
@@ -15,21 +16,6 @@ MPDQueue &MPDQueue::sMPDQueue() {
     return instance;
 }
 
-Song MPDQueue::queueSong(const mpdc::SongInfo &info) {
-    Song song;
-    song.setComposer(info.composer);
-    song.setArtist(info.artist);
-    song.setAlbum(info.album);
-    song.setAlbumArtist(info.albumArtist);
-    song.setTitle(info.title);
-    song.setTrack(Song::integerValue(info.track));
-    song.setDate(Song::integerValue(info.date));
-    song.setGenre(info.genre);
-    song.setDuration(qint32(info.duration));
-    song.setFullPath(info.uri);
-    return song;
-}
-
 std::optional<QList<Song>> MPDQueue::getQueue() {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
@@ -41,7 +27,7 @@ std::optional<QList<Song>> MPDQueue::getQueue() {
     QList<Song> queue;
     queue.reserve(qsizetype(songs->size()));
     for (const mpdc::SongInfo &info : *songs)
-        queue.append(queueSong(info));
+        queue.append(songFromServer(info, SongReading::Queue));
     return queue;
 }
 
@@ -56,7 +42,7 @@ std::optional<QueueContent> MPDQueue::readQueue() {
     content.songs.reserve(qsizetype(snapshot->songs.size()));
     content.ids.reserve(qsizetype(snapshot->songs.size()));
     for (const mpdc::SongInfo &info : snapshot->songs) {
-        content.songs.append(queueSong(info));
+        content.songs.append(songFromServer(info, SongReading::Queue));
         content.ids.append(info.id);
     }
     return content;
@@ -139,7 +125,8 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
             return whole();
         }
         for (size_t i = 0; i < songs->size(); ++i)
-            update.content.songs[touched[qsizetype(i)]] = queueSong((*songs)[i]);
+            update.content.songs[touched[qsizetype(i)]] =
+                songFromServer((*songs)[i], SongReading::Queue);
     }
     update.diff = QueueDiff::between(current.ids, update.content.ids, touched);
     return update;

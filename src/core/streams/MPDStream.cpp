@@ -1,5 +1,6 @@
 #include "core/streams/MPDStream.h"
 
+#include "core/mpd/ExactPlaylist.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
@@ -12,16 +13,12 @@ MPDStream &MPDStream::sMPDStream() {
 }
 
 std::optional<QList<Stream>> MPDStream::readStreams(mpdc::Connection &connection) {
-    // The look-up and the read belong together.
-    auto guard = connection.lock();
-    const auto names = connection.playlists();
-    if (!names) return std::nullopt;
     // Exactly the playlist additions and deletions go to: a prefix match could list
     // "[Radio Streams] old" while deletions by position hit "[Radio Streams]".
-    if (!names->contains(playlistName())) return QList<Stream>();
     // "listplaylist" gives every entry, known to the database or not, so the positions
     // are the ones "playlistdelete" counts.
-    const auto entries = connection.playlistUris(playlistName());
+    const auto entries =
+        readExactPlaylist(connection, playlistName(), &mpdc::Connection::playlistUris);
     if (!entries) return std::nullopt;
     QList<Stream> streams;
     streams.reserve(entries->size());
