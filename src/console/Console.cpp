@@ -32,23 +32,16 @@ bool Console::start() {
                                        : std::nullopt;
     };
     QString problem;
-    const std::optional<SessionServer> session =
-        SessionServer::from({given("host"), given("port"), given("cover-host"),
-                             qEnvironmentVariable("MPD_HOST"), qEnvironmentVariable("MPD_PORT")},
-                            &problem);
-    if (!session) {
+    if (!SessionServer::applyOptions(given, &problem)) {
         QTextStream(stderr) << "kelvane: " << problem << '\n';
         return false;
     }
-    session->apply();
     // The window keeps a stored password in the keyring: the console reads it there too,
     // and (with no window to keep responsive) waits for it here, so the first attempt has
     // it before any command is read. A keyring still silent by then is waited for by the
     // first attempt itself.
     DesktopServices::keepPasswordInKeyring();
     DesktopServices::waitForPassword(keyringWaitMs);
-    if (const auto radioBase = given("radio-base"); radioBase && !radioBase->isEmpty())
-        Setting::sSetting().setSessionRadioBase(*radioBase);
 
     m_listener = std::make_unique<ConsoleListener>();
     MPDSocket &socket = MPDSocket::sMPDSocket(); // the first connection attempt
