@@ -10,6 +10,7 @@
 #include "desktop/DesktopServices.h"
 #include "desktop/MprisService.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -77,16 +78,16 @@ QVariant propertyOn(QDBusConnection connection, const QString &interface, const 
                                        : reply.arguments()[0].value<QDBusVariant>().variant();
 }
 
-class Mpris : public ::testing::Test {
+class Mpris : public ServerSuite {
   protected:
     static void SetUpTestSuite() {
-        server = startStandardServer().release();
+        ServerSuite::SetUpTestSuite();
         bus = new SessionBus;
     }
     static void TearDownTestSuite() {
         MPDSocket::sMPDSocket().disconnect();
         delete bus;
-        delete server;
+        ServerSuite::TearDownTestSuite();
     }
     void SetUp() override {
         server->command(QStringLiteral("stop"));
@@ -126,7 +127,6 @@ class Mpris : public ::testing::Test {
         return waitUntil([&] { return bus->playerctl(arguments).out == value; }, 5000);
     }
 
-    static inline MpdServer *server = nullptr;
     static inline SessionBus *bus = nullptr;
     std::unique_ptr<MprisService> service;
 };

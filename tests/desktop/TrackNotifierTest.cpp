@@ -8,6 +8,7 @@
 #include "desktop/CoverFiles.h"
 #include "desktop/TrackNotifier.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
@@ -37,13 +38,8 @@ class NotificationServer : public QObject {
     }
 };
 
-class TrackNotices : public ::testing::Test {
+class TrackNotices : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        MPDSocket::sMPDSocket().disconnect();
-        delete server;
-    }
     void SetUp() override {
         bus = std::make_unique<SessionBus>();
         QDBusConnection serverSide = bus->connect(QStringLiteral("notifications"));
@@ -76,7 +72,6 @@ class TrackNotices : public ::testing::Test {
         }));
     }
 
-    static inline MpdServer *server = nullptr;
     std::unique_ptr<SessionBus> bus;
     NotificationServer notifications;
     std::unique_ptr<TrackNotifier> notifier;

@@ -1,5 +1,6 @@
 // Playback commands against a real server, with the poll running.
 #include "core/library/LibraryFixture.h"
+#include "support/ServerSuite.h"
 
 #include "core/commands/MPDCommand.h"
 #include "core/library/MPDQueue.h"
@@ -38,13 +39,8 @@ class Events : public MPDAppDelegate, public MPDAlbumDelegate {
 const QString come = QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac");
 const QString something = QStringLiteral("The Beatles/Abbey Road/02 Something.flac");
 
-class Commands : public ::testing::Test {
+class Commands : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));
@@ -78,9 +74,7 @@ class Commands : public ::testing::Test {
     }
 
     MPDCommand &mpd = MPDCommand::sMPDCommand();
-    static MpdServer *server;
 };
-MpdServer *Commands::server = nullptr;
 
 } // namespace
 
