@@ -84,7 +84,7 @@ void StreamView::onStreamChange() {
 }
 
 void StreamView::reload() {
-    // On the second connection's thread; only the latest read is shown. Not connected:
+    // On the bulk thread; only the latest read is shown. Not connected:
     // an empty list, nothing reported here.
     const quint64 ticket = ++m_ticket;
     MPDBulk::sMPDBulk().run(
