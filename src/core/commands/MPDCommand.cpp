@@ -157,8 +157,7 @@ void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint3
             // Exact equality; an album without an Album tag is the songs without one
             // (QString alone would take a missing tag for an empty one).
             const QString &album = entity.song.album;
-            if (album.isNull() == albumName.isNull() && album == albumName)
-                uris << entity.song.uri;
+            if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
         }
         replaceQueueAndPlay(c, uris, position);
     });

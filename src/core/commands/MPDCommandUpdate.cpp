@@ -31,8 +31,8 @@ void MPDCommand::updateDB(const QString &path) {
                         // link reports it). Either way the update is over now: the album
                         // list must not stay empty, nor the update message in the title.
                         m_updating = false;
-                        MPDCache::sMPDCache().setCurrentAlbumList(
-                            std::move(m_albumsBeforeUpdate), std::move(m_songsBeforeUpdate));
+                        MPDCache::sMPDCache().setCurrentAlbumList(std::move(m_albumsBeforeUpdate),
+                                                                  std::move(m_songsBeforeUpdate));
                         MPDCache::sMPDCache().dbUpdated();
                         return;
                     }
