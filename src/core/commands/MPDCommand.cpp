@@ -70,7 +70,7 @@ MPDCommand &MPDCommand::sMPDCommand() {
 MPDCommand::MPDCommand() {
     MPDSocket::sMPDSocket();
     m_updateTimer.setSingleShot(true);
-    QObject::connect(&m_updateTimer, &QTimer::timeout, &m_context, [this] { asyncUpdate(); });
+    QObject::connect(&m_updateTimer, &QTimer::timeout, &m_context, [this] { nextUpdateStep(); });
 }
 
 void MPDCommand::connect() {

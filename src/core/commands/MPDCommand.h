@@ -70,6 +70,8 @@ class MPDCommand {
     // After a connect of the user's during an update: the looks start again over the
     // new connection.
     void resumeUpdate();
+    void sendUpdate(bool again);
+    void nextUpdateStep();
     void endUpdate();
 
     std::atomic<bool> m_updating{false};
@@ -77,6 +79,8 @@ class MPDCommand {
     qsizetype m_updatePrevious = -1;
     // A look's answer counts only for the connection it was made on.
     quint64 m_updateTicket = 0;
+    // The path of an update request the server has not answered yet.
+    std::optional<QString> m_updateUnsent;
     // Shown again when the update's wait ends before the update (a disconnect).
     std::optional<QList<Album>> m_albumsBeforeUpdate;
     std::shared_ptr<const SongIndex> m_songsBeforeUpdate;

@@ -22,34 +22,71 @@ void MPDCommand::updateDB(const QString &path) {
     cache.setCurrentAlbumList(std::nullopt);
     cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
     m_updating = true;
+    m_updateUnsent = path;
+    sendUpdate(false);
+}
+
+void MPDCommand::sendUpdate(bool again) {
+    // The request travels through the command thread; the looks begin once the server
+    // has taken it. again: a connect came before its answer, so whether the old
+    // connection delivered it is unknown; a server already updating has it.
     const quint64 ticket = ++m_updateTicket;
-    socket.send([path](mpdc::Connection &c) { return c.update(path); },
-                [this, ticket](quint32 job) {
-                    if (!m_updating || ticket != m_updateTicket) return;
-                    if (job == 0) {
-                        // Refused (reported just before this) or the connection broke (the
-                        // link reports it). Either way the update is over now: the album
-                        // list must not stay empty, nor the update message in the title.
-                        m_updating = false;
-                        MPDCache::sMPDCache().setCurrentAlbumList(std::move(m_albumsBeforeUpdate),
-                                                                  std::move(m_songsBeforeUpdate));
-                        MPDCache::sMPDCache().dbUpdated();
-                        return;
-                    }
-                    m_updatePrevious = -1;
-                    asyncUpdate();
-                },
-                MPDSocket::Refresh::None);
+    const QString path = *m_updateUnsent;
+    const bool sent = MPDSocket::sMPDSocket().send(
+        [path, again](mpdc::Connection &c) -> quint32 {
+            if (again)
+                if (const std::optional<mpdc::StatusInfo> status = c.status();
+                    status && status->updateId != 0)
+                    return status->updateId;
+            return c.update(path);
+        },
+        [this, ticket](quint32 job) {
+            if (!m_updating || ticket != m_updateTicket) return;
+            m_updateUnsent.reset();
+            if (job == 0) {
+                // Refused (reported just before this) or the connection broke (the link
+                // reports it). Either way the update is over now: the album list must not
+                // stay empty, nor the update message in the title line.
+                m_updating = false;
+                MPDCache::sMPDCache().setCurrentAlbumList(std::move(m_albumsBeforeUpdate),
+                                                          std::move(m_songsBeforeUpdate));
+                MPDCache::sMPDCache().dbUpdated();
+                return;
+            }
+            m_updatePrevious = -1;
+            asyncUpdate();
+        },
+        MPDSocket::Refresh::None);
+    if (sent) return;
+    // The user's connect is still being made: send it once the link may be up.
+    if (MPDSocket::sMPDSocket().link() == MPDSocket::Link::Connecting) {
+        m_updateTimer.start(m_updateIntervalMs.load());
+        return;
+    }
+    m_updateUnsent.reset();
+    finishUpdate(std::move(m_albumsBeforeUpdate), std::move(m_songsBeforeUpdate));
 }
 
 void MPDCommand::resumeUpdate() {
     // The look in flight (if any) went to the old connection: its answer is dropped, and
     // the new connection's looks must agree twice again. A connect under way (on a
-    // worker) is waited for by the looks themselves.
-    ++m_updateTicket;
+    // worker) is waited for by the looks themselves. A request the server may not have
+    // had goes again over the new connection.
     m_updatePrevious = -1;
     m_updateTimer.stop();
+    if (m_updateUnsent) {
+        sendUpdate(true);
+        return;
+    }
+    ++m_updateTicket;
     asyncUpdate();
+}
+
+void MPDCommand::nextUpdateStep() {
+    if (m_updateUnsent)
+        sendUpdate(true);
+    else
+        asyncUpdate();
 }
 
 void MPDCommand::asyncUpdate() {
@@ -114,6 +151,7 @@ void MPDCommand::finishUpdate(std::optional<QList<Album>> albums,
     MPDCache::sMPDCache().setCurrentAlbumList(std::move(albums), std::move(songs));
     m_albumsBeforeUpdate.reset();
     m_songsBeforeUpdate.reset();
+    m_updateUnsent.reset();
     ++m_updateTicket; // a look still on its way has nothing left to wait for
     MPDSocket &socket = MPDSocket::sMPDSocket();
     if (!socket.isConnected()) {
