@@ -36,7 +36,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     titleFont.setWeight(QFont::Bold);
     m_contentTitle->setFont(titleFont);
     m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add_accent")),
-                                 QStringLiteral("Ajouter un stream"));
+                                 tr("Ajouter un stream"));
     m_addRadio->setObjectName(QStringLiteral("addRadio"));
     m_addRadio->setCursor(Qt::PointingHandCursor);
     m_addRadio->setIconSize(QSize(14, 14));

@@ -52,14 +52,14 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
         l->setMinimumWidth(60);
 
     m_previous =
-        transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
+        transportButton(QStringLiteral("previous_button"), tr("Précédent"), 30);
     m_playImg =
-        transportButton(QStringLiteral("play_button"), QStringLiteral("Lecture / Pause"), 42);
-    m_next = transportButton(QStringLiteral("next_button"), QStringLiteral("Suivant"), 30);
-    m_stop = transportButton(QStringLiteral("stop_button"), QStringLiteral("Stop"), 30);
+        transportButton(QStringLiteral("play_button"), tr("Lecture / Pause"), 42);
+    m_next = transportButton(QStringLiteral("next_button"), tr("Suivant"), 30);
+    m_stop = transportButton(QStringLiteral("stop_button"), tr("Stop"), 30);
     m_playImageName = QStringLiteral("play_button");
-    m_random = modeButton(QStringLiteral("random_button"), QStringLiteral("Aléatoire"));
-    m_repeat = modeButton(QStringLiteral("repeat_button"), QStringLiteral("Répéter"));
+    m_random = modeButton(QStringLiteral("random_button"), tr("Aléatoire"));
+    m_repeat = modeButton(QStringLiteral("repeat_button"), tr("Répéter"));
     // A click asks; the check mark stays what the server said until it answers.
     connect(m_random, &QToolButton::clicked, this, [this] {
         m_random->setChecked(m_randomOn);
@@ -87,13 +87,13 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_seekToBar = ProgressSlider::withImages(transparent(14, 14), transparent(8, 4),
                                              transparent(8, 4), Qt::Horizontal, this);
     m_seekToBar->setCursor(Qt::PointingHandCursor);
-    m_seekToBar->setToolTip(QStringLiteral("Aller à"));
+    m_seekToBar->setToolTip(tr("Aller à"));
     m_seekToBar->setFocusPolicy(Qt::NoFocus);
 
     m_volumeSlider = ProgressSlider::standard(Qt::Horizontal, this);
     m_volumeSlider->setMaximumValue(100);
     m_volumeSlider->setFixedWidth(120);
-    m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+    m_volumeSlider->setToolTip(tr("Volume"));
     m_volumeSlider->setPageStep(5 * ProgressSlider::scale);
     m_volumeSlider->setSingleStep(1 * ProgressSlider::scale);
     m_volumeIcon = new QLabel(this);
@@ -295,11 +295,11 @@ void NowPlayingBar::setVolume(quint32 volume) {
     m_settingVolume = true;
     if (volume > 100) {
         m_volumeSlider->setEnabled(false);
-        m_volumeSlider->setToolTip(QStringLiteral("Le serveur n'a pas de contrôle du volume"));
+        m_volumeSlider->setToolTip(tr("Le serveur n'a pas de contrôle du volume"));
         m_volumeSlider->setDoubleValue(0);
     } else {
         m_volumeSlider->setEnabled(true);
-        m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+        m_volumeSlider->setToolTip(tr("Volume"));
         if (!m_volumeSlider->isSliderDown()) m_volumeSlider->setDoubleValue(volume);
     }
     updateVolumeIcon();
@@ -340,7 +340,7 @@ void NowPlayingBar::setTransportEnabled(bool enabled) {
 void NowPlayingBar::setSeekable(bool seekable) {
     m_seekable = seekable;
     m_seekToBar->setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    m_seekToBar->setToolTip(seekable ? QStringLiteral("Aller à") : QString());
+    m_seekToBar->setToolTip(seekable ? tr("Aller à") : QString());
 }
 
 void NowPlayingBar::setCoverForPath(const QString &path) {

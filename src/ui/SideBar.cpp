@@ -75,8 +75,12 @@ void SideBar::setPlaylists(const QStringList &names) {
 }
 
 QString SideBar::displayText(const QString &name) {
-    if (name == QLatin1String("Library")) return QStringLiteral("Albums");
-    if (name == QLatin1String("Queue")) return QStringLiteral("Lecture en cours");
+    // The names are the views' identifiers (and stored as the last view shown); what the
+    // user reads is translated. Playlist names are the server's and shown as they are.
+    if (name == QLatin1String("Library")) return tr("Albums");
+    if (name == QLatin1String("Queue")) return tr("Lecture en cours");
+    if (name == QLatin1String("Stream")) return tr("Stream");
+    if (name == QLatin1String("Radio")) return tr("Radio");
     return name;
 }
 
@@ -91,7 +95,7 @@ QString SideBar::iconName(const QString &name, bool isPlaylist) {
 QWidget *SideBar::headerCell(const QString &name) {
     auto *cell = new QWidget;
     cell->setAttribute(Qt::WA_TranslucentBackground);
-    auto *label = new QLabel(name, cell);
+    auto *label = new QLabel(name == playlist() ? tr("Playlist") : tr("Source"), cell);
     label->setObjectName(QStringLiteral("headerText"));
     label->setFont(Style::headerFont());
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -105,7 +109,7 @@ QWidget *SideBar::headerCell(const QString &name) {
         chevron->setObjectName(QStringLiteral("playlistChevron"));
         chevron->setAutoRaise(true);
         chevron->setFocusPolicy(Qt::NoFocus);
-        chevron->setToolTip(QStringLiteral("Afficher ou masquer les playlists"));
+        chevron->setToolTip(tr("Afficher ou masquer les playlists"));
         chevron->setStyleSheet(QStringLiteral("QToolButton { border: none; color: %1; }")
                                    .arg(Style::secondaryLabelColor().name()));
         connect(chevron, &QToolButton::clicked, this,

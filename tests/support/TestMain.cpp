@@ -1,5 +1,6 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
+#include "core/settings/Language.h"
 #include "mpdc/ProtocolLocale.h"
 
 #include <QApplication>
@@ -26,6 +27,9 @@ int main(int argc, char **argv) {
     kelvane::mpdc::keepProtocolLocale();
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
+    // As the application does: the desktop's language (French under the suite's fr_FR),
+    // with its plural forms and Qt's own texts.
+    kelvane::language::installChosen();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,7 @@
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace kelvane {
@@ -20,7 +21,7 @@ void MPDCommand::updateDB(const QString &path) {
 
     const std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
     cache.setCurrentAlbumList(std::nullopt);
-    cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
+    cache.albumUpdateTrigger(QCoreApplication::translate("kelvane::MPDCommand", "Mise à jour de la base MPD..."));
 
     if (connection->update(path) == 0) {
         // Refused (reported and cleared by the connection) or the connection broke (the

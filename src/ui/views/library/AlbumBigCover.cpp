@@ -21,7 +21,7 @@ AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *par
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_url(url) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("windowBigCover"));
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Pochette") : title);
+    setWindowTitle(title.isEmpty() ? tr("Pochette") : title);
     m_cover = new QLabel(this);
     m_cover->setAlignment(Qt::AlignCenter);
     m_cover->setMinimumSize(200, 200);

@@ -166,8 +166,8 @@ void AlbumContentView::addToQueue(qint32 contextRow) {
 void AlbumContentView::showContextMenu(int row, QPoint globalPos) {
     if (row < 0) return;
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("Lire"));
-    QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
+    QAction *play = menu.addAction(tr("Lire"));
+    QAction *append = menu.addAction(tr("Ajouter à la file d'attente"));
     const QList<Song> songs = songsFor(row);
     playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     QAction *chosen = menu.exec(globalPos);

@@ -68,14 +68,14 @@ void AlbumsView::build(ImageManager *manager) {
     m_grid->setDragDropMode(QAbstractItemView::DragOnly);
     m_grid->setDefaultDropAction(Qt::CopyAction);
 
-    m_empty = new QLabel(QStringLiteral("Aucun album"), this);
+    m_empty = new QLabel(tr("Aucun album"), this);
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setEnabled(false);
     m_empty->hide();
 
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("searchField"));
-    m_search->setPlaceholderText(QStringLiteral("Rechercher (album, artiste, genre, année)"));
+    m_search->setPlaceholderText(tr("Rechercher (album, artiste, genre, année)"));
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
@@ -146,7 +146,7 @@ void AlbumsView::awakeFromNib() {
     // more, and the window (the now-playing bar too) goes on meanwhile. The grid says
     // how far it got; a newer request makes an older answer moot.
     const quint64 ticket = ++m_loadTicket;
-    m_empty->setText(QStringLiteral("Chargement des albums…"));
+    m_empty->setText(tr("Chargement des albums…"));
     if (m_model->rowCount() == 0) {
         m_empty->setVisible(true);
         m_grid->setVisible(false);
@@ -162,7 +162,7 @@ void AlbumsView::awakeFromNib() {
                     [self, ticket, found] {
                         if (self && ticket == self->m_loadTicket && self->m_model->rowCount() == 0)
                             self->m_empty->setText(
-                                QStringLiteral("Chargement des albums… %1").arg(found));
+                                tr("Chargement des albums… %1").arg(found));
                     },
                     Qt::QueuedConnection);
             });
@@ -191,8 +191,8 @@ void AlbumsView::showAlbums(const QList<Album> &albums) {
 
 void AlbumsView::showEmptyState() {
     const bool empty = m_model->rowCount() == 0;
-    m_empty->setText(m_model->isFiltered() ? QStringLiteral("Aucun album ne correspond")
-                                           : QStringLiteral("Aucun album"));
+    m_empty->setText(m_model->isFiltered() ? tr("Aucun album ne correspond")
+                                           : tr("Aucun album"));
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
     Q_EMIT albumsShown(m_model->rowCount());
@@ -214,7 +214,7 @@ void AlbumsView::applyFilter(const QString &text) {
     else
         m_model->setShownAlbums(m_filter.matching(clean));
     // A load in flight still says so; otherwise say why the grid is empty.
-    if (!m_empty->text().startsWith(QStringLiteral("Chargement"))) showEmptyState();
+    if (!m_empty->text().startsWith(tr("Chargement des albums…"))) showEmptyState();
     m_grid->scrollToTop();
     m_songs->setText(clean);
 }
@@ -297,10 +297,10 @@ void AlbumsView::showContextMenu(QPoint viewportPos) {
     const QRect cover = m_item->geometry(m_grid->visualRect(index)).cover;
     const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("Lire"));
-    QAction *open = menu.addAction(QStringLiteral("Afficher les morceaux"));
-    QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
-    QAction *maximize = menu.addAction(QStringLiteral("Afficher la pochette"));
+    QAction *play = menu.addAction(tr("Lire"));
+    QAction *open = menu.addAction(tr("Afficher les morceaux"));
+    QAction *append = menu.addAction(tr("Ajouter à la file d'attente"));
+    QAction *maximize = menu.addAction(tr("Afficher la pochette"));
     // The album's songs are read once an entry is chosen.
     const Album album = m_model->album(row);
     playlistmenu::add(&menu, [this, album](const playlistmenu::SongsReady &ready) {

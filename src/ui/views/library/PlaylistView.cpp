@@ -69,8 +69,8 @@ void PlaylistView::showContextMenu(int row, QPoint globalPos) {
     for (qint32 r : rows)
         songs.append(m_model->songs().value(r));
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Lire"), this, [this, row] { doubleClick(row); });
-    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
+    menu.addAction(tr("Lire"), this, [this, row] { doubleClick(row); });
+    menu.addAction(tr("Ajouter à la file d'attente"), this,
                    [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
     playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     menu.exec(globalPos);

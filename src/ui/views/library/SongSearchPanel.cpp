@@ -21,7 +21,7 @@ namespace kelvane {
 
 SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("songSearchPanel"));
-    auto *heading = new QLabel(QStringLiteral("Titres"), this);
+    auto *heading = new QLabel(tr("Titres"), this);
     heading->setFont(Style::titleFont());
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("songSearchNote"));
@@ -71,7 +71,7 @@ void SongSearchPanel::searchNow() {
     m_debounce.stop();
     if (m_text.isEmpty()) return;
     const quint64 ticket = ++m_ticket;
-    m_note->setText(QStringLiteral("Recherche…"));
+    m_note->setText(tr("Recherche…"));
     MPDBulk::sMPDBulk().run(
         this,
         [text = m_text, limit = m_limit] { return MPDAlbum::sMPDAlbum().searchSongs(text, limit); },
@@ -79,21 +79,19 @@ void SongSearchPanel::searchNow() {
             if (ticket != m_ticket) return;
             if (!found) {
                 m_model->setSongs({});
-                m_note->setText(QStringLiteral("Recherche impossible"));
+                m_note->setText(tr("Recherche impossible"));
                 return;
             }
             m_model->setSongs(found->songs);
             if (found->songs.isEmpty())
-                m_note->setText(QStringLiteral("Aucun titre"));
+                m_note->setText(tr("Aucun titre"));
             else if (found->cut)
                 m_note->setText(
-                    QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
-                                   "précisez la recherche.")
+                    tr("Plus de %1 titres : seuls les %1 premiers sont affichés, "
+                       "précisez la recherche.")
                         .arg(found->songs.size()));
             else
-                m_note->setText(found->songs.size() == 1
-                                    ? QStringLiteral("1 titre")
-                                    : QStringLiteral("%1 titres").arg(found->songs.size()));
+                m_note->setText(tr("%n titre(s)", "", int(found->songs.size())));
         });
 }
 
@@ -135,8 +133,8 @@ void SongSearchPanel::showContextMenu(int row, QPoint globalPos) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const QList<Song> songs = songsFor(row);
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Lire l'album"), this, [this, row] { playAlbumOf(row); });
-    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
+    menu.addAction(tr("Lire l'album"), this, [this, row] { playAlbumOf(row); });
+    menu.addAction(tr("Ajouter à la file d'attente"), this,
                    [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
     playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     menu.exec(globalPos);
