@@ -10,13 +10,14 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
-  dbus playerctl desktop-file-utils appstream man-db file fakeroot
+  dbus playerctl desktop-file-utils appstream man-db file fakeroot lintian
   qtkeychain-qt6-dev gnome-keyring
   python3 curl ccache clang-format
   fonts-dejavu-core
   # The suite runs where the interface's users live: under fr_FR.UTF-8, and a few journeys
-  # in a real X server with a window manager and real input events.
-  locales xvfb openbox xdotool x11-utils
+  # in a real X server with a window manager and real input events (xwd, of x11-apps,
+  # lets them read the screen).
+  locales xvfb openbox xdotool x11-utils x11-apps
 )
 for option in "$@"; do
   case "$option" in

@@ -2,10 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="fr_FR">
 <context>
+    <name>kelvane::AboutDialog</name>
+    <message>
+        <source>À propos de Kelvane</source>
+        <translation>About Kelvane</translation>
+    </message>
+    <message>
+        <source>Un client pour MPD, le Music Player Daemon.</source>
+        <translation>A client for MPD, the Music Player Daemon.</translation>
+    </message>
+    <message>
+        <source>Fermer</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>kelvane::AlbumBigCover</name>
     <message>
         <source>Pochette</source>
         <translation>Cover</translation>
+    </message>
+    <message>
+        <source>Cet album n&apos;a pas de pochette.</source>
+        <translation>This album has no cover.</translation>
     </message>
 </context>
 <context>
@@ -28,10 +47,6 @@
     <message>
         <source>Lire</source>
         <translation>Play</translation>
-    </message>
-    <message>
-        <source>Ajouter à la file d&apos;attente</source>
-        <translation>Add to Queue</translation>
     </message>
 </context>
 <context>
@@ -63,10 +78,6 @@
     <message>
         <source>Afficher les morceaux</source>
         <translation>Show Songs</translation>
-    </message>
-    <message>
-        <source>Ajouter à la file d&apos;attente</source>
-        <translation>Add to Queue</translation>
     </message>
     <message>
         <source>Afficher la pochette</source>
@@ -271,6 +282,110 @@ Check that this really is an MPD server.</translation>
         <source>pas d&apos;information complémentaire</source>
         <translation>no further information</translation>
     </message>
+    <message>
+        <source>Liste de commandes refusée</source>
+        <translation>Command list refused</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD n&apos;a pas accepté la liste de commandes envoyée.</source>
+        <translation>The MPD server did not accept the command list sent.</translation>
+    </message>
+    <message>
+        <source>Requête refusée par le serveur</source>
+        <translation>Request refused by the server</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD juge un paramètre de la commande invalide (un chemin, un nom ou un nombre).</source>
+        <translation>The MPD server finds an argument of the command invalid (a path, a name or a number).</translation>
+    </message>
+    <message>
+        <source>Mot de passe refusé</source>
+        <translation>Password refused</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD n&apos;accepte pas ce mot de passe. Vérifiez-le dans les préférences.</source>
+        <translation>The MPD server does not accept this password. Check it in the preferences.</translation>
+    </message>
+    <message>
+        <source>Action non autorisée</source>
+        <translation>Action not allowed</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD ne permet pas cette action sans le bon mot de passe. Vérifiez le mot de passe dans les préférences.</source>
+        <translation>The MPD server does not allow this action without the right password. Check the password in the preferences.</translation>
+    </message>
+    <message>
+        <source>Commande inconnue du serveur</source>
+        <translation>Command unknown to the server</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD ne connaît pas cette commande : il est sans doute d&apos;une version plus ancienne.</source>
+        <translation>The MPD server does not know this command: it is probably an older version.</translation>
+    </message>
+    <message>
+        <source>Introuvable sur le serveur</source>
+        <translation>Not found on the server</translation>
+    </message>
+    <message>
+        <source>Le morceau, le dossier ou la playlist demandé n&apos;existe pas (ou plus) sur le serveur MPD. Si la bibliothèque a changé, mettez à jour la base MPD.</source>
+        <translation>The song, folder or playlist asked for does not exist (or no longer exists) on the MPD server. If the library has changed, update the MPD database.</translation>
+    </message>
+    <message>
+        <source>Liste trop longue</source>
+        <translation>List too long</translation>
+    </message>
+    <message>
+        <source>La liste de lecture ou la playlist a atteint la taille maximale que permet le serveur MPD.</source>
+        <translation>The queue or the playlist has reached the largest size the MPD server allows.</translation>
+    </message>
+    <message>
+        <source>Erreur sur le serveur MPD</source>
+        <translation>Error on the MPD server</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD n&apos;a pas pu mener l&apos;action à bien (accès aux fichiers, droits, sortie audio) ; son journal en dit plus.</source>
+        <translation>The MPD server could not carry the action out (file access, permissions, audio output); its log says more.</translation>
+    </message>
+    <message>
+        <source>Playlist illisible</source>
+        <translation>Unreadable playlist</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD n&apos;a pas pu charger cette playlist.</source>
+        <translation>The MPD server could not load this playlist.</translation>
+    </message>
+    <message>
+        <source>Mise à jour déjà en cours</source>
+        <translation>Update already running</translation>
+    </message>
+    <message>
+        <source>Le serveur MPD met déjà sa base à jour. Attendez qu&apos;il ait terminé.</source>
+        <translation>The MPD server is already updating its database. Wait until it has finished.</translation>
+    </message>
+    <message>
+        <source>Lecteur pas prêt</source>
+        <translation>Player not ready</translation>
+    </message>
+    <message>
+        <source>Le lecteur du serveur MPD n&apos;est pas dans l&apos;état que demande cette action (aucun morceau en cours, par exemple).</source>
+        <translation>The MPD server&apos;s player is not in the state this action needs (no song playing, for example).</translation>
+    </message>
+    <message>
+        <source>Existe déjà</source>
+        <translation>Already exists</translation>
+    </message>
+    <message>
+        <source>Un élément de ce nom existe déjà sur le serveur MPD (une playlist, sans doute) : choisissez un autre nom.</source>
+        <translation>Something of this name already exists on the MPD server (a playlist, no doubt): choose another name.</translation>
+    </message>
+    <message>
+        <source>
+
+Réponse du serveur : « %1 »</source>
+        <translation>
+
+Server&apos;s answer: &quot;%1&quot;</translation>
+    </message>
 </context>
 <context>
     <name>kelvane::MainActivity</name>
@@ -407,10 +522,6 @@ Check that this really is an MPD server.</translation>
         <translation>About Kelvane</translation>
     </message>
     <message>
-        <source>Un client pour MPD, le Music Player Daemon.</source>
-        <translation>A client for MPD, the Music Player Daemon.</translation>
-    </message>
-    <message>
         <source>Désactivé</source>
         <translation>Off</translation>
     </message>
@@ -465,6 +576,10 @@ Check that this really is an MPD server.</translation>
     <message>
         <source>Aucune sortie</source>
         <translation>No outputs</translation>
+    </message>
+    <message>
+        <source>%1 s (réglé ailleurs)</source>
+        <translation>%1 s (set elsewhere)</translation>
     </message>
 </context>
 <context>
@@ -594,10 +709,6 @@ Check that this really is an MPD server.</translation>
         <source>Lire</source>
         <translation>Play</translation>
     </message>
-    <message>
-        <source>Ajouter à la file d&apos;attente</source>
-        <translation>Add to Queue</translation>
-    </message>
 </context>
 <context>
     <name>kelvane::Preferences</name>
@@ -612,10 +723,6 @@ Check that this really is an MPD server.</translation>
     <message>
         <source>Port</source>
         <translation>Port</translation>
-    </message>
-    <message>
-        <source>Pochettes servies par le serveur MPD</source>
-        <translation>Covers served by the MPD server</translation>
     </message>
     <message>
         <source>Arguments de requête des pochettes</source>
@@ -712,6 +819,14 @@ Check that this really is an MPD server.</translation>
     <message>
         <source>Le trousseau n&apos;a pas donné le mot de passe</source>
         <translation>The keyring did not give the password</translation>
+    </message>
+    <message>
+        <source>Pochettes servies par un serveur web sur l&apos;hôte MPD</source>
+        <translation>Covers served by a web server on the MPD host</translation>
+    </message>
+    <message>
+        <source>Demander les pochettes (cover.jpg de chaque dossier d&apos;album) à un serveur web à l&apos;adresse du serveur MPD. Décochez pour indiquer un autre serveur web.</source>
+        <translation>Ask a web server at the MPD server&apos;s address for the covers (each album folder&apos;s cover.jpg). Uncheck to give another web server.</translation>
     </message>
 </context>
 <context>
@@ -910,10 +1025,6 @@ Check that this really is an MPD server.</translation>
         <source>Lire l&apos;album</source>
         <translation>Play the Album</translation>
     </message>
-    <message>
-        <source>Ajouter à la file d&apos;attente</source>
-        <translation>Add to Queue</translation>
-    </message>
 </context>
 <context>
     <name>kelvane::StreamEdit</name>
@@ -979,6 +1090,10 @@ Check that this really is an MPD server.</translation>
         <source>Supprimer stream</source>
         <translation>Delete Stream</translation>
     </message>
+    <message>
+        <source>Lire</source>
+        <translation>Play</translation>
+    </message>
 </context>
 <context>
     <name>kelvane::inputcheck</name>
@@ -1019,6 +1134,17 @@ Check that this really is an MPD server.</translation>
     <message>
         <source>Nouvelle playlist</source>
         <translation>New Playlist</translation>
+    </message>
+</context>
+<context>
+    <name>kelvane::queuemenu</name>
+    <message>
+        <source>Ajouter à la lecture en cours</source>
+        <translation>Add to Now Playing</translation>
+    </message>
+    <message>
+        <source>Lire ensuite</source>
+        <translation>Play Next</translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,8 @@
 
 #include "mpdc/SongConversion.h"
 
+#include <algorithm>
+
 namespace kelvane::mpdc {
 
 namespace {
@@ -23,13 +25,37 @@ class AlbumTagsReader {
                 take(name, value, "AlbumArtist", ALBUM_ARTIST, m_song->albumArtist) ||
                 take(name, value, "Album", ALBUM, m_song->album) ||
                 take(name, value, "Genre", GENRE, m_song->genre) ||
-                take(name, value, "Date", DATE, m_song->date);
+                take(name, value, "Date", DATE, m_song->date) ||
+                take(name, value, "Title", TITLE, m_song->title) ||
+                take(name, value, "Composer", COMPOSER, m_song->composer) ||
+                take(name, value, "Track", TRACK, m_song->track) ||
+                take(name, value, "Disc", DISC, m_song->disc) || takeTime(name, value);
         }
     }
     void reset() { m_song = nullptr; }
 
   private:
-    enum Tag : unsigned { ARTIST = 1, ALBUM_ARTIST = 2, ALBUM = 4, GENRE = 8, DATE = 16 };
+    enum Tag : unsigned {
+        ARTIST = 1,
+        ALBUM_ARTIST = 2,
+        ALBUM = 4,
+        GENRE = 8,
+        DATE = 16,
+        TITLE = 32,
+        COMPOSER = 64,
+        TRACK = 128,
+        DISC = 256,
+    };
+    // Whole seconds, as the library's song record gives them: "Time", the older and
+    // whole-second field, which the server still sends beside "duration".
+    bool takeTime(const char *name, const char *value) {
+        if (std::strcmp(name, "Time") != 0) return false;
+        const QByteArrayView digits(value);
+        bool ok = false;
+        const qulonglong seconds = digits.toULongLong(&ok);
+        m_song->duration = ok ? quint32(std::min<qulonglong>(seconds, 0xFFFFFFFFu)) : 0;
+        return true;
+    }
     bool take(const char *name, const char *value, const char *tag, Tag bit, QString &field) {
         if (std::strcmp(name, tag) != 0) return false;
         if (!(m_seen & bit)) {

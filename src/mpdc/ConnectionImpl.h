@@ -16,7 +16,7 @@ namespace kelvane::mpdc {
 
 struct Connection::Impl {
     ConnectionPtr c;
-    QString closedMessage;
+    Failure closed{Failure::Cause::Library, 0, -1, QString()};
     ErrorKind closedKind = ErrorKind::Other;
     // Guards the socket's number against a close while abort() shuts it down from
     // another thread; never held across an exchange.

@@ -77,7 +77,7 @@ PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetyp
         // the cap, or a chunk that does not fit in it, ends the connection.
         if (total < 0 || total > maxBytes || chunk > total - offset ||
             (chunk == 0 && qsizetype(offset) < total)) {
-            close(QString::fromLatin1(answerTooLargeMessage));
+            close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
             result.outcome = PictureResult::TooLarge;
             result.bytes.clear();
             return result;

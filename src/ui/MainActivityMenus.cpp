@@ -9,15 +9,13 @@
 #include "ui/NowPlayingBar.h"
 #include "ui/Preferences.h"
 #include "ui/SideBar.h"
-#include "ui/base/Icons.h"
+#include "ui/base/AboutDialog.h"
 #include "ui/base/ProgressSlider.h"
 #include "ui/views/library/AlbumsView.h"
 #include "ui/views/radio/StreamEdit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <cmath>
 
 namespace kelvane {
@@ -59,12 +57,11 @@ void MainActivity::buildMenus() {
     addAction(server, this, QStringLiteral("deconnecter"), tr("Déconnecter"),
               {QKeySequence(QStringLiteral("Ctrl+Shift+K"))}, &MainActivity::deconnecter);
     server->addSeparator();
-    addAction(server, this, QStringLiteral("updateDataBase"),
-              tr("Mettre à jour la base MPD"),
+    addAction(server, this, QStringLiteral("updateDataBase"), tr("Mettre à jour la base MPD"),
               {QKeySequence(Qt::Key_F5), QKeySequence(QStringLiteral("Ctrl+U"))},
               &MainActivity::updateDataBase);
-    addAction(server, this, QStringLiteral("purgeCoverCache"),
-              tr("Vider le cache des pochettes"), {}, &MainActivity::purgeCoverCache);
+    addAction(server, this, QStringLiteral("purgeCoverCache"), tr("Vider le cache des pochettes"),
+              {}, &MainActivity::purgeCoverCache);
 
     QMenu *play = bar->addMenu(tr("&Lecture"));
     addAction(play, this, QStringLiteral("playButton"), tr("Lecture / Pause"),
@@ -116,17 +113,8 @@ void MainActivity::buildMenus() {
               });
 
     QMenu *help = bar->addMenu(tr("&Aide"));
-    addAction(
-        help, this, QStringLiteral("about"), tr("À propos de Kelvane"), {}, [this] {
-            auto *box = new QMessageBox(m_window);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setWindowTitle(tr("À propos de Kelvane"));
-            box->setIconPixmap(Icons::pixmap(QStringLiteral("app_icon"), QSize(64, 64)));
-            box->setText(QStringLiteral("Kelvane %1").arg(QApplication::applicationVersion()));
-            box->setInformativeText(tr("Un client pour MPD, le Music Player Daemon."));
-            box->setWindowModality(Qt::WindowModal);
-            box->open();
-        });
+    addAction(help, this, QStringLiteral("about"), tr("À propos de Kelvane"), {},
+              [this] { (new AboutDialog(m_window))->open(); });
 }
 
 void MainActivity::preferences() {

@@ -51,10 +51,8 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     for (QLabel *l : {m_currentSongTitle, m_currentArtistAlbum})
         l->setMinimumWidth(60);
 
-    m_previous =
-        transportButton(QStringLiteral("previous_button"), tr("Précédent"), 30);
-    m_playImg =
-        transportButton(QStringLiteral("play_button"), tr("Lecture / Pause"), 42);
+    m_previous = transportButton(QStringLiteral("previous_button"), tr("Précédent"), 30);
+    m_playImg = transportButton(QStringLiteral("play_button"), tr("Lecture / Pause"), 42);
     m_next = transportButton(QStringLiteral("next_button"), tr("Suivant"), 30);
     m_stop = transportButton(QStringLiteral("stop_button"), tr("Stop"), 30);
     m_playImageName = QStringLiteral("play_button");
@@ -267,6 +265,13 @@ void NowPlayingBar::setElapsed(quint32 milliseconds) {
     // The user's drag wins over the poll until the knob is let go.
     if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
     if (milliseconds != 0) m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+}
+
+void NowPlayingBar::showStopped() {
+    // Stopped, the server reports no elapsed time at all: the last one shown would be a
+    // song's old place, not where play starts again.
+    if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(0);
+    m_elapsedTime->setText(NowPlayingText::elapsedText(0));
 }
 
 void NowPlayingBar::setMaximumTime(qint32 seconds) {

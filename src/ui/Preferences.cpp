@@ -56,7 +56,14 @@ void Preferences::build() {
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_labelIP = new QLabel(tr("Adresse du serveur MPD"));
     m_labelPort = new QLabel(tr("Port"));
-    m_checkButtonHTTP = new QCheckBox(tr("Pochettes servies par le serveur MPD"));
+    // Not MPD itself: a web server running on the machine MPD runs on (the box below is
+    // MPD's own covers).
+    m_checkButtonHTTP = new QCheckBox(tr("Pochettes servies par un serveur web sur l'hôte MPD"));
+    m_checkButtonHTTP->setObjectName(QStringLiteral("checkButtonHTTP"));
+    m_checkButtonHTTP->setToolTip(
+        tr("Demander les pochettes (cover.jpg de chaque dossier d'album) à un "
+           "serveur web à l'adresse du serveur MPD. Décochez pour indiquer un autre "
+           "serveur web."));
     m_serverHTTPField = new QLineEdit;
     m_checkButtonPHP = new QCheckBox(tr("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;
@@ -121,10 +128,8 @@ void Preferences::build() {
     form->addRow(QString(), m_languageNote);
 
     auto *buttons = new QDialogButtonBox;
-    QPushButton *saveButton =
-        buttons->addButton(tr("Enregistrer"), QDialogButtonBox::AcceptRole);
-    QPushButton *cancelButton =
-        buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
+    QPushButton *saveButton = buttons->addButton(tr("Enregistrer"), QDialogButtonBox::AcceptRole);
+    QPushButton *cancelButton = buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
     saveButton->setObjectName(QStringLiteral("saveButton"));
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     saveButton->setDefault(true);

@@ -61,9 +61,10 @@ TEST(ConsoleLanguage, AlertsAreEnglishUnderAnEnglishDesktopAndTheWordsStay) {
                            {{QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8")},
                             {QStringLiteral("LANGUAGE"), QString()},
                             {QStringLiteral("LC_MESSAGES"), QString()}});
-    EXPECT_TRUE(console.waitForLine(QStringLiteral("error\t"))
-                    .startsWith(QStringLiteral("error\tConnection refused\t1. Check that the "
-                                               "server can be reached and that MPD is running.\\n2.")));
+    EXPECT_TRUE(
+        console.waitForLine(QStringLiteral("error\t"))
+            .startsWith(QStringLiteral("error\tConnection refused\t1. Check that the "
+                                       "server can be reached and that MPD is running.\\n2.")));
     console.send(QStringLiteral("no-such-command"));
     EXPECT_EQ(console.waitForLine(QStringLiteral("unknown\t")),
               QStringLiteral("unknown\tno-such-command"));

@@ -12,15 +12,16 @@ for f in bin/kelvane share/applications/kelvane.desktop \
          share/icons/hicolor/48x48/apps/kelvane.png \
          share/icons/hicolor/128x128/apps/kelvane.png \
          share/icons/hicolor/256x256/apps/kelvane.png \
-         share/metainfo/org.kelvane.Kelvane.metainfo.xml share/man/man1/kelvane.1 \
-         share/man/fr/man1/kelvane.1 share/kelvane/translations/kelvane_en.qm \
-         share/kelvane/translations/kelvane_fr.qm; do
+         share/metainfo/org.kelvane.Kelvane.metainfo.xml share/man/man1/kelvane.1.gz \
+         share/man/fr/man1/kelvane.1.gz share/kelvane/translations/kelvane_en.qm \
+         share/kelvane/translations/kelvane_fr.qm \
+         share/doc/kelvane/copyright share/doc/kelvane/changelog.gz; do
   [ -s "$root/usr/$f" ] || fail "missing $f"
 done
 # Nothing but the application: no static libraries, headers or test tools.
 extra=$(cd "$root/usr" && find . -type f | grep -v -e '^./bin/kelvane$' -e '^./share/applications/' \
           -e '^./share/icons/' -e '^./share/metainfo/' -e '^./share/man/' \
-          -e '^./share/kelvane/translations/kelvane_[a-z]*\.qm$' || true)
+          -e '^./share/doc/kelvane/' -e '^./share/kelvane/translations/kelvane_[a-z]*\.qm$' || true)
 [ -z "$extra" ] || fail "unexpected files: $extra"
 
 # Each bitmap has the size its directory names.
@@ -36,7 +37,7 @@ grep -q '^Categories=.*Audio;.*Player;.*Qt;' "$root/usr/share/applications/kelva
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo"
 grep -q "release version=\"$version\"" "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo version"
 # The manual pages (English, French) format without warnings.
-for page in man1/kelvane.1 fr/man1/kelvane.1; do
+for page in man1/kelvane.1.gz fr/man1/kelvane.1.gz; do
   LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>"$root/man.err" >/dev/null || fail "man page $page"
   [ ! -s "$root/man.err" ] || fail "man page $page warnings: $(cat "$root/man.err")"
 done

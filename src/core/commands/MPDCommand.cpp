@@ -60,19 +60,23 @@ MPDCommand::MPDCommand() {
 }
 
 void MPDCommand::connect() {
-    // The update reconnects by itself when it ends.
-    if (m_updating) return;
     MPDSocket::sMPDSocket().connect();
+    if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::connectSoon() {
-    if (m_updating) return;
     MPDSocket::sMPDSocket().connectSoon();
+    if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::disconnect() {
-    if (m_updating) return;
     MPDSocket::sMPDSocket().disconnect();
+    if (!m_updating) return;
+    // The server finishes its update on its own; nothing is left to wait with. The views
+    // are told the update is over, with the list they showed before it.
+    ++m_updateTicket;
+    m_updateTimer.stop();
+    finishUpdate(std::move(m_albumsBeforeUpdate), std::move(m_songsBeforeUpdate));
 }
 
 void MPDCommand::play() {

@@ -213,6 +213,23 @@ void moveAll(mpdc::Connection &connection, const mpdc::StatusInfo &status,
     for (const QueueMove &move : queuemoves::plan(qint32(status.queueLength), rows, drop))
         if (!connection.moveRange(quint32(move.start), quint32(move.end), quint32(move.to))) break;
 }
+
+// Where "next" is: right after the current song, or the top of the queue when there is
+// none.
+qint32 nextPosition(const mpdc::StatusInfo &status) {
+    return status.songPos < 0 ? 0 : status.songPos + 1;
+}
+
+void addAll(mpdc::Connection &connection, const mpdc::StatusInfo &status, const QList<Song> &songs,
+            qint32 position) {
+    qint32 at = std::clamp<qint32>(position, 0, qint32(status.queueLength));
+    for (const Song &song : songs) {
+        // To the server an empty uri is the whole music directory.
+        if (song.fullPath().isEmpty()) continue;
+        if (!connection.addAt(song.fullPath(), quint32(at))) break;
+        ++at;
+    }
+}
 } // namespace
 
 void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
@@ -223,27 +240,22 @@ void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
 
 void MPDQueue::playNext(const QList<qint32> &rows) {
     editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
-        // Nothing playing: "next" is the top of the queue.
-        if (status.songPos < 0) {
-            moveAll(connection, status, rows, 0);
-            return;
-        }
         QList<qint32> others;
         for (qint32 row : rows)
             if (row != status.songPos) others.append(row);
-        moveAll(connection, status, others, status.songPos + 1);
+        moveAll(connection, status, others, nextPosition(status));
+    });
+}
+
+void MPDQueue::playSongsNext(const QList<Song> &songs) {
+    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+        addAll(connection, status, songs, nextPosition(status));
     });
 }
 
 void MPDQueue::insertSongs(const QList<Song> &songs, qint32 position) {
     editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
-        qint32 at = std::clamp<qint32>(position, 0, qint32(status.queueLength));
-        for (const Song &song : songs) {
-            // To the server an empty uri is the whole music directory.
-            if (song.fullPath().isEmpty()) continue;
-            if (!connection.addAt(song.fullPath(), quint32(at))) break;
-            ++at;
-        }
+        addAll(connection, status, songs, position);
     });
 }
 

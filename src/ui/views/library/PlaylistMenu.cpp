@@ -37,7 +37,8 @@ QStringList names() {
 }
 
 QMenu *add(QMenu *menu, SongsSource songs) {
-    QMenu *sub = menu->addMenu(QCoreApplication::translate("kelvane::playlistmenu", "Ajouter à la playlist"));
+    QMenu *sub = menu->addMenu(
+        QCoreApplication::translate("kelvane::playlistmenu", "Ajouter à la playlist"));
     sub->setObjectName(QStringLiteral("addToPlaylistMenu"));
     for (const QString &name : storedNames()) {
         // "&" would be read as a shortcut marker.
@@ -46,7 +47,11 @@ QMenu *add(QMenu *menu, SongsSource songs) {
         sub->addAction(title, sub, [name, songs] { addTo(name, songs); });
     }
     if (!storedNames().isEmpty()) sub->addSeparator();
+    // The dialog belongs to a lasting window: a popover (the album's songs) closes when
+    // the dialog shows, and would take a dialog of its own along.
     QWidget *parent = menu->parentWidget() ? menu->parentWidget()->window() : nullptr;
+    while (parent && parent->windowType() == Qt::Popup && parent->parentWidget())
+        parent = parent->parentWidget()->window();
     sub->addAction(QCoreApplication::translate("kelvane::playlistmenu", "Nouvelle playlist…"), sub,
                    [parent, songs] { askNewPlaylist(parent, songs); });
     return sub;
@@ -54,8 +59,9 @@ QMenu *add(QMenu *menu, SongsSource songs) {
 
 SetNameDialog *askNewPlaylist(QWidget *parent, SongsSource songs) {
     if (dialog()) dialog()->deleteLater();
-    auto *asking = new SetNameDialog(QCoreApplication::translate("kelvane::playlistmenu", "Nouvelle playlist"), closeNotification,
-                                     QStringLiteral("new"), parent);
+    auto *asking =
+        new SetNameDialog(QCoreApplication::translate("kelvane::playlistmenu", "Nouvelle playlist"),
+                          closeNotification, QStringLiteral("new"), parent);
     asking->setAttribute(Qt::WA_DeleteOnClose);
     dialog() = asking;
     NotificationCenter &center = NotificationCenter::defaultCenter();
