@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QTableView>
 #include <QTcpServer>
 #include <QXmlStreamReader>
 
@@ -47,7 +48,7 @@ QSet<QString> frenchOnlyTexts() {
 }
 
 // Every text a widget tree shows: titles, labels, buttons, tool tips, placeholders, the
-// menus' entries.
+// tables' column titles, the menus' entries.
 QStringList shownTexts(QWidget *root) {
     QStringList texts{root->windowTitle(), root->toolTip()};
     for (QWidget *w : root->findChildren<QWidget *>()) {
@@ -55,12 +56,15 @@ QStringList shownTexts(QWidget *root) {
         if (auto *label = qobject_cast<QLabel *>(w)) texts << label->text();
         if (auto *button = qobject_cast<QAbstractButton *>(w)) texts << button->text();
         if (auto *field = qobject_cast<QLineEdit *>(w)) texts << field->placeholderText();
+        if (auto *table = qobject_cast<QTableView *>(w); table && table->model())
+            for (int c = 0; c < table->model()->columnCount(); ++c)
+                texts << table->model()->headerData(c, Qt::Horizontal).toString();
         if (auto *box = qobject_cast<QComboBox *>(w))
             for (int i = 0; i < box->count(); ++i)
                 texts << box->itemText(i);
     }
     for (QAction *action : root->findChildren<QAction *>())
-        texts << action->text() << action->toolTip();
+        texts << action->text(); // an action's tool tip defaults to its text, "&" removed
     for (QMenu *menu : root->findChildren<QMenu *>())
         texts << menu->title();
     texts.removeAll(QString());
