@@ -146,8 +146,7 @@ QDBusAbstractAdaptor *MprisProperties::adaptorOf(const QString &interface, const
         if (ownProperty(adaptor, name) >= 0) return adaptor;
     }
     if (interfaceFound || interface.isEmpty())
-        m_service->refuseCall(QDBusError::UnknownProperty,
-                              tr("Propriété inconnue : %1").arg(name));
+        m_service->refuseCall(QDBusError::UnknownProperty, tr("Propriété inconnue : %1").arg(name));
     else
         m_service->refuseCall(QDBusError::UnknownInterface,
                               tr("Interface inconnue : %1").arg(interface));

@@ -19,24 +19,32 @@ namespace kelvane {
 
 namespace {
 void describeOptions(QCommandLineParser &parser) {
-    parser.setApplicationDescription(QCoreApplication::translate("kelvane::GuiMain", "Kelvane, un client pour MPD"));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("kelvane::GuiMain", "Kelvane, un client pour MPD"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("host"), QCoreApplication::translate("kelvane::GuiMain", "Serveur MPD pour cette session."),
-                      QStringLiteral("H")});
-    parser.addOption({QStringLiteral("port"), QCoreApplication::translate("kelvane::GuiMain", "Port MPD pour cette session."),
-                      QStringLiteral("P")});
+    parser.addOption(
+        {QStringLiteral("host"),
+         QCoreApplication::translate("kelvane::GuiMain", "Serveur MPD pour cette session."),
+         QStringLiteral("H")});
+    parser.addOption(
+        {QStringLiteral("port"),
+         QCoreApplication::translate("kelvane::GuiMain", "Port MPD pour cette session."),
+         QStringLiteral("P")});
     parser.addOption(
         {QStringLiteral("cover-host"),
-         QCoreApplication::translate("kelvane::GuiMain", "Serveur web des pochettes pour cette session (adresse[:port])."),
+         QCoreApplication::translate(
+             "kelvane::GuiMain", "Serveur web des pochettes pour cette session (adresse[:port])."),
          QCoreApplication::translate("kelvane::GuiMain", "ADRESSE")});
     parser.addOption({QStringLiteral("radio-base"),
-                      QCoreApplication::translate("kelvane::GuiMain", "Adresse de l'annuaire radio pour cette session."),
+                      QCoreApplication::translate(
+                          "kelvane::GuiMain", "Adresse de l'annuaire radio pour cette session."),
                       QStringLiteral("URL")});
     // Handled before the window starts (main); listed here for --help.
-    parser.addOption(
-        {QStringLiteral("console"),
-         QCoreApplication::translate("kelvane::GuiMain", "Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
+    parser.addOption({QStringLiteral("console"),
+                      QCoreApplication::translate(
+                          "kelvane::GuiMain",
+                          "Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
 }
 
 } // namespace

@@ -38,7 +38,9 @@ QString songTitle(const MPDStatus &status, const std::optional<QList<Stream>> &s
     if (status.state == 1)
         text = QCoreApplication::translate("kelvane::NowPlayingText", "Stop");
     else if (status.state == 2 || status.state == 3)
-        text = status.title.isNull() ? QCoreApplication::translate("kelvane::NowPlayingText", "Non renseigné") : status.title;
+        text = status.title.isNull()
+                   ? QCoreApplication::translate("kelvane::NowPlayingText", "Non renseigné")
+                   : status.title;
     if (isStream(status.path) && savedStreams) {
         const QString name = MPDStream::streamNameForNowPlaying(*savedStreams, status.path);
         if (!name.isNull()) text = name;

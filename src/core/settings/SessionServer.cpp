@@ -26,14 +26,17 @@ std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *prob
     if (in.portOption || !portText.isEmpty()) {
         quint32 value = 0;
         if (!Setting::parsePort(portText, &value)) {
-            *problem = QCoreApplication::translate("kelvane::SessionServer", "port invalide : « %1 »").arg(portText);
+            *problem =
+                QCoreApplication::translate("kelvane::SessionServer", "port invalide : « %1 »")
+                    .arg(portText);
             return std::nullopt;
         }
         out.port = value;
     }
     if (in.coverOption) {
         if (in.coverOption->isEmpty()) {
-            *problem = QCoreApplication::translate("kelvane::SessionServer", "serveur de pochettes vide");
+            *problem =
+                QCoreApplication::translate("kelvane::SessionServer", "serveur de pochettes vide");
             return std::nullopt;
         }
         out.coverHost = *in.coverOption;

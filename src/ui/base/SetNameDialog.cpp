@@ -17,8 +17,7 @@ SetNameDialog::SetNameDialog(const QStringList &p, QWidget *parent)
 SetNameDialog::SetNameDialog(const QString &title, const QString &notification,
                              const QString &answerWord, QWidget *parent)
     : AnswerDialog(title, notification, parent), m_answerWord(answerWord),
-      m_label(new QLabel(tr("Nom :"))), m_textField(new QLineEdit),
-      m_ok(new QPushButton(tr("OK"))),
+      m_label(new QLabel(tr("Nom :"))), m_textField(new QLineEdit), m_ok(new QPushButton(tr("OK"))),
       m_cancel(new QPushButton(tr("Annuler"))) {
     m_label->setBuddy(m_textField);
     m_textField->setMinimumWidth(280);

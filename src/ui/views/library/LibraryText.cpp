@@ -18,7 +18,10 @@ QString trackText(qint32 disc, qint32 track) {
 QString totalTimeText(double seconds) {
     const int hours = int(seconds / 3600);
     const int minutes = int(seconds / 60) % 60;
-    if (hours > 0 && minutes > 0) return QCoreApplication::translate("kelvane::librarytext", "%1h %2mn").arg(hours).arg(minutes);
+    if (hours > 0 && minutes > 0)
+        return QCoreApplication::translate("kelvane::librarytext", "%1h %2mn")
+            .arg(hours)
+            .arg(minutes);
     if (hours > 0) return QCoreApplication::translate("kelvane::librarytext", "%1h").arg(hours);
     return QCoreApplication::translate("kelvane::librarytext", "%1mn").arg(minutes);
 }

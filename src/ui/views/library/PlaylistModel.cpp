@@ -3,8 +3,7 @@
 namespace kelvane {
 
 PlaylistModel::PlaylistModel(QObject *parent)
-    : SongTableModel({tr("N°"), tr("Artiste"), tr("Album"),
-                      tr("Titre"), tr("Compositeur"),
+    : SongTableModel({tr("N°"), tr("Artiste"), tr("Album"), tr("Titre"), tr("Compositeur"),
                       tr("Durée"), QString()},
                      TrackNumber, Time, parent) {}
 
