@@ -28,8 +28,9 @@ int main(int argc, char **argv) {
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
     // As the application does: the desktop's language (French under the suite's fr_FR),
-    // with its plural forms and Qt's own texts.
-    kelvane::language::installChosen();
+    // with its plural forms and Qt's own texts. Not the stored choice: reading the settings
+    // now would fix their place before tests that move XDG_CONFIG_HOME.
+    kelvane::language::install(kelvane::language::desktopLanguage());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
