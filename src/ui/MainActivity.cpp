@@ -96,7 +96,8 @@ void MainActivity::setContentViewToName(const QString &name) {
         viewName = QStringLiteral("Playlist");
     }
     if (m_currentContentView) retireContentView(m_currentContentView);
-    m_window->contentTitle()->setText(SideBar::displayText(name));
+    m_window->contentTitle()->setText(SideBar::sources().contains(name) ? SideBar::displayText(name)
+                                                                        : name);
     QWidget *view = createContentView(viewName, m_window->masterView());
     m_currentContentView = view;
     m_currentContentName = viewName;

@@ -87,7 +87,7 @@ void SideBar::setPlaylists(const QStringList &names) {
 
 QString SideBar::displayText(const QString &name) {
     // The names are the views' identifiers (and stored as the last view shown); what the
-    // user reads is translated. Playlist names are the server's and shown as they are.
+    // user reads is translated.
     if (name == QLatin1String("Library")) return tr("Albums");
     if (name == QLatin1String("Queue")) return tr("Lecture en cours");
     if (name == QLatin1String("Stream")) return tr("Stream");
@@ -157,9 +157,11 @@ void SideBar::reloadData() {
             child->setData(0, kNameRole, name);
             child->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             child->setSizeHint(0, QSize(1, kEntryHeight));
-            child->setToolTip(0, displayText(name));
+            // A playlist's name is the server's, shown as it is in every language.
+            const QString shown = header == playlist() ? name : displayText(name);
+            child->setToolTip(0, shown);
             auto *cell = new SidebarItem;
-            cell->setText(displayText(name));
+            cell->setText(shown);
             cell->setIcon(Icons::icon(iconName(name, header == playlist())));
             cell->setContentsMargins(0, 0, 0, 0);
             if (name == QLatin1String("Library")) cell->setBadge(albumBadge());
