@@ -499,7 +499,7 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     </message>
     <message>
         <source>Enregistrer la lecture en cours comme playlist…</source>
-        <translation>Save the Queue as a Playlist…</translation>
+        <translation>Save Now Playing as a Playlist…</translation>
     </message>
     <message>
         <source>Ajouter un stream…</source>
@@ -880,13 +880,13 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     </message>
     <message>
         <source>Retirer le morceau de la lecture en cours ?</source>
-        <translation>Remove the song from the queue?</translation>
+        <translation>Remove the song from Now Playing?</translation>
     </message>
     <message numerus="yes">
         <source>Retirer les %n morceaux de la lecture en cours ?</source>
         <translation>
-            <numerusform>Remove the %n song from the queue?</numerusform>
-            <numerusform>Remove the %n songs from the queue?</numerusform>
+            <numerusform>Remove the %n song from Now Playing?</numerusform>
+            <numerusform>Remove the %n songs from Now Playing?</numerusform>
         </translation>
     </message>
 </context>
