@@ -52,6 +52,7 @@ AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent) {
     m_model = new AlbumContentModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("albumTableView"));
+    m_table->setAccessibleName(tr("Morceaux de l'album"));
     m_table->setModel(m_model);
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->verticalHeader()->setDefaultSectionSize(19);

@@ -2,6 +2,7 @@
 
 #include "ui/views/library/AlbumContentView.h"
 #include "ui/views/library/LibraryText.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -60,6 +61,12 @@ AlbumPopover *AlbumPopover::display(QWidget *parent, const QRect &anchor, qsizet
     const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
     popover->setGeometry(placement(anchor, size, area));
     popover->show();
+    // Opened from the keyboard too (Space on a cover): the songs take the keys at once,
+    // on the first one, so the arrows, Enter and the Menu key work without a click.
+    SongTable *songs = popover->m_content->albumTableView();
+    songs->setFocus(Qt::PopupFocusReason);
+    if (songs->model() && songs->model()->rowCount() > 0 && !songs->currentIndex().isValid())
+        songs->setCurrentIndex(songs->model()->index(0, 0));
     return popover;
 }
 

@@ -4,12 +4,14 @@
 #include "core/library/MPDAlbum.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "ui/base/Accessibility.h"
 #include "ui/base/QueueMenu.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/SongSearchPanel.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -80,6 +82,11 @@ void AlbumsView::build(ImageManager *manager) {
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
+    a11y::nameSearchField(m_search, tr("Rechercher des albums"),
+                          tr("Filtre la grille par album, artiste, genre ou année"));
+    m_grid->setAccessibleName(tr("Albums"));
+    m_grid->setAccessibleDescription(
+        tr("Entrée lit l'album, Espace affiche ses morceaux, la touche Menu ouvre ses actions"));
     m_songs = new SongSearchPanel(this);
     m_songs->hide();
 
@@ -102,6 +109,9 @@ void AlbumsView::build(ImageManager *manager) {
     layout->setSpacing(0);
     layout->addLayout(searchRow);
     layout->addWidget(split);
+    // The keys go from the field down to what it filters: the albums, then the songs.
+    setTabOrder(m_search, m_grid);
+    setTabOrder(m_grid, m_songs->table());
 
     connect(m_overCover, &AlbumOverCover::changed, this, [this](int row) {
         if (row >= 0 && row < m_model->rowCount()) m_grid->update(m_model->index(row));

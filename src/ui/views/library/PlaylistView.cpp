@@ -31,6 +31,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("tableOutletPlaylist"));
+    m_table->setAccessibleName(tr("Morceaux de la playlist"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
     auto *layout = new QVBoxLayout(this);

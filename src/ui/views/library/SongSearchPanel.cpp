@@ -35,6 +35,7 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("songSearchTable"));
+    m_table->setAccessibleName(tr("Titres trouvés"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
     PlaylistView::setUpColumns(m_table);
