@@ -57,6 +57,18 @@ def read_and_drive(world):
         if checked < 10:
             raise j.JourneyFailed(f"{view}: only {checked} controls found: the walk went wrong")
         total += checked
+    # The preferences, a window of their own.
+    display.xdotool("key", "ctrl+comma")
+    preferences = bus.wait_for("the preferences", lambda: a.find(
+        bus, app, lambda n: n.name == "Préférences" and a.role(n) in ("frame", "dialog")
+        and a.showing(bus, n)))
+    checked, unnamed = unnamed_controls(bus, preferences)
+    j.log(f"Préférences: {checked} controls checked, {len(unnamed)} without a name")
+    if unnamed or checked < 8:
+        raise j.JourneyFailed(f"Préférences: {checked} controls, without a name: {unnamed}")
+    total += checked
+    display.xdotool("key", "Escape")
+    bus.wait_for("the preferences closed", lambda: not a.showing(bus, preferences))
     j.log(f"all views: {total} controls checked, none without a name")
 
     # The grid reads "Album — Artiste"; the queue's rows title, artist and time.

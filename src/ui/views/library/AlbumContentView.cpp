@@ -81,6 +81,8 @@ AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent) {
     m_content = MPDCache::sMPDCache().getAlbumContentArray().value_or(QList<Song>{});
     m_model->setSongs(m_content);
     connect(m_table, &SongTable::playRequested, this, &AlbumContentView::doubleClick);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { MPDQueue::sMPDQueue().playSongsNext(songsFor(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &AlbumContentView::showContextMenu);
 
     setHead();

@@ -2,6 +2,7 @@
 
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "ui/base/Accessibility.h"
@@ -306,15 +307,7 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const QRect cover = m_item->geometry(m_grid->visualRect(m_model->index(row))).cover;
     const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
-    const Album album = m_model->album(row);
-    // The album's songs are read once an entry is chosen.
-    const auto songs = [this, album](const std::function<void(const QList<Song> &)> &ready) {
-        MPDBulk::sMPDBulk().run(
-            this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
-            [ready, name = album.albumName](std::optional<QList<Song>> content) {
-                if (content) ready(AlbumItem::songsOfAlbum(*content, name));
-            });
-    };
+    const queuemenu::SongsSource songs = albumSongs(row);
     queuemenu::add(
         menu, QStringLiteral("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
     menu->addSeparator();
@@ -325,6 +318,18 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
         menu->addAction(QStringLiteral("Afficher la pochette"), this,
                         [this, row] { m_item->clickMaximize(row); });
     playlistmenu::add(menu, songs);
+}
+
+queuemenu::SongsSource AlbumsView::albumSongs(int row) {
+    const Album album = m_model->album(row);
+    // The album's songs are read once an entry is chosen.
+    return [this, album](const queuemenu::SongsReady &ready) {
+        MPDBulk::sMPDBulk().run(
+            this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+            [ready, name = album.albumName](std::optional<QList<Song>> content) {
+                if (content) ready(AlbumItem::songsOfAlbum(*content, name));
+            });
+    };
 }
 
 bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
@@ -365,6 +370,13 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
     } else if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = m_grid->currentIndex();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid() &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            // "Lire ensuite" without the menu, as in the song lists.
+            albumSongs(current.row())(
+                [](const QList<Song> &songs) { MPDQueue::sMPDQueue().playSongsNext(songs); });
+            return true;
+        }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid()) {
             m_item->clickPlay(current.row());
             return true;

@@ -3,6 +3,7 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
 #include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
@@ -60,6 +61,8 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_debounce.setInterval(debounceMs);
     connect(&m_debounce, &QTimer::timeout, this, &SongSearchPanel::searchNow);
     connect(m_table, &SongTable::playRequested, this, &SongSearchPanel::playAlbumOf);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { MPDQueue::sMPDQueue().playSongsNext(songsFor(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &SongSearchPanel::showContextMenu);
 }
 
