@@ -108,7 +108,13 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
             .arg(NowPlayingText::totalText(qint32(value)).trimmed(),
                  NowPlayingText::totalText(qint32(maximum)).trimmed());
     };
-    m_seekToBar->setValueText(timeText);
+    // Away from the keys the seek bar keeps what the pointer left (followPoll): it reads
+    // where the song is, as the progress bar does.
+    m_seekToBar->setValueText([this, timeText](double value, double maximum) {
+        const bool own = m_seekToBar->hasFocus() || m_seekToBar->isSliderDown();
+        return timeText(own ? value : m_progressTrack->doubleValue(), maximum);
+    });
+    m_seekToBar->installEventFilter(this);
     m_progressTrack->setValueText(timeText);
 
     m_volumeSlider = ProgressSlider::standard(Qt::Horizontal, this);
@@ -293,6 +299,14 @@ bool NowPlayingBar::event(QEvent *e) {
     return QWidget::event(e);
 }
 
+bool NowPlayingBar::eventFilter(QObject *watched, QEvent *event) {
+    // The keys seek, the wheel does not: a scroll over the bar is not meant as a seek.
+    if (watched == m_seekToBar && event->type() == QEvent::Wheel) return true;
+    if (watched == m_seekToBar && event->type() == QEvent::FocusIn)
+        followPoll(m_progressTrack->doubleValue());
+    return QWidget::eventFilter(watched, event);
+}
+
 void NowPlayingBar::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), Style::barBackground());
@@ -333,7 +347,9 @@ void NowPlayingBar::setMaximumTime(qint32 seconds) {
 }
 
 void NowPlayingBar::followPoll(double seconds) {
-    // The seek bar starts its key steps from where the song is.
+    // With the keys on it, the seek bar starts its steps from where the song is (and
+    // reads that to a screen reader); otherwise it keeps what the pointer left there.
+    if (!m_seekToBar->hasFocus()) return;
     m_followingPoll = true;
     m_seekToBar->setDoubleValue(seconds);
     m_followingPoll = false;

@@ -87,6 +87,7 @@ class NowPlayingBar : public QWidget {
   protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     void applyPalette();

@@ -44,6 +44,9 @@ TEST_F(WindowTest, SlidersReadTheirValuesAsPeopleSayThem) {
     EXPECT_EQ(seek->role(), QAccessible::Slider);
     EXPECT_EQ(seek->text(QAccessible::Name), QStringLiteral("Position"));
     EXPECT_EQ(seek->text(QAccessible::Description), QStringLiteral("1:23 sur 4:05"));
+    // Away from the keys the seek bar keeps what the pointer left, and still reads the
+    // song's place.
+    EXPECT_DOUBLE_EQ(bar->seekToBar()->doubleValue(), 0);
     EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
     EXPECT_TRUE(progress->state().readOnly);
     progress->valueInterface()->setCurrentValue(10);
@@ -54,13 +57,19 @@ TEST_F(WindowTest, SeekBarKeysSeekOnceEachAndThePollNever) {
     NowPlayingBar *bar = activity->window()->bar();
     QList<float> seeks;
     QObject::connect(bar, &NowPlayingBar::seekRequested, [&](float s) { seeks << s; });
+    MainWindow *window = activity->window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ProgressSlider *seekBar = bar->seekToBar();
+    EXPECT_EQ(seekBar->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    seekBar->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(seekBar->hasFocus());
     bar->setSeekable(true);
     bar->setMaximumTime(300);
     bar->setElapsed(60000);
     bar->setElapsed(61000);
     EXPECT_TRUE(seeks.isEmpty());
-    ProgressSlider *seekBar = bar->seekToBar();
-    EXPECT_EQ(seekBar->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
     QTest::keyClick(seekBar, Qt::Key_Right);
     QTest::keyClick(seekBar, Qt::Key_PageUp);
     EXPECT_EQ(seeks, QList<float>({66.f, 96.f}));

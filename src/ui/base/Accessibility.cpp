@@ -86,6 +86,16 @@ class KeyboardMenus : public QObject {
                 key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
             if (!menuKey && !shiftF10) break;
             auto *view = qobject_cast<QAbstractItemView *>(watched);
+            if (!view && shiftF10 && watched == QApplication::focusWidget()) {
+                // Other widgets (a radio entry, a text field) get the menu event the Menu
+                // key gives them, in their middle.
+                auto *widget = static_cast<QWidget *>(watched);
+                const QPoint middle = widget->rect().center();
+                QContextMenuEvent menu(QContextMenuEvent::Keyboard, middle,
+                                       widget->mapToGlobal(middle), Qt::NoModifier);
+                QCoreApplication::sendEvent(widget, &menu);
+                return true;
+            }
             if (!view || !openKeyboardMenu(view)) break;
             // Qt's own event for the same press, if it comes, is not a second menu.
             if (menuKey) m_swallowNext = true;

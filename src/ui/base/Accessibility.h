@@ -6,7 +6,8 @@
 //   the progress bar is known as a progress bar, not as a second slider;
 // - a search field's clear button has a name;
 // - the Menu key and Shift+F10 open an item view's context menu on its current item, where
-//   the menu of a right click on that item would open.
+//   the menu of a right click on that item would open; Shift+F10 opens any other focused
+//   widget's menu as the Menu key does.
 // Thread: GUI.
 #include <QObject>
 #include <QPointer>

@@ -3,6 +3,7 @@
 // Ctrl+Return plays the row next, Home and End go to the first and last song.
 #include "ViewFixture.h"
 
+#include "core/mpd/MPDCache.h"
 #include "ui/base/Accessibility.h"
 #include "ui/views/library/QueueModel.h"
 #include "ui/views/library/QueueView.h"
@@ -61,6 +62,13 @@ class QueueKeysTest : public ViewTest {
     void SetUp() override {
         ViewTest::SetUp();
         a11y::install();
+    }
+    void TearDown() override {
+        // The next views must not see a song this test left paused.
+        server->command(QStringLiteral("stop"));
+        MPDCache::sMPDCache().resetStatus();
+        MPDCache::sMPDCache().setStatus(std::nullopt);
+        ViewTest::TearDown();
     }
     static void focusRow(QueueView &view, int row) {
         SongTable *table = view.table();

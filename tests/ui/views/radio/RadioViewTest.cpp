@@ -6,6 +6,7 @@
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
 #include "support/Wait.h"
+#include "ui/base/Accessibility.h"
 #include "ui/views/radio/BusySpinner.h"
 #include "ui/views/radio/FolderClick.h"
 #include "ui/views/radio/RadioItem.h"
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -419,6 +422,19 @@ TEST_F(RadioViewTest, EntriesTakeTheKeysInTheirOrder) {
     EXPECT_TRUE(folder->hasFocus());
     QTest::keyClick(folder, Qt::Key_Right);
     EXPECT_TRUE(station->hasFocus());
+    // Shift+F10: the station's hover buttons as a menu.
+    a11y::install();
+    QStringList titles;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *action : menu->actions())
+                titles << action->text();
+            menu->close();
+        }
+    });
+    QTest::keyClick(station, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(titles,
+              QStringList({QStringLiteral("Écouter"), QStringLiteral("Ajouter aux streams")}));
     QTest::keyClick(station, Qt::Key_Return);
     EXPECT_TRUE(waitUntil([] { return queue() == QStringList{"http://127.0.0.1:9/key.mp3"}; }));
     folder->setFocus();
