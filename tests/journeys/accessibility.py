@@ -56,6 +56,7 @@ class Bus:
         # not children of the application in the tree, and screen readers follow them
         # through these events.
         self.last_focus = None
+        self.focus_moves = []
         self.listen("object:state-changed:focused")
 
     def kelvane_env(self):
@@ -86,6 +87,7 @@ class Bus:
         if event.type.startswith("object:state-changed:focused"):
             if event.detail1:
                 self.last_focus = event.source
+                self.focus_moves.append(describe(event.source))
             return
         try:
             self.events.append((event.type, event.source.name, event.source.description))
@@ -160,31 +162,6 @@ def find(bus, root, predicate):
 def find_named(bus, root, role_name, name, visible=True):
     return find(bus, root, lambda n: role(n) == role_name and n.name == name
                 and (not visible or showing(bus, n)))
-
-
-CELL_ROLES = {"list item", "table cell", "tree item"}
-
-
-def focused(bus, root):
-    """The widget that has the keyboard focus. A view's current item says it is focused
-    even while another widget has the keys: items are left to focused_item()."""
-    for node in walk(root):
-        if role(node) not in CELL_ROLES and has_state(node, bus.pyatspi.STATE_FOCUSED) \
-                and showing(bus, node):
-            return node
-    return None
-
-
-def focused_item(bus, view):
-    """The current item of view (a list, table or tree), or None."""
-    if view is None:
-        return None
-    for i in range(view.childCount):
-        child = view.getChildAtIndex(i)
-        if child is not None and role(child) in CELL_ROLES \
-                and has_state(child, bus.pyatspi.STATE_FOCUSED):
-            return child
-    return None
 
 
 def describe(node):

@@ -39,17 +39,19 @@ def edit_the_queue(world):
         n for n in a.walk(a.find_named(bus, app, "table", "Lecture en cours"))
         if a.role(n) == "table cell"]) >= len(SONGS))
 
-    # Tab from the sidebar until the queue has the keys: a few presses, not a search.
+    # Tab from the sidebar until the queue has the keys: a few presses, not a search. The
+    # focus is followed by its events, as a screen reader follows it.
     display.xdotool("key", "ctrl+2")
     presses = 0
-    while not in_queue(a.focused(bus, app)):
+    while not in_queue(bus.last_focus):
         presses += 1
         if presses > 6:
             raise j.JourneyFailed(f"Tab did not reach the queue; focus on "
-                                  f"{a.describe(a.focused(bus, app))}")
+                                  f"{a.describe(bus.last_focus)}")
+        # Each Tab moves the focus: the next one is pressed once this one has landed.
+        before = len(bus.focus_moves)
         display.xdotool("key", "Tab")
-        bus.pump()
-        j.wait_for("the focus to land", lambda: a.focused(bus, app) is not None)
+        bus.wait_for("the focus to move", lambda: len(bus.focus_moves) > before)
     j.log(f"the queue has the keys after {presses} Tab")
 
     # Delete: the second row goes.
