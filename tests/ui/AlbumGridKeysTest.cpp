@@ -8,6 +8,7 @@
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumPopover.h"
 #include "ui/views/library/AlbumsView.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,6 +46,9 @@ TEST_F(WindowTest, SpaceInTheGridOpensTheCurrentAlbumAndLeavesPlayback) {
     ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
     EXPECT_EQ(AlbumPopover::current()->contentView()->albumName()->text(),
               QStringLiteral("Abbey Road"));
+    // Its songs take the keys at once, and the window says whose songs they are.
+    EXPECT_TRUE(AlbumPopover::current()->contentView()->albumTableView()->hasFocus());
+    EXPECT_EQ(AlbumPopover::current()->accessibleName(), QStringLiteral("Abbey Road"));
     AlbumPopover::current()->close();
     EXPECT_EQ(toggles, 0);
 

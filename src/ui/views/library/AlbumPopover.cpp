@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -64,6 +65,7 @@ AlbumPopover *AlbumPopover::display(QWidget *parent, const QRect &anchor, qsizet
     // Opened from the keyboard too (Space on a cover): the songs take the keys at once,
     // on the first one, so the arrows, Enter and the Menu key work without a click.
     SongTable *songs = popover->m_content->albumTableView();
+    popover->setAccessibleName(popover->m_content->albumName()->text());
     songs->setFocus(Qt::PopupFocusReason);
     if (songs->model() && songs->model()->rowCount() > 0 && !songs->currentIndex().isValid())
         songs->setCurrentIndex(songs->model()->index(0, 0));
