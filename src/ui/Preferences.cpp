@@ -54,6 +54,10 @@ void Preferences::build() {
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_labelIP = new QLabel(QStringLiteral("Adresse du serveur MPD"));
     m_labelPort = new QLabel(QStringLiteral("Port"));
+    // The labels name their fields for screen readers (the form only does it for the
+    // labels it makes itself).
+    m_labelIP->setBuddy(m_serverField);
+    m_labelPort->setBuddy(m_portField);
     // Not MPD itself: a web server running on the machine MPD runs on (the box below is
     // MPD's own covers).
     m_checkButtonHTTP =
