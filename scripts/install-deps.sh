@@ -18,6 +18,9 @@ packages=(
   # in a real X server with a window manager and real input events (xwd, of x11-apps,
   # lets them read the screen).
   locales xvfb openbox xdotool x11-utils x11-apps
+  # Journeys that read the window as screen readers do: the accessibility bus (AT-SPI)
+  # and its python client.
+  at-spi2-core python3-pyatspi
 )
 for option in "$@"; do
   case "$option" in

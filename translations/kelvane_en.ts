@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="fr_FR">
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Effacer la recherche</source>
+        <translation>Clear the search</translation>
+    </message>
+</context>
+<context>
     <name>kelvane::AboutDialog</name>
     <message>
         <source>À propos de Kelvane</source>
@@ -48,6 +55,17 @@
         <source>Lire</source>
         <translation>Play</translation>
     </message>
+    <message>
+        <source>Morceaux de l&apos;album</source>
+        <translation>The album&apos;s songs</translation>
+    </message>
+</context>
+<context>
+    <name>kelvane::AlbumListModel</name>
+    <message>
+        <source>%1 — %2</source>
+        <translation>%1 — %2</translation>
+    </message>
 </context>
 <context>
     <name>kelvane::AlbumsView</name>
@@ -82,6 +100,22 @@
     <message>
         <source>Afficher la pochette</source>
         <translation>Show Cover</translation>
+    </message>
+    <message>
+        <source>Rechercher des albums</source>
+        <translation>Search albums</translation>
+    </message>
+    <message>
+        <source>Filtre la grille par album, artiste, genre ou année</source>
+        <translation>Filters the grid by album, artist, genre or year</translation>
+    </message>
+    <message>
+        <source>Albums</source>
+        <translation>Albums</translation>
+    </message>
+    <message>
+        <source>Entrée lit l&apos;album, Espace affiche ses morceaux, la touche Menu ouvre ses actions</source>
+        <translation>Enter plays the album, Space shows its songs, the Menu key opens its actions</translation>
     </message>
 </context>
 <context>
@@ -664,6 +698,38 @@ Server&apos;s answer: &quot;%1&quot;</translation>
         <source>Le serveur n&apos;a pas de contrôle du volume</source>
         <translation>The server has no volume control</translation>
     </message>
+    <message>
+        <source>Pochette</source>
+        <translation>Cover</translation>
+    </message>
+    <message>
+        <source>Progression</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>%1 sur %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>sans contrôle du volume</source>
+        <translation>no volume control</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>Lecture en cours</source>
+        <translation>Now Playing</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
 </context>
 <context>
     <name>kelvane::NowPlayingText</name>
@@ -708,6 +774,10 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     <message>
         <source>Lire</source>
         <translation>Play</translation>
+    </message>
+    <message>
+        <source>Morceaux de la playlist</source>
+        <translation>The playlist&apos;s songs</translation>
     </message>
 </context>
 <context>
@@ -889,6 +959,10 @@ Server&apos;s answer: &quot;%1&quot;</translation>
             <numerusform>Remove the %n songs from Now Playing?</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Lecture en cours</source>
+        <translation>Now Playing</translation>
+    </message>
 </context>
 <context>
     <name>kelvane::RadioItem</name>
@@ -899,6 +973,18 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     <message>
         <source>Stream ajouté</source>
         <translation>Stream added</translation>
+    </message>
+    <message>
+        <source>Dossier %1</source>
+        <translation>Folder %1</translation>
+    </message>
+    <message>
+        <source>Écouter</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>Ajouter aux streams</source>
+        <translation>Add to Streams</translation>
     </message>
 </context>
 <context>
@@ -925,6 +1011,18 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     <message>
         <source>Aucune entrée</source>
         <translation>No entries</translation>
+    </message>
+    <message>
+        <source>Entrée lance la recherche dans l&apos;annuaire</source>
+        <translation>Enter searches the directory</translation>
+    </message>
+    <message>
+        <source>Catégories</source>
+        <translation>Categories</translation>
+    </message>
+    <message>
+        <source>Radios</source>
+        <translation>Radios</translation>
     </message>
 </context>
 <context>
@@ -991,6 +1089,10 @@ Server&apos;s answer: &quot;%1&quot;</translation>
         <source>Afficher ou masquer les playlists</source>
         <translation>Show or hide the playlists</translation>
     </message>
+    <message>
+        <source>Navigation</source>
+        <translation>Navigation</translation>
+    </message>
 </context>
 <context>
     <name>kelvane::SongSearchPanel</name>
@@ -1024,6 +1126,17 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     <message>
         <source>Lire l&apos;album</source>
         <translation>Play the Album</translation>
+    </message>
+    <message>
+        <source>Titres trouvés</source>
+        <translation>Songs found</translation>
+    </message>
+</context>
+<context>
+    <name>kelvane::SongTableModel</name>
+    <message>
+        <source>en cours</source>
+        <translation>playing</translation>
     </message>
 </context>
 <context>
@@ -1093,6 +1206,10 @@ Server&apos;s answer: &quot;%1&quot;</translation>
     <message>
         <source>Lire</source>
         <translation>Play</translation>
+    </message>
+    <message>
+        <source>Streams enregistrés</source>
+        <translation>Saved streams</translation>
     </message>
 </context>
 <context>

@@ -56,6 +56,10 @@ void Preferences::build() {
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_labelIP = new QLabel(tr("Adresse du serveur MPD"));
     m_labelPort = new QLabel(tr("Port"));
+    // The labels name their fields for screen readers (the form only does it for the
+    // labels it makes itself).
+    m_labelIP->setBuddy(m_serverField);
+    m_labelPort->setBuddy(m_portField);
     // Not MPD itself: a web server running on the machine MPD runs on (the box below is
     // MPD's own covers).
     m_checkButtonHTTP = new QCheckBox(tr("Pochettes servies par un serveur web sur l'hôte MPD"));

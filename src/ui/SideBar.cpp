@@ -37,6 +37,9 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
     m_items.insert(playlist(), {});
     setHeaderHidden(true);
     setColumnCount(1);
+    // Hidden, but screen readers still read the column's title.
+    setHeaderLabel(tr("Navigation"));
+    setAccessibleName(tr("Navigation"));
     setRootIsDecorated(false);
     setIndentation(0);
     setItemsExpandable(true);
@@ -54,6 +57,8 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
                       "QTreeWidget::item { border: none; border-radius: 7px; margin: 0px 8px; }"
                       "QTreeWidget::item:selected { background: %2; }"
                       "QTreeWidget::item:hover:!selected { background: rgba(128,128,128,0.14); }"
+                      // The keyboard's row: a ring in the text colour, over the accent too.
+                      "QTreeWidget::item:focus { border: 2px solid palette(text); }"
                       "QTreeWidget::branch { background: transparent; border: none; image: none; }")
                       .arg(bg.name(), Style::accent().name()));
     connect(this, &QTreeWidget::itemSelectionChanged, this, &SideBar::onSelectionChanged);
@@ -121,6 +126,7 @@ QWidget *SideBar::headerCell(const QString &name) {
         chevron->setAutoRaise(true);
         chevron->setFocusPolicy(Qt::NoFocus);
         chevron->setToolTip(tr("Afficher ou masquer les playlists"));
+        chevron->setAccessibleName(tr("Afficher ou masquer les playlists"));
         chevron->setStyleSheet(QStringLiteral("QToolButton { border: none; color: %1; }")
                                    .arg(Style::secondaryLabelColor().name()));
         connect(chevron, &QToolButton::clicked, this,
@@ -151,6 +157,8 @@ void SideBar::reloadData() {
         // Group headers are titles, not destinations.
         top->setFlags(Qt::ItemIsEnabled);
         top->setSizeHint(0, QSize(1, kHeaderHeight));
+        // The rows are drawn by widgets; their items carry the text screen readers read.
+        top->setData(0, Qt::AccessibleTextRole, header);
         setItemWidget(top, 0, headerCell(header));
         for (const QString &name : m_items.value(header)) {
             auto *child = new QTreeWidgetItem(top);
@@ -160,6 +168,7 @@ void SideBar::reloadData() {
             // A playlist's name is the server's, shown as it is in every language.
             const QString shown = header == playlist() ? name : displayText(name);
             child->setToolTip(0, shown);
+            child->setData(0, Qt::AccessibleTextRole, shown);
             auto *cell = new SidebarItem;
             cell->setText(shown);
             cell->setIcon(Icons::icon(iconName(name, header == playlist())));

@@ -53,7 +53,8 @@ QSet<QString> frenchOnlyTexts() {
 QStringList shownTexts(QWidget *root) {
     QStringList texts{root->windowTitle(), root->toolTip()};
     for (QWidget *w : root->findChildren<QWidget *>()) {
-        texts << w->toolTip();
+        // What a screen reader says is shown text too.
+        texts << w->toolTip() << w->accessibleName() << w->accessibleDescription();
         if (auto *label = qobject_cast<QLabel *>(w)) texts << label->text();
         if (auto *button = qobject_cast<QAbstractButton *>(w)) texts << button->text();
         if (auto *field = qobject_cast<QLineEdit *>(w)) texts << field->placeholderText();

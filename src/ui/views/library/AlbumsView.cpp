@@ -2,14 +2,17 @@
 
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "ui/base/Accessibility.h"
 #include "ui/base/QueueMenu.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/SongSearchPanel.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -80,6 +83,11 @@ void AlbumsView::build(ImageManager *manager) {
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
+    a11y::nameSearchField(m_search, tr("Rechercher des albums"),
+                          tr("Filtre la grille par album, artiste, genre ou année"));
+    m_grid->setAccessibleName(tr("Albums"));
+    m_grid->setAccessibleDescription(
+        tr("Entrée lit l'album, Espace affiche ses morceaux, la touche Menu ouvre ses actions"));
     m_songs = new SongSearchPanel(this);
     m_songs->hide();
 
@@ -102,6 +110,9 @@ void AlbumsView::build(ImageManager *manager) {
     layout->setSpacing(0);
     layout->addLayout(searchRow);
     layout->addWidget(split);
+    // The keys go from the field down to what it filters: the albums, then the songs.
+    setTabOrder(m_search, m_grid);
+    setTabOrder(m_grid, m_songs->table());
 
     connect(m_overCover, &AlbumOverCover::changed, this, [this](int row) {
         if (row >= 0 && row < m_model->rowCount()) m_grid->update(m_model->index(row));
@@ -295,15 +306,7 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const QRect cover = m_item->geometry(m_grid->visualRect(m_model->index(row))).cover;
     const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
-    const Album album = m_model->album(row);
-    // The album's songs are read once an entry is chosen.
-    const auto songs = [this, album](const std::function<void(const QList<Song> &)> &ready) {
-        MPDBulk::sMPDBulk().run(
-            this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
-            [ready, name = album.albumName](std::optional<QList<Song>> content) {
-                if (content) ready(AlbumItem::songsOfAlbum(*content, name));
-            });
-    };
+    const queuemenu::SongsSource songs = albumSongs(row);
     queuemenu::add(
         menu, tr("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
     menu->addSeparator();
@@ -314,6 +317,18 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
         menu->addAction(tr("Afficher la pochette"), this,
                         [this, row] { m_item->clickMaximize(row); });
     playlistmenu::add(menu, songs);
+}
+
+queuemenu::SongsSource AlbumsView::albumSongs(int row) {
+    const Album album = m_model->album(row);
+    // The album's songs are read once an entry is chosen.
+    return [this, album](const queuemenu::SongsReady &ready) {
+        MPDBulk::sMPDBulk().run(
+            this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+            [ready, name = album.albumName](std::optional<QList<Song>> content) {
+                if (content) ready(AlbumItem::songsOfAlbum(*content, name));
+            });
+    };
 }
 
 bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
@@ -354,6 +369,13 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
     } else if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = m_grid->currentIndex();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid() &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            // "Lire ensuite" without the menu, as in the song lists.
+            albumSongs(current.row())(
+                [](const QList<Song> &songs) { MPDQueue::sMPDQueue().playSongsNext(songs); });
+            return true;
+        }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid()) {
             m_item->clickPlay(current.row());
             return true;

@@ -31,6 +31,7 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
     m_table = new SongTable(this);
     m_table->setModel(m_model);
     m_table->setObjectName(QStringLiteral("queueTableView"));
+    m_table->setAccessibleName(tr("Lecture en cours"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setDropsAccepted(true);
     connect(m_table, &SongTable::dropped, this, &QueueView::drop);
@@ -67,6 +68,8 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
 
     connect(m_table, &SongTable::playRequested, this, &QueueView::doubleClick);
     connect(m_table, &SongTable::deleteRequested, this, &QueueView::supprimer);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { playNext(actedRows(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &QueueView::showContextMenu);
 
     MPDCache &cache = MPDCache::sMPDCache();
@@ -197,12 +200,17 @@ void QueueView::showContextMenu(int row, QPoint globalPos) {
     const QList<qint32> rows = onRow ? actedRows(row) : QList<qint32>{};
     if (onRow) {
         menu.addAction(tr("Lire"), this, [this, row] { doubleClick(row); });
-        menu.addAction(tr("Lire ensuite"), this, [this, rows] { playNext(rows); });
+        QAction *next = menu.addAction(tr("Lire ensuite"), this, [this, rows] { playNext(rows); });
+        // Said in the menu: the table's own key for it (SongTable).
+        next->setShortcut(SongTable::playNextKey());
+        next->setShortcutVisibleInContextMenu(true);
         QList<Song> songs;
         for (qint32 r : rows)
             songs.append(m_model->songs().value(r));
         playlistmenu::add(&menu, [songs](auto done) { done(songs); });
-        menu.addAction(tr("Supprimer"), this, [this, row] { supprimer(row); });
+        QAction *remove = menu.addAction(tr("Supprimer"), this, [this, row] { supprimer(row); });
+        remove->setShortcut(QKeySequence(Qt::Key_Delete));
+        remove->setShortcutVisibleInContextMenu(true);
         menu.addSeparator();
     }
     QAction *shuffleAction = menu.addAction(tr("Mélanger"), this, &QueueView::shuffle);

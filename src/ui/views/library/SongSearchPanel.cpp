@@ -3,6 +3,7 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
 #include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
@@ -35,6 +36,7 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("songSearchTable"));
+    m_table->setAccessibleName(tr("Titres trouvés"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
     PlaylistView::setUpColumns(m_table);
@@ -59,6 +61,8 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_debounce.setInterval(debounceMs);
     connect(&m_debounce, &QTimer::timeout, this, &SongSearchPanel::searchNow);
     connect(m_table, &SongTable::playRequested, this, &SongSearchPanel::playAlbumOf);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { MPDQueue::sMPDQueue().playSongsNext(songsFor(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &SongSearchPanel::showContextMenu);
 }
 

@@ -30,6 +30,7 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("StreamView"));
     m_table = new QTableWidget(0, 1, this);
     m_table->setObjectName(QStringLiteral("streamTableView"));
+    m_table->setAccessibleName(tr("Streams enregistrés"));
     m_table->setHorizontalHeaderLabels({tr("Nom")});
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
