@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
+  # lupdate/lrelease for the interface's translations; Qt's own translations at run time.
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
   dbus playerctl desktop-file-utils appstream man-db file fakeroot lintian

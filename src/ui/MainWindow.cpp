@@ -39,8 +39,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setWeight(QFont::Bold);
     m_contentTitle->setFont(titleFont);
-    m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add_accent")),
-                                 QStringLiteral("Ajouter un stream"));
+    m_addRadio =
+        new QPushButton(Icons::icon(QStringLiteral("add_accent")), tr("Ajouter un stream"));
     m_addRadio->setObjectName(QStringLiteral("addRadio"));
     m_addRadio->setCursor(Qt::PointingHandCursor);
     m_addRadio->setIconSize(QSize(14, 14));

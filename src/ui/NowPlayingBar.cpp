@@ -53,15 +53,13 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     for (QLabel *l : {m_currentSongTitle, m_currentArtistAlbum})
         l->setMinimumWidth(60);
 
-    m_previous =
-        transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
-    m_playImg =
-        transportButton(QStringLiteral("play_button"), QStringLiteral("Lecture / Pause"), 42);
-    m_next = transportButton(QStringLiteral("next_button"), QStringLiteral("Suivant"), 30);
-    m_stop = transportButton(QStringLiteral("stop_button"), QStringLiteral("Stop"), 30);
+    m_previous = transportButton(QStringLiteral("previous_button"), tr("Précédent"), 30);
+    m_playImg = transportButton(QStringLiteral("play_button"), tr("Lecture / Pause"), 42);
+    m_next = transportButton(QStringLiteral("next_button"), tr("Suivant"), 30);
+    m_stop = transportButton(QStringLiteral("stop_button"), tr("Stop"), 30);
     m_playImageName = QStringLiteral("play_button");
-    m_random = modeButton(QStringLiteral("random_button"), QStringLiteral("Aléatoire"));
-    m_repeat = modeButton(QStringLiteral("repeat_button"), QStringLiteral("Répéter"));
+    m_random = modeButton(QStringLiteral("random_button"), tr("Aléatoire"));
+    m_repeat = modeButton(QStringLiteral("repeat_button"), tr("Répéter"));
     // A click asks; the check mark stays what the server said until it answers. Read
     // from the toggle, not the click: a screen reader toggles without clicking.
     connect(m_random, &QToolButton::toggled, this, [this] {
@@ -95,7 +93,7 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_seekToBar = ProgressSlider::withImages(transparent(14, 14), transparent(8, 4),
                                              transparent(8, 4), Qt::Horizontal, this);
     m_seekToBar->setCursor(Qt::PointingHandCursor);
-    m_seekToBar->setToolTip(QStringLiteral("Aller à"));
+    m_seekToBar->setToolTip(tr("Aller à"));
     // Reached with Tab: the arrows move 5 s, Page Up and Page Down 30 s.
     m_seekToBar->setFocusPolicy(Qt::StrongFocus);
     m_seekToBar->setObjectName(QStringLiteral("seekToBar"));
@@ -120,7 +118,7 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_volumeSlider = ProgressSlider::standard(Qt::Horizontal, this);
     m_volumeSlider->setMaximumValue(100);
     m_volumeSlider->setFixedWidth(120);
-    m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+    m_volumeSlider->setToolTip(tr("Volume"));
     m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
     m_volumeSlider->setAccessibleName(tr("Volume"));
     m_volumeSlider->setFocusPolicy(Qt::StrongFocus);
@@ -395,11 +393,11 @@ void NowPlayingBar::setVolume(quint32 volume) {
     m_settingVolume = true;
     if (volume > 100) {
         m_volumeSlider->setEnabled(false);
-        m_volumeSlider->setToolTip(QStringLiteral("Le serveur n'a pas de contrôle du volume"));
+        m_volumeSlider->setToolTip(tr("Le serveur n'a pas de contrôle du volume"));
         m_volumeSlider->setDoubleValue(0);
     } else {
         m_volumeSlider->setEnabled(true);
-        m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+        m_volumeSlider->setToolTip(tr("Volume"));
         if (!m_volumeSlider->isSliderDown()) m_volumeSlider->setDoubleValue(volume);
     }
     updateVolumeIcon();
@@ -440,7 +438,7 @@ void NowPlayingBar::setTransportEnabled(bool enabled) {
 void NowPlayingBar::setSeekable(bool seekable) {
     m_seekable = seekable;
     m_seekToBar->setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    m_seekToBar->setToolTip(seekable ? QStringLiteral("Aller à") : QString());
+    m_seekToBar->setToolTip(seekable ? tr("Aller à") : QString());
 }
 
 void NowPlayingBar::setCoverForPath(const QString &path) {

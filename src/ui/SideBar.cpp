@@ -91,8 +91,12 @@ void SideBar::setPlaylists(const QStringList &names) {
 }
 
 QString SideBar::displayText(const QString &name) {
-    if (name == QLatin1String("Library")) return QStringLiteral("Albums");
-    if (name == QLatin1String("Queue")) return QStringLiteral("Lecture en cours");
+    // The names are the views' identifiers (and stored as the last view shown); what the
+    // user reads is translated.
+    if (name == QLatin1String("Library")) return tr("Albums");
+    if (name == QLatin1String("Queue")) return tr("Lecture en cours");
+    if (name == QLatin1String("Stream")) return tr("Stream");
+    if (name == QLatin1String("Radio")) return tr("Radio");
     return name;
 }
 
@@ -107,7 +111,7 @@ QString SideBar::iconName(const QString &name, bool isPlaylist) {
 QWidget *SideBar::headerCell(const QString &name) {
     auto *cell = new QWidget;
     cell->setAttribute(Qt::WA_TranslucentBackground);
-    auto *label = new QLabel(name, cell);
+    auto *label = new QLabel(name == playlist() ? tr("Playlist") : tr("Source"), cell);
     label->setObjectName(QStringLiteral("headerText"));
     label->setFont(Style::headerFont());
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -121,7 +125,7 @@ QWidget *SideBar::headerCell(const QString &name) {
         chevron->setObjectName(QStringLiteral("playlistChevron"));
         chevron->setAutoRaise(true);
         chevron->setFocusPolicy(Qt::NoFocus);
-        chevron->setToolTip(QStringLiteral("Afficher ou masquer les playlists"));
+        chevron->setToolTip(tr("Afficher ou masquer les playlists"));
         chevron->setAccessibleName(tr("Afficher ou masquer les playlists"));
         chevron->setStyleSheet(QStringLiteral("QToolButton { border: none; color: %1; }")
                                    .arg(Style::secondaryLabelColor().name()));
@@ -161,10 +165,12 @@ void SideBar::reloadData() {
             child->setData(0, kNameRole, name);
             child->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             child->setSizeHint(0, QSize(1, kEntryHeight));
-            child->setToolTip(0, displayText(name));
-            child->setData(0, Qt::AccessibleTextRole, displayText(name));
+            // A playlist's name is the server's, shown as it is in every language.
+            const QString shown = header == playlist() ? name : displayText(name);
+            child->setToolTip(0, shown);
+            child->setData(0, Qt::AccessibleTextRole, shown);
             auto *cell = new SidebarItem;
-            cell->setText(displayText(name));
+            cell->setText(shown);
             cell->setIcon(Icons::icon(iconName(name, header == playlist())));
             cell->setContentsMargins(0, 0, 0, 0);
             if (name == QLatin1String("Library")) cell->setBadge(albumBadge());

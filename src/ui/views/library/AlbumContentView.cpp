@@ -178,7 +178,7 @@ void AlbumContentView::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_content.size()) return;
     const QList<Song> songs = songsFor(row);
     queuemenu::add(
-        menu, QStringLiteral("Lire"), [this, row] { doubleClick(row); },
+        menu, tr("Lire"), [this, row] { doubleClick(row); },
         [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }

@@ -72,14 +72,14 @@ void AlbumsView::build(ImageManager *manager) {
     m_grid->setDragDropMode(QAbstractItemView::DragOnly);
     m_grid->setDefaultDropAction(Qt::CopyAction);
 
-    m_empty = new QLabel(QStringLiteral("Aucun album"), this);
+    m_empty = new QLabel(tr("Aucun album"), this);
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setEnabled(false);
     m_empty->hide();
 
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("searchField"));
-    m_search->setPlaceholderText(QStringLiteral("Rechercher (album, artiste, genre, année)"));
+    m_search->setPlaceholderText(tr("Rechercher (album, artiste, genre, année)"));
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
@@ -141,7 +141,7 @@ void AlbumsView::build(ImageManager *manager) {
     CatalogueLoader &loader = CatalogueLoader::sCatalogueLoader();
     connect(&loader, &CatalogueLoader::progress, this, [this](qsizetype found) {
         if (m_loadWanted && m_model->rowCount() == 0)
-            m_empty->setText(QStringLiteral("Chargement des albums… %1").arg(found));
+            m_empty->setText(tr("Chargement des albums… %1").arg(found));
     });
     connect(&loader, &CatalogueLoader::finished, this, &AlbumsView::loaded);
 
@@ -165,7 +165,7 @@ void AlbumsView::awakeFromNib() {
     // more, and the window (the now-playing bar too) goes on meanwhile. The grid says
     // how far it got; the loader's answer fills it (loaded()).
     m_loadWanted = true;
-    m_empty->setText(QStringLiteral("Chargement des albums…"));
+    m_empty->setText(tr("Chargement des albums…"));
     if (m_model->rowCount() == 0) {
         m_empty->setVisible(true);
         m_grid->setVisible(false);
@@ -196,8 +196,7 @@ void AlbumsView::showAlbums(const QList<Album> &albums) {
 
 void AlbumsView::showEmptyState() {
     const bool empty = m_model->rowCount() == 0;
-    m_empty->setText(m_model->isFiltered() ? QStringLiteral("Aucun album ne correspond")
-                                           : QStringLiteral("Aucun album"));
+    m_empty->setText(m_model->isFiltered() ? tr("Aucun album ne correspond") : tr("Aucun album"));
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
     Q_EMIT albumsShown(m_model->rowCount());
@@ -219,7 +218,7 @@ void AlbumsView::applyFilter(const QString &text) {
     else
         m_model->setShownAlbums(m_filter.matching(clean));
     // A load in flight still says so; otherwise say why the grid is empty.
-    if (!m_empty->text().startsWith(QStringLiteral("Chargement"))) showEmptyState();
+    if (!m_empty->text().startsWith(tr("Chargement des albums…"))) showEmptyState();
     m_grid->scrollToTop();
     m_songs->setText(clean);
 }
@@ -309,13 +308,13 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
     const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
     const queuemenu::SongsSource songs = albumSongs(row);
     queuemenu::add(
-        menu, QStringLiteral("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
+        menu, tr("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Afficher les morceaux"), this,
+    menu->addAction(tr("Afficher les morceaux"), this,
                     [this, row, anchor] { m_item->clickAlbum(row, anchor); });
     // Only a cover that is there: an album without one has nothing to enlarge.
     if (m_model->index(row).data(AlbumListModel::CoverLoadedRole).toBool())
-        menu->addAction(QStringLiteral("Afficher la pochette"), this,
+        menu->addAction(tr("Afficher la pochette"), this,
                         [this, row] { m_item->clickMaximize(row); });
     playlistmenu::add(menu, songs);
 }

@@ -81,7 +81,7 @@ void PlaylistView::showContextMenu(int row, QPoint globalPos) {
         songs.append(m_model->songs().value(r));
     QMenu menu(this);
     queuemenu::add(
-        &menu, QStringLiteral("Lire"), [this, row] { doubleClick(row); },
+        &menu, tr("Lire"), [this, row] { doubleClick(row); },
         [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     menu.exec(globalPos);

@@ -28,7 +28,7 @@ namespace kelvane {
 
 SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("songSearchPanel"));
-    auto *heading = new QLabel(QStringLiteral("Titres"), this);
+    auto *heading = new QLabel(tr("Titres"), this);
     heading->setFont(Style::titleFont());
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("songSearchNote"));
@@ -99,7 +99,7 @@ void SongSearchPanel::searchNow() {
     std::shared_ptr<const SongIndex> index = cache.getCurrentSongIndex();
     if (!index) {
         // The songs come with the catalogue: the search follows its read.
-        m_note->setText(QStringLiteral("Recherche…"));
+        m_note->setText(tr("Recherche…"));
         m_waitingForCatalogue = true;
         CatalogueLoader::sCatalogueLoader().load();
         return;
@@ -133,7 +133,7 @@ void SongSearchPanel::catalogueRead() {
     ++m_ticket;
     m_searching = false;
     m_model->setSongs({});
-    m_note->setText(QStringLiteral("Recherche impossible"));
+    m_note->setText(tr("Recherche impossible"));
     Q_EMIT searched();
 }
 
@@ -141,14 +141,13 @@ void SongSearchPanel::showFound(const QList<Song> &songs, bool cut) {
     m_searching = false;
     m_model->setSongs(songs);
     if (songs.isEmpty())
-        m_note->setText(QStringLiteral("Aucun titre"));
+        m_note->setText(tr("Aucun titre"));
     else if (cut)
-        m_note->setText(QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
-                                       "précisez la recherche.")
+        m_note->setText(tr("Plus de %1 titres : seuls les %1 premiers sont affichés, "
+                           "précisez la recherche.")
                             .arg(songs.size()));
     else
-        m_note->setText(songs.size() == 1 ? QStringLiteral("1 titre")
-                                          : QStringLiteral("%1 titres").arg(songs.size()));
+        m_note->setText(tr("%n titre(s)", "", int(songs.size())));
     Q_EMIT searched();
 }
 
@@ -197,7 +196,7 @@ void SongSearchPanel::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const QList<Song> songs = songsFor(row);
     queuemenu::add(
-        menu, QStringLiteral("Lire l'album"), [this, row] { playAlbumOf(row); },
+        menu, tr("Lire l'album"), [this, row] { playAlbumOf(row); },
         [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }

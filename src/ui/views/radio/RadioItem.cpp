@@ -249,7 +249,7 @@ void RadioItem::addToStream() {
                                 streams.addStream(Stream::entryText(address, name));
                                 const auto after = streams.getStreamList();
                                 if (!after || after->size() <= before->size()) return;
-                                RadioNotice::toast(window, QStringLiteral("Stream ajouté"),
+                                RadioNotice::toast(window, tr("Stream ajouté"),
                                                    QStringLiteral("%1\n\n%2").arg(name, subtext));
                             });
 }
