@@ -4,6 +4,8 @@
 
 #include "core/streams/MPDStream.h"
 
+#include <QCoreApplication>
+
 namespace kelvane::NowPlayingText {
 
 QString timeText(qint64 minutes, qint64 seconds) {
@@ -36,9 +38,11 @@ bool isStream(const QString &path) {
 QString songTitle(const MPDStatus &status, const std::optional<QList<Stream>> &savedStreams) {
     QString text = QStringLiteral(" ");
     if (status.state == PlayState::Stopped)
-        text = QStringLiteral("Stop");
+        text = QCoreApplication::translate("kelvane::NowPlayingText", "Stop");
     else if (status.state == PlayState::Playing || status.state == PlayState::Paused)
-        text = status.title.isNull() ? QStringLiteral("Non renseigné") : status.title;
+        text = status.title.isNull()
+                   ? QCoreApplication::translate("kelvane::NowPlayingText", "Non renseigné")
+                   : status.title;
     if (isStream(status.path) && savedStreams) {
         const QString name = MPDStream::streamNameForNowPlaying(*savedStreams, status.path);
         if (!name.isNull()) text = name;

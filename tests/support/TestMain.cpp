@@ -1,6 +1,7 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
 #include "core/mpd/CommandThread.h"
+#include "core/settings/Language.h"
 #include "mpdc/ProtocolLocale.h"
 #include "support/MpdServer.h"
 
@@ -42,6 +43,10 @@ int main(int argc, char **argv) {
             if (commands.posted() == sent) return;
         }
     });
+    // As the application does: the desktop's language (French under the suite's fr_FR),
+    // with its plural forms and Qt's own texts. Not the stored choice: reading the settings
+    // now would fix their place before tests that move XDG_CONFIG_HOME.
+    kelvane::language::install(kelvane::language::desktopLanguage());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

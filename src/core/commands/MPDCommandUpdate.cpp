@@ -7,6 +7,7 @@
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace kelvane {
@@ -20,7 +21,8 @@ void MPDCommand::updateDB(const QString &path) {
     m_albumsBeforeUpdate = cache.getCurrentAlbumList();
     m_songsBeforeUpdate = cache.getCurrentSongIndex();
     cache.setCurrentAlbumList(std::nullopt);
-    cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
+    cache.albumUpdateTrigger(
+        QCoreApplication::translate("kelvane::MPDCommand", "Mise à jour de la base MPD..."));
     m_updating = true;
     m_updateUnsent = path;
     sendUpdate(false);

@@ -30,6 +30,7 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("StreamView"));
     m_table = new QTableWidget(0, 1, this);
     m_table->setObjectName(QStringLiteral("streamTableView"));
+    m_table->setAccessibleName(tr("Streams enregistrés"));
     m_table->setHorizontalHeaderLabels({tr("Nom")});
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -204,8 +205,7 @@ void StreamView::deleteStreams() {
     if (rows.size() < 2) {
         if (!isRow(m_rowStreamSelected)) return;
         const Stream &stream = m_streamArray.at(m_rowStreamSelected);
-        confirmDeletion({stream.position},
-                        QStringLiteral("Confirmer la suppression de: %1").arg(stream.name));
+        confirmDeletion({stream.position}, tr("Confirmer la suppression de: %1").arg(stream.name));
         return;
     }
     // Several rows: their positions as the server holds them now, read off this thread.
@@ -221,9 +221,8 @@ void StreamView::deleteStreams() {
             settleEditActive();
             if (m_editActive || m_selectedItems) return;
             const QList<qint32> positions = StreamListing::positionsForAddresses(urls, *current);
-            confirmDeletion(
-                positions,
-                QStringLiteral("Confirmer la suppression des %1 éléments").arg(positions.size()));
+            confirmDeletion(positions, tr("Confirmer la suppression des %n éléments", "",
+                                          int(positions.size())));
         });
 }
 
@@ -236,8 +235,8 @@ void StreamView::confirmDeletion(const QList<qint32> &positions, const QString &
 void StreamView::openConfirmation(const QString &message) {
     // The previous dialog has answered (or been closed) by now; it goes with the new one.
     if (m_confirm) m_confirm->deleteLater();
-    auto *dialog = new ConfirmDialog(
-        QStringList{QStringLiteral("Supprimer stream"), message, deleteClosed}, window());
+    auto *dialog =
+        new ConfirmDialog(QStringList{tr("Supprimer stream"), message, deleteClosed}, window());
     m_confirm = dialog;
     dialog->showWindow();
 }
