@@ -74,8 +74,7 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_songLenght = new QLabel(QStringLiteral(" 0:00"), this);
     for (QLabel *l : {m_elapsedTime, m_songLenght}) {
         l->setFont(Style::timeFont());
-        l->setMinimumWidth(
-            QFontMetrics(Style::timeFont()).horizontalAdvance(QStringLiteral("000:00")));
+        fitTimeLabel(l);
     }
     m_elapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_songLenght->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -266,7 +265,22 @@ void NowPlayingBar::setPlayImage(const QString &name) {
 void NowPlayingBar::setElapsed(quint32 milliseconds) {
     // The user's drag wins over the poll until the knob is let go.
     if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
-    if (milliseconds != 0) m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+    if (milliseconds != 0) {
+        m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+        fitTimeLabel(m_elapsedTime);
+    }
+}
+
+void NowPlayingBar::fitTimeLabel(QLabel *label) {
+    // A label of fixed size: the text that changes every second then repaints the label
+    // alone, where a size left to the layout would lay the whole bar out again each time.
+    // It only ever widens, for a track of 1000 minutes or more.
+    const QFontMetrics metrics(label->font());
+    const int width =
+        std::max({label->minimumWidth(), metrics.horizontalAdvance(QStringLiteral("000:00")),
+                  metrics.horizontalAdvance(label->text())});
+    if (width == label->minimumWidth() && label->maximumWidth() == width) return;
+    label->setFixedSize(width, label->sizeHint().height());
 }
 
 void NowPlayingBar::setMaximumTime(qint32 seconds) {
@@ -279,6 +293,7 @@ void NowPlayingBar::setTotalTime(qint32 seconds) {
         m_songLenght->setText(NowPlayingText::totalText(seconds));
     else
         m_songLenght->setText(QStringLiteral(""));
+    fitTimeLabel(m_songLenght);
 }
 
 void NowPlayingBar::setArtistAndAlbumText(const QString &text) {
