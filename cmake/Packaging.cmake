@@ -3,12 +3,14 @@
 # so they follow whatever Qt and libmpdclient the build used.
 set(CPACK_PACKAGE_NAME kelvane)
 set(CPACK_PACKAGE_VENDOR "Kelvane")
-set(CPACK_PACKAGE_CONTACT "Kelvane developers <kelvane@localhost>")
+# A neutral address under the domain reserved for examples, until the project has one.
+set(CPACK_PACKAGE_CONTACT "Kelvane maintainers <maintainers@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop client for the Music Player Daemon")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Kelvane shows and drives an MPD server: now-playing bar, album grid with covers, play
-queue, stored playlists, saved radio streams and an online radio directory. It offers
-the desktop's media-player interface (MPRIS). The interface is in French.")
+    "Kelvane shows and drives an MPD server: now-playing bar, album grid
+with covers, play queue, stored playlists, saved radio streams and an
+online radio directory. It offers the desktop's media-player interface
+(MPRIS). The interface is in French.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY kelvane)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 state="${KELVANE_DEMO_DIR:-${XDG_RUNTIME_DIR:-/tmp}/kelvane-demo-$(id -u)}"
-genlib="$root/build/tests/support/kelvane-genlib"
+genlib="${KELVANE_BUILD:-$root/build}/tests/support/kelvane-genlib"
 
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'

@@ -8,13 +8,14 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
   libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
-  dbus playerctl desktop-file-utils appstream man-db file fakeroot
+  dbus playerctl desktop-file-utils appstream man-db file fakeroot lintian
   qtkeychain-qt6-dev gnome-keyring
   python3 curl ccache clang-format
   fonts-dejavu-core
   # The suite runs where the interface's users live: under fr_FR.UTF-8, and a few journeys
-  # in a real X server with a window manager and real input events.
-  locales xvfb openbox xdotool x11-utils
+  # in a real X server with a window manager and real input events (xwd, of x11-apps,
+  # lets them read the screen).
+  locales xvfb openbox xdotool x11-utils x11-apps
 )
 for option in "$@"; do
   case "$option" in

@@ -41,11 +41,15 @@ void StdinReader::run() {
             if (!pending.isEmpty()) Q_EMIT lineRead(QString::fromUtf8(pending));
             return; // end of input: the console keeps running until told to quit
         }
+        // Only the new bytes are searched: a line of megabytes arrives in thousands of
+        // reads, and scanning it all again each time would be quadratic.
+        qsizetype from = pending.size();
         pending.append(buffer, n);
         qsizetype eol;
-        while ((eol = pending.indexOf('\n')) >= 0) {
+        while ((eol = pending.indexOf('\n', from)) >= 0) {
             Q_EMIT lineRead(QString::fromUtf8(pending.left(eol)));
             pending.remove(0, eol + 1);
+            from = 0;
         }
     }
 }

@@ -27,5 +27,7 @@ inline constexpr char controlCharacterMessage[] = "Argument holds a control char
 inline constexpr char tooLongMessage[] = "Argument too long";
 inline constexpr char answerTooLargeMessage[] = "Answer too large";
 inline constexpr char implausibleStatusMessage[] = "Status out of range";
+// The library's own text for a record that cannot begin (a "file" line without a uri).
+inline constexpr char malformedRecordMessage[] = "Malformed entity response line";
 
 } // namespace kelvane::mpdc

@@ -8,24 +8,63 @@
 
 namespace kelvane::mpdc {
 
+namespace {
+locale_t protocolLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c;
+}
+
+// The locale of this thread, "C" for as long as it lives.
+class ProtocolLocaleScope {
+  public:
+    ProtocolLocaleScope() : m_previous(uselocale(protocolLocale())) {}
+    ~ProtocolLocaleScope() { uselocale(m_previous); }
+    ProtocolLocaleScope(const ProtocolLocaleScope &) = delete;
+    ProtocolLocaleScope &operator=(const ProtocolLocaleScope &) = delete;
+
+  private:
+    locale_t m_previous;
+};
+
+// The protocol's numbers, which the library's enumeration repeats.
+static_assert(int(ServerError::NoExist) == int(MPD_SERVER_ERROR_NO_EXIST) &&
+              int(ServerError::Exist) == int(MPD_SERVER_ERROR_EXIST) &&
+              int(ServerError::UnknownCommand) == int(MPD_SERVER_ERROR_UNKNOWN_CMD));
+} // namespace
+
+Connection::Exchange::Exchange(std::recursive_mutex &mutex)
+    : m_lock(mutex), m_previous(uselocale(protocolLocale())) {}
+
+Connection::Exchange::~Exchange() {
+    uselocale(m_previous);
+}
+
 void quickAck(int fd) {
     if (fd < 0) return;
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
 }
 
-qsizetype recordBytes(const SongInfo &song) {
-    qsizetype size = song.uri.size();
-    for (const QString *tag :
-         {&song.artist, &song.album, &song.albumArtist, &song.title, &song.track, &song.genre,
-          &song.date, &song.composer, &song.comment, &song.disc})
-        size += tag->size();
-    return 2 * size + 64;
-}
-
-void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes) {
+void Connection::setAnswerLimits(qsizetype entries, qsizetype bytes, qsizetype text) {
     ReadBudget::maxEntries = entries;
     ReadBudget::maxBytes = bytes;
+    ReadBudget::maxText = text;
+}
+
+void Connection::resetAnswerLimits() {
+    ReadBudget::maxEntries = ReadBudget::defaultEntries;
+    ReadBudget::maxBytes = ReadBudget::defaultBytes;
+    ReadBudget::maxText = ReadBudget::defaultText;
+}
+
+void Connection::abandon(const ReadBudget &budget) {
+    if (budget.broken()) {
+        close(Failure::local(QString::fromLatin1(budget.broken())));
+        d->closedKind = budget.brokenKind();
+    } else {
+        close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
+    }
+    giveBackMemory(budget);
 }
 
 Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>()) {
@@ -38,12 +77,12 @@ Connection::~Connection() = default;
 
 std::unique_ptr<Connection> Connection::open(const QString &host, quint32 port,
                                              unsigned timeoutMs) {
+    const ProtocolLocaleScope protocolLocale;
     std::unique_ptr<Connection> connection(
         new Connection(mpd_connection_new(utf8(host).constData(), port, timeoutMs)));
     if (connection->d->c && mpd_connection_get_error(connection->d->c.get()) != MPD_ERROR_SUCCESS) {
-        // Keep the message and let go of the half-made handle: nothing may use it.
-        connection->close(
-            QString::fromUtf8(mpd_connection_get_error_message(connection->d->c.get())));
+        // Keep the failure and let go of the half-made handle: nothing may use it.
+        connection->close(connection->failureOfHandle());
         return connection;
     }
     // libmpdclient writes a long command list in 4 KiB pieces; without TCP_NODELAY the
@@ -60,7 +99,7 @@ mpd_connection *Connection::handle() const {
     return d->c.get();
 }
 
-void Connection::setRefusalHandler(std::function<void(const QString &)> handler) {
+void Connection::setRefusalHandler(std::function<void(const Failure &)> handler) {
     auto guard = lock();
     m_refusalHandler = std::move(handler);
 }
@@ -76,6 +115,25 @@ bool Connection::isClosed() const {
 }
 
 namespace {
+Failure::Cause causeOf(mpd_error error) {
+    switch (error) {
+    case MPD_ERROR_CLOSED:
+        return Failure::Cause::Closed;
+    case MPD_ERROR_TIMEOUT:
+        return Failure::Cause::Timeout;
+    case MPD_ERROR_SYSTEM:
+        return Failure::Cause::System;
+    case MPD_ERROR_RESOLVER:
+        return Failure::Cause::Resolver;
+    case MPD_ERROR_SERVER:
+        return Failure::Cause::Server;
+    case MPD_ERROR_MALFORMED:
+        return Failure::Cause::Malformed;
+    default:
+        return Failure::Cause::Library;
+    }
+}
+
 ErrorKind kindOf(mpd_error error) {
     switch (error) {
     case MPD_ERROR_SUCCESS:
@@ -97,11 +155,31 @@ ErrorKind Connection::errorKind() const {
 }
 
 QString Connection::errorMessage() const {
+    return failure().message;
+}
+
+Failure Connection::failureOfHandle() const {
+    mpd_connection *c = d->c.get();
+    // The library could not even make its handle.
+    if (!c) return {Failure::Cause::Library, 0, -1, QStringLiteral("Out of memory")};
+    const mpd_error error = mpd_connection_get_error(c);
+    if (error == MPD_ERROR_SUCCESS) return {Failure::Cause::Library, 0, -1, QString()};
+    Failure failure;
+    failure.cause = causeOf(error);
+    if (error == MPD_ERROR_SYSTEM) failure.systemError = mpd_connection_get_system_error(c);
+    if (error == MPD_ERROR_SERVER) failure.serverError = int(mpd_connection_get_server_error(c));
+    if (const char *message = mpd_connection_get_error_message(c))
+        failure.message = QString::fromUtf8(message);
+    return failure;
+}
+
+Failure Connection::failure() const {
     auto guard = lock();
-    if (!d->c)
-        return d->closedMessage.isEmpty() ? QStringLiteral("Out of memory") : d->closedMessage;
-    const char *message = mpd_connection_get_error_message(d->c.get());
-    return message ? QString::fromUtf8(message) : QString();
+    if (d->c) return failureOfHandle();
+    Failure closed = d->closed;
+    // A handle the library could not make at all.
+    if (closed.message.isEmpty()) closed.message = QStringLiteral("Out of memory");
+    return closed;
 }
 
 bool Connection::finishResponse() {
@@ -129,8 +207,8 @@ void Connection::abort() {
     if (d->fd >= 0) ::shutdown(d->fd, SHUT_RDWR);
 }
 
-void Connection::close(const QString &message) {
-    d->closedMessage = message;
+void Connection::close(const Failure &failure) {
+    d->closed = failure;
     d->closedKind = d->c ? kindOf(mpd_connection_get_error(d->c.get())) : ErrorKind::Other;
     if (d->closedKind == ErrorKind::Success)
         d->closedKind = ErrorKind::Other; // closed by this layer (an oversized answer)
@@ -144,17 +222,17 @@ void Connection::afterFailure() {
     if (!c) return;
     const mpd_error error = mpd_connection_get_error(c);
     if (error == MPD_ERROR_SUCCESS) return;
-    const QString message = QString::fromUtf8(mpd_connection_get_error_message(c));
+    const Failure failure = failureOfHandle();
     // Only a refusal leaves the connection usable, and only when its rest can be read.
     if (error != MPD_ERROR_SERVER || !mpd_connection_clear_error(c)) {
-        close(message);
+        close(failure);
         return;
     }
     if (!mpd_response_finish(c)) {
-        close(QString::fromUtf8(mpd_connection_get_error_message(c)));
+        close(failureOfHandle());
         return;
     }
-    if (m_refusalHandler && m_quiet == 0) m_refusalHandler(message);
+    if (m_refusalHandler && m_quiet == 0) m_refusalHandler(failure);
 }
 
 bool Connection::ok(bool result) {
@@ -162,8 +240,8 @@ bool Connection::ok(bool result) {
     return result;
 }
 
-void Connection::refuse(const QString &message) {
-    if (m_refusalHandler) m_refusalHandler(message);
+void Connection::refuse(const char *message) {
+    if (m_refusalHandler) m_refusalHandler(Failure::local(QString::fromLatin1(message)));
 }
 
 bool Connection::acceptable(std::initializer_list<QStringView> texts) {
@@ -171,10 +249,10 @@ bool Connection::acceptable(std::initializer_list<QStringView> texts) {
     case ArgumentProblem::None:
         return true;
     case ArgumentProblem::ControlCharacter:
-        refuse(QString::fromLatin1(controlCharacterMessage));
+        refuse(controlCharacterMessage);
         break;
     case ArgumentProblem::TooLong:
-        refuse(QString::fromLatin1(tooLongMessage));
+        refuse(tooLongMessage);
         break;
     }
     return false;
@@ -188,20 +266,28 @@ PollResult Connection::poll() {
     const auto failed = [&] {
         // The poll is what notices a server gone; a refused status (a password the
         // server wants) ends the session the same way, with the server's message.
-        close(QString::fromUtf8(mpd_connection_get_error_message(c)));
+        close(failureOfHandle());
         return result;
     };
     if (!mpd_command_list_begin(c, true) || !mpd_send_status(c) || !mpd_send_current_song(c) ||
         !mpd_command_list_end(c))
         return failed();
     quickAck(d->fd);
-    StatusPtr status{mpd_recv_status(c)};
-    if (!status) return failed();
+    ReadBudget budget;
+    RecordReader reader(c, budget);
+    StatusPtr status = reader.status();
+    if (!status) {
+        if (budget.exceeded()) {
+            abandon(budget);
+            return result;
+        }
+        return failed();
+    }
     result.status = statusFrom(*status);
     // The rest of the system indexes the queue with these numbers: a server that sends
     // impossible ones is treated as one that broke the protocol.
     if (!isPlausible(result.status)) {
-        close(QString::fromLatin1(implausibleStatusMessage));
+        close(Failure::local(QString::fromLatin1(implausibleStatusMessage)));
         return result;
     }
     result.statusOk = true;
@@ -209,8 +295,12 @@ PollResult Connection::poll() {
         failed();
         return result;
     }
-    while (SongPtr song{mpd_recv_song(c)})
+    while (SongPtr song = reader.song())
         result.songs.push_back(songFrom(*song));
+    if (budget.exceeded() || budget.broken()) {
+        abandon(budget);
+        return result;
+    }
     result.songOk = mpd_response_finish(c);
     if (!result.songOk) failed();
     return result;
@@ -223,14 +313,18 @@ std::optional<StatusInfo> Connection::status() {
         afterFailure();
         return std::nullopt;
     }
-    StatusPtr status{mpd_recv_status(c)};
+    ReadBudget budget;
+    StatusPtr status = RecordReader(c, budget).status();
     if (!status) {
-        afterFailure();
+        if (budget.exceeded())
+            abandon(budget);
+        else
+            afterFailure();
         return std::nullopt;
     }
     StatusInfo info = statusFrom(*status);
     if (!isPlausible(info)) {
-        close(QString::fromLatin1(implausibleStatusMessage));
+        close(Failure::local(QString::fromLatin1(implausibleStatusMessage)));
         return std::nullopt;
     }
     if (!ok(mpd_response_finish(c))) return std::nullopt;
@@ -242,13 +336,13 @@ bool Connection::password(const QString &password) {
     mpd_connection *c = handle();
     if (!c) return false;
     if (hasControlCharacter(password)) {
-        close(QString::fromLatin1(controlCharacterMessage));
+        close(Failure::local(QString::fromLatin1(controlCharacterMessage)));
         return false;
     }
     // Not through the refusal handler: a refused password is reported by the caller as
     // a failed connect, with the server's message kept here.
     if (mpd_run_password(c, utf8(password).constData())) return true;
-    close(QString::fromUtf8(mpd_connection_get_error_message(c)));
+    close(failureOfHandle());
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
+#include <locale.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +15,8 @@
 struct mpd_connection;
 
 namespace kelvane::mpdc {
+
+class ReadBudget;
 
 // One connection to the server. Any thread; every public call is one whole exchange
 // (request and complete answer) under the connection's lock, so workers and the GUI
@@ -30,6 +33,23 @@ namespace kelvane::mpdc {
 // anything is sent, like a server refusal.
 class Connection {
   public:
+    // Held around each exchange: the connection's lock, and the "C" locale on this thread
+    // for as long. libmpdclient writes and reads decimals with the C library ("seekcur
+    // 60.000", "elapsed: 12.345") and takes its system error texts from it; whatever
+    // locale the process is in (Qt sets it from the environment, and a library may do so
+    // again at any time), the protocol sees points and the failures English.
+    class Exchange {
+      public:
+        explicit Exchange(std::recursive_mutex &mutex);
+        ~Exchange();
+        Exchange(const Exchange &) = delete;
+        Exchange &operator=(const Exchange &) = delete;
+
+      private:
+        std::unique_lock<std::recursive_mutex> m_lock;
+        locale_t m_previous;
+    };
+
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -38,14 +58,17 @@ class Connection {
     // numeric address or the path of a local socket ("/..."), as the library takes it.
     static std::unique_ptr<Connection> open(const QString &host, quint32 port, unsigned timeoutMs);
 
-    std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(m_mutex); }
+    Exchange lock() const { return Exchange(m_mutex); }
 
-    // The bound every answer is read against (2 million entries or 1 GiB of text in
-    // use); tests lower it.
-    static void setAnswerLimits(qsizetype entries, qsizetype bytes);
+    // The bound every answer is read against: records kept, the memory they take, the
+    // text read (2 million, 512 MiB, 256 MiB in use); tests lower it.
+    static void setAnswerLimits(qsizetype entries, qsizetype bytes,
+                                qsizetype text = qsizetype(256) << 20);
+    static void resetAnswerLimits();
 
-    // Called (on the thread of the failing call) with the server's message.
-    void setRefusalHandler(std::function<void(const QString &message)> handler);
+    // Called (on the thread of the failing call) with the refusal: the server's code and
+    // message, or this layer's.
+    void setRefusalHandler(std::function<void(const Failure &refusal)> handler);
     // While the returned guard lives (and holds the lock), refusals are cleared without
     // a report: for optional reads a server may not offer (an old server, a permission).
     class QuietRefusals {
@@ -59,7 +82,7 @@ class Connection {
         QuietRefusals &operator=(const QuietRefusals &) = delete;
 
       private:
-        std::unique_lock<std::recursive_mutex> m_guard;
+        Exchange m_guard;
         Connection &m_connection;
     };
 
@@ -67,6 +90,8 @@ class Connection {
     bool isClosed() const;
     ErrorKind errorKind() const;
     QString errorMessage() const;
+    // What the error is, by code; cause Library with no message when there is none.
+    Failure failure() const;
     // Drains whatever answer is left; false when that fails.
     bool finishResponse();
     int fd() const;
@@ -140,9 +165,10 @@ class Connection {
     std::optional<QStringList> listAllSongUris(const QString &path);
     std::optional<std::vector<Entity>> listMeta(const QString &path);
     // lsinfo of many directories, pipelined in command lists of batchSize, for the album
-    // catalogue: per path, in order, the songs directly inside, each
-    // with only uri, artist, albumArtist, album, genre and date (first values, as
-    // SongInfo reads them). Read as bare lines: building the library's song records was
+    // catalogue: per path, in order, the songs directly inside, each with only uri,
+    // artist, albumArtist, album, genre and date for the albums, and title, composer,
+    // track, disc and duration for the song search (first values, as SongInfo reads
+    // them). Read as bare lines: building the library's song records was
     // most of the catalogue's time. On a failure, *failedAt (when given) is the index of
     // the path whose answer broke.
     std::optional<std::vector<std::vector<SongInfo>>>
@@ -177,18 +203,23 @@ class Connection {
     // else closes the connection.
     void afterFailure();
     bool ok(bool result);
-    // Frees the handle and keeps message as the connection's error.
-    void close(const QString &message);
+    // Frees the handle and keeps failure as the connection's error.
+    void close(const Failure &failure);
+    // The error the library's handle holds now.
+    Failure failureOfHandle() const;
     // Refuses the arguments of the next command when they cannot travel; one report.
     bool acceptable(std::initializer_list<QStringView> texts);
-    void refuse(const QString &message);
+    void refuse(const char *message);
+    // Ends an answer the budget stopped (too large, or broken): closes the connection
+    // with the budget's reason and gives the memory the answer took back.
+    void abandon(const ReadBudget &budget);
     // The rest of one exchange whose request was sent (or failed to be): reads every
     // record of the answer with read(connection, budget), then wants a clean end.
     template <class Read> auto answer(bool sent, Read read);
 
     std::unique_ptr<Impl> d;
     mutable std::recursive_mutex m_mutex;
-    std::function<void(const QString &)> m_refusalHandler;
+    std::function<void(const Failure &)> m_refusalHandler;
     int m_quiet = 0;
 };
 

@@ -3,6 +3,8 @@
 
 #include "mpdc/SongConversion.h"
 
+#include <algorithm>
+
 namespace kelvane::mpdc {
 
 namespace {
@@ -23,13 +25,37 @@ class AlbumTagsReader {
                 take(name, value, "AlbumArtist", ALBUM_ARTIST, m_song->albumArtist) ||
                 take(name, value, "Album", ALBUM, m_song->album) ||
                 take(name, value, "Genre", GENRE, m_song->genre) ||
-                take(name, value, "Date", DATE, m_song->date);
+                take(name, value, "Date", DATE, m_song->date) ||
+                take(name, value, "Title", TITLE, m_song->title) ||
+                take(name, value, "Composer", COMPOSER, m_song->composer) ||
+                take(name, value, "Track", TRACK, m_song->track) ||
+                take(name, value, "Disc", DISC, m_song->disc) || takeTime(name, value);
         }
     }
     void reset() { m_song = nullptr; }
 
   private:
-    enum Tag : unsigned { ARTIST = 1, ALBUM_ARTIST = 2, ALBUM = 4, GENRE = 8, DATE = 16 };
+    enum Tag : unsigned {
+        ARTIST = 1,
+        ALBUM_ARTIST = 2,
+        ALBUM = 4,
+        GENRE = 8,
+        DATE = 16,
+        TITLE = 32,
+        COMPOSER = 64,
+        TRACK = 128,
+        DISC = 256,
+    };
+    // Whole seconds, as the library's song record gives them: "Time", the older and
+    // whole-second field, which the server still sends beside "duration".
+    bool takeTime(const char *name, const char *value) {
+        if (std::strcmp(name, "Time") != 0) return false;
+        const QByteArrayView digits(value);
+        bool ok = false;
+        const qulonglong seconds = digits.toULongLong(&ok);
+        m_song->duration = ok ? quint32(std::min<qulonglong>(seconds, 0xFFFFFFFFu)) : 0;
+        return true;
+    }
     bool take(const char *name, const char *value, const char *tag, Tag bit, QString &field) {
         if (std::strcmp(name, tag) != 0) return false;
         if (!(m_seen & bit)) {
@@ -49,17 +75,24 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
     auto guard = lock();
     mpd_connection *c = handle();
     if (!c) return std::nullopt;
+    std::vector<std::vector<SongInfo>> results;
+    ReadBudget budget;
     const auto fail = [&](qsizetype index) {
         if (failedAt) *failedAt = index;
-        afterFailure();
+        // The lists go before their memory is handed back.
+        results = {};
+        if (budget.exceeded())
+            abandon(budget);
+        else {
+            afterFailure();
+            giveBackMemory(budget);
+        }
         return std::nullopt;
     };
     for (qsizetype i = 0; i < paths.size(); ++i)
         if (!acceptable({paths[i]})) return fail(i);
-    std::vector<std::vector<SongInfo>> results;
     results.reserve(size_t(paths.size()));
     AlbumTagsReader reader;
-    ReadBudget budget;
     batchSize = std::max(1, batchSize);
     for (qsizetype start = 0; start < paths.size(); start += batchSize) {
         const qsizetype stop = std::min<qsizetype>(paths.size(), start + batchSize);
@@ -73,18 +106,22 @@ Connection::listAlbumTagsMany(const QStringList &paths, int batchSize, qsizetype
             reader.reset();
             // A null pair ends one path's answer (list_OK) or reports an error.
             while (mpd_pair *pair = mpd_recv_pair(c)) {
-                const bool within = budget.take(qsizetype(std::strlen(pair->value)));
+                const bool within = budget.read(*pair);
                 reader.feed(pair->name, pair->value, songs);
                 mpd_return_pair(c, pair);
                 if (!within) {
-                    if (failedAt) *failedAt = i;
-                    close(QString::fromLatin1(answerTooLargeMessage));
-                    return std::nullopt;
+                    songs = {};
+                    return fail(i);
                 }
             }
-            if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS ||
-                (i + 1 < stop && !mpd_response_next(c)))
+            bool within = true;
+            for (const SongInfo &song : songs)
+                within = within && budget.take(recordBytes(song));
+            if (!within || mpd_connection_get_error(c) != MPD_ERROR_SUCCESS ||
+                (i + 1 < stop && !mpd_response_next(c))) {
+                songs = {};
                 return fail(i);
+            }
             results.push_back(std::move(songs));
         }
         if (!mpd_response_finish(c)) return fail(stop - 1);

@@ -10,8 +10,9 @@ namespace kelvane::mpdc {
 
 namespace {
 std::vector<SongInfo> readSongs(mpd_connection *c, ReadBudget &budget) {
+    RecordReader reader(c, budget);
     std::vector<SongInfo> songs;
-    while (SongPtr song{mpd_recv_song(c)}) {
+    while (SongPtr song = reader.song()) {
         songs.push_back(songFrom(*song));
         if (!budget.take(recordBytes(songs.back()))) break;
     }
@@ -19,10 +20,11 @@ std::vector<SongInfo> readSongs(mpd_connection *c, ReadBudget &budget) {
 }
 
 std::vector<Entity> readEntities(mpd_connection *c, ReadBudget &budget) {
+    RecordReader reader(c, budget);
     std::vector<Entity> entities;
-    while (EntityPtr entity{mpd_recv_entity(c)}) {
+    while (EntityPtr entity = reader.entity()) {
         entities.push_back(entityFrom(*entity));
-        if (!budget.take(recordBytes(entities.back().song) + entities.back().path.size())) break;
+        if (!budget.take(recordBytes(entities.back()))) break;
     }
     return entities;
 }
@@ -44,8 +46,8 @@ std::optional<SongInfo> Connection::queueSongAt(quint32 position) {
     auto guard = lock();
     mpd_connection *c = handle();
     auto song = answer(c && mpd_send_get_queue_song_pos(c, position),
-                       [](mpd_connection *conn, ReadBudget &) -> std::optional<SongInfo> {
-                           if (SongPtr s{mpd_recv_song(conn)}) return songFrom(*s);
+                       [](mpd_connection *conn, ReadBudget &budget) -> std::optional<SongInfo> {
+                           if (SongPtr s = RecordReader(conn, budget).song()) return songFrom(*s);
                            return std::nullopt;
                        });
     return song ? *song : std::nullopt;
@@ -55,15 +57,18 @@ std::optional<std::vector<OutputInfo>> Connection::outputs() {
     auto guard = lock();
     mpd_connection *c = handle();
     return answer(c && mpd_send_outputs(c), [](mpd_connection *conn, ReadBudget &budget) {
+        RecordReader reader(conn, budget);
         std::vector<OutputInfo> outputs;
-        while (std::unique_ptr<mpd_output, CFree<mpd_output_free>> output{mpd_recv_output(conn)}) {
+        while (OutputPtr output = reader.output()) {
             OutputInfo info;
             info.id = mpd_output_get_id(output.get());
             info.name = fromUtf8OrNull(mpd_output_get_name(output.get()));
             info.plugin = fromUtf8OrNull(mpd_output_get_plugin(output.get()));
             info.enabled = mpd_output_get_enabled(output.get());
             outputs.push_back(std::move(info));
-            if (!budget.take(outputs.back().name.size() + outputs.back().plugin.size() + 64)) break;
+            if (!budget.take(qsizetype(sizeof(OutputInfo)) + textBytes(outputs.back().name) +
+                             textBytes(outputs.back().plugin)))
+                break;
         }
         return outputs;
     });
@@ -74,8 +79,13 @@ std::optional<ReplayGainMode> Connection::replayGainMode() {
     mpd_connection *c = handle();
     auto mode =
         answer(c && mpd_send_replay_gain_status(c), [](mpd_connection *conn, ReadBudget &budget) {
+            RecordReader reader(conn, budget);
             std::optional<ReplayGainMode> found;
-            while (mpd_pair *pair = mpd_recv_pair_named(conn, "replay_gain_mode")) {
+            while (mpd_pair *pair = reader.line()) {
+                if (std::strcmp(pair->name, "replay_gain_mode") != 0) {
+                    reader.done(pair);
+                    continue;
+                }
                 switch (mpd_parse_replay_gain_name(pair->value)) {
                 case MPD_REPLAY_OFF:
                     found = ReplayGainMode::Off;
@@ -92,8 +102,7 @@ std::optional<ReplayGainMode> Connection::replayGainMode() {
                 default:
                     break;
                 }
-                mpd_return_pair(conn, pair);
-                if (!budget.take(64)) break;
+                reader.done(pair);
             }
             return found;
         });
@@ -112,17 +121,23 @@ std::optional<QStringList> Connection::listAllSongUris(const QString &path) {
     mpd_connection *c = handle();
     return answer(c && acceptable({path}) && mpd_send_list_all(c, utf8(path).constData()),
                   [](mpd_connection *conn, ReadBudget &budget) {
+                      RecordReader reader(conn, budget);
                       QStringList uris;
                       QStringDecoder decoder(QStringDecoder::Utf8);
-                      while (mpd_pair *pair = mpd_recv_pair(conn)) {
-                          const qsizetype length = qsizetype(std::strlen(pair->value));
+                      while (mpd_pair *pair = reader.line()) {
+                          bool within = true;
                           if (std::strcmp(pair->name, "file") == 0) {
+                              const qsizetype length = qsizetype(std::strlen(pair->value));
                               QString uri = decoder(QByteArrayView(pair->value, length));
-                              if (!decoder.hasError()) uris << std::move(uri);
+                              if (!decoder.hasError()) {
+                                  uris << std::move(uri);
+                                  within = budget.take(qsizetype(sizeof(QString)) +
+                                                       textBytes(uris.back()));
+                              }
                               decoder.resetState();
                           }
-                          mpd_return_pair(conn, pair);
-                          if (!budget.take(length)) break;
+                          reader.done(pair);
+                          if (!within) break;
                       }
                       return uris;
                   });
@@ -146,10 +161,17 @@ std::optional<QStringList> Connection::playlists() {
     auto guard = lock();
     mpd_connection *c = handle();
     return answer(c && mpd_send_list_playlists(c), [](mpd_connection *conn, ReadBudget &budget) {
+        RecordReader reader(conn, budget);
         QStringList names;
-        while (PlaylistPtr playlist{mpd_recv_playlist(conn)}) {
-            names << QString::fromUtf8(mpd_playlist_get_path(playlist.get()));
-            if (!budget.take(names.back().size())) break;
+        while (mpd_pair *pair = reader.line()) {
+            bool within = true;
+            // A playlist's other lines (its Last-Modified) say nothing the list shows.
+            if (std::strcmp(pair->name, "playlist") == 0) {
+                names << QString::fromUtf8(pair->value);
+                within = budget.take(qsizetype(sizeof(QString)) + textBytes(names.back()));
+            }
+            reader.done(pair);
+            if (!within) break;
         }
         return names;
     });
@@ -167,10 +189,12 @@ std::optional<QStringList> Connection::playlistUris(const QString &name) {
     mpd_connection *c = handle();
     return answer(c && acceptable({name}) && mpd_send_list_playlist(c, utf8(name).constData()),
                   [](mpd_connection *conn, ReadBudget &budget) {
+                      RecordReader reader(conn, budget);
                       QStringList uris;
-                      while (SongPtr song{mpd_recv_song(conn)}) {
+                      while (SongPtr song = reader.song()) {
                           uris << QString::fromUtf8(mpd_song_get_uri(song.get()));
-                          if (!budget.take(uris.back().size())) break;
+                          if (!budget.take(qsizetype(sizeof(QString)) + textBytes(uris.back())))
+                              break;
                       }
                       return uris;
                   });

@@ -34,14 +34,22 @@ PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetyp
         // "size" (the whole picture), maybe "type", then "binary" (this chunk's length)
         // and the chunk; no pair at all when the song has no picture.
         qsizetype chunk = -1;
-        while (mpd_pair *pair = mpd_recv_pair(c)) {
+        ReadBudget budget;
+        RecordReader reader(c, budget);
+        while (mpd_pair *pair = reader.line()) {
             const bool isBinary = std::strcmp(pair->name, "binary") == 0;
             if (std::strcmp(pair->name, "size") == 0)
                 total = QByteArray(pair->value).toLongLong();
             else if (isBinary)
                 chunk = QByteArray(pair->value).toLongLong();
-            mpd_return_pair(c, pair);
+            reader.done(pair);
             if (isBinary) break;
+        }
+        if (budget.exceeded()) { // lines without end before the chunk
+            abandon(budget);
+            result.outcome = PictureResult::Broken;
+            result.bytes.clear();
+            return result;
         }
         if (mpd_connection_get_error(c) != MPD_ERROR_SUCCESS) {
             // "No such file" is an answer (no picture); an unknown command or a missing
@@ -69,7 +77,7 @@ PictureResult Connection::picture(PictureKind kind, const QString &uri, qsizetyp
         // the cap, or a chunk that does not fit in it, ends the connection.
         if (total < 0 || total > maxBytes || chunk > total - offset ||
             (chunk == 0 && qsizetype(offset) < total)) {
-            close(QString::fromLatin1(answerTooLargeMessage));
+            close(Failure::local(QString::fromLatin1(answerTooLargeMessage)));
             result.outcome = PictureResult::TooLarge;
             result.bytes.clear();
             return result;

@@ -6,24 +6,43 @@
 
 namespace kelvane::mpdc {
 
+namespace {
+// The status that opens both answers; null (the reading broken off) when the numbers
+// are impossible, since the rest of the system indexes the queue with them.
+std::optional<StatusInfo> leadingStatus(mpd_connection *c, ReadBudget &budget) {
+    RecordReader reader(c, budget);
+    StatusPtr status = reader.status();
+    if (!status) return std::nullopt;
+    StatusInfo info = statusFrom(*status);
+    if (!isPlausible(info)) {
+        budget.breakOff(implausibleStatusMessage, ErrorKind::Other);
+        return std::nullopt;
+    }
+    if (!mpd_response_next(c)) return std::nullopt;
+    return info;
+}
+} // namespace
+
 std::optional<QueueSnapshot> Connection::queueSnapshot() {
     auto guard = lock();
     mpd_connection *c = handle();
     const bool sent = c && mpd_command_list_begin(c, true) && mpd_send_status(c) &&
                       mpd_send_list_queue_meta(c) && mpd_command_list_end(c);
-    QueueSnapshot snapshot;
-    auto read = answer(sent, [&snapshot](mpd_connection *conn, ReadBudget &budget) {
-        StatusPtr status{mpd_recv_status(conn)};
-        if (!status || !mpd_response_next(conn)) return false;
-        snapshot.status = statusFrom(*status);
-        while (SongPtr song{mpd_recv_song(conn)}) {
-            snapshot.songs.push_back(songFrom(*song));
-            if (!budget.take(recordBytes(snapshot.songs.back()))) break;
+    auto read = answer(sent, [](mpd_connection *conn, ReadBudget &budget) {
+        std::optional<QueueSnapshot> snapshot;
+        const std::optional<StatusInfo> status = leadingStatus(conn, budget);
+        if (!status) return snapshot;
+        snapshot.emplace();
+        snapshot->status = *status;
+        RecordReader reader(conn, budget);
+        while (SongPtr song = reader.song()) {
+            snapshot->songs.push_back(songFrom(*song));
+            if (!budget.take(recordBytes(snapshot->songs.back()))) break;
         }
-        return true;
+        return snapshot;
     });
     if (!read || !*read) return std::nullopt;
-    return snapshot;
+    return std::move(**read);
 }
 
 std::optional<QueueChanges> Connection::queueChangesSince(quint32 version) {
@@ -31,20 +50,22 @@ std::optional<QueueChanges> Connection::queueChangesSince(quint32 version) {
     mpd_connection *c = handle();
     const bool sent = c && mpd_command_list_begin(c, true) && mpd_send_status(c) &&
                       mpd_send_queue_changes_brief(c, version) && mpd_command_list_end(c);
-    QueueChanges changes;
-    auto read = answer(sent, [&changes](mpd_connection *conn, ReadBudget &budget) {
-        StatusPtr status{mpd_recv_status(conn)};
-        if (!status || !mpd_response_next(conn)) return false;
-        changes.status = statusFrom(*status);
+    auto read = answer(sent, [](mpd_connection *conn, ReadBudget &budget) {
+        std::optional<QueueChanges> changes;
+        const std::optional<StatusInfo> status = leadingStatus(conn, budget);
+        if (!status) return changes;
+        changes.emplace();
+        changes->status = *status;
+        RecordReader reader(conn, budget);
         unsigned position = 0, id = 0;
-        while (mpd_recv_queue_change_brief(conn, &position, &id)) {
-            changes.entries.push_back({position, id});
-            if (!budget.take(16)) break;
+        while (reader.queueChange(position, id)) {
+            changes->entries.push_back({position, id});
+            if (!budget.take(qsizetype(sizeof(QueueChanges::Entry)))) break;
         }
-        return true;
+        return changes;
     });
     if (!read || !*read) return std::nullopt;
-    return changes;
+    return std::move(**read);
 }
 
 std::optional<std::vector<SongInfo>> Connection::queueSongsById(const std::vector<quint32> &ids) {
@@ -56,8 +77,9 @@ std::optional<std::vector<SongInfo>> Connection::queueSongsById(const std::vecto
         sent = mpd_send_get_queue_song_id(c, ids[i]);
     sent = sent && mpd_command_list_end(c);
     return answer(sent, [](mpd_connection *conn, ReadBudget &budget) {
+        RecordReader reader(conn, budget);
         std::vector<SongInfo> songs;
-        while (SongPtr song{mpd_recv_song(conn)}) {
+        while (SongPtr song = reader.song()) {
             songs.push_back(songFrom(*song));
             if (!budget.take(recordBytes(songs.back()))) break;
         }

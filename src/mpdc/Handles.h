@@ -16,5 +16,6 @@ using StatusPtr = std::unique_ptr<mpd_status, CFree<mpd_status_free>>;
 using SongPtr = std::unique_ptr<mpd_song, CFree<mpd_song_free>>;
 using EntityPtr = std::unique_ptr<mpd_entity, CFree<mpd_entity_free>>;
 using PlaylistPtr = std::unique_ptr<mpd_playlist, CFree<mpd_playlist_free>>;
+using OutputPtr = std::unique_ptr<mpd_output, CFree<mpd_output_free>>;
 
 } // namespace kelvane::mpdc

@@ -23,6 +23,13 @@ struct SongInfo {
 enum class SingleMode { Off = 0, On = 1, Oneshot = 2 };
 enum class ReplayGainMode { Off, Track, Album, Auto };
 
+// The longest queue a status may announce. mpd holds 16,384 entries unless told more
+// (max_playlist_length); users who raise it to queue a whole library stay far below
+// this, which is also the most records one answer may bring (ReadBudget): a longer
+// queue could never be read whole. Past it, the status is taken as impossible, like a
+// volume of 1000, so no view sizes anything by a number a server made up.
+inline constexpr quint32 maxQueueLength = 2'000'000;
+
 // One status answer, numbers exactly as the library gives them.
 struct StatusInfo {
     quint32 elapsedMs = 0;
@@ -109,5 +116,47 @@ struct QueueChanges {
 // Malformed: the server's answer broke the protocol (a line longer than the library can
 // take, a greeting that is not MPD's).
 enum class ErrorKind { Success, Server, Malformed, Other };
+
+// The codes a server puts in its refusals ("ACK [50@0] {add} No such directory"), as the
+// protocol numbers them.
+namespace ServerError {
+enum : int {
+    NotList = 1,
+    Arg = 2,
+    Password = 3,
+    Permission = 4,
+    UnknownCommand = 5,
+    NoExist = 50,
+    PlaylistMax = 51,
+    System = 52,
+    PlaylistLoad = 53,
+    UpdateAlready = 54,
+    PlayerSync = 55,
+    Exist = 56,
+};
+}
+
+// Why a connection failed or a command was refused, by number wherever there is one:
+// the C library translates its texts into the user's language ("Connexion refusée"),
+// so whoever explains a failure matches these, never the text. The text stays for the
+// logs, the console's lines and the detail of a server's refusal.
+struct Failure {
+    enum class Cause {
+        Local,     // found by this layer (an oversized answer, an argument that cannot travel)
+        Closed,    // the server closed the connection
+        Timeout,   // no answer within the time-out
+        System,    // a system call failed: systemError
+        Resolver,  // the host name did not resolve
+        Server,    // the server refused a command: serverError
+        Malformed, // the server's answer broke the protocol
+        Library,   // anything else the library reports (out of memory, a misuse)
+    };
+    Cause cause = Cause::Local;
+    int systemError = 0;  // errno, for Cause::System
+    int serverError = -1; // a ServerError code, for Cause::Server; -1 when it sent none
+    QString message;
+
+    static Failure local(const QString &text) { return {Cause::Local, 0, -1, text}; }
+};
 
 } // namespace kelvane::mpdc

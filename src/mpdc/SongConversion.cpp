@@ -80,6 +80,7 @@ StatusInfo statusFrom(const mpd_status &status) {
 
 bool isPlausible(const StatusInfo &status) {
     if (status.volume < -1 || status.volume > 100) return false;
+    if (status.queueLength > maxQueueLength) return false;
     if (status.songPos < -1 ||
         (status.songPos >= 0 && quint32(status.songPos) >= status.queueLength))
         return false;

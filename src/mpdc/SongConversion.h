@@ -13,8 +13,8 @@ namespace kelvane::mpdc {
 SongInfo songFrom(const mpd_song &song);
 StatusInfo statusFrom(const mpd_status &status);
 // Whether a status could come from a real server: a volume from 0 to 100 (or none), a
-// current song inside the queue, an elapsed time that is not a negative one wrapped
-// round by the library (over 2^31 ms, some 24 days).
+// queue no longer than maxQueueLength, a current song inside it, an elapsed time that is not a
+// negative one wrapped round by the library (over 2^31 ms, some 24 days).
 bool isPlausible(const StatusInfo &status);
 // Text the library hands over, decoded as UTF-8; null when absent or not UTF-8.
 QString fromUtf8OrNull(const char *text);

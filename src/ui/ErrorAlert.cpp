@@ -30,6 +30,7 @@ void ErrorAlert::showNext() {
     box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"
                                       "QLabel#qt_msgbox_informativelabel { min-width: 340px; }"));
     m_current = box;
+    m_currentIsOutage = error.outage;
     connect(box, &QMessageBox::finished, this, [this, detail = error.errorDescription] {
         qInfo("%s", qUtf8Printable(detail));
         m_current = nullptr;
@@ -38,6 +39,12 @@ void ErrorAlert::showNext() {
     });
     // open(), not exec(): the window and the poll keep running behind the alert.
     box->open();
+}
+
+void ErrorAlert::linkRestored() {
+    m_pending.removeIf([](const MPDError &error) { return error.outage; });
+    // As if dismissed: the detail is logged and the next alert, if any, takes its place.
+    if (m_current && m_currentIsOutage) m_current->done(QMessageBox::Accepted);
 }
 
 } // namespace kelvane

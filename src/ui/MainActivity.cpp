@@ -3,6 +3,7 @@
 #include "covers/CoverChain.h"
 
 #include "core/commands/MPDCommand.h"
+#include "core/library/CatalogueLoader.h"
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/library/MPDQueue.h"
@@ -18,7 +19,9 @@
 #include "ui/base/SetNameDialog.h"
 #include "ui/views/library/AlbumsView.h"
 #include "ui/views/library/PlaylistMenu.h"
+#include "ui/views/library/QueueDrop.h"
 
+#include <QDrag>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,6 +38,8 @@ MainActivity::MainActivity(QObject *parent)
     SideBar *sideBar = m_window->sideBar();
     connect(sideBar, &SideBar::entrySelected, this, &MainActivity::setContentViewToName);
     connect(sideBar, &SideBar::contextMenuRequested, this, &MainActivity::showSidebarMenu);
+    connect(sideBar, &SideBar::droppedOnQueue, this,
+            [this](const QMimeData *data) { queuedrop::append(this, data); });
     connect(m_window->addRadio(), &QPushButton::clicked, this, &MainActivity::ajouterRadio);
     // Keys on the sidebar's selected playlist: Delete removes it, F2 renames it.
     connect(sideBar, &SideBar::playlistKeyPressed, this, [this](const QString &name, int key) {
@@ -59,6 +64,9 @@ void MainActivity::applicationDidFinishLaunching() {
     MPDServerError::sMPDServerError().setDelegate(this);
     MPDCache::sMPDCache().setDelegate(this);
     MPDCommand::sMPDCommand();
+    // The count on "Albums" as soon as the catalogue is read, shown or not.
+    connect(&CatalogueLoader::sCatalogueLoader(), &CatalogueLoader::finished, this,
+            &MainActivity::refreshAlbumBadge, Qt::UniqueConnection);
     wireLink();
 
     SideBar *sideBar = m_window->sideBar();
@@ -87,11 +95,7 @@ void MainActivity::setContentViewToName(const QString &name) {
         CurrentPlaylisyView::setCurrentPlaylist(name);
         viewName = QStringLiteral("Playlist");
     }
-    if (m_currentContentView) {
-        // Later, not now: this may run inside one of the old view's own handlers.
-        m_currentContentView->hide();
-        m_currentContentView->deleteLater();
-    }
+    if (m_currentContentView) retireContentView(m_currentContentView);
     m_window->contentTitle()->setText(SideBar::displayText(name));
     QWidget *view = createContentView(viewName, m_window->masterView());
     m_currentContentView = view;
@@ -101,6 +105,19 @@ void MainActivity::setContentViewToName(const QString &name) {
     if (auto *albums = qobject_cast<AlbumsView *>(view))
         connect(albums, &AlbumsView::albumsShown, this, &MainActivity::refreshAlbumBadge);
     refreshAlbumBadge();
+}
+
+void MainActivity::retireContentView(QWidget *view) {
+    view->hide();
+    // A drag that started in this view may still be in flight (it rested on "Lecture en
+    // cours", which opened the queue): the view that runs it goes once the drag has ended,
+    // since Qt touches it again when the drag returns.
+    if (auto *drag = view->findChild<QDrag *>()) {
+        connect(drag, &QObject::destroyed, view, &QObject::deleteLater);
+        return;
+    }
+    // Later, not now: this may run inside one of the old view's own handlers.
+    view->deleteLater();
 }
 
 void MainActivity::updateSidebar() {

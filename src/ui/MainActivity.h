@@ -143,6 +143,8 @@ class MainActivity : public QObject, public MPDAppDelegate, public MPDErrorDeleg
     void setModesEnabled(bool enabled);
     void wireBar();
     void refreshAlbumBadge();
+    // Takes a replaced view off the screen and deletes it when nothing runs in it.
+    void retireContentView(QWidget *view);
     void showSidebarMenu(int row, const QPoint &globalPos);
     // As updateSidebar(); a view on screen whose playlist was renamed follows it.
     void updateSidebar(const QString &renamedFrom, const QString &renamedTo);

@@ -6,11 +6,13 @@
 #include <algorithm>
 
 #include "core/commands/MPDCommand.h"
+#include "core/library/CatalogueLoader.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/PlayerEvents.h"
 #include "core/streams/MPDStream.h"
+#include "ui/ErrorAlert.h"
 #include "ui/MainWindow.h"
 #include "ui/NowPlayingBar.h"
 #include "ui/SideBar.h"
@@ -48,6 +50,7 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
     switch (link) {
     case MPDSocket::Link::Up:
         bar->setLinkText(QString());
+        m_errorAlert->linkRestored();
         break;
     case MPDSocket::Link::Connecting:
         bar->setLinkText(QStringLiteral("Connexion…"));
@@ -70,11 +73,15 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
     m_linkWasDown = false;
     m_streams.reset();
     refreshStreams();
-    if (!wasDown || MPDCommand::sMPDCommand().isUpdating()) return;
-    MPDCache::sMPDCache().setCurrentAlbumList(std::nullopt);
-    updateSidebar();
-    reloadContentView();
-    updateTickRate();
+    if (MPDCommand::sMPDCommand().isUpdating()) return;
+    if (wasDown) {
+        MPDCache::sMPDCache().setCurrentAlbumList(std::nullopt);
+        updateSidebar();
+        reloadContentView();
+        updateTickRate();
+    }
+    // The album count and the song search need the catalogue whichever view is shown.
+    CatalogueLoader::sCatalogueLoader().load();
 }
 
 void MainActivity::showRetryCountdown() {
@@ -99,6 +106,7 @@ void MainActivity::onDatabaseChanged() {
     if (MPDCommand::sMPDCommand().isUpdating()) return;
     MPDCache::sMPDCache().setCurrentAlbumList(std::nullopt);
     if (m_currentContentName == QLatin1String("Library")) reloadContentView();
+    CatalogueLoader::sCatalogueLoader().load();
 }
 
 void MainActivity::refreshStreams() {

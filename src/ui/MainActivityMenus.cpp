@@ -9,15 +9,13 @@
 #include "ui/NowPlayingBar.h"
 #include "ui/Preferences.h"
 #include "ui/SideBar.h"
-#include "ui/base/Icons.h"
+#include "ui/base/AboutDialog.h"
 #include "ui/base/ProgressSlider.h"
 #include "ui/views/library/AlbumsView.h"
 #include "ui/views/radio/StreamEdit.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <cmath>
 
 namespace kelvane {
@@ -116,17 +114,8 @@ void MainActivity::buildMenus() {
               });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Aide"));
-    addAction(
-        help, this, QStringLiteral("about"), QStringLiteral("À propos de Kelvane"), {}, [this] {
-            auto *box = new QMessageBox(m_window);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setWindowTitle(QStringLiteral("À propos de Kelvane"));
-            box->setIconPixmap(Icons::pixmap(QStringLiteral("app_icon"), QSize(64, 64)));
-            box->setText(QStringLiteral("Kelvane %1").arg(QApplication::applicationVersion()));
-            box->setInformativeText(QStringLiteral("Un client pour MPD, le Music Player Daemon."));
-            box->setWindowModality(Qt::WindowModal);
-            box->open();
-        });
+    addAction(help, this, QStringLiteral("about"), QStringLiteral("À propos de Kelvane"), {},
+              [this] { (new AboutDialog(m_window))->open(); });
 }
 
 void MainActivity::preferences() {

@@ -53,6 +53,11 @@ void MainActivity::buildModeMenus(QMenu *play, QMenu *server) {
                   seconds == 0 ? QStringLiteral("Désactivé") : QStringLiteral("%1 s").arg(seconds),
                   [&command, seconds](bool) { command.setCrossfade(seconds); });
     }
+    // A length set elsewhere that the menu does not offer: shown, checked, as it is.
+    QAction *other = checkable(fade, QStringLiteral("crossfadeOther"), QString(), [this](bool) {
+        MPDCommand::sMPDCommand().setCrossfade(m_options.crossfade);
+    });
+    other->setVisible(false);
 
     server->addSeparator();
     QMenu *gain = server->addMenu(QStringLiteral("Replay Gain"));
@@ -90,9 +95,18 @@ void MainActivity::showOptions(const PlayerOptions &options) {
     check(QStringLiteral("single"), options.single != 0);
     check(QStringLiteral("oneshot"), options.single == 2);
     check(QStringLiteral("consume"), options.consume);
-    // A crossfade set elsewhere to another length checks none of the four.
-    for (quint32 seconds : crossfades)
+    // A crossfade set elsewhere to another length checks none of the four, but its own
+    // entry.
+    bool offered = false;
+    for (quint32 seconds : crossfades) {
         check(QStringLiteral("crossfade%1").arg(seconds), options.crossfade == seconds);
+        offered |= options.crossfade == seconds;
+    }
+    if (QAction *other = action(QStringLiteral("crossfadeOther"))) {
+        other->setText(QStringLiteral("%1 s (réglé ailleurs)").arg(options.crossfade));
+        other->setVisible(!offered);
+        other->setChecked(!offered);
+    }
     for (const auto &[mode, title] : replayGains)
         check(QStringLiteral("replayGain_") + QLatin1String(mode),
               options.replayGain == QLatin1String(mode));

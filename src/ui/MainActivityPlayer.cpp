@@ -27,6 +27,7 @@ void MainActivity::wireBar() {
 void MainActivity::onStateChange(qint32 state) {
     m_window->bar()->setPlayImage(state == 2 ? QStringLiteral("pause_button")
                                              : QStringLiteral("play_button"));
+    if (state == 1) m_window->bar()->showStopped();
     NotificationCenter::defaultCenter().post(statusChanged());
 }
 
@@ -35,7 +36,10 @@ void MainActivity::onVolumeChange(quint32 volume) {
 }
 
 void MainActivity::onProgressChange(const MPDStatus &status) {
-    m_window->bar()->setElapsed(status.elapsedTime);
+    if (status.state == 1)
+        m_window->bar()->showStopped();
+    else
+        m_window->bar()->setElapsed(status.elapsedTime);
 }
 
 void MainActivity::onTrackChange(const MPDStatus &status) {
@@ -47,11 +51,6 @@ void MainActivity::onTrackChange(const MPDStatus &status) {
     setSongTitle(status);
     bar->setCoverForPath(status.path);
     bar->setSeekable(!NowPlayingText::isStream(status.path));
-    // The task bar shows what plays.
-    const QString title = bar->currentSongTitle()->text().trimmed();
-    const bool playing = status.state == 2 || status.state == 3;
-    m_window->setWindowTitle(playing && !title.isEmpty() ? title + QStringLiteral(" — Kelvane")
-                                                         : QStringLiteral("Kelvane"));
 }
 
 void MainActivity::onAlbumUpdateTrigger(const QString &text) {
@@ -85,8 +84,14 @@ void MainActivity::setSongTitle(const MPDStatus &status) {
     // The saved streams, read off the GUI thread when they change; until they are known
     // a stream shows the title it announces.
     const bool stream = NowPlayingText::isStream(status.path);
-    m_window->bar()->setSongTitleText(
-        NowPlayingText::songTitle(status, stream ? m_streams : std::nullopt));
+    NowPlayingBar *bar = m_window->bar();
+    bar->setSongTitleText(NowPlayingText::songTitle(status, stream ? m_streams : std::nullopt));
+    // The task bar shows what plays, under the same name as the bar (a stream renamed
+    // meanwhile included).
+    const QString title = bar->currentSongTitle()->text().trimmed();
+    const bool playing = status.state == 2 || status.state == 3;
+    m_window->setWindowTitle(playing && !title.isEmpty() ? title + QStringLiteral(" — Kelvane")
+                                                         : QStringLiteral("Kelvane"));
 }
 
 void MainActivity::playButton() {

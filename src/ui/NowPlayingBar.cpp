@@ -283,6 +283,13 @@ void NowPlayingBar::fitTimeLabel(QLabel *label) {
     label->setFixedSize(width, label->sizeHint().height());
 }
 
+void NowPlayingBar::showStopped() {
+    // Stopped, the server reports no elapsed time at all: the last one shown would be a
+    // song's old place, not where play starts again.
+    if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(0);
+    m_elapsedTime->setText(NowPlayingText::elapsedText(0));
+}
+
 void NowPlayingBar::setMaximumTime(qint32 seconds) {
     m_progressTrack->setMaximumValue(seconds);
     m_seekToBar->setMaximumValue(seconds);

@@ -43,7 +43,9 @@ class NowPlayingBar : public QWidget {
     QString playImageName() const { return m_playImageName; }
     void setPlayImage(const QString &name);
 
+    // A zero elapsed time keeps the text (a song just starting); stopped shows 0:00.
     void setElapsed(quint32 milliseconds);
+    void showStopped();
     // A positive length shows; 0 (a stream) clears the text, so a stream never shows
     // the length of the song before it.
     void setTotalTime(qint32 seconds);

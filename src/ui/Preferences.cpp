@@ -54,7 +54,15 @@ void Preferences::build() {
     m_passwordField->setEchoMode(QLineEdit::Password);
     m_labelIP = new QLabel(QStringLiteral("Adresse du serveur MPD"));
     m_labelPort = new QLabel(QStringLiteral("Port"));
-    m_checkButtonHTTP = new QCheckBox(QStringLiteral("Pochettes servies par le serveur MPD"));
+    // Not MPD itself: a web server running on the machine MPD runs on (the box below is
+    // MPD's own covers).
+    m_checkButtonHTTP =
+        new QCheckBox(QStringLiteral("Pochettes servies par un serveur web sur l'hôte MPD"));
+    m_checkButtonHTTP->setObjectName(QStringLiteral("checkButtonHTTP"));
+    m_checkButtonHTTP->setToolTip(
+        QStringLiteral("Demander les pochettes (cover.jpg de chaque dossier d'album) à un "
+                       "serveur web à l'adresse du serveur MPD. Décochez pour indiquer un autre "
+                       "serveur web."));
     m_serverHTTPField = new QLineEdit;
     m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;

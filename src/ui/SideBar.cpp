@@ -3,13 +3,19 @@
 #include "ui/base/Icons.h"
 #include "ui/base/SidebarItem.h"
 #include "ui/base/Style.h"
+#include "ui/views/library/SongDrag.h"
 
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QToolButton>
 
 namespace kelvane {
@@ -67,6 +73,11 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
         if (item->data(0, kNameRole).toString() == playlist())
             setPlaylistGroupExpanded(!item->isExpanded());
     });
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    m_dragOpen.setSingleShot(true);
+    m_dragOpen.setInterval(dragOpenDelayMs);
+    connect(&m_dragOpen, &QTimer::timeout, this, [this] { selectName(QStringLiteral("Queue")); });
     reloadData();
 }
 
@@ -147,8 +158,7 @@ void SideBar::reloadData() {
             cell->setText(displayText(name));
             cell->setIcon(Icons::icon(iconName(name, header == playlist())));
             cell->setContentsMargins(0, 0, 0, 0);
-            if (name == QLatin1String("Library"))
-                cell->setBadge(QString::asprintf("%d", m_albumCount));
+            if (name == QLatin1String("Library")) cell->setBadge(albumBadge());
             setItemWidget(child, 0, cell);
             m_cells.insert(child, cell);
         }
@@ -264,8 +274,12 @@ QString SideBar::selectedName() const {
 
 void SideBar::setAlbumCount(int count) {
     m_albumCount = count;
-    if (SidebarItem *cell = cellOf(QStringLiteral("Library")))
-        cell->setBadge(QString::asprintf("%d", count));
+    if (SidebarItem *cell = cellOf(QStringLiteral("Library"))) cell->setBadge(albumBadge());
+}
+
+QString SideBar::albumBadge() const {
+    // Not read yet: no number rather than a 0 that says the library is empty.
+    return m_albumCount < 0 ? QString() : QString::number(m_albumCount);
 }
 
 SidebarItem *SideBar::cellOf(const QString &name) const {
@@ -345,6 +359,83 @@ void SideBar::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
+}
+
+} // namespace kelvane
+
+namespace kelvane {
+
+// Only "Queue" takes drops: the albums, streams, radio and stored playlists are not
+// places a song can be put by dropping it on their name.
+bool SideBar::takesDropAt(const QMimeData *mime, const QPoint &viewportPoint) const {
+    return songdrag::carriesDrop(mime) &&
+           nameAtRow(rowAtPoint(viewportPoint)) == QLatin1String("Queue");
+}
+
+void SideBar::setDropTarget(bool onQueue) {
+    if (m_dropTarget == onQueue) return;
+    m_dropTarget = onQueue;
+    viewport()->update();
+}
+
+void SideBar::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                      const QModelIndex &index) const {
+    QTreeWidget::drawRow(painter, option, index);
+    if (!m_dropTarget || index.data(kNameRole).toString() != QLatin1String("Queue")) return;
+    // The row a drop would land on, outlined as the rows are drawn (8 px in, rounded).
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(QPen(Style::accent(), 2));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(QRectF(option.rect).adjusted(9, 1, -9, -1), 7, 7);
+    painter->restore();
+}
+
+// Entering the sidebar is accepted for any drag of ours, so the moves over it keep
+// coming (the move that follows the entry says whether a drop there would be taken).
+void SideBar::dragEnterEvent(QDragEnterEvent *event) {
+    if (!songdrag::carriesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void SideBar::dragMoveEvent(QDragMoveEvent *event) {
+    const QPoint at = event->position().toPoint();
+    const bool onQueue = takesDropAt(event->mimeData(), at);
+    setDropTarget(onQueue);
+    if (!onQueue) {
+        m_dragOpen.stop();
+        // Asked again at every move: the pointer may reach "Queue" without leaving.
+        event->ignore(QRect());
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept(visualItemRect(itemAt(at)));
+    // The queue opens once the pointer rests here, not at every move across it; when it is
+    // on screen already there is nothing to open.
+    if (!m_dragOpen.isActive() && selectedName() != QLatin1String("Queue")) m_dragOpen.start();
+}
+
+void SideBar::dragLeaveEvent(QDragLeaveEvent *event) {
+    m_dragOpen.stop();
+    setDropTarget(false);
+    event->accept();
+}
+
+void SideBar::dropEvent(QDropEvent *event) {
+    m_dragOpen.stop();
+    setDropTarget(false);
+    if (!takesDropAt(event->mimeData(), event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    // A copy, whatever was proposed: the drag's source must not take the rows out of its
+    // own table.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    Q_EMIT droppedOnQueue(event->mimeData());
 }
 
 } // namespace kelvane

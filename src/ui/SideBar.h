@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QHash>
+#include <QMimeData>
 #include <QStringList>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace kelvane {
@@ -12,7 +14,10 @@ class SidebarItem;
 // group (the server's stored playlists). Rows are counted as they show with the groups
 // expanded: 0 "Source", 1 "Library", 2 "Queue", 3 "Stream", 4 "Radio", 5 "Playlist",
 // 6 and on the playlists; a collapsed "Playlist" group has no rows below it. Headers
-// cannot be selected and "Source" cannot be collapsed. GUI thread.
+// cannot be selected and "Source" cannot be collapsed. Songs, albums and queue rows
+// dragged from any view can be dropped on "Queue" (they go at the end of the queue); a
+// drag that rests on it a moment opens the queue, so the drop can land at a place in it.
+// GUI thread.
 class SideBar : public QTreeWidget {
     Q_OBJECT
   public:
@@ -56,10 +61,14 @@ class SideBar : public QTreeWidget {
     static QString displayText(const QString &name);
     static QString iconName(const QString &name, bool isPlaylist);
 
-    // The album count on "Library".
+    // The album count on "Library"; negative (at first): not known, no badge.
     void setAlbumCount(int count);
     int albumCount() const { return m_albumCount; }
     SidebarItem *cellOf(const QString &name) const;
+
+    // How long a drag rests on "Queue" before the queue opens under it.
+    static constexpr int dragOpenDelayMs = 700;
+    bool dragOpenPending() const { return m_dragOpen.isActive(); }
 
   Q_SIGNALS:
     // A selectable entry became the selection.
@@ -68,6 +77,9 @@ class SideBar : public QTreeWidget {
     void contextMenuRequested(int row, const QPoint &globalPos);
     // Delete or F2 on a selected stored playlist.
     void playlistKeyPressed(const QString &name, int key);
+    // A drag let go on "Queue": what it carries goes at the end of the queue. The data
+    // lives only as long as the call.
+    void droppedOnQueue(const QMimeData *mime);
 
   protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -78,8 +90,15 @@ class SideBar : public QTreeWidget {
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event) const override;
     void drawBranches(QPainter *, const QRect &, const QModelIndex &) const override {}
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &option,
+                 const QModelIndex &index) const override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
+    QString albumBadge() const;
     void onSelectionChanged();
     void showHighlight();
     QTreeWidgetItem *itemOfName(const QString &name) const;
@@ -87,13 +106,18 @@ class SideBar : public QTreeWidget {
     QWidget *headerCell(const QString &name);
     void updateHeaderChevron();
     QList<QTreeWidgetItem *> visibleItems() const;
+    // Whether a drag at this viewport point would land on "Queue".
+    bool takesDropAt(const QMimeData *mime, const QPoint &viewportPoint) const;
+    void setDropTarget(bool onQueue);
 
     QStringList m_topLevel;
     QHash<QString, QStringList> m_items;
     QHash<QTreeWidgetItem *, SidebarItem *> m_cells;
-    int m_albumCount = 0;
+    int m_albumCount = -1;
     bool m_reloading = false;
     bool m_playlistExpanded = true;
+    QTimer m_dragOpen;
+    bool m_dropTarget = false; // a drag is over "Queue": it is outlined
 };
 
 } // namespace kelvane

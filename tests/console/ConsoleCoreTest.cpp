@@ -125,6 +125,27 @@ TEST(ConsoleRun, ReportsARefusedConnectionAndQuits) {
     EXPECT_EQ(console.process().exitCode(), 0);
 }
 
+// Under the user's French locale the C library says "Connexion refusée": the defined
+// alert is still found (by the failure's code), and the console's own line keeps the
+// library's text.
+TEST(ConsoleRun, ARefusedConnectionIsTheDefinedAlertUnderTheFrenchLocale) {
+    quint16 port;
+    {
+        MpdServer gone;
+        port = gone.port();
+    }
+    ConsoleProcess console({QStringLiteral("--port"), QString::number(port)},
+                           {{QStringLiteral("LANG"), QStringLiteral("fr_FR.UTF-8")},
+                            {QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8")}});
+    EXPECT_TRUE(
+        console.waitForLine(QStringLiteral("error\t"))
+            .startsWith(QStringLiteral("error\tConnexion rejetée\t1. Vérifiez que le serveur est "
+                                       "joignable et que MPD est actif.\\n2.")))
+        << qPrintable(console.lines().join(QLatin1Char('\n')));
+    EXPECT_EQ(console.waitForLine(QStringLiteral("connection\tdown\t")),
+              QStringLiteral("connection\tdown\tConnection refused"));
+}
+
 TEST(ConsoleRun, SigintEndsWithStatusZero) {
     auto server = startStandardServer();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});

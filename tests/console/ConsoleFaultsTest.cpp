@@ -21,33 +21,83 @@ QStringList linesFrom(const ConsoleProcess &console, const QString &prefix) {
 
 } // namespace
 
-TEST(ConsoleFaults, ConnectAndDisconnectDuringAnUpdateAndQuitAtOnce) {
+TEST(ConsoleFaults, ConnectAndDisconnectDuringAnUpdateAreMadeAndQuitIsAtOnce) {
     MpdServer server;
     server.library().writeBulk(40, 3);
     server.update();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server.port())});
     ASSERT_FALSE(console.waitForLine(QStringLiteral("connection\tup\t")).isNull());
+    const auto count = [&](const QString &prefix) { return linesFrom(console, prefix).size(); };
+
+    // A connect while the update is waited for: made at once, and the wait goes on over
+    // the new connection until the update has settled (two looks a second apart, so
+    // the connect always comes first).
     server.library().writeBulk(150, 3);
     console.send(QStringLiteral("update"));
-    // The update's looks use the connection: these are ignored while it runs, as the
-    // window's menu ignores them (they freed it under the looks' feet).
-    for (int i = 0; i < 5; ++i) {
-        console.send(QStringLiteral("disconnect"));
-        console.send(QStringLiteral("connect"));
-    }
+    console.send(QStringLiteral("connect"));
+    ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral("connection\tup\t")) >= 2; }))
+        << qPrintable(console.lines().join(QLatin1Char('\n')));
     ASSERT_FALSE(console.waitForLine(QStringLiteral("db-update"), 20000).isNull());
-    EXPECT_EQ(console.process().state(), QProcess::Running);
+    EXPECT_EQ(count(QStringLiteral("album-update\tdbUpdateFinish")), 1);
+    const QStringList albums = [&] {
+        const qsizetype from = console.lines().size();
+        console.send(QStringLiteral("albums"));
+        EXPECT_TRUE(waitUntil([&] {
+            return console.lines()
+                       .mid(from)
+                       .filter(QRegularExpression(QStringLiteral("^end\t")))
+                       .size() == 1;
+        }));
+        return console.lines().mid(from).filter(QRegularExpression(QStringLiteral("^end\t")));
+    }();
+    EXPECT_EQ(albums, QStringList{QStringLiteral("end\t150")});
 
-    // Quit while an update is being waited for: at once.
+    // A disconnect while it is waited for: made at once, and the wait ends with it (the
+    // server finishes on its own); no reconnect behind the user's back.
+    const qsizetype ups = count(QStringLiteral("connection\tup\t"));
+    const qsizetype downs = count(QStringLiteral("connection\tdown\tdisconnected"));
     server.library().writeBulk(300, 3);
     console.send(QStringLiteral("update"));
-    ASSERT_FALSE(console.waitForLine(QStringLiteral("album-update\tMise à jour")).isNull());
+    console.send(QStringLiteral("disconnect"));
+    ASSERT_TRUE(waitUntil([&] {
+        return count(QStringLiteral("connection\tdown\tdisconnected")) == downs + 1 &&
+               count(QStringLiteral("db-update")) == 2;
+    })) << qPrintable(console.lines().join(QLatin1Char('\n')));
+    EXPECT_EQ(count(QStringLiteral("album-update\tdbUpdateFinish")), 2);
+    EXPECT_EQ(count(QStringLiteral("connection\tup\t")), ups);
+    console.send(QStringLiteral("connect"));
+    ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral("connection\tup\t")) == ups + 1; }));
+
+    // Quit while an update is being waited for: at once.
+    server.library().writeBulk(400, 3);
+    console.send(QStringLiteral("update"));
+    ASSERT_TRUE(waitUntil([&] { return count(QStringLiteral("album-update\tMise à jour")) == 3; }));
     QElapsedTimer clock;
     clock.start();
     console.send(QStringLiteral("quit"));
     ASSERT_TRUE(console.waitForExit(3000));
     EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_EQ(console.process().exitCode(), 0);
+}
+
+TEST(ConsoleFaults, AServerThatHangsUpAfterItsGreetingIsNeverUp) {
+    // It greets, then closes every connection at the first request.
+    ScriptedServer server([](const QByteArray &) {
+        return ScriptedServer::Reply{"", true, false, {}};
+    });
+    ConsoleProcess console({QStringLiteral("--port"), QString::number(server.port())});
+    // The first attempt, then the one after a second.
+    ASSERT_FALSE(console.waitForLine(QStringLiteral("connection\tretry\t2"), 8000).isNull())
+        << qPrintable(console.lines().join(QLatin1Char('\n')));
+    EXPECT_GE(server.connections(), 2);
+    EXPECT_TRUE(linesFrom(console, QStringLiteral("connection\tup")).isEmpty())
+        << qPrintable(console.lines().join(QLatin1Char('\n')));
+    EXPECT_EQ(linesFrom(console, QStringLiteral("connection\tdown\t")),
+              QStringList{QStringLiteral("connection\tdown\tConnection closed by the server")});
+    EXPECT_EQ(linesFrom(console, QStringLiteral("error\t")).size(), 1);
+    EXPECT_TRUE(linesFrom(console, QStringLiteral("error\t"))
+                    .value(0)
+                    .startsWith(QStringLiteral("error\tConnexion fermée par le serveur\t")));
 }
 
 TEST(ConsoleFaults, ServerGoneInTheMiddleOfTheCatalogue) {

@@ -12,12 +12,14 @@ for f in bin/kelvane share/applications/kelvane.desktop \
          share/icons/hicolor/48x48/apps/kelvane.png \
          share/icons/hicolor/128x128/apps/kelvane.png \
          share/icons/hicolor/256x256/apps/kelvane.png \
-         share/metainfo/org.kelvane.Kelvane.metainfo.xml share/man/man1/kelvane.1; do
+         share/metainfo/org.kelvane.Kelvane.metainfo.xml share/man/man1/kelvane.1.gz \
+         share/doc/kelvane/copyright share/doc/kelvane/changelog.gz; do
   [ -s "$root/usr/$f" ] || fail "missing $f"
 done
 # Nothing but the application: no static libraries, headers or test tools.
 extra=$(cd "$root/usr" && find . -type f | grep -v -e '^./bin/kelvane$' -e '^./share/applications/' \
-          -e '^./share/icons/' -e '^./share/metainfo/' -e '^./share/man/' || true)
+          -e '^./share/icons/' -e '^./share/metainfo/' -e '^./share/man/' \
+          -e '^./share/doc/kelvane/' || true)
 [ -z "$extra" ] || fail "unexpected files: $extra"
 
 # Each bitmap has the size its directory names.
@@ -33,7 +35,7 @@ grep -q '^Categories=.*Audio;.*Player;.*Qt;' "$root/usr/share/applications/kelva
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo"
 grep -q "release version=\"$version\"" "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo version"
 # The manual page formats without warnings.
-LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/kelvane.1" 2>"$root/man.err" >/dev/null || fail "man page"
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/kelvane.1.gz" 2>"$root/man.err" >/dev/null || fail "man page"
 [ ! -s "$root/man.err" ] || fail "man page warnings: $(cat "$root/man.err")"
 
 # --version and --help answer without any window system.

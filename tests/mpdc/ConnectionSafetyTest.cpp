@@ -22,7 +22,7 @@ std::unique_ptr<Opened> open(quint16 port) {
     auto opened = std::make_unique<Opened>();
     opened->connection = Connection::open(QStringLiteral("127.0.0.1"), port, 3000);
     opened->connection->setRefusalHandler(
-        [raw = opened.get()](const QString &m) { raw->refusals << m; });
+        [raw = opened.get()](const mpdc::Failure &f) { raw->refusals << f.message; });
     return opened;
 }
 
@@ -158,7 +158,7 @@ TEST(ConnectionSafety, EndlessAnswersAreCutAtTheBound) {
         EXPECT_TRUE(o->connection->isClosed());
         EXPECT_EQ(o->connection->errorMessage(), QString::fromLatin1(mpdc::answerTooLargeMessage));
     }
-    Connection::setAnswerLimits(2'000'000, qsizetype(1) << 30);
+    Connection::resetAnswerLimits();
 }
 
 TEST(ConnectionSafety, BrokenGreetingsAndSilenceEndTheConnectAttempt) {

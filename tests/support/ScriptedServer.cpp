@@ -3,6 +3,8 @@
 #include <QList>
 #include <QMutex>
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <atomic>
 #include <netinet/in.h>
@@ -39,6 +41,21 @@ bool sendAll(int fd, const QByteArray &bytes) {
         if (n <= 0) return false;
         sent += n;
     }
+    return true;
+}
+
+// The repeated part of a reply, gathered into writes of about 64 KiB.
+bool sendRepeated(const ScriptedServer::State &state, int fd, const ScriptedServer::Reply &reply) {
+    const qint64 perWrite = std::max<qint64>(1, 65536 / reply.repeated.size());
+    const QByteArray block = reply.repeated.repeated(qsizetype(std::min(perWrite, reply.times)));
+    const qint64 blockTimes = std::min(perWrite, reply.times);
+    qint64 left = reply.times;
+    while (left >= blockTimes && blockTimes > 0) {
+        if (state.stopping || !sendAll(fd, block)) return false;
+        left -= blockTimes;
+    }
+    for (; left > 0; --left)
+        if (!sendAll(fd, reply.repeated)) return false;
     return true;
 }
 
@@ -92,7 +109,9 @@ void serve(ScriptedServer::State &state, int fd) {
                 }
                 return;
             }
-            if (!sendAll(fd, reply.bytes) || reply.close) return;
+            if (!sendAll(fd, reply.bytes)) return;
+            if (!reply.repeated.isEmpty() && !sendRepeated(state, fd, reply)) return;
+            if (!sendAll(fd, reply.tail) || reply.close) return;
             if (!reply.endless.isEmpty()) {
                 while (!state.stopping && sendAll(fd, reply.endless)) {
                 }

@@ -17,10 +17,15 @@ namespace kelvane::test {
 class ScriptedServer {
   public:
     struct Reply {
-        QByteArray bytes;    // sent as they are (include the final "OK\n")
-        bool close = false;  // then close the connection
-        bool silent = false; // send nothing and never answer this connection again
-        QByteArray endless;  // then send this over and over until the client leaves
+        QByteArray bytes;        // sent as they are (include the final "OK\n")
+        bool close = false;      // then close the connection
+        bool silent = false;     // send nothing and never answer this connection again
+        QByteArray endless = {}; // then send this over and over until the client leaves
+        // A long but finite answer without holding it whole: after bytes, `repeated`
+        // sent `times` times over, then `tail` (its "OK\n"); endless comes after them.
+        QByteArray repeated = {};
+        qint64 times = 0;
+        QByteArray tail = {};
     };
     using Responder = std::function<Reply(const QByteArray &request)>;
 

@@ -2,12 +2,14 @@
 // what it reads again once the server is back.
 #include "WindowFixture.h"
 
+#include "core/library/MPDQueue.h"
 #include "ui/ErrorAlert.h"
 #include "ui/NowPlayingBar.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -71,6 +73,41 @@ TEST_F(LinkStateTest, AnOutageShowsInTheBarAndHealsByItselfWithWhatChangedMeanwh
     EXPECT_FALSE(activity->errorAlert()->current());
 }
 
+TEST_F(LinkStateTest, AnOutageAlertClosesItselfWhenTheLinkHealsAndOtherAlertsStay) {
+    activity->window()->show();
+    ErrorAlert *alerts = activity->errorAlert();
+    const auto outageBack = [&] {
+        server->start();
+        return waitUntil([] { return MPDSocket::sMPDSocket().link() == MPDSocket::Link::Up; },
+                         20000);
+    };
+
+    // Nobody clicks: once the server is back the window is free again by itself.
+    server->kill();
+    ASSERT_TRUE(waitUntil([&] { return alerts->current() != nullptr; }, 8000));
+    const QPointer<QMessageBox> outage = alerts->current();
+    EXPECT_EQ(outage->text(), QStringLiteral("Connexion fermée par le serveur"));
+    ASSERT_TRUE(outageBack());
+    EXPECT_TRUE(waitUntil([&] { return outage.isNull(); }));
+    EXPECT_FALSE(alerts->current());
+
+    // An alert about something the server refused still waits for its reader; the
+    // outage that queued behind it goes when the link heals.
+    Song missing;
+    missing.setFullPath(QStringLiteral("Nowhere/none.flac"));
+    MPDQueue::sMPDQueue().insertSongs({missing}, 0);
+    ASSERT_TRUE(waitUntil([&] { return alerts->current() != nullptr; }));
+    const QPointer<QMessageBox> refusal = alerts->current();
+    server->kill();
+    ASSERT_TRUE(waitUntil([&] { return alerts->pendingCount() == 1; }, 8000));
+    ASSERT_TRUE(outageBack());
+    EXPECT_EQ(alerts->pendingCount(), 0);
+    EXPECT_EQ(alerts->current(), refusal.data());
+    refusal->buttons()[0]->click();
+    EXPECT_TRUE(waitUntil([&] { return refusal.isNull(); }));
+    EXPECT_FALSE(alerts->current());
+}
+
 TEST_F(LinkStateTest, DisconnectingStopsTheRetriesAndSaysSo) {
     server->kill();
     ASSERT_TRUE(waitUntil(
@@ -85,6 +122,38 @@ TEST_F(LinkStateTest, DisconnectingStopsTheRetriesAndSaysSo) {
     connecter(); // "Connecter" tries at once
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_TRUE(linkText().isEmpty());
+}
+
+// The menu's Connecter and Déconnecter while a database update is waited for: both are
+// made, and the update's wait follows them.
+TEST_F(LinkStateTest, ConnectAndDisconnectDuringAnUpdateAreMade) {
+    QList<MPDSocket::Link> links;
+    const auto watch =
+        QObject::connect(&MPDSocket::sMPDSocket(), &MPDSocket::linkChanged,
+                         [&](MPDSocket::Link link, const QString &) { links << link; });
+    activity->updateDataBase();
+    ASSERT_TRUE(MPDCommand::sMPDCommand().isUpdating());
+    connecter();
+    EXPECT_EQ(links, (QList<MPDSocket::Link>{MPDSocket::Link::Connecting, MPDSocket::Link::Up}));
+    // The wait goes on over the new connection until the update has settled.
+    ASSERT_TRUE(waitUntil([&] { return !activity->dbUpdating(); }, 20000));
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    EXPECT_GE(MPDCache::sMPDCache().getCurrentAlbumList().value_or(QList<Album>()).size(), 14);
+
+    activity->updateDataBase();
+    ASSERT_TRUE(MPDCommand::sMPDCommand().isUpdating());
+    links.clear();
+    activity->deconnecter();
+    // Off at once; the update's message goes with the wait, the albums shown before stay,
+    // and nothing connects again behind the user's back.
+    EXPECT_EQ(links, QList<MPDSocket::Link>{MPDSocket::Link::Off});
+    EXPECT_EQ(linkText(), QStringLiteral("Déconnecté"));
+    EXPECT_FALSE(MPDCommand::sMPDCommand().isUpdating());
+    EXPECT_FALSE(activity->dbUpdating());
+    EXPECT_GE(MPDCache::sMPDCache().getCurrentAlbumList().value_or(QList<Album>()).size(), 14);
+    QObject::disconnect(watch);
+    connecter();
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
 }
 
 } // namespace

@@ -69,6 +69,30 @@ TEST_F(WindowTest, TrackAndStateEventsFillTheBarAndPostStatusChanged) {
     EXPECT_EQ(posts, 4);
 }
 
+TEST_F(WindowTest, StoppedBarShowsNoOldElapsedTime) {
+    NowPlayingBar *bar = activity->window()->bar();
+    activity->onTrackChange(
+        song(2, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac")));
+    activity->onStateChange(2);
+    MPDStatus progress = song(2, 3725, QStringLiteral("Come Together"), QStringLiteral("a/b.flac"));
+    progress.elapsedTime = 61000;
+    activity->onProgressChange(progress);
+    EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 1:01"));
+    // Stopped, there is no elapsed time: not the old one.
+    activity->onStateChange(1);
+    EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 0:00"));
+    EXPECT_DOUBLE_EQ(bar->progressTrack()->doubleValue(), 0.0);
+    progress.elapsedTime = 75000;
+    activity->onProgressChange(progress);
+    EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 1:15"));
+    // The progress events of a stopped player say so too.
+    progress.elapsedTime = 0;
+    progress.state = 1;
+    activity->onProgressChange(progress);
+    EXPECT_EQ(bar->elapsedTime()->text(), QStringLiteral(" 0:00"));
+    EXPECT_DOUBLE_EQ(bar->progressTrack()->doubleValue(), 0.0);
+}
+
 TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength) {
     const QString url = QStringLiteral("http://127.0.0.1:9/live");
     MPDStream::sMPDStream().addStream(url + QStringLiteral("#Radio Locale"));
@@ -84,6 +108,22 @@ TEST_F(WindowTest, StreamShowsItsSavedNameAndNoLength) {
     // Not the 4:19 of the song before.
     EXPECT_EQ(bar->songLenght()->text(), QStringLiteral(""));
     MPDStream::sMPDStream().deleteStream(0);
+}
+
+TEST_F(WindowTest, WindowTitleFollowsAStreamRenamedWhileItPlays) {
+    const QString url = QStringLiteral("http://127.0.0.1:9/live");
+    MPDStream::sMPDStream().addStream(url + QStringLiteral("#Old Name"));
+    NowPlayingBar *bar = activity->window()->bar();
+    MPDCache::sMPDCache().setStatus(song(2, 0, QStringLiteral("Announced title"), url));
+    ASSERT_TRUE(waitUntil([&] { return bar->currentSongTitle()->text() == "Old Name"; }));
+    EXPECT_EQ(activity->window()->windowTitle(), QStringLiteral("Old Name — Kelvane"));
+    // Renamed the way the editor does it: the old entry goes, the new one comes.
+    const qsizetype position = MPDStream::sMPDStream().getStreamList().value().size() - 1;
+    MPDStream::sMPDStream().deleteStream(quint32(position));
+    MPDStream::sMPDStream().addStream(url + QStringLiteral("#New Name"));
+    ASSERT_TRUE(waitUntil([&] { return bar->currentSongTitle()->text() == "New Name"; }));
+    EXPECT_EQ(activity->window()->windowTitle(), QStringLiteral("New Name — Kelvane"));
+    MPDStream::sMPDStream().deleteStream(quint32(position));
 }
 
 TEST_F(WindowTest, SeekingIsRefusedForAStream) {

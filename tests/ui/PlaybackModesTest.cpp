@@ -65,6 +65,19 @@ TEST_F(PlaybackModesTest, ModesSetElsewhereShowInTheMenusAndTheBar) {
     for (const char *id : {"crossfade0", "crossfade2", "crossfade5", "crossfade10"})
         EXPECT_FALSE(checked(id)) << id;
     EXPECT_FALSE(bar->randomButton()->isChecked());
+    // It shows as what it is, checked, until a length the menu offers comes back.
+    QAction *other = activity->action(QStringLiteral("crossfadeOther"));
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(other->isVisible());
+    EXPECT_TRUE(other->isChecked());
+    EXPECT_EQ(other->text(), QStringLiteral("3 s (réglé ailleurs)"));
+    other->trigger(); // choosing it again leaves things as they are
+    EXPECT_TRUE(other->isChecked());
+    EXPECT_EQ(status("xfade"), QStringLiteral("3"));
+    server->mpc({QStringLiteral("crossfade"), QStringLiteral("2")});
+    EXPECT_TRUE(waitUntil([&] { return checked("crossfade2"); }, 3000));
+    EXPECT_FALSE(other->isVisible());
+    EXPECT_FALSE(other->isChecked());
 }
 
 TEST_F(PlaybackModesTest, MenuAndBarAskTheServerAndShowOnlyItsAnswer) {

@@ -38,6 +38,37 @@ TEST_F(WindowTest, AlbumBadgeCountsTheCurrentAlbumList) {
     EXPECT_TRUE(sideBar()->cellOf("Alpha")->button()->isHidden());
 }
 
+TEST_F(WindowTest, AlbumBadgeCountsWithoutTheAlbumsBeingShown) {
+    // As at a start that restores another view: the albums come up first and go again
+    // at once, while their list is still being read off the GUI thread.
+    activity.reset();
+    flushDeletes();
+    MPDCache::sMPDCache().setCurrentAlbumList(std::nullopt);
+    MPDBulk::sMPDBulk().setInline(false);
+    struct InPlaceAgain {
+        ~InPlaceAgain() {
+            MPDBulk::sMPDBulk().waitForDone();
+            spin(20);
+            MPDBulk::sMPDBulk().setInline(true);
+        }
+    } inPlaceAgain;
+    activity = std::make_unique<MainActivity>();
+    activity->applicationDidFinishLaunching();
+    SidebarItem *library = sideBar()->cellOf("Library");
+    // Not known yet: no number, rather than a 0 that says the library is empty.
+    if (!MPDCache::sMPDCache().getCurrentAlbumList()) {
+        EXPECT_TRUE(library->button()->isHidden());
+    }
+    sideBar()->selectName(QStringLiteral("Queue"));
+    flushDeletes();
+    ASSERT_TRUE(waitUntil([] { return MPDCache::sMPDCache().getCurrentAlbumList().has_value(); }));
+    library = sideBar()->cellOf("Library");
+    EXPECT_FALSE(library->button()->isHidden());
+    EXPECT_EQ(library->button()->text(),
+              QString::number(MPDCache::sMPDCache().getCurrentAlbumList()->size()));
+    EXPECT_EQ(activity->currentContentName(), QStringLiteral("Queue"));
+}
+
 TEST_F(WindowTest, ContextMenuByRow) {
     EXPECT_EQ(menuTitles(-1), QStringList{"Nouvelle playlist"});
     EXPECT_EQ(menuTitles(2), QStringList{"Enregistrer comme playlist"});

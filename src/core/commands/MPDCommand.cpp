@@ -1,7 +1,9 @@
 #include "core/commands/MPDCommand.h"
 
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
+#include "core/streams/Stream.h"
 #include "mpdc/Connection.h"
 
 namespace kelvane {
@@ -22,6 +24,25 @@ void refreshed() {
     MPDSocket::sMPDSocket().refreshStatus();
 }
 
+// Said when a "replace the queue and play" finds nothing to play: the queue is left as
+// it was, and the user learns why nothing happened.
+void alert(const char *message) {
+    MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(message));
+}
+
+// The uris worth adding (to the server "" is the whole music directory), and whether a
+// start position is among them.
+QStringList playable(const QStringList &uris) {
+    QStringList out;
+    for (const QString &uri : uris)
+        if (!uri.isEmpty()) out << uri;
+    return out;
+}
+
+bool startsInside(quint32 position, qsizetype count) {
+    return count > 0 && (position == MPDCommand::noPosition || position < quint32(count));
+}
+
 constexpr qint32 statePlaying = 2;
 constexpr qint32 statePaused = 3;
 constexpr qint32 stateStopped = 1;
@@ -39,19 +60,23 @@ MPDCommand::MPDCommand() {
 }
 
 void MPDCommand::connect() {
-    // The update reconnects by itself when it ends.
-    if (m_updating) return;
     MPDSocket::sMPDSocket().connect();
+    if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::connectSoon() {
-    if (m_updating) return;
     MPDSocket::sMPDSocket().connectSoon();
+    if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::disconnect() {
-    if (m_updating) return;
     MPDSocket::sMPDSocket().disconnect();
+    if (!m_updating) return;
+    // The server finishes its update on its own; nothing is left to wait with. The views
+    // are told the update is over, with the list they showed before it.
+    ++m_updateTicket;
+    m_updateTimer.stop();
+    finishUpdate(std::move(m_albumsBeforeUpdate), std::move(m_songsBeforeUpdate));
 }
 
 void MPDCommand::play() {
@@ -120,16 +145,18 @@ void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint3
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
     auto guard = connection->lock();
+    // The songs are read before the queue is touched. A directory gone since the album
+    // was shown is the server's refusal, reported once already; a broken link is the
+    // poll's to report. Either way the queue stays.
     const auto listing = connection->listMeta(path);
+    if (!listing) return;
     QStringList uris;
-    if (listing) {
-        for (const mpdc::Entity &entity : *listing) {
-            if (entity.type != mpdc::Entity::Type::Song) continue;
-            // Exact equality; an album without an Album tag is the songs without one
-            // (QString alone would take a missing tag for an empty one).
-            const QString &album = entity.song.album;
-            if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
-        }
+    for (const mpdc::Entity &entity : *listing) {
+        if (entity.type != mpdc::Entity::Type::Song) continue;
+        // Exact equality; an album without an Album tag is the songs without one
+        // (QString alone would take a missing tag for an empty one).
+        const QString &album = entity.song.album;
+        if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
     }
     playAlbum(uris, position);
 }
@@ -137,13 +164,19 @@ void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint3
 void MPDCommand::playAlbum(const QStringList &uris, quint32 position) {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
+    const QStringList songs = playable(uris);
+    // An album renamed or emptied by another client, or a start past its end: the
+    // user's queue is not cleared for nothing.
+    if (!startsInside(position, songs.size())) {
+        alert(nothingToPlayMessage);
+        return;
+    }
     // Stop, clear, add and play as one piece: nothing else may touch the queue between.
     auto guard = connection->lock();
     connection->stop();
     connection->clear();
-    for (const QString &uri : uris)
-        if (!uri.isEmpty()) // to the server "" is the whole music directory
-            connection->add(uri);
+    for (const QString &uri : songs)
+        connection->add(uri);
     if (position == noPosition)
         connection->play();
     else
@@ -159,8 +192,13 @@ void MPDCommand::playQueuePosition(quint32 position) {
 void MPDCommand::playStream(const QString &url) {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
-    if (url.isEmpty()) // to the server "" is the whole music directory
+    // What a resolver made of a playlist it misread ("[playlist]") is refused by the
+    // server only once the queue is gone: nothing but a stream address goes, and ""
+    // would be the whole music directory.
+    if (!Stream::isPlayableAddress(url)) {
+        alert(notAStreamMessage);
         return;
+    }
     auto guard = connection->lock();
     connection->clear();
     connection->add(url);
@@ -171,14 +209,24 @@ void MPDCommand::playStream(const QString &url) {
 void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
     mpdc::Connection *connection = usableConnection();
     if (!connection) return;
-    // Clearing the queue for a position the new one will not have would lose the
-    // user's queue for nothing.
-    if (position >= quint32(songs.size())) return;
+    QStringList uris;
+    for (const Song &song : songs)
+        uris << song.fullPath();
+    const QStringList entries = playable(uris);
+    // Clearing the queue for a position the new one will not have (a playlist emptied
+    // or shortened meanwhile) would lose the user's queue for nothing.
+    if (!startsInside(position, entries.size())) {
+        alert(nothingToPlayMessage);
+        return;
+    }
     auto guard = connection->lock();
     connection->clear();
-    for (const Song &song : songs)
-        if (!song.fullPath().isEmpty()) connection->add(song.fullPath());
-    connection->playPos(position);
+    for (const QString &uri : entries)
+        connection->add(uri);
+    if (position == noPosition)
+        connection->play();
+    else
+        connection->playPos(position);
     refreshed();
 }
 

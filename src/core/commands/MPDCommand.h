@@ -24,10 +24,11 @@
 //   setCrossfade(seconds), setReplayGain(mode)       mode "off", "track", "album" or "auto"
 //   setOutputEnabled(id, on)    enables or disables one audio output
 //   A mode change comes back as a new snapshot at once (optionsChanged of PlayerEvents).
-//   isUpdating()                true from updateDB() until the update has ended; until
-//                               then connect and disconnect are ignored, since the
-//                               update's worker is using the connection (the update
-//                               reconnects by itself at its end)
+//   isUpdating()                true from updateDB() until the update has ended. A
+//                               connect meanwhile is made at once and the wait goes on
+//                               over the new connection; a disconnect ends the wait
+//                               (the server finishes its update on its own) and the
+//                               views are told, with the album list of before
 // Thread: GUI (asyncUpdate's wait runs on a pool thread). Every command does nothing
 // when not connected.
 #include "core/model/Album.h"
@@ -39,9 +40,12 @@
 #include <QStringList>
 #include <QTimer>
 #include <atomic>
+#include <memory>
 #include <optional>
 
 namespace kelvane {
+
+class SongIndex;
 
 class MPDCommand {
   public:
@@ -87,11 +91,19 @@ class MPDCommand {
 
   private:
     MPDCommand();
-    void finishUpdate(std::optional<QList<Album>> albums);
+    void finishUpdate(std::optional<QList<Album>> albums, std::shared_ptr<const SongIndex> songs);
+    // After a connect of the user's during an update: the looks start again over the
+    // new connection.
+    void resumeUpdate();
 
     std::atomic<bool> m_updating{false};
     std::atomic<int> m_updateIntervalMs{1000};
     qsizetype m_updatePrevious = -1;
+    // A look's answer counts only for the connection it was made on.
+    quint64 m_updateTicket = 0;
+    // Shown again when the update's wait ends before the update (a disconnect).
+    std::optional<QList<Album>> m_albumsBeforeUpdate;
+    std::shared_ptr<const SongIndex> m_songsBeforeUpdate;
     // Receives the update's looks on the GUI thread; its timer spaces them.
     QObject m_context;
     QTimer m_updateTimer;

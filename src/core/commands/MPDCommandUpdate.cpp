@@ -1,6 +1,7 @@
 #include "core/commands/MPDCommand.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDServerError.h"
@@ -18,7 +19,8 @@ void MPDCommand::updateDB(const QString &path) {
     mpdc::Connection *connection = socket.getConnection();
     MPDCache &cache = MPDCache::sMPDCache();
 
-    const std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
+    std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
+    std::shared_ptr<const SongIndex> previousSongs = cache.getCurrentSongIndex();
     cache.setCurrentAlbumList(std::nullopt);
     cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
 
@@ -26,12 +28,25 @@ void MPDCommand::updateDB(const QString &path) {
         // Refused (reported and cleared by the connection) or the connection broke (the
         // poll reports it). Either way the update is over now: the album list must not
         // stay empty, nor the update message in the title line.
-        cache.setCurrentAlbumList(previousAlbums);
+        cache.setCurrentAlbumList(std::move(previousAlbums), std::move(previousSongs));
         cache.dbUpdated();
         return;
     }
+    m_albumsBeforeUpdate = std::move(previousAlbums);
+    m_songsBeforeUpdate = std::move(previousSongs);
     m_updating = true;
+    ++m_updateTicket;
     m_updatePrevious = -1;
+    asyncUpdate();
+}
+
+void MPDCommand::resumeUpdate() {
+    // The look in flight (if any) went to the old connection: its answer is dropped, and
+    // the new connection's looks must agree twice again. A connect under way (on a
+    // worker) is waited for by the looks themselves.
+    ++m_updateTicket;
+    m_updatePrevious = -1;
+    m_updateTimer.stop();
     asyncUpdate();
 }
 
@@ -43,7 +58,9 @@ void MPDCommand::asyncUpdate() {
         bool ok = false;
         quint32 updateId = 0;
         std::optional<QList<Album>> albums;
+        std::shared_ptr<const SongIndex> songs;
     };
+    const quint64 ticket = m_updateTicket;
     MPDBulk::sMPDBulk().run(
         &m_context,
         [] {
@@ -52,16 +69,27 @@ void MPDCommand::asyncUpdate() {
                 if (const auto status = connection->status()) {
                     look.ok = true;
                     look.updateId = status->updateId;
-                    look.albums = MPDAlbum::sMPDAlbum().getAlbumsList();
+                    // The songs with the albums: the look that settles is the
+                    // catalogue the window keeps, its song search included.
+                    auto songs = std::make_shared<SongIndex>();
+                    look.albums = MPDAlbum::sMPDAlbum().getAlbumsList({}, songs.get());
+                    if (look.albums) look.songs = std::move(songs);
                 }
             }
             return look;
         },
-        [this](Look look) {
-            if (!m_updating) return;
-            // The connection broke: end the update; the poll reports the loss.
+        [this, ticket](Look look) {
+            // A look made before a connect of the user's: the one made after it carries
+            // the wait on.
+            if (!m_updating || ticket != m_updateTicket) return;
             if (!look.ok || !look.albums) {
-                finishUpdate(std::nullopt);
+                // The user's connect is still being made: look again once it may be up.
+                if (MPDSocket::sMPDSocket().link() == MPDSocket::Link::Connecting) {
+                    m_updateTimer.start(m_updateIntervalMs.load());
+                    return;
+                }
+                // The connection broke: end the update; the poll reports the loss.
+                finishUpdate(std::nullopt, nullptr);
                 return;
             }
             const qsizetype count = look.albums->size();
@@ -69,7 +97,7 @@ void MPDCommand::asyncUpdate() {
             // after that is what it was a moment before: an album count alone can hold
             // still for a second while the server is still scanning.
             if (look.updateId == 0 && count == m_updatePrevious) {
-                finishUpdate(std::move(look.albums));
+                finishUpdate(std::move(look.albums), std::move(look.songs));
                 return;
             }
             m_updatePrevious = count;
@@ -77,12 +105,15 @@ void MPDCommand::asyncUpdate() {
         });
 }
 
-void MPDCommand::finishUpdate(std::optional<QList<Album>> albums) {
+void MPDCommand::finishUpdate(std::optional<QList<Album>> albums,
+                              std::shared_ptr<const SongIndex> songs) {
     // GUI thread. The list the last look settled on is the fresh one: reading it again
     // here would hold the window for the whole catalogue.
     MPDCache &cache = MPDCache::sMPDCache();
     MPDSocket &socket = MPDSocket::sMPDSocket();
-    cache.setCurrentAlbumList(std::move(albums));
+    cache.setCurrentAlbumList(std::move(albums), std::move(songs));
+    m_albumsBeforeUpdate.reset();
+    m_songsBeforeUpdate.reset();
     if (socket.isConnected()) {
         qInfo("disconnect");
         socket.disconnect();

@@ -1,26 +1,11 @@
 #include "core/library/AlbumFilter.h"
 
+#include "core/model/TextFold.h"
+
 namespace kelvane {
 
 QString AlbumFilter::fold(const QString &text) {
-    // Compatibility decomposition splits "é" into "e" and a combining mark, and spells
-    // ligatures out; the marks are dropped.
-    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
-    QString out;
-    out.reserve(decomposed.size());
-    for (QChar c : decomposed) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
-            category == QChar::Mark_Enclosing)
-            continue;
-        out += c;
-    }
-    // Letters KD leaves whole.
-    out.replace(QChar(0x0152), QLatin1String("oe")).replace(QChar(0x0153), QLatin1String("oe"));
-    out.replace(QChar(0x00C6), QLatin1String("ae")).replace(QChar(0x00E6), QLatin1String("ae"));
-    out.replace(QChar(0x00DF), QLatin1String("ss")).replace(QChar(0x00D8), QLatin1Char('o'));
-    out.replace(QChar(0x00F8), QLatin1Char('o'));
-    return out.toCaseFolded();
+    return textfold::searchKey(text);
 }
 
 QStringList AlbumFilter::words(const QString &text) {

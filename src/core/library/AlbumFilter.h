@@ -20,7 +20,7 @@ class AlbumFilter {
     bool matches(qsizetype row, const QStringList &foldedWords) const;
 
     // Lower case, accents and other marks removed, ligatures and compatibility forms
-    // spelled out ("Œ" -> "oe", "ﬁ" -> "fi").
+    // spelled out ("Œ" -> "oe", "ﬁ" -> "fi"): textfold::searchKey.
     static QString fold(const QString &text);
     static QStringList words(const QString &text);
 

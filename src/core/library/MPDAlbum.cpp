@@ -1,6 +1,7 @@
 #include "core/library/MPDAlbum.h"
 
 #include "core/library/AlbumIndex.h"
+#include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "mpdc/Connection.h"
 
@@ -53,7 +54,7 @@ Song MPDAlbum::getSongValues(const mpdc::SongInfo &info) {
     return song;
 }
 
-std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress) {
+std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress, SongIndex *songs) {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     std::shared_ptr<mpdc::Connection> connection = bulk.connection();
     if (!connection) return std::nullopt;
@@ -88,9 +89,12 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress) {
             listings = connection->listAlbumTagsMany(batch, int(directoriesPerBatch), &failedAt);
         }
         if (listings) {
-            for (qsizetype i = 0; i < batch.size(); ++i)
-                for (const mpdc::SongInfo &song : (*listings)[size_t(i)])
+            for (qsizetype i = 0; i < batch.size(); ++i) {
+                for (const mpdc::SongInfo &song : (*listings)[size_t(i)]) {
                     index.add(batch[i], song);
+                    if (songs) songs->add(getSongValues(song));
+                }
+            }
             start += batch.size();
             if (progress) progress(start, directories.size(), index.albums().size());
             continue;
@@ -109,25 +113,29 @@ std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress) {
             const qsizetype skipped = start + failedAt;
             // The directories before the broken one, one by one, then on after it.
             for (qsizetype i = start; i < skipped; ++i)
-                if (!addDirectory(*connection, directories[i], index)) return std::nullopt;
+                if (!addDirectory(*connection, directories[i], index, songs)) return std::nullopt;
             start = skipped + 1;
             continue;
         }
         // A directory vanished since "listall" (an update is running): the others of
         // the batch still count, one by one; the refusal is not worth an alert.
         for (const QString &directory : batch)
-            if (!addDirectory(*connection, directory, index)) return std::nullopt;
+            if (!addDirectory(*connection, directory, index, songs)) return std::nullopt;
         start += batch.size();
     }
+    if (songs) songs->done();
     return sortAlbum(index.albums());
 }
 
 bool MPDAlbum::addDirectory(mpdc::Connection &connection, const QString &directory,
-                            AlbumIndex &index) {
+                            AlbumIndex &index, SongIndex *songs) {
     mpdc::Connection::QuietRefusals quiet(connection);
     if (auto listing = connection.listMeta(directory)) {
-        for (const mpdc::Entity &entity : *listing)
-            if (entity.type == mpdc::Entity::Type::Song) index.add(directory, entity.song);
+        for (const mpdc::Entity &entity : *listing) {
+            if (entity.type != mpdc::Entity::Type::Song) continue;
+            index.add(directory, entity.song);
+            if (songs) songs->add(getSongValues(entity.song));
+        }
         return true;
     }
     return !connection.hasError();

@@ -2,8 +2,10 @@
 
 // MPDAlbum — the album catalogue, built from the server's database on every call.
 //   MPDAlbum::sMPDAlbum()                        the process-wide service
-//   getAlbumsList()  -> optional<QList<Album>>   sorted albums; nullopt when not connected,
-//                                                an empty list for an empty database
+//   getAlbumsList(progress, songs) -> optional<QList<Album>>  sorted albums; nullopt
+//                                                when not connected, an empty list for an
+//                                                empty database; songs (optional) gets
+//                                                every song read, for the song search
 //   getAlbumContent(album) -> optional<QList<Song>>  every song file directly inside
 //                                                album.path, in the server's order
 //   getSongValues(songInfo) -> Song              the album reader's song (extension, disc,
@@ -30,6 +32,7 @@ struct SongInfo;
 } // namespace mpdc
 
 class AlbumIndex;
+class SongIndex;
 
 class MPDAlbum {
   public:
@@ -41,7 +44,10 @@ class MPDAlbum {
     // albums found so far. On the calling thread.
     using Progress =
         std::function<void(qsizetype directoriesRead, qsizetype directories, qsizetype albums)>;
-    std::optional<QList<Album>> getAlbumsList(const Progress &progress = {});
+    // songs, when given, takes every song read, in database order (and is done() at the
+    // end of a complete read).
+    std::optional<QList<Album>> getAlbumsList(const Progress &progress = {},
+                                              SongIndex *songs = nullptr);
     std::optional<QList<Song>> getAlbumContent(const Album &album);
     // Songs whose tags hold the text (the server's "search any"), at most limit of them;
     // cut is set when there were more.
@@ -53,7 +59,8 @@ class MPDAlbum {
 
     static Song getSongValues(const mpdc::SongInfo &song);
 
-    // Order of the album grid: artist without a leading "The ", then date, then path.
+    // Order of the album grid: artist without a leading "The " (accents and case aside,
+    // textfold::sortKey), then date, then path. Playlist names: by the same key.
     static QString formatName(const QString &name);
     static bool albumLess(const Album &a, const Album &b);
     static QList<Album> sortAlbum(QList<Album> albums);
@@ -69,7 +76,7 @@ class MPDAlbum {
     // lsinfo of one directory into the index; false when the connection broke (a
     // refused directory, gone since, counts as empty).
     static bool addDirectory(mpdc::Connection &connection, const QString &directory,
-                             AlbumIndex &index);
+                             AlbumIndex &index, SongIndex *songs);
 };
 
 } // namespace kelvane

@@ -1,6 +1,9 @@
 #include "core/library/MPDAlbum.h"
 
+#include "core/model/TextFold.h"
+
 #include <algorithm>
+#include <numeric>
 
 namespace kelvane {
 
@@ -9,17 +12,30 @@ QString MPDAlbum::formatName(const QString &name) {
     return name;
 }
 
-bool MPDAlbum::albumLess(const Album &a, const Album &b) {
-    const QString artistA = formatName(a.artist);
-    const QString artistB = formatName(b.artist);
+namespace {
+// The artist as the grid orders it: without a leading "The ", and its sort key (accents
+// and case folded), worked out once per album rather than once per comparison.
+struct ArtistKey {
+    QString name;
+    QString key;
+    explicit ArtistKey(const QString &artist)
+        : name(MPDAlbum::formatName(artist)), key(textfold::sortKey(name)) {}
+};
+
+bool albumLessByKeys(const Album &a, const ArtistKey &keyA, const Album &b, const ArtistKey &keyB) {
+    const QString &artistA = keyA.name;
+    const QString &artistB = keyB.name;
     // Albums without an artist come first, together.
     if (artistA.isNull() != artistB.isNull()) return artistA.isNull();
     if (artistA != artistB) {
+        // "Éléonore" among the E, "Ærøskøbing" among the A: accents and case aside.
+        if (const int order = keyA.key.compare(keyB.key)) return order < 0;
+        // Equal under the key: as before keys existed, case-insensitively...
         if (const int order = QString::compare(artistA, artistB, Qt::CaseInsensitive))
             return order < 0;
-        // Artists equal but for case ("ABBA", "Abba") stay apart, each with its own
-        // albums in date order: ordering them as equal while the dates order each one's
-        // albums would not be a consistent order, and sorting needs one.
+        // ...and artists equal but for case ("ABBA", "Abba") stay apart, each with its
+        // own albums in date order: ordering them as equal while the dates order each
+        // one's albums would not be a consistent order, and sorting needs one.
         return QString::compare(artistA, artistB, Qt::CaseSensitive) < 0;
     }
     if (a.date != b.date) {
@@ -30,15 +46,33 @@ bool MPDAlbum::albumLess(const Album &a, const Album &b) {
     }
     return QString::compare(a.path, b.path, Qt::CaseInsensitive) < 0;
 }
+} // namespace
+
+bool MPDAlbum::albumLess(const Album &a, const Album &b) {
+    return albumLessByKeys(a, ArtistKey(a.artist), b, ArtistKey(b.artist));
+}
 
 QList<Album> MPDAlbum::sortAlbum(QList<Album> albums) {
-    std::stable_sort(albums.begin(), albums.end(), &MPDAlbum::albumLess);
-    return albums;
+    std::vector<ArtistKey> keys;
+    keys.reserve(size_t(albums.size()));
+    for (const Album &album : albums)
+        keys.emplace_back(album.artist);
+    std::vector<qsizetype> order(size_t(albums.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype i, qsizetype j) {
+        return albumLessByKeys(albums[i], keys[size_t(i)], albums[j], keys[size_t(j)]);
+    });
+    QList<Album> sorted;
+    sorted.reserve(albums.size());
+    for (qsizetype i : order)
+        sorted.append(std::move(albums[i]));
+    return sorted;
 }
 
 QStringList MPDAlbum::sortList(QStringList names) {
+    // Names equal under the key keep the order they came in.
     std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+        return textfold::compareForOrder(a, b) < 0;
     });
     return names;
 }

@@ -92,10 +92,21 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
         return whole();
     }
     const qsizetype length = qsizetype(changes->status.queueLength);
+    // Rows are made only of what the server sent: the held rows the new length keeps,
+    // and a row per reported entry. Every row past the kept ones is new, so the server
+    // must have reported it; a row left unfilled (or a position past the length) is a
+    // server that cannot tell, or one that lies, and the queue is read whole instead:
+    // one "cpos" line announcing row three million once made the table create every
+    // row in between.
+    const qsizetype kept = std::min(length, current.ids.size());
+    if (length - kept > qsizetype(changes->entries.size())) return whole();
     QueueUpdate update;
     update.content.version = changes->status.queueVersion;
     update.content.songs = current.songs.mid(0, std::min(length, current.songs.size()));
-    update.content.ids = current.ids.mid(0, std::min(length, current.ids.size()));
+    update.content.ids = current.ids.mid(0, kept);
+    update.content.songs.resize(length);
+    update.content.ids.resize(length);
+    std::vector<bool> filled(size_t(length - kept), false);
     QHash<quint32, qsizetype> known; // id -> row in the current content
     for (qsizetype row = 0; row < current.ids.size(); ++row)
         known.insert(current.ids[row], row);
@@ -104,10 +115,7 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
     for (const mpdc::QueueChanges::Entry &entry : changes->entries) {
         const qsizetype row = qsizetype(entry.position);
         if (row >= length) return whole(); // not a queue of that length: read it whole
-        while (update.content.ids.size() <= row) {
-            update.content.ids.append(0);
-            update.content.songs.append(Song());
-        }
+        if (row >= kept) filled[size_t(row - kept)] = true;
         update.content.ids[row] = entry.id;
         const qsizetype was = known.value(entry.id, -1);
         // A known entry that moved keeps its record; a new one, or one reported where it
@@ -119,7 +127,7 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
             touched.append(row);
         }
     }
-    if (update.content.ids.size() != length) return whole();
+    if (std::find(filled.begin(), filled.end(), false) != filled.end()) return whole();
     if (!wanted.empty()) {
         mpdc::Connection::QuietRefusals quiet(*connection);
         const auto songs = connection->queueSongsById(wanted);
@@ -205,6 +213,23 @@ void moveAll(mpdc::Connection &connection, const mpdc::StatusInfo &status,
     for (const QueueMove &move : queuemoves::plan(qint32(status.queueLength), rows, drop))
         if (!connection.moveRange(quint32(move.start), quint32(move.end), quint32(move.to))) break;
 }
+
+// Where "next" is: right after the current song, or the top of the queue when there is
+// none.
+qint32 nextPosition(const mpdc::StatusInfo &status) {
+    return status.songPos < 0 ? 0 : status.songPos + 1;
+}
+
+void addAll(mpdc::Connection &connection, const mpdc::StatusInfo &status, const QList<Song> &songs,
+            qint32 position) {
+    qint32 at = std::clamp<qint32>(position, 0, qint32(status.queueLength));
+    for (const Song &song : songs) {
+        // To the server an empty uri is the whole music directory.
+        if (song.fullPath().isEmpty()) continue;
+        if (!connection.addAt(song.fullPath(), quint32(at))) break;
+        ++at;
+    }
+}
 } // namespace
 
 void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
@@ -215,27 +240,22 @@ void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
 
 void MPDQueue::playNext(const QList<qint32> &rows) {
     editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
-        // Nothing playing: "next" is the top of the queue.
-        if (status.songPos < 0) {
-            moveAll(connection, status, rows, 0);
-            return;
-        }
         QList<qint32> others;
         for (qint32 row : rows)
             if (row != status.songPos) others.append(row);
-        moveAll(connection, status, others, status.songPos + 1);
+        moveAll(connection, status, others, nextPosition(status));
+    });
+}
+
+void MPDQueue::playSongsNext(const QList<Song> &songs) {
+    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+        addAll(connection, status, songs, nextPosition(status));
     });
 }
 
 void MPDQueue::insertSongs(const QList<Song> &songs, qint32 position) {
     editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
-        qint32 at = std::clamp<qint32>(position, 0, qint32(status.queueLength));
-        for (const Song &song : songs) {
-            // To the server an empty uri is the whole music directory.
-            if (song.fullPath().isEmpty()) continue;
-            if (!connection.addAt(song.fullPath(), quint32(at))) break;
-            ++at;
-        }
+        addAll(connection, status, songs, position);
     });
 }
 

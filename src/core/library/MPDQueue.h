@@ -7,6 +7,7 @@
 //   getSongs(n) -> QList<Song>           the songs at positions 0..n-1 (fewer if the
 //                                        queue is shorter)
 //   addToQueue(songs)                    appends each song's fullPath, in order
+//   playSongsNext(songs)                 inserts them after the current song, in order
 //   removeInQueue(positions)             deletes the songs at these positions (as they
 //                                        are before the call; order and repeats do not
 //                                        matter, negative positions are ignored)
@@ -65,8 +66,11 @@ class MPDQueue {
     void shuffleQueue();
     // Carries the entries at rows (as they are now) to before row drop, in their order.
     void moveRows(const QList<qint32> &rows, qint32 drop);
-    // Carries them right after the playing song (the playing one itself stays).
+    // Carries them right after the playing song (the playing one itself stays); with no
+    // current song, to the top.
     void playNext(const QList<qint32> &rows);
+    // Puts the songs there, in order ("Lire ensuite" from outside the queue).
+    void playSongsNext(const QList<Song> &songs);
     // Inserts the songs at a queue position, in order (past the end: appended).
     void insertSongs(const QList<Song> &songs, qint32 position);
 

@@ -43,7 +43,7 @@ std::shared_ptr<mpdc::Connection> MPDBulk::connection() {
     std::shared_ptr<mpdc::Connection> opened = openConnection(target, timeoutMs);
     if (opened->hasError()) return nullptr;
     opened->setRefusalHandler(
-        [](const QString &message) { MPDServerError::sMPDServerError().sendMessage(message); });
+        [](const mpdc::Failure &refusal) { MPDServerError::sMPDServerError().report(refusal); });
     std::lock_guard guard(m_mutex);
     if (generation != m_generation) return nullptr; // disconnected (or another server) meanwhile
     slot() = opened;
@@ -75,20 +75,20 @@ void MPDBulk::shutdown() {
     m_pool.waitForDone();
 }
 
-void MPDBulk::setFailureHandler(std::function<void(const QString &)> handler) {
+void MPDBulk::setFailureHandler(std::function<void(const mpdc::Failure &)> handler) {
     std::lock_guard guard(m_mutex);
     m_failureHandler = std::move(handler);
 }
 
 void MPDBulk::reportFailure(const mpdc::Connection &connection) {
-    std::function<void(const QString &)> handler;
+    std::function<void(const mpdc::Failure &)> handler;
     {
         std::lock_guard guard(m_mutex);
         // A connection let go by a disconnect failed by the abort's own doing.
         if (!m_target || (m_connection.get() != &connection && m_side.get() != &connection)) return;
         handler = m_failureHandler;
     }
-    if (handler && connection.isClosed()) handler(connection.errorMessage());
+    if (handler && connection.isClosed()) handler(connection.failure());
 }
 
 void MPDBulk::reportIfFailed(const mpdc::Connection &connection) {

@@ -17,7 +17,8 @@ namespace kelvane {
 
 namespace mpdc {
 class Connection;
-}
+struct Failure;
+} // namespace mpdc
 
 // The second connection, for the long reads: the album catalogue, the queue, stored
 // playlists and their songs, the saved streams and the database update's checks. They
@@ -74,10 +75,10 @@ class MPDBulk {
     // caller's thread, its answer delivered before run() returns.
     void setInline(bool on) { m_inline = on; }
 
-    // Called with a failure's message when a read closed the connection for a reason
-    // of its own (an answer too large, a malformed line): the first connection decides
-    // whether the server is gone or the message is worth an alert of its own.
-    void setFailureHandler(std::function<void(const QString &message)> handler);
+    // Called with the failure when a read closed the connection for a reason of its own
+    // (an answer too large, a malformed line): the first connection decides whether the
+    // server is gone or the failure is worth an alert of its own.
+    void setFailureHandler(std::function<void(const mpdc::Failure &failure)> handler);
     // For readers that just saw their connection close.
     void reportFailure(const mpdc::Connection &connection);
     // Whether a read on connection gave an answer; a failed one (not a refusal, which
@@ -109,7 +110,7 @@ class MPDBulk {
     std::shared_ptr<mpdc::Connection> m_connection; // the bulk thread's
     std::shared_ptr<mpdc::Connection> m_side;       // every other thread's
     std::chrono::steady_clock::time_point m_connectionUse, m_sideUse;
-    std::function<void(const QString &)> m_failureHandler;
+    std::function<void(const mpdc::Failure &)> m_failureHandler;
     QThreadPool m_pool;
     bool m_inline = false;
 };

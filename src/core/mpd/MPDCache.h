@@ -2,11 +2,13 @@
 
 #include "core/model/Album.h"
 #include "core/model/Song.h"
+#include "core/model/SongIndex.h"
 #include "core/mpd/MPDDelegates.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <memory>
 #include <optional>
 #include <type_traits>
 
@@ -33,10 +35,19 @@ class MPDCache {
     void streamUpdateTrigger();
     void radioLinkTrigger(const Radio &radio);
 
-    void setCurrentAlbumList(std::optional<QList<Album>> albums) {
+    // The catalogue as last read: the album list, and the index of its songs that the
+    // song search reads (absent when the reader built none). They are set together, so
+    // the songs never outlive the list they were read with.
+    void setCurrentAlbumList(std::optional<QList<Album>> albums,
+                             std::shared_ptr<const SongIndex> songs = {}) {
         m_albumsList = std::move(albums);
+        m_songIndex = m_albumsList ? std::move(songs) : nullptr;
+        ++m_albumsGeneration;
     }
     const std::optional<QList<Album>> &getCurrentAlbumList() const { return m_albumsList; }
+    const std::shared_ptr<const SongIndex> &getCurrentSongIndex() const { return m_songIndex; }
+    // Counts the lists set: a read started before the last one is stale.
+    quint64 albumListGeneration() const { return m_albumsGeneration; }
     void setAlbumContentArray(std::optional<QList<Song>> songs) {
         m_albumContent = std::move(songs);
     }
@@ -86,6 +97,8 @@ class MPDCache {
     std::optional<PlayerOptions> m_options;
     bool m_progressBarloop = false;
     std::optional<QList<Album>> m_albumsList;
+    std::shared_ptr<const SongIndex> m_songIndex;
+    quint64 m_albumsGeneration = 0;
     std::optional<QList<Song>> m_albumContent;
     QPointer<QObject> m_mainWindow;
     MPDAppDelegate *m_delegate = nullptr;

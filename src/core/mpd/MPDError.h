@@ -8,6 +8,9 @@ namespace kelvane {
 struct MPDError {
     QString error;
     QString errorDescription;
+    // The server could not be reached (a lost connection, a failed attempt): the alert
+    // has nothing left to say once the link is back.
+    bool outage = false;
 };
 
 } // namespace kelvane

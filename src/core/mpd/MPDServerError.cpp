@@ -6,7 +6,137 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <cerrno>
+#include <cstring>
+#include <locale.h>
+
 namespace kelvane {
+
+namespace {
+
+using Cause = mpdc::Failure::Cause;
+
+const QString noMoreInformation = QStringLiteral("pas d'information complémentaire");
+
+// The alerts the table of the error-reporting rules defines, and those of failures this
+// client finds itself. A row matches a failure by its code when it has one, else by the
+// text, which is then the library's own English (never translated) or this client's.
+struct Known {
+    bool (*code)(const mpdc::Failure &);
+    const char *message, *title, *detail;
+};
+
+bool closedByServer(const mpdc::Failure &f) {
+    return f.cause == Cause::Closed;
+}
+bool resetByPeer(const mpdc::Failure &f) {
+    return f.cause == Cause::System && f.systemError == ECONNRESET;
+}
+bool refused(const mpdc::Failure &f) {
+    return f.cause == Cause::System && f.systemError == ECONNREFUSED;
+}
+
+const Known known[] = {
+    {&closedByServer, "Connection closed by the server", "Connexion fermée par le serveur",
+     "Le serveur MPD ne répond plus.\n\n Vérifiez qu'il n'a pas été tué et que la connexion "
+     "n'a pas de problème."},
+    {&resetByPeer, "Connection reset by peer", "Réinitialisation de la connexion",
+     "1. Vérifiez que le serveur MPD est joignable et le service toujours actif.\n\n2. "
+     "Vérifiez que la connexion réseau est fiable."},
+    {&refused, "Connection refused", "Connexion rejetée",
+     "1. Vérifiez que le serveur est joignable et que MPD est actif.\n2. Vérifiez qu'un "
+     "firewall ne bloque pas la connexion.\n3. Vérifiez votre connexion réseau."},
+    {nullptr, "Malformed connect message received", "Ce n'est pas un serveur MPD",
+     "Le serveur a répondu, mais pas comme un serveur MPD.\n\nVérifiez l'adresse et le port "
+     "dans les préférences."},
+    {nullptr, "Response line too large", "Réponse du serveur illisible",
+     "Une ligne de la réponse du serveur dépasse ce que Kelvane peut lire (une étiquette très "
+     "longue, sans doute). L'élément concerné est ignoré."},
+    {nullptr, playlistNotCreatedMessage, "Playlist non créée",
+     "Le serveur MPD n'a pas pu créer la playlist vide."},
+    {nullptr, noSuchPlaylistMessage, "Playlist introuvable",
+     "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas "
+     "été touchée."},
+    {nullptr, nothingToPlayMessage, "Rien à lire",
+     "Les titres demandés ne sont plus sur le serveur MPD (album renommé ou déplacé, liste "
+     "modifiée par un autre client). La liste de lecture n'a pas été touchée."},
+    {nullptr, notAStreamMessage, "Adresse de flux invalide",
+     "La station n'a pas donné d'adresse de flux, ou ce n'est pas une adresse que MPD sache "
+     "lire (http://…, https://…). Rien n'a été envoyé au serveur ; la liste de lecture n'a "
+     "pas été touchée."},
+    {nullptr, mpdc::malformedRecordMessage, "Réponse du serveur illisible",
+     "Le serveur a envoyé un élément incomplet (un titre sans chemin, une position sans "
+     "identifiant) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur "
+     "MPD."},
+    {nullptr, mpdc::controlCharacterMessage, "Texte refusé",
+     "Le texte contient un caractère de contrôle (saut de ligne, tabulation…) qu'une commande "
+     "MPD ne peut pas porter. Rien n'a été envoyé au serveur."},
+    {nullptr, mpdc::tooLongMessage, "Texte trop long",
+     "Le texte dépasse la longueur qu'une commande MPD peut porter. Rien n'a été envoyé au "
+     "serveur."},
+    {nullptr, mpdc::answerTooLargeMessage, "Réponse du serveur trop longue",
+     "Le serveur a envoyé une réponse sans fin ou démesurée ; la connexion a été "
+     "fermée.\n\nVérifiez qu'il s'agit bien d'un serveur MPD."},
+    {nullptr, mpdc::implausibleStatusMessage, "État du serveur incohérent",
+     "Le serveur a annoncé un état impossible (volume, longueur de la file, position dans la "
+     "file ou temps écoulé hors limites) ; la connexion a été fermée.\n\nVérifiez qu'il "
+     "s'agit bien d'un serveur MPD."},
+};
+
+// A refusal by the server, by its code: what happened in the interface's language; the
+// server's own (English) text follows as the detail.
+struct Refusal {
+    int code;
+    const char *title, *hint;
+};
+
+const Refusal refusals[] = {
+    {mpdc::ServerError::NotList, "Liste de commandes refusée",
+     "Le serveur MPD n'a pas accepté la liste de commandes envoyée."},
+    {mpdc::ServerError::Arg, "Requête refusée par le serveur",
+     "Le serveur MPD juge un paramètre de la commande invalide (un chemin, un nom ou un "
+     "nombre)."},
+    {mpdc::ServerError::Password, "Mot de passe refusé",
+     "Le serveur MPD n'accepte pas ce mot de passe. Vérifiez-le dans les préférences."},
+    {mpdc::ServerError::Permission, "Action non autorisée",
+     "Le serveur MPD ne permet pas cette action sans le bon mot de passe. Vérifiez le mot de "
+     "passe dans les préférences."},
+    {mpdc::ServerError::UnknownCommand, "Commande inconnue du serveur",
+     "Le serveur MPD ne connaît pas cette commande : il est sans doute d'une version plus "
+     "ancienne."},
+    {mpdc::ServerError::NoExist, "Introuvable sur le serveur",
+     "Le morceau, le dossier ou la playlist demandé n'existe pas (ou plus) sur le serveur "
+     "MPD. Si la bibliothèque a changé, mettez à jour la base MPD."},
+    {mpdc::ServerError::PlaylistMax, "Liste trop longue",
+     "La liste de lecture ou la playlist a atteint la taille maximale que permet le serveur "
+     "MPD."},
+    {mpdc::ServerError::System, "Erreur sur le serveur MPD",
+     "Le serveur MPD n'a pas pu mener l'action à bien (accès aux fichiers, droits, sortie "
+     "audio) ; son journal en dit plus."},
+    {mpdc::ServerError::PlaylistLoad, "Playlist illisible",
+     "Le serveur MPD n'a pas pu charger cette playlist."},
+    {mpdc::ServerError::UpdateAlready, "Mise à jour déjà en cours",
+     "Le serveur MPD met déjà sa base à jour. Attendez qu'il ait terminé."},
+    {mpdc::ServerError::PlayerSync, "Lecteur pas prêt",
+     "Le lecteur du serveur MPD n'est pas dans l'état que demande cette action (aucun morceau "
+     "en cours, par exemple)."},
+    {mpdc::ServerError::Exist, "Existe déjà",
+     "Un élément de ce nom existe déjà sur le serveur MPD (une playlist, sans doute) : "
+     "choisissez un autre nom."},
+};
+
+// The system's own text for an error no row names, in the user's language, as the
+// system would have said it: the process keeps its messages in "C" for the protocol.
+QString systemText(int error, const QString &fallback) {
+    // The character set too: without it the C library spells "é" as "?".
+    const locale_t user = newlocale(LC_MESSAGES_MASK | LC_CTYPE_MASK, "", locale_t(nullptr));
+    if (!user) return fallback;
+    const QString text = QString::fromUtf8(strerror_l(error, user));
+    freelocale(user);
+    return text.isEmpty() ? fallback : text;
+}
+
+} // namespace
 
 MPDServerError &MPDServerError::sMPDServerError() {
     static MPDServerError instance;
@@ -17,69 +147,48 @@ void MPDServerError::release(MPDErrorDelegate *delegate) {
     if (m_delegate == delegate) m_delegate = nullptr;
 }
 
-MPDError MPDServerError::errorFor(const QString &message) {
-    struct Known {
-        const char *message, *title, *detail;
-    };
-    static const Known known[] = {
-        {"Connection closed by the server", "Connexion fermée par le serveur",
-         "Le serveur MPD ne répond plus.\n\n Vérifiez qu'il n'a pas été tué et que la connexion "
-         "n'a pas de problème."},
-        {"Connection reset by peer", "Réinitialisation de la connexion",
-         "1. Vérifiez que le serveur MPD est joignable et le service toujours actif.\n\n2. "
-         "Vérifiez que la connexion "
-         "réseau est fiable."},
-        {"Connection refused", "Connexion rejetée",
-         "1. Vérifiez que le serveur est joignable et que MPD est actif.\n2. Vérifiez qu'un "
-         "firewall ne bloque pas la "
-         "connexion.\n3. Vérifiez votre connexion réseau."},
-        {"Malformed connect message received", "Ce n'est pas un serveur MPD",
-         "Le serveur a répondu, mais pas comme un serveur MPD.\n\nVérifiez l'adresse et le port "
-         "dans les "
-         "préférences."},
-        {"Response line too large", "Réponse du serveur illisible",
-         "Une ligne de la réponse du serveur dépasse ce que Kelvane peut lire (une étiquette très "
-         "longue, sans "
-         "doute). L'élément concerné est ignoré."},
-        {playlistNotCreatedMessage, "Playlist non créée",
-         "Le serveur MPD n'a pas pu créer la playlist vide."},
-        {noSuchPlaylistMessage, "Playlist introuvable",
-         "Cette playlist n'existe pas (ou plus) sur le serveur MPD. La liste de lecture n'a pas "
-         "été touchée."},
-        {mpdc::controlCharacterMessage, "Texte refusé",
-         "Le texte contient un caractère de contrôle (saut de ligne, tabulation…) qu'une commande "
-         "MPD ne "
-         "peut pas porter. Rien n'a été envoyé au serveur."},
-        {mpdc::tooLongMessage, "Texte trop long",
-         "Le texte dépasse la longueur qu'une commande MPD peut porter. Rien n'a été envoyé au "
-         "serveur."},
-        {mpdc::answerTooLargeMessage, "Réponse du serveur trop longue",
-         "Le serveur a envoyé une réponse sans fin ou démesurée ; la connexion a été "
-         "fermée.\n\nVérifiez "
-         "qu'il s'agit bien d'un serveur MPD."},
-        {mpdc::implausibleStatusMessage, "État du serveur incohérent",
-         "Le serveur a annoncé un état impossible (volume, position dans la file ou temps écoulé "
-         "hors "
-         "limites) ; la connexion a été fermée.\n\nVérifiez qu'il s'agit bien d'un serveur MPD."},
-    };
-    for (const Known &k : known)
-        if (message == QLatin1String(k.message))
+MPDError MPDServerError::errorFor(const mpdc::Failure &failure) {
+    for (const Known &k : known) {
+        if ((k.code && k.code(failure)) || failure.message == QLatin1String(k.message))
             return {QString::fromUtf8(k.title), QString::fromUtf8(k.detail)};
-    return {message, QStringLiteral("pas d'information complémentaire")};
+    }
+    if (failure.cause == Cause::Server) {
+        for (const Refusal &r : refusals) {
+            if (r.code != failure.serverError) continue;
+            QString detail = QString::fromUtf8(r.hint);
+            if (!failure.message.isEmpty())
+                detail += QStringLiteral("\n\nRéponse du serveur : « %1 »").arg(failure.message);
+            return {QString::fromUtf8(r.title), detail};
+        }
+    }
+    if (failure.cause == Cause::System && failure.systemError != 0)
+        return {systemText(failure.systemError, failure.message), noMoreInformation};
+    return {failure.message, noMoreInformation};
 }
 
 void MPDServerError::send(const mpdc::Connection &connection) {
-    sendMessage(connection.errorMessage());
+    report(connection.failure());
 }
 
 void MPDServerError::sendMessage(const QString &message) {
+    report(mpdc::Failure::local(message));
+}
+
+void MPDServerError::report(const mpdc::Failure &failure) {
     QCoreApplication *app = QCoreApplication::instance();
     if (app && QThread::currentThread() != app->thread()) {
         QMetaObject::invokeMethod(
-            app, [message] { sMPDServerError().sendMessage(message); }, Qt::QueuedConnection);
+            app, [failure] { sMPDServerError().report(failure); }, Qt::QueuedConnection);
         return;
     }
-    if (m_delegate) m_delegate->onError(errorFor(message));
+    if (m_delegate) m_delegate->onError(errorFor(failure));
+}
+
+void MPDServerError::sendOutage(const mpdc::Failure &failure) {
+    if (!m_delegate) return;
+    MPDError error = errorFor(failure);
+    error.outage = true;
+    m_delegate->onError(error);
 }
 
 } // namespace kelvane

@@ -6,13 +6,18 @@ namespace kelvane {
 
 namespace mpdc {
 class Connection;
-}
+struct Failure;
+} // namespace mpdc
 
-// Turns a library error message into the French title and hint of one alert and hands
-// it to the listener (the main window, or the console). GUI thread.
+// Turns a failure into the French title and hint of one alert and hands it to the
+// listener (the main window, or the console). Failures are told apart by their codes
+// (the library's error, errno, the server's refusal code), never by a text the C library
+// may have translated. GUI thread.
 // Messages of failures found by the services themselves, given French texts here.
 inline constexpr char playlistNotCreatedMessage[] = "Playlist not created";
 inline constexpr char noSuchPlaylistMessage[] = "No such playlist";
+inline constexpr char nothingToPlayMessage[] = "Nothing to play";
+inline constexpr char notAStreamMessage[] = "Not a stream address";
 
 class MPDServerError {
   public:
@@ -24,10 +29,14 @@ class MPDServerError {
 
     // Reports the error state of a connection.
     void send(const mpdc::Connection &connection);
-    // Reports a message; callable from any thread (other threads hand it to the GUI thread).
+    // Reports a failure; callable from any thread (other threads hand it to the GUI thread).
+    void report(const mpdc::Failure &failure);
+    // Reports a failure the services found themselves (one of the messages above).
     void sendMessage(const QString &message);
+    // Reports why the server could not be reached (GUI thread).
+    void sendOutage(const mpdc::Failure &failure);
 
-    static MPDError errorFor(const QString &message);
+    static MPDError errorFor(const mpdc::Failure &failure);
 
   private:
     MPDServerError() = default;

@@ -45,9 +45,9 @@ MPDSocket::MPDSocket() {
     QObject::connect(&m_idle, &MPDIdle::lost, this, &MPDSocket::onIdleLost);
     m_connector.setMaxThreadCount(1);
     m_connector.setObjectName(QStringLiteral("mpd-connect"));
-    MPDBulk::sMPDBulk().setFailureHandler([this](const QString &message) {
+    MPDBulk::sMPDBulk().setFailureHandler([this](const mpdc::Failure &failure) {
         QMetaObject::invokeMethod(
-            this, [this, message] { onBulkFailure(message); }, Qt::QueuedConnection);
+            this, [this, failure] { onBulkFailure(failure); }, Qt::QueuedConnection);
     });
     // Quit at once, even with a long read under way.
     if (QCoreApplication *app = QCoreApplication::instance())
@@ -73,7 +73,7 @@ int MPDSocket::connect() {
     std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
     if (connection->hasError()) {
         m_connection = std::move(connection); // held until the next connect, as before
-        failed(m_connection->errorMessage());
+        failed(m_connection->failure());
         return 0;
     }
     adopt(std::move(connection), target);
@@ -95,7 +95,7 @@ void MPDSocket::connectSoon() {
                 if (attempt != m_attempt)
                     return; // the user disconnected, or connected again, meanwhile
                 if (connection->hasError())
-                    failed(connection->errorMessage());
+                    failed(connection->failure());
                 else
                     adopt(connection, target);
             },
@@ -109,15 +109,24 @@ void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const Server
     // A command the server refuses is reported once and cleared by the connection;
     // polling goes on.
     m_connection->setRefusalHandler(
-        [](const QString &message) { MPDServerError::sMPDServerError().sendMessage(message); });
-    m_connected = true;
-    MPDBulk::sMPDBulk().setTarget(target);
-    MPDPictures::sMPDPictures().setTarget(target);
+        [](const mpdc::Failure &refusal) { MPDServerError::sMPDServerError().report(refusal); });
     // A new connection announces the modes and outputs it finds, changed or not.
     MPDCache::sMPDCache().resetOptions();
     m_outputs.reset();
     refreshReplayGain();
     refreshOutputs();
+    // Up only once the server has answered: one that greets and then hangs up (a proxy
+    // with nothing behind it, a server past its connection limit) is still an outage.
+    // A refusal of these reads is an answer too.
+    if (m_connection->isClosed()) {
+        const mpdc::Failure failure = m_connection->failure();
+        close();
+        failed(failure);
+        return;
+    }
+    m_connected = true;
+    MPDBulk::sMPDBulk().setTarget(target);
+    MPDPictures::sMPDPictures().setTarget(target);
     m_last.reset();
     restartTimer();
     m_keepAlive.start();
@@ -212,17 +221,17 @@ void MPDSocket::close() {
     m_connected = false;
 }
 
-void MPDSocket::failed(const QString &message) {
-    m_lastFailure = message;
+void MPDSocket::failed(const mpdc::Failure &failure) {
+    m_lastFailure = failure.message;
     if (!m_outageReported) {
         m_outageReported = true;
-        MPDServerError::sMPDServerError().sendMessage(message);
-        setLink(Link::Off, message);
+        MPDServerError::sMPDServerError().sendOutage(failure);
+        setLink(Link::Off, failure.message);
     }
     if (m_wanted)
         scheduleRetry();
     else
-        setLink(Link::Off, message);
+        setLink(Link::Off, failure.message);
 }
 
 void MPDSocket::scheduleRetry() {
@@ -276,13 +285,13 @@ void MPDSocket::onTicTac() {
     MPDCache::sMPDCache().setStatus(getStatus());
 }
 
-void MPDSocket::onBulkFailure(const QString &message) {
+void MPDSocket::onBulkFailure(const mpdc::Failure &failure) {
     // The second connection closed on its own: if the first cannot talk to the server
     // either, the server is gone and the poll's alert says so; otherwise the reason
     // (an answer too large, a malformed line) is worth an alert of its own.
     if (!m_connected || !m_connection) return;
     if (m_connection->status()) {
-        MPDServerError::sMPDServerError().sendMessage(message);
+        MPDServerError::sMPDServerError().report(failure);
         return;
     }
     onTicTac();
@@ -292,9 +301,9 @@ std::optional<MPDStatus> MPDSocket::getStatus() {
     if (!m_connection) return std::nullopt;
     const mpdc::PollResult poll = m_connection->poll();
     if (!poll.statusOk) {
-        const QString message = m_connection->errorMessage();
+        const mpdc::Failure failure = m_connection->failure();
         close();
-        failed(message);
+        failed(failure);
         return std::nullopt;
     }
     ++m_statusReads;

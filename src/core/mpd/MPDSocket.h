@@ -16,6 +16,7 @@ namespace kelvane {
 
 namespace mpdc {
 class Connection;
+struct Failure;
 enum class ReplayGainMode;
 } // namespace mpdc
 
@@ -115,10 +116,10 @@ class MPDSocket : public QObject {
     void adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target);
     // A connect that failed, or a connection that was lost: one alert per outage, then
     // the next attempt is scheduled unless the user disconnected.
-    void failed(const QString &message);
+    void failed(const mpdc::Failure &failure);
     void scheduleRetry();
     void setLink(Link link, const QString &detail);
-    void onBulkFailure(const QString &message);
+    void onBulkFailure(const mpdc::Failure &failure);
     void openIdle();
     void onIdleChange(unsigned events);
     void onIdleLost();

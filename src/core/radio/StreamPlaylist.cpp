@@ -1,5 +1,7 @@
 #include "core/radio/StreamPlaylist.h"
 
+#include "core/streams/Stream.h"
+
 #include <QRegularExpression>
 
 namespace kelvane {
@@ -51,6 +53,48 @@ StreamPlaylist::Kind StreamPlaylist::kindOf(QStringView line) {
     if (extension == u"m3u" || extension == u"m3u8") return Kind::M3u;
     if (extension == u"asx") return Kind::Asx;
     return Kind::Stream;
+}
+
+StreamPlaylist::Kind StreamPlaylist::kindOfContent(QStringView text) {
+    // Only the start matters: a playlist says what it is on its first line.
+    qsizetype at = 0;
+    if (text.startsWith(u'\uFEFF')) at = 1;
+    while (at < text.size() && text[at].isSpace())
+        ++at;
+    const QStringView start = text.mid(at, 512);
+    const qsizetype feed = start.indexOf(u'\n');
+    const QStringView first = (feed < 0 ? start : start.first(feed)).trimmed();
+    if (first.compare(u"[playlist]", Qt::CaseInsensitive) == 0) return Kind::Pls;
+    static const QRegularExpression plsEntry(QStringLiteral(R"(^file\d*\s*=)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (plsEntry.match(first).hasMatch()) return Kind::Pls;
+    if (first.startsWith(u"#EXT", Qt::CaseInsensitive)) return Kind::M3u; // #EXTM3U, #EXTINF
+    if (start.startsWith(u"<asx", Qt::CaseInsensitive)) return Kind::Asx;
+    if (start.startsWith(u"<?xml", Qt::CaseInsensitive)) {
+        const qsizetype declared = start.indexOf(u"?>");
+        if (declared >= 0 &&
+            start.mid(declared + 2).trimmed().startsWith(u"<asx", Qt::CaseInsensitive))
+            return Kind::Asx;
+    }
+    return Kind::Stream;
+}
+
+QString StreamPlaylist::fromFile(Kind kind, const QString &text) {
+    switch (kind) {
+    case Kind::Pls:
+        return fromPLS(text);
+    case Kind::M3u:
+        return fromM3U(text);
+    case Kind::Asx:
+        return fromASX(text);
+    case Kind::Stream:
+        break;
+    }
+    return QString();
+}
+
+bool StreamPlaylist::isPlayable(const QString &address) {
+    return Stream::isPlayableAddress(address);
 }
 
 QString StreamPlaylist::fromPLS(const QString &text) {

@@ -26,6 +26,15 @@ class StreamPlaylist {
     // Dispatch on the lower-cased extension: pls, m3u or m3u8, asx; anything else is
     // taken as the stream address itself.
     static Kind kindOf(QStringView line);
+    // What a fetched body is by its content, whatever its address says: a PLS file
+    // ("[playlist]", or a first line "File1=..."), an M3U file ("#EXTM3U", or an "#EXTINF" line
+    // first) or an ASX file ("<asx", after an XML declaration if any), case ignored, blank lines
+    // and a byte-order mark skipped. Anything else gives Stream: its first line is taken as an
+    // address.
+    static Kind kindOfContent(QStringView text);
+    // The address a playlist file of that kind holds (fromPLS, fromM3U, fromASX); null
+    // for Stream.
+    static QString fromFile(Kind kind, const QString &text);
 
     // First line whose key (text before "=", blanks trimmed) begins with "File" in any
     // case and that holds an address: that line from the address to its end.
@@ -37,9 +46,10 @@ class StreamPlaylist {
     // to the closing quote. A value without closing quote is not taken.
     static QString fromASX(const QString &text);
 
-    // Callers only play or save an address longer than 7 characters: this rejects
-    // null, "" and a bare "http://".
-    static bool isPlayable(const QString &address) { return address.size() > 7; }
+    // Callers only play or save a stream address (Stream::isPlayableAddress): this
+    // rejects null, "", a bare "http://" and the first line of a file taken for an
+    // address.
+    static bool isPlayable(const QString &address);
 
     // Position of the first "http://" or "https://" in line, or -1.
     static qsizetype addressStart(QStringView line, qsizetype from = 0);

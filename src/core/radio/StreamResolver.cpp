@@ -18,19 +18,28 @@ QString StreamResolver::getStreamURL(const QString &address) {
 }
 
 QString StreamResolver::resolveWith(const QString &address, const Fetch &fetch) {
-    const QString line = StreamPlaylist::firstLine(fetch(address));
-    if (line.isNull()) return QString();
-    switch (StreamPlaylist::kindOf(line)) {
-    case StreamPlaylist::Kind::Pls:
-        return StreamPlaylist::fromPLS(fetch(line));
-    case StreamPlaylist::Kind::M3u:
-        return StreamPlaylist::fromM3U(fetch(line));
-    case StreamPlaylist::Kind::Asx:
-        return StreamPlaylist::fromASX(fetch(line));
-    case StreamPlaylist::Kind::Stream:
-        break;
+    using Kind = StreamPlaylist::Kind;
+    const QString body = fetch(address);
+    // A station may answer with the playlist itself rather than its address (every
+    // station whose address names a .pls file does): its first line would be taken for
+    // the stream ("[playlist]").
+    const Kind content = StreamPlaylist::kindOfContent(body);
+    if (content != Kind::Stream) return StreamPlaylist::fromFile(content, body);
+    // A file named as a playlist that does not say so on its first line is read as its
+    // name says, and taken for an answer like any other when that finds nothing.
+    if (const Kind named = StreamPlaylist::kindOf(address); named != Kind::Stream) {
+        const QString found = StreamPlaylist::fromFile(named, body);
+        if (!found.isNull()) return found;
     }
-    return line;
+    const QString line = StreamPlaylist::firstLine(body);
+    if (line.isNull()) return QString();
+    const Kind kind = StreamPlaylist::kindOf(line);
+    if (kind == Kind::Stream) return line;
+    // One level only: what the playlist file names is not resolved again. Its content
+    // says what it is before its name does.
+    const QString file = fetch(line);
+    const Kind fileContent = StreamPlaylist::kindOfContent(file);
+    return StreamPlaylist::fromFile(fileContent == Kind::Stream ? kind : fileContent, file);
 }
 
 QString StreamResolver::openFilePLS(const QString &address) {

@@ -32,6 +32,28 @@ class FieldFrameStyle : public QProxyStyle {
             return;
         }
         QProxyStyle::drawPrimitive(element, option, painter, widget);
+        // Fusion outlines a check box or radio button a shade darker than the window, and
+        // fills it with the base colour: in the dark palette an unchecked one is all but
+        // invisible. Its outline goes over in the field border's colour.
+        if ((element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton) &&
+            isDark(option->palette) &&
+            !(option->state & State_HasFocus && option->state & State_KeyboardFocusChange)) {
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing, true);
+            painter->setPen(fieldBorderColor(option->palette));
+            painter->setBrush(Qt::NoBrush);
+            const QRect &rect = option->rect;
+            if (element == PE_IndicatorCheckBox) {
+                painter->translate(0.5, 0.5);
+                painter->drawRect(rect.adjusted(0, 0, -1, -1));
+            } else {
+                // Fusion's circle: centred a pixel down and right, its radius from an odd
+                // width.
+                const qreal radius = (rect.width() + (rect.width() + 1) % 2) / 2.0 - 1;
+                painter->drawEllipse(QPointF(rect.center()) + QPointF(1, 1), radius, radius);
+            }
+            painter->restore();
+        }
     }
 };
 

@@ -35,7 +35,8 @@ bool isDark();
 // Fusion with our palette: dark when KELVANE_THEME=dark or when the desktop's own
 // palette is dark, light otherwise (KELVANE_THEME=light forces it).
 void applyApplicationStyle(QApplication &app);
-// Fusion, with text field borders in fieldBorderColor() in the dark palette.
+// Fusion, with the borders of text fields, check boxes and radio buttons in
+// fieldBorderColor() in the dark palette.
 QStyle *createStyle();
 QPalette lightPalette();
 QPalette darkPalette();

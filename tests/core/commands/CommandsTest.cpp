@@ -5,6 +5,7 @@
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDCache.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace kelvane;
@@ -163,14 +164,78 @@ TEST_F(Commands, PlayAlbumTakesTheSongsOfThatAlbumInTheDirectory) {
     mpd.playAlbum(QString(), QString(QLatin1String("")), MPDCommand::noPosition);
     EXPECT_EQ(queue(), (QStringList{"No Album.flac"}));
 
-    // A name no song has: an empty queue, nothing playing, nothing refused.
+    // A name no song has (the album renamed meanwhile): the queue stays, and says why.
     AlertRecorder alerts;
     mpd.playAlbum(QStringLiteral("first light"), QStringLiteral("Shared/Two Albums"),
                   MPDCommand::noPosition);
-    EXPECT_TRUE(queue().isEmpty());
-    EXPECT_EQ(state(), QStringLiteral("stop"));
-    spin(100);
-    EXPECT_TRUE(alerts.alerts.isEmpty());
+    EXPECT_EQ(queue(), (QStringList{"No Album.flac"}));
+    EXPECT_EQ(state(), QStringLiteral("play"));
+    ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
+    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Rien à lire"));
+}
+
+// Every "replace the queue and play" reads what it will play first: when there is
+// nothing (an album gone, renamed or shorter, an empty or shortened playlist, no
+// stream address), the user's queue stays as it was, still playing, and one alert says so.
+TEST_F(Commands, NothingToPlayLeavesTheQueueAndSaysSo) {
+    queueTwoAndPlay();
+    const QStringList before{come, something};
+    Song a;
+    a.setFullPath(come);
+    const struct {
+        const char *what;
+        std::function<void()> play;
+        const char *title; // null: the server's own refusal
+    } cases[] = {
+        {"album renamed",
+         [&] {
+             mpd.playAlbum(QStringLiteral("Abbey Road (Remaster)"),
+                           QStringLiteral("The Beatles/Abbey Road"), MPDCommand::noPosition);
+         },
+         "Rien à lire"},
+        {"directory gone",
+         [&] {
+             mpd.playAlbum(QStringLiteral("Abbey Road"), QStringLiteral("The Beatles/Gone"),
+                           MPDCommand::noPosition);
+         },
+         nullptr},
+        {"position past the album's end",
+         [&] {
+             mpd.playAlbum(QStringLiteral("Abbey Road"), QStringLiteral("The Beatles/Abbey Road"),
+                           2);
+         },
+         "Rien à lire"},
+        {"no songs", [&] { mpd.playAlbum(QStringList{QString()}, 0); }, "Rien à lire"},
+        {"empty playlist", [&] { mpd.playPlaylist({}, 0); }, "Rien à lire"},
+        {"position past the playlist's end", [&] { mpd.playPlaylist({a}, 1); }, "Rien à lire"},
+        {"a playlist file's first line", [&] { mpd.playStream(QStringLiteral("[playlist]")); },
+         "Adresse de flux invalide"},
+        {"a scheme without host", [&] { mpd.playStream(QStringLiteral("http://")); },
+         "Adresse de flux invalide"},
+        {"an address with a blank",
+         [&] { mpd.playStream(QStringLiteral("http://radio.example/a stream")); },
+         "Adresse de flux invalide"},
+    };
+    for (const auto &test : cases) {
+        SCOPED_TRACE(test.what);
+        AlertRecorder alerts;
+        test.play();
+        ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
+        spin(100);
+        EXPECT_EQ(alerts.alerts.size(), 1);
+        if (test.title) {
+            EXPECT_EQ(alerts.alerts[0].error, QString::fromUtf8(test.title));
+        }
+        EXPECT_EQ(queue(), before);
+        EXPECT_EQ(state(), QStringLiteral("play"));
+        EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    }
+    // A playlist played without a position starts at its top.
+    Song b;
+    b.setFullPath(something);
+    mpd.playPlaylist({b, a}, MPDCommand::noPosition);
+    EXPECT_EQ(queue(), (QStringList{something, come}));
+    EXPECT_EQ(song(), QStringLiteral("0"));
 }
 
 TEST_F(Commands, PlayUrisFromTheStartOrFromAPosition) {

@@ -56,9 +56,10 @@ TEST(DatabaseUpdate, GrowingLibraryIsWaitedForUntilTheServerIsDone) {
     EXPECT_TRUE(mpd.isUpdating());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
     EXPECT_FALSE(MPDCache::sMPDCache().getCurrentAlbumList().has_value());
-    // The update reconnects at its end: the menu's connect and disconnect are ignored.
-    mpd.disconnect();
+    // A connect meanwhile is made, and the wait goes on over the new connection.
     mpd.connect();
+    EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    EXPECT_TRUE(mpd.isUpdating());
     mpd.updateDB(); // one update at a time
     // The looks never sit on the shared pool: with one thread there, other work runs
     // while the update is waited for (radio pages and stream resolution starved).
@@ -97,7 +98,10 @@ TEST(DatabaseUpdate, RefusedUpdateEndsAtOnceWithPollingRestarted) {
 
     MPDCommand::sMPDCommand().updateDB(QStringLiteral("../outside"));
     ASSERT_TRUE(waitUntil([&] { return alerts.alerts.size() == 1; }, 2000));
-    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Malformed path"));
+    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Requête refusée par le serveur"));
+    EXPECT_TRUE(alerts.alerts[0].errorDescription.endsWith(
+        QStringLiteral("Réponse du serveur : « Malformed path »")))
+        << qPrintable(alerts.alerts[0].errorDescription);
     EXPECT_EQ(events.log,
               (QStringList{"Mise à jour de la base MPD...", "onDbUpdate", "dbUpdateFinish"}));
     EXPECT_FALSE(MPDCommand::sMPDCommand().isUpdating());

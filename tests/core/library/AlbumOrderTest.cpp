@@ -111,6 +111,34 @@ TEST(AlbumOrder, SortListIgnoresCase) {
               (QStringList{"ambient", "Blues", "Jazz", "rock"}));
 }
 
+TEST(AlbumOrder, AccentedInitialsSortAmongTheirLetters) {
+    const QString zoe = QString::fromUtf8("Zoë Kravitz Trio");
+    const QString eleonore = QString::fromUtf8("Éléonore Fauré");
+    const QString aero = QString::fromUtf8("Ærøskøbing Brass");
+    const QList<Album> sorted = MPDAlbum::sortAlbum({
+        album(zoe, 2001, QStringLiteral("zoe")),
+        album(eleonore, 1999, QStringLiteral("eleonore")),
+        album(aero, 2010, QStringLiteral("aero")),
+        album(QStringLiteral("Eagles"), 1976, QStringLiteral("eagles")),
+        album(QStringLiteral("Adele"), 2011, QStringLiteral("adele")),
+        album(QStringLiteral("The Fall"), 1980, QStringLiteral("fall")),
+        // Equal to "Éléonore Fauré" under the key: before it, as case-insensitive text.
+        album(QStringLiteral("Eleonore Faure"), 2005, QStringLiteral("plain")),
+        album(eleonore, 1990, QStringLiteral("eleonore early")),
+    });
+    EXPECT_EQ(paths(sorted), (QStringList{"adele", "aero", "eagles", "plain", "eleonore early",
+                                          "eleonore", "fall", "zoe"}));
+    for (qsizetype i = 1; i < sorted.size(); ++i)
+        EXPECT_FALSE(MPDAlbum::albumLess(sorted[i], sorted[i - 1])) << i;
+
+    // Playlist names: the same key; names equal under it keep their case-insensitive
+    // order, and names equal but for case the order they came in.
+    EXPECT_EQ(MPDAlbum::sortList({zoe, eleonore, QStringLiteral("rock"), aero,
+                                  QString::fromUtf8("éléonore fauré"), QStringLiteral("Rock")}),
+              (QStringList{aero, eleonore, QString::fromUtf8("éléonore fauré"),
+                           QStringLiteral("rock"), QStringLiteral("Rock"), zoe}));
+}
+
 TEST(AlbumIdentity, AlbumNameAndAlbumArtistMakeAnAlbum) {
     AlbumIndex index;
     index.add(QStringLiteral("A/CD 1"), song(QStringLiteral("Wall"), QStringLiteral("Floyd")));

@@ -10,6 +10,7 @@
 #include "support/ScriptedServer.h"
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <functional>
 
 using namespace kelvane;
@@ -97,6 +98,8 @@ TEST_F(HostileServer, EachBrokenAnswerIsOneAlertAndTheNextServerWorks) {
         {"volume 1000", statusAnswer(statusWith("volume: 50", "volume: 1000"))},
         {"elapsed -5", statusAnswer(statusWith("elapsed: 1.500", "elapsed: -5"))},
         {"song beyond the queue", statusAnswer(statusWith("song: 1\n", "song: 7\n"))},
+        {"queue longer than any server holds",
+         statusAnswer(statusWith("playlistlength: 2", "playlistlength: 2000001"))},
         {"list cut in the middle",
          queueAnswer({"file: a/1.flac\nTitle: One\nfile: a/2.flac\nTit", true}), "OK MPD 0.23.5\n",
          [] { EXPECT_FALSE(MPDQueue::sMPDQueue().getQueue()); }},
@@ -158,4 +161,49 @@ TEST_F(HostileServer, ImpossibleStatusNumbersNameTheProblem) {
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_FALSE(MPDCache::sMPDCache().getStatus().has_value())
         << "no impossible status reaches the views";
+}
+
+// The queue view's change read against a server that announces a long queue and sends
+// one entry: rows come only from entries the server sent, never from the length alone.
+TEST_F(HostileServer, QueueRowsComeOnlyFromEntriesTheServerSent) {
+    // Step 0: a million entries announced, the last one reported. Step 1: four
+    // announced, the fourth reported.
+    std::atomic<int> step{0};
+    ScriptedServer hostile([&](const QByteArray &request) -> Reply {
+        const QByteArray length = step == 0 ? "1000000" : "4";
+        const QByteArray changes = step == 0 ? "cpos: 999999\nId: 5\n" : "cpos: 3\nId: 9\n";
+        const QByteArray status =
+            "volume: 50\nplaylist: 9\nplaylistlength: " + length + "\nstate: stop\n";
+        if (request == "status") return {status + "OK\n"};
+        if (request.contains("plchangesposid"))
+            return {status + "list_OK\n" + changes + "list_OK\nOK\n"};
+        if (request.contains("playlistid")) return {"file: x.flac\nPos: 3\nId: 5\nOK\n"};
+        if (request.startsWith("command_list_ok_begin\nstatus\nplaylistinfo"))
+            return {status + "list_OK\nfile: a.flac\nPos: 0\nId: 1\nfile: b.flac\nPos: 1\n"
+                             "Id: 2\nlist_OK\nOK\n"};
+        return ScriptedServer::standard(request);
+    });
+    Setting::sSetting().setSessionServer(QStringLiteral("127.0.0.1"), hostile.port());
+    MPDSocket::sMPDSocket().connect();
+    ASSERT_TRUE(MPDSocket::sMPDSocket().isConnected());
+    MPDQueue &queue = MPDQueue::sMPDQueue();
+    const QList<quint32> sent = {1, 2};
+
+    QueueContent held;
+    held.version = 1;
+    auto update = queue.readChanges(held);
+    ASSERT_TRUE(update.has_value());
+    EXPECT_TRUE(update->whole) << "a change read that cannot fill the rows is read whole";
+    EXPECT_EQ(update->content.ids, sent);
+    EXPECT_EQ(update->content.songs.size(), 2);
+
+    // Two rows held, four announced, the fourth reported: the third is nobody's.
+    step = 1;
+    held = update->content;
+    held.version = 1;
+    update = queue.readChanges(held);
+    ASSERT_TRUE(update.has_value());
+    EXPECT_TRUE(update->whole);
+    EXPECT_EQ(update->content.ids, sent);
+    EXPECT_FALSE(update->content.ids.contains(0u));
 }

@@ -66,6 +66,15 @@ TEST_F(Playlists, NamesInCaseInsensitiveOrderWithoutTheStreams) {
     EXPECT_FALSE(MPDPlayLists::sMPDPlayLists().getPlaylist(QStringLiteral("rock")).has_value());
 }
 
+TEST_F(Playlists, AccentedInitialsSortAmongTheirLetters) {
+    for (const char *name : {"Zoë Kravitz Trio", "Éléonore Fauré", "Ærøskøbing Brass", "Eagles"})
+        writePlaylist(QString::fromUtf8(name), {});
+    EXPECT_EQ(
+        MPDPlayLists::sMPDPlayLists().getPlaylists().value(),
+        (QStringList{QString::fromUtf8("Ærøskøbing Brass"), QStringLiteral("Eagles"),
+                     QString::fromUtf8("Éléonore Fauré"), QString::fromUtf8("Zoë Kravitz Trio")}));
+}
+
 TEST_F(Playlists, ANameShowsThatPlaylistNotOneItPrefixes) {
     writePlaylist(QStringLiteral("Rock"),
                   {QStringLiteral("The Beatles/Let It Be/01 Two of Us.flac")});

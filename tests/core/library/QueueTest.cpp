@@ -152,9 +152,11 @@ TEST_F(Queue, RefusedAddIsOneAlertAndPollingGoesOn) {
     MPDQueue::sMPDQueue().addToQueue(
         {songAt(QStringLiteral("No/Such/Song.flac")), songAt(eight[0])});
     ASSERT_TRUE(waitUntil([&] { return !alerts.alerts.isEmpty(); }, 2000));
-    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("No such directory"));
-    EXPECT_EQ(alerts.alerts[0].errorDescription,
-              QStringLiteral("pas d'information complémentaire"));
+    // In French, with the server's own words as the detail.
+    EXPECT_EQ(alerts.alerts[0].error, QStringLiteral("Introuvable sur le serveur"));
+    EXPECT_TRUE(alerts.alerts[0].errorDescription.endsWith(
+        QStringLiteral("Réponse du serveur : « No such directory »")))
+        << qPrintable(alerts.alerts[0].errorDescription);
     // The rest still went through, and the connection and the poll live on.
     EXPECT_EQ(queuePaths(), (QStringList{eight[0]}));
     MPDCache::sMPDCache().setStatus(std::nullopt);

@@ -257,8 +257,9 @@ TEST_F(LinkLife, HostNamesSocketsAndMpdHostPasswords) {
     Setting::sSetting().setSessionPassword(std::nullopt);
     MPDSocket::sMPDSocket().connect();
     ASSERT_TRUE(waitUntil([&] { return !recorder->errors.isEmpty(); }, 2000));
-    EXPECT_TRUE(recorder->errors[0].error.contains(QStringLiteral("permission")))
-        << qPrintable(recorder->errors[0].error);
+    EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Action non autorisée"));
+    EXPECT_TRUE(recorder->errors[0].errorDescription.contains(QStringLiteral("permission")))
+        << qPrintable(recorder->errors[0].errorDescription);
     spin(800); // several attempts connect and are refused again: still the one outage
     EXPECT_EQ(recorder->errors.size(), 1);
 }

@@ -185,11 +185,10 @@ TEST_F(ServerConnection, RefusedCommandIsReportedOnceAndPollingGoesOn) {
     ASSERT_TRUE(waitUntil([&] { return !recorder->errors.isEmpty(); }));
     spin(300);
     ASSERT_EQ(recorder->errors.size(), 1);
-    EXPECT_TRUE(recorder->errors[0].error.contains(QStringLiteral("No such")) ||
-                recorder->errors[0].error.contains(QStringLiteral("Malformed")))
-        << recorder->errors[0].error.toStdString();
-    EXPECT_EQ(recorder->errors[0].errorDescription,
-              QStringLiteral("pas d'information complémentaire"));
+    EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Introuvable sur le serveur"));
+    EXPECT_TRUE(recorder->errors[0].errorDescription.endsWith(
+        QStringLiteral("Réponse du serveur : « No such directory »")))
+        << recorder->errors[0].errorDescription.toStdString();
     EXPECT_TRUE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_TRUE(MPDSocket::sMPDSocket().isPolling());
 }
@@ -200,7 +199,9 @@ TEST_F(ServerConnection, WrongPasswordIsOneAlertAndNoSession) {
     connectTo(server->host(), server->port());
     Setting::sSetting().unsetPass();
     ASSERT_EQ(recorder->errors.size(), 1);
-    EXPECT_EQ(recorder->errors[0].error, QStringLiteral("incorrect password"));
+    EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Mot de passe refusé"));
+    EXPECT_TRUE(recorder->errors[0].errorDescription.contains(QStringLiteral("incorrect password")))
+        << recorder->errors[0].errorDescription.toStdString();
     EXPECT_FALSE(MPDSocket::sMPDSocket().isConnected());
     EXPECT_FALSE(MPDSocket::sMPDSocket().isPolling());
 

@@ -138,3 +138,36 @@ TEST(Asx, AddressWithoutClosingQuoteIsNotTaken) {
                   "<Ref href = \"http://a.example/cut\n<Ref href = \"http://b.example/ok\"/>\n")),
               u"http://b.example/ok");
 }
+
+// A body says what it is on its first line, whatever the address it came from.
+TEST(StreamPlaylistContent, PlaylistFilesAreKnownByTheirFirstLine) {
+    const struct {
+        const char *body;
+        Kind kind;
+    } cases[] = {
+        {"[playlist]\nNumberOfEntries=1\nFile1=http://a/b\n", Kind::Pls},
+        {"\xEF\xBB\xBF\r\n\r\n[Playlist]\r\nFile1=http://a/b\r\n", Kind::Pls},
+        {"  [PLAYLIST]  \n", Kind::Pls},
+        {"File1=http://a/b\nTitle1=x\n", Kind::Pls},
+        {"#EXTM3U\n#EXTINF:-1,Live\nhttp://a/b\n", Kind::M3u},
+        {"#extm3u\r\nhttp://a/b\r\n", Kind::M3u},
+        {"<ASX version=\"3.0\"><Entry><Ref href=\"http://a/b\"/></Entry></ASX>", Kind::Asx},
+        {"<?xml version=\"1.0\"?>\n<asx version=\"3.0\">\n<entry><ref href=\"http://a/b\"/>",
+         Kind::Asx},
+        {"http://radio.example/live\n", Kind::Stream},
+        {"http://radio.example/live.pls\n", Kind::Stream},
+        {"<html><body>403</body></html>", Kind::Stream},
+        {"#EXTINF:-1,Live\nhttp://a/b\n", Kind::M3u},
+        {"# a comment\nhttp://a/b\n", Kind::Stream},
+        {"", Kind::Stream},
+    };
+    for (const auto &test : cases)
+        EXPECT_EQ(StreamPlaylist::kindOfContent(text(test.body)), test.kind) << test.body;
+    EXPECT_EQ(StreamPlaylist::kindOfContent(QString()), Kind::Stream);
+    EXPECT_EQ(StreamPlaylist::fromFile(Kind::Pls, text("[playlist]\nFile1=http://a/b\n")),
+              u"http://a/b");
+    EXPECT_TRUE(StreamPlaylist::fromFile(Kind::Stream, text("http://a/b\n")).isNull());
+    // What callers play or save: a stream address, never a playlist's first line.
+    EXPECT_FALSE(StreamPlaylist::isPlayable(QStringLiteral("[playlist]")));
+    EXPECT_TRUE(StreamPlaylist::isPlayable(QStringLiteral("http://radio.example/live")));
+}

@@ -118,3 +118,36 @@ TEST(StreamResolver, AsyncResolutionForAGoneContextIsDropped) {
     QTest::qWait(500);
     EXPECT_FALSE(called);
 }
+
+// A station that answers with the playlist file itself (every station whose address
+// names a .pls file, and some directory entries): the stream is the one in that file,
+// never the file's first line.
+TEST(StreamResolver, StationAnsweringWithThePlaylistItself) {
+    HttpServer server;
+    server.serveFile("/station.pls",
+                     "[playlist]\r\nNumberOfEntries=1\r\nFile1=http://ice.radio.example/pls\r\n");
+    server.serveFile("/Tune.ashx", "[playlist]\nFile1=http://ice.radio.example/tune\n");
+    server.serveFile("/m3u", "#EXTM3U\n#EXTINF:-1,Live\nhttp://ice.radio.example/m3u\n");
+    server.serveFile("/asx", "<?xml version=\"1.0\"?>\n<asx version=\"3.0\"><entry>"
+                             "<ref href=\"http://ice.radio.example/asx\"/></entry></asx>\n");
+    // Named as a playlist, without saying so on its first line.
+    server.serveFile("/bare.m3u", "http://ice.radio.example/bare\n");
+    server.serveFile("/nothing.pls", "[playlist]\nNumberOfEntries=0\n");
+    // A playlist file named otherwise, reached through the first line.
+    server.serveFile("/Tune2.ashx", (address(server, "/listen.m3u") + "\n").toUtf8());
+    server.serveFile("/listen.m3u", "[playlist]\nFile1=http://ice.radio.example/named\n");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/station.pls")),
+              u"http://ice.radio.example/pls");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune.ashx?id=s2")),
+              u"http://ice.radio.example/tune");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/m3u")),
+              u"http://ice.radio.example/m3u");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/asx")),
+              u"http://ice.radio.example/asx");
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/bare.m3u")),
+              u"http://ice.radio.example/bare");
+    EXPECT_TRUE(StreamResolver::getStreamURL(address(server, "/nothing.pls")).isNull());
+    EXPECT_EQ(StreamResolver::getStreamURL(address(server, "/Tune2.ashx")),
+              u"http://ice.radio.example/named");
+    EXPECT_EQ(server.hits("/station.pls"), 1);
+}

@@ -54,3 +54,24 @@ TEST(StreamName, QueueTakesTheFirstMatchNowPlayingTheLast) {
     EXPECT_TRUE(MPDStream::streamNameForNowPlaying(streams, QStringLiteral("HTTP://A")).isNull());
     EXPECT_TRUE(MPDStream::streamNameForNowPlaying({}, QStringLiteral("http://a")).isNull());
 }
+
+// What may be handed to the server as a stream: the queue is cleared for it, so the
+// first line of a misread playlist file or a text with a blank never passes.
+TEST(StreamAddress, OnlyAddressesOfTheServersNetworkInputsArePlayable) {
+    for (const char *good :
+         {"http://radio.example/live", "https://radio.example:8443/a.mp3?x=1",
+          "HTTP://RADIO.EXAMPLE/", "mms://wm.example/live", "rtsp://cam.example/stream",
+          "http://127.0.0.1:9/live.mp3", "http://[::1]:8000/stream",
+          "http://user:pw@radio.example/x", "http://radio.example/live#.mp3",
+          "http://radio.example/%5Bx%5D", "http://café.example/écoute"})
+        EXPECT_TRUE(Stream::isPlayableAddress(QString::fromUtf8(good))) << good;
+    for (const char *bad :
+         {"", "[playlist]", "#EXTM3U", "<asx version=\"3.0\">", "File1=http://radio.example/a",
+          "http://", "http:///path", "http://radio.example/a stream", "http://radio.example/[a]",
+          "http://[radio.example]/", "http://[::1", "http://x:80a/", "ftp://radio.example/a",
+          "file:///home/music/a.flac", "radio.example/live", "Music/a.flac",
+          "http://radio.example/a\tb", "http://radio.example/\"a\"", "not found"})
+        EXPECT_FALSE(Stream::isPlayableAddress(QString::fromUtf8(bad))) << bad;
+    EXPECT_FALSE(Stream::isPlayableAddress(QString()));
+    EXPECT_FALSE(Stream::isPlayableAddress(QStringLiteral("http://radio.example/a\nclear")));
+}

@@ -2,6 +2,7 @@
 
 #include "covers/CoverChain.h"
 #include "imageloading/ImageCombinedOperation.h"
+#include "ui/views/library/LibraryStyle.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -25,11 +26,22 @@ AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *par
     m_cover = new QLabel(this);
     m_cover->setAlignment(Qt::AlignCenter);
     m_cover->setMinimumSize(200, 200);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("bigCoverNote"));
+    m_note->setAlignment(Qt::AlignCenter);
+    m_note->setWordWrap(true);
+    m_note->hide();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_cover);
+    layout->addWidget(m_cover, 1);
+    layout->addWidget(m_note);
     resize(600, 600);
     m_network = new QNetworkAccessManager(this);
+    // Whatever ends the fetch without a picture, the window says so rather than stay
+    // blank.
+    connect(this, &AlbumBigCover::finished, this, [this](bool gotPicture) {
+        if (!gotPicture) showMissing();
+    });
     fetch();
 }
 
@@ -49,7 +61,7 @@ AlbumBigCover *AlbumBigCover::open(const QUrl &url, const QString &title, QWidge
 }
 
 bool AlbumBigCover::hasPicture() const {
-    return !m_cover->pixmap().isNull();
+    return !m_noteShown && !m_cover->pixmap().isNull();
 }
 
 void AlbumBigCover::close() {
@@ -109,6 +121,16 @@ void AlbumBigCover::showPicture(const QImage &image) {
     m_cover->setPixmap(picture);
     resize(shown);
     Q_EMIT finished(true);
+}
+
+void AlbumBigCover::showMissing() {
+    const QSize side(200, 200);
+    m_cover->setPixmap(librarystyle::pixmap(QStringLiteral("no_cover"), side, devicePixelRatioF()));
+    m_note->setText(QStringLiteral("Cet album n'a pas de pochette."));
+    m_note->show();
+    m_noteShown = true;
+    layout()->setContentsMargins(24, 24, 24, 24);
+    resize(minimumSizeHint().expandedTo(QSize(320, 300)));
 }
 
 void AlbumBigCover::keyPressEvent(QKeyEvent *event) {

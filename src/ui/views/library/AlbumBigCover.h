@@ -3,7 +3,8 @@
 // AlbumBigCover — the large cover window: the album's "cover.jpg" fetched straight from
 // the cover server (same address as the grid's, without the image cache), decoded off
 // the GUI thread and shown above ordinary windows. Opening another replaces it; a failed
-// fetch leaves the window empty. Escape closes it.
+// fetch (an album without a cover) shows the placeholder and says there is none. Escape
+// closes it.
 // Thread: GUI (decoding on the global thread pool).
 #include <QPointer>
 #include <QUrl>
@@ -34,8 +35,11 @@ class AlbumBigCover : public QWidget {
     static AlbumBigCover *current() { return s_current; }
 
     QUrl url() const { return m_url; }
+    // The cover arrived; hasPlaceholder: there is none, and the window says so.
     bool hasPicture() const;
+    bool hasPlaceholder() const { return m_noteShown; }
     QLabel *cover() const { return m_cover; }
+    QLabel *note() const { return m_note; }
     void close();
 
   Q_SIGNALS:
@@ -48,9 +52,12 @@ class AlbumBigCover : public QWidget {
   private:
     void fetch();
     void showPicture(const QImage &image);
+    void showMissing();
 
     QUrl m_url;
     QLabel *m_cover = nullptr;
+    QLabel *m_note = nullptr;
+    bool m_noteShown = false;
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
     std::shared_ptr<ImageCombinedOperation> m_chainLoad;

@@ -5,6 +5,7 @@
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDCache.h"
 #include "core/notify/NotificationCenter.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/views/library/AlbumContentModel.h"
 #include "ui/views/library/LibraryStyle.h"
 #include "ui/views/library/LibraryText.h"
@@ -166,15 +167,17 @@ void AlbumContentView::addToQueue(qint32 contextRow) {
 void AlbumContentView::showContextMenu(int row, QPoint globalPos) {
     if (row < 0) return;
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("Lire"));
-    QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
+    fillContextMenu(&menu, row);
+    menu.exec(globalPos);
+}
+
+void AlbumContentView::fillContextMenu(QMenu *menu, int row) {
+    if (row < 0 || row >= m_content.size()) return;
     const QList<Song> songs = songsFor(row);
-    playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
-    QAction *chosen = menu.exec(globalPos);
-    if (chosen == play)
-        doubleClick(row);
-    else if (chosen == append)
-        addToQueue(row);
+    queuemenu::add(
+        menu, QStringLiteral("Lire"), [this, row] { doubleClick(row); },
+        [songs](const queuemenu::SongsReady &ready) { ready(songs); });
+    playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }
 
 } // namespace kelvane

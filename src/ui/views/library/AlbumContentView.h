@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QLabel;
+class QMenu;
 
 namespace kelvane {
 
@@ -29,6 +30,9 @@ class AlbumContentView : public QWidget {
     // Appends the context row alone when fewer than two rows are selected, else the
     // selected rows in ascending order.
     void addToQueue(qint32 contextRow);
+    // The context menu of row: play the album from it (the double click), append or
+    // play next the songs (addToQueue's choice of rows), add them to a stored playlist.
+    void fillContextMenu(QMenu *menu, int row);
 
     // What a double click on row sends: the row's album (null for songs without an
     // Album tag), its directory, and its place among that album's songs there.

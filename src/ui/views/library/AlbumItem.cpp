@@ -150,7 +150,10 @@ void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option,
                            AlbumListModel::coverSource(cover, m_model->coverSize()));
 
     const qreal playOpacity = m_overCover ? m_overCover->playerButtonOpacity(index.row()) : 0;
-    const qreal coverOpacity = m_overCover ? m_overCover->showCoverOpacity(index.row()) : 0;
+    // The cover button only over a cover: the placeholder has nothing to enlarge.
+    const bool hasCover = index.data(AlbumListModel::CoverLoadedRole).toBool();
+    const qreal coverOpacity =
+        m_overCover && hasCover ? m_overCover->showCoverOpacity(index.row()) : 0;
     if (playOpacity > 0 || coverOpacity > 0) paintButtons(painter, g, playOpacity, coverOpacity);
 
     const auto [name, artist] = cellTexts(index);
@@ -224,7 +227,8 @@ bool AlbumItem::editorEvent(QEvent *event, QAbstractItemModel *model,
         clickPlay(row);
         return true;
     }
-    if (buttonsShown && QRegion(g.showCover, QRegion::Ellipse).contains(pos)) {
+    if (buttonsShown && index.data(AlbumListModel::CoverLoadedRole).toBool() &&
+        QRegion(g.showCover, QRegion::Ellipse).contains(pos)) {
         clickMaximize(row);
         return true;
     }

@@ -2,7 +2,8 @@
 
 // AlbumItem — one cell of the album grid, painted by this delegate: the cover with its
 // shadow, the album name and the artist, and, while the pointer is over the cover, the
-// play button and the cover button (faded in by AlbumOverCover). It also carries the
+// play button and the cover button (faded in by AlbumOverCover; the cover button only
+// over a cover, not over the placeholder). It also carries the
 // cell's actions: play the album, open its songs in a popover, append it to the queue,
 // show the cover in a large window.
 // Thread: GUI.

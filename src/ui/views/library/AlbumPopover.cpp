@@ -3,6 +3,8 @@
 #include "ui/views/library/AlbumContentView.h"
 #include "ui/views/library/LibraryText.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -22,6 +24,20 @@ AlbumPopover::AlbumPopover(QWidget *parent) : QFrame(parent, Qt::Popup | Qt::Fra
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(m_content);
+    // A popup stays above every other window: a dialog that opens meanwhile (an alert,
+    // a name to type) would show beneath it, out of reach. The popover makes way.
+    qApp->installEventFilter(this);
+}
+
+bool AlbumPopover::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->isWindow() && (widget->isModal() || widget->windowType() == Qt::Dialog ||
+                                   widget->windowType() == Qt::Sheet))
+            QMetaObject::invokeMethod(
+                this, [this] { close(); }, Qt::QueuedConnection);
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 QRect AlbumPopover::placement(const QRect &anchor, QSize size, const QRect &screen) {

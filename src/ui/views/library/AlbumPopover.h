@@ -3,7 +3,8 @@
 // AlbumPopover — the frameless transient window that holds an AlbumContentView next to
 // the cover it was opened from: on the cover's right (or its left when the screen ends
 // there), 580 wide and 19 px per song + 118 high, up to 470. A click outside closes it
-// (Qt::Popup); it deletes itself when closed. Only one is open at a time.
+// (Qt::Popup), and so does a dialog or modal window that opens (it would show beneath
+// the popover); it deletes itself when closed. Only one is open at a time.
 // Thread: GUI.
 #include <QFrame>
 #include <QPointer>
@@ -25,6 +26,10 @@ class AlbumPopover : public QFrame {
     static QRect placement(const QRect &anchor, QSize size, const QRect &screen);
 
     AlbumContentView *contentView() const { return m_content; }
+
+  protected:
+    // Closes when a dialog or a modal window shows: a popup would stay above it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     explicit AlbumPopover(QWidget *parent);

@@ -1,8 +1,10 @@
 #include "ui/views/library/AlbumsView.h"
 
+#include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
@@ -10,7 +12,6 @@
 #include "ui/views/library/SongSearchPanel.h"
 
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,11 +19,11 @@
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace kelvane {
 
@@ -126,6 +127,13 @@ void AlbumsView::build(ImageManager *manager) {
         updateHover(m_grid->viewport()->mapFromGlobal(QCursor::pos()));
     });
 
+    CatalogueLoader &loader = CatalogueLoader::sCatalogueLoader();
+    connect(&loader, &CatalogueLoader::progress, this, [this](qsizetype found) {
+        if (m_loadWanted && m_model->rowCount() == 0)
+            m_empty->setText(QStringLiteral("Chargement des albums… %1").arg(found));
+    });
+    connect(&loader, &CatalogueLoader::finished, this, &AlbumsView::loaded);
+
     fitGrid();
     awakeFromNib();
 }
@@ -144,36 +152,20 @@ void AlbumsView::awakeFromNib() {
     }
     // Read on the second connection's thread: a 100,000-song library takes a second or
     // more, and the window (the now-playing bar too) goes on meanwhile. The grid says
-    // how far it got; a newer request makes an older answer moot.
-    const quint64 ticket = ++m_loadTicket;
+    // how far it got; the loader's answer fills it (loaded()).
+    m_loadWanted = true;
     m_empty->setText(QStringLiteral("Chargement des albums…"));
     if (m_model->rowCount() == 0) {
         m_empty->setVisible(true);
         m_grid->setVisible(false);
     }
-    QPointer<AlbumsView> self(this);
-    MPDBulk::sMPDBulk().run(
-        this,
-        [self, ticket] {
-            return MPDAlbum::sMPDAlbum().getAlbumsList([self, ticket](qsizetype, qsizetype,
-                                                                      qsizetype found) {
-                QMetaObject::invokeMethod(
-                    QCoreApplication::instance(),
-                    [self, ticket, found] {
-                        if (self && ticket == self->m_loadTicket && self->m_model->rowCount() == 0)
-                            self->m_empty->setText(
-                                QStringLiteral("Chargement des albums… %1").arg(found));
-                    },
-                    Qt::QueuedConnection);
-            });
-        },
-        [this, ticket](std::optional<QList<Album>> loaded) {
-            if (ticket != m_loadTicket) return;
-            MPDCache &c = MPDCache::sMPDCache();
-            // Not connected: nothing is stored, so the next visit asks again.
-            if (loaded && !c.getCurrentAlbumList()) c.setCurrentAlbumList(loaded);
-            showAlbums(c.getCurrentAlbumList().value_or(QList<Album>{}));
-        });
+    CatalogueLoader::sCatalogueLoader().load();
+}
+
+void AlbumsView::loaded() {
+    if (!std::exchange(m_loadWanted, false)) return;
+    // Not connected: nothing is stored, so the next visit asks again.
+    showAlbums(MPDCache::sMPDCache().getCurrentAlbumList().value_or(QList<Album>{}));
 }
 
 void AlbumsView::showAlbums(const QList<Album> &albums) {
@@ -182,9 +174,11 @@ void AlbumsView::showAlbums(const QList<Album> &albums) {
     if (albums != m_model->albums()) {
         m_model->setAlbums(albums);
         m_filter.setAlbums(albums);
-        // A new list under a search keeps the search.
-        if (!m_search->text().trimmed().isEmpty())
+        // A new list under a search keeps the search, for its songs too.
+        if (!m_search->text().trimmed().isEmpty()) {
             m_model->setShownAlbums(m_filter.matching(m_search->text()));
+            if (!m_songs->isHidden()) m_songs->searchNow();
+        }
     }
     showEmptyState();
 }
@@ -293,32 +287,34 @@ void AlbumsView::updateHover(QPoint viewportPos) {
 void AlbumsView::showContextMenu(QPoint viewportPos) {
     const QModelIndex index = m_grid->indexAt(viewportPos);
     if (!index.isValid()) return;
-    const int row = index.row();
-    const QRect cover = m_item->geometry(m_grid->visualRect(index)).cover;
-    const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("Lire"));
-    QAction *open = menu.addAction(QStringLiteral("Afficher les morceaux"));
-    QAction *append = menu.addAction(QStringLiteral("Ajouter à la file d'attente"));
-    QAction *maximize = menu.addAction(QStringLiteral("Afficher la pochette"));
-    // The album's songs are read once an entry is chosen.
+    fillContextMenu(&menu, index.row());
+    menu.exec(m_grid->viewport()->mapToGlobal(viewportPos));
+}
+
+void AlbumsView::fillContextMenu(QMenu *menu, int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    const QRect cover = m_item->geometry(m_grid->visualRect(m_model->index(row))).cover;
+    const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
     const Album album = m_model->album(row);
-    playlistmenu::add(&menu, [this, album](const playlistmenu::SongsReady &ready) {
+    // The album's songs are read once an entry is chosen.
+    const auto songs = [this, album](const std::function<void(const QList<Song> &)> &ready) {
         MPDBulk::sMPDBulk().run(
             this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
             [ready, name = album.albumName](std::optional<QList<Song>> content) {
                 if (content) ready(AlbumItem::songsOfAlbum(*content, name));
             });
-    });
-    QAction *chosen = menu.exec(m_grid->viewport()->mapToGlobal(viewportPos));
-    if (chosen == play)
-        m_item->clickPlay(row);
-    else if (chosen == open)
-        m_item->clickAlbum(row, anchor);
-    else if (chosen == append)
-        m_item->addToQueue(row);
-    else if (chosen == maximize)
-        m_item->clickMaximize(row);
+    };
+    queuemenu::add(
+        menu, QStringLiteral("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Afficher les morceaux"), this,
+                    [this, row, anchor] { m_item->clickAlbum(row, anchor); });
+    // Only a cover that is there: an album without one has nothing to enlarge.
+    if (m_model->index(row).data(AlbumListModel::CoverLoadedRole).toBool())
+        menu->addAction(QStringLiteral("Afficher la pochette"), this,
+                        [this, row] { m_item->clickMaximize(row); });
+    playlistmenu::add(menu, songs);
 }
 
 bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {

@@ -23,6 +23,7 @@
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
 
 namespace kelvane {
 
@@ -60,6 +61,10 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     AlbumItem *item() const { return m_item; }
     AlbumOverCover *overCover() const { return m_overCover; }
 
+    // The context menu of the cell at row: play, append, play next (queuemenu), its
+    // songs, its cover (when it has one), add to a stored playlist.
+    void fillContextMenu(QMenu *menu, int row);
+
     // Rows of the cells at least partly on screen, as [first, last]; {0, -1} when none.
     QPair<int, int> visibleRows() const;
 
@@ -78,6 +83,7 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     void pruneCovers();
     void showContextMenu(QPoint viewportPos);
     void showAlbums(const QList<Album> &albums);
+    void loaded();
     void showEmptyState();
 
     QListView *m_grid = nullptr;
@@ -88,7 +94,7 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     QLineEdit *m_search = nullptr;
     SongSearchPanel *m_songs = nullptr;
     AlbumFilter m_filter;
-    quint64 m_loadTicket = 0;
+    bool m_loadWanted = false; // waiting for the catalogue loader
     QTimer m_prune;
     QTimer m_settle;
 };

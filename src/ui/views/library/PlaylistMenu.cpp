@@ -45,7 +45,11 @@ QMenu *add(QMenu *menu, SongsSource songs) {
         sub->addAction(title, sub, [name, songs] { addTo(name, songs); });
     }
     if (!storedNames().isEmpty()) sub->addSeparator();
+    // The dialog belongs to a lasting window: a popover (the album's songs) closes when
+    // the dialog shows, and would take a dialog of its own along.
     QWidget *parent = menu->parentWidget() ? menu->parentWidget()->window() : nullptr;
+    while (parent && parent->windowType() == Qt::Popup && parent->parentWidget())
+        parent = parent->parentWidget()->window();
     sub->addAction(QStringLiteral("Nouvelle playlist…"), sub,
                    [parent, songs] { askNewPlaylist(parent, songs); });
     return sub;

@@ -3,8 +3,8 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
-#include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/PlaylistModel.h"
 #include "ui/views/library/SongTable.h"
@@ -69,9 +69,9 @@ void PlaylistView::showContextMenu(int row, QPoint globalPos) {
     for (qint32 r : rows)
         songs.append(m_model->songs().value(r));
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Lire"), this, [this, row] { doubleClick(row); });
-    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
-                   [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
+    queuemenu::add(
+        &menu, QStringLiteral("Lire"), [this, row] { doubleClick(row); },
+        [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     menu.exec(globalPos);
 }

@@ -1,7 +1,6 @@
 #include "ui/views/library/QueueView.h"
 
 #include "core/commands/MPDCommand.h"
-#include "core/library/MPDAlbum.h"
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
@@ -9,10 +8,10 @@
 #include "core/notify/NotificationCenter.h"
 #include "core/streams/MPDStream.h"
 #include "ui/base/ConfirmDialog.h"
-#include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/PlayingMarks.h"
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/QueueDeletion.h"
+#include "ui/views/library/QueueDrop.h"
 #include "ui/views/library/QueueModel.h"
 #include "ui/views/library/SongDrag.h"
 #include "ui/views/library/SongTable.h"
@@ -296,25 +295,7 @@ void QueueView::drop(const QMimeData *data, qint32 row) {
         moveRows(rows, row);
         return;
     }
-    const QList<Song> songs = songdrag::songs(data);
-    if (!songs.isEmpty()) {
-        MPDQueue::sMPDQueue().insertSongs(songs, row);
-        request();
-        return;
-    }
-    const std::optional<Album> album = songdrag::album(data);
-    if (!album) return;
-    // The album's songs are read where the long reads go; they land where the album was
-    // dropped, even if the queue changed meanwhile (the position is clamped).
-    MPDBulk::sMPDBulk().run(
-        this, [album = *album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
-        [this, name = album->albumName, row](std::optional<QList<Song>> content) {
-            if (!content) return;
-            const QList<Song> songs = AlbumItem::songsOfAlbum(*content, name);
-            if (songs.isEmpty()) return;
-            MPDQueue::sMPDQueue().insertSongs(songs, row);
-            request();
-        });
+    queuedrop::insert(this, data, row, [this] { request(); });
 }
 
 } // namespace kelvane

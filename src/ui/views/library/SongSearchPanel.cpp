@@ -1,9 +1,13 @@
 #include "ui/views/library/SongSearchPanel.h"
 
 #include "core/commands/MPDCommand.h"
+#include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
-#include "core/library/MPDQueue.h"
+#include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
+#include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDServerError.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/base/Style.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/PlaylistMenu.h"
@@ -15,6 +19,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+#include <optional>
+#include <utility>
 
 namespace kelvane {
 
@@ -44,11 +51,22 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     layout->addLayout(top);
     layout->addWidget(m_table);
 
+    m_pool.setMaxThreadCount(1);
+    connect(&CatalogueLoader::sCatalogueLoader(), &CatalogueLoader::finished, this,
+            &SongSearchPanel::catalogueRead);
+
     m_debounce.setSingleShot(true);
     m_debounce.setInterval(debounceMs);
     connect(&m_debounce, &QTimer::timeout, this, &SongSearchPanel::searchNow);
     connect(m_table, &SongTable::playRequested, this, &SongSearchPanel::playAlbumOf);
     connect(m_table, &SongTable::contextMenuRequested, this, &SongSearchPanel::showContextMenu);
+}
+
+SongSearchPanel::~SongSearchPanel() {
+    // A search in flight reads the index it holds, not this panel; its answer is dropped
+    // with the panel. Waiting here keeps the pool's thread from outliving the widget.
+    m_pool.clear();
+    m_pool.waitForDone();
 }
 
 void SongSearchPanel::setText(const QString &text) {
@@ -57,6 +75,8 @@ void SongSearchPanel::setText(const QString &text) {
         // An answer still on its way is for a text that is gone.
         ++m_ticket;
         m_debounce.stop();
+        m_searching = false;
+        m_waitingForCatalogue = false;
         m_model->setSongs({});
         m_note->clear();
         hide();
@@ -70,30 +90,62 @@ void SongSearchPanel::searchNow() {
     m_debounce.stop();
     if (m_text.isEmpty()) return;
     const quint64 ticket = ++m_ticket;
-    m_note->setText(QStringLiteral("Recherche…"));
-    MPDBulk::sMPDBulk().run(
-        this,
-        [text = m_text, limit = m_limit] { return MPDAlbum::sMPDAlbum().searchSongs(text, limit); },
-        [this, ticket](std::optional<MPDAlbum::SongSearch> found) {
-            if (ticket != m_ticket) return;
-            if (!found) {
-                m_model->setSongs({});
-                m_note->setText(QStringLiteral("Recherche impossible"));
-                return;
-            }
-            m_model->setSongs(found->songs);
-            if (found->songs.isEmpty())
-                m_note->setText(QStringLiteral("Aucun titre"));
-            else if (found->cut)
-                m_note->setText(
-                    QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
-                                   "précisez la recherche.")
-                        .arg(found->songs.size()));
-            else
-                m_note->setText(found->songs.size() == 1
-                                    ? QStringLiteral("1 titre")
-                                    : QStringLiteral("%1 titres").arg(found->songs.size()));
-        });
+    m_searching = true;
+    MPDCache &cache = MPDCache::sMPDCache();
+    std::shared_ptr<const SongIndex> index = cache.getCurrentSongIndex();
+    if (!index) {
+        // The songs come with the catalogue: the search follows its read.
+        m_note->setText(QStringLiteral("Recherche…"));
+        m_waitingForCatalogue = true;
+        CatalogueLoader::sCatalogueLoader().load();
+        return;
+    }
+    const auto find = [index, text = m_text, limit = m_limit] { return index->find(text, limit); };
+    if (s_inline) {
+        const SongIndex::Found found = find();
+        showFound(found.songs, found.cut);
+        return;
+    }
+    // Keystrokes come faster than searches at worst: one runs at a time, and one whose
+    // text has been typed over by then is skipped.
+    auto latest = m_latest;
+    latest->store(ticket);
+    QtConcurrent::run(&m_pool, [find, latest, ticket]() -> std::optional<SongIndex::Found> {
+        if (latest->load() != ticket) return std::nullopt;
+        return find();
+    }).then(this, [this, ticket](std::optional<SongIndex::Found> found) {
+        if (ticket != m_ticket || !found) return;
+        showFound(found->songs, found->cut);
+    });
+}
+
+void SongSearchPanel::catalogueRead() {
+    if (!std::exchange(m_waitingForCatalogue, false)) return;
+    if (MPDCache::sMPDCache().getCurrentSongIndex()) {
+        searchNow();
+        return;
+    }
+    // Not connected (or the read failed): nothing to look in.
+    ++m_ticket;
+    m_searching = false;
+    m_model->setSongs({});
+    m_note->setText(QStringLiteral("Recherche impossible"));
+    Q_EMIT searched();
+}
+
+void SongSearchPanel::showFound(const QList<Song> &songs, bool cut) {
+    m_searching = false;
+    m_model->setSongs(songs);
+    if (songs.isEmpty())
+        m_note->setText(QStringLiteral("Aucun titre"));
+    else if (cut)
+        m_note->setText(QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
+                                       "précisez la recherche.")
+                            .arg(songs.size()));
+    else
+        m_note->setText(songs.size() == 1 ? QStringLiteral("1 titre")
+                                          : QStringLiteral("%1 titres").arg(songs.size()));
+    Q_EMIT searched();
 }
 
 void SongSearchPanel::playAlbumOf(int row) {
@@ -111,7 +163,12 @@ void SongSearchPanel::playAlbumOf(int row) {
             for (const Song &s : AlbumItem::songsOfAlbum(*content, name))
                 uris.append(s.fullPath());
             const qsizetype at = uris.indexOf(uri);
-            if (at < 0) return; // gone from the database since the search
+            if (at < 0) {
+                // Gone from the database since the search: said, and the queue stays.
+                MPDServerError::sMPDServerError().sendMessage(
+                    QString::fromLatin1(nothingToPlayMessage));
+                return;
+            }
             MPDCommand::sMPDCommand().playAlbum(uris, quint32(at));
         });
 }
@@ -127,13 +184,18 @@ QList<Song> SongSearchPanel::songsFor(int contextRow) const {
 
 void SongSearchPanel::showContextMenu(int row, QPoint globalPos) {
     if (row < 0 || row >= m_model->rowCount()) return;
-    const QList<Song> songs = songsFor(row);
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Lire l'album"), this, [this, row] { playAlbumOf(row); });
-    menu.addAction(QStringLiteral("Ajouter à la file d'attente"), this,
-                   [songs] { MPDQueue::sMPDQueue().addToQueue(songs); });
-    playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
+    fillContextMenu(&menu, row);
     menu.exec(globalPos);
+}
+
+void SongSearchPanel::fillContextMenu(QMenu *menu, int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    const QList<Song> songs = songsFor(row);
+    queuemenu::add(
+        menu, QStringLiteral("Lire l'album"), [this, row] { playAlbumOf(row); },
+        [songs](const queuemenu::SongsReady &ready) { ready(songs); });
+    playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }
 
 } // namespace kelvane

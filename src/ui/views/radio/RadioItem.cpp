@@ -2,6 +2,7 @@
 
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDServerError.h"
 #include "core/radio/StreamPlaylist.h"
 #include "core/radio/StreamResolver.h"
 #include "core/streams/MPDStream.h"
@@ -148,11 +149,11 @@ void RadioItem::clickFolder() {
 // stays live. What the user asked for still happens when the grid has changed page
 // meanwhile, so the answer is tied to the application, not to this item.
 void RadioItem::clickPlay() {
-    StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(),
-                            [](const QString &address) {
-                                if (StreamPlaylist::isPlayable(address))
-                                    MPDCommand::sMPDCommand().playStream(address);
-                            });
+    // What is not a stream address is refused by the command, with an alert: the
+    // queue stays as it was.
+    StreamResolver::resolve(
+        value(m_item, "url"), QCoreApplication::instance(),
+        [](const QString &address) { MPDCommand::sMPDCommand().playStream(address); });
 }
 
 // "Stream ajouté" only when the list really grew: not connected, or a write the server
@@ -163,7 +164,11 @@ void RadioItem::addToStream() {
     const QPointer<QWidget> window = this->window();
     StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(),
                             [window, name, subtext](const QString &address) {
-                                if (!StreamPlaylist::isPlayable(address)) return;
+                                if (!StreamPlaylist::isPlayable(address)) {
+                                    MPDServerError::sMPDServerError().sendMessage(
+                                        QString::fromLatin1(notAStreamMessage));
+                                    return;
+                                }
                                 MPDStream &streams = MPDStream::sMPDStream();
                                 const auto before = streams.getStreamList();
                                 if (!before) return;

@@ -1,5 +1,6 @@
 #include "ui/views/radio/StreamListing.h"
 
+#include "core/model/TextFold.h"
 #include "ui/base/InputCheck.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@ namespace kelvane::StreamListing {
 
 QList<Stream> sortList(QList<Stream> streams) {
     std::stable_sort(streams.begin(), streams.end(), [](const Stream &a, const Stream &b) {
-        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+        return textfold::compareForOrder(a.name, b.name) < 0;
     });
     return streams;
 }

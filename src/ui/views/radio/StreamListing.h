@@ -13,8 +13,9 @@ namespace kelvane {
 // the editor accepts. Any thread.
 namespace StreamListing {
 
-// By name, case-insensitively, ascending; names equal apart from case keep the
-// server's order.
+// By name, accents and case aside (textfold::compareForOrder), ascending; names equal
+// under that key as before (case-insensitively), and names equal apart from case keep
+// the server's order.
 QList<Stream> sortList(QList<Stream> streams);
 
 // Several rows chosen for deletion: every saved stream (as read now) whose address

@@ -5,6 +5,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/streams/MPDStream.h"
 #include "ui/base/ConfirmDialog.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/base/Style.h"
 #include "ui/views/radio/StreamCell.h"
 #include "ui/views/radio/StreamEdit.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kelvane {
 
@@ -120,11 +122,34 @@ void StreamView::showContextMenu(const QPoint &pos) {
     menuWillOpen(row);
     if (!isRow(row)) return;
     QMenu menu(this);
-    QAction *editAction = menu.addAction(tr("Modifier…"), this, &StreamView::edit);
-    QAction *deleteAction = menu.addAction(tr("Supprimer"), this, &StreamView::deleteStreams);
+    fillContextMenu(&menu, row);
+    menu.exec(m_table->viewport()->mapToGlobal(pos));
+}
+
+void StreamView::fillContextMenu(QMenu *menu, int row) {
+    if (!isRow(row)) return;
+    // The streams picked: the selection when the row is part of it, else the row.
+    QList<Song> streams;
+    const QModelIndexList selected = m_table->selectionModel()->selectedRows();
+    QList<int> rows;
+    for (const QModelIndex &index : selected)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (!rows.contains(row)) rows = {row};
+    for (int r : rows) {
+        if (!isRow(r)) continue;
+        Song stream;
+        stream.setFullPath(m_streamArray.at(r).url);
+        streams.append(stream);
+    }
+    queuemenu::add(
+        menu, tr("Lire"), [this, row] { doubleClick(row); },
+        [streams](const queuemenu::SongsReady &ready) { ready(streams); });
+    menu->addSeparator();
+    QAction *editAction = menu->addAction(tr("Modifier…"), this, &StreamView::edit);
+    QAction *deleteAction = menu->addAction(tr("Supprimer"), this, &StreamView::deleteStreams);
     editAction->setEnabled(!m_editActive);
     deleteAction->setEnabled(!m_editActive && !m_selectedItems);
-    menu.exec(m_table->viewport()->mapToGlobal(pos));
 }
 
 // Return plays the current row; Delete asks to delete it (or the selection).

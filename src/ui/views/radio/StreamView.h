@@ -11,17 +11,18 @@
 #include <optional>
 
 class QLabel;
+class QMenu;
 class QTableWidget;
 
 namespace kelvane {
 
 class StreamEdit;
 
-// The saved radio streams, listed by name: a double click plays one; the context menu
-// edits the stream under the pointer or deletes it (or every selected stream, after
-// a confirmation). The main window makes a new view each time its stream entry is
-// chosen; the view is MPDCache's stream listener while it lives and reloads on
-// onStreamChange. GUI thread.
+// The saved radio streams, listed by name: a double click plays one (replacing the
+// queue); the context menu also appends it or puts it next, edits the stream under the
+// pointer or deletes it (or every selected stream, after a confirmation). The main window makes a
+// new view each time its stream entry is chosen; the view is MPDCache's stream listener while it
+// lives and reloads on onStreamChange. GUI thread.
 class StreamView : public QWidget, public MPDStreamDelegate, public ReloadableView {
     Q_OBJECT
   public:
@@ -50,6 +51,9 @@ class StreamView : public QWidget, public MPDStreamDelegate, public ReloadableVi
     void doubleClick(int row);
     // The row under the pointer when the context menu opens (negative: none).
     void menuWillOpen(int row);
+    // The context menu of row: play (replacing the queue; the double click), append,
+    // play next (the selection when row is part of it), edit, delete.
+    void fillContextMenu(QMenu *menu, int row);
     void edit();
     void deleteStreams();
 

@@ -110,6 +110,31 @@ TEST_F(AlbumSearchTest, TitlesAreCutWithANoteAndPlayTheirAlbum) {
     EXPECT_EQ(songs->model()->rowCount(), 0);
 }
 
+TEST_F(AlbumSearchTest, TitlesAreAsBlindToAccentsAndCaseAsTheGrid) {
+    AlbumsView view;
+    SongSearchPanel *songs = view.songSearch();
+    // "edith" finds the album in the grid and its song below it.
+    type(view, QStringLiteral("edith"));
+    songs->searchNow();
+    EXPECT_EQ(view.model()->rowCount(), 1);
+    ASSERT_EQ(songs->model()->rowCount(), 1);
+    EXPECT_EQ(songs->model()->songs().first().title(), QString::fromUtf8("Hymne à l'amour"));
+    EXPECT_EQ(songs->note()->text(), QStringLiteral("1 titre"));
+    // So do words typed without their accents, in another case, spread over title and
+    // artist.
+    for (const char *text : {"EDITH piaf", "hymne a l'amour", "piaf amour"}) {
+        type(view, QString::fromUtf8(text));
+        songs->searchNow();
+        ASSERT_EQ(songs->model()->rowCount(), 1) << text;
+        EXPECT_EQ(songs->model()->songs().first().fullPath(),
+                  QString::fromUtf8("Édith Piaf/Best of #1?/01 Hymne à l'amour #2?.flac"));
+    }
+    type(view, QStringLiteral("piaf tiger"));
+    songs->searchNow();
+    EXPECT_EQ(songs->model()->rowCount(), 0);
+    EXPECT_EQ(songs->note()->text(), QStringLiteral("Aucun titre"));
+}
+
 TEST_F(AlbumSearchTest, AddToPlaylistOffersTheStoredOnesAndANewOne) {
     const QString song = QStringLiteral("Abba/Arrival/01 Tiger.flac");
     server->command(QStringLiteral("rm \"Grab Bag\""));

@@ -4,7 +4,9 @@
 #include "ViewFixture.h"
 
 #include "core/library/CoverAddress.h"
+#include "core/library/MPDAlbum.h"
 #include "covers/CoverRequest.h"
+#include "ui/base/SetNameDialog.h"
 #include "ui/views/library/AlbumBigCover.h"
 #include "ui/views/library/AlbumContentModel.h"
 #include "ui/views/library/AlbumContentView.h"
@@ -13,10 +15,14 @@
 #include "ui/views/library/AlbumOverCover.h"
 #include "ui/views/library/AlbumPopover.h"
 #include "ui/views/library/AlbumsView.h"
+#include "ui/views/library/PlaylistMenu.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 
@@ -164,6 +170,48 @@ TEST_F(AlbumsViewTest, OpeningAnAlbumShowsItsSongsInAPopoverSizedForThem) {
     AlbumPopover::current()->close();
 }
 
+TEST_F(AlbumsViewTest, PopoverMakesWayForADialogAndLeavesItsOwnAlive) {
+    QWidget window;
+    window.resize(900, 600);
+    window.show();
+    Album abbey;
+    abbey.path = QStringLiteral("The Beatles/Abbey Road");
+    MPDCache::sMPDCache().setAlbumContentArray(MPDAlbum::sMPDAlbum().getAlbumContent(abbey));
+    QPointer<AlbumPopover> popover = AlbumPopover::display(&window, QRect(100, 100, 160, 160), 2);
+    ASSERT_TRUE(popover && popover->isVisible());
+
+    // A name asked from the popover's own menu: the dialog stays, the popover goes (it
+    // would stay above the dialog).
+    {
+        // The menu as the view makes it (its child), gone before the popover goes.
+        QMenu menu(popover->contentView());
+        popover->contentView()->fillContextMenu(&menu, 0);
+        QMenu *playlists = menu.findChild<QMenu *>(QStringLiteral("addToPlaylistMenu"));
+        ASSERT_TRUE(playlists);
+        playlists->actions().last()->trigger(); // "Nouvelle playlist…"
+    }
+    QPointer<SetNameDialog> dialog = playlistmenu::openDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(waitUntil([&] { return popover.isNull(); }));
+    spin(20);
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->parentWidget(), &window);
+    dialog->close();
+
+    // An alert over the window.
+    popover = AlbumPopover::display(&window, QRect(100, 100, 160, 160), 2);
+    ASSERT_TRUE(popover && popover->isVisible());
+    auto *alert =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("Erreur"),
+                        QStringLiteral("Le serveur ne répond plus"), QMessageBox::Ok, &window);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->open();
+    EXPECT_TRUE(waitUntil([&] { return popover.isNull(); }));
+    alert->close();
+}
+
 TEST(AlbumPopoverPlacement, RightOfTheCoverUnlessTheScreenEnds) {
     const QRect screen(0, 0, 1280, 800);
     const QRect right = AlbumPopover::placement(QRect(100, 300, 160, 160), {580, 175}, screen);
@@ -222,6 +270,12 @@ TEST_F(AlbumsViewTest, LargeCoverComesFromTheGridsServer) {
     ASSERT_TRUE(waitUntil([&] { return ended; }));
     EXPECT_FALSE(got);
     EXPECT_FALSE(AlbumBigCover::current()->hasPicture());
+    // Not an empty window: the placeholder, and a sentence that says why.
+    EXPECT_TRUE(AlbumBigCover::current()->hasPlaceholder());
+    EXPECT_FALSE(AlbumBigCover::current()->cover()->pixmap().isNull());
+    EXPECT_FALSE(AlbumBigCover::current()->note()->isHidden());
+    EXPECT_EQ(AlbumBigCover::current()->note()->text(),
+              QStringLiteral("Cet album n'a pas de pochette."));
     AlbumBigCover::current()->close();
 }
 
@@ -291,6 +345,9 @@ TEST_F(AlbumsViewTest, HoverButtonsPlayAndEnlargeAndTheCoverOpensTheSongs) {
     EXPECT_EQ(queueFiles(), (QStringList{"The Beatles/Abbey Road/01 Come Together.flac",
                                          "The Beatles/Abbey Road/02 Something.flac"}));
 
+    // The cover button shows over a cover, once there is one.
+    ASSERT_TRUE(waitUntil(
+        [&] { return view.model()->index(abbey).data(AlbumListModel::CoverLoadedRole).toBool(); }));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, g.showCover.center());
     ASSERT_NE(AlbumBigCover::current(), nullptr);
     EXPECT_EQ(CoverRequest::parse(AlbumBigCover::current()->url())->albumPath,

@@ -4,12 +4,15 @@
 
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumsView.h"
+#include "ui/views/library/PlaylistModel.h"
 #include "ui/views/library/QueueModel.h"
 #include "ui/views/library/QueueView.h"
+#include "ui/views/library/SongSearchPanel.h"
 #include "ui/views/library/SongTable.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 
 using namespace kelvane;
@@ -22,6 +25,7 @@ class AsyncLoadTest : public ViewTest {
     void SetUp() override {
         ViewTest::SetUp();
         MPDBulk::sMPDBulk().setInline(false);
+        SongSearchPanel::setSearchesInline(false);
     }
     void TearDown() override {
         MPDBulk::sMPDBulk().waitForDone();
@@ -57,6 +61,28 @@ TEST_F(AsyncLoadTest, AlbumGridSaysItIsLoadingThenShowsTheAlbums) {
     MPDBulk::sMPDBulk().waitForDone();
     spin(50);
     EXPECT_EQ(view.model()->rowCount(), albums);
+}
+
+TEST_F(AsyncLoadTest, TitlesWaitForTheCatalogueThenShowOnlyTheLatestAnswer) {
+    AlbumsView view;
+    SongSearchPanel *songs = view.songSearch();
+    // Typed before the catalogue (and its songs) is read: the search waits for it.
+    view.searchField()->setText(QStringLiteral("edith"));
+    songs->searchNow();
+    EXPECT_TRUE(songs->isSearching());
+    ASSERT_TRUE(waitUntil([&] { return !songs->isSearching(); }));
+    ASSERT_EQ(songs->model()->rowCount(), 1);
+    EXPECT_EQ(songs->model()->songs().first().artist(), QString::fromUtf8("Édith Piaf"));
+
+    // Typed over before the first answer: the rows are the last text's.
+    view.searchField()->setText(QStringLiteral("rock"));
+    songs->searchNow();
+    view.searchField()->setText(QStringLiteral("tiger"));
+    songs->searchNow();
+    ASSERT_TRUE(waitUntil([&] { return !songs->isSearching(); }));
+    spin(50);
+    ASSERT_EQ(songs->model()->rowCount(), 1);
+    EXPECT_EQ(songs->model()->songs().first().title(), QStringLiteral("Tiger"));
 }
 
 TEST_F(AsyncLoadTest, QueueKeepsSelectionAndScrollThroughAnotherClientsEdits) {

@@ -9,6 +9,7 @@
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
 #include "support/Wait.h"
+#include "ui/views/library/SongSearchPanel.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -38,6 +39,7 @@ class ViewTest : public ::testing::Test {
         // These tests look at what the views show right after each step: the reads
         // run in place (the asynchronous path has tests of its own).
         MPDBulk::sMPDBulk().setInline(true);
+        SongSearchPanel::setSearchesInline(true);
         ASSERT_TRUE(server && server->isRunning());
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));

@@ -294,6 +294,35 @@ TEST_F(RadioViewTest, PlayResolvesThePlaylistAndPlaysItsAddress) {
     EXPECT_TRUE(waitUntil([] { return queue() == QStringList{"http://127.0.0.1:9/live.mp3"}; }));
 }
 
+// A station whose address names a PLS file answers with the file itself: its stream
+// is played, and a file without one leaves the queue and the saved streams alone.
+TEST_F(RadioViewTest, AStationAnsweringWithAPlaylistNeverCostsTheQueue) {
+    const QStringList kept{"http://127.0.0.1:9/kept-1.mp3", "http://127.0.0.1:9/kept-2.mp3"};
+    for (const QString &uri : kept)
+        s_mpd->command(QStringLiteral("add ") + MpdServer::quote(uri));
+    ASSERT_EQ(queue(), kept);
+    RadioView view;
+    ASSERT_TRUE(waitPage(view, "Music"));
+    RadioItem *empty = entryAnswering(view, "empty.pls", "[playlist]\r\nNumberOfEntries=0\r\n");
+    ASSERT_TRUE(empty);
+    empty->clickPlay();
+    empty->addToStream();
+    ASSERT_TRUE(waitUntil([] { return s_http->hits("/tune/empty.pls") == 2; }));
+    spin(300);
+    EXPECT_EQ(queue(), kept);
+    EXPECT_TRUE(stored().isEmpty());
+    EXPECT_FALSE(notice());
+
+    RadioItem *live = entryAnswering(
+        view, "live.pls", "[playlist]\nNumberOfEntries=1\nFile1=http://127.0.0.1:9/live.mp3\n");
+    ASSERT_TRUE(live);
+    live->clickPlay();
+    EXPECT_TRUE(waitUntil([] { return queue() == QStringList{"http://127.0.0.1:9/live.mp3"}; }));
+    live->addToStream();
+    EXPECT_TRUE(waitUntil(
+        [] { return stored() == QStringList{"http://127.0.0.1:9/live.mp3#Station live.pls"}; }));
+}
+
 TEST_F(RadioViewTest, AddSavesTheStreamAndShowsANoticeThatClosesItself) {
     RadioView view;
     ASSERT_TRUE(waitPage(view, "Music"));

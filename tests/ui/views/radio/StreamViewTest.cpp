@@ -4,8 +4,10 @@
 #include "ui/views/radio/StreamEdit.h"
 #include "ui/views/radio/StreamListing.h"
 
+#include <QAction>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableWidget>
 
 using namespace kelvane;
@@ -54,6 +56,49 @@ TEST_F(StreamViewTest, ListsStreamsByNameIgnoringCase) {
     StreamView view;
     EXPECT_EQ(shownNames(view), (QStringList{"A", "b", "c"}));
     EXPECT_EQ(view.streamArray().at(0).position, 1);
+}
+
+TEST_F(StreamViewTest, AccentedInitialsSortAmongTheirLetters) {
+    store({"http://z.example/#Zoë Kravitz Trio", "http://e.example/#Éléonore Fauré",
+           "http://ae.example/#Ærøskøbing Brass", "http://ea.example/#Eagles",
+           "http://a.example/#abba"});
+    StreamView view;
+    EXPECT_EQ(shownNames(view), (QStringList{"abba", "Ærøskøbing Brass", "Eagles", "Éléonore Fauré",
+                                             "Zoë Kravitz Trio"}));
+}
+
+TEST_F(StreamViewTest, MenuPlaysAppendsOrPutsTheStreamNext) {
+    store({"http://127.0.0.1:9/a#A", "http://127.0.0.1:9/b#B"});
+    s_server->command(QStringLiteral("clear"));
+    s_server->command(QStringLiteral("add \"http://127.0.0.1:9/first\""));
+    StreamView view;
+    const auto queue = [] {
+        QStringList files;
+        for (const QString &line : s_server->command(QStringLiteral("playlistinfo")))
+            if (line.startsWith(QLatin1String("file: "))) files << line.mid(6);
+        return files;
+    };
+    const auto choose = [&view](int row, const QString &title) {
+        QMenu menu;
+        view.fillContextMenu(&menu, row);
+        QStringList titles;
+        for (QAction *action : menu.actions())
+            titles << action->text();
+        EXPECT_EQ(titles.mid(0, 3),
+                  (QStringList{"Lire", "Ajouter à la lecture en cours", "Lire ensuite"}));
+        EXPECT_TRUE(titles.contains(QStringLiteral("Modifier…")));
+        EXPECT_EQ(menu.defaultAction() ? menu.defaultAction()->text() : QString(),
+                  QStringLiteral("Lire"));
+        for (QAction *action : menu.actions())
+            if (action->text() == title) action->trigger();
+    };
+    // Nothing playing: "next" is the top of the queue.
+    choose(1, QStringLiteral("Lire ensuite"));
+    EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/b", "http://127.0.0.1:9/first"}));
+    choose(0, QStringLiteral("Ajouter à la lecture en cours"));
+    EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/b", "http://127.0.0.1:9/first",
+                                    "http://127.0.0.1:9/a"}));
+    s_server->command(QStringLiteral("clear"));
 }
 
 TEST_F(StreamViewTest, NotConnectedShowsAnEmptyList) {
