@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
+  # lupdate/lrelease for the interface's translations; Qt's own translations at run time.
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   libmpdclient-dev libcurl4-openssl-dev libgtest-dev
   mpd mpc
   dbus playerctl desktop-file-utils appstream man-db file fakeroot lintian
@@ -16,6 +18,9 @@ packages=(
   # in a real X server with a window manager and real input events (xwd, of x11-apps,
   # lets them read the screen).
   locales xvfb openbox xdotool x11-utils x11-apps
+  # Journeys that read the window as screen readers do: the accessibility bus (AT-SPI)
+  # and its python client.
+  at-spi2-core python3-pyatspi
 )
 for option in "$@"; do
   case "$option" in

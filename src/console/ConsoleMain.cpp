@@ -3,6 +3,7 @@
 #include "console/Console.h"
 #include "console/ConsoleArguments.h"
 #include "console/StdinReader.h"
+#include "core/settings/Language.h"
 #include "mpdc/ProtocolLocale.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,8 @@ int consoleMain(int argc, char **argv) {
     mpdc::keepProtocolLocale();
     QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
+    // The alerts speak the window's language; the lines' words and formats never change.
+    language::installChosen();
 
     // SIGINT and SIGTERM end the console like "quit": through the event loop, so
     // everything is torn down in order and the status is 0.

@@ -106,7 +106,7 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position
 void MprisPlayer::OpenUri(const QString &Uri) {
     if (!m_service->openUri(Uri))
         m_service->refuseCall(QDBusError::InvalidArgs,
-                              QStringLiteral("Seules les adresses http et https sont acceptées."));
+                              tr("Seules les adresses http et https sont acceptées."));
 }
 
 MprisProperties::MprisProperties(MprisService *service)
@@ -146,11 +146,10 @@ QDBusAbstractAdaptor *MprisProperties::adaptorOf(const QString &interface, const
         if (ownProperty(adaptor, name) >= 0) return adaptor;
     }
     if (interfaceFound || interface.isEmpty())
-        m_service->refuseCall(QDBusError::UnknownProperty,
-                              QStringLiteral("Propriété inconnue : %1").arg(name));
+        m_service->refuseCall(QDBusError::UnknownProperty, tr("Propriété inconnue : %1").arg(name));
     else
         m_service->refuseCall(QDBusError::UnknownInterface,
-                              QStringLiteral("Interface inconnue : %1").arg(interface));
+                              tr("Interface inconnue : %1").arg(interface));
     return nullptr;
 }
 
@@ -175,7 +174,7 @@ QVariantMap MprisProperties::GetAll(const QString &interface) {
     }
     if (!found)
         m_service->refuseCall(QDBusError::UnknownInterface,
-                              QStringLiteral("Interface inconnue : %1").arg(interface));
+                              tr("Interface inconnue : %1").arg(interface));
     return all;
 }
 
@@ -186,13 +185,13 @@ void MprisProperties::Set(const QString &interface, const QString &name,
     QMetaProperty property = adaptor->metaObject()->property(ownProperty(adaptor, name));
     if (!property.isWritable()) {
         m_service->refuseCall(QDBusError::PropertyReadOnly,
-                              QStringLiteral("Propriété en lecture seule : %1").arg(name));
+                              tr("Propriété en lecture seule : %1").arg(name));
         return;
     }
     const QByteArray wanted = QDBusMetaType::typeToSignature(property.metaType());
     if (signatureOf(value.variant()) != wanted) {
         m_service->refuseCall(QDBusError::InvalidArgs,
-                              QStringLiteral("La propriété %1 attend une valeur de type « %2 ».")
+                              tr("La propriété %1 attend une valeur de type « %2 ».")
                                   .arg(name, QString::fromLatin1(wanted)));
         return;
     }

@@ -167,7 +167,7 @@ void MprisService::setLoopStatus(const QString &loop) {
     const std::optional<mpris::LoopModes> modes = mpris::modesForLoop(loop);
     if (!modes) {
         refuseCall(QDBusError::InvalidArgs,
-                   QStringLiteral("LoopStatus vaut « None », « Track » ou « Playlist »."));
+                   tr("LoopStatus vaut « None », « Track » ou « Playlist »."));
         return;
     }
     MPDCommand &command = MPDCommand::sMPDCommand();
@@ -181,7 +181,7 @@ void MprisService::setShuffle(bool on) {
 
 void MprisService::setVolume(double volume) {
     if (!std::isfinite(volume)) {
-        refuseCall(QDBusError::InvalidArgs, QStringLiteral("Volume attend un nombre fini."));
+        refuseCall(QDBusError::InvalidArgs, tr("Volume attend un nombre fini."));
         return;
     }
     if (!m_status || m_status->volume == noMixer) return;

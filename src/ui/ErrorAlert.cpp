@@ -24,7 +24,7 @@ void ErrorAlert::showNext() {
     box->setIconPixmap(Icons::pixmap(QStringLiteral("mpd_server_error"), QSize(64, 64)));
     box->setText(error.error);
     box->setInformativeText(error.errorDescription);
-    box->addButton(QStringLiteral("Ok"), QMessageBox::AcceptRole);
+    box->addButton(tr("Ok"), QMessageBox::AcceptRole);
     box->setWindowModality(Qt::WindowModal);
     // The title stands out and the hint keeps a readable width.
     box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"

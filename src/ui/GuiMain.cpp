@@ -1,5 +1,6 @@
 #include "ui/GuiMain.h"
 
+#include "core/settings/Language.h"
 #include "core/settings/Setting.h"
 
 #include "core/settings/SessionServer.h"
@@ -18,25 +19,35 @@ namespace kelvane {
 
 namespace {
 void describeOptions(QCommandLineParser &parser) {
-    parser.setApplicationDescription(QStringLiteral("Kelvane, un client pour MPD"));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("kelvane::GuiMain", "Kelvane, un client pour MPD"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("host"), QStringLiteral("Serveur MPD pour cette session."),
-                      QStringLiteral("H")});
-    parser.addOption({QStringLiteral("port"), QStringLiteral("Port MPD pour cette session."),
-                      QStringLiteral("P")});
+    parser.addOption(
+        {QStringLiteral("host"),
+         QCoreApplication::translate("kelvane::GuiMain", "Serveur MPD pour cette session."),
+         QStringLiteral("H")});
+    parser.addOption(
+        {QStringLiteral("port"),
+         QCoreApplication::translate("kelvane::GuiMain", "Port MPD pour cette session."),
+         QStringLiteral("P")});
     parser.addOption(
         {QStringLiteral("cover-host"),
-         QStringLiteral("Serveur web des pochettes pour cette session (adresse[:port])."),
-         QStringLiteral("ADRESSE")});
+         QCoreApplication::translate(
+             "kelvane::GuiMain", "Serveur web des pochettes pour cette session (adresse[:port])."),
+         QCoreApplication::translate("kelvane::GuiMain", "ADRESSE")});
     parser.addOption({QStringLiteral("radio-base"),
-                      QStringLiteral("Adresse de l'annuaire radio pour cette session."),
+                      QCoreApplication::translate(
+                          "kelvane::GuiMain", "Adresse de l'annuaire radio pour cette session."),
                       QStringLiteral("URL")});
     // Handled before the window starts (main); listed here for --help.
-    parser.addOption(
-        {QStringLiteral("console"),
-         QStringLiteral("Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
+    parser.addOption({QStringLiteral("console"),
+                      QCoreApplication::translate(
+                          "kelvane::GuiMain",
+                          "Sans fenêtre : une ligne par événement, commandes lues sur l'entrée.")});
 }
+
+} // namespace
 
 // --help and --version answer without a window system, so they work in any terminal and
 // in packaging checks.
@@ -50,6 +61,7 @@ bool asksOnlyForText(int argc, char **argv) {
     return false;
 }
 
+namespace {
 void nameApplication() {
     QCoreApplication::setOrganizationName(QStringLiteral("Kelvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelvane"));
@@ -61,6 +73,7 @@ int guiMain(int argc, char **argv) {
     if (asksOnlyForText(argc, argv)) {
         QCoreApplication app(argc, argv);
         nameApplication();
+        language::installChosen();
         QCommandLineParser parser;
         describeOptions(parser);
         parser.process(app); // prints and exits
@@ -69,6 +82,8 @@ int guiMain(int argc, char **argv) {
     QApplication app(argc, argv);
     mpdc::keepProtocolLocale();
     nameApplication();
+    // Before the first text is built: widgets take their texts once.
+    language::installChosen();
     // The desktop entry's name: the window system matches the window to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("kelvane"));
     QApplication::setQuitOnLastWindowClosed(

@@ -96,7 +96,8 @@ void MainActivity::setContentViewToName(const QString &name) {
         viewName = QStringLiteral("Playlist");
     }
     if (m_currentContentView) retireContentView(m_currentContentView);
-    m_window->contentTitle()->setText(SideBar::displayText(name));
+    m_window->contentTitle()->setText(SideBar::sources().contains(name) ? SideBar::displayText(name)
+                                                                        : name);
     QWidget *view = createContentView(viewName, m_window->masterView());
     m_currentContentView = view;
     m_currentContentName = viewName;
@@ -189,17 +190,16 @@ void MainActivity::refreshAlbumBadge() {
 void MainActivity::menuNeedsUpdate(QMenu *menu, int clickedRow) {
     menu->clear();
     if (clickedRow < 0) {
-        menu->addAction(QStringLiteral("Nouvelle playlist"), this, &MainActivity::newPlaylist);
+        menu->addAction(tr("Nouvelle playlist"), this, &MainActivity::newPlaylist);
     } else if (clickedRow == 2) {
-        menu->addAction(QStringLiteral("Enregistrer comme playlist"), this,
-                        &MainActivity::saveAsPlaylist);
+        menu->addAction(tr("Enregistrer comme playlist"), this, &MainActivity::saveAsPlaylist);
     } else if (clickedRow >= 6) {
         const QStringList names = m_window->sideBar()->playlists();
         const int index = clickedRow - 6;
         if (index >= names.size()) return;
         m_playlistAddDelete = names[index];
-        menu->addAction(QStringLiteral("Renommer"), this, &MainActivity::renamePlaylist);
-        menu->addAction(QStringLiteral("Supprimer"), this, &MainActivity::deletePlaylist);
+        menu->addAction(tr("Renommer"), this, &MainActivity::renamePlaylist);
+        menu->addAction(tr("Supprimer"), this, &MainActivity::deletePlaylist);
     }
 }
 
@@ -219,19 +219,19 @@ void MainActivity::deletePlaylist() {
     if (m_dialogLocked) return;
     if (m_confirmDialog) m_confirmDialog->deleteLater();
     m_confirmDialog = new ConfirmDialog(
-        QStringLiteral("Supprimer une playlist"),
-        QStringLiteral("Confirmer la suppression de la playlist: %1").arg(m_playlistAddDelete),
+        tr("Supprimer une playlist"),
+        tr("Confirmer la suppression de la playlist: %1").arg(m_playlistAddDelete),
         playlistBoxClose(), m_window);
     m_dialogLocked = true;
     m_confirmDialog->showWindow();
 }
 
 void MainActivity::newPlaylist() {
-    nsPlaylist(QStringLiteral("Nouvelle playlist"), QStringLiteral("new"));
+    nsPlaylist(tr("Nouvelle playlist"), QStringLiteral("new"));
 }
 void MainActivity::renamePlaylist() {
     const bool wasLocked = m_dialogLocked;
-    nsPlaylist(QStringLiteral("Renommer la playlist"), QStringLiteral("rename"));
+    nsPlaylist(tr("Renommer la playlist"), QStringLiteral("rename"));
     // The old name to edit, rather than an empty field.
     if (!wasLocked && m_setNameDialog) {
         m_setNameDialog->textField()->setText(m_playlistAddDelete);
@@ -239,7 +239,7 @@ void MainActivity::renamePlaylist() {
     }
 }
 void MainActivity::saveAsPlaylist() {
-    nsPlaylist(QStringLiteral("Enregistrer comme playlist"), QStringLiteral("save"));
+    nsPlaylist(tr("Enregistrer comme playlist"), QStringLiteral("save"));
 }
 
 void MainActivity::nsPlaylist(const QString &title, const QString &action) {

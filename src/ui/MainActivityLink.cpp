@@ -53,14 +53,14 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
         m_errorAlert->linkRestored();
         break;
     case MPDSocket::Link::Connecting:
-        bar->setLinkText(QStringLiteral("Connexion…"));
+        bar->setLinkText(tr("Connexion…"));
         break;
     case MPDSocket::Link::Retrying:
         showRetryCountdown();
         if (m_window->isVisible()) m_retryCountdown.start();
         break;
     case MPDSocket::Link::Off:
-        bar->setLinkText(QStringLiteral("Déconnecté"));
+        bar->setLinkText(tr("Déconnecté"));
         break;
     }
     if (!up) {
@@ -86,8 +86,7 @@ void MainActivity::onLinkChanged(MPDSocket::Link link, const QString &) {
 
 void MainActivity::showRetryCountdown() {
     const int seconds = (MPDSocket::sMPDSocket().retryRemainingMs() + 999) / 1000;
-    m_window->bar()->setLinkText(
-        QStringLiteral("Déconnecté — nouvelle tentative dans %1 s").arg(seconds));
+    m_window->bar()->setLinkText(tr("Déconnecté — nouvelle tentative dans %1 s").arg(seconds));
 }
 
 void MainActivity::onStoredPlaylistsChanged() {

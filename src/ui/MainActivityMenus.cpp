@@ -44,34 +44,33 @@ QAction *MainActivity::action(const QString &objectName) const {
 void MainActivity::buildMenus() {
     QMenuBar *bar = m_window->menuBar();
 
-    QMenu *file = bar->addMenu(QStringLiteral("&Fichier"));
-    addAction(file, this, QStringLiteral("preferences"), QStringLiteral("Préférences…"),
+    QMenu *file = bar->addMenu(tr("&Fichier"));
+    addAction(file, this, QStringLiteral("preferences"), tr("Préférences…"),
               {QKeySequence(QStringLiteral("Ctrl+,"))}, &MainActivity::preferences);
     file->addSeparator();
-    addAction(file, this, QStringLiteral("quit"), QStringLiteral("Quitter"),
+    addAction(file, this, QStringLiteral("quit"), tr("Quitter"),
               {QKeySequence(QStringLiteral("Ctrl+Q"))}, [this] { m_window->close(); });
 
-    QMenu *server = bar->addMenu(QStringLiteral("&Serveur"));
-    addAction(server, this, QStringLiteral("connecter"), QStringLiteral("Connecter"),
+    QMenu *server = bar->addMenu(tr("&Serveur"));
+    addAction(server, this, QStringLiteral("connecter"), tr("Connecter"),
               {QKeySequence(QStringLiteral("Ctrl+K"))}, &MainActivity::connecter);
-    addAction(server, this, QStringLiteral("deconnecter"), QStringLiteral("Déconnecter"),
+    addAction(server, this, QStringLiteral("deconnecter"), tr("Déconnecter"),
               {QKeySequence(QStringLiteral("Ctrl+Shift+K"))}, &MainActivity::deconnecter);
     server->addSeparator();
-    addAction(server, this, QStringLiteral("updateDataBase"),
-              QStringLiteral("Mettre à jour la base MPD"),
+    addAction(server, this, QStringLiteral("updateDataBase"), tr("Mettre à jour la base MPD"),
               {QKeySequence(Qt::Key_F5), QKeySequence(QStringLiteral("Ctrl+U"))},
               &MainActivity::updateDataBase);
-    addAction(server, this, QStringLiteral("purgeCoverCache"),
-              QStringLiteral("Vider le cache des pochettes"), {}, &MainActivity::purgeCoverCache);
+    addAction(server, this, QStringLiteral("purgeCoverCache"), tr("Vider le cache des pochettes"),
+              {}, &MainActivity::purgeCoverCache);
 
-    QMenu *play = bar->addMenu(QStringLiteral("&Lecture"));
-    addAction(play, this, QStringLiteral("playButton"), QStringLiteral("Lecture / Pause"),
+    QMenu *play = bar->addMenu(tr("&Lecture"));
+    addAction(play, this, QStringLiteral("playButton"), tr("Lecture / Pause"),
               {QKeySequence(Qt::Key_Space)}, &MainActivity::playButton);
-    addAction(play, this, QStringLiteral("stopButton"), QStringLiteral("Stop"),
+    addAction(play, this, QStringLiteral("stopButton"), tr("Stop"),
               {QKeySequence(QStringLiteral("Ctrl+."))}, &MainActivity::stopButton);
-    addAction(play, this, QStringLiteral("nextButton"), QStringLiteral("Suivant"),
+    addAction(play, this, QStringLiteral("nextButton"), tr("Suivant"),
               {QKeySequence(QStringLiteral("Ctrl+Right"))}, &MainActivity::nextButton);
-    addAction(play, this, QStringLiteral("previousButton"), QStringLiteral("Précédent"),
+    addAction(play, this, QStringLiteral("previousButton"), tr("Précédent"),
               {QKeySequence(QStringLiteral("Ctrl+Left"))}, &MainActivity::previousButton);
     play->addSeparator();
     const auto nudgeVolume = [this](int delta) {
@@ -79,24 +78,24 @@ void MainActivity::buildMenus() {
         if (!slider->isEnabled()) return;
         slider->setDoubleValue(std::clamp(std::round(slider->doubleValue()) + delta, 0.0, 100.0));
     };
-    addAction(play, this, QStringLiteral("volumeUp"), QStringLiteral("Volume +"),
+    addAction(play, this, QStringLiteral("volumeUp"), tr("Volume +"),
               {QKeySequence(QStringLiteral("Ctrl+Up"))}, [nudgeVolume] { nudgeVolume(5); });
-    addAction(play, this, QStringLiteral("volumeDown"), QStringLiteral("Volume −"),
+    addAction(play, this, QStringLiteral("volumeDown"), tr("Volume −"),
               {QKeySequence(QStringLiteral("Ctrl+Down"))}, [nudgeVolume] { nudgeVolume(-5); });
 
     buildModeMenus(play, server);
 
-    QMenu *lists = bar->addMenu(QStringLiteral("&Playlist"));
-    addAction(lists, this, QStringLiteral("addNewPlaylist"), QStringLiteral("Nouvelle playlist…"),
+    QMenu *lists = bar->addMenu(tr("&Playlist"));
+    addAction(lists, this, QStringLiteral("addNewPlaylist"), tr("Nouvelle playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+N"))}, &MainActivity::addNewPlaylist);
     addAction(lists, this, QStringLiteral("saveCurrentPlayingList"),
-              QStringLiteral("Enregistrer la lecture en cours comme playlist…"),
+              tr("Enregistrer la lecture en cours comme playlist…"),
               {QKeySequence(QStringLiteral("Ctrl+S"))}, &MainActivity::saveCurrentPlayingList);
     lists->addSeparator();
-    addAction(lists, this, QStringLiteral("ajouterRadio"), QStringLiteral("Ajouter un stream…"),
+    addAction(lists, this, QStringLiteral("ajouterRadio"), tr("Ajouter un stream…"),
               {QKeySequence(QStringLiteral("Ctrl+Shift+N"))}, &MainActivity::ajouterRadio);
 
-    QMenu *view = bar->addMenu(QStringLiteral("&Affichage"));
+    QMenu *view = bar->addMenu(tr("&Affichage"));
     const QStringList sources = SideBar::sources();
     for (int i = 0; i < sources.size(); ++i) {
         const QString name = sources[i];
@@ -106,15 +105,15 @@ void MainActivity::buildMenus() {
     }
     view->addSeparator();
     // From any view: the albums come to the front with their search field ready.
-    addAction(view, this, QStringLiteral("search"), QStringLiteral("Rechercher"),
+    addAction(view, this, QStringLiteral("search"), tr("Rechercher"),
               {QKeySequence(QKeySequence::Find)}, [this] {
                   m_window->sideBar()->selectRow(1);
                   if (auto *albums = qobject_cast<AlbumsView *>(m_currentContentView.data()))
                       albums->focusSearch();
               });
 
-    QMenu *help = bar->addMenu(QStringLiteral("&Aide"));
-    addAction(help, this, QStringLiteral("about"), QStringLiteral("À propos de Kelvane"), {},
+    QMenu *help = bar->addMenu(tr("&Aide"));
+    addAction(help, this, QStringLiteral("about"), tr("À propos de Kelvane"), {},
               [this] { (new AboutDialog(m_window))->open(); });
 }
 

@@ -16,8 +16,12 @@ namespace kelvane {
 
 namespace {
 constexpr quint32 crossfades[] = {0, 2, 5, 10};
+// The mode is the server's word; the title is translated when the menu is built.
 const char *const replayGains[][2] = {
-    {"off", "Désactivé"}, {"track", "Piste"}, {"album", "Album"}, {"auto", "Automatique"}};
+    {"off", QT_TRANSLATE_NOOP("kelvane::MainActivity", "Désactivé")},
+    {"track", QT_TRANSLATE_NOOP("kelvane::MainActivity", "Piste")},
+    {"album", QT_TRANSLATE_NOOP("kelvane::MainActivity", "Album")},
+    {"auto", QT_TRANSLATE_NOOP("kelvane::MainActivity", "Automatique")}};
 } // namespace
 
 void MainActivity::buildModeMenus(QMenu *play, QMenu *server) {
@@ -34,23 +38,23 @@ void MainActivity::buildModeMenus(QMenu *play, QMenu *server) {
     };
     MPDCommand &command = MPDCommand::sMPDCommand();
     play->addSeparator();
-    checkable(play, QStringLiteral("random"), QStringLiteral("Aléatoire"),
+    checkable(play, QStringLiteral("random"), tr("Aléatoire"),
               [&command](bool on) { command.setRandom(on); });
-    checkable(play, QStringLiteral("repeat"), QStringLiteral("Répéter"),
+    checkable(play, QStringLiteral("repeat"), tr("Répéter"),
               [&command](bool on) { command.setRepeat(on); });
-    checkable(play, QStringLiteral("single"), QStringLiteral("Morceau unique"),
+    checkable(play, QStringLiteral("single"), tr("Morceau unique"),
               [&command](bool on) { command.setSingle(on ? 1 : 0); });
     // Once: single for the song playing, then the server turns it off by itself. Leaving
     // it keeps single on (the plainer of the two).
-    checkable(play, QStringLiteral("oneshot"), QStringLiteral("Une seule fois"),
+    checkable(play, QStringLiteral("oneshot"), tr("Une seule fois"),
               [&command](bool on) { command.setSingle(on ? 2 : 1); });
-    checkable(play, QStringLiteral("consume"), QStringLiteral("Consommer"),
+    checkable(play, QStringLiteral("consume"), tr("Consommer"),
               [&command](bool on) { command.setConsume(on); });
-    QMenu *fade = play->addMenu(QStringLiteral("Fondu enchaîné"));
+    QMenu *fade = play->addMenu(tr("Fondu enchaîné"));
     fade->setObjectName(QStringLiteral("crossfadeMenu"));
     for (quint32 seconds : crossfades) {
         checkable(fade, QStringLiteral("crossfade%1").arg(seconds),
-                  seconds == 0 ? QStringLiteral("Désactivé") : QStringLiteral("%1 s").arg(seconds),
+                  seconds == 0 ? tr("Désactivé") : tr("%1 s").arg(seconds),
                   [&command, seconds](bool) { command.setCrossfade(seconds); });
     }
     // A length set elsewhere that the menu does not offer: shown, checked, as it is.
@@ -60,14 +64,14 @@ void MainActivity::buildModeMenus(QMenu *play, QMenu *server) {
     other->setVisible(false);
 
     server->addSeparator();
-    QMenu *gain = server->addMenu(QStringLiteral("Replay Gain"));
+    QMenu *gain = server->addMenu(tr("Replay Gain"));
     gain->setObjectName(QStringLiteral("replayGainMenu"));
     for (const auto &[mode, title] : replayGains) {
         const QString name = QString::fromLatin1(mode);
-        checkable(gain, QStringLiteral("replayGain_") + name, QString::fromUtf8(title),
+        checkable(gain, QStringLiteral("replayGain_") + name, tr(title),
                   [&command, name](bool) { command.setReplayGain(name); });
     }
-    m_outputsMenu = server->addMenu(QStringLiteral("Sorties audio"));
+    m_outputsMenu = server->addMenu(tr("Sorties audio"));
     m_outputsMenu->setObjectName(QStringLiteral("outputsMenu"));
 
     NowPlayingBar *bar = m_window->bar();
@@ -103,7 +107,7 @@ void MainActivity::showOptions(const PlayerOptions &options) {
         offered |= options.crossfade == seconds;
     }
     if (QAction *other = action(QStringLiteral("crossfadeOther"))) {
-        other->setText(QStringLiteral("%1 s (réglé ailleurs)").arg(options.crossfade));
+        other->setText(tr("%1 s (réglé ailleurs)").arg(options.crossfade));
         other->setVisible(!offered);
         other->setChecked(!offered);
     }
@@ -121,7 +125,7 @@ void MainActivity::showOutputs(const QList<AudioOutput> &outputs) {
         old->deleteLater();
     }
     if (outputs.isEmpty()) {
-        m_outputsMenu->addAction(QStringLiteral("Aucune sortie"))->setEnabled(false);
+        m_outputsMenu->addAction(tr("Aucune sortie"))->setEnabled(false);
         return;
     }
     for (const AudioOutput &output : outputs) {

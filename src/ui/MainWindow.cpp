@@ -2,6 +2,7 @@
 
 #include "ui/NowPlayingBar.h"
 #include "ui/SideBar.h"
+#include "ui/base/Accessibility.h"
 #include "ui/base/Icons.h"
 #include "ui/base/Style.h"
 
@@ -15,6 +16,9 @@
 namespace kelvane {
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
+    // Before the first widget: with a screen reader on, each widget's accessible
+    // interface is made when the widget is.
+    a11y::install();
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Kelvane"));
     setWindowIcon(Icons::icon(QStringLiteral("app_icon")));
@@ -35,8 +39,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     titleFont.setWeight(QFont::Bold);
     m_contentTitle->setFont(titleFont);
-    m_addRadio = new QPushButton(Icons::icon(QStringLiteral("add_accent")),
-                                 QStringLiteral("Ajouter un stream"));
+    m_addRadio =
+        new QPushButton(Icons::icon(QStringLiteral("add_accent")), tr("Ajouter un stream"));
     m_addRadio->setObjectName(QStringLiteral("addRadio"));
     m_addRadio->setCursor(Qt::PointingHandCursor);
     m_addRadio->setIconSize(QSize(14, 14));
@@ -111,6 +115,14 @@ void MainWindow::setContentView(QWidget *view) {
     if (!view) return;
     m_masterLayout->addWidget(view);
     view->show();
+    // Tab goes through the view first (its search field, then its grid or list, as the
+    // view orders them), then to the sidebar. The view's widgets sit together in the
+    // focus chain, created under it; the sidebar moves to right after the last of them.
+    QWidget *last = nullptr;
+    for (QWidget *w = view->nextInFocusChain(); w != view && view->isAncestorOf(w);
+         w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) last = w;
+    if (last) setTabOrder(last, m_sideBar);
 }
 
 } // namespace kelvane

@@ -8,6 +8,7 @@
 #include "ui/base/ProgressSlider.h"
 #include "ui/base/Style.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -42,6 +43,7 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_cover->setCornerRadius(6);
     m_cover->setFill(true);
     m_cover->setImage(Icons::image(QStringLiteral("no_cover"), QSize(60, 60)));
+    m_cover->setAccessibleName(tr("Pochette"));
 
     // A long title ends in "…" where the bar ends; the tooltip holds it whole.
     m_currentSongTitle = new ElidedLabel(QStringLiteral(" "), this);
@@ -51,22 +53,23 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     for (QLabel *l : {m_currentSongTitle, m_currentArtistAlbum})
         l->setMinimumWidth(60);
 
-    m_previous =
-        transportButton(QStringLiteral("previous_button"), QStringLiteral("Précédent"), 30);
-    m_playImg =
-        transportButton(QStringLiteral("play_button"), QStringLiteral("Lecture / Pause"), 42);
-    m_next = transportButton(QStringLiteral("next_button"), QStringLiteral("Suivant"), 30);
-    m_stop = transportButton(QStringLiteral("stop_button"), QStringLiteral("Stop"), 30);
+    m_previous = transportButton(QStringLiteral("previous_button"), tr("Précédent"), 30);
+    m_playImg = transportButton(QStringLiteral("play_button"), tr("Lecture / Pause"), 42);
+    m_next = transportButton(QStringLiteral("next_button"), tr("Suivant"), 30);
+    m_stop = transportButton(QStringLiteral("stop_button"), tr("Stop"), 30);
     m_playImageName = QStringLiteral("play_button");
-    m_random = modeButton(QStringLiteral("random_button"), QStringLiteral("Aléatoire"));
-    m_repeat = modeButton(QStringLiteral("repeat_button"), QStringLiteral("Répéter"));
-    // A click asks; the check mark stays what the server said until it answers.
-    connect(m_random, &QToolButton::clicked, this, [this] {
-        m_random->setChecked(m_randomOn);
+    m_random = modeButton(QStringLiteral("random_button"), tr("Aléatoire"));
+    m_repeat = modeButton(QStringLiteral("repeat_button"), tr("Répéter"));
+    // A click asks; the check mark stays what the server said until it answers. Read
+    // from the toggle, not the click: a screen reader toggles without clicking.
+    connect(m_random, &QToolButton::toggled, this, [this] {
+        if (m_settingModes) return;
+        setModes(m_randomOn, m_repeatOn);
         Q_EMIT randomToggled(!m_randomOn);
     });
-    connect(m_repeat, &QToolButton::clicked, this, [this] {
-        m_repeat->setChecked(m_repeatOn);
+    connect(m_repeat, &QToolButton::toggled, this, [this] {
+        if (m_settingModes) return;
+        setModes(m_randomOn, m_repeatOn);
         Q_EMIT repeatToggled(!m_repeatOn);
     });
 
@@ -82,20 +85,50 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_progressTrack = ProgressSlider::standard(Qt::Horizontal, this);
     m_progressTrack->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_progressTrack->setFocusPolicy(Qt::NoFocus);
+    m_progressTrack->setObjectName(QStringLiteral("progressTrack"));
+    m_progressTrack->setReadOnly(true);
+    m_progressTrack->setAccessibleName(tr("Progression"));
     // The seek bar lies over the progress bar and draws nothing: it only takes the clicks.
     m_seekToBar = ProgressSlider::withImages(transparent(14, 14), transparent(8, 4),
                                              transparent(8, 4), Qt::Horizontal, this);
     m_seekToBar->setCursor(Qt::PointingHandCursor);
-    m_seekToBar->setToolTip(QStringLiteral("Aller à"));
-    m_seekToBar->setFocusPolicy(Qt::NoFocus);
+    m_seekToBar->setToolTip(tr("Aller à"));
+    // Reached with Tab: the arrows move 5 s, Page Up and Page Down 30 s.
+    m_seekToBar->setFocusPolicy(Qt::StrongFocus);
+    m_seekToBar->setObjectName(QStringLiteral("seekToBar"));
+    m_seekToBar->setAccessibleName(tr("Position"));
+    m_seekToBar->setSingleStep(5 * ProgressSlider::scale);
+    m_seekToBar->setPageStep(30 * ProgressSlider::scale);
+    const auto timeText = [](double value, double maximum) {
+        if (maximum <= 0) return QString();
+        return tr("%1 sur %2")
+            .arg(NowPlayingText::totalText(qint32(value)).trimmed(),
+                 NowPlayingText::totalText(qint32(maximum)).trimmed());
+    };
+    // Away from the keys the seek bar keeps what the pointer left (followPoll): it reads
+    // where the song is, as the progress bar does.
+    m_seekToBar->setValueText([this, timeText](double value, double maximum) {
+        const bool own = m_seekToBar->hasFocus() || m_seekToBar->isSliderDown();
+        return timeText(own ? value : m_progressTrack->doubleValue(), maximum);
+    });
+    m_seekToBar->installEventFilter(this);
+    m_progressTrack->setValueText(timeText);
 
     m_volumeSlider = ProgressSlider::standard(Qt::Horizontal, this);
     m_volumeSlider->setMaximumValue(100);
     m_volumeSlider->setFixedWidth(120);
-    m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+    m_volumeSlider->setToolTip(tr("Volume"));
+    m_volumeSlider->setObjectName(QStringLiteral("volumeSlider"));
+    m_volumeSlider->setAccessibleName(tr("Volume"));
+    m_volumeSlider->setFocusPolicy(Qt::StrongFocus);
+    m_volumeSlider->setValueText([this](double value, double) {
+        if (!m_volumeSlider->isEnabled()) return tr("sans contrôle du volume");
+        return tr("%1 %").arg(std::lround(value));
+    });
     m_volumeSlider->setPageStep(5 * ProgressSlider::scale);
     m_volumeSlider->setSingleStep(1 * ProgressSlider::scale);
     m_volumeIcon = new QLabel(this);
+    m_volumeIcon->setAccessibleName(tr("Volume"));
 
     // Left: cover and the two text lines.
     auto *texts = new QVBoxLayout;
@@ -118,6 +151,10 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     left->addWidget(m_cover);
     left->addLayout(texts, 1);
     auto *leftBox = new QWidget(this);
+    // Screen readers find the song here by name; its change is announced (setSongTitleText).
+    m_nowPlaying = leftBox;
+    leftBox->setObjectName(QStringLiteral("nowPlaying"));
+    leftBox->setAccessibleName(tr("Lecture en cours"));
     leftBox->setLayout(left);
     left->setContentsMargins(0, 0, 0, 0);
 
@@ -177,6 +214,13 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     });
     connect(m_seekToBar, &QSlider::sliderReleased, this,
             [this] { Q_EMIT seekRequested(float(m_seekToBar->doubleValue())); });
+    // Keys and screen readers move the value without a drag: each move is a seek. The
+    // poll's own updates (setElapsed) are not.
+    connect(m_seekToBar, &QSlider::valueChanged, this, [this] {
+        if (m_followingPoll || m_seekToBar->isSliderDown() || !m_seekable) return;
+        m_progressTrack->setDoubleValue(m_seekToBar->doubleValue());
+        Q_EMIT seekRequested(float(m_seekToBar->doubleValue()));
+    });
     connect(m_volumeSlider, &QSlider::valueChanged, this, [this] {
         updateVolumeIcon();
         if (!m_settingVolume) Q_EMIT volumeChanged(int(std::lround(m_volumeSlider->doubleValue())));
@@ -191,6 +235,7 @@ QToolButton *NowPlayingBar::transportButton(const QString &icon, const QString &
     b->setToolTip(tip);
     b->setAccessibleName(tip);
     b->setAutoRaise(true);
+    // The Lecture menu and its shortcuts are the keyboard's way to these buttons.
     b->setFocusPolicy(Qt::NoFocus);
     b->setCursor(Qt::PointingHandCursor);
     b->setStyleSheet(
@@ -221,8 +266,10 @@ QToolButton *NowPlayingBar::modeButton(const QString &icon, const QString &tip) 
 void NowPlayingBar::setModes(bool random, bool repeat) {
     m_randomOn = random;
     m_repeatOn = repeat;
+    m_settingModes = true;
     m_random->setChecked(random);
     m_repeat->setChecked(repeat);
+    m_settingModes = false;
 }
 
 void NowPlayingBar::applyPalette() {
@@ -249,6 +296,14 @@ bool NowPlayingBar::event(QEvent *e) {
     return QWidget::event(e);
 }
 
+bool NowPlayingBar::eventFilter(QObject *watched, QEvent *event) {
+    // The keys seek, the wheel does not: a scroll over the bar is not meant as a seek.
+    if (watched == m_seekToBar && event->type() == QEvent::Wheel) return true;
+    if (watched == m_seekToBar && event->type() == QEvent::FocusIn)
+        followPoll(m_progressTrack->doubleValue());
+    return QWidget::eventFilter(watched, event);
+}
+
 void NowPlayingBar::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.fillRect(rect(), Style::barBackground());
@@ -264,7 +319,10 @@ void NowPlayingBar::setPlayImage(const QString &name) {
 
 void NowPlayingBar::setElapsed(quint32 milliseconds) {
     // The user's drag wins over the poll until the knob is let go.
-    if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
+    if (!m_seekToBar->isSliderDown()) {
+        m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
+        followPoll(milliseconds * 0.001);
+    }
     if (milliseconds != 0) {
         m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
         fitTimeLabel(m_elapsedTime);
@@ -286,13 +344,27 @@ void NowPlayingBar::fitTimeLabel(QLabel *label) {
 void NowPlayingBar::showStopped() {
     // Stopped, the server reports no elapsed time at all: the last one shown would be a
     // song's old place, not where play starts again.
-    if (!m_seekToBar->isSliderDown()) m_progressTrack->setDoubleValue(0);
+    if (!m_seekToBar->isSliderDown()) {
+        m_progressTrack->setDoubleValue(0);
+        followPoll(0);
+    }
     m_elapsedTime->setText(NowPlayingText::elapsedText(0));
 }
 
 void NowPlayingBar::setMaximumTime(qint32 seconds) {
     m_progressTrack->setMaximumValue(seconds);
+    m_followingPoll = true;
     m_seekToBar->setMaximumValue(seconds);
+    m_followingPoll = false;
+}
+
+void NowPlayingBar::followPoll(double seconds) {
+    // With the keys on it, the seek bar starts its steps from where the song is (and
+    // reads that to a screen reader); otherwise it keeps what the pointer left there.
+    if (!m_seekToBar->hasFocus()) return;
+    m_followingPoll = true;
+    m_seekToBar->setDoubleValue(seconds);
+    m_followingPoll = false;
 }
 
 void NowPlayingBar::setTotalTime(qint32 seconds) {
@@ -306,22 +378,41 @@ void NowPlayingBar::setTotalTime(qint32 seconds) {
 void NowPlayingBar::setArtistAndAlbumText(const QString &text) {
     m_currentArtistAlbum->setText(text);
     m_currentArtistAlbum->setToolTip(text.trimmed());
+    announceSong();
 }
 
 void NowPlayingBar::setSongTitleText(const QString &text) {
     m_currentSongTitle->setText(text);
     m_currentSongTitle->setToolTip(text.trimmed());
+    announceSong();
+}
+
+QString NowPlayingBar::nowPlayingText() const {
+    const QString title = m_currentSongTitle->text().trimmed();
+    const QString artist = m_currentArtistAlbum->text().trimmed();
+    if (title.isEmpty()) return artist;
+    return artist.isEmpty() ? title : tr("%1, %2").arg(title, artist);
+}
+
+void NowPlayingBar::announceSong() {
+    // The labels say their own change; the box around them reads the whole song
+    // ("Titre, Artiste - Album") so a screen reader has one place to look and to watch.
+    const QString text = nowPlayingText();
+    if (text == m_nowPlaying->accessibleDescription()) return;
+    m_nowPlaying->setAccessibleDescription(text);
+    QAccessibleEvent event(m_nowPlaying, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void NowPlayingBar::setVolume(quint32 volume) {
     m_settingVolume = true;
     if (volume > 100) {
         m_volumeSlider->setEnabled(false);
-        m_volumeSlider->setToolTip(QStringLiteral("Le serveur n'a pas de contrôle du volume"));
+        m_volumeSlider->setToolTip(tr("Le serveur n'a pas de contrôle du volume"));
         m_volumeSlider->setDoubleValue(0);
     } else {
         m_volumeSlider->setEnabled(true);
-        m_volumeSlider->setToolTip(QStringLiteral("Volume"));
+        m_volumeSlider->setToolTip(tr("Volume"));
         if (!m_volumeSlider->isSliderDown()) m_volumeSlider->setDoubleValue(volume);
     }
     updateVolumeIcon();
@@ -362,7 +453,7 @@ void NowPlayingBar::setTransportEnabled(bool enabled) {
 void NowPlayingBar::setSeekable(bool seekable) {
     m_seekable = seekable;
     m_seekToBar->setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    m_seekToBar->setToolTip(seekable ? QStringLiteral("Aller à") : QString());
+    m_seekToBar->setToolTip(seekable ? tr("Aller à") : QString());
 }
 
 void NowPlayingBar::setCoverForPath(const QString &path) {

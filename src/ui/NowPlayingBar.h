@@ -52,6 +52,9 @@ class NowPlayingBar : public QWidget {
     void setMaximumTime(qint32 seconds);
     void setArtistAndAlbumText(const QString &text);
     void setSongTitleText(const QString &text);
+    // "Titre, Artiste - Album": what screen readers read as the song playing.
+    QString nowPlayingText() const;
+    QWidget *nowPlayingBox() const { return m_nowPlaying; }
     // Volume 0..100; anything above (a server without mixer) disables the slider.
     void setVolume(quint32 volume);
     // The picture beside the slider follows the level: "volume_mute" at 0 (and, greyed,
@@ -84,10 +87,13 @@ class NowPlayingBar : public QWidget {
   protected:
     void paintEvent(QPaintEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     void applyPalette();
     void updateVolumeIcon();
+    void followPoll(double seconds);
+    void announceSong();
     QToolButton *transportButton(const QString &icon, const QString &tip, int size);
     QToolButton *modeButton(const QString &icon, const QString &tip);
     static QIcon modeIcon(const QString &name);
@@ -117,6 +123,9 @@ class NowPlayingBar : public QWidget {
     QString m_coverPath;
     bool m_settingVolume = false;
     bool m_seekable = true;
+    bool m_followingPoll = false;
+    bool m_settingModes = false;
+    QWidget *m_nowPlaying = nullptr;
 };
 
 } // namespace kelvane

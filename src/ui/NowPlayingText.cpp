@@ -2,6 +2,8 @@
 
 #include "core/streams/MPDStream.h"
 
+#include <QCoreApplication>
+
 namespace kelvane::NowPlayingText {
 
 QString timeText(qint64 minutes, qint64 seconds) {
@@ -34,9 +36,11 @@ bool isStream(const QString &path) {
 QString songTitle(const MPDStatus &status, const std::optional<QList<Stream>> &savedStreams) {
     QString text = QStringLiteral(" ");
     if (status.state == 1)
-        text = QStringLiteral("Stop");
+        text = QCoreApplication::translate("kelvane::NowPlayingText", "Stop");
     else if (status.state == 2 || status.state == 3)
-        text = status.title.isNull() ? QStringLiteral("Non renseigné") : status.title;
+        text = status.title.isNull()
+                   ? QCoreApplication::translate("kelvane::NowPlayingText", "Non renseigné")
+                   : status.title;
     if (isStream(status.path) && savedStreams) {
         const QString name = MPDStream::streamNameForNowPlaying(*savedStreams, status.path);
         if (!name.isNull()) text = name;

@@ -1,11 +1,13 @@
 #include "ui/Preferences.h"
 
+#include "core/settings/Language.h"
 #include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
 #include "covers/CoverChain.h"
 #include "ui/base/Style.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -33,7 +35,7 @@ QThreadPool &lookups() {
 
 Preferences::Preferences(QWidget *parent)
     : QDialog(parent), m_settingPref(Setting::sSetting().reload()) {
-    setWindowTitle(QStringLiteral("Préférences"));
+    setWindowTitle(tr("Préférences"));
     setModal(false);
     // The stored values, not a server given on the command line for this session.
     m_host = m_settingPref.storedHost();
@@ -52,38 +54,52 @@ void Preferences::build() {
     m_usernameField = new QLineEdit;
     m_passwordField = new QLineEdit;
     m_passwordField->setEchoMode(QLineEdit::Password);
-    m_labelIP = new QLabel(QStringLiteral("Adresse du serveur MPD"));
-    m_labelPort = new QLabel(QStringLiteral("Port"));
+    m_labelIP = new QLabel(tr("Adresse du serveur MPD"));
+    m_labelPort = new QLabel(tr("Port"));
+    // The labels name their fields for screen readers (the form only does it for the
+    // labels it makes itself).
+    m_labelIP->setBuddy(m_serverField);
+    m_labelPort->setBuddy(m_portField);
     // Not MPD itself: a web server running on the machine MPD runs on (the box below is
     // MPD's own covers).
-    m_checkButtonHTTP =
-        new QCheckBox(QStringLiteral("Pochettes servies par un serveur web sur l'hôte MPD"));
+    m_checkButtonHTTP = new QCheckBox(tr("Pochettes servies par un serveur web sur l'hôte MPD"));
     m_checkButtonHTTP->setObjectName(QStringLiteral("checkButtonHTTP"));
     m_checkButtonHTTP->setToolTip(
-        QStringLiteral("Demander les pochettes (cover.jpg de chaque dossier d'album) à un "
-                       "serveur web à l'adresse du serveur MPD. Décochez pour indiquer un autre "
-                       "serveur web."));
+        tr("Demander les pochettes (cover.jpg de chaque dossier d'album) à un "
+           "serveur web à l'adresse du serveur MPD. Décochez pour indiquer un autre "
+           "serveur web."));
     m_serverHTTPField = new QLineEdit;
-    m_checkButtonPHP = new QCheckBox(QStringLiteral("Arguments de requête des pochettes"));
+    m_checkButtonPHP = new QCheckBox(tr("Arguments de requête des pochettes"));
     m_argsPHPField = new QLineEdit;
-    m_checkButtonMPDCovers = new QCheckBox(QStringLiteral("Pochettes fournies par le serveur MPD"));
+    m_checkButtonMPDCovers = new QCheckBox(tr("Pochettes fournies par le serveur MPD"));
     m_checkButtonMPDCovers->setObjectName(QStringLiteral("checkButtonMPDCovers"));
     m_checkButtonMPDCovers->setToolTip(
-        QStringLiteral("Quand le serveur web n'a pas la pochette, la demander au serveur MPD "
-                       "(fichier cover.jpg du dossier ou image intégrée au morceau)."));
-    m_passwordNote = new QLabel(QStringLiteral("Mot de passe stocké en clair"));
+        tr("Quand le serveur web n'a pas la pochette, la demander au serveur MPD "
+           "(fichier cover.jpg du dossier ou image intégrée au morceau)."));
+    m_passwordNote = new QLabel(tr("Mot de passe stocké en clair"));
     m_passwordNote->setObjectName(QStringLiteral("passwordNote"));
     Style::setTextColor(m_passwordNote, Style::secondaryLabelColor());
-    m_checkButtonNotify = new QCheckBox(QStringLiteral("Notifier le changement de morceau"));
+    m_checkButtonNotify = new QCheckBox(tr("Notifier le changement de morceau"));
     m_checkButtonNotify->setObjectName(QStringLiteral("checkButtonNotify"));
+    m_languageBox = new QComboBox;
+    m_languageBox->setObjectName(QStringLiteral("languageBox"));
+    // In the order of language::Choice. Each language is named in itself, as every
+    // desktop does, so it is found whatever the interface speaks now.
+    m_languageBox->addItem(tr("Automatique"));
+    m_languageBox->addItem(QStringLiteral("Français"));
+    m_languageBox->addItem(QStringLiteral("English"));
+    m_languageNote = new QLabel(tr("La langue change au prochain démarrage de Kelvane."));
+    m_languageNote->setObjectName(QStringLiteral("languageNote"));
+    m_languageNote->setWordWrap(true);
+    Style::setTextColor(m_languageNote, Style::secondaryLabelColor());
 
     m_serverField->setPlaceholderText(QStringLiteral("127.0.0.1"));
     m_portField->setPlaceholderText(QStringLiteral("6600"));
     m_portField->setMaximumWidth(90);
-    m_serverHTTPField->setPlaceholderText(QStringLiteral("Adresse IP du serveur web"));
-    m_argsPHPField->setPlaceholderText(QStringLiteral("ex. cover.php?path="));
-    m_usernameField->setPlaceholderText(QStringLiteral("facultatif"));
-    m_passwordField->setPlaceholderText(QStringLiteral("facultatif"));
+    m_serverHTTPField->setPlaceholderText(tr("Adresse IP du serveur web"));
+    m_argsPHPField->setPlaceholderText(tr("ex. cover.php?path="));
+    m_usernameField->setPlaceholderText(tr("facultatif"));
+    m_passwordField->setPlaceholderText(tr("facultatif"));
 
     const auto sectionTitle = [](const QString &text) {
         auto *title = new QLabel(text);
@@ -96,28 +112,28 @@ void Preferences::build() {
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setHorizontalSpacing(12);
     form->setVerticalSpacing(10);
-    form->addRow(sectionTitle(QStringLiteral("Serveur")));
+    form->addRow(sectionTitle(tr("Serveur")));
     form->addRow(m_labelIP, m_serverField);
     form->addRow(m_labelPort, m_portField);
-    form->addRow(QStringLiteral("Utilisateur"), m_usernameField);
-    form->addRow(QStringLiteral("Mot de passe"), m_passwordField);
+    form->addRow(tr("Utilisateur"), m_usernameField);
+    form->addRow(tr("Mot de passe"), m_passwordField);
     form->addRow(QString(), m_passwordNote);
     form->addItem(new QSpacerItem(0, 8));
-    form->addRow(sectionTitle(QStringLiteral("Pochettes")));
+    form->addRow(sectionTitle(tr("Pochettes")));
     form->addRow(QString(), m_checkButtonHTTP);
-    form->addRow(QStringLiteral("Serveur web"), m_serverHTTPField);
+    form->addRow(tr("Serveur web"), m_serverHTTPField);
     form->addRow(QString(), m_checkButtonPHP);
-    form->addRow(QStringLiteral("Arguments"), m_argsPHPField);
+    form->addRow(tr("Arguments"), m_argsPHPField);
     form->addRow(QString(), m_checkButtonMPDCovers);
     form->addItem(new QSpacerItem(0, 8));
-    form->addRow(sectionTitle(QStringLiteral("Bureau")));
+    form->addRow(sectionTitle(tr("Bureau")));
     form->addRow(QString(), m_checkButtonNotify);
+    form->addRow(tr("Langue"), m_languageBox);
+    form->addRow(QString(), m_languageNote);
 
     auto *buttons = new QDialogButtonBox;
-    QPushButton *saveButton =
-        buttons->addButton(QStringLiteral("Enregistrer"), QDialogButtonBox::AcceptRole);
-    QPushButton *cancelButton =
-        buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    QPushButton *saveButton = buttons->addButton(tr("Enregistrer"), QDialogButtonBox::AcceptRole);
+    QPushButton *cancelButton = buttons->addButton(tr("Annuler"), QDialogButtonBox::RejectRole);
     saveButton->setObjectName(QStringLiteral("saveButton"));
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     saveButton->setDefault(true);
@@ -142,6 +158,7 @@ void Preferences::awakeFromNib() {
     m_usernameField->setText(m_user);
     m_passwordField->setText(m_pass);
     m_checkButtonNotify->setChecked(m_settingPref.notifyTrackChange());
+    m_languageBox->setCurrentIndex(int(language::storedChoice()));
     m_shownPass = m_pass;
     showPasswordPlace();
     // A keyring answering while the window is open: the field gets the password unless
@@ -175,20 +192,20 @@ void Preferences::showPasswordPlace() {
     QString note;
     switch (m_settingPref.passwordPlace()) {
     case Setting::PasswordPlace::File:
-        note = QStringLiteral("Mot de passe stocké en clair");
+        note = tr("Mot de passe stocké en clair");
         break;
     case Setting::PasswordPlace::Reading:
-        note = QStringLiteral("Lecture du mot de passe dans le trousseau…");
+        note = tr("Lecture du mot de passe dans le trousseau…");
         break;
     case Setting::PasswordPlace::Saving:
-        note = QStringLiteral("Enregistrement du mot de passe dans le trousseau…");
+        note = tr("Enregistrement du mot de passe dans le trousseau…");
         break;
     case Setting::PasswordPlace::NotKept:
-        note = QStringLiteral("Le trousseau n'a pas gardé le mot de passe : il ne vaut que "
-                              "jusqu'à la fermeture de Kelvane");
+        note = tr("Le trousseau n'a pas gardé le mot de passe : il ne vaut que "
+                  "jusqu'à la fermeture de Kelvane");
         break;
     case Setting::PasswordPlace::Unread:
-        note = QStringLiteral("Le trousseau n'a pas donné le mot de passe");
+        note = tr("Le trousseau n'a pas donné le mot de passe");
         break;
     case Setting::PasswordPlace::None:
     case Setting::PasswordPlace::Keyring:
@@ -263,6 +280,9 @@ void Preferences::save() {
     showPasswordPlace();
     if (m_checkButtonNotify->isChecked() != m_settingPref.notifyTrackChange())
         m_settingPref.setNotifyTrackChange(m_checkButtonNotify->isChecked());
+    // Only a change is written: an untouched "Automatique" leaves the key unset.
+    const auto chosenLanguage = language::Choice(m_languageBox->currentIndex());
+    if (chosenLanguage != language::storedChoice()) language::storeChoice(chosenLanguage);
 
     m_isValidPort = validPort;
     checkHost();

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,8 @@ class Preferences : public QDialog {
     QCheckBox *checkButtonMPDCovers() const { return m_checkButtonMPDCovers; }
     QLineEdit *argsPHPField() const { return m_argsPHPField; }
     QCheckBox *checkButtonNotify() const { return m_checkButtonNotify; }
+    // "Langue": Automatique, Français, English, in that order; applied at the next start.
+    QComboBox *languageBox() const { return m_languageBox; }
     // Where the password is, when the user should know: "Mot de passe stocké en clair"
     // while it lies in the settings file, and the keyring's work and refusals.
     QLabel *passwordNote() const { return m_passwordNote; }
@@ -82,6 +85,8 @@ class Preferences : public QDialog {
     QLineEdit *m_argsPHPField;
     QCheckBox *m_checkButtonNotify;
     QLabel *m_passwordNote;
+    QComboBox *m_languageBox;
+    QLabel *m_languageNote;
 };
 
 } // namespace kelvane

@@ -37,6 +37,9 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
     m_items.insert(playlist(), {});
     setHeaderHidden(true);
     setColumnCount(1);
+    // Hidden, but screen readers still read the column's title.
+    setHeaderLabel(tr("Navigation"));
+    setAccessibleName(tr("Navigation"));
     setRootIsDecorated(false);
     setIndentation(0);
     setItemsExpandable(true);
@@ -54,6 +57,8 @@ SideBar::SideBar(QWidget *parent) : QTreeWidget(parent), m_topLevel{source(), pl
                       "QTreeWidget::item { border: none; border-radius: 7px; margin: 0px 8px; }"
                       "QTreeWidget::item:selected { background: %2; }"
                       "QTreeWidget::item:hover:!selected { background: rgba(128,128,128,0.14); }"
+                      // The keyboard's row: a ring in the text colour, over the accent too.
+                      "QTreeWidget::item:focus { border: 2px solid palette(text); }"
                       "QTreeWidget::branch { background: transparent; border: none; image: none; }")
                       .arg(bg.name(), Style::accent().name()));
     connect(this, &QTreeWidget::itemSelectionChanged, this, &SideBar::onSelectionChanged);
@@ -86,8 +91,12 @@ void SideBar::setPlaylists(const QStringList &names) {
 }
 
 QString SideBar::displayText(const QString &name) {
-    if (name == QLatin1String("Library")) return QStringLiteral("Albums");
-    if (name == QLatin1String("Queue")) return QStringLiteral("Lecture en cours");
+    // The names are the views' identifiers (and stored as the last view shown); what the
+    // user reads is translated.
+    if (name == QLatin1String("Library")) return tr("Albums");
+    if (name == QLatin1String("Queue")) return tr("Lecture en cours");
+    if (name == QLatin1String("Stream")) return tr("Stream");
+    if (name == QLatin1String("Radio")) return tr("Radio");
     return name;
 }
 
@@ -102,7 +111,7 @@ QString SideBar::iconName(const QString &name, bool isPlaylist) {
 QWidget *SideBar::headerCell(const QString &name) {
     auto *cell = new QWidget;
     cell->setAttribute(Qt::WA_TranslucentBackground);
-    auto *label = new QLabel(name, cell);
+    auto *label = new QLabel(name == playlist() ? tr("Playlist") : tr("Source"), cell);
     label->setObjectName(QStringLiteral("headerText"));
     label->setFont(Style::headerFont());
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -116,7 +125,8 @@ QWidget *SideBar::headerCell(const QString &name) {
         chevron->setObjectName(QStringLiteral("playlistChevron"));
         chevron->setAutoRaise(true);
         chevron->setFocusPolicy(Qt::NoFocus);
-        chevron->setToolTip(QStringLiteral("Afficher ou masquer les playlists"));
+        chevron->setToolTip(tr("Afficher ou masquer les playlists"));
+        chevron->setAccessibleName(tr("Afficher ou masquer les playlists"));
         chevron->setStyleSheet(QStringLiteral("QToolButton { border: none; color: %1; }")
                                    .arg(Style::secondaryLabelColor().name()));
         connect(chevron, &QToolButton::clicked, this,
@@ -147,15 +157,20 @@ void SideBar::reloadData() {
         // Group headers are titles, not destinations.
         top->setFlags(Qt::ItemIsEnabled);
         top->setSizeHint(0, QSize(1, kHeaderHeight));
+        // The rows are drawn by widgets; their items carry the text screen readers read.
+        top->setData(0, Qt::AccessibleTextRole, header);
         setItemWidget(top, 0, headerCell(header));
         for (const QString &name : m_items.value(header)) {
             auto *child = new QTreeWidgetItem(top);
             child->setData(0, kNameRole, name);
             child->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             child->setSizeHint(0, QSize(1, kEntryHeight));
-            child->setToolTip(0, displayText(name));
+            // A playlist's name is the server's, shown as it is in every language.
+            const QString shown = header == playlist() ? name : displayText(name);
+            child->setToolTip(0, shown);
+            child->setData(0, Qt::AccessibleTextRole, shown);
             auto *cell = new SidebarItem;
-            cell->setText(displayText(name));
+            cell->setText(shown);
             cell->setIcon(Icons::icon(iconName(name, header == playlist())));
             cell->setContentsMargins(0, 0, 0, 0);
             if (name == QLatin1String("Library")) cell->setBadge(albumBadge());

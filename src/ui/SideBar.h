@@ -57,7 +57,7 @@ class SideBar : public QTreeWidget {
     void setPlaylistGroupExpanded(bool expanded);
     bool isPlaylistGroupExpanded() const;
 
-    // The label shown for an entry ("Library" shows "Albums").
+    // The label shown for a source ("Library" shows "Albums"), in the interface's language.
     static QString displayText(const QString &name);
     static QString iconName(const QString &name, bool isPlaylist);
 

@@ -13,13 +13,15 @@ for f in bin/kelvane share/applications/kelvane.desktop \
          share/icons/hicolor/128x128/apps/kelvane.png \
          share/icons/hicolor/256x256/apps/kelvane.png \
          share/metainfo/org.kelvane.Kelvane.metainfo.xml share/man/man1/kelvane.1.gz \
+         share/man/fr/man1/kelvane.1.gz share/kelvane/translations/kelvane_en.qm \
+         share/kelvane/translations/kelvane_fr.qm \
          share/doc/kelvane/copyright share/doc/kelvane/changelog.gz; do
   [ -s "$root/usr/$f" ] || fail "missing $f"
 done
 # Nothing but the application: no static libraries, headers or test tools.
 extra=$(cd "$root/usr" && find . -type f | grep -v -e '^./bin/kelvane$' -e '^./share/applications/' \
           -e '^./share/icons/' -e '^./share/metainfo/' -e '^./share/man/' \
-          -e '^./share/doc/kelvane/' || true)
+          -e '^./share/doc/kelvane/' -e '^./share/kelvane/translations/kelvane_[a-z]*\.qm$' || true)
 [ -z "$extra" ] || fail "unexpected files: $extra"
 
 # Each bitmap has the size its directory names.
@@ -34,9 +36,13 @@ desktop-file-validate "$root/usr/share/applications/kelvane.desktop" || fail "de
 grep -q '^Categories=.*Audio;.*Player;.*Qt;' "$root/usr/share/applications/kelvane.desktop" || fail "categories"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo"
 grep -q "release version=\"$version\"" "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo version"
-# The manual page formats without warnings.
-LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/kelvane.1.gz" 2>"$root/man.err" >/dev/null || fail "man page"
-[ ! -s "$root/man.err" ] || fail "man page warnings: $(cat "$root/man.err")"
+# The manual pages (English, French) format without warnings.
+for page in man1/kelvane.1.gz fr/man1/kelvane.1.gz; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>"$root/man.err" >/dev/null || fail "man page $page"
+  [ ! -s "$root/man.err" ] || fail "man page $page warnings: $(cat "$root/man.err")"
+done
+grep -q '^Name\[fr\]=' "$root/usr/share/applications/kelvane.desktop" || fail "desktop entry: no French name"
+grep -q 'xml:lang="fr"' "$root/usr/share/metainfo/org.kelvane.Kelvane.metainfo.xml" || fail "metainfo: no French"
 
 # --version and --help answer without any window system.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/kelvane" --version 2>/dev/null)

@@ -1,5 +1,6 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
+#include "core/settings/Language.h"
 #include "mpdc/ProtocolLocale.h"
 
 #include <QApplication>
@@ -26,6 +27,10 @@ int main(int argc, char **argv) {
     kelvane::mpdc::keepProtocolLocale();
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
+    // As the application does: the desktop's language (French under the suite's fr_FR),
+    // with its plural forms and Qt's own texts. Not the stored choice: reading the settings
+    // now would fix their place before tests that move XDG_CONFIG_HOME.
+    kelvane::language::install(kelvane::language::desktopLanguage());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -8,12 +8,16 @@
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumPopover.h"
 #include "ui/views/library/AlbumsView.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -42,6 +46,9 @@ TEST_F(WindowTest, SpaceInTheGridOpensTheCurrentAlbumAndLeavesPlayback) {
     ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }, 2000));
     EXPECT_EQ(AlbumPopover::current()->contentView()->albumName()->text(),
               QStringLiteral("Abbey Road"));
+    // Its songs take the keys at once, and the window says whose songs they are.
+    EXPECT_TRUE(AlbumPopover::current()->contentView()->albumTableView()->hasFocus());
+    EXPECT_EQ(AlbumPopover::current()->accessibleName(), QStringLiteral("Abbey Road"));
     AlbumPopover::current()->close();
     EXPECT_EQ(toggles, 0);
 
@@ -71,4 +78,50 @@ TEST_F(WindowTest, ControlFBringsTheAlbumSearchFromAnyView) {
     EXPECT_EQ(albums->searchField()->text(), QStringLiteral("abbey road"));
     EXPECT_EQ(toggles, 0);
     EXPECT_EQ(albums->model()->rowCount(), 1);
+}
+
+// The cover's hover and right-click actions from the keyboard: the Menu key opens the
+// current album's menu, Ctrl+Return plays the album next.
+TEST_F(WindowTest, MenuKeyAndControlReturnOnTheCurrentAlbum) {
+    server->command(QStringLiteral("clear"));
+    server->command(QStringLiteral("add \"Compilations/Summer Hits/01 Sun.flac\""));
+    MainWindow *window = activity->window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto *albums = qobject_cast<AlbumsView *>(activity->currentContentView());
+    ASSERT_NE(albums, nullptr);
+    QListView *grid = albums->collectionView();
+    int abbey = -1;
+    for (int row = 0; row < albums->model()->rowCount(); ++row)
+        if (albums->model()->album(row).path == QLatin1String("The Beatles/Abbey Road"))
+            abbey = row;
+    ASSERT_GE(abbey, 0);
+    EXPECT_EQ(albums->model()->index(abbey).data(Qt::AccessibleTextRole).toString(),
+              QStringLiteral("Abbey Road — The Beatles"));
+    grid->setFocus();
+    grid->setCurrentIndex(albums->model()->index(abbey));
+
+    QStringList titles;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *action : menu->actions())
+                if (!action->isSeparator()) titles << action->text();
+            menu->close();
+        }
+    });
+    QTest::keyClick(grid, Qt::Key_Menu);
+    EXPECT_TRUE(titles.contains(QStringLiteral("Lire ensuite")));
+    EXPECT_TRUE(titles.contains(QStringLiteral("Afficher les morceaux")));
+
+    QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
+    const auto files = [] {
+        QStringList found;
+        for (const QString &line : server->command(QStringLiteral("playlistinfo")))
+            if (line.startsWith(QLatin1String("file: "))) found << line.mid(6);
+        return found;
+    };
+    EXPECT_TRUE(waitUntil([&] { return files().size() == 3; }));
+    EXPECT_TRUE(files().contains(QStringLiteral("The Beatles/Abbey Road/02 Something.flac")));
+    server->command(QStringLiteral("clear"));
 }

@@ -8,6 +8,7 @@
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace kelvane {
@@ -22,7 +23,8 @@ void MPDCommand::updateDB(const QString &path) {
     std::optional<QList<Album>> previousAlbums = cache.getCurrentAlbumList();
     std::shared_ptr<const SongIndex> previousSongs = cache.getCurrentSongIndex();
     cache.setCurrentAlbumList(std::nullopt);
-    cache.albumUpdateTrigger(QStringLiteral("Mise à jour de la base MPD..."));
+    cache.albumUpdateTrigger(
+        QCoreApplication::translate("kelvane::MPDCommand", "Mise à jour de la base MPD..."));
 
     if (connection->update(path) == 0) {
         // Refused (reported and cleared by the connection) or the connection broke (the

@@ -3,6 +3,8 @@
 #include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
 
+#include <QCoreApplication>
+
 namespace kelvane {
 
 std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *problem) {
@@ -17,21 +19,24 @@ std::optional<SessionServer> SessionServer::from(const Inputs &in, QString *prob
         out.password.reset(); // MPD_HOST's password belongs to MPD_HOST's server
     }
     if (out.host && out.host->isEmpty()) {
-        *problem = QStringLiteral("adresse du serveur vide");
+        *problem = QCoreApplication::translate("kelvane::SessionServer", "adresse du serveur vide");
         return std::nullopt;
     }
     const QString portText = in.portOption ? *in.portOption : in.envPort;
     if (in.portOption || !portText.isEmpty()) {
         quint32 value = 0;
         if (!Setting::parsePort(portText, &value)) {
-            *problem = QStringLiteral("port invalide : « %1 »").arg(portText);
+            *problem =
+                QCoreApplication::translate("kelvane::SessionServer", "port invalide : « %1 »")
+                    .arg(portText);
             return std::nullopt;
         }
         out.port = value;
     }
     if (in.coverOption) {
         if (in.coverOption->isEmpty()) {
-            *problem = QStringLiteral("serveur de pochettes vide");
+            *problem =
+                QCoreApplication::translate("kelvane::SessionServer", "serveur de pochettes vide");
             return std::nullopt;
         }
         out.coverHost = *in.coverOption;

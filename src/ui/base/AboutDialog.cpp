@@ -32,7 +32,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("aboutDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
-    const QString title = QStringLiteral("À propos de Kelvane");
+    const QString title = tr("À propos de Kelvane");
     setWindowTitle(title);
     setWindowModality(Qt::WindowModal);
 
@@ -44,7 +44,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     name->setObjectName(QStringLiteral("aboutName"));
     name->setFont(Style::titleFont());
     name->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *line = new QLabel(QStringLiteral("Un client pour MPD, le Music Player Daemon."), this);
+    auto *line = new QLabel(tr("Un client pour MPD, le Music Player Daemon."), this);
     line->setWordWrap(true);
 
     auto *texts = new QVBoxLayout;
@@ -58,7 +58,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     top->addLayout(texts, 1);
 
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *close = buttons->addButton(QStringLiteral("Fermer"), QDialogButtonBox::AcceptRole);
+    QPushButton *close = buttons->addButton(tr("Fermer"), QDialogButtonBox::AcceptRole);
     close->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

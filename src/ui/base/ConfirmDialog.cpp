@@ -13,8 +13,7 @@ ConfirmDialog::ConfirmDialog(const QStringList &p, QWidget *parent)
 ConfirmDialog::ConfirmDialog(const QString &title, const QString &question,
                              const QString &notification, QWidget *parent)
     : AnswerDialog(title, notification, parent), m_textInfo(new QLabel(question)),
-      m_delete(new QPushButton(QStringLiteral("Supprimer"))),
-      m_cancel(new QPushButton(QStringLiteral("Annuler"))) {
+      m_delete(new QPushButton(tr("Supprimer"))), m_cancel(new QPushButton(tr("Annuler"))) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_textInfo->setWordWrap(true);
     m_textInfo->setTextFormat(Qt::PlainText);

@@ -1,5 +1,6 @@
 #include "ui/base/InputCheck.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace kelvane::inputcheck {
@@ -12,8 +13,9 @@ bool hasControlCharacters(QStringView text) {
 }
 
 QString refusedReason() {
-    return QStringLiteral("Les caractères de contrôle (tabulation, retour à la ligne…) ne sont "
-                          "pas acceptés.");
+    return QCoreApplication::translate("kelvane::inputcheck",
+                                       "Les caractères de contrôle (tabulation, retour à la "
+                                       "ligne…) ne sont pas acceptés.");
 }
 
 } // namespace kelvane::inputcheck

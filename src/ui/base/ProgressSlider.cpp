@@ -2,6 +2,7 @@
 
 #include "ui/base/Icons.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
@@ -14,6 +15,20 @@ ProgressSlider::ProgressSlider(Qt::Orientation orientation, QWidget *parent)
     m_cell->setVertical(orientation == Qt::Vertical);
     setMinimum(0);
     setMaximum(0);
+    // Screen readers read the value's text (the description) again when it changes.
+    connect(this, &QAbstractSlider::valueChanged, this, [this] {
+        if (!m_valueText) return;
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    });
+}
+
+void ProgressSlider::setValueText(std::function<QString(double, double)> format) {
+    m_valueText = std::move(format);
+}
+
+QString ProgressSlider::valueText() const {
+    return m_valueText ? m_valueText(doubleValue(), maximumValue()) : QString();
 }
 
 ProgressSlider *ProgressSlider::withKnobImage(const SliderImage &knob, Qt::Orientation orientation,
@@ -148,12 +163,26 @@ void ProgressSlider::paintEvent(QPaintEvent *event) {
         // Nothing to measure (stopped, a stream): an empty track, without knob.
         m_cell->setCurrentKnobRect(QRectF(trackRect().topLeft(), QSizeF(0, 0)));
         m_cell->drawBarInside(painter, trackRect());
+        paintFocus(painter);
         return;
     }
     // The knob is placed first so the track splits at its centre for this value.
     const QRectF knob = m_cell->placeKnob(knobRect());
     m_cell->drawBarInside(painter, trackRect());
     if (isEnabled()) painter.drawImage(knob, m_cell->knobImage().image);
+    paintFocus(painter);
+}
+
+void ProgressSlider::paintFocus(QPainter &painter) {
+    // The pictures have no focused look: keyboard users see a ring in the highlight
+    // colour, which both themes keep readable on their background.
+    if (!hasFocus()) return;
+    painter.setOpacity(1.0);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(palette().color(QPalette::Highlight), 2);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
 }
 
 void ProgressSlider::mousePressEvent(QMouseEvent *event) {

@@ -3,6 +3,7 @@
 #include "ui/base/ProgressSliderCell.h"
 
 #include <QSlider>
+#include <functional>
 #include <memory>
 
 namespace kelvane {
@@ -58,6 +59,15 @@ class ProgressSlider : public QSlider {
 
     static constexpr int scale = 1000;
 
+    // How the value reads aloud ("1:23 sur 4:05"): the accessible description. Empty
+    // without a formatter.
+    void setValueText(std::function<QString(double value, double maximum)> format);
+    QString valueText() const;
+    // A slider that only shows (the progress under the seek bar): a progress bar to
+    // screen readers, never changed through them.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+
   protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -66,7 +76,10 @@ class ProgressSlider : public QSlider {
 
   private:
     QSizeF knobSize() const;
+    void paintFocus(QPainter &painter);
     std::unique_ptr<ProgressSliderCell> m_cell;
+    std::function<QString(double, double)> m_valueText;
+    bool m_readOnly = false;
 };
 
 } // namespace kelvane

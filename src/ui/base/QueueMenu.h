@@ -22,8 +22,8 @@ using SongsReady = std::function<void(const QList<Song> &songs)>;
 // Hands the songs to its argument, now or later (after a read).
 using SongsSource = std::function<void(SongsReady ready)>;
 
-extern const QString appendTitle;   // "Ajouter à la lecture en cours"
-extern const QString playNextTitle; // "Lire ensuite"
+QString appendTitle();   // "Ajouter à la lecture en cours"
+QString playNextTitle(); // "Lire ensuite"
 
 // Adds the three entries; returns the play entry.
 QAction *add(QMenu *menu, const QString &playTitle, std::function<void()> play, SongsSource songs);

@@ -17,12 +17,11 @@ SetNameDialog::SetNameDialog(const QStringList &p, QWidget *parent)
 SetNameDialog::SetNameDialog(const QString &title, const QString &notification,
                              const QString &answerWord, QWidget *parent)
     : AnswerDialog(title, notification, parent), m_answerWord(answerWord),
-      m_label(new QLabel(QStringLiteral("Nom :"))), m_textField(new QLineEdit),
-      m_ok(new QPushButton(QStringLiteral("OK"))),
-      m_cancel(new QPushButton(QStringLiteral("Annuler"))) {
+      m_label(new QLabel(tr("Nom :"))), m_textField(new QLineEdit), m_ok(new QPushButton(tr("OK"))),
+      m_cancel(new QPushButton(tr("Annuler"))) {
     m_label->setBuddy(m_textField);
     m_textField->setMinimumWidth(280);
-    m_textField->setPlaceholderText(QStringLiteral("Au moins deux caractères"));
+    m_textField->setPlaceholderText(tr("Au moins deux caractères"));
     m_ok->setDefault(true);
     m_ok->setEnabled(false);
     // The button only mirrors the rules; ok() checks them again for callers that press it.

@@ -22,7 +22,7 @@ AlbumBigCover::AlbumBigCover(const QUrl &url, const QString &title, QWidget *par
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_url(url) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("windowBigCover"));
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Pochette") : title);
+    setWindowTitle(title.isEmpty() ? tr("Pochette") : title);
     m_cover = new QLabel(this);
     m_cover->setAlignment(Qt::AlignCenter);
     m_cover->setMinimumSize(200, 200);
@@ -126,7 +126,7 @@ void AlbumBigCover::showPicture(const QImage &image) {
 void AlbumBigCover::showMissing() {
     const QSize side(200, 200);
     m_cover->setPixmap(librarystyle::pixmap(QStringLiteral("no_cover"), side, devicePixelRatioF()));
-    m_note->setText(QStringLiteral("Cet album n'a pas de pochette."));
+    m_note->setText(tr("Cet album n'a pas de pochette."));
     m_note->show();
     m_noteShown = true;
     layout()->setContentsMargins(24, 24, 24, 24);

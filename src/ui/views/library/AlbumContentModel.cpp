@@ -6,8 +6,7 @@
 namespace kelvane {
 
 AlbumContentModel::AlbumContentModel(QObject *parent)
-    : SongTableModel({QStringLiteral("N°"), QStringLiteral("Titre"), QStringLiteral("Durée")},
-                     TrackNumber, Time, parent) {}
+    : SongTableModel({tr("N°"), tr("Titre"), tr("Durée")}, TrackNumber, Time, parent) {}
 
 void AlbumContentModel::setSongs(QList<Song> songs) {
     beginResetModel();

@@ -52,6 +52,7 @@ AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent) {
     m_model = new AlbumContentModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("albumTableView"));
+    m_table->setAccessibleName(tr("Morceaux de l'album"));
     m_table->setModel(m_model);
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->verticalHeader()->setDefaultSectionSize(19);
@@ -80,6 +81,8 @@ AlbumContentView::AlbumContentView(QWidget *parent) : QWidget(parent) {
     m_content = MPDCache::sMPDCache().getAlbumContentArray().value_or(QList<Song>{});
     m_model->setSongs(m_content);
     connect(m_table, &SongTable::playRequested, this, &AlbumContentView::doubleClick);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { MPDQueue::sMPDQueue().playSongsNext(songsFor(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &AlbumContentView::showContextMenu);
 
     setHead();
@@ -175,7 +178,7 @@ void AlbumContentView::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_content.size()) return;
     const QList<Song> songs = songsFor(row);
     queuemenu::add(
-        menu, QStringLiteral("Lire"), [this, row] { doubleClick(row); },
+        menu, tr("Lire"), [this, row] { doubleClick(row); },
         [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }

@@ -139,6 +139,14 @@ void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option,
         painter->setBrush(highlight);
         painter->drawRoundedRect(QRectF(option.rect).adjusted(3, 3, -3, -3), 6, 6);
     }
+    if (option.state & QStyle::State_HasFocus) {
+        // The keyboard's cell, selected or not: a ring in the highlight colour, drawn at
+        // full strength so it reads in the light and the dark theme alike.
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(option.palette.color(QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(option.rect).adjusted(2, 2, -2, -2), 6, 6);
+    }
     painter->drawPixmap(
         QPointF(g.cover.left() - shadowPad + shadowDx, g.cover.top() - shadowPad + shadowDy),
         shadow(dpr));

@@ -167,6 +167,10 @@ QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
         const auto scaled = m_pictures.constFind(albumIndex);
         return scaled != m_pictures.constEnd() && scaled->cacheKey() != m_placeholder.cacheKey();
     }
+    case Qt::AccessibleTextRole:
+        // "Album — Artiste": what a screen reader says on the cell.
+        return tr("%1 — %2").arg(librarytext::displayName(album.albumName),
+                                 librarytext::displayName(album.artist));
     case Qt::ToolTipRole:
         return QString(librarytext::displayName(album.albumName) + QLatin1Char('\n') +
                        librarytext::displayName(album.artist));

@@ -2,10 +2,12 @@
 
 #include "ui/views/library/AlbumContentView.h"
 #include "ui/views/library/LibraryText.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -60,6 +62,13 @@ AlbumPopover *AlbumPopover::display(QWidget *parent, const QRect &anchor, qsizet
     const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
     popover->setGeometry(placement(anchor, size, area));
     popover->show();
+    // Opened from the keyboard too (Space on a cover): the songs take the keys at once,
+    // on the first one, so the arrows, Enter and the Menu key work without a click.
+    SongTable *songs = popover->m_content->albumTableView();
+    popover->setAccessibleName(popover->m_content->albumName()->text());
+    songs->setFocus(Qt::PopupFocusReason);
+    if (songs->model() && songs->model()->rowCount() > 0 && !songs->currentIndex().isValid())
+        songs->setCurrentIndex(songs->model()->index(0, 0));
     return popover;
 }
 

@@ -2,14 +2,17 @@
 
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "ui/base/Accessibility.h"
 #include "ui/base/QueueMenu.h"
 #include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
 #include "ui/views/library/AlbumOverCover.h"
 #include "ui/views/library/PlaylistMenu.h"
 #include "ui/views/library/SongSearchPanel.h"
+#include "ui/views/library/SongTable.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -69,17 +72,22 @@ void AlbumsView::build(ImageManager *manager) {
     m_grid->setDragDropMode(QAbstractItemView::DragOnly);
     m_grid->setDefaultDropAction(Qt::CopyAction);
 
-    m_empty = new QLabel(QStringLiteral("Aucun album"), this);
+    m_empty = new QLabel(tr("Aucun album"), this);
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setEnabled(false);
     m_empty->hide();
 
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("searchField"));
-    m_search->setPlaceholderText(QStringLiteral("Rechercher (album, artiste, genre, année)"));
+    m_search->setPlaceholderText(tr("Rechercher (album, artiste, genre, année)"));
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &AlbumsView::applyFilter);
+    a11y::nameSearchField(m_search, tr("Rechercher des albums"),
+                          tr("Filtre la grille par album, artiste, genre ou année"));
+    m_grid->setAccessibleName(tr("Albums"));
+    m_grid->setAccessibleDescription(
+        tr("Entrée lit l'album, Espace affiche ses morceaux, la touche Menu ouvre ses actions"));
     m_songs = new SongSearchPanel(this);
     m_songs->hide();
 
@@ -102,6 +110,9 @@ void AlbumsView::build(ImageManager *manager) {
     layout->setSpacing(0);
     layout->addLayout(searchRow);
     layout->addWidget(split);
+    // The keys go from the field down to what it filters: the albums, then the songs.
+    setTabOrder(m_search, m_grid);
+    setTabOrder(m_grid, m_songs->table());
 
     connect(m_overCover, &AlbumOverCover::changed, this, [this](int row) {
         if (row >= 0 && row < m_model->rowCount()) m_grid->update(m_model->index(row));
@@ -130,7 +141,7 @@ void AlbumsView::build(ImageManager *manager) {
     CatalogueLoader &loader = CatalogueLoader::sCatalogueLoader();
     connect(&loader, &CatalogueLoader::progress, this, [this](qsizetype found) {
         if (m_loadWanted && m_model->rowCount() == 0)
-            m_empty->setText(QStringLiteral("Chargement des albums… %1").arg(found));
+            m_empty->setText(tr("Chargement des albums… %1").arg(found));
     });
     connect(&loader, &CatalogueLoader::finished, this, &AlbumsView::loaded);
 
@@ -154,7 +165,7 @@ void AlbumsView::awakeFromNib() {
     // more, and the window (the now-playing bar too) goes on meanwhile. The grid says
     // how far it got; the loader's answer fills it (loaded()).
     m_loadWanted = true;
-    m_empty->setText(QStringLiteral("Chargement des albums…"));
+    m_empty->setText(tr("Chargement des albums…"));
     if (m_model->rowCount() == 0) {
         m_empty->setVisible(true);
         m_grid->setVisible(false);
@@ -185,8 +196,7 @@ void AlbumsView::showAlbums(const QList<Album> &albums) {
 
 void AlbumsView::showEmptyState() {
     const bool empty = m_model->rowCount() == 0;
-    m_empty->setText(m_model->isFiltered() ? QStringLiteral("Aucun album ne correspond")
-                                           : QStringLiteral("Aucun album"));
+    m_empty->setText(m_model->isFiltered() ? tr("Aucun album ne correspond") : tr("Aucun album"));
     m_empty->setVisible(empty);
     m_grid->setVisible(!empty);
     Q_EMIT albumsShown(m_model->rowCount());
@@ -208,7 +218,7 @@ void AlbumsView::applyFilter(const QString &text) {
     else
         m_model->setShownAlbums(m_filter.matching(clean));
     // A load in flight still says so; otherwise say why the grid is empty.
-    if (!m_empty->text().startsWith(QStringLiteral("Chargement"))) showEmptyState();
+    if (!m_empty->text().startsWith(tr("Chargement des albums…"))) showEmptyState();
     m_grid->scrollToTop();
     m_songs->setText(clean);
 }
@@ -296,25 +306,29 @@ void AlbumsView::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const QRect cover = m_item->geometry(m_grid->visualRect(m_model->index(row))).cover;
     const QRect anchor(m_grid->viewport()->mapToGlobal(cover.topLeft()), cover.size());
+    const queuemenu::SongsSource songs = albumSongs(row);
+    queuemenu::add(
+        menu, tr("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
+    menu->addSeparator();
+    menu->addAction(tr("Afficher les morceaux"), this,
+                    [this, row, anchor] { m_item->clickAlbum(row, anchor); });
+    // Only a cover that is there: an album without one has nothing to enlarge.
+    if (m_model->index(row).data(AlbumListModel::CoverLoadedRole).toBool())
+        menu->addAction(tr("Afficher la pochette"), this,
+                        [this, row] { m_item->clickMaximize(row); });
+    playlistmenu::add(menu, songs);
+}
+
+queuemenu::SongsSource AlbumsView::albumSongs(int row) {
     const Album album = m_model->album(row);
     // The album's songs are read once an entry is chosen.
-    const auto songs = [this, album](const std::function<void(const QList<Song> &)> &ready) {
+    return [this, album](const queuemenu::SongsReady &ready) {
         MPDBulk::sMPDBulk().run(
             this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
             [ready, name = album.albumName](std::optional<QList<Song>> content) {
                 if (content) ready(AlbumItem::songsOfAlbum(*content, name));
             });
     };
-    queuemenu::add(
-        menu, QStringLiteral("Lire"), [this, row] { m_item->clickPlay(row); }, songs);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Afficher les morceaux"), this,
-                    [this, row, anchor] { m_item->clickAlbum(row, anchor); });
-    // Only a cover that is there: an album without one has nothing to enlarge.
-    if (m_model->index(row).data(AlbumListModel::CoverLoadedRole).toBool())
-        menu->addAction(QStringLiteral("Afficher la pochette"), this,
-                        [this, row] { m_item->clickMaximize(row); });
-    playlistmenu::add(menu, songs);
 }
 
 bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
@@ -355,6 +369,13 @@ bool AlbumsView::eventFilter(QObject *watched, QEvent *event) {
     } else if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QModelIndex current = m_grid->currentIndex();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid() &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            // "Lire ensuite" without the menu, as in the song lists.
+            albumSongs(current.row())(
+                [](const QList<Song> &songs) { MPDQueue::sMPDQueue().playSongsNext(songs); });
+            return true;
+        }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid()) {
             m_item->clickPlay(current.row());
             return true;

@@ -14,6 +14,7 @@
 #include "core/library/AlbumFilter.h"
 #include "core/model/Album.h"
 #include "core/mpd/MPDDelegates.h"
+#include "ui/base/QueueMenu.h"
 #include "ui/base/ReloadableView.h"
 
 #include <QList>
@@ -77,6 +78,8 @@ class AlbumsView : public QWidget, public MPDAlbumDelegate, public ReloadableVie
     void resizeEvent(QResizeEvent *event) override;
 
   private:
+    // Reads row's album songs when called, then hands them on (menu entries, keys).
+    queuemenu::SongsSource albumSongs(int row);
     void build(ImageManager *manager);
     void fitGrid();
     void updateHover(QPoint viewportPos);

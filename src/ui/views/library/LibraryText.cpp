@@ -1,5 +1,6 @@
 #include "ui/views/library/LibraryText.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace kelvane::librarytext {
@@ -17,9 +18,12 @@ QString trackText(qint32 disc, qint32 track) {
 QString totalTimeText(double seconds) {
     const int hours = int(seconds / 3600);
     const int minutes = int(seconds / 60) % 60;
-    if (hours > 0 && minutes > 0) return QStringLiteral("%1h %2mn").arg(hours).arg(minutes);
-    if (hours > 0) return QStringLiteral("%1h").arg(hours);
-    return QStringLiteral("%1mn").arg(minutes);
+    if (hours > 0 && minutes > 0)
+        return QCoreApplication::translate("kelvane::librarytext", "%1h %2mn")
+            .arg(hours)
+            .arg(minutes);
+    if (hours > 0) return QCoreApplication::translate("kelvane::librarytext", "%1h").arg(hours);
+    return QCoreApplication::translate("kelvane::librarytext", "%1mn").arg(minutes);
 }
 
 QString genreAndYearText(const QString &genre, qint32 year) {
@@ -41,7 +45,7 @@ QSize popoverSize(qsizetype songCount) {
 }
 
 QString displayName(const QString &text) {
-    return text.isNull() ? QStringLiteral("inconnu") : text;
+    return text.isNull() ? QCoreApplication::translate("kelvane::librarytext", "inconnu") : text;
 }
 
 } // namespace kelvane::librarytext

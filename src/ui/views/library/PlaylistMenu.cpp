@@ -4,6 +4,7 @@
 #include "core/notify/NotificationCenter.h"
 #include "ui/base/SetNameDialog.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPointer>
 
@@ -36,7 +37,8 @@ QStringList names() {
 }
 
 QMenu *add(QMenu *menu, SongsSource songs) {
-    QMenu *sub = menu->addMenu(QStringLiteral("Ajouter à la playlist"));
+    QMenu *sub = menu->addMenu(
+        QCoreApplication::translate("kelvane::playlistmenu", "Ajouter à la playlist"));
     sub->setObjectName(QStringLiteral("addToPlaylistMenu"));
     for (const QString &name : storedNames()) {
         // "&" would be read as a shortcut marker.
@@ -50,15 +52,16 @@ QMenu *add(QMenu *menu, SongsSource songs) {
     QWidget *parent = menu->parentWidget() ? menu->parentWidget()->window() : nullptr;
     while (parent && parent->windowType() == Qt::Popup && parent->parentWidget())
         parent = parent->parentWidget()->window();
-    sub->addAction(QStringLiteral("Nouvelle playlist…"), sub,
+    sub->addAction(QCoreApplication::translate("kelvane::playlistmenu", "Nouvelle playlist…"), sub,
                    [parent, songs] { askNewPlaylist(parent, songs); });
     return sub;
 }
 
 SetNameDialog *askNewPlaylist(QWidget *parent, SongsSource songs) {
     if (dialog()) dialog()->deleteLater();
-    auto *asking = new SetNameDialog(QStringLiteral("Nouvelle playlist"), closeNotification,
-                                     QStringLiteral("new"), parent);
+    auto *asking =
+        new SetNameDialog(QCoreApplication::translate("kelvane::playlistmenu", "Nouvelle playlist"),
+                          closeNotification, QStringLiteral("new"), parent);
     asking->setAttribute(Qt::WA_DeleteOnClose);
     dialog() = asking;
     NotificationCenter &center = NotificationCenter::defaultCenter();

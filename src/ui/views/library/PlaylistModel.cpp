@@ -3,9 +3,8 @@
 namespace kelvane {
 
 PlaylistModel::PlaylistModel(QObject *parent)
-    : SongTableModel({QStringLiteral("N°"), QStringLiteral("Artiste"), QStringLiteral("Album"),
-                      QStringLiteral("Titre"), QStringLiteral("Compositeur"),
-                      QStringLiteral("Durée"), QString()},
+    : SongTableModel({tr("N°"), tr("Artiste"), tr("Album"), tr("Titre"), tr("Compositeur"),
+                      tr("Durée"), QString()},
                      TrackNumber, Time, parent) {}
 
 void PlaylistModel::setSongs(QList<Song> songs) {

@@ -3,6 +3,7 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
+#include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "ui/base/QueueMenu.h"
 #include "ui/views/library/PlaylistMenu.h"
@@ -31,6 +32,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("tableOutletPlaylist"));
+    m_table->setAccessibleName(tr("Morceaux de la playlist"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
     auto *layout = new QVBoxLayout(this);
@@ -42,6 +44,15 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     m_name = CurrentPlaylisyView::currentPlaylist();
     reload();
     connect(m_table, &SongTable::playRequested, this, &PlaylistView::doubleClick);
+    connect(m_table, &SongTable::playNextRequested, this, [this](int row) {
+        if (row < 0 || row >= m_model->rowCount()) return;
+        QList<qint32> rows = m_table->selectedRowsAscending();
+        if (!rows.contains(row)) rows = {row};
+        QList<Song> songs;
+        for (qint32 r : rows)
+            songs.append(m_model->songs().value(r));
+        MPDQueue::sMPDQueue().playSongsNext(songs);
+    });
     connect(m_table, &SongTable::contextMenuRequested, this, &PlaylistView::showContextMenu);
 }
 
@@ -70,7 +81,7 @@ void PlaylistView::showContextMenu(int row, QPoint globalPos) {
         songs.append(m_model->songs().value(r));
     QMenu menu(this);
     queuemenu::add(
-        &menu, QStringLiteral("Lire"), [this, row] { doubleClick(row); },
+        &menu, tr("Lire"), [this, row] { doubleClick(row); },
         [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(&menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
     menu.exec(globalPos);

@@ -8,8 +8,7 @@
 namespace kelvane {
 
 QueueModel::QueueModel(QObject *parent)
-    : SongTableModel({QStringLiteral("N°"), QStringLiteral("Artiste"), QStringLiteral("Album"),
-                      QStringLiteral("Titre"), QStringLiteral("Durée"), QStringLiteral("Année")},
+    : SongTableModel({tr("N°"), tr("Artiste"), tr("Album"), tr("Titre"), tr("Durée"), tr("Année")},
                      TrackNumber, Time, parent) {}
 
 void QueueModel::setStreams(const QList<Stream> &streams) {

@@ -31,6 +31,7 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
     m_table = new SongTable(this);
     m_table->setModel(m_model);
     m_table->setObjectName(QStringLiteral("queueTableView"));
+    m_table->setAccessibleName(tr("Lecture en cours"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setDropsAccepted(true);
     connect(m_table, &SongTable::dropped, this, &QueueView::drop);
@@ -47,8 +48,8 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
         connect(button, &QToolButton::clicked, this, slot);
         tools->addWidget(button);
     };
-    tool(QStringLiteral("shuffleButton"), QStringLiteral("Mélanger"), &QueueView::shuffle);
-    tool(QStringLiteral("clearButton"), QStringLiteral("Vider la liste"), &QueueView::askToClear);
+    tool(QStringLiteral("shuffleButton"), tr("Mélanger"), &QueueView::shuffle);
+    tool(QStringLiteral("clearButton"), tr("Vider la liste"), &QueueView::askToClear);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -67,6 +68,8 @@ QueueView::QueueView(QWidget *parent) : QWidget(parent) {
 
     connect(m_table, &SongTable::playRequested, this, &QueueView::doubleClick);
     connect(m_table, &SongTable::deleteRequested, this, &QueueView::supprimer);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { playNext(actedRows(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &QueueView::showContextMenu);
 
     MPDCache &cache = MPDCache::sMPDCache();
@@ -196,18 +199,22 @@ void QueueView::showContextMenu(int row, QPoint globalPos) {
     const bool onRow = row >= 0 && row < m_model->rowCount();
     const QList<qint32> rows = onRow ? actedRows(row) : QList<qint32>{};
     if (onRow) {
-        menu.addAction(QStringLiteral("Lire"), this, [this, row] { doubleClick(row); });
-        menu.addAction(QStringLiteral("Lire ensuite"), this, [this, rows] { playNext(rows); });
+        menu.addAction(tr("Lire"), this, [this, row] { doubleClick(row); });
+        QAction *next = menu.addAction(tr("Lire ensuite"), this, [this, rows] { playNext(rows); });
+        // Said in the menu: the table's own key for it (SongTable).
+        next->setShortcut(SongTable::playNextKey());
+        next->setShortcutVisibleInContextMenu(true);
         QList<Song> songs;
         for (qint32 r : rows)
             songs.append(m_model->songs().value(r));
         playlistmenu::add(&menu, [songs](auto done) { done(songs); });
-        menu.addAction(QStringLiteral("Supprimer"), this, [this, row] { supprimer(row); });
+        QAction *remove = menu.addAction(tr("Supprimer"), this, [this, row] { supprimer(row); });
+        remove->setShortcut(QKeySequence(Qt::Key_Delete));
+        remove->setShortcutVisibleInContextMenu(true);
         menu.addSeparator();
     }
-    QAction *shuffleAction = menu.addAction(QStringLiteral("Mélanger"), this, &QueueView::shuffle);
-    QAction *clearAction =
-        menu.addAction(QStringLiteral("Vider la liste"), this, &QueueView::askToClear);
+    QAction *shuffleAction = menu.addAction(tr("Mélanger"), this, &QueueView::shuffle);
+    QAction *clearAction = menu.addAction(tr("Vider la liste"), this, &QueueView::askToClear);
     shuffleAction->setEnabled(m_model->rowCount() > 1);
     clearAction->setEnabled(m_model->rowCount() > 0);
     menu.exec(globalPos);
@@ -273,13 +280,12 @@ void QueueView::askToClear() {
         if (m_clearDialog) m_clearDialog->deleteLater();
         if (info.value(QStringLiteral("close")) == QLatin1String("delete")) clearQueue();
     });
-    m_clearDialog =
-        new ConfirmDialog(QStringLiteral("Vider la liste"),
-                          m_model->rowCount() == 1
-                              ? QStringLiteral("Retirer le morceau de la lecture en cours ?")
-                              : QStringLiteral("Retirer les %1 morceaux de la lecture en cours ?")
-                                    .arg(m_model->rowCount()),
-                          clearDialogClose(), window());
+    m_clearDialog = new ConfirmDialog(
+        tr("Vider la liste"),
+        m_model->rowCount() == 1
+            ? tr("Retirer le morceau de la lecture en cours ?")
+            : tr("Retirer les %n morceaux de la lecture en cours ?", "", m_model->rowCount()),
+        clearDialogClose(), window());
     m_clearDialog->showWindow();
 }
 

@@ -3,6 +3,7 @@
 #include "core/commands/MPDCommand.h"
 #include "core/library/CatalogueLoader.h"
 #include "core/library/MPDAlbum.h"
+#include "core/library/MPDQueue.h"
 #include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
@@ -27,7 +28,7 @@ namespace kelvane {
 
 SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("songSearchPanel"));
-    auto *heading = new QLabel(QStringLiteral("Titres"), this);
+    auto *heading = new QLabel(tr("Titres"), this);
     heading->setFont(Style::titleFont());
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("songSearchNote"));
@@ -35,6 +36,7 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_model = new PlaylistModel(this);
     m_table = new SongTable(this);
     m_table->setObjectName(QStringLiteral("songSearchTable"));
+    m_table->setAccessibleName(tr("Titres trouvés"));
     m_table->setFrameShape(QFrame::NoFrame);
     m_table->setModel(m_model);
     PlaylistView::setUpColumns(m_table);
@@ -59,6 +61,8 @@ SongSearchPanel::SongSearchPanel(QWidget *parent) : QWidget(parent) {
     m_debounce.setInterval(debounceMs);
     connect(&m_debounce, &QTimer::timeout, this, &SongSearchPanel::searchNow);
     connect(m_table, &SongTable::playRequested, this, &SongSearchPanel::playAlbumOf);
+    connect(m_table, &SongTable::playNextRequested, this,
+            [this](int row) { MPDQueue::sMPDQueue().playSongsNext(songsFor(row)); });
     connect(m_table, &SongTable::contextMenuRequested, this, &SongSearchPanel::showContextMenu);
 }
 
@@ -95,7 +99,7 @@ void SongSearchPanel::searchNow() {
     std::shared_ptr<const SongIndex> index = cache.getCurrentSongIndex();
     if (!index) {
         // The songs come with the catalogue: the search follows its read.
-        m_note->setText(QStringLiteral("Recherche…"));
+        m_note->setText(tr("Recherche…"));
         m_waitingForCatalogue = true;
         CatalogueLoader::sCatalogueLoader().load();
         return;
@@ -129,7 +133,7 @@ void SongSearchPanel::catalogueRead() {
     ++m_ticket;
     m_searching = false;
     m_model->setSongs({});
-    m_note->setText(QStringLiteral("Recherche impossible"));
+    m_note->setText(tr("Recherche impossible"));
     Q_EMIT searched();
 }
 
@@ -137,14 +141,13 @@ void SongSearchPanel::showFound(const QList<Song> &songs, bool cut) {
     m_searching = false;
     m_model->setSongs(songs);
     if (songs.isEmpty())
-        m_note->setText(QStringLiteral("Aucun titre"));
+        m_note->setText(tr("Aucun titre"));
     else if (cut)
-        m_note->setText(QStringLiteral("Plus de %1 titres : seuls les %1 premiers sont affichés, "
-                                       "précisez la recherche.")
+        m_note->setText(tr("Plus de %1 titres : seuls les %1 premiers sont affichés, "
+                           "précisez la recherche.")
                             .arg(songs.size()));
     else
-        m_note->setText(songs.size() == 1 ? QStringLiteral("1 titre")
-                                          : QStringLiteral("%1 titres").arg(songs.size()));
+        m_note->setText(tr("%n titre(s)", "", int(songs.size())));
     Q_EMIT searched();
 }
 
@@ -193,7 +196,7 @@ void SongSearchPanel::fillContextMenu(QMenu *menu, int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const QList<Song> songs = songsFor(row);
     queuemenu::add(
-        menu, QStringLiteral("Lire l'album"), [this, row] { playAlbumOf(row); },
+        menu, tr("Lire l'album"), [this, row] { playAlbumOf(row); },
         [songs](const queuemenu::SongsReady &ready) { ready(songs); });
     playlistmenu::add(menu, [songs](const playlistmenu::SongsReady &ready) { ready(songs); });
 }

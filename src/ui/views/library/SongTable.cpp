@@ -137,6 +137,11 @@ void SongTable::keyPressEvent(QKeyEvent *event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (currentIndex().isValid() && (event->modifiers() & Qt::ControlModifier)) {
+            Q_EMIT playNextRequested(currentIndex().row());
+            event->accept();
+            return;
+        }
         if (currentIndex().isValid()) {
             Q_EMIT playRequested(currentIndex().row());
             event->accept();
@@ -156,6 +161,14 @@ void SongTable::keyPressEvent(QKeyEvent *event) {
         break;
     }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndex SongTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if ((action == MoveHome || action == MoveEnd) && model() && model()->rowCount() > 0) {
+        const int row = action == MoveHome ? 0 : model()->rowCount() - 1;
+        return model()->index(row, 0);
+    }
+    return QTableView::moveCursor(action, modifiers);
 }
 
 void SongTable::mouseDoubleClickEvent(QMouseEvent *event) {

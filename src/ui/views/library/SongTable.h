@@ -7,6 +7,7 @@
 // Selected rows drag out as songs; a table that takes drops reports them with the row
 // they land before (dropped), and changes nothing itself.
 // Thread: GUI.
+#include <QKeySequence>
 #include <QList>
 #include <QMimeData>
 #include <QTableView>
@@ -29,11 +30,19 @@ class SongTable : public QTableView {
   Q_SIGNALS:
     void playRequested(int row);
     void deleteRequested(int currentRow);
+    // Ctrl+Return (playNextKey) on a row: "Lire ensuite" without the menu.
+    void playNextRequested(int currentRow);
     void contextMenuRequested(int row, QPoint globalPos);
     void dropped(const QMimeData *data, int row);
 
+  public:
+    static QKeySequence playNextKey() { return QKeySequence(Qt::CTRL | Qt::Key_Return); }
+
   protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Home and End go to the first and last song, on the row's first cell (the one that
+    // reads the whole row to a screen reader), as in a list; not along the row.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;

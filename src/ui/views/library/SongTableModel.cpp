@@ -110,6 +110,11 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const {
             return isTimeMarked(row) ? librarystyle::playingColour()
                                      : librarystyle::secondaryColour(QApplication::palette());
         break;
+    case Qt::AccessibleTextRole:
+        // A screen reader reads the row where it enters it: title, artist, duration. The
+        // other cells read as they show.
+        if (column == 0) return rowSpeech(row);
+        break;
     case Qt::TextAlignmentRole:
         // Numbers line up on their last digit.
         if (column == m_timeColumn || column == m_trackColumn)
@@ -119,6 +124,18 @@ QVariant SongTableModel::data(const QModelIndex &index, int role) const {
         break;
     }
     return {};
+}
+
+QString SongTableModel::rowSpeech(int row) const {
+    if (row < 0 || row >= m_songs.size()) return {};
+    const Song &song = m_songs[row];
+    QString title = song.title().trimmed();
+    if (title.isEmpty()) title = song.fullPath().section(QLatin1Char('/'), -1);
+    QStringList parts{title};
+    if (!song.artist().trimmed().isEmpty()) parts << song.artist().trimmed();
+    if (song.duration() > 0) parts << librarytext::timeText(song.duration()).trimmed();
+    if (isTrackMarked(row)) parts << tr("en cours");
+    return parts.join(QStringLiteral(", "));
 }
 
 QVariant SongTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -23,6 +23,9 @@ class SongTableModel : public QAbstractTableModel {
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
+    // "Titre, Artiste, 3:45" (", en cours" on the playing song's row): the row as a
+    // screen reader reads it, the accessible text of its first cell.
+    QString rowSpeech(int row) const;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Rows drag out as their songs' files (songdrag), to the queue or elsewhere.
     Qt::ItemFlags flags(const QModelIndex &index) const override;

@@ -13,10 +13,14 @@
 #include "ui/views/radio/RadioNotice.h"
 #include "ui/views/radio/RadioOverCover.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGraphicsDropShadowEffect>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QVBoxLayout>
 
@@ -31,6 +35,7 @@ QString value(const DirectoryItem &item, const char *key) {
 RadioItem::RadioItem(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("RadioItem"));
     setFixedSize(itemSize);
+    setFocusPolicy(Qt::StrongFocus);
 
     m_logoBox = new QWidget(this);
     m_logoBox->setFixedSize(logoSize);
@@ -89,6 +94,8 @@ void RadioItem::setRepresentedObject(const DirectoryItem &item) {
     m_labelRadio->setToolTip(name);
     m_subTextRadio->setText(subtext);
     m_subTextRadio->setToolTip(subtext);
+    setAccessibleName(link ? tr("Dossier %1").arg(name) : name);
+    setAccessibleDescription(subtext);
     // Two lines, with room above for the accents of capitals (É) that rise past the ascent.
     m_subTextRadio->setMaximumHeight(2 * m_subTextRadio->fontMetrics().lineSpacing() + 6);
 
@@ -137,8 +144,75 @@ void RadioItem::mousePressEvent(QMouseEvent *event) {
     QWidget::mousePressEvent(event);
 }
 
+void RadioItem::activate() {
+    if (isLink())
+        openFolder();
+    else
+        clickPlay();
+}
+
+void RadioItem::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (event->modifiers() & ~Qt::KeypadModifier) break;
+        activate();
+        event->accept();
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        focusNextPrevChild(false);
+        event->accept();
+        return;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        focusNextPrevChild(true);
+        event->accept();
+        return;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RadioItem::contextMenuEvent(QContextMenuEvent *event) {
+    if (isLink()) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    menu.addAction(tr("Écouter"), this, &RadioItem::clickPlay);
+    menu.addAction(tr("Ajouter aux streams"), this, &RadioItem::addToStream);
+    menu.exec(event->globalPos());
+    event->accept();
+}
+
+void RadioItem::paintEvent(QPaintEvent *event) {
+    QWidget::paintEvent(event);
+    if (!hasFocus()) return;
+    // The keyboard's item: a ring in the highlight colour, in either theme.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+}
+
+void RadioItem::focusInEvent(QFocusEvent *event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void RadioItem::focusOutEvent(QFocusEvent *event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
 void RadioItem::clickFolder() {
-    if (!FolderClick::click()) return;
+    if (FolderClick::click()) openFolder();
+}
+
+void RadioItem::openFolder() {
     Radio radio;
     radio.setName(value(m_item, "name"));
     radio.setUrl(value(m_item, "url"));
@@ -175,7 +249,7 @@ void RadioItem::addToStream() {
                                 streams.addStream(Stream::entryText(address, name));
                                 const auto after = streams.getStreamList();
                                 if (!after || after->size() <= before->size()) return;
-                                RadioNotice::toast(window, QStringLiteral("Stream ajouté"),
+                                RadioNotice::toast(window, tr("Stream ajouté"),
                                                    QStringLiteral("%1\n\n%2").arg(name, subtext));
                             });
 }

@@ -42,12 +42,23 @@ class RadioItem : public QWidget {
     void addToStream();
     // One click on the folder; the second click of a double click opens it.
     void clickFolder();
+    // The keyboard's way in, without the double click a folder wants from the mouse:
+    // a folder opens, a station plays.
+    void activate();
 
   protected:
     void mousePressEvent(QMouseEvent *event) override;
+    // Enter and Space activate; the arrows go to the neighbouring items.
+    void keyPressEvent(QKeyEvent *event) override;
+    // A station's actions ("Écouter", "Ajouter aux streams") from the Menu key too.
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
   private:
     void showLogo(const QImage &image);
+    void openFolder();
 
     DirectoryItem m_item;
     QWidget *m_logoBox;

@@ -42,6 +42,7 @@ QToolButton *roundButton(bool play, const QString &tip, QWidget *parent) {
     button->setFixedSize(40, 40);
     button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     button->setToolTip(tip);
+    button->setAccessibleName(tip);
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
     button->setGraphicsEffect(new QGraphicsOpacityEffect(button));

@@ -2,6 +2,7 @@
 
 #include "core/mpd/MPDCache.h"
 #include "core/radio/RadioState.h"
+#include "ui/base/Accessibility.h"
 #include "ui/base/Icons.h"
 #include "ui/base/Style.h"
 #include "ui/views/radio/BusySpinner.h"
@@ -53,6 +54,10 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
     m_search->setPlaceholderText(tr("Rechercher une radio"));
     m_search->setClearButtonEnabled(true);
     m_search->setFixedWidth(240);
+    a11y::nameSearchField(m_search, tr("Rechercher une radio"),
+                          tr("Entrée lance la recherche dans l'annuaire"));
+    m_table->setAccessibleName(tr("Catégories"));
+    m_previous->setAccessibleName(tr("Page précédente"));
 
     auto *top = new QHBoxLayout;
     top->setSpacing(8);
@@ -68,6 +73,9 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidget(m_grid);
+    // The items take the focus themselves; the area around them is no stop of its own.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_grid->setAccessibleName(tr("Radios"));
 
     m_empty = new QLabel(tr("Aucune entrée"), this);
     m_empty->setAlignment(Qt::AlignCenter);
@@ -91,6 +99,10 @@ RadioView::RadioView(QWidget *parent) : QWidget(parent), m_state(RadioState::sRa
     layout->addWidget(m_table);
     layout->addWidget(separator);
     layout->addLayout(right, 1);
+    // Tab: the page's back button, the search field, the page's items (showPage puts
+    // them there), then the categories.
+    setTabOrder(m_previous, m_search);
+    setTabOrder(m_search, m_table);
 
     connect(m_table, &QListWidget::clicked, this,
             [this](const QModelIndex &index) { m_state.onIndexClick(index.row()); });
@@ -159,8 +171,11 @@ void RadioView::showPage(const QString &title, const QList<DirectoryItem> &entri
         item->deleteLater();
     }
     m_items.clear();
+    QWidget *before = m_search;
     for (const DirectoryItem &entry : entries) {
         auto *item = new RadioItem(m_grid);
+        setTabOrder(before, item);
+        before = item;
         item->setRepresentedObject(entry);
         m_flow->addWidget(item);
         item->show(); // now, not on the layout's queued show: the page is complete when shown

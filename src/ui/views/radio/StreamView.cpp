@@ -30,6 +30,7 @@ StreamView::StreamView(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("StreamView"));
     m_table = new QTableWidget(0, 1, this);
     m_table->setObjectName(QStringLiteral("streamTableView"));
+    m_table->setAccessibleName(tr("Streams enregistrés"));
     m_table->setHorizontalHeaderLabels({tr("Nom")});
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -207,7 +208,7 @@ void StreamView::deleteStreams() {
         if (!isRow(m_rowStreamSelected)) return;
         const Stream &stream = m_streamArray.at(m_rowStreamSelected);
         positions = {stream.position};
-        message = QStringLiteral("Confirmer la suppression de: %1").arg(stream.name);
+        message = tr("Confirmer la suppression de: %1").arg(stream.name);
     } else {
         const auto current = MPDStream::sMPDStream().getStreamList();
         if (!current) return;
@@ -216,7 +217,7 @@ void StreamView::deleteStreams() {
             if (isRow(row)) urls.append(m_streamArray.at(row).url);
         }
         positions = StreamListing::positionsForAddresses(urls, *current);
-        message = QStringLiteral("Confirmer la suppression des %1 éléments").arg(positions.size());
+        message = tr("Confirmer la suppression des %n éléments", "", int(positions.size()));
     }
     m_selectedItems = positions;
     openConfirmation(message);
@@ -226,8 +227,8 @@ void StreamView::deleteStreams() {
 void StreamView::openConfirmation(const QString &message) {
     // The previous dialog has answered (or been closed) by now; it goes with the new one.
     if (m_confirm) m_confirm->deleteLater();
-    auto *dialog = new ConfirmDialog(
-        QStringList{QStringLiteral("Supprimer stream"), message, deleteClosed}, window());
+    auto *dialog =
+        new ConfirmDialog(QStringList{tr("Supprimer stream"), message, deleteClosed}, window());
     m_confirm = dialog;
     dialog->showWindow();
 }

@@ -6,6 +6,7 @@
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
 #include "support/Wait.h"
+#include "ui/base/Accessibility.h"
 #include "ui/views/radio/BusySpinner.h"
 #include "ui/views/radio/FolderClick.h"
 #include "ui/views/radio/RadioItem.h"
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -379,4 +382,62 @@ TEST_F(RadioViewTest, PreviousArrowIsDrawnInThePalettesTextColour) {
         EXPECT_GT(drawn, 10) << mode;
         EXPECT_EQ(offPalette, 0) << mode;
     }
+}
+
+// Without a mouse: Tab goes from the search field to the page's entries in order, each
+// named for screen readers; the arrows go along them; Enter opens a folder at once (the
+// mouse's double click is not asked for) and plays a station.
+TEST_F(RadioViewTest, EntriesTakeTheKeysInTheirOrder) {
+    s_http->route("/files/key.m3u", {.body = "#EXTM3U\nhttp://127.0.0.1:9/key.mp3\n"});
+    s_http->route("/keys", {.body = opml(link("Jazz", url("/jazz")) +
+                                         audio("Station key", url("/files/key.m3u")))});
+    RadioView view;
+    view.resize(900, 600);
+    view.show();
+    ASSERT_TRUE(waitPage(view, "Music"));
+    Radio radio;
+    radio.setName("Keys");
+    radio.setUrl(url("/keys"));
+    view.onRadioLinkClick(radio);
+    ASSERT_TRUE(waitPage(view, "Keys"));
+    ASSERT_EQ(view.items().size(), 2);
+    RadioItem *folder = view.items().at(0);
+    RadioItem *station = view.items().at(1);
+    EXPECT_EQ(folder->accessibleName(), QStringLiteral("Dossier Jazz"));
+    EXPECT_EQ(station->accessibleName(), QStringLiteral("Station key"));
+    // The next widget Tab stops at.
+    const auto next = [](QWidget *w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    QLineEdit *search = view.radioSearchField();
+    EXPECT_EQ(next(search), folder);
+    EXPECT_EQ(next(folder), station);
+    EXPECT_EQ(next(station), view.radioTableView());
+
+    station->setFocus();
+    QTest::keyClick(station, Qt::Key_Left);
+    EXPECT_TRUE(folder->hasFocus());
+    QTest::keyClick(folder, Qt::Key_Right);
+    EXPECT_TRUE(station->hasFocus());
+    // Shift+F10: the station's hover buttons as a menu.
+    a11y::install();
+    QStringList titles;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *action : menu->actions())
+                titles << action->text();
+            menu->close();
+        }
+    });
+    QTest::keyClick(station, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(titles,
+              QStringList({QStringLiteral("Écouter"), QStringLiteral("Ajouter aux streams")}));
+    QTest::keyClick(station, Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([] { return queue() == QStringList{"http://127.0.0.1:9/key.mp3"}; }));
+    folder->setFocus();
+    QTest::keyClick(folder, Qt::Key_Return);
+    EXPECT_TRUE(waitPage(view, "Jazz"));
 }
