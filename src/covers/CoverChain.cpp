@@ -129,6 +129,9 @@ void CoverChain::resetSession() {
 void CoverChain::forgetMissing() {
     ++m_generation;
     m_missing.clear();
+    // Cover files may have come or gone: every album is asked in the usual order again.
+    m_answered.clear();
+    m_embeddedStreak = 0;
     m_pictures.renewConnections();
     Q_EMIT coversInvalidated();
 }
@@ -311,6 +314,35 @@ void CoverChain::releaseWaiting() {
         fromWeb(job);
 }
 
+std::array<mpdc::PictureKind, 2> CoverChain::askingOrder(const JobPtr &job) const {
+    constexpr std::array<mpdc::PictureKind, 2> fileFirst = {mpdc::PictureKind::CoverFile,
+                                                            mpdc::PictureKind::Embedded};
+    constexpr std::array<mpdc::PictureKind, 2> embeddedFirst = {mpdc::PictureKind::Embedded,
+                                                                mpdc::PictureKind::CoverFile};
+    const auto answered = m_answered.constFind(job->missingKey());
+    if (answered != m_answered.constEnd())
+        return *answered == mpdc::PictureKind::Embedded ? embeddedFirst : fileFirst;
+    // A library whose songs carry their pictures and whose directories hold no cover
+    // file would cost every album a cover file look-up for nothing; once the last few
+    // albums were all answered that way, the embedded picture is asked first.
+    if (job->serverLabel == m_streakServer && m_embeddedStreak >= embeddedLeadAfter)
+        return embeddedFirst;
+    return fileFirst;
+}
+
+void CoverChain::learnAnswer(const JobPtr &job, CoverOrigin origin) {
+    if (origin != CoverOrigin::AlbumArt && origin != CoverOrigin::ReadPicture) return;
+    const bool embedded = origin == CoverOrigin::ReadPicture;
+    m_answered.insert(job->missingKey(),
+                      embedded ? mpdc::PictureKind::Embedded : mpdc::PictureKind::CoverFile);
+    if (job->serverLabel != m_streakServer) {
+        m_streakServer = job->serverLabel;
+        m_embeddedStreak = 0;
+    }
+    // One cover file seen is enough to go back to asking for cover files first.
+    m_embeddedStreak = embedded ? m_embeddedStreak + 1 : 0;
+}
+
 void CoverChain::fromServer(const JobPtr &job) {
     if (job->cancelled()) return;
     if (job->serverLabel.isEmpty()) {
@@ -323,12 +355,13 @@ void CoverChain::fromServer(const JobPtr &job) {
     const qint64 maxBytes = m_manager.imageDownloader().maxBodyBytes();
     ImageCache *cache = &m_manager.imageCache();
     MPDPictures *pictures = &m_pictures;
-    m_pool.start([self, job, generation, maxBytes, cache, pictures] {
+    const std::array<mpdc::PictureKind, 2> order = askingOrder(job);
+    m_pool.start([self, job, generation, maxBytes, cache, pictures, order] {
         QImage image;
         CoverOrigin origin = CoverOrigin::None;
         bool unsure = false; // a read broke: the album may well have a picture
         const QString &song = job->request.songUri;
-        for (const auto kind : {mpdc::PictureKind::CoverFile, mpdc::PictureKind::Embedded}) {
+        for (const auto kind : order) {
             if (job->cancelled()) return;
             if (song.isEmpty()) break;
             if (pictures->serverLabel() != job->serverLabel) {
@@ -355,6 +388,7 @@ void CoverChain::fromServer(const JobPtr &job) {
             if (!self) return;
             if (image.isNull() && !unsure && generation == self->m_generation)
                 self->m_missing.insert(job->missingKey());
+            if (generation == self->m_generation) self->learnAnswer(job, origin);
             self->finish(job, image, origin);
         });
     });
