@@ -131,7 +131,6 @@ void CoverChain::forgetMissing() {
     m_missing.clear();
     // Cover files may have come or gone: every album is asked in the usual order again.
     m_answered.clear();
-    m_embeddedStreak = 0;
     m_pictures.renewConnections();
     Q_EMIT coversInvalidated();
 }
@@ -319,28 +318,19 @@ std::array<mpdc::PictureKind, 2> CoverChain::askingOrder(const JobPtr &job) cons
                                                             mpdc::PictureKind::Embedded};
     constexpr std::array<mpdc::PictureKind, 2> embeddedFirst = {mpdc::PictureKind::Embedded,
                                                                 mpdc::PictureKind::CoverFile};
+    // Only what this album answered before changes the order: a cover file, when the
+    // album has one, stays the picture shown, as it is for an album never asked.
     const auto answered = m_answered.constFind(job->missingKey());
-    if (answered != m_answered.constEnd())
-        return *answered == mpdc::PictureKind::Embedded ? embeddedFirst : fileFirst;
-    // A library whose songs carry their pictures and whose directories hold no cover
-    // file would cost every album a cover file look-up for nothing; once the last few
-    // albums were all answered that way, the embedded picture is asked first.
-    if (job->serverLabel == m_streakServer && m_embeddedStreak >= embeddedLeadAfter)
+    if (answered != m_answered.constEnd() && *answered == mpdc::PictureKind::Embedded)
         return embeddedFirst;
     return fileFirst;
 }
 
 void CoverChain::learnAnswer(const JobPtr &job, CoverOrigin origin) {
     if (origin != CoverOrigin::AlbumArt && origin != CoverOrigin::ReadPicture) return;
-    const bool embedded = origin == CoverOrigin::ReadPicture;
-    m_answered.insert(job->missingKey(),
-                      embedded ? mpdc::PictureKind::Embedded : mpdc::PictureKind::CoverFile);
-    if (job->serverLabel != m_streakServer) {
-        m_streakServer = job->serverLabel;
-        m_embeddedStreak = 0;
-    }
-    // One cover file seen is enough to go back to asking for cover files first.
-    m_embeddedStreak = embedded ? m_embeddedStreak + 1 : 0;
+    m_answered.insert(job->missingKey(), origin == CoverOrigin::ReadPicture
+                                             ? mpdc::PictureKind::Embedded
+                                             : mpdc::PictureKind::CoverFile);
 }
 
 void CoverChain::fromServer(const JobPtr &job) {

@@ -84,8 +84,6 @@ class CoverChain : public QObject, public ImageSource {
     static constexpr int defaultProbeGraceMs = 1000;
     // Threads reading, decoding and storing pictures from the server.
     static inline int readerThreads = 4;
-    // Albums in a row answered by their embedded picture before it is asked first.
-    static constexpr int embeddedLeadAfter = 3;
     qsizetype missingCount() const { return m_missing.size(); }
 
     // The cache key of the cover the server at serverLabel gave for albumPath.
@@ -108,8 +106,8 @@ class CoverChain : public QObject, public ImageSource {
     void webAnswered(const JobPtr &job, bool probe, quint64 generation, const QImage &image,
                      const ImageError &error, ImageCacheSource source);
     void fromServer(const JobPtr &job);
-    // Which picture the server is asked for first: the one that answered for this
-    // album before, else the one the last albums were answered with.
+    // Which picture the server is asked for first: the embedded one only for an album
+    // it answered before.
     std::array<mpdc::PictureKind, 2> askingOrder(const JobPtr &job) const;
     void learnAnswer(const JobPtr &job, CoverOrigin origin);
     void finish(const JobPtr &job, const QImage &image, CoverOrigin origin);
@@ -124,9 +122,6 @@ class CoverChain : public QObject, public ImageSource {
     QSet<QString> m_missing;
     // Per album (server and directory), which request answered it.
     QHash<QString, mpdc::PictureKind> m_answered;
-    // Albums answered in a row by their embedded picture, on m_streakServer.
-    int m_embeddedStreak = 0;
-    QString m_streakServer;
     quint64 m_generation = 0;
     int m_probeGraceMs = defaultProbeGraceMs;
     bool m_following = false;
