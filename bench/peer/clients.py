@@ -43,6 +43,9 @@ class Client:
     bar = ("bottom", 120)
     # A point inside the album grid, as fractions of the window size.
     grid_point = (0.6, 0.45)
+    # Wheel clicks a step of the paced grid scroll: less than half the grid's height at
+    # 1280x800, so no row goes past between two steps without being shown.
+    scroll_clicks = 3
 
     @staticmethod
     def next_button(width, height):
@@ -58,21 +61,33 @@ class Client:
         self.launcher = None
         self.pid = None
 
+    @property
+    def runtime_dir(self):
+        return os.path.join(self.home, "run")
+
+    def cover_dirs(self):
+        """Where the client keeps the covers it loaded, under its home."""
+        return []
+
+    def covers_cached(self):
+        """Files in the client's cover caches: the covers it loaded in this launch (the
+        home is new every launch)."""
+        return sum(len(files) for d in self.cover_dirs() for _, _, files in os.walk(os.path.join(self.home, d)))
+
     def argv(self):
         raise NotImplementedError
 
     def prepare_home(self):
         shutil.rmtree(self.home, ignore_errors=True)
         os.makedirs(self.home)
-        runtime = os.path.join(self.home, "run")
-        os.makedirs(runtime, mode=0o700)
+        os.makedirs(self.runtime_dir, mode=0o700)
 
     def environment(self):
         env = dict(os.environ)
         for key in ("QT_QPA_PLATFORM", "MPD_HOST", "MPD_PORT", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
                     "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "QT_LOGGING_RULES"):
             env.pop(key, None)
-        env.update(HOME=self.home, DISPLAY=self.display, XDG_RUNTIME_DIR=os.path.join(self.home, "run"),
+        env.update(HOME=self.home, DISPLAY=self.display, XDG_RUNTIME_DIR=self.runtime_dir,
                    LANG="C.UTF-8", NO_AT_BRIDGE="1")
         return env
 
@@ -129,23 +144,33 @@ class Client:
 class Kelvane(Client):
     bar = ("bottom", 120)
     grid_point = (0.6, 0.45)
+    scroll_clicks = 3  # 120 px a click, a grid of 640 px
 
     @staticmethod
     def next_button(width, height):
         return width // 2 + 64, height - 61
 
-    def __init__(self, binary, *args):
+    def __init__(self, binary, *args, covers="web"):
         super().__init__("Kelvane", *args)
         self.binary = binary
+        self.covers = covers
 
     def argv(self):
-        return [self.binary, "--host", "127.0.0.1", "--port", str(self.server.port),
-                "--cover-host", f"127.0.0.1:{self.server.http_port}"]
+        argv = [self.binary, "--host", "127.0.0.1", "--port", str(self.server.port)]
+        # Without a cover host the web server of the rule is mpd's own host, where none
+        # listens: covers then come from mpd (albumart, then readpicture).
+        if self.covers == "web":
+            argv += ["--cover-host", f"127.0.0.1:{self.server.http_port}"]
+        return argv
+
+    def cover_dirs(self):
+        return [".local/share/Kelvane/cover"]
 
 
 class Cantata(Client):
     bar = ("top", 80)
     grid_point = (0.25, 0.45)
+    scroll_clicks = 1  # about 240 px a click
 
     @staticmethod
     def next_button(width, height):
@@ -153,6 +178,9 @@ class Cantata(Client):
 
     def __init__(self, *args):
         super().__init__("Cantata", *args)
+
+    def cover_dirs(self):
+        return [".cache/cantata"]
 
     def argv(self):
         return ["cantata"]

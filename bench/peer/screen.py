@@ -1,12 +1,13 @@
-"""When does a track change reach the screen? The bar band of the window is copied before
-the change is asked for and then every half millisecond until a pixel that only a track
-change alters differs.
+"""When does a track change reach the screen? The now-playing band of the window is copied
+before the change is asked for and then every half millisecond until a pixel of the
+title text differs.
 
-Which pixels those are is learnt first, the same way for every client: the band is
-sampled for a few seconds of steady playback (the elapsed time and the progress bar move;
-those pixels, widened a little, are ignored), then two changes are made and the pixels
-that differ once each has settled, minus the moving ones, are the ones watched. They hold
-the title (and whatever else the change redraws: total time, the progress reset).
+Which pixels are the title's is learnt the same way for every client: the bench plays a
+pair of songs of the same length, artist and album that differ only by their title, and
+copies the band with each of them paused at 0:00. The pixels that differ are the title's
+(the elapsed and total times, the progress bar and the cover are alike in both copies),
+so a clock or a progress bar that happens to move at the change is never taken for the
+answer.
 """
 import operator
 import time
@@ -27,31 +28,11 @@ class BarWatcher:
     def grab(self):
         return self.display.grab(self.window, *self.rect)
 
-    def learn_motion(self, seconds):
-        """The pixels that change by themselves during playback, widened by a few pixels."""
-        moving = set()
-        previous = self.grab()
-        end = time.monotonic() + seconds
-        while time.monotonic() < end:
-            time.sleep(0.05)
-            frame = self.grab()
-            if frame is None or previous is None:
-                previous = frame
-                continue
-            if frame != previous:
-                moving.update(_differing_pixels(previous, frame))
-            previous = frame
-        return _widen(moving, self.width, self.height, 8, 3)
-
-    def learn_change(self, moving, change, settle=1.2):
-        """Adds the pixels that a track change (the callable) alters, moving ones excepted."""
-        before = self.grab()
-        change()
-        time.sleep(settle)
-        after = self.grab()
-        changed = set(_differing_pixels(before, after)) - moving
-        self.watched = sorted(set(self.watched or ()) | changed)
-        return len(changed)
+    def learn_title(self, first, second):
+        """Watches the pixels that differ between two copies of the band (grab()), one per
+        song of the pair; returns how many."""
+        self.watched = sorted(_differing_pixels(first, second))
+        return len(self.watched)
 
     def _watched_box(self):
         """The smallest rectangle holding the watched pixels, and their byte offsets in it:
@@ -107,14 +88,3 @@ def _differing_pixels(a, b):
             if a[o:o + 3] != b[o:o + 3]:
                 result.append(o // 4)
     return result
-
-
-def _widen(pixels, width, height, dx, dy):
-    wide = set()
-    for p in pixels:
-        x, y = p % width, p // width
-        for yy in range(max(0, y - dy), min(height, y + dy + 1)):
-            row = yy * width
-            for xx in range(max(0, x - dx), min(width, x + dx + 1)):
-                wide.add(row + xx)
-    return wide

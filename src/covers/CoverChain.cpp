@@ -129,6 +129,8 @@ void CoverChain::resetSession() {
 void CoverChain::forgetMissing() {
     ++m_generation;
     m_missing.clear();
+    // Cover files may have come or gone: every album is asked in the usual order again.
+    m_answered.clear();
     m_pictures.renewConnections();
     Q_EMIT coversInvalidated();
 }
@@ -311,6 +313,26 @@ void CoverChain::releaseWaiting() {
         fromWeb(job);
 }
 
+std::array<mpdc::PictureKind, 2> CoverChain::askingOrder(const JobPtr &job) const {
+    constexpr std::array<mpdc::PictureKind, 2> fileFirst = {mpdc::PictureKind::CoverFile,
+                                                            mpdc::PictureKind::Embedded};
+    constexpr std::array<mpdc::PictureKind, 2> embeddedFirst = {mpdc::PictureKind::Embedded,
+                                                                mpdc::PictureKind::CoverFile};
+    // Only what this album answered before changes the order: a cover file, when the
+    // album has one, stays the picture shown, as it is for an album never asked.
+    const auto answered = m_answered.constFind(job->missingKey());
+    if (answered != m_answered.constEnd() && *answered == mpdc::PictureKind::Embedded)
+        return embeddedFirst;
+    return fileFirst;
+}
+
+void CoverChain::learnAnswer(const JobPtr &job, CoverOrigin origin) {
+    if (origin != CoverOrigin::AlbumArt && origin != CoverOrigin::ReadPicture) return;
+    m_answered.insert(job->missingKey(), origin == CoverOrigin::ReadPicture
+                                             ? mpdc::PictureKind::Embedded
+                                             : mpdc::PictureKind::CoverFile);
+}
+
 void CoverChain::fromServer(const JobPtr &job) {
     if (job->cancelled()) return;
     if (job->serverLabel.isEmpty()) {
@@ -323,12 +345,13 @@ void CoverChain::fromServer(const JobPtr &job) {
     const qint64 maxBytes = m_manager.imageDownloader().maxBodyBytes();
     ImageCache *cache = &m_manager.imageCache();
     MPDPictures *pictures = &m_pictures;
-    m_pool.start([self, job, generation, maxBytes, cache, pictures] {
+    const std::array<mpdc::PictureKind, 2> order = askingOrder(job);
+    m_pool.start([self, job, generation, maxBytes, cache, pictures, order] {
         QImage image;
         CoverOrigin origin = CoverOrigin::None;
         bool unsure = false; // a read broke: the album may well have a picture
         const QString &song = job->request.songUri;
-        for (const auto kind : {mpdc::PictureKind::CoverFile, mpdc::PictureKind::Embedded}) {
+        for (const auto kind : order) {
             if (job->cancelled()) return;
             if (song.isEmpty()) break;
             if (pictures->serverLabel() != job->serverLabel) {
@@ -355,6 +378,7 @@ void CoverChain::fromServer(const JobPtr &job) {
             if (!self) return;
             if (image.isNull() && !unsure && generation == self->m_generation)
                 self->m_missing.insert(job->missingKey());
+            if (generation == self->m_generation) self->learnAnswer(job, origin);
             self->finish(job, image, origin);
         });
     });

@@ -4,6 +4,7 @@
 #include "covers/CoverRequest.h"
 #include "imageloading/ImageCache.h"
 #include "imageloading/ImageSource.h"
+#include "mpdc/Records.h"
 
 #include <QHash>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <QObject>
 #include <QSet>
 #include <QThreadPool>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -103,6 +105,10 @@ class CoverChain : public QObject, public ImageSource {
     void webAnswered(const JobPtr &job, bool probe, quint64 generation, const QImage &image,
                      const ImageError &error, ImageCacheSource source);
     void fromServer(const JobPtr &job);
+    // Which picture the server is asked for first: the embedded one only for an album
+    // it answered before.
+    std::array<mpdc::PictureKind, 2> askingOrder(const JobPtr &job) const;
+    void learnAnswer(const JobPtr &job, CoverOrigin origin);
     void finish(const JobPtr &job, const QImage &image, CoverOrigin origin);
     void releaseWaiting();
 
@@ -113,6 +119,8 @@ class CoverChain : public QObject, public ImageSource {
     QString m_webServer;     // the host (and port) m_webState is about
     QList<JobPtr> m_waiting; // for the web server's first answer
     QSet<QString> m_missing;
+    // Per album (server and directory), which request answered it.
+    QHash<QString, mpdc::PictureKind> m_answered;
     quint64 m_generation = 0;
     int m_probeGraceMs = defaultProbeGraceMs;
     bool m_following = false;

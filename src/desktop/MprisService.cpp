@@ -104,8 +104,14 @@ qlonglong MprisService::position() const {
 
 void MprisService::onStatus(const MPDStatus &status) {
     detectSeek(status);
+    // The clock moving on changes none of the announced properties (the position is
+    // read, never announced): nothing to compare then, on every tick of a shown window.
+    MPDStatus sameTime = status;
+    if (m_status) sameTime.elapsedTime = m_status->elapsedTime;
+    const bool onlyTheClock = m_status && sameTime == *m_status;
     m_status = status;
     m_statusClock.restart();
+    if (onlyTheClock) return;
     if (status.path != m_artPath) updateArt(status.path);
     announce();
 }

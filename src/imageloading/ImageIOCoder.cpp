@@ -1,5 +1,7 @@
 #include "imageloading/ImageIOCoder.h"
 
+#include "imageloading/HeapTrim.h"
+
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
@@ -33,6 +35,20 @@ void keepPixelBuffersMapped() {
     mallopt(M_MMAP_THRESHOLD, 64 * 1024);
 #endif
 }
+// The size a JPEG is asked at so that libjpeg reduces it by the largest power of two that
+// still covers `wanted`. Asked at `wanted` itself, the reader picks the closest of
+// libjpeg's eighths (3/8 for a 500-pixel cover shown at 160), whose inverse transform is
+// slower in libjpeg-turbo than the SIMD one of a half, a quarter or an eighth. The reader
+// takes the reduction from the ratio of the sizes and rounds it up to the next eighth, so
+// the size asked is rounded down for that ratio to land on the power of two itself.
+QSize jpegDecodeSize(QSize claimed, QSize wanted) {
+    int factor = 1;
+    while (factor < 8 && claimed.width() / (factor * 2) >= wanted.width() &&
+           claimed.height() / (factor * 2) >= wanted.height())
+        factor *= 2;
+    if (factor == 1) return wanted; // no power of two covers it: the reader's eighth
+    return QSize(claimed.width() / factor, claimed.height() / factor);
+}
 } // namespace
 
 std::shared_ptr<ImageIOCoder> ImageIOCoder::sharedCoder() {
@@ -64,28 +80,38 @@ QImage ImageIOCoder::decodedImageWithData(const QByteArray &data) const {
 
 QImage ImageIOCoder::decodedImageWithData(const QByteArray &data, QSize targetSize) const {
     if (data.isEmpty()) return {};
+    // Once the burst this decode belongs to is over, the heap is given back.
+    struct Ended {
+        ~Ended() { heaptrim::workEnded(); }
+    } ended;
     QByteArray bytes = data; // QBuffer wants a non-const array; this is a shallow copy
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     const QSize claimed = reader.size();
+    // The size of the whole picture's reduction; learnt only by decoding when the header
+    // does not tell.
+    QSize wanted = sizeCovering(claimed, targetSize);
     if (claimed.isValid()) {
         // Four bytes a pixel is what every decoded format here needs at most. The whole
         // picture is judged, even when only a reduced one is made of it.
         const qint64 needed = qint64(claimed.width()) * qint64(claimed.height()) * 4;
         if (needed > s_maxDecodedBytes.load()) return {};
-        // JPEG is decoded reduced by the decoder itself (a half, a quarter or an eighth
-        // of the work, then one small smooth scale); other formats are decoded whole and
-        // scaled once by the reader.
-        if (const QSize wanted = sizeCovering(claimed, targetSize); wanted != claimed)
-            reader.setScaledSize(wanted);
+        // JPEG is decoded reduced by the decoder itself, then smoothly scaled once; other
+        // formats are decoded whole and scaled once by the reader.
+        if (wanted != claimed)
+            reader.setScaledSize(reader.format() == "jpeg" ? jpegDecodeSize(claimed, wanted)
+                                                           : wanted);
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) return {};
     if (memoryCostOf(image) > s_maxDecodedBytes.load()) return {};
-    // A size learnt only by decoding: scaled now.
-    if (!claimed.isValid()) image = scaledToCover(image, targetSize);
+    if (!claimed.isValid()) wanted = sizeCovering(image.size(), targetSize);
+    // A JPEG reduced by a power of two, or a size learnt only by decoding: scaled now, to
+    // the size made from the whole picture's (the reduction's rounding would skew it).
+    if (image.size() != wanted)
+        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     setImageFormat(image, imageFormatForImageData(data));
     return image;
 }

@@ -77,8 +77,7 @@ NowPlayingBar::NowPlayingBar(QWidget *parent) : QWidget(parent) {
     m_songLenght = new QLabel(QStringLiteral(" 0:00"), this);
     for (QLabel *l : {m_elapsedTime, m_songLenght}) {
         l->setFont(Style::timeFont());
-        l->setMinimumWidth(
-            QFontMetrics(Style::timeFont()).horizontalAdvance(QStringLiteral("000:00")));
+        fitTimeLabel(l);
     }
     m_elapsedTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_songLenght->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -324,7 +323,22 @@ void NowPlayingBar::setElapsed(quint32 milliseconds) {
         m_progressTrack->setDoubleValue(float(milliseconds * 0.001f));
         followPoll(milliseconds * 0.001);
     }
-    if (milliseconds != 0) m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+    if (milliseconds != 0) {
+        m_elapsedTime->setText(NowPlayingText::elapsedText(milliseconds));
+        fitTimeLabel(m_elapsedTime);
+    }
+}
+
+void NowPlayingBar::fitTimeLabel(QLabel *label) {
+    // A label of fixed size: the text that changes every second then repaints the label
+    // alone, where a size left to the layout would lay the whole bar out again each time.
+    // It only ever widens, for a track of 1000 minutes or more.
+    const QFontMetrics metrics(label->font());
+    const int width =
+        std::max({label->minimumWidth(), metrics.horizontalAdvance(QStringLiteral("000:00")),
+                  metrics.horizontalAdvance(label->text())});
+    if (width == label->minimumWidth() && label->maximumWidth() == width) return;
+    label->setFixedSize(width, label->sizeHint().height());
 }
 
 void NowPlayingBar::showStopped() {
@@ -358,6 +372,7 @@ void NowPlayingBar::setTotalTime(qint32 seconds) {
         m_songLenght->setText(NowPlayingText::totalText(seconds));
     else
         m_songLenght->setText(QStringLiteral(""));
+    fitTimeLabel(m_songLenght);
 }
 
 void NowPlayingBar::setArtistAndAlbumText(const QString &text) {

@@ -107,6 +107,7 @@ class NowPlayingBar : public QWidget {
     bool m_randomOn = false, m_repeatOn = false;
     QLabel *m_currentArtistAlbum;
     QLabel *m_currentSongTitle;
+    static void fitTimeLabel(QLabel *label);
     QLabel *m_elapsedTime;
     QLabel *m_songLenght;
     ProgressSlider *m_progressTrack;

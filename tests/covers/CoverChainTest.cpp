@@ -187,6 +187,51 @@ TEST_F(CoverChainTest, WebThenCoverFileThenEmbeddedPictureThenNothingOnce) {
     EXPECT_EQ(load(QStringLiteral("Web")).origin, CoverOrigin::Disk);
 }
 
+TEST_F(CoverChainTest, AnAlbumCostsTheServerOneRequestOnceItsPictureKindIsKnown) {
+    MpdServer server({.verboseLog = true});
+    TestLibrary &lib = server.library();
+    const int embedded = 8;
+    for (int i = 0; i < embedded; ++i) {
+        const QString name = QStringLiteral("Tag%1").arg(i);
+        lib.addWithPicture(name + QStringLiteral("/1.flac"), tagsOf(name),
+                           TestLibrary::coverJpeg(name, 40 + i));
+    }
+    lib.add(QStringLiteral("File/1.flac"), tagsOf(QStringLiteral("File")));
+    lib.addCover(QStringLiteral("File"), QStringLiteral("file"), 70);
+    server.update();
+    connectTo(server);
+    const auto requests = [&server](const char *name) {
+        return server.commandCount(QString::fromLatin1(name));
+    };
+
+    // Asked for the first time, every album is asked for its cover file first: a cover
+    // file, where there is one, is the picture shown.
+    for (int i = 0; i < embedded; ++i) {
+        const Cover cover = load(QStringLiteral("Tag%1").arg(i));
+        EXPECT_EQ(cover.origin, CoverOrigin::ReadPicture);
+        EXPECT_EQ(cover.width(), 40 + i);
+    }
+    EXPECT_EQ(requests("readpicture"), embedded);
+    EXPECT_EQ(requests("albumart"), embedded);
+    const Cover file = load(QStringLiteral("File"));
+    EXPECT_EQ(file.origin, CoverOrigin::AlbumArt);
+    EXPECT_EQ(file.width(), 70);
+    EXPECT_EQ(requests("readpicture"), embedded);
+    EXPECT_EQ(requests("albumart"), embedded + 1);
+
+    // Asked again with the caches emptied: each album costs the one request that
+    // answered it before.
+    cache->clearMemory();
+    bool cleared = false;
+    cache->clearDiskOnCompletion([&] { cleared = true; });
+    ASSERT_TRUE(waitUntil([&] { return cleared; }, 5000));
+    for (int i = 0; i < embedded; ++i)
+        EXPECT_EQ(load(QStringLiteral("Tag%1").arg(i)).origin, CoverOrigin::ReadPicture);
+    EXPECT_EQ(load(QStringLiteral("File")).origin, CoverOrigin::AlbumArt);
+    EXPECT_EQ(requests("readpicture"), 2 * embedded);
+    EXPECT_EQ(requests("albumart"), embedded + 2);
+}
+
 TEST_F(CoverChainTest, DeadWebServerIsContactedOnceForAWholeGrid) {
     MpdServer server;
     const int albums = 12;

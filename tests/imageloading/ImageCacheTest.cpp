@@ -267,7 +267,7 @@ TEST_F(ImageCacheTest, PruningDropsOldFilesThenTheOldestAboveTheSize) {
 }
 
 TEST_F(ImageCacheTest, MemoryIsBoundedByPixelBytesLeastRecentlyUsedFirst) {
-    EXPECT_EQ(cache.maxMemoryCost(), qint64(64) << 20);
+    EXPECT_EQ(cache.maxMemoryCost(), ImageCache::DefaultMaxMemoryCost);
     const QImage tile = patternImage(32, 32); // 4 KiB of pixels
     cache.setMaxMemoryCost(3 * tile.sizeInBytes());
     cache.storeImage(tile, QStringLiteral("a"), false);

@@ -144,6 +144,11 @@ TEST(ImageDecoding, DecodesAtTheDisplaySizeWhateverTheFormat) {
     };
     const Case cases[] = {{jpegBytes(1200, 900), ImageFormat::JPEG},
                           {jpegBytes(500, 500), ImageFormat::JPEG},
+                          // Odd sides (the decoder's reduction rounds up), a reduction by
+                          // eight, and one too small for any power of two.
+                          {jpegBytes(1001, 333), ImageFormat::JPEG},
+                          {jpegBytes(1300, 1290), ImageFormat::JPEG},
+                          {jpegBytes(300, 301), ImageFormat::JPEG},
                           {pngBytes(400, 300, true), ImageFormat::PNG},
                           {encoded(patternImage(400, 300), "bmp"), ImageFormat::Undefined}};
     for (const Case &c : cases) {

@@ -81,6 +81,21 @@ qint64 MpdServer::pid() const {
     return m_pid;
 }
 
+int MpdServer::commandCount(const QString &name) const {
+    QFile log(logFile());
+    if (!log.open(QIODevice::ReadOnly)) return 0;
+    // mpd logs `client: [N] process command "NAME ARGS..."` at the verbose level.
+    const QByteArray needle = "process command \"" + name.toUtf8();
+    int count = 0;
+    for (const QByteArray &line : log.readAll().split('\n')) {
+        const qsizetype at = line.indexOf(needle);
+        if (at < 0) continue;
+        const qsizetype after = at + needle.size();
+        if (after == line.size() || line[after] == ' ' || line[after] == '"') ++count;
+    }
+    return count;
+}
+
 void MpdServer::writeConfig() {
     const QString output =
         m_options.withMixer ? QStringLiteral("software") : QStringLiteral("none");
@@ -93,6 +108,7 @@ void MpdServer::writeConfig() {
     line("db_file", m_dir.filePath(QStringLiteral("database")));
     line("state_file", m_dir.filePath(QStringLiteral("state")));
     line("log_file", logFile());
+    if (m_options.verboseLog) line("log_level", QStringLiteral("verbose"));
     line("pid_file", m_dir.filePath(QStringLiteral("pid")));
     line("bind_to_address", host());
     if (m_options.localSocket) line("bind_to_address", socketPath());

@@ -17,6 +17,7 @@ struct MpdServerOptions {
     int maxOutputBufferKiB = 0; // 0: mpd's default
     QString password = {};      // non-empty: every command needs it (the harness sends it)
     bool localSocket = false;   // also listen on socketPath()
+    bool verboseLog = false;    // every command the server processes is logged (commandCount)
 };
 
 // A private, real mpd (/usr/bin/mpd) on 127.0.0.1 at a free port, with a null audio
@@ -74,6 +75,9 @@ class MpdServer {
     static QString quote(const QString &argument);
     // The value of key in the answer of command(line), or a null QString.
     QString value(const QString &line, const QString &key);
+    // How many commands named `name` the server has processed so far, read from its log
+    // (needs the verboseLog option).
+    int commandCount(const QString &name) const;
     // `mpc -h 127.0.0.1 -p PORT args...`; its standard output. ADD_FAILURE when mpc is missing.
     QString mpc(const QStringList &args);
 

@@ -26,6 +26,7 @@ struct MPDStatus {
     QString replayGain;
     quint32 queueVersion = 0;
     quint32 queueLength = 0;
+    bool operator==(const MPDStatus &) const = default;
 };
 
 // The playback modes of a snapshot, compared as one value.

@@ -151,8 +151,12 @@ void AlbumItem::paint(QPainter *painter, const QStyleOptionViewItem &option,
     painter->drawPixmap(
         QPointF(g.cover.left() - shadowPad + shadowDx, g.cover.top() - shadowPad + shadowDy),
         shadow(dpr));
-    const QPixmap cover = index.data(Qt::DecorationRole).value<QPixmap>();
-    if (!cover.isNull()) painter->drawPixmap(g.cover, cover);
+    // The image the cache holds, drawn without a copy: only its middle when it is longer
+    // one way than the cell.
+    const QImage cover = index.data(Qt::DecorationRole).value<QImage>();
+    if (!cover.isNull())
+        painter->drawImage(g.cover, cover,
+                           AlbumListModel::coverSource(cover, m_model->coverSize()));
 
     const qreal playOpacity = m_overCover ? m_overCover->playerButtonOpacity(index.row()) : 0;
     // The cover button only over a cover: the placeholder has nothing to enlarge.

@@ -25,7 +25,7 @@ AlbumListModel::AlbumListModel(QObject *parent, ImageManager *manager)
 void AlbumListModel::setAlbums(QList<Album> albums) {
     beginResetModel();
     m_covers.forgetAll();
-    m_scaled.clear();
+    m_pictures.clear();
     m_albums = std::move(albums);
     m_shown.resize(m_albums.size());
     std::iota(m_shown.begin(), m_shown.end(), qsizetype(0));
@@ -55,9 +55,8 @@ int AlbumListModel::rowOf(qsizetype albumIndex) const {
 
 void AlbumListModel::setCoverSize(QSize devicePixels) {
     m_coverSize = devicePixels;
-    m_placeholder = librarystyle::pixmap(QStringLiteral("no_cover"), devicePixels, 1.0);
-    m_placeholderImage = m_placeholder.toImage();
-    m_scaled.clear();
+    m_placeholder = librarystyle::pixmap(QStringLiteral("no_cover"), devicePixels, 1.0).toImage();
+    m_pictures.clear();
     // Loads in flight were asked at the old size.
     m_covers.forgetAll();
     if (!m_shown.isEmpty())
@@ -67,12 +66,12 @@ void AlbumListModel::setCoverSize(QSize devicePixels) {
 void AlbumListModel::setCoverAddress(std::function<QUrl(const QString &)> address) {
     m_address = std::move(address);
     m_covers.forgetAll();
-    m_scaled.clear();
+    m_pictures.clear();
 }
 
 void AlbumListModel::reloadCovers() {
     m_covers.forgetAll();
-    m_scaled.clear();
+    m_pictures.clear();
     if (!m_shown.isEmpty())
         Q_EMIT dataChanged(index(0), index(int(m_shown.size()) - 1), {Qt::DecorationRole});
 }
@@ -87,53 +86,62 @@ void AlbumListModel::setLoadsDeferred(bool deferred) {
 
 void AlbumListModel::keepRows(int first, int last) {
     QList<qsizetype> gone;
-    for (auto it = m_scaled.cbegin(); it != m_scaled.cend(); ++it) {
+    for (auto it = m_pictures.cbegin(); it != m_pictures.cend(); ++it) {
         const int row = rowOf(it.key());
         if (row < 0 || row < first || row > last) gone.append(it.key());
     }
     for (qsizetype albumIndex : gone) {
-        m_scaled.remove(albumIndex);
+        m_pictures.remove(albumIndex);
         m_covers.forget(quint64(albumIndex));
     }
 }
 
-QPixmap AlbumListModel::coverFor(qsizetype albumIndex) const {
-    const auto scaled = m_scaled.constFind(albumIndex);
-    if (scaled != m_scaled.constEnd()) return *scaled;
+QImage AlbumListModel::coverFor(qsizetype albumIndex) const {
+    const auto scaled = m_pictures.constFind(albumIndex);
+    if (scaled != m_pictures.constEnd()) return *scaled;
     if (m_loadsDeferred) return m_placeholder;
     const QUrl url = coverUrl(m_albums[albumIndex]);
     const quint64 key = quint64(albumIndex);
     // The placeholder stands in this album's place until the cover arrives (or for good
-    // when it cannot be had); scaled covers replace it in coverArrived.
-    m_scaled.insert(albumIndex, m_placeholder);
+    // when it cannot be had); covers replace it in coverArrived.
+    m_pictures.insert(albumIndex, m_placeholder);
     // Decoded at the cell's size: a fraction of the work of a whole cover, and a fraction
     // of its memory in the cache.
     if (m_covers.imageURL(key) != url || !m_covers.contains(key))
-        m_covers.setImageWithURL(key, url, m_placeholderImage, 0, {}, m_coverSize);
-    return m_scaled.value(albumIndex);
+        m_covers.setImageWithURL(key, url, m_placeholder, 0, {}, m_coverSize);
+    return m_pictures.value(albumIndex);
 }
 
 void AlbumListModel::coverArrived(quint64 key, const QImage &image) {
     const qsizetype albumIndex = qsizetype(key);
     // A row forgotten since (scrolled away, list replaced) takes nothing.
-    if (albumIndex >= m_albums.size() || !m_scaled.contains(albumIndex) || image.isNull()) return;
-    if (image.cacheKey() == m_placeholderImage.cacheKey()) return;
+    if (albumIndex >= m_albums.size() || !m_pictures.contains(albumIndex) || image.isNull()) return;
+    if (image.cacheKey() == m_placeholder.cacheKey()) return;
     // The signal is queued: the row may have been forgotten and asked again (another
     // list, a scroll away and back) since. Only what the binding shows now counts.
     if (m_covers.image(key).cacheKey() != image.cacheKey()) return;
-    // Scaled once here rather than on every paint: smooth scaling of a large cover
-    // costs milliseconds, and a screen holds dozens of them.
-    QImage scaled =
-        image.scaled(m_coverSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    if (scaled.size() != m_coverSize)
-        scaled = scaled.copy(QRect(QPoint((scaled.width() - m_coverSize.width()) / 2,
-                                          (scaled.height() - m_coverSize.height()) / 2),
-                                   m_coverSize));
-    m_scaled.insert(albumIndex, QPixmap::fromImage(std::move(scaled)));
+    // Covers arrive decoded for the cell (see ImageCache::memoryKeyForKey): kept as they
+    // are, shared with the cache, and cropped when painted. Only a picture that does not
+    // just cover the cell (smaller, or larger both ways) is scaled, here, once.
+    QImage shown = image;
+    if (coverSource(image, m_coverSize).size() != m_coverSize)
+        shown = image.scaled(m_coverSize, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    m_pictures.insert(albumIndex, shown);
     const int row = rowOf(albumIndex);
     if (row < 0) return; // filtered out meanwhile: kept for when it shows again
     const QModelIndex changed = index(row);
     Q_EMIT dataChanged(changed, changed, {Qt::DecorationRole});
+}
+
+QRect AlbumListModel::coverSource(const QImage &image, QSize coverSize) {
+    const QSize size = image.size();
+    // Covering means one side equal to the cover's, the other at least as long.
+    const bool covers = size.width() >= coverSize.width() && size.height() >= coverSize.height() &&
+                        (size.width() == coverSize.width() || size.height() == coverSize.height());
+    if (!covers) return image.rect();
+    return QRect(
+        QPoint((size.width() - coverSize.width()) / 2, (size.height() - coverSize.height()) / 2),
+        coverSize);
 }
 
 int AlbumListModel::rowCount(const QModelIndex &parent) const {
@@ -156,8 +164,8 @@ QVariant AlbumListModel::data(const QModelIndex &index, int role) const {
     case Qt::DecorationRole:
         return coverFor(albumIndex);
     case CoverLoadedRole: {
-        const auto scaled = m_scaled.constFind(albumIndex);
-        return scaled != m_scaled.constEnd() && scaled->cacheKey() != m_placeholder.cacheKey();
+        const auto scaled = m_pictures.constFind(albumIndex);
+        return scaled != m_pictures.constEnd() && scaled->cacheKey() != m_placeholder.cacheKey();
     }
     case Qt::AccessibleTextRole:
         // "Album — Artiste": what a screen reader says on the cell.

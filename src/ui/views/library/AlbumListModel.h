@@ -2,19 +2,21 @@
 
 // AlbumListModel — the albums of the grid, one row per album of the current album list.
 // Display texts follow the grid's rules ("inconnu" for an absent name or artist). The
-// cover (Qt::DecorationRole, a pixmap at the cell's size) is asked for only when a cell
-// is painted, so only visible albums load; rows that scroll away drop their load and
-// their scaled picture (keepRows), and the image cache gives them back at once if they
-// return. A filter shows some of the albums (rows then count the shown ones only);
-// covers stay keyed by album, so clearing the filter finds them again.
+// cover (Qt::DecorationRole, an image covering the cell's size, to be drawn through
+// coverSource()) is asked for only when a cell is painted, so only visible albums load;
+// rows that scroll away drop their load and their picture (keepRows), and the image cache
+// gives them back at once if they return. The picture shown is the very image the cache
+// holds (decoded at the cell's size), not a copy of it. A filter shows some of the albums
+// (rows then count the shown ones only); covers stay keyed by album, so clearing the
+// filter finds them again.
 // Thread: GUI.
 #include "core/model/Album.h"
 #include "imageloading/ImageBinding.h"
 
 #include <QAbstractListModel>
 #include <QHash>
+#include <QImage>
 #include <QList>
-#include <QPixmap>
 #include <functional>
 
 namespace kelvane {
@@ -49,9 +51,13 @@ class AlbumListModel : public QAbstractListModel {
 
     // Forgets the covers (loads and scaled pictures) of rows outside [first, last].
     void keepRows(int first, int last);
-    // Rows with a cover load in flight, and rows holding a scaled picture.
+    // Rows with a cover load in flight, and rows holding a picture.
     qsizetype loadingCount() const { return m_covers.loadingCount(); }
-    qsizetype pictureCount() const { return m_scaled.size(); }
+    qsizetype pictureCount() const { return m_pictures.size(); }
+
+    // The part of a cover image a cell shows: its middle, at the cover's size (the image
+    // covers that size and may be longer one way).
+    static QRect coverSource(const QImage &image, QSize coverSize);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -63,7 +69,7 @@ class AlbumListModel : public QAbstractListModel {
 
   private:
     // Covers are keyed by the album's index in m_albums, not by row.
-    QPixmap coverFor(qsizetype albumIndex) const;
+    QImage coverFor(qsizetype albumIndex) const;
     void coverArrived(quint64 albumIndex, const QImage &image);
     int rowOf(qsizetype albumIndex) const;
     QUrl coverUrl(const Album &album) const;
@@ -72,11 +78,10 @@ class AlbumListModel : public QAbstractListModel {
     QList<Album> m_albums;
     QList<qsizetype> m_shown;
     mutable ImageBinding m_covers;
-    mutable QHash<qsizetype, QPixmap> m_scaled;
+    mutable QHash<qsizetype, QImage> m_pictures;
     QSize m_coverSize{160, 160};
     bool m_loadsDeferred = false;
-    QPixmap m_placeholder;
-    QImage m_placeholderImage;
+    QImage m_placeholder;
     std::function<QUrl(const QString &)> m_address;
 };
 
