@@ -6,6 +6,7 @@
 #include "core/library/MPDAlbum.h"
 #include "core/library/MPDPlayLists.h"
 #include "core/library/MPDQueue.h"
+#include "core/library/ServerSong.h"
 #include "core/model/Song.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
@@ -400,7 +401,8 @@ void benchPlaylist(MpdServer &server, int runs) {
             const std::vector<mpdc::Entity> listing =
                 raw->listMeta(uri).value_or(std::vector<mpdc::Entity>{});
             for (const mpdc::Entity &e : listing)
-                if (e.type == mpdc::Entity::Type::Song) songs << MPDPlayLists::playlistSong(e.song);
+                if (e.type == mpdc::Entity::Type::Song)
+                    songs << songFromServer(e.song, SongReading::Playlist);
         }
         return songs;
     };

@@ -17,7 +17,7 @@
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDPictures.h"
 #include "core/mpd/MPDSocket.h"
-#include "core/mpd/ServerTarget.h"
+#include "core/mpd/ServerConnections.h"
 #include "core/settings/Setting.h"
 #include "covers/CoverChain.h"
 #include "imageloading/ImageCache.h"
@@ -149,7 +149,7 @@ Loop bareLoop(const QString &host, quint16 port, const QStringList &songs, unsig
 // The same through the product's connection (bounded reads, quick acknowledgement).
 Loop productConnectionLoop(const QStringList &songs, unsigned limit) {
     Loop loop;
-    auto connection = openConnection(ServerTarget::fromSettings(), 30000);
+    auto connection = ServerConnections::sServerConnections().open(ServerTarget::fromSettings());
     if (connection->hasError()) return loop;
     if (limit) connection->setBinaryLimit(limit);
     QElapsedTimer t;

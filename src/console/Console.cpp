@@ -1,6 +1,7 @@
 #include "console/Console.h"
 #include "console/ConsoleArguments.h"
 
+#include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
 
 #include "core/mpd/MPDSocket.h"
@@ -31,26 +32,23 @@ bool Console::start() {
                                        : std::nullopt;
     };
     QString problem;
-    const std::optional<SessionServer> session =
-        SessionServer::from({given("host"), given("port"), given("cover-host"),
-                             qEnvironmentVariable("MPD_HOST"), qEnvironmentVariable("MPD_PORT")},
-                            &problem);
-    if (!session) {
+    if (!SessionServer::applyOptions(given, &problem)) {
         QTextStream(stderr) << "kelvane: " << problem << '\n';
         return false;
     }
-    session->apply();
     // The window keeps a stored password in the keyring: the console reads it there too,
     // and (with no window to keep responsive) waits for it here, so the first attempt has
     // it before any command is read. A keyring still silent by then is waited for by the
     // first attempt itself.
     DesktopServices::keepPasswordInKeyring();
     DesktopServices::waitForPassword(keyringWaitMs);
-    if (const auto radioBase = given("radio-base"); radioBase && !radioBase->isEmpty())
-        Setting::sSetting().setSessionRadioBase(*radioBase);
 
     m_listener = std::make_unique<ConsoleListener>();
     MPDSocket &socket = MPDSocket::sMPDSocket(); // the first connection attempt
+    // Made off this thread; the console has no window to keep painting, and its first
+    // line is answered on a settled link.
+    deliverUntil([&socket] { return socket.link() != MPDSocket::Link::Connecting; },
+                 QEvent::MetaCall, QCoreApplication::instance());
     const auto printLink = [](MPDSocket::Link link, const QString &detail) {
         switch (link) {
         case MPDSocket::Link::Up:

@@ -4,6 +4,7 @@
 #include "console/ConsoleArguments.h"
 #include "console/ConsoleCommand.h"
 #include "console/ConsoleLines.h"
+#include "console/ConsoleWait.h"
 #include "console/ConsoleWriter.h"
 #include "core/commands/MPDCommand.h"
 #include "core/library/AlbumFilter.h"
@@ -64,7 +65,10 @@ void outputs(Console &, const QString &) {
         ConsoleWriter::absent();
         return;
     }
-    socket.refreshOutputs();
+    // Read on the command thread; the console may wait for it (it has no window).
+    bool read = false;
+    socket.refreshOutputs([&read] { read = true; });
+    deliverUntil([&read] { return read; }, QEvent::MetaCall, QCoreApplication::instance());
     const QList<AudioOutput> list = socket.outputs().value_or(QList<AudioOutput>());
     for (const AudioOutput &o : list)
         ConsoleWriter::line({QStringLiteral("output"), QString::number(o.id), o.name,

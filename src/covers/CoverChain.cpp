@@ -5,10 +5,10 @@
 #include "core/mpd/MPDSocket.h"
 #include "core/mpd/PlayerEvents.h"
 #include "core/settings/Setting.h"
+#include "core/thread/MainThread.h"
 #include "imageloading/ImageCodersManager.h"
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/ImageManager.h"
-#include "imageloading/MainThread.h"
 
 #include <QPointer>
 #include <QTimer>

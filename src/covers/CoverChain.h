@@ -84,7 +84,6 @@ class CoverChain : public QObject, public ImageSource {
     static constexpr int defaultProbeGraceMs = 1000;
     // Threads reading, decoding and storing pictures from the server.
     static inline int readerThreads = 4;
-    qsizetype missingCount() const { return m_missing.size(); }
 
     // The cache key of the cover the server at serverLabel gave for albumPath.
     static QString serverCacheKey(const QString &serverLabel, const QString &albumPath);

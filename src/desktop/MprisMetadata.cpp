@@ -1,14 +1,13 @@
 #include "desktop/MprisMetadata.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include <QStringList>
 #include <QUrl>
 
 namespace kelvane::mpris {
 
 namespace {
-constexpr qint32 statePlaying = 2;
-constexpr qint32 statePaused = 3;
-
 // A track number as tagged ("3", "3/12"); 0 when it holds no number.
 int trackNumber(const QString &tag) {
     bool ok = false;
@@ -59,8 +58,8 @@ QVariantMap metadata(const MPDStatus &status, const QString &artUrl) {
 }
 
 QString playbackStatus(qint32 state) {
-    if (state == statePlaying) return QStringLiteral("Playing");
-    if (state == statePaused) return QStringLiteral("Paused");
+    if (state == PlayState::Playing) return QStringLiteral("Playing");
+    if (state == PlayState::Paused) return QStringLiteral("Paused");
     return QStringLiteral("Stopped");
 }
 

@@ -1,5 +1,7 @@
 #include "desktop/MprisService.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/PlayerEvents.h"
@@ -19,12 +21,10 @@
 namespace kelvane {
 
 namespace {
-constexpr qint32 statePlaying = 2;
-constexpr qint32 statePaused = 3;
 constexpr quint32 noMixer = 4294967295u;
 
 bool isPlayingOrPaused(const MPDStatus &s) {
-    return s.state == statePlaying || s.state == statePaused;
+    return s.state == PlayState::Playing || s.state == PlayState::Paused;
 }
 } // namespace
 
@@ -90,14 +90,14 @@ QVariantMap MprisService::playerProperties() const {
         {QStringLiteral("CanPlay"), queued},
         {QStringLiteral("CanPause"), queued},
         // The server seeks only within a playing song of known length.
-        {QStringLiteral("CanSeek"), track && s.state == statePlaying && s.totalTime > 0},
+        {QStringLiteral("CanSeek"), track && s.state == PlayState::Playing && s.totalTime > 0},
     };
 }
 
 qlonglong MprisService::position() const {
     if (!m_status || !mpris::hasTrack(*m_status)) return 0;
     qint64 ms = m_status->elapsedTime;
-    if (m_status->state == statePlaying) ms += m_statusClock.elapsed();
+    if (m_status->state == PlayState::Playing) ms += m_statusClock.elapsed();
     if (m_status->totalTime > 0) ms = std::min<qint64>(ms, qint64(m_status->totalTime) * 1000);
     return ms * 1000;
 }
@@ -129,7 +129,7 @@ void MprisService::detectSeek(const MPDStatus &status) {
         mpris::trackId(status) != mpris::trackId(*m_status) || status.path != m_status->path)
         return;
     qint64 expected = m_status->elapsedTime;
-    if (m_status->state == statePlaying) expected += m_statusClock.elapsed();
+    if (m_status->state == PlayState::Playing) expected += m_statusClock.elapsed();
     if (std::llabs(qint64(status.elapsedTime) - expected) > seekToleranceMs)
         Q_EMIT seeked(qlonglong(status.elapsedTime) * 1000);
 }
@@ -193,12 +193,12 @@ void MprisService::playPause() {
 }
 
 void MprisService::play() {
-    if (m_status && m_status->state == statePlaying) return;
+    if (m_status && m_status->state == PlayState::Playing) return;
     MPDCommand::sMPDCommand().play();
 }
 
 void MprisService::pause() {
-    if (m_status && m_status->state == statePlaying) MPDCommand::sMPDCommand().play();
+    if (m_status && m_status->state == PlayState::Playing) MPDCommand::sMPDCommand().play();
 }
 
 void MprisService::stop() {

@@ -1,5 +1,7 @@
 #include "desktop/TrackNotifier.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include "core/mpd/MPDSocket.h"
 #include "core/mpd/PlayerEvents.h"
 #include "core/settings/Setting.h"
@@ -36,7 +38,7 @@ void TrackNotifier::onTrack(const MPDStatus &status) {
     m_coverWait.stop();
     // Off by default: read at each change, so the preferences window needs no signal.
     if (first || !Setting::sSetting().notifyTrackChange() || !mpris::hasTrack(status) ||
-        status.state != 2)
+        status.state != PlayState::Playing)
         return;
     m_pending = status;
     m_coverUrl.clear();

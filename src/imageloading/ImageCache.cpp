@@ -1,7 +1,7 @@
 #include "imageloading/ImageCache.h"
 
+#include "core/thread/MainThread.h"
 #include "imageloading/ImageCodersManager.h"
-#include "imageloading/MainThread.h"
 
 #include <QCryptographicHash>
 #include <QDir>

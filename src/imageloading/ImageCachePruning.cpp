@@ -1,7 +1,7 @@
 // Pruning and size accounting of the image cache's disk level (disk queue).
 #include "imageloading/ImageCache.h"
 
-#include "imageloading/MainThread.h"
+#include "core/thread/MainThread.h"
 
 #include <QDateTime>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 #include "imageloading/ImageDownloader.h"
 
+#include "core/thread/MainThread.h"
 #include "imageloading/ImageDownloaderOperation.h"
-#include "imageloading/MainThread.h"
 
 #include <QCoreApplication>
 #include <QMetaMethod>

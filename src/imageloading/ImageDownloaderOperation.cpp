@@ -1,8 +1,8 @@
 #include "imageloading/ImageDownloaderOperation.h"
 
+#include "core/thread/MainThread.h"
 #include "imageloading/ImageCodersManager.h"
 #include "imageloading/ImageManager.h"
-#include "imageloading/MainThread.h"
 
 #include <QThread>
 #include <QThreadPool>

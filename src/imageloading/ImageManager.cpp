@@ -1,10 +1,10 @@
 #include "imageloading/ImageManager.h"
 
+#include "core/thread/MainThread.h"
 #include "imageloading/ImageCache.h"
 #include "imageloading/ImageCoder.h"
 #include "imageloading/ImageDownloader.h"
 #include "imageloading/ImageSource.h"
-#include "imageloading/MainThread.h"
 
 #include "core/net/HttpTransfer.h"
 

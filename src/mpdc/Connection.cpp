@@ -4,6 +4,7 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 namespace kelvane::mpdc {
@@ -71,6 +72,8 @@ Connection::Connection(mpd_connection *raw) : d(std::make_unique<Impl>()) {
     d->c.reset(raw);
     if (raw && mpd_connection_get_error(raw) == MPD_ERROR_SUCCESS)
         d->fd = mpd_connection_get_fd(raw);
+    m_open = raw != nullptr;
+    m_lastUse = std::chrono::steady_clock::now().time_since_epoch().count();
 }
 
 Connection::~Connection() = default;
@@ -109,9 +112,9 @@ bool Connection::hasError() const {
     return !d->c || mpd_connection_get_error(d->c.get()) != MPD_ERROR_SUCCESS;
 }
 
-bool Connection::isClosed() const {
-    auto guard = lock();
-    return !d->c;
+std::chrono::steady_clock::duration Connection::idleFor() const {
+    return std::chrono::steady_clock::now().time_since_epoch() -
+           std::chrono::steady_clock::duration(m_lastUse.load());
 }
 
 namespace {
@@ -202,6 +205,16 @@ QString Connection::serverVersion() const {
     return QStringLiteral("%1.%2.%3").arg(v[0]).arg(v[1]).arg(v[2]);
 }
 
+bool Connection::closeIfServerLeft() {
+    auto guard = lock();
+    if (!d->c || d->fd < 0) return !d->c;
+    pollfd watched{d->fd, POLLRDHUP, 0};
+    if (::poll(&watched, 1, 0) <= 0 || !(watched.revents & (POLLRDHUP | POLLHUP | POLLERR)))
+        return false;
+    close({Failure::Cause::Closed, 0, -1, QStringLiteral("Connection closed by the server")});
+    return true;
+}
+
 void Connection::abort() {
     std::lock_guard fdGuard(d->fdMutex);
     if (d->fd >= 0) ::shutdown(d->fd, SHUT_RDWR);
@@ -215,6 +228,7 @@ void Connection::close(const Failure &failure) {
     std::lock_guard fdGuard(d->fdMutex);
     d->fd = -1;
     d->c.reset();
+    m_open = false;
 }
 
 void Connection::afterFailure() {

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <initializer_list>
 #include <locale.h>
@@ -58,7 +60,13 @@ class Connection {
     // numeric address or the path of a local socket ("/..."), as the library takes it.
     static std::unique_ptr<Connection> open(const QString &host, quint32 port, unsigned timeoutMs);
 
-    Exchange lock() const { return Exchange(m_mutex); }
+    // Taking the lock is using the connection: it counts for idleFor().
+    Exchange lock() const {
+        m_lastUse = std::chrono::steady_clock::now().time_since_epoch().count();
+        return Exchange(m_mutex);
+    }
+    // How long the connection has gone without an exchange (or without being locked).
+    std::chrono::steady_clock::duration idleFor() const;
 
     // The bound every answer is read against: records kept, the memory they take, the
     // text read (2 million, 512 MiB, 256 MiB in use); tests lower it.
@@ -87,7 +95,9 @@ class Connection {
     };
 
     bool hasError() const;
-    bool isClosed() const;
+    // Without the lock: a thread that must not wait (the GUI thread) may ask while another
+    // is in the middle of an exchange.
+    bool isClosed() const { return !m_open.load(); }
     ErrorKind errorKind() const;
     QString errorMessage() const;
     // What the error is, by code; cause Library with no message when there is none.
@@ -97,6 +107,10 @@ class Connection {
     int fd() const;
     // The server's protocol version ("0.23.5"); empty when closed.
     QString serverVersion() const;
+    // Whether the server has closed its end (its goodbye waits unread); the connection is
+    // then closed with the library's own message for it. Writing first would earn a
+    // reset, and the alert would blame the network.
+    bool closeIfServerLeft();
     // Makes a call blocked in this connection's socket (on another thread) fail at once,
     // and every later call too. The handle is freed by the owner as usual.
     void abort();
@@ -219,6 +233,8 @@ class Connection {
 
     std::unique_ptr<Impl> d;
     mutable std::recursive_mutex m_mutex;
+    mutable std::atomic<std::chrono::steady_clock::rep> m_lastUse{0};
+    std::atomic<bool> m_open{false};
     std::function<void(const Failure &)> m_refusalHandler;
     int m_quiet = 0;
 };

@@ -2,14 +2,12 @@
 
 // The only header that names libmpdclient types for the rest of mpdc. Each C handle is
 // owned once by a unique_ptr whose deleter is the library's own free function.
+#include "base/CFree.h"
+
 #include <memory>
 #include <mpd/client.h>
 
 namespace kelvane::mpdc {
-
-template <auto Free> struct CFree {
-    template <class T> void operator()(T *p) const noexcept { Free(p); }
-};
 
 using ConnectionPtr = std::unique_ptr<mpd_connection, CFree<mpd_connection_free>>;
 using StatusPtr = std::unique_ptr<mpd_status, CFree<mpd_status_free>>;

@@ -96,20 +96,13 @@ int guiMain(int argc, char **argv) {
         const QString key = QString::fromLatin1(name);
         return parser.isSet(key) ? std::optional<QString>(parser.value(key)) : std::nullopt;
     };
+    // Before the first connection attempt, which MainActivity makes.
     QString problem;
-    const std::optional<SessionServer> session =
-        SessionServer::from({option("host"), option("port"), option("cover-host"),
-                             qEnvironmentVariable("MPD_HOST"), qEnvironmentVariable("MPD_PORT")},
-                            &problem);
-    if (!session) {
+    if (!SessionServer::applyOptions(option, &problem)) {
         QTextStream(stderr) << "kelvane: " << problem << '\n';
         return 2;
     }
-    // Before the first connection attempt, which MainActivity makes.
-    session->apply();
     DesktopServices::keepPasswordInKeyring();
-    if (const auto radioBase = option("radio-base"))
-        Setting::sSetting().setSessionRadioBase(*radioBase);
 
     Style::applyApplicationStyle(app);
     MainActivity activity;

@@ -126,7 +126,7 @@ void MainActivity::updateSidebar() {
 }
 
 void MainActivity::updateSidebar(const QString &renamedFrom, const QString &renamedTo) {
-    // The names are read on the second connection's thread; only the latest read counts.
+    // The names are read on the bulk thread; only the latest read counts.
     const quint64 ticket = ++m_sidebarTicket;
     MPDBulk::sMPDBulk().run(
         this, [] { return MPDPlayLists::sMPDPlayLists().getPlaylists(); },

@@ -3,6 +3,8 @@
 // which the elapsed time moves on screen.
 #include "ui/MainActivity.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include <algorithm>
 
 #include "core/commands/MPDCommand.h"
@@ -124,7 +126,7 @@ void MainActivity::refreshStreams() {
 void MainActivity::updateTickRate() {
     const std::optional<MPDStatus> &status = MPDCache::sMPDCache().getStatus();
     const bool seen = m_window->isVisible() && !m_window->isMinimized();
-    const bool playing = status && status->state == 2;
+    const bool playing = status && status->state == PlayState::Playing;
     MPDSocket &socket = MPDSocket::sMPDSocket();
     const int interval =
         seen && playing ? shownTickInterval(*status, m_window->bar()->seekToBar()->width()) : 0;

@@ -1,6 +1,8 @@
 // The now-playing side of MainActivity: change events in, the user's actions out.
 #include "ui/MainActivity.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include "core/commands/MPDCommand.h"
 #include "core/mpd/MPDCache.h"
 #include "ui/MainWindow.h"
@@ -25,9 +27,9 @@ void MainActivity::wireBar() {
 }
 
 void MainActivity::onStateChange(qint32 state) {
-    m_window->bar()->setPlayImage(state == 2 ? QStringLiteral("pause_button")
-                                             : QStringLiteral("play_button"));
-    if (state == 1) m_window->bar()->showStopped();
+    m_window->bar()->setPlayImage(state == PlayState::Playing ? QStringLiteral("pause_button")
+                                                              : QStringLiteral("play_button"));
+    if (state == PlayState::Stopped) m_window->bar()->showStopped();
     NotificationCenter::defaultCenter().post(statusChanged());
 }
 
@@ -36,7 +38,7 @@ void MainActivity::onVolumeChange(quint32 volume) {
 }
 
 void MainActivity::onProgressChange(const MPDStatus &status) {
-    if (status.state == 1)
+    if (status.state == PlayState::Stopped)
         m_window->bar()->showStopped();
     else
         m_window->bar()->setElapsed(status.elapsedTime);
@@ -80,7 +82,8 @@ void MainActivity::setArtistAndAlbum(const MPDStatus &status) {
 }
 
 void MainActivity::setSongTitle(const MPDStatus &status) {
-    if (status.state == 1) m_window->bar()->setPlayImage(QStringLiteral("play_button"));
+    if (status.state == PlayState::Stopped)
+        m_window->bar()->setPlayImage(QStringLiteral("play_button"));
     // The saved streams, read off the GUI thread when they change; until they are known
     // a stream shows the title it announces.
     const bool stream = NowPlayingText::isStream(status.path);
@@ -89,7 +92,7 @@ void MainActivity::setSongTitle(const MPDStatus &status) {
     // The task bar shows what plays, under the same name as the bar (a stream renamed
     // meanwhile included).
     const QString title = bar->currentSongTitle()->text().trimmed();
-    const bool playing = status.state == 2 || status.state == 3;
+    const bool playing = status.state == PlayState::Playing || status.state == PlayState::Paused;
     m_window->setWindowTitle(playing && !title.isEmpty() ? title + QStringLiteral(" — Kelvane")
                                                          : QStringLiteral("Kelvane"));
 }

@@ -1,5 +1,7 @@
 #include "ui/NowPlayingText.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include "core/streams/MPDStream.h"
 
 #include <QCoreApplication>
@@ -35,9 +37,9 @@ bool isStream(const QString &path) {
 
 QString songTitle(const MPDStatus &status, const std::optional<QList<Stream>> &savedStreams) {
     QString text = QStringLiteral(" ");
-    if (status.state == 1)
+    if (status.state == PlayState::Stopped)
         text = QCoreApplication::translate("kelvane::NowPlayingText", "Stop");
-    else if (status.state == 2 || status.state == 3)
+    else if (status.state == PlayState::Playing || status.state == PlayState::Paused)
         text = status.title.isNull()
                    ? QCoreApplication::translate("kelvane::NowPlayingText", "Non renseigné")
                    : status.title;

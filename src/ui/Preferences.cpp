@@ -3,6 +3,7 @@
 #include "core/settings/Language.h"
 #include "core/settings/ServerAddress.h"
 #include "core/settings/Setting.h"
+#include "core/thread/MainThread.h"
 #include "covers/CoverChain.h"
 #include "ui/base/Style.h"
 
@@ -304,12 +305,9 @@ void Preferences::checkHost() {
     QPointer<Preferences> self(this);
     lookups().start([self, check, host] {
         const bool found = serveraddress::resolves(host);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, check, found] {
-                if (self) self->hostChecked(check, found);
-            },
-            Qt::QueuedConnection);
+        postToMainThread([self, check, found] {
+            if (self) self->hostChecked(check, found);
+        });
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 #include "support/TestLibrary.h"
 
 #include <QBuffer>
@@ -39,16 +40,9 @@ QStringList listOf(ConsoleProcess &console, const QString &command, const QStrin
     return out;
 }
 
-class ConsoleServices : public ::testing::Test {
+class ConsoleServices : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    static MpdServer *server;
 };
-MpdServer *ConsoleServices::server = nullptr;
 
 TEST_F(ConsoleServices, AlbumsContentAndCover) {
     ConsoleProcess console({QStringLiteral("--port"), QString::number(server->port())});

@@ -2,6 +2,7 @@
 // client, against a real mpd.
 #include "desktop/SessionBus.h"
 
+#include "core/mpd/CommandThread.h"
 #include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
@@ -9,6 +10,7 @@
 #include "desktop/DesktopServices.h"
 #include "desktop/MprisService.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -76,16 +78,16 @@ QVariant propertyOn(QDBusConnection connection, const QString &interface, const 
                                        : reply.arguments()[0].value<QDBusVariant>().variant();
 }
 
-class Mpris : public ::testing::Test {
+class Mpris : public ServerSuite {
   protected:
     static void SetUpTestSuite() {
-        server = startStandardServer().release();
+        ServerSuite::SetUpTestSuite();
         bus = new SessionBus;
     }
     static void TearDownTestSuite() {
         MPDSocket::sMPDSocket().disconnect();
         delete bus;
-        delete server;
+        ServerSuite::TearDownTestSuite();
     }
     void SetUp() override {
         server->command(QStringLiteral("stop"));
@@ -125,7 +127,6 @@ class Mpris : public ::testing::Test {
         return waitUntil([&] { return bus->playerctl(arguments).out == value; }, 5000);
     }
 
-    static inline MpdServer *server = nullptr;
     static inline SessionBus *bus = nullptr;
     std::unique_ptr<MprisService> service;
 };
@@ -403,6 +404,19 @@ TEST_F(Mpris, IdentityIsKelvaneAndRaiseReachesTheWindow) {
     QObject::connect(service.get(), &MprisService::raiseRequested, [&] { raised = true; });
     callOn(client, root, QStringLiteral("Raise"));
     EXPECT_TRUE(waitUntil([&] { return raised; }));
+}
+
+TEST_F(Mpris, PlayPauseToAFrozenServerIsAnsweredAtOnceAndReachesItAfter) {
+    queueTwoAndPlay();
+    const QDBusConnection client = bus->connect(QStringLiteral("client"));
+    server->freeze();
+    const QDBusMessage reply =
+        callOn(client, MprisService::playerInterface(), QStringLiteral("PlayPause"));
+    // Answered while the pause is still waiting for the server: the handler never waited.
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage);
+    EXPECT_GT(CommandThread::sCommandThread().pending(), 0u);
+    server->thaw();
+    EXPECT_TRUE(serverSees(QStringLiteral("state"), QStringLiteral("pause")));
 }
 
 TEST_F(Mpris, LostServerShowsStoppedWithoutSong) {

@@ -8,6 +8,7 @@
 #include "desktop/CoverFiles.h"
 #include "desktop/TrackNotifier.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
@@ -37,13 +38,8 @@ class NotificationServer : public QObject {
     }
 };
 
-class TrackNotices : public ::testing::Test {
+class TrackNotices : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        MPDSocket::sMPDSocket().disconnect();
-        delete server;
-    }
     void SetUp() override {
         bus = std::make_unique<SessionBus>();
         QDBusConnection serverSide = bus->connect(QStringLiteral("notifications"));
@@ -57,6 +53,10 @@ class TrackNotices : public ::testing::Test {
         Setting::sSetting().setSessionServer(server->host(), server->port());
         MPDSocket::sMPDSocket().connect();
         ASSERT_TRUE(MPDSocket::sMPDSocket().isConnected());
+        // The notifier comes into a running client: the link's first status is in.
+        const quint64 reads = MPDSocket::sMPDSocket().statusReads();
+        MPDSocket::sMPDSocket().refreshStatus();
+        ASSERT_TRUE(waitUntil([&] { return MPDSocket::sMPDSocket().statusReads() > reads; }));
         notifier = std::make_unique<TrackNotifier>(bus->connect(QStringLiteral("app")));
     }
     void TearDown() override {
@@ -72,7 +72,6 @@ class TrackNotices : public ::testing::Test {
         }));
     }
 
-    static inline MpdServer *server = nullptr;
     std::unique_ptr<SessionBus> bus;
     NotificationServer notifications;
     std::unique_ptr<TrackNotifier> notifier;

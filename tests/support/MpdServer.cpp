@@ -179,7 +179,20 @@ void MpdServer::start() {
     }
 }
 
+namespace {
+std::function<void()> &beforeExchange() {
+    static std::function<void()> hook;
+    return hook;
+}
+} // namespace
+
+void MpdServer::setBeforeExchange(std::function<void()> hook) {
+    beforeExchange() = std::move(hook);
+}
+
 void MpdServer::stop() {
+    // As a service restart: the client at rest, not in the middle of an exchange.
+    if (m_pid > 0 && beforeExchange()) beforeExchange()();
     if (m_pid > 0) mpdprocess::terminate(m_pid);
     m_pid = 0;
 }
@@ -205,6 +218,7 @@ void MpdServer::update() {
 }
 
 QStringList MpdServer::command(const QString &line) {
+    if (beforeExchange()) beforeExchange()();
     if (m_options.password.isEmpty()) return mpdprotocol::exchange(host(), m_port, line, 10000);
     // One command behind the password, as one request with one final answer.
     return mpdprotocol::exchange(
@@ -248,6 +262,7 @@ QString MpdServer::mpc(const QStringList &args) {
         ADD_FAILURE() << "MpdServer: mpc is not installed (apt-get install mpc)";
         return {};
     }
+    if (beforeExchange()) beforeExchange()();
     QProcess process;
     const QString hostArgument =
         m_options.password.isEmpty() ? host() : m_options.password + u'@' + host();

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 #include "support/TestLibrary.h"
@@ -57,6 +58,12 @@ class MpdServer {
     void thaw();
     // "update", then wait until the database update has finished.
     void update();
+
+    // Called before every command(), mpc() and stop(): the suite lets the client's
+    // commands that are still on their way reach the server first (TestMain), so what a
+    // test reads here is what the server holds after them, and a stop meets a client at
+    // rest.
+    static void setBeforeExchange(std::function<void()> hook);
 
     // One raw protocol exchange (a line, or several joined by "\n" such as a command
     // list): the response lines without the final "OK"; {"ACK ..."} when the server

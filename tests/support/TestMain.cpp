@@ -1,11 +1,14 @@
 // Shared main() of every test executable: the fixtures (local servers, image and
 // widget code) need a Qt application object alive for the whole run.
+#include "core/mpd/CommandThread.h"
 #include "core/settings/Language.h"
 #include "mpdc/ProtocolLocale.h"
+#include "support/MpdServer.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -27,6 +30,19 @@ int main(int argc, char **argv) {
     kelvane::mpdc::keepProtocolLocale();
     QApplication::setOrganizationName(QStringLiteral("KelvaneTests"));
     QApplication::setApplicationName(QStringLiteral("KelvaneTests"));
+    // The client sends its commands from a thread of its own and applies their answers on
+    // this one: a test looking at the server looks once the commands sent so far have
+    // reached it and their answers are in (an answer may send more: until none is left).
+    kelvane::test::MpdServer::setBeforeExchange([] {
+        kelvane::CommandThread &commands = kelvane::CommandThread::sCommandThread();
+        for (;;) {
+            commands.waitForDone();
+            if (QThread::currentThread() != qApp->thread()) return;
+            const quint64 sent = commands.posted();
+            QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+            if (commands.posted() == sent) return;
+        }
+    });
     // As the application does: the desktop's language (French under the suite's fr_FR),
     // with its plural forms and Qt's own texts. Not the stored choice: reading the settings
     // now would fix their place before tests that move XDG_CONFIG_HOME.

@@ -8,6 +8,7 @@
 #include "core/mpd/MPDSocket.h"
 #include "core/settings/Setting.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 #include "support/Wait.h"
 #include "ui/MainActivity.h"
 #include "ui/MainWindow.h"
@@ -24,10 +25,10 @@ inline void PrintTo(const QString &text, std::ostream *os) {
 
 namespace kelvane::test {
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ServerSuite {
   protected:
     static void SetUpTestSuite() {
-        server = startStandardServer().release();
+        ServerSuite::SetUpTestSuite();
         Setting::sSetting().setSessionServer(server->host(), server->port());
         // The radio view loads its directory when shown: never from the internet here.
         Setting::sSetting().setSessionRadioBase(QStringLiteral("http://127.0.0.1:1/"));
@@ -35,8 +36,7 @@ class WindowTest : public ::testing::Test {
     }
     static void TearDownTestSuite() {
         MPDSocket::sMPDSocket().disconnect();
-        delete server;
-        server = nullptr;
+        ServerSuite::TearDownTestSuite();
     }
     void SetUp() override {
         // These tests look at what the views show right after each step: the reads
@@ -79,7 +79,6 @@ class WindowTest : public ::testing::Test {
         return titles;
     }
 
-    static inline MpdServer *server = nullptr;
     std::unique_ptr<MainActivity> activity;
 };
 

@@ -9,23 +9,22 @@
 namespace kelvane {
 
 namespace {
-// The connection when it is usable; null otherwise, and the command does nothing.
-mpdc::Connection *usableConnection() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    return socket.isConnected() ? socket.getConnection() : nullptr;
+MPDSocket &socket() {
+    return MPDSocket::sMPDSocket();
 }
 
-std::optional<MPDStatus> lastSnapshot() {
-    return MPDCache::sMPDCache().getStatus();
+// The state of the last snapshot (None before the first), which several commands go by.
+qint32 lastState() {
+    const std::optional<MPDStatus> &status = MPDCache::sMPDCache().getStatus();
+    return status ? status->state : qint32(PlayState::None);
 }
 
-// What a command changed shows now, not at the next tick or idle wake-up.
-void refreshed() {
-    MPDSocket::sMPDSocket().refreshStatus();
+bool playingOrPaused(qint32 state) {
+    return state == PlayState::Playing || state == PlayState::Paused;
 }
 
 // Said when a "replace the queue and play" finds nothing to play: the queue is left as
-// it was, and the user learns why nothing happened.
+// it was, and the user learns why nothing happened. Any thread.
 void alert(const char *message) {
     MPDServerError::sMPDServerError().sendMessage(QString::fromLatin1(message));
 }
@@ -43,9 +42,24 @@ bool startsInside(quint32 position, qsizetype count) {
     return count > 0 && (position == MPDCommand::noPosition || position < quint32(count));
 }
 
-constexpr qint32 statePlaying = 2;
-constexpr qint32 statePaused = 3;
-constexpr qint32 stateStopped = 1;
+// Stop, clear, add and play: one piece on the command thread, nothing in between. An
+// album renamed or emptied by another client, or a start past its end: the user's
+// queue is not cleared for nothing.
+void replaceQueueAndPlay(mpdc::Connection &c, const QStringList &uris, quint32 position) {
+    const QStringList songs = playable(uris);
+    if (!startsInside(position, songs.size())) {
+        alert(nothingToPlayMessage);
+        return;
+    }
+    c.stop();
+    c.clear();
+    for (const QString &uri : songs)
+        c.add(uri);
+    if (position == MPDCommand::noPosition)
+        c.play();
+    else
+        c.playPos(position);
+}
 } // namespace
 
 MPDCommand &MPDCommand::sMPDCommand() {
@@ -56,21 +70,21 @@ MPDCommand &MPDCommand::sMPDCommand() {
 MPDCommand::MPDCommand() {
     MPDSocket::sMPDSocket();
     m_updateTimer.setSingleShot(true);
-    QObject::connect(&m_updateTimer, &QTimer::timeout, &m_context, [this] { asyncUpdate(); });
+    QObject::connect(&m_updateTimer, &QTimer::timeout, &m_context, [this] { nextUpdateStep(); });
 }
 
 void MPDCommand::connect() {
-    MPDSocket::sMPDSocket().connect();
+    socket().connect();
     if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::connectSoon() {
-    MPDSocket::sMPDSocket().connectSoon();
+    socket().connectSoon();
     if (m_updating) resumeUpdate();
 }
 
 void MPDCommand::disconnect() {
-    MPDSocket::sMPDSocket().disconnect();
+    socket().disconnect();
     if (!m_updating) return;
     // The server finishes its update on its own; nothing is left to wait with. The views
     // are told the update is over, with the list they showed before it.
@@ -84,114 +98,82 @@ void MPDCommand::play() {
 }
 
 void MPDCommand::extracted() {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && status->state == stateStopped) {
-        connection->play();
-        // The song may be the one shown before the stop: report it afresh anyway.
-        MPDCache::sMPDCache().resetStatus();
-    } else if (status && (status->state == statePlaying || status->state == statePaused)) {
-        connection->togglePause();
-    } else {
-        connection->play();
-    }
-    refreshed();
+    const qint32 state = lastState();
+    socket().send(
+        [state](mpdc::Connection &c) {
+            if (playingOrPaused(state)) {
+                c.togglePause();
+                return false;
+            }
+            c.play();
+            return state == PlayState::Stopped;
+        },
+        [](bool fromStop) {
+            // The song may be the one shown before the stop: report it afresh anyway.
+            if (fromStop) MPDCache::sMPDCache().resetStatus();
+        });
 }
 
 void MPDCommand::stop() {
-    if (mpdc::Connection *connection = usableConnection()) {
-        connection->stop();
-        refreshed();
-    }
+    socket().send([](mpdc::Connection &c) { c.stop(); });
 }
 
 void MPDCommand::next() {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    // A fresh status rather than the last poll's: the queue may have changed since.
-    auto guard = connection->lock();
-    const std::optional<mpdc::StatusInfo> status = connection->status();
-    if (!status || (status->state != statePlaying && status->state != statePaused)) return;
-    // On the last entry nothing happens, unless the server goes on from there by itself
-    // (repeat wraps to the first, random picks another).
-    const bool goesOn = status->repeat || status->random;
-    if ((goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) && connection->next())
-        refreshed();
+    socket().send([](mpdc::Connection &c) {
+        // A fresh status rather than the last snapshot: the queue may have changed since.
+        const std::optional<mpdc::StatusInfo> status = c.status();
+        if (!status || !playingOrPaused(status->state)) return;
+        // On the last entry nothing happens, unless the server goes on from there by
+        // itself (repeat wraps to the first, random picks another).
+        const bool goesOn = status->repeat || status->random;
+        if (goesOn || qint64(status->songPos) < qint64(status->queueLength) - 1) c.next();
+    });
 }
 
 void MPDCommand::previous() {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && (status->state == statePlaying || status->state == statePaused) &&
-        connection->previous())
-        refreshed();
+    if (!playingOrPaused(lastState())) return;
+    socket().send([](mpdc::Connection &c) { c.previous(); });
 }
 
 void MPDCommand::setVolume(quint32 volume) {
-    mpdc::Connection *connection = usableConnection();
-    if (connection && connection->setVolume(volume)) refreshed();
+    socket().send([volume](mpdc::Connection &c) { c.setVolume(volume); });
 }
 
 void MPDCommand::seekPosition(float seconds) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const std::optional<MPDStatus> status = lastSnapshot();
-    if (status && status->state == statePlaying && connection->seekCurrent(seconds)) refreshed();
+    if (lastState() != PlayState::Playing) return;
+    socket().send([seconds](mpdc::Connection &c) { c.seekCurrent(seconds); });
 }
 
 void MPDCommand::playAlbum(const QString &albumName, const QString &path, quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    auto guard = connection->lock();
-    // The songs are read before the queue is touched. A directory gone since the album
-    // was shown is the server's refusal, reported once already; a broken link is the
-    // poll's to report. Either way the queue stays.
-    const auto listing = connection->listMeta(path);
-    if (!listing) return;
-    QStringList uris;
-    for (const mpdc::Entity &entity : *listing) {
-        if (entity.type != mpdc::Entity::Type::Song) continue;
-        // Exact equality; an album without an Album tag is the songs without one
-        // (QString alone would take a missing tag for an empty one).
-        const QString &album = entity.song.album;
-        if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
-    }
-    playAlbum(uris, position);
+    socket().send([albumName, path, position](mpdc::Connection &c) {
+        // The songs are read before the queue is touched. A directory gone since the
+        // album was shown is the server's refusal, reported once already; a broken link
+        // is the link's to report. Either way the queue stays.
+        const auto listing = c.listMeta(path);
+        if (!listing) return;
+        QStringList uris;
+        for (const mpdc::Entity &entity : *listing) {
+            if (entity.type != mpdc::Entity::Type::Song) continue;
+            // Exact equality; an album without an Album tag is the songs without one
+            // (QString alone would take a missing tag for an empty one).
+            const QString &album = entity.song.album;
+            if (album.isNull() == albumName.isNull() && album == albumName) uris << entity.song.uri;
+        }
+        replaceQueueAndPlay(c, uris, position);
+    });
 }
 
 void MPDCommand::playAlbum(const QStringList &uris, quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
-    const QStringList songs = playable(uris);
-    // An album renamed or emptied by another client, or a start past its end: the
-    // user's queue is not cleared for nothing.
-    if (!startsInside(position, songs.size())) {
-        alert(nothingToPlayMessage);
-        return;
-    }
-    // Stop, clear, add and play as one piece: nothing else may touch the queue between.
-    auto guard = connection->lock();
-    connection->stop();
-    connection->clear();
-    for (const QString &uri : songs)
-        connection->add(uri);
-    if (position == noPosition)
-        connection->play();
-    else
-        connection->playPos(position);
-    refreshed();
+    socket().send(
+        [uris, position](mpdc::Connection &c) { replaceQueueAndPlay(c, uris, position); });
 }
 
 void MPDCommand::playQueuePosition(quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (connection && connection->playPos(position)) refreshed();
+    socket().send([position](mpdc::Connection &c) { c.playPos(position); });
 }
 
 void MPDCommand::playStream(const QString &url) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
+    if (!socket().isConnected()) return;
     // What a resolver made of a playlist it misread ("[playlist]") is refused by the
     // server only once the queue is gone: nothing but a stream address goes, and ""
     // would be the whole music directory.
@@ -199,16 +181,15 @@ void MPDCommand::playStream(const QString &url) {
         alert(notAStreamMessage);
         return;
     }
-    auto guard = connection->lock();
-    connection->clear();
-    connection->add(url);
-    connection->play();
-    refreshed();
+    socket().send([url](mpdc::Connection &c) {
+        c.clear();
+        c.add(url);
+        c.play();
+    });
 }
 
 void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection) return;
+    if (!socket().isConnected()) return;
     QStringList uris;
     for (const Song &song : songs)
         uris << song.fullPath();
@@ -219,15 +200,15 @@ void MPDCommand::playPlaylist(const QList<Song> &songs, quint32 position) {
         alert(nothingToPlayMessage);
         return;
     }
-    auto guard = connection->lock();
-    connection->clear();
-    for (const QString &uri : entries)
-        connection->add(uri);
-    if (position == noPosition)
-        connection->play();
-    else
-        connection->playPos(position);
-    refreshed();
+    socket().send([entries, position](mpdc::Connection &c) {
+        c.clear();
+        for (const QString &uri : entries)
+            c.add(uri);
+        if (position == noPosition)
+            c.play();
+        else
+            c.playPos(position);
+    });
 }
 
 } // namespace kelvane

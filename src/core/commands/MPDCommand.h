@@ -1,36 +1,11 @@
 #pragma once
 
-// MPDCommand — the user's wishes as player commands on the server.
-//   MPDCommand::sMPDCommand()   creating it creates MPDSocket (settings, first connect)
-//   connect(), disconnect()
-//   play()                      play/pause toggle (extracted): stopped -> play and a fresh
-//                               track/state report; playing/paused -> toggle; else play
-//   stop(), previous()          previous only while playing or paused
-//   next()                      only while playing or paused and not on the last entry
-//   setVolume(v), seekPosition(seconds)  seek only while playing
-//   playAlbum(name, path, pos)  the songs of directory `path` whose Album tag is `name`
-//   playAlbum(uris, pos)        replaces the queue with `uris` and plays; pos
-//                               4294967295 (noPosition) = plain play from the start
-//   playQueuePosition(pos), playStream(url), playPlaylist(songs, pos)
-//   updateDB()                  database update of "/" with polling stopped; asyncUpdate()
-//                               waits on QThreadPool::globalInstance() until the server
-//                               reports no update job and the album count is stable, then
-//                               (on the GUI thread, the worker waiting) stores the album
-//                               list, reconnects and tells the views (dbUpdated).
-//                               A refused update restarts polling, restores the album
-//                               list and ends at once (the refusal is reported).
-//   setRandom(on), setRepeat(on), setConsume(on)    playback modes
-//   setSingle(mode)             0 off, 1 on, 2 oneshot
-//   setCrossfade(seconds), setReplayGain(mode)       mode "off", "track", "album" or "auto"
-//   setOutputEnabled(id, on)    enables or disables one audio output
-//   A mode change comes back as a new snapshot at once (optionsChanged of PlayerEvents).
-//   isUpdating()                true from updateDB() until the update has ended. A
-//                               connect meanwhile is made at once and the wait goes on
-//                               over the new connection; a disconnect ends the wait
-//                               (the server finishes its update on its own) and the
-//                               views are told, with the album list of before
-// Thread: GUI (asyncUpdate's wait runs on a pool thread). Every command does nothing
-// when not connected.
+// The user's wishes as player commands. Each is handed to the command thread in the
+// order it was made and returns at once, so a slow or frozen server delays the command,
+// never the window; what it changed comes back with the status read right after it.
+// Every command does nothing when not connected. The database update is followed by
+// looks on the bulk thread a second apart, until the server has finished and the
+// catalogue holds still; the link is then opened afresh. GUI thread.
 #include "core/model/Album.h"
 #include "core/model/Song.h"
 
@@ -95,12 +70,17 @@ class MPDCommand {
     // After a connect of the user's during an update: the looks start again over the
     // new connection.
     void resumeUpdate();
+    void sendUpdate(bool again);
+    void nextUpdateStep();
+    void endUpdate();
 
     std::atomic<bool> m_updating{false};
     std::atomic<int> m_updateIntervalMs{1000};
     qsizetype m_updatePrevious = -1;
     // A look's answer counts only for the connection it was made on.
     quint64 m_updateTicket = 0;
+    // The path of an update request the server has not answered yet.
+    std::optional<QString> m_updateUnsent;
     // Shown again when the update's wait ends before the update (a disconnect).
     std::optional<QList<Album>> m_albumsBeforeUpdate;
     std::shared_ptr<const SongIndex> m_songsBeforeUpdate;

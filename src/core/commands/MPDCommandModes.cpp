@@ -1,46 +1,38 @@
 #include "core/commands/MPDCommand.h"
 
-#include "core/mpd/MPDCache.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
 
 namespace kelvane {
 
 namespace {
-mpdc::Connection *usableConnection() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    return socket.isConnected() ? socket.getConnection() : nullptr;
-}
-
-// A mode the user just set shows at once rather than at the next tick.
+// A mode the user sets comes back at once with the status read after it.
 template <class Change> void changeMode(Change change) {
-    mpdc::Connection *connection = usableConnection();
-    if (!connection || !change(*connection)) return;
-    MPDSocket::sMPDSocket().refreshStatus();
+    MPDSocket::sMPDSocket().send([change](mpdc::Connection &c) { change(c); });
 }
 } // namespace
 
 void MPDCommand::setRandom(bool on) {
-    changeMode([on](mpdc::Connection &c) { return c.setRandom(on); });
+    changeMode([on](mpdc::Connection &c) { c.setRandom(on); });
 }
 
 void MPDCommand::setRepeat(bool on) {
-    changeMode([on](mpdc::Connection &c) { return c.setRepeat(on); });
+    changeMode([on](mpdc::Connection &c) { c.setRepeat(on); });
 }
 
 void MPDCommand::setConsume(bool on) {
-    changeMode([on](mpdc::Connection &c) { return c.setConsume(on); });
+    changeMode([on](mpdc::Connection &c) { c.setConsume(on); });
 }
 
 void MPDCommand::setSingle(qint32 mode) {
     const mpdc::SingleMode single = mode == 2   ? mpdc::SingleMode::Oneshot
                                     : mode == 1 ? mpdc::SingleMode::On
                                                 : mpdc::SingleMode::Off;
-    changeMode([single](mpdc::Connection &c) { return c.setSingle(single); });
+    changeMode([single](mpdc::Connection &c) { c.setSingle(single); });
 }
 
 void MPDCommand::setCrossfade(quint32 seconds) {
-    changeMode([seconds](mpdc::Connection &c) { return c.setCrossfade(seconds); });
+    changeMode([seconds](mpdc::Connection &c) { c.setCrossfade(seconds); });
 }
 
 bool MPDCommand::setReplayGain(const QString &mode) {
@@ -54,20 +46,25 @@ bool MPDCommand::setReplayGain(const QString &mode) {
         if (mode != QLatin1String(entry.first)) continue;
         const mpdc::ReplayGainMode value =
             entry.second; // a binding cannot be captured before clang 16
-        changeMode([value](mpdc::Connection &c) {
-            if (!c.setReplayGainMode(value)) return false;
-            MPDSocket::sMPDSocket().refreshReplayGain();
-            return true;
-        });
+        // The mode is not in the status: read back, then the status that carries it.
+        MPDSocket::sMPDSocket().send(
+            [value](mpdc::Connection &c) { return c.setReplayGainMode(value); },
+            [](bool changed) {
+                if (changed) MPDSocket::sMPDSocket().refreshReplayGain(MPDSocket::Refresh::Status);
+            },
+            MPDSocket::Refresh::None);
         return true;
     }
     return false;
 }
 
 void MPDCommand::setOutputEnabled(quint32 id, bool enabled) {
-    mpdc::Connection *connection = usableConnection();
-    if (connection && connection->enableOutput(id, enabled))
-        MPDSocket::sMPDSocket().refreshOutputs();
+    MPDSocket::sMPDSocket().send(
+        [id, enabled](mpdc::Connection &c) { return c.enableOutput(id, enabled); },
+        [](bool changed) {
+            if (changed) MPDSocket::sMPDSocket().refreshOutputs();
+        },
+        MPDSocket::Refresh::None);
 }
 
 } // namespace kelvane

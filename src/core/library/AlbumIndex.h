@@ -1,12 +1,10 @@
 #pragma once
 
-// AlbumIndex — turns the songs of the database, directory by directory, into albums:
-//   add(directory, song)  counts the song for the album (name, album artist) it
-//                         belongs to, or starts a new album known by that directory
-//   albums()              the albums in order of first appearance, unsorted
-// An album is the pair (Album tag, AlbumArtist or else Artist), compared exactly; a song
-// lacking the album name or both artist tags always starts an album of its own.
-// Thread: whichever builds it; not shared.
+// Makes albums out of songs while the catalogue is read, directory by directory: the
+// server has no albums. An album is the pair (Album tag, AlbumArtist or else Artist),
+// compared exactly, and is known by the directory of its first song; a song lacking the
+// album name or both artist tags always starts an album of its own. Whichever thread
+// builds it; not shared.
 #include "core/model/Album.h"
 
 #include <QHash>
@@ -22,7 +20,9 @@ struct SongInfo;
 
 class AlbumIndex {
   public:
+    // Counts the song for its album, or starts one known by directory.
     void add(const QString &directory, const mpdc::SongInfo &song);
+    // In order of first appearance, unsorted.
     const QList<Album> &albums() const { return m_albums; }
 
   private:

@@ -4,6 +4,7 @@
 #include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "core/thread/MainThread.h"
 
 #include <QPointer>
 #include <memory>
@@ -37,12 +38,9 @@ bool CatalogueLoader::load() {
             Read read;
             read.albums = MPDAlbum::sMPDAlbum().getAlbumsList(
                 [self, ticket](qsizetype, qsizetype, qsizetype found) {
-                    QMetaObject::invokeMethod(
-                        QCoreApplication::instance(),
-                        [self, ticket, found] {
-                            if (self && ticket == self->m_ticket) Q_EMIT self->progress(found);
-                        },
-                        Qt::QueuedConnection);
+                    postToMainThread([self, ticket, found] {
+                        if (self && ticket == self->m_ticket) Q_EMIT self->progress(found);
+                    });
                 },
                 songs.get());
             if (read.albums) read.songs = std::move(songs);

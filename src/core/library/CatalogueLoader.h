@@ -1,17 +1,9 @@
 #pragma once
 
-// CatalogueLoader — reads the catalogue for the window: the album list and the index of
-// its songs, together, on the second connection's thread, and stores both in MPDCache.
-//   CatalogueLoader::sCatalogueLoader()
-//   load()       starts a read unless the list and its songs are stored, or a read
-//                started since the list was last set is under way; true while one runs
-//   isLoading()
-//   progress(albums)   albums found so far, during a read
-//   finished(ok)       the read ended; ok when it gave a list (stored unless another
-//                      one was stored meanwhile)
-// The grid, the song search and the sidebar's album count all wait on the one read, so
-// a library is read once however many of them ask, and whether the grid is shown or not.
-// Thread: GUI.
+// One read of the catalogue for the whole window: the grid, the song search and the
+// sidebar's album count all wait on it, so a library is read once however many of them
+// ask, and whether the grid is shown or not. The album list and the index of its songs
+// are read together on the bulk thread and stored together in MPDCache. GUI thread.
 #include <QObject>
 
 namespace kelvane {
@@ -21,11 +13,14 @@ class CatalogueLoader : public QObject {
   public:
     static CatalogueLoader &sCatalogueLoader();
 
+    // Starts a read unless the list and its songs are stored, or a read started since
+    // the list was last set is under way; true while one runs.
     bool load();
     bool isLoading() const { return m_loading; }
 
   Q_SIGNALS:
-    void progress(qsizetype albums);
+    void progress(qsizetype albums); // found so far
+    // ok when the read gave a list (stored unless another was stored meanwhile).
     void finished(bool ok);
 
   private:

@@ -1,5 +1,7 @@
 #include "core/library/MPDAlbum.h"
 
+#include "core/library/ServerSong.h"
+
 #include "core/library/AlbumIndex.h"
 #include "core/model/SongIndex.h"
 #include "core/mpd/MPDBulk.h"
@@ -33,25 +35,7 @@ QString MPDAlbum::extensionOf(const QString &uri) {
 }
 
 Song MPDAlbum::getSongValues(const mpdc::SongInfo &info) {
-    Song song;
-    song.setFullPath(info.uri);
-    const QString extension = info.uri.isNull() ? QString() : extensionOf(info.uri);
-    song.setExtension(extension);
-    song.setComposer(info.composer);
-    song.setAlbumArtist(info.albumArtist);
-    song.setArtist(info.artist);
-    song.setAlbum(info.album);
-    song.setTitle(info.title);
-    song.setGenre(info.genre);
-    song.setComment(info.comment);
-    song.setDuration(qint32(info.duration));
-    song.setTrack(Song::integerValue(info.track));
-    song.setDate(Song::integerValue(info.date));
-    song.setDiskNb(Song::integerValue(info.disc));
-    // DSD is told by its lower-case extension only; "track.DSF" keeps the format's bits.
-    const bool dsd = extension == QLatin1String("dsf") || extension == QLatin1String("dff");
-    song.setBits(dsd ? 1 : info.bits);
-    return song;
+    return songFromServer(info, SongReading::Catalogue);
 }
 
 std::optional<QList<Album>> MPDAlbum::getAlbumsList(const Progress &progress, SongIndex *songs) {

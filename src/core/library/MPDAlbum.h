@@ -1,20 +1,10 @@
 #pragma once
 
-// MPDAlbum — the album catalogue, built from the server's database on every call.
-//   MPDAlbum::sMPDAlbum()                        the process-wide service
-//   getAlbumsList(progress, songs) -> optional<QList<Album>>  sorted albums; nullopt
-//                                                when not connected, an empty list for an
-//                                                empty database; songs (optional) gets
-//                                                every song read, for the song search
-//   getAlbumContent(album) -> optional<QList<Song>>  every song file directly inside
-//                                                album.path, in the server's order
-//   getSongValues(songInfo) -> Song              the album reader's song (extension, disc,
-//                                                bits: 1 for .dsf/.dff)
-//   formatName(text)                             text without a leading "The "
-//   sortAlbum(albums), sortList(names)           the grid order and the playlist-name order
-//   albumLess(a, b)                              the grid order as a comparison
-// Reads go over the second connection (MPDBulk).
-// Thread: any (the bulk thread, the console's GUI thread); keeps no state.
+// The album catalogue, built afresh from the server's database at each read: the server
+// knows songs and directories, not albums, so the grid's albums (name and album artist,
+// found in the directory of their first song) are made here, and kept nowhere but in
+// MPDCache. Reads go over the bulk connection and block; no state, any thread (the bulk
+// thread, the console's).
 #include "core/model/Album.h"
 #include "core/model/Song.h"
 
@@ -46,8 +36,10 @@ class MPDAlbum {
         std::function<void(qsizetype directoriesRead, qsizetype directories, qsizetype albums)>;
     // songs, when given, takes every song read, in database order (and is done() at the
     // end of a complete read).
+    // Sorted in the grid's order; none when not connected, empty for an empty database.
     std::optional<QList<Album>> getAlbumsList(const Progress &progress = {},
                                               SongIndex *songs = nullptr);
+    // Every song file directly inside album.path, in the server's order.
     std::optional<QList<Song>> getAlbumContent(const Album &album);
     // Songs whose tags hold the text (the server's "search any"), at most limit of them;
     // cut is set when there were more.
@@ -57,6 +49,7 @@ class MPDAlbum {
     };
     std::optional<SongSearch> searchSongs(const QString &text, qsizetype limit = 500);
 
+    // The catalogue's reading of a server song (songFromServer).
     static Song getSongValues(const mpdc::SongInfo &song);
 
     // Order of the album grid: artist without a leading "The " (accents and case aside,

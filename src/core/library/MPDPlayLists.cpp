@@ -1,6 +1,8 @@
 #include "core/library/MPDPlayLists.h"
 
 #include "core/library/MPDAlbum.h"
+#include "core/library/ServerSong.h"
+#include "core/mpd/ExactPlaylist.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDServerError.h"
 #include "core/mpd/MPDSocket.h"
@@ -25,20 +27,6 @@ MPDPlayLists &MPDPlayLists::sMPDPlayLists() {
     return instance;
 }
 
-Song MPDPlayLists::playlistSong(const mpdc::SongInfo &info) {
-    Song song;
-    song.setComposer(info.composer);
-    song.setArtist(info.albumArtist.isNull() ? info.artist : info.albumArtist);
-    song.setAlbum(info.album);
-    song.setTitle(info.title);
-    song.setTrack(Song::integerValue(info.track));
-    song.setDate(Song::integerValue(info.date));
-    song.setGenre(info.genre);
-    song.setDuration(qint32(info.duration));
-    song.setFullPath(info.uri);
-    return song;
-}
-
 std::optional<QStringList> MPDPlayLists::getPlaylists() {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
@@ -55,21 +43,14 @@ std::optional<QList<Song>> MPDPlayLists::getPlaylist(const QString &name) {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
     if (!connection) return std::nullopt;
-    // The look-up and the read belong together: the playlist must not vanish between.
-    auto guard = connection->lock();
-    // The playlist of exactly this name: a prefix match made "Rock" show "Rock Classics".
-    // Asking first keeps a missing playlist from becoming a refusal alert.
-    const auto names = connection->playlists();
-    if (!bulk.answered(names, *connection)) return std::nullopt;
-    if (!names->contains(name)) return QList<Song>();
     // One "listplaylistinfo" describes every entry, as a "lsinfo" per entry did, at the
     // cost of one exchange instead of one per entry.
-    const auto entries = connection->playlistSongs(name);
+    const auto entries = readExactPlaylist(*connection, name, &mpdc::Connection::playlistSongs);
     if (!bulk.answered(entries, *connection)) return std::nullopt;
     QList<Song> songs;
     songs.reserve(qsizetype(entries->size()));
     for (const mpdc::SongInfo &entry : *entries)
-        if (isKnownEntry(entry)) songs.append(playlistSong(entry));
+        if (isKnownEntry(entry)) songs.append(songFromServer(entry, SongReading::Playlist));
     return songs;
 }
 
@@ -83,54 +64,52 @@ std::optional<bool> MPDPlayLists::hasPlaylist(const QString &name) {
 }
 
 void MPDPlayLists::renamePlaylist(const QString &oldName, const QString &newName) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    socket.getConnection()->rename(oldName, newName);
+    MPDSocket::sMPDSocket().send(
+        [oldName, newName](mpdc::Connection &c) { c.rename(oldName, newName); },
+        MPDSocket::Refresh::None);
 }
 
 void MPDPlayLists::newPlaylist(const QString &name) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
-    auto guard = connection->lock();
-    const auto names = connection->playlists();
-    // Creating is "add, then clear": on an existing playlist that would wipe the
-    // user's songs, so an existing one is left as it is.
-    if (!names || names->contains(name)) return;
-    // The server has no "create". One address added and deleted again makes the empty
-    // file; a server that takes no addresses gets the whole database added and cleared,
-    // which makes nothing when the database is empty.
-    {
-        mpdc::Connection::QuietRefusals quiet(*connection);
-        if (connection->playlistAdd(name, QStringLiteral("http://localhost/")))
-            connection->playlistDelete(name, 0);
-        else if (!connection->hasError() &&
-                 connection->playlistAdd(name, QString(QLatin1String(""))))
-            connection->playlistClear(name);
-    }
-    if (connection->hasError()) return; // the poll reports the broken connection
-    const auto after = connection->playlists();
-    if (after && !after->contains(name))
-        MPDServerError::sMPDServerError().sendMessage(
-            QString::fromLatin1(playlistNotCreatedMessage));
+    MPDSocket::sMPDSocket().send(
+        [name](mpdc::Connection &c) {
+            const auto names = c.playlists();
+            // Creating is "add, then clear": on an existing playlist that would wipe the
+            // user's songs, so an existing one is left as it is.
+            if (!names || names->contains(name)) return;
+            // The server has no "create". One address added and deleted again makes the
+            // empty file; a server that takes no addresses gets the whole database added
+            // and cleared, which makes nothing when the database is empty.
+            {
+                mpdc::Connection::QuietRefusals quiet(c);
+                if (c.playlistAdd(name, QStringLiteral("http://localhost/")))
+                    c.playlistDelete(name, 0);
+                else if (!c.hasError() && c.playlistAdd(name, QString(QLatin1String(""))))
+                    c.playlistClear(name);
+            }
+            if (c.hasError()) return; // the link reports the broken connection
+            const auto after = c.playlists();
+            if (after && !after->contains(name))
+                MPDServerError::sMPDServerError().sendMessage(
+                    QString::fromLatin1(playlistNotCreatedMessage));
+        },
+        MPDSocket::Refresh::None);
 }
 
 void MPDPlayLists::addToPlaylist(const QString &name, const QList<Song> &songs) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
-    // Held across the adds so the songs land together, in order.
-    auto guard = connection->lock();
-    for (const Song &song : songs) {
-        if (song.fullPath().isEmpty()) continue; // the whole database, to the server
-        if (!connection->playlistAdd(name, song.fullPath())) break;
-    }
+    // One job: the songs land together, in order.
+    MPDSocket::sMPDSocket().send(
+        [name, songs](mpdc::Connection &c) {
+            for (const Song &song : songs) {
+                if (song.fullPath().isEmpty()) continue; // the whole database, to the server
+                if (!c.playlistAdd(name, song.fullPath())) break;
+            }
+        },
+        MPDSocket::Refresh::None);
 }
 
 void MPDPlayLists::deletePlaylist(const QString &name) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    socket.getConnection()->removePlaylist(name);
+    MPDSocket::sMPDSocket().send([name](mpdc::Connection &c) { c.removePlaylist(name); },
+                                 MPDSocket::Refresh::None);
 }
 
 } // namespace kelvane

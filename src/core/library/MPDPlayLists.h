@@ -1,17 +1,9 @@
 #pragma once
 
-// MPDPlayLists — the server's stored playlists.
-//   MPDPlayLists::sMPDPlayLists()
-//   getPlaylists() -> optional<QStringList>   names in case-insensitive order, without
-//                                             the saved-streams playlist "[Radio Streams]";
-//                                             nullopt when not connected
-//   getPlaylist(name) -> optional<QList<Song>> the songs of the playlist of exactly that
-//                                             name (empty when there is none); entries the
-//                                             server does not know are left out
-//   renamePlaylist(oldName, newName), newPlaylist(name), deletePlaylist(name)
-//   playlistSong(songInfo) -> Song            the playlist reading of one server song
-//                                             (artist: AlbumArtist, else Artist)
-// Thread: GUI. Writes do nothing when not connected.
+// The user's stored playlists on the server. The saved radio streams live in one of them
+// too ("[Radio Streams]"), which is not the user's and stays out of the names. Reads go
+// over the bulk connection and block (any thread); changes are sent through the command
+// thread and return at once (GUI thread), doing nothing when not connected.
 #include "core/model/Song.h"
 
 #include <QList>
@@ -21,17 +13,16 @@
 
 namespace kelvane {
 
-namespace mpdc {
-struct SongInfo;
-}
-
 class MPDPlayLists {
   public:
     static MPDPlayLists &sMPDPlayLists();
     MPDPlayLists(const MPDPlayLists &) = delete;
     MPDPlayLists &operator=(const MPDPlayLists &) = delete;
 
+    // Case aside, in order; none when not connected.
     std::optional<QStringList> getPlaylists();
+    // The songs of the playlist of exactly that name (empty when there is none), without
+    // the entries the server no longer knows.
     std::optional<QList<Song>> getPlaylist(const QString &name);
     // Whether the server has a stored playlist of exactly that name (the saved streams'
     // one included); none when not connected.
@@ -41,8 +32,6 @@ class MPDPlayLists {
     void deletePlaylist(const QString &name);
     // Appends the songs to a stored playlist (created when it does not exist).
     void addToPlaylist(const QString &name, const QList<Song> &songs);
-
-    static Song playlistSong(const mpdc::SongInfo &song);
 
   private:
     MPDPlayLists() = default;

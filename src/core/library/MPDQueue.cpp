@@ -1,6 +1,7 @@
 #include "core/library/MPDQueue.h"
 
 #include "core/library/QueueMoves.h"
+#include "core/library/ServerSong.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDSocket.h"
 #include "mpdc/Connection.h"
@@ -15,21 +16,6 @@ MPDQueue &MPDQueue::sMPDQueue() {
     return instance;
 }
 
-Song MPDQueue::queueSong(const mpdc::SongInfo &info) {
-    Song song;
-    song.setComposer(info.composer);
-    song.setArtist(info.artist);
-    song.setAlbum(info.album);
-    song.setAlbumArtist(info.albumArtist);
-    song.setTitle(info.title);
-    song.setTrack(Song::integerValue(info.track));
-    song.setDate(Song::integerValue(info.date));
-    song.setGenre(info.genre);
-    song.setDuration(qint32(info.duration));
-    song.setFullPath(info.uri);
-    return song;
-}
-
 std::optional<QList<Song>> MPDQueue::getQueue() {
     MPDBulk &bulk = MPDBulk::sMPDBulk();
     const std::shared_ptr<mpdc::Connection> connection = bulk.connection();
@@ -41,7 +27,7 @@ std::optional<QList<Song>> MPDQueue::getQueue() {
     QList<Song> queue;
     queue.reserve(qsizetype(songs->size()));
     for (const mpdc::SongInfo &info : *songs)
-        queue.append(queueSong(info));
+        queue.append(songFromServer(info, SongReading::Queue));
     return queue;
 }
 
@@ -56,7 +42,7 @@ std::optional<QueueContent> MPDQueue::readQueue() {
     content.songs.reserve(qsizetype(snapshot->songs.size()));
     content.ids.reserve(qsizetype(snapshot->songs.size()));
     for (const mpdc::SongInfo &info : snapshot->songs) {
-        content.songs.append(queueSong(info));
+        content.songs.append(songFromServer(info, SongReading::Queue));
         content.ids.append(info.id);
     }
     return content;
@@ -139,7 +125,8 @@ std::optional<QueueUpdate> MPDQueue::readChanges(const QueueContent &current) {
             return whole();
         }
         for (size_t i = 0; i < songs->size(); ++i)
-            update.content.songs[touched[qsizetype(i)]] = queueSong((*songs)[i]);
+            update.content.songs[touched[qsizetype(i)]] =
+                songFromServer((*songs)[i], SongReading::Queue);
     }
     update.diff = QueueDiff::between(current.ids, update.content.ids, touched);
     return update;
@@ -153,19 +140,17 @@ QList<Song> MPDQueue::getSongs(qint32 count) {
 }
 
 void MPDQueue::addToQueue(const QList<Song> &songs) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
-    // Held across the adds so the songs land together, in order.
-    auto guard = connection->lock();
-    for (const Song &song : songs)
-        // To the server an empty uri is the whole music directory.
-        if (!song.fullPath().isEmpty()) connection->add(song.fullPath());
+    // One job: the songs land together, in order.
+    MPDSocket::sMPDSocket().send(
+        [songs](mpdc::Connection &c) {
+            for (const Song &song : songs)
+                // To the server an empty uri is the whole music directory.
+                if (!song.fullPath().isEmpty()) c.add(song.fullPath());
+        },
+        MPDSocket::Refresh::None);
 }
 
 void MPDQueue::removeInQueue(const QList<qint32> &positions) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
     // Every deletion moves the later songs down by one, so the k-th deletion is at
     // position - k. That only names the intended songs for ascending, distinct
     // positions: sorted here rather than trusted, since a wrong order deletes songs
@@ -175,37 +160,30 @@ void MPDQueue::removeInQueue(const QList<qint32> &positions) {
         if (p >= 0) ascending.append(p);
     std::sort(ascending.begin(), ascending.end());
     ascending.erase(std::unique(ascending.begin(), ascending.end()), ascending.end());
-
-    mpdc::Connection *connection = socket.getConnection();
-    // The positions are only right if nothing else edits the queue in between.
-    auto guard = connection->lock();
-    for (qsizetype k = 0; k < ascending.size(); ++k)
-        connection->deletePos(quint32(ascending[k] - k));
+    // One job: the positions are only right if nothing else edits the queue in between.
+    MPDSocket::sMPDSocket().send(
+        [ascending](mpdc::Connection &c) {
+            for (qsizetype k = 0; k < ascending.size(); ++k)
+                c.deletePos(quint32(ascending[k] - k));
+        },
+        MPDSocket::Refresh::None);
 }
 
 void MPDQueue::clearQueue() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (socket.isConnected() && socket.getConnection()->clear()) socket.refreshStatus();
+    MPDSocket::sMPDSocket().send([](mpdc::Connection &c) { c.clear(); });
 }
 
 void MPDQueue::shuffleQueue() {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (socket.isConnected() && socket.getConnection()->shuffle()) socket.refreshStatus();
+    MPDSocket::sMPDSocket().send([](mpdc::Connection &c) { c.shuffle(); });
 }
 
 namespace {
-// Queue edits are planned from the queue as it is: the first connection stays locked from
-// the status read to the last edit, so nothing else changes the queue in between. The
-// status is read again afterwards, for the views.
+// Queue edits are planned from the queue as it is, read in the same job as the edits, so
+// nothing else changes it in between. The status is read again afterwards, for the views.
 template <class Edit> void editQueue(Edit edit) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    mpdc::Connection *connection = socket.getConnection();
-    auto guard = connection->lock();
-    const std::optional<mpdc::StatusInfo> status = connection->status();
-    if (!status) return;
-    edit(*connection, *status);
-    socket.refreshStatus();
+    MPDSocket::sMPDSocket().send([edit](mpdc::Connection &c) {
+        if (const std::optional<mpdc::StatusInfo> status = c.status()) edit(c, *status);
+    });
 }
 
 void moveAll(mpdc::Connection &connection, const mpdc::StatusInfo &status,
@@ -233,13 +211,13 @@ void addAll(mpdc::Connection &connection, const mpdc::StatusInfo &status, const 
 } // namespace
 
 void MPDQueue::moveRows(const QList<qint32> &rows, qint32 drop) {
-    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+    editQueue([rows, drop](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
         moveAll(connection, status, rows, drop);
     });
 }
 
 void MPDQueue::playNext(const QList<qint32> &rows) {
-    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+    editQueue([rows](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
         QList<qint32> others;
         for (qint32 row : rows)
             if (row != status.songPos) others.append(row);
@@ -248,21 +226,20 @@ void MPDQueue::playNext(const QList<qint32> &rows) {
 }
 
 void MPDQueue::playSongsNext(const QList<Song> &songs) {
-    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+    editQueue([songs](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
         addAll(connection, status, songs, nextPosition(status));
     });
 }
 
 void MPDQueue::insertSongs(const QList<Song> &songs, qint32 position) {
-    editQueue([&](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
+    editQueue([songs, position](mpdc::Connection &connection, const mpdc::StatusInfo &status) {
         addAll(connection, status, songs, position);
     });
 }
 
 void MPDQueue::saveQueueAtPlaylist(const QString &name) {
-    MPDSocket &socket = MPDSocket::sMPDSocket();
-    if (!socket.isConnected()) return;
-    socket.getConnection()->save(name);
+    MPDSocket::sMPDSocket().send([name](mpdc::Connection &c) { c.save(name); },
+                                 MPDSocket::Refresh::None);
 }
 
 } // namespace kelvane

@@ -1,25 +1,11 @@
 #pragma once
 
-// MPDQueue — the server's play queue as Song records.
-//   MPDQueue::sMPDQueue()
-//   getQueue() -> optional<QList<Song>>  the whole queue in one exchange; nullopt when
-//                                        not connected or the server cannot answer
-//   getSongs(n) -> QList<Song>           the songs at positions 0..n-1 (fewer if the
-//                                        queue is shorter)
-//   addToQueue(songs)                    appends each song's fullPath, in order
-//   playSongsNext(songs)                 inserts them after the current song, in order
-//   removeInQueue(positions)             deletes the songs at these positions (as they
-//                                        are before the call; order and repeats do not
-//                                        matter, negative positions are ignored)
-//   saveQueueAtPlaylist(name)            stores the queue as a stored playlist
-//   readQueue() -> optional<QueueContent>          the whole queue with its ids and version
-//   readChanges(current) -> optional<QueueUpdate>  what changed since current.version,
-//                                        read as positions and ids ("plchangesposid"),
-//                                        the records of new entries only; the whole
-//                                        queue again when the changes cannot be read
-//   queueSong(songInfo) -> Song          the queue's reading of one server song
-// Reads go over the second connection (any thread); writes over the first (GUI).
-// Writes do nothing when not connected.
+// The server's play queue as the views hold it. The table follows the queue by its
+// version: a change reads only the positions and ids that moved ("plchangesposid") and
+// the records of new entries, so a long queue is not read whole at every change. Reads
+// go over the bulk connection and block (any thread); edits are sent through the command
+// thread, each as one job so nothing else touches the queue between its steps, and
+// return at once (GUI thread); they do nothing when not connected.
 #include "core/library/QueueDiff.h"
 #include "core/model/Song.h"
 
@@ -28,10 +14,6 @@
 #include <optional>
 
 namespace kelvane {
-
-namespace mpdc {
-struct SongInfo;
-}
 
 // The queue as a table shows it: its songs, their queue ids, and the version they are of.
 struct QueueContent {
@@ -53,15 +35,21 @@ class MPDQueue {
     MPDQueue(const MPDQueue &) = delete;
     MPDQueue &operator=(const MPDQueue &) = delete;
 
+    // The whole queue in one exchange; none when not connected or unanswered.
     std::optional<QList<Song>> getQueue();
     std::optional<QueueContent> readQueue();
+    // What changed since current.version; the whole queue again when the changes cannot
+    // be read.
     std::optional<QueueUpdate> readChanges(const QueueContent &current);
+    // The first count songs (fewer when the queue is shorter).
     QList<Song> getSongs(qint32 count);
     void addToQueue(const QList<Song> &songs);
+    // The songs at these positions as they are before the call; order and repeats do not
+    // matter, negative positions are ignored.
     void removeInQueue(const QList<qint32> &positions);
     void saveQueueAtPlaylist(const QString &name);
 
-    // Editing (first connection; the playing song keeps playing through moves).
+    // Editing (the playing song keeps playing through moves).
     void clearQueue();
     void shuffleQueue();
     // Carries the entries at rows (as they are now) to before row drop, in their order.
@@ -73,8 +61,6 @@ class MPDQueue {
     void playSongsNext(const QList<Song> &songs);
     // Inserts the songs at a queue position, in order (past the end: appended).
     void insertSongs(const QList<Song> &songs, qint32 position);
-
-    static Song queueSong(const mpdc::SongInfo &song);
 
   private:
     MPDQueue() = default;

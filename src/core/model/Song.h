@@ -35,8 +35,6 @@ class Song {
 
     qint32 track() const { return m_track; }
     void setTrack(qint32 v) { m_track = v; }
-    qint32 totalTrack() const { return m_totalTrack; }
-    void setTotalTrack(qint32 v) { m_totalTrack = v; }
     qint32 diskNb() const { return m_diskNb; }
     void setDiskNb(qint32 v) { m_diskNb = v; }
     qint32 date() const { return m_date; }
@@ -55,7 +53,7 @@ class Song {
 
     QString m_artist, m_albumArtist, m_composer, m_album, m_title, m_genre, m_comment;
     QString m_fullPath, m_extension;
-    qint32 m_track = 0, m_totalTrack = 0, m_diskNb = 0, m_date = 0, m_bits = 0;
+    qint32 m_track = 0, m_diskNb = 0, m_date = 0, m_bits = 0;
     float m_duration = 0;
 };
 

@@ -1,20 +1,12 @@
 #pragma once
 
-// SongIndex — every song of the catalogue, for the song search under the album grid:
-//   add(song)             takes one song as the catalogue read it (in database order)
-//   done()                drops what only building needed; no add after it
-//   find(text, limit)     the songs whose title, artist, album artist, album, composer,
-//                         genre or year hold every word of text, blind to case and
-//                         accents (textfold::searchKey, as the album filter), in the
-//                         order they were added; at most limit, and cut when there were
-//                         more
-// Texts repeat (an album's name, artist and genre on each of its songs; its directory):
-// each distinct text is kept and folded once, and a song holds the numbers of its texts
-// (titles, which seldom repeat, are kept as they come).
-// A search folds its words, finds the distinct texts that hold each word, then only
-// compares numbers per song.
-// Thread: built by one thread (the one reading the catalogue), then shared read-only
-// (find is const and safe from any number of threads).
+// Every song of the catalogue, for the song search under the album grid, searched in
+// memory rather than by the server so a keystroke costs no exchange. Texts repeat (an
+// album's name, artist and genre on each of its songs; its directory): each distinct
+// text is kept and folded once, and a song holds the numbers of its texts (titles, which
+// seldom repeat, are kept as they come). A search folds its words, finds the distinct
+// texts that hold each word, then only compares numbers per song. Built by one thread
+// (the one reading the catalogue), then shared read-only: find is safe from any thread.
 #include "core/model/Song.h"
 
 #include <QHash>
@@ -26,7 +18,9 @@ namespace kelvane {
 
 class SongIndex {
   public:
+    // One song as the catalogue read it, in database order.
     void add(const Song &song);
+    // Drops what only building needed; no add after it.
     void done();
     qsizetype size() const { return qsizetype(m_songs.size()); }
 
@@ -34,6 +28,9 @@ class SongIndex {
         QList<Song> songs;
         bool cut = false;
     };
+    // The songs whose title, artist, album artist, album, composer, genre or year hold
+    // every word of text, blind to case and accents (textfold::searchKey, as the album
+    // filter), in the order they were added; at most limit, cut when there were more.
     Found find(const QString &text, qsizetype limit) const;
 
   private:

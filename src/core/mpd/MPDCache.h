@@ -29,6 +29,9 @@ class MPDCache {
     // The next snapshot reports the playback modes even if they did not change (a new
     // connection announces them).
     void resetOptions() { m_options.reset(); }
+    // A new connection has no snapshot until its first read: the last one belonged to
+    // the session before. The tracked values stay, so an unchanged server fires nothing.
+    void forgetStatus() { m_status.reset(); }
 
     void dbUpdated();
     void albumUpdateTrigger(const QString &text);

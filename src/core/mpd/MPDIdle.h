@@ -10,9 +10,10 @@ namespace mpdc {
 class Connection;
 }
 
-// The third connection: it sits in the server's "idle" and wakes the client the moment
-// something changes, so nothing has to be asked ten times a second. The socket is watched
-// by the GUI thread's event loop; an answer is read only once it has arrived. GUI thread.
+// The idle connection (ServerConnections): it sits in the server's "idle" and wakes
+// the client the moment something changes, so nothing has to be asked ten times a
+// second. The socket is watched by the GUI thread's event loop; an answer is read only
+// once it has arrived. GUI thread.
 class MPDIdle : public QObject {
     Q_OBJECT
   public:

@@ -1,14 +1,16 @@
 #include "core/mpd/MPDPictures.h"
 
+#include "core/mpd/ServerConnections.h"
 #include "mpdc/Connection.h"
 
 namespace kelvane {
 
 namespace {
-constexpr unsigned timeoutMs = 3000;
-constexpr quint32 binaryLimit = 1 << 20;
 int index(mpdc::PictureKind kind) {
     return kind == mpdc::PictureKind::CoverFile ? 0 : 1;
+}
+ServerConnections &connections() {
+    return ServerConnections::sServerConnections();
 }
 } // namespace
 
@@ -18,8 +20,7 @@ MPDPictures &MPDPictures::sMPDPictures() {
 }
 
 MPDPictures::MPDPictures() {
-    // Sleeps until a connection could grow stale: no wake-ups while nothing is open.
-    m_reaper = std::thread([this] { reap(); });
+    m_watcher = std::thread([this] { watchDeadlines(); });
 }
 
 MPDPictures::~MPDPictures() {
@@ -28,34 +29,11 @@ MPDPictures::~MPDPictures() {
         m_stopping = true;
     }
     m_changed.notify_all();
-    m_reaper.join();
-}
-
-void MPDPictures::setTarget(const std::optional<ServerTarget> &target) {
-    std::vector<Slot> previous;
-    {
-        std::lock_guard guard(m_mutex);
-        if (target == m_target) return;
-        ++m_generation;
-        m_target = target;
-        m_refused[0] = m_refused[1] = false;
-        previous.swap(m_slots);
-    }
-    // A read in flight keeps its connection until it ends; it ends now.
-    for (Slot &slot : previous)
-        slot.connection->abort();
-    m_changed.notify_all();
+    m_watcher.join();
 }
 
 void MPDPictures::renewConnections() {
-    std::vector<Slot> previous;
-    {
-        std::lock_guard guard(m_mutex);
-        ++m_generation;
-        previous.swap(m_slots);
-    }
-    m_changed.notify_all();
-    // Closed here, outside the lock; a busy one lives on in its reader until released.
+    connections().renew(ConnectionRole::Picture);
 }
 
 void MPDPictures::setReadDeadline(std::chrono::milliseconds deadline) {
@@ -64,76 +42,26 @@ void MPDPictures::setReadDeadline(std::chrono::milliseconds deadline) {
 }
 
 QString MPDPictures::serverLabel() const {
-    std::lock_guard guard(m_mutex);
-    return m_target ? m_target->label() : QString();
+    const std::optional<ServerTarget> target = connections().target();
+    return target ? target->label() : QString();
 }
 
 bool MPDPictures::isOffered(mpdc::PictureKind kind) const {
+    if (!connections().target()) return false;
+    const quint64 session = connections().session();
     std::lock_guard guard(m_mutex);
-    return m_target && !m_refused[index(kind)];
+    return m_refusedIn != session || !m_refused[index(kind)];
 }
 
 int MPDPictures::openConnections() const {
-    std::lock_guard guard(m_mutex);
-    return int(m_slots.size());
+    return connections().openCount(ConnectionRole::Picture);
 }
 
-std::shared_ptr<mpdc::Connection> MPDPictures::acquire(quint64 &generation) {
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        if (!m_target || m_stopping) return nullptr;
-        for (Slot &slot : m_slots) {
-            if (!slot.busy && !slot.connection->isClosed()) {
-                slot.busy = true;
-                generation = m_generation;
-                return slot.connection;
-            }
-        }
-        std::erase_if(m_slots, [](const Slot &s) { return !s.busy && s.connection->isClosed(); });
-        if (int(m_slots.size()) + m_opening < maxConnections) break;
-        m_changed.wait(lock);
-    }
-    ++m_opening;
-    const ServerTarget target = *m_target;
-    generation = m_generation;
-    lock.unlock();
-    std::shared_ptr<mpdc::Connection> opened = openConnection(target, timeoutMs);
-    if (!opened->hasError()) {
-        // mpd reads the song's tags again for every chunk: with its default 8 KiB chunks
-        // a 200 KiB embedded picture cost 52 ms, with 1 MiB chunks 2 ms (bench_mpdcovers).
-        // A server too old for the command refuses it and keeps its default.
-        mpdc::Connection::QuietRefusals quiet(*opened);
-        opened->setBinaryLimit(binaryLimit);
-    }
-    lock.lock();
-    --m_opening;
-    m_changed.notify_all();
-    if (opened->hasError() || generation != m_generation) return nullptr;
-    m_slots.push_back({opened, std::chrono::steady_clock::now(), true});
-    return opened;
-}
-
-void MPDPictures::release(const std::shared_ptr<mpdc::Connection> &connection, quint64 generation) {
-    {
-        std::lock_guard guard(m_mutex);
-        if (generation == m_generation) {
-            for (Slot &slot : m_slots) {
-                if (slot.connection == connection) {
-                    slot.busy = false;
-                    slot.lastUse = std::chrono::steady_clock::now();
-                }
-            }
-        }
-    }
-    m_changed.notify_all();
-}
-
-void MPDPictures::reap() {
+void MPDPictures::watchDeadlines() {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         const auto now = std::chrono::steady_clock::now();
         std::optional<std::chrono::steady_clock::time_point> next;
-        std::vector<std::shared_ptr<mpdc::Connection>> stale;
         // A picture still arriving at its deadline (a server that dribbles, a chunk at
         // a time within each read's time-out) ends like a web download that runs late.
         std::vector<std::shared_ptr<mpdc::Connection>> late;
@@ -146,21 +74,10 @@ void MPDPictures::reap() {
                 next = std::min(next.value_or(reading.deadline), reading.deadline);
             }
         }
-        std::erase_if(m_slots, [&](const Slot &slot) {
-            if (slot.busy) return false;
-            if (now - slot.lastUse >= idleClose) {
-                stale.push_back(slot.connection);
-                return true;
-            }
-            next = std::min(next.value_or(slot.lastUse + idleClose), slot.lastUse + idleClose);
-            return false;
-        });
-        if (!stale.empty() || !late.empty()) {
+        if (!late.empty()) {
             lock.unlock();
-            stale.clear(); // closed outside the lock
             for (const auto &connection : late)
                 connection->abort();
-            late.clear();
             lock.lock();
             continue;
         }
@@ -178,27 +95,26 @@ MPDPictures::Result MPDPictures::fetch(mpdc::PictureKind kind, const QString &so
         result.outcome = Outcome::Unavailable;
         return result;
     }
-    quint64 generation = 0;
-    const std::shared_ptr<mpdc::Connection> connection = acquire(generation);
-    if (!connection) {
+    const quint64 session = connections().session();
+    ServerConnections::Lease lease = connections().lend(ConnectionRole::Picture);
+    if (!lease) {
         result.outcome = Outcome::Failed;
         return result;
     }
-    mpdc::PictureResult read;
     {
         std::lock_guard guard(m_mutex);
-        m_reading.push_back({connection, std::chrono::steady_clock::now() + m_readDeadline});
+        m_reading.push_back({lease.shared(), std::chrono::steady_clock::now() + m_readDeadline});
     }
     m_changed.notify_all();
+    mpdc::PictureResult read;
     {
-        mpdc::Connection::QuietRefusals quiet(*connection);
-        read = connection->picture(kind, songUri, maxBytes);
+        mpdc::Connection::QuietRefusals quiet(*lease);
+        read = lease->picture(kind, songUri, maxBytes);
     }
     {
         std::lock_guard guard(m_mutex);
-        std::erase_if(m_reading, [&](const Reading &r) { return r.connection == connection; });
+        std::erase_if(m_reading, [&](const Reading &r) { return r.connection == lease.shared(); });
     }
-    release(connection, generation);
     switch (read.outcome) {
     case mpdc::PictureResult::Found:
         result.outcome = Outcome::Found;
@@ -209,7 +125,11 @@ MPDPictures::Result MPDPictures::fetch(mpdc::PictureKind kind, const QString &so
         break;
     case mpdc::PictureResult::Refused: {
         std::lock_guard guard(m_mutex);
-        if (generation == m_generation) m_refused[index(kind)] = true;
+        if (m_refusedIn != session) {
+            m_refusedIn = session;
+            m_refused[0] = m_refused[1] = false;
+        }
+        m_refused[index(kind)] = true;
         result.outcome = Outcome::Unavailable;
         break;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/mpd/ServerTarget.h"
+#include "core/mpd/ServerConnections.h"
 #include "mpdc/Records.h"
 
 #include <QByteArray>
@@ -20,11 +20,10 @@ class Connection;
 }
 
 // Covers from the server itself: the cover file beside a song and the picture embedded
-// in it, read over connections of their own (at most two, opened on demand with the
-// password, closed after 30 s without use), never the first connection: the poll and
-// the user's commands never wait behind a picture. A step the server refuses (too old,
-// or a permission) is not asked again for the session, without an alert.
-// fetch() is for any thread (the image loader's workers); setTarget() for the GUI thread.
+// in it, read over the picture connections (at most two), never the command connection:
+// the status reads and the user's commands never wait behind a picture. A step the server
+// refuses (too old, or a permission) is not asked again for the session, without an alert.
+// fetch() is for any thread (the image loader's workers).
 class MPDPictures {
   public:
     static MPDPictures &sMPDPictures();
@@ -36,11 +35,10 @@ class MPDPictures {
         Outcome outcome = Outcome::Failed;
         QByteArray bytes;
     };
-    // Blocks until the picture is read (bounded by the connection's time-out).
+    // Blocks until the picture is read (bounded by the connection's time-out and by the
+    // read deadline).
     Result fetch(mpdc::PictureKind kind, const QString &songUri, qsizetype maxBytes);
 
-    // The server to read from (after a connect), or none; forgets refused steps.
-    void setTarget(const std::optional<ServerTarget> &target);
     // "host:port" or the socket path of the current server, for cache keys; empty
     // when not connected.
     QString serverLabel() const;
@@ -50,8 +48,7 @@ class MPDPictures {
     void renewConnections();
     bool isOffered(mpdc::PictureKind kind) const;
 
-    static constexpr int maxConnections = 2;
-    static constexpr std::chrono::seconds idleClose{30};
+    static constexpr int maxConnections = ServerConnections::maxPictureConnections;
     // A whole picture, however many chunks, like a web download's time-out.
     static constexpr std::chrono::milliseconds defaultReadDeadline{15000};
     void setReadDeadline(std::chrono::milliseconds deadline);
@@ -61,20 +58,11 @@ class MPDPictures {
   private:
     MPDPictures();
     ~MPDPictures();
-    struct Slot {
-        std::shared_ptr<mpdc::Connection> connection;
-        std::chrono::steady_clock::time_point lastUse;
-        bool busy = false;
-    };
-    std::shared_ptr<mpdc::Connection> acquire(quint64 &generation);
-    void release(const std::shared_ptr<mpdc::Connection> &connection, quint64 generation);
-    void reap();
+    // Ends the reads that run past their deadline; sleeps while none runs.
+    void watchDeadlines();
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::optional<ServerTarget> m_target;
-    quint64 m_generation = 0;
-    std::vector<Slot> m_slots;
     struct Reading {
         std::shared_ptr<mpdc::Connection> connection;
         std::chrono::steady_clock::time_point deadline;
@@ -82,10 +70,11 @@ class MPDPictures {
     };
     std::vector<Reading> m_reading;
     std::chrono::milliseconds m_readDeadline = defaultReadDeadline;
-    int m_opening = 0;
+    // Steps the server refused, for the session they were refused in.
+    quint64 m_refusedIn = 0;
     bool m_refused[2] = {false, false};
     bool m_stopping = false;
-    std::thread m_reaper;
+    std::thread m_watcher;
 };
 
 } // namespace kelvane

@@ -3,9 +3,9 @@
 #include "mpdc/Arguments.h"
 #include "mpdc/Connection.h"
 
-#include <QCoreApplication>
-#include <QThread>
+#include "core/thread/MainThread.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <locale.h>
@@ -247,15 +247,28 @@ void MPDServerError::send(const mpdc::Connection &connection) {
     report(connection.failure());
 }
 
+namespace {
+thread_local MPDServerError::Held *held = nullptr;
+} // namespace
+
+MPDServerError::Held::Held() : m_outer(held) {
+    held = this;
+}
+
+MPDServerError::Held::~Held() {
+    held = m_outer;
+}
+
 void MPDServerError::sendMessage(const QString &message) {
     report(mpdc::Failure::local(message));
 }
 
 void MPDServerError::report(const mpdc::Failure &failure) {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(
-            app, [failure] { sMPDServerError().report(failure); }, Qt::QueuedConnection);
+    if (!isMainThread()) {
+        if (held)
+            held->failures << failure;
+        else
+            postToMainThread([failure] { sMPDServerError().report(failure); });
         return;
     }
     if (m_delegate) m_delegate->onError(errorFor(failure));

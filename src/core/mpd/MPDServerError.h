@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/mpd/MPDDelegates.h"
+#include "mpdc/Records.h"
+
+#include <QList>
 
 namespace kelvane {
 
@@ -29,12 +32,28 @@ class MPDServerError {
 
     // Reports the error state of a connection.
     void send(const mpdc::Connection &connection);
-    // Reports a failure; callable from any thread (other threads hand it to the GUI thread).
+    // Reports a failure; callable from any thread (other threads hand it to the GUI
+    // thread, or to the Held list of their job when one is open).
     void report(const mpdc::Failure &failure);
     // Reports a failure the services found themselves (one of the messages above).
     void sendMessage(const QString &message);
     // Reports why the server could not be reached (GUI thread).
     void sendOutage(const mpdc::Failure &failure);
+
+    // While it lives, the failures reported on this thread are kept in it rather than
+    // posted: a job hands them to the GUI thread together with its answer, so the alert
+    // and the answer it goes with arrive in one piece.
+    class Held {
+      public:
+        Held();
+        ~Held();
+        Held(const Held &) = delete;
+        Held &operator=(const Held &) = delete;
+        QList<mpdc::Failure> failures;
+
+      private:
+        Held *m_outer;
+    };
 
     static MPDError errorFor(const mpdc::Failure &failure);
 

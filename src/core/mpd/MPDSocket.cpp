@@ -1,32 +1,39 @@
+// The link's life: connecting, losing the server, retrying, disconnecting.
 #include "core/mpd/MPDSocket.h"
 
+#include "core/mpd/CommandThread.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
-#include "core/mpd/MPDPictures.h"
 #include "core/mpd/MPDServerError.h"
+#include "core/mpd/ServerConnections.h"
 #include "core/settings/Setting.h"
+#include "core/thread/MainThread.h"
 #include "mpdc/Connection.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 namespace kelvane {
+
+namespace {
+ServerConnections &connections() {
+    return ServerConnections::sServerConnections();
+}
+} // namespace
 
 MPDSocket &MPDSocket::sMPDSocket() {
     static MPDSocket *instance = [] {
         auto *socket = new MPDSocket; // lives for the process, like every service
         Setting &setting = Setting::sSetting();
         if (!setting.passwordPending()) {
-            socket->connect();
+            socket->connectSoon();
             return socket;
         }
         // The stored password is on its way from the keyring (one to unlock): the first
-        // attempt waits for it, the window staying free meanwhile, unless the user connects
-        // or disconnects first.
+        // attempt waits for it, unless the user connects or disconnects first.
         socket->m_wanted = true;
         socket->setLink(Link::Connecting, QString());
         setting.whenPasswordKnown(socket, [socket] {
-            if (socket->m_link == Link::Connecting && socket->m_wanted) socket->connect();
+            if (socket->m_link == Link::Connecting && socket->m_wanted) socket->connectSoon();
         });
         return socket;
     }();
@@ -37,24 +44,25 @@ MPDSocket::MPDSocket() {
     Setting::sSetting().reload();
     m_timer.setInterval(pollIntervalMs);
     QObject::connect(&m_timer, &QTimer::timeout, this, &MPDSocket::onTicTac);
-    m_keepAlive.setInterval(keepAliveMs);
-    QObject::connect(&m_keepAlive, &QTimer::timeout, this, &MPDSocket::refreshStatus);
+    m_confirm.setSingleShot(true);
+    m_confirm.setInterval(confirmAfterMs);
+    QObject::connect(&m_confirm, &QTimer::timeout, this, &MPDSocket::refreshStatus);
     m_retryTimer.setSingleShot(true);
     QObject::connect(&m_retryTimer, &QTimer::timeout, this, &MPDSocket::connectSoon);
     QObject::connect(&m_idle, &MPDIdle::changed, this, &MPDSocket::onIdleChange);
     QObject::connect(&m_idle, &MPDIdle::lost, this, &MPDSocket::onIdleLost);
-    m_connector.setMaxThreadCount(1);
-    m_connector.setObjectName(QStringLiteral("mpd-connect"));
     MPDBulk::sMPDBulk().setFailureHandler([this](const mpdc::Failure &failure) {
-        QMetaObject::invokeMethod(
-            this, [this, failure] { onBulkFailure(failure); }, Qt::QueuedConnection);
+        postToMainThread(this, [this, failure] { onBulkFailure(failure); });
     });
-    // Quit at once, even with a long read under way.
     if (QCoreApplication *app = QCoreApplication::instance())
         QObject::connect(app, &QCoreApplication::aboutToQuit, this, [this] {
             ++m_attempt;
             m_retryTimer.stop();
-            MPDBulk::sMPDBulk().shutdown();
+            // The user's last commands still reach the server (within the time-out); a
+            // long read does not hold the exit.
+            CommandThread::sCommandThread().waitForDone(int(ServerConnections::timeoutMs));
+            close();
+            MPDBulk::sMPDBulk().waitForDone();
         });
 }
 
@@ -70,14 +78,21 @@ int MPDSocket::connect() {
     ++m_attempt;
     setLink(Link::Connecting, QString());
     const ServerTarget target = ServerTarget::fromSettings();
-    std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
-    if (connection->hasError()) {
-        m_connection = std::move(connection); // held until the next connect, as before
-        failed(m_connection->failure());
-        return 0;
-    }
-    adopt(std::move(connection), target);
+    std::shared_ptr<mpdc::Connection> connection = connections().open(target);
+    const FirstAnswer first = firstAnswer(*connection);
+    adopt(std::move(connection), target, first);
     return 0;
+}
+
+MPDSocket::FirstAnswer MPDSocket::firstAnswer(mpdc::Connection &connection) {
+    // What the status does not carry. A server that does not offer it is not worth an
+    // alert; one that hangs up here has not answered at all.
+    FirstAnswer first;
+    if (connection.isClosed()) return first;
+    mpdc::Connection::QuietRefusals quiet(connection);
+    first.replayGain = connection.replayGainMode();
+    first.outputs = connection.outputs();
+    return first;
 }
 
 void MPDSocket::connectSoon() {
@@ -87,138 +102,72 @@ void MPDSocket::connectSoon() {
     const quint64 attempt = ++m_attempt;
     setLink(Link::Connecting, QString());
     const ServerTarget target = ServerTarget::fromSettings();
-    m_connector.start([this, attempt, target] {
-        std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
-        QMetaObject::invokeMethod(
-            this,
-            [this, attempt, target, connection] {
-                if (attempt != m_attempt)
-                    return; // the user disconnected, or connected again, meanwhile
-                if (connection->hasError())
-                    failed(connection->failure());
-                else
-                    adopt(connection, target);
-            },
-            Qt::QueuedConnection);
-    });
+    connections().openLater(target,
+                            [this, attempt, target](std::shared_ptr<mpdc::Connection> connection) {
+                                // Still on the opening thread, like the greeting.
+                                const FirstAnswer first = firstAnswer(*connection);
+                                postToMainThread(this, [this, attempt, target, connection, first] {
+                                    if (attempt != m_attempt)
+                                        return; // the user disconnected, or connected again
+                                    adopt(connection, target, first);
+                                });
+                            });
 }
 
-void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target) {
-    m_connection = std::move(connection);
-    m_target = target;
-    // A command the server refuses is reported once and cleared by the connection;
-    // polling goes on.
-    m_connection->setRefusalHandler(
-        [](const mpdc::Failure &refusal) { MPDServerError::sMPDServerError().report(refusal); });
-    // A new connection announces the modes and outputs it finds, changed or not.
-    MPDCache::sMPDCache().resetOptions();
-    m_outputs.reset();
-    refreshReplayGain();
-    refreshOutputs();
+void MPDSocket::adopt(std::shared_ptr<mpdc::Connection> connection, const ServerTarget &target,
+                      const FirstAnswer &first) {
     // Up only once the server has answered: one that greets and then hangs up (a proxy
-    // with nothing behind it, a server past its connection limit) is still an outage.
-    // A refusal of these reads is an answer too.
-    if (m_connection->isClosed()) {
-        const mpdc::Failure failure = m_connection->failure();
-        close();
-        failed(failure);
+    // with nothing behind it, a server past its connection limit) is still an outage. A
+    // refusal of the first reads is an answer too.
+    if (connection->isClosed()) {
+        failed(connection->failure());
         return;
     }
+    // Asked before the command thread may take the connection.
+    const QString version = connection->serverVersion();
+    m_target = target;
+    connections().start(target, std::move(connection));
     m_connected = true;
-    MPDBulk::sMPDBulk().setTarget(target);
-    MPDPictures::sMPDPictures().setTarget(target);
+    // A new connection announces the modes and outputs it finds, changed or not.
+    MPDCache::sMPDCache().forgetStatus();
+    MPDCache::sMPDCache().resetOptions();
+    m_outputs.reset();
     m_last.reset();
+    if (first.replayGain) m_replayGain = replayGainName(*first.replayGain);
+    if (first.outputs) applyOutputs(*first.outputs);
+    // The tick reads the status until the idle connection is up.
     restartTimer();
-    m_keepAlive.start();
+    m_confirm.start();
     openIdle();
-    setLink(Link::Up, m_connection->serverVersion());
+    setLink(Link::Up, version);
 }
 
 void MPDSocket::openIdle() {
     const quint64 attempt = m_attempt;
-    const ServerTarget target = m_target;
-    m_connector.start([this, attempt, target] {
-        std::shared_ptr<mpdc::Connection> connection = openConnection(target, timeoutMs);
-        QMetaObject::invokeMethod(
-            this,
-            [this, attempt, connection] {
-                if (attempt != m_attempt || !m_connected) return;
-                // Until it answers, the tick polls as it always did.
-                if (!m_idle.start(connection)) return;
-                restartTimer();
-                refreshStatus(); // what changed while it was being opened
-            },
-            Qt::QueuedConnection);
+    connections().openIdleLater([this, attempt](std::shared_ptr<mpdc::Connection> connection) {
+        postToMainThread(this, [this, attempt, connection] {
+            if (attempt != m_attempt || !m_connected || !connection) return;
+            // Until it answers, the tick reads the status at 0.1 s.
+            if (!m_idle.start(connection)) return;
+            restartTimer();
+            refreshStatus(); // what changed while it was being opened
+        });
     });
 }
 
-void MPDSocket::restartTimer() {
-    const int interval = m_idle.isActive() ? m_tickMs : pollIntervalMs;
-    if (!m_connected || interval <= 0) {
-        m_timer.stop();
-        return;
-    }
-    if (m_timer.interval() != interval || !m_timer.isActive()) {
-        m_timer.setInterval(interval);
-        m_timer.start();
-    }
-}
-
-void MPDSocket::setTickInterval(int milliseconds) {
-    m_tickMs = std::max(0, milliseconds);
-    restartTimer();
-}
-
-void MPDSocket::onIdleChange(unsigned events) {
-    if (!m_connected) return;
-    PlayerEvents &hub = PlayerEvents::sPlayerEvents();
-    if (events & mpdc::Idle::Options) refreshReplayGain();
-    if (events & mpdc::Idle::Output) refreshOutputs();
-    constexpr unsigned statusEvents = mpdc::Idle::Player | mpdc::Idle::Mixer | mpdc::Idle::Options |
-                                      mpdc::Idle::Queue | mpdc::Idle::Update;
-    if (events & statusEvents) refreshStatus();
-    if (!m_connected) return; // the read found the server gone
-    if (events & mpdc::Idle::Queue) Q_EMIT hub.queueChanged();
-    if (events & mpdc::Idle::StoredPlaylist) Q_EMIT hub.storedPlaylistsChanged();
-    if (events & mpdc::Idle::Database) Q_EMIT hub.databaseChanged();
-}
-
-void MPDSocket::onIdleLost() {
-    if (!m_connected) return;
-    // Most likely the server is gone, which the status read finds and reports; if it
-    // answers, only the idle connection was lost: open another.
-    refreshStatus();
-    if (m_connected)
-        openIdle();
-    else
-        restartTimer();
-}
-
-void MPDSocket::refreshStatus() {
-    if (!m_connected) return;
-    MPDCache::sMPDCache().setStatus(getStatus());
-}
-
-MPDStatus MPDSocket::interpolated() const {
-    MPDStatus status = *m_last;
-    if (status.state == 2) {
-        qint64 elapsed = qint64(status.elapsedTime) + m_lastClock.elapsed();
-        if (status.totalTime > 0)
-            elapsed = std::min<qint64>(elapsed, qint64(status.totalTime) * 1000);
-        status.elapsedTime = quint32(elapsed);
-    }
-    return status;
-}
-
 void MPDSocket::close() {
+    // The idle watcher first: it must never watch a socket the owner shuts down.
     stopTimer();
-    m_keepAlive.stop();
-    m_idle.stop();
+    m_confirm.stop();
     m_last.reset();
-    MPDBulk::sMPDBulk().setTarget(std::nullopt);
-    MPDPictures::sMPDPictures().setTarget(std::nullopt);
-    m_connection.reset();
     m_connected = false;
+    connections().stop();
+}
+
+void MPDSocket::lost(const mpdc::Failure &failure) {
+    close();
+    failed(failure);
+    MPDCache::sMPDCache().setStatus(std::nullopt);
 }
 
 void MPDSocket::failed(const mpdc::Failure &failure) {
@@ -263,116 +212,26 @@ void MPDSocket::setLink(Link link, const QString &detail) {
     Q_EMIT linkChanged(link, detail);
 }
 
-bool MPDSocket::isConnected() {
-    if (!m_connected || !m_connection) return false;
-    if (m_connection->hasError()) return false;
-    return m_connection->finishResponse();
+bool MPDSocket::isConnected() const {
+    if (!m_connected) return false;
+    const std::shared_ptr<mpdc::Connection> connection = connections().commandConnection();
+    return connection && !connection->isClosed();
 }
 
-void MPDSocket::stopTimer() {
-    // No more change reads at all until the next connect: the idle watcher stops too.
-    m_timer.stop();
-    m_idle.stop();
-}
-
-void MPDSocket::onTicTac() {
-    // With the idle watcher, a change is read when it happens: the tick only moves the
-    // elapsed time on.
-    if (m_idle.isActive() && m_last) {
-        MPDCache::sMPDCache().setStatus(interpolated());
-        return;
-    }
-    MPDCache::sMPDCache().setStatus(getStatus());
+mpdc::Connection *MPDSocket::getConnection() const {
+    return connections().commandConnection().get();
 }
 
 void MPDSocket::onBulkFailure(const mpdc::Failure &failure) {
-    // The second connection closed on its own: if the first cannot talk to the server
-    // either, the server is gone and the poll's alert says so; otherwise the reason
-    // (an answer too large, a malformed line) is worth an alert of its own.
-    if (!m_connected || !m_connection) return;
-    if (m_connection->status()) {
-        MPDServerError::sMPDServerError().report(failure);
-        return;
-    }
-    onTicTac();
-}
-
-std::optional<MPDStatus> MPDSocket::getStatus() {
-    if (!m_connection) return std::nullopt;
-    const mpdc::PollResult poll = m_connection->poll();
-    if (!poll.statusOk) {
-        const mpdc::Failure failure = m_connection->failure();
-        close();
-        failed(failure);
-        return std::nullopt;
-    }
-    ++m_statusReads;
-    // The outage is over only once the server answers: a server that takes the
-    // connection but refuses the status (a password it wants) is still one outage.
-    m_outageReported = false;
-    m_retryStep = 0;
-    MPDStatus status;
-    status.elapsedTime = poll.status.elapsedMs;
-    status.totalTime = qint32(poll.status.totalTime);
-    status.titlePosition = poll.status.songPos;
-    status.state = poll.status.state;
-    status.volume = quint32(poll.status.volume);
-    status.random = poll.status.random;
-    status.repeat = poll.status.repeat;
-    status.consume = poll.status.consume;
-    status.single = qint32(poll.status.single);
-    status.crossfade = poll.status.crossfade;
-    status.replayGain = m_replayGain;
-    status.queueVersion = poll.status.queueVersion;
-    status.queueLength = poll.status.queueLength;
-    if (poll.songOk) {
-        for (const mpdc::SongInfo &song : poll.songs) {
-            status.artist = song.artist;
-            status.albumArtist = song.albumArtist;
-            status.album = song.album;
-            status.title = song.title;
-            status.track = song.track;
-            status.path = song.uri;
-        }
-    }
-    m_last = status;
-    m_lastClock.start();
-    return status;
-}
-
-QString MPDSocket::replayGainName(mpdc::ReplayGainMode mode) {
-    switch (mode) {
-    case mpdc::ReplayGainMode::Track:
-        return QStringLiteral("track");
-    case mpdc::ReplayGainMode::Album:
-        return QStringLiteral("album");
-    case mpdc::ReplayGainMode::Auto:
-        return QStringLiteral("auto");
-    case mpdc::ReplayGainMode::Off:
-        break;
-    }
-    return QStringLiteral("off");
-}
-
-void MPDSocket::refreshReplayGain() {
-    if (!m_connection) return;
-    // Not in the status: read apart, when the modes may have changed. A server that
-    // does not offer it is not worth an alert.
-    mpdc::Connection::QuietRefusals quiet(*m_connection);
-    if (const auto mode = m_connection->replayGainMode()) m_replayGain = replayGainName(*mode);
-}
-
-void MPDSocket::refreshOutputs() {
-    if (!m_connection) return;
-    mpdc::Connection::QuietRefusals quiet(*m_connection);
-    const auto outputs = m_connection->outputs();
-    if (!outputs) return;
-    QList<AudioOutput> list;
-    for (const mpdc::OutputInfo &info : *outputs)
-        list.append({info.id, info.name, info.plugin, info.enabled});
-    if (m_outputs && *m_outputs == list) return;
-    m_outputs = list;
-    Q_EMIT PlayerEvents::sPlayerEvents().outputsChanged(list);
+    // The bulk connection closed on its own: if the command connection cannot talk to the
+    // server either, the server is gone and that loss says so; otherwise the reason (an
+    // answer too large, a malformed line) is worth an alert of its own.
+    const bool sent = send([](mpdc::Connection &c) { return c.status().has_value(); },
+                           [failure](bool answered) {
+                               if (answered) MPDServerError::sMPDServerError().report(failure);
+                           },
+                           Refresh::None);
+    Q_UNUSED(sent);
 }
 
 } // namespace kelvane

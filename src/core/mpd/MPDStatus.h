@@ -4,6 +4,11 @@
 
 namespace kelvane {
 
+// The player's state as the protocol library numbers it (MPDStatus::state).
+namespace PlayState {
+enum : qint32 { None = 0, Stopped = 1, Playing = 2, Paused = 3 };
+}
+
 // One snapshot of the player, as one poll saw it. Texts are null when absent.
 struct MPDStatus {
     QString album, artist, albumArtist, title, path;
@@ -11,7 +16,7 @@ struct MPDStatus {
     quint32 elapsedTime = 0; // milliseconds
     qint32 totalTime = 0;    // seconds; 0 for streams
     qint32 titlePosition = 0;
-    qint32 state = 0;   // 0 none reported, 1 stopped, 2 playing, 3 paused
+    qint32 state = PlayState::None;
     quint32 volume = 0; // 0..100; 4294967295 when the server has no mixer
     // Playback modes. single: 0 off, 1 on, 2 oneshot (once, then off). replayGain is
     // "off", "track", "album" or "auto"; null until the server told it.

@@ -1,5 +1,7 @@
 #include "core/net/HttpTransfer.h"
 
+#include "base/CFree.h"
+
 #include <curl/curl.h>
 #include <pthread.h>
 
@@ -24,9 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-template <auto Free> struct CFree {
-    template <class T> void operator()(T *p) const noexcept { Free(p); }
-};
 using EasyPtr = std::unique_ptr<CURL, CFree<curl_easy_cleanup>>;
 using HeaderListPtr = std::unique_ptr<curl_slist, CFree<curl_slist_free_all>>;
 

@@ -1,7 +1,7 @@
 #include "core/notify/NotificationCenter.h"
 
-#include <QCoreApplication>
-#include <QThread>
+#include "core/thread/MainThread.h"
+
 #include <algorithm>
 
 namespace kelvane {
@@ -51,10 +51,8 @@ bool NotificationCenter::isRegistered(quint64 id) const {
 }
 
 void NotificationCenter::post(const QString &name, const NotificationInfo &info) {
-    QCoreApplication *app = QCoreApplication::instance();
-    if (app && QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(
-            app, [name, info] { defaultCenter().post(name, info); }, Qt::QueuedConnection);
+    if (!isMainThread()) {
+        postToMainThread([name, info] { defaultCenter().post(name, info); });
         return;
     }
     // A callback may add or remove observers (a dialog closing, a view rebuilt), so

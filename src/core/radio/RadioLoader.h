@@ -67,7 +67,6 @@ class RadioLoader {
 
   private:
     RadioLoader() = default;
-    RadioPage loadDocumentPage(const QString &address) const;
 };
 
 } // namespace kelvane

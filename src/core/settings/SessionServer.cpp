@@ -51,4 +51,16 @@ void SessionServer::apply() const {
     if (coverHost) setting.setSessionHTTP(coverHost);
 }
 
+bool SessionServer::applyOptions(const Option &option, QString *problem) {
+    const std::optional<SessionServer> session =
+        from({option("host"), option("port"), option("cover-host"),
+              qEnvironmentVariable("MPD_HOST"), qEnvironmentVariable("MPD_PORT")},
+             problem);
+    if (!session) return false;
+    session->apply();
+    if (const auto radioBase = option("radio-base"); radioBase && !radioBase->isEmpty())
+        Setting::sSetting().setSessionRadioBase(*radioBase);
+    return true;
+}
+
 } // namespace kelvane

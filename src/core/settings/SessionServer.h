@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace kelvane {
@@ -28,6 +29,13 @@ struct SessionServer {
     static std::optional<SessionServer> from(const Inputs &in, QString *problem);
     // Hands the values given to Setting; nothing given, nothing changed.
     void apply() const;
+
+    // The session's options as the window and the console both take them: the server
+    // from option ("host", "port", "cover-host") and the environment, and a non-empty
+    // "radio-base", handed to Setting for this run. False, with the French message in
+    // problem and nothing applied, when one is malformed.
+    using Option = std::function<std::optional<QString>(const char *name)>;
+    static bool applyOptions(const Option &option, QString *problem);
 };
 
 } // namespace kelvane

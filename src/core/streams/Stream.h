@@ -1,24 +1,18 @@
 #pragma once
 
-// Stream — one saved radio stream, an entry of the stored playlist "[Radio Streams]".
-//   url       the entry text before the first "#"
-//   name      the text after it (may hold further "#"); an entry without "#" is all
-//             address, and the address is its name
-//   position  0-based index among the playlist's entries when the list was read
-//   Stream::fromEntry(text, position)  splits a stored entry
-//   Stream::entryText(url, name)       the stored form "url#name"
-//   Stream::isPlayableAddress(url)     whether the server can be handed url as a stream
+// One saved radio stream: an entry of the stored playlist "[Radio Streams]", stored as
+// "url#name" because a playlist entry is one text. A plain value; any thread.
 #include <QString>
 
 namespace kelvane {
 
 struct Stream {
-    QString url;
-    QString name;
-    qint32 position = 0;
+    QString url;         // the entry's text before the first "#"
+    QString name;        // the text after it (may hold "#"); without "#", the address
+    qint32 position = 0; // among the playlist's entries when the list was read
 
     static Stream fromEntry(const QString &entry, qint32 position);
-    static QString entryText(const QString &url, const QString &name);
+    static QString entryText(const QString &url, const QString &name); // "url#name"
     // A scheme of the server's network inputs (http, https, mms, rtsp, rtmp...), "://",
     // a host, and nothing a stream address never holds: blanks, control characters,
     // quotes, angle brackets, brackets (but around an IPv6 host). What a resolver makes

@@ -1,8 +1,10 @@
 // Playback commands against a real server, with the poll running.
 #include "core/library/LibraryFixture.h"
+#include "support/ServerSuite.h"
 
 #include "core/commands/MPDCommand.h"
 #include "core/library/MPDQueue.h"
+#include "core/mpd/CommandThread.h"
 #include "core/mpd/MPDCache.h"
 
 #include <functional>
@@ -37,13 +39,8 @@ class Events : public MPDAppDelegate, public MPDAlbumDelegate {
 const QString come = QStringLiteral("The Beatles/Abbey Road/01 Come Together.flac");
 const QString something = QStringLiteral("The Beatles/Abbey Road/02 Something.flac");
 
-class Commands : public ::testing::Test {
+class Commands : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         server->command(QStringLiteral("stop"));
         server->command(QStringLiteral("clear"));
@@ -77,9 +74,7 @@ class Commands : public ::testing::Test {
     }
 
     MPDCommand &mpd = MPDCommand::sMPDCommand();
-    static MpdServer *server;
 };
-MpdServer *Commands::server = nullptr;
 
 } // namespace
 
@@ -272,6 +267,23 @@ TEST_F(Commands, RefusedStreamAddressIsOneAlertAndPollingGoesOn) {
     EXPECT_EQ(queue(), (QStringList{come}));
     mpd.playStream(QStringLiteral("http://127.0.0.1:9/radio.mp3"));
     EXPECT_EQ(queue(), (QStringList{"http://127.0.0.1:9/radio.mp3"}));
+}
+
+TEST_F(Commands, CommandsToAFrozenServerReturnAtOnceAndArriveInOrder) {
+    server->freeze();
+    mpd.playAlbum(QStringList{come, something}, MPDCommand::noPosition);
+    mpd.setVolume(30);
+    Song again;
+    again.setFullPath(come);
+    MPDQueue::sMPDQueue().addToQueue({again});
+    mpd.playQueuePosition(2);
+    // Every call has returned, and the server has answered none of them yet.
+    EXPECT_GE(CommandThread::sCommandThread().pending(), 4u);
+    server->thaw();
+    EXPECT_EQ(queue(), (QStringList{come, something, come}));
+    EXPECT_EQ(song(), QStringLiteral("2"));
+    EXPECT_EQ(server->value(QStringLiteral("status"), QStringLiteral("volume")),
+              QStringLiteral("30"));
 }
 
 TEST_F(Commands, NothingIsSentWhenNotConnected) {

@@ -1,5 +1,6 @@
 // Stored playlists against a real server.
 #include "LibraryFixture.h"
+#include "support/ServerSuite.h"
 
 #include "core/library/CurrentPlaylisyView.h"
 #include "core/library/MPDPlayLists.h"
@@ -14,13 +15,8 @@ using namespace kelvane::test;
 
 namespace {
 
-class Playlists : public ::testing::Test {
+class Playlists : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         QDir dir(server->playlistDir());
         for (const QString &file : dir.entryList(QDir::Files))
@@ -43,10 +39,7 @@ class Playlists : public ::testing::Test {
             out << s.fullPath();
         return out;
     }
-
-    static MpdServer *server;
 };
-MpdServer *Playlists::server = nullptr;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // The play queue against a real server.
 #include "LibraryFixture.h"
+#include "support/ServerSuite.h"
 
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDCache.h"
@@ -35,13 +36,8 @@ QStringList queuePaths() {
     return out;
 }
 
-class Queue : public ::testing::Test {
+class Queue : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         server->command(QStringLiteral("clear"));
         connectCoreTo(*server);
@@ -55,10 +51,7 @@ class Queue : public ::testing::Test {
         MPDQueue::sMPDQueue().addToQueue(songs);
         ASSERT_EQ(queuePaths(), eight);
     }
-
-    static MpdServer *server;
 };
-MpdServer *Queue::server = nullptr;
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "core/mpd/PlayerEvents.h"
 #include "core/settings/Setting.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 #include "support/Wait.h"
 
 #include <QRegularExpression>
@@ -16,13 +17,8 @@ using namespace kelvane::test;
 
 namespace {
 
-class IdleChanges : public ::testing::Test {
+class IdleChanges : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = startStandardServer().release(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         recorder = std::make_unique<EventRecorder>();
         server->command(QStringLiteral("clear"));
@@ -52,11 +48,9 @@ class IdleChanges : public ::testing::Test {
         server->command(QStringLiteral("random 0"));
     }
 
-    static MpdServer *server;
     std::unique_ptr<EventRecorder> recorder;
     QObject context;
 };
-MpdServer *IdleChanges::server = nullptr;
 
 } // namespace
 

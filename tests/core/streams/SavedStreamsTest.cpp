@@ -1,5 +1,6 @@
 // Saved streams kept on a real server.
 #include "core/library/LibraryFixture.h"
+#include "support/ServerSuite.h"
 
 #include "core/streams/MPDStream.h"
 
@@ -12,13 +13,8 @@ using namespace kelvane::test;
 
 namespace {
 
-class SavedStreams : public ::testing::Test {
+class SavedStreams : public ServerSuite {
   protected:
-    static void SetUpTestSuite() { server = new MpdServer; }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         QDir dir(server->playlistDir());
         for (const QString &file : dir.entryList(QDir::Files))
@@ -34,10 +30,7 @@ class SavedStreams : public ::testing::Test {
             out << QString::number(s.position) + u'|' + s.url + u'|' + s.name;
         return out;
     }
-
-    static MpdServer *server;
 };
-MpdServer *SavedStreams::server = nullptr;
 
 } // namespace
 

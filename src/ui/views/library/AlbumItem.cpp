@@ -4,6 +4,7 @@
 #include "core/library/CoverAddress.h"
 #include "core/library/MPDAlbum.h"
 #include "core/library/MPDQueue.h"
+#include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
 #include "covers/CoverChain.h"
 #include "ui/views/library/AlbumBigCover.h"
@@ -74,7 +75,7 @@ AlbumItem::AlbumItem(AlbumListModel *model, AlbumOverCover *overCover, QAbstract
     m_popoverDelay = new QTimer(this);
     m_popoverDelay->setSingleShot(true);
     m_popoverDelay->setInterval(200);
-    connect(m_popoverDelay, &QTimer::timeout, this, &AlbumItem::showPendingPopover);
+    connect(m_popoverDelay, &QTimer::timeout, this, &AlbumItem::onPopoverDelay);
 }
 
 AlbumItem::Geometry AlbumItem::geometry(const QRect &cell, const QFontMetrics &nameMetrics,
@@ -259,16 +260,29 @@ void AlbumItem::clickPlay(int row) {
 void AlbumItem::clickAlbum(int row, const QRect &anchor) {
     if (row < 0 || row >= m_model->rowCount()) return;
     // The second click of a double click on the same cover: the popover is on its way.
-    if (m_popoverDelay->isActive() && m_popoverRow == row) return;
+    if ((m_popoverDelay->isActive() || !m_contentReady) && m_popoverRow == row) return;
     const Album album = m_model->album(row);
-    auto content = MPDAlbum::sMPDAlbum().getAlbumContent(album);
-    // The songs this album's play and append take: a directory may hold another album.
-    if (content) content = songsOfAlbum(*content, album.albumName);
-    s_songCount = content ? content->size() : 0;
-    MPDCache::sMPDCache().setAlbumContentArray(std::move(content));
     m_popoverRow = row;
     m_popoverAnchor = anchor;
+    m_contentReady = false;
     m_popoverDelay->start();
+    const quint64 ticket = ++m_contentTicket;
+    MPDBulk::sMPDBulk().run(
+        this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+        [this, ticket, name = album.albumName](std::optional<QList<Song>> content) {
+            if (ticket != m_contentTicket) return;
+            // The songs this album's play and append take: a directory may hold another
+            // album.
+            if (content) content = songsOfAlbum(*content, name);
+            s_songCount = content ? content->size() : 0;
+            MPDCache::sMPDCache().setAlbumContentArray(std::move(content));
+            m_contentReady = true;
+            if (!m_popoverDelay->isActive()) showPendingPopover();
+        });
+}
+
+void AlbumItem::onPopoverDelay() {
+    if (m_contentReady) showPendingPopover();
 }
 
 void AlbumItem::showPendingPopover() {
@@ -313,10 +327,12 @@ QList<Song> AlbumItem::songsOfAlbum(const QList<Song> &content, const QString &a
 void AlbumItem::addToQueue(int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     const Album album = m_model->album(row);
-    const auto content = MPDAlbum::sMPDAlbum().getAlbumContent(album);
-    if (!content) return;
-    // Only this album's songs: a directory may hold another album too.
-    MPDQueue::sMPDQueue().addToQueue(songsOfAlbum(*content, album.albumName));
+    MPDBulk::sMPDBulk().run(
+        this, [album] { return MPDAlbum::sMPDAlbum().getAlbumContent(album); },
+        [name = album.albumName](std::optional<QList<Song>> content) {
+            // Only this album's songs: a directory may hold another album too.
+            if (content) MPDQueue::sMPDQueue().addToQueue(songsOfAlbum(*content, name));
+        });
 }
 
 } // namespace kelvane

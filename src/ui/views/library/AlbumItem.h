@@ -48,9 +48,10 @@ class AlbumItem : public QStyledItemDelegate {
 
     // The cell's actions, for the album of row.
     void clickPlay(int row);
-    // Reads the album's songs (only this album's of its directory), hands them to the
-    // popover through MPDCache, and opens the popover 0.2 s later beside the cover as it
-    // then lies (anchor, in global coordinates, serves when the grid is gone).
+    // Reads the album's songs (only this album's of its directory) on the bulk thread,
+    // hands them to the popover through MPDCache, and opens the popover once they are in
+    // and 0.2 s have passed, beside the cover as it then lies (anchor, in global
+    // coordinates, serves when the grid is gone).
     void clickAlbum(int row, const QRect &anchor);
     void clickMaximize(int row);
     void addToQueue(int row);
@@ -70,6 +71,7 @@ class AlbumItem : public QStyledItemDelegate {
     QFont artistFont() const { return m_artistFont; }
 
   private:
+    void onPopoverDelay();
     void showPendingPopover();
     void paintButtons(QPainter *painter, const Geometry &g, qreal playOpacity,
                       qreal coverOpacity) const;
@@ -85,6 +87,8 @@ class AlbumItem : public QStyledItemDelegate {
     QTimer *m_popoverDelay = nullptr;
     QRect m_popoverAnchor;
     int m_popoverRow = -1;
+    bool m_contentReady = true;
+    quint64 m_contentTicket = 0; // only the latest album's songs count
     static inline qsizetype s_songCount = 0;
 };
 

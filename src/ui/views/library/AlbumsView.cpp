@@ -161,7 +161,7 @@ void AlbumsView::awakeFromNib() {
         showAlbums(*albums);
         return;
     }
-    // Read on the second connection's thread: a 100,000-song library takes a second or
+    // Read on the bulk thread: a 100,000-song library takes a second or
     // more, and the window (the now-playing bar too) goes on meanwhile. The grid says
     // how far it got; the loader's answer fills it (loaded()).
     m_loadWanted = true;

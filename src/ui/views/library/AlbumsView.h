@@ -1,7 +1,7 @@
 #pragma once
 
 // AlbumsView — the library: every album of the current album list as a grid cell. The
-// list is read from the server once (MPDAlbum, on the second connection's thread, the
+// list is read from the server once (MPDAlbum, on the bulk thread, the
 // grid saying "Chargement des albums…" with a count meanwhile) and kept in MPDCache, so
 // each visit builds the grid from memory; a finished database update (onDbUpdate) and a
 // reload refill it.

@@ -1,5 +1,7 @@
 #include "ui/views/library/LibraryStyle.h"
 
+#include "core/mpd/MPDStatus.h"
+
 #include "ui/base/Icons.h"
 #include "ui/base/Style.h"
 
@@ -26,8 +28,8 @@ QIcon stateIcon(qint32 state) {
     // run (never destroyed, so none outlives the application object's teardown).
     static const QIcon *play = new QIcon(Icons::icon(QStringLiteral("state_play")));
     static const QIcon *pause = new QIcon(Icons::icon(QStringLiteral("state_pause")));
-    if (state == 2) return *play;
-    if (state == 3) return *pause;
+    if (state == PlayState::Playing) return *play;
+    if (state == PlayState::Paused) return *pause;
     return {};
 }
 

@@ -1,5 +1,7 @@
 #include "ui/views/library/PlayingMarks.h"
 
+#include "core/mpd/MPDStatus.h"
+
 namespace kelvane::playingmarks {
 
 namespace {
@@ -19,7 +21,7 @@ QString statusArtist(const MPDStatus &status, const Song &row) {
 }
 
 bool isActive(const MPDStatus &status) {
-    return status.state == 2 || status.state == 3;
+    return status.state == PlayState::Playing || status.state == PlayState::Paused;
 }
 
 bool isQueueCurrent(const Song &row, const MPDStatus &status) {

@@ -58,7 +58,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
 
 void PlaylistView::reload() {
     if (m_name.isNull()) return;
-    // On the second connection's thread; only the latest read is shown.
+    // On the bulk thread; only the latest read is shown.
     const quint64 ticket = ++m_ticket;
     MPDBulk::sMPDBulk().run(
         this, [name = m_name] { return MPDPlayLists::sMPDPlayLists().getPlaylist(name); },

@@ -2,7 +2,7 @@
 
 // QueueDrop — what songs or an album dropped on the queue do, wherever the drop is made
 // (between the queue's rows, or on the sidebar's "Lecture en cours"): songs go in at
-// once; an album's songs are read first, on the second connection's thread, and go in
+// once; an album's songs are read first, on the bulk thread, and go in
 // where the album was dropped (clamped to the queue as it is by then). Queue rows are
 // not handled here: a move belongs to whoever shows the rows. Thread: GUI.
 #include <QObject>

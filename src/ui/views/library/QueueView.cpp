@@ -4,6 +4,7 @@
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDBulk.h"
 #include "core/mpd/MPDCache.h"
+#include "core/mpd/MPDSocket.h"
 #include "core/mpd/PlayerEvents.h"
 #include "core/notify/NotificationCenter.h"
 #include "core/streams/MPDStream.h"
@@ -160,7 +161,7 @@ void QueueView::request() {
                 m_content.songs.clear();
                 m_model->setStatus(MPDCache::sMPDCache().getStatus());
                 reselect();
-            } else if (!MPDBulk::sMPDBulk().target()) {
+            } else if (!MPDSocket::sMPDSocket().isConnected()) {
                 // Not connected: an empty table, read whole next time.
                 m_model->setQueue({}, {});
                 m_content = QueueContent{};

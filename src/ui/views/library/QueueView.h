@@ -1,15 +1,15 @@
 #pragma once
 
-// QueueView — the "Lecture en cours" view: the server's play queue as a table, read whole
-// when the view is made (on the second connection's thread) and then, whenever the
-// server reports the queue changed (by us or by another client), only what changed,
-// applied as row edits so the table keeps its selection and scroll position. The playing song is
-// marked by title and artist; a double click or Enter plays a row; the context menu or Delete
-// removes rows. It is the queue listener of MPDCache while it lives (the view made last
-// gets the events). Editing: selected rows drag to a new place (one move per run of
-// rows, the playing song plays on), songs and albums dropped from the other views go in
-// where they land, "Lire ensuite" puts the selection after the playing song, "Mélanger"
-// shuffles, "Vider la liste" clears after a confirmation. Thread: GUI.
+// QueueView — the "Lecture en cours" view: the server's play queue as a table, read
+// whole when the view is made (on the bulk thread) and then, whenever the server reports
+// the queue changed (by us or by another client), only what changed, applied as row
+// edits so the table keeps its selection and scroll position. The playing song is
+// marked by title and artist; a double click or Enter plays a row; the context menu or
+// Delete removes rows. It is the queue listener of MPDCache while it lives (the view
+// made last gets the events). Editing: selected rows drag to a new place (one move per
+// run of rows, the playing song plays on), songs and albums dropped from the other views
+// go in where they land, "Lire ensuite" puts the selection after the playing song,
+// "Mélanger" shuffles, "Vider la liste" clears after a confirmation. Thread: GUI.
 #include "core/library/MPDQueue.h"
 #include "core/mpd/MPDDelegates.h"
 #include "ui/base/ReloadableView.h"
@@ -55,7 +55,7 @@ class QueueView : public QWidget, public MPDQueueDelegate, public ReloadableView
     void askToClear();
     void clearQueue();
     // What a drop does: a move, an insertion of songs, or of an album's songs (read on
-    // the second connection's thread first).
+    // the bulk thread first).
     void drop(const QMimeData *data, qint32 row);
     ConfirmDialog *clearDialog() const;
     static QString clearDialogClose() { return QStringLiteral("queueClearClose"); }

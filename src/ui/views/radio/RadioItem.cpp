@@ -236,22 +236,21 @@ void RadioItem::addToStream() {
     const QString name = value(m_item, "name");
     const QString subtext = value(m_item, "subtext");
     const QPointer<QWidget> window = this->window();
-    StreamResolver::resolve(value(m_item, "url"), QCoreApplication::instance(),
-                            [window, name, subtext](const QString &address) {
-                                if (!StreamPlaylist::isPlayable(address)) {
-                                    MPDServerError::sMPDServerError().sendMessage(
-                                        QString::fromLatin1(notAStreamMessage));
-                                    return;
-                                }
-                                MPDStream &streams = MPDStream::sMPDStream();
-                                const auto before = streams.getStreamList();
-                                if (!before) return;
-                                streams.addStream(Stream::entryText(address, name));
-                                const auto after = streams.getStreamList();
-                                if (!after || after->size() <= before->size()) return;
-                                RadioNotice::toast(window, tr("Stream ajouté"),
-                                                   QStringLiteral("%1\n\n%2").arg(name, subtext));
-                            });
+    StreamResolver::resolve(
+        value(m_item, "url"), QCoreApplication::instance(),
+        [window, name, subtext](const QString &address) {
+            if (!StreamPlaylist::isPlayable(address)) {
+                MPDServerError::sMPDServerError().sendMessage(
+                    QString::fromLatin1(notAStreamMessage));
+                return;
+            }
+            MPDStream::sMPDStream().addStream(
+                Stream::entryText(address, name), [window, name, subtext](bool added) {
+                    if (!added) return;
+                    RadioNotice::toast(window, tr("Stream ajouté"),
+                                       QStringLiteral("%1\n\n%2").arg(name, subtext));
+                });
+        });
 }
 
 } // namespace kelvane

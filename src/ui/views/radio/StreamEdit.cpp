@@ -117,21 +117,8 @@ void StreamEdit::save() {
     close();
 }
 
-// The new entry goes in first: appending never moves the old one, and should the
-// connection fail in between the user keeps the stream (twice at worst) instead of
-// losing it. The old entry is removed only when its position still holds it, so a
-// list changed meanwhile (another client, a second editor) never costs another stream.
 void StreamEdit::writeEdit(const QString &entry) {
-    MPDStream &streams = MPDStream::sMPDStream();
-    const Stream old = *m_streamToEdit;
-    const auto before = streams.getStreamList();
-    if (!before) return;
-    streams.addStream(entry);
-    const auto after = streams.getStreamList();
-    if (!after || after->size() != before->size() + 1) return;
-    if (old.position < 0 || old.position >= before->size()) return;
-    const Stream &there = after->at(old.position);
-    if (there.url == old.url && there.name == old.name) streams.deleteStream(quint32(old.position));
+    MPDStream::sMPDStream().replaceStream(*m_streamToEdit, entry);
 }
 
 void StreamEdit::cancel() {

@@ -85,7 +85,7 @@ void StreamView::onStreamChange() {
 }
 
 void StreamView::reload() {
-    // On the second connection's thread; only the latest read is shown. Not connected:
+    // On the bulk thread; only the latest read is shown. Not connected:
     // an empty list, nothing reported here.
     const quint64 ticket = ++m_ticket;
     MPDBulk::sMPDBulk().run(
@@ -202,23 +202,31 @@ void StreamView::deleteStreams() {
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
 
-    QList<qint32> positions;
-    QString message;
     if (rows.size() < 2) {
         if (!isRow(m_rowStreamSelected)) return;
         const Stream &stream = m_streamArray.at(m_rowStreamSelected);
-        positions = {stream.position};
-        message = tr("Confirmer la suppression de: %1").arg(stream.name);
-    } else {
-        const auto current = MPDStream::sMPDStream().getStreamList();
-        if (!current) return;
-        QStringList urls;
-        for (int row : rows) {
-            if (isRow(row)) urls.append(m_streamArray.at(row).url);
-        }
-        positions = StreamListing::positionsForAddresses(urls, *current);
-        message = tr("Confirmer la suppression des %n éléments", "", int(positions.size()));
+        confirmDeletion({stream.position}, tr("Confirmer la suppression de: %1").arg(stream.name));
+        return;
     }
+    // Several rows: their positions as the server holds them now, read off this thread.
+    QStringList urls;
+    for (int row : rows) {
+        if (isRow(row)) urls.append(m_streamArray.at(row).url);
+    }
+    const quint64 ticket = ++m_deletionTicket;
+    MPDBulk::sMPDBulk().run(
+        this, [] { return MPDStream::sMPDStream().getStreamList(); },
+        [this, ticket, urls](std::optional<QList<Stream>> current) {
+            if (ticket != m_deletionTicket || !current) return;
+            settleEditActive();
+            if (m_editActive || m_selectedItems) return;
+            const QList<qint32> positions = StreamListing::positionsForAddresses(urls, *current);
+            confirmDeletion(positions, tr("Confirmer la suppression des %n éléments", "",
+                                          int(positions.size())));
+        });
+}
+
+void StreamView::confirmDeletion(const QList<qint32> &positions, const QString &message) {
     m_selectedItems = positions;
     openConfirmation(message);
     m_editActive = true;

@@ -62,6 +62,7 @@ class StreamView : public QWidget, public MPDStreamDelegate, public ReloadableVi
     void deleteBoxListener(const NotificationInfo &info);
     void editBoxListener();
     void openConfirmation(const QString &message);
+    void confirmDeletion(const QList<qint32> &positions, const QString &message);
     void settleEditActive();
     bool isRow(int row) const { return row >= 0 && row < m_streamArray.size(); }
 
@@ -72,6 +73,7 @@ class StreamView : public QWidget, public MPDStreamDelegate, public ReloadableVi
     int m_rowStreamSelected = -1;
     std::optional<QList<qint32>> m_selectedItems;
     bool m_editActive = false;
+    quint64 m_deletionTicket = 0; // only the latest read of the positions counts
     QPointer<QWidget> m_confirm;
     QPointer<StreamEdit> m_streamEdit;
 };

@@ -2,7 +2,10 @@
 // queue applies another client's edits as row edits that keep the user's place.
 #include "ViewFixture.h"
 
+#include "core/mpd/MPDCache.h"
+#include "ui/views/library/AlbumItem.h"
 #include "ui/views/library/AlbumListModel.h"
+#include "ui/views/library/AlbumPopover.h"
 #include "ui/views/library/AlbumsView.h"
 #include "ui/views/library/PlaylistModel.h"
 #include "ui/views/library/QueueModel.h"
@@ -14,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
 
 using namespace kelvane;
 using namespace kelvane::test;
@@ -133,4 +138,36 @@ TEST_F(AsyncLoadTest, QueueKeepsSelectionAndScrollThroughAnotherClientsEdits) {
     const QStringList expected = serverTitles();
     EXPECT_TRUE(waitUntil([&] { return titles() == expected; }));
     EXPECT_EQ(titles(), expected);
+}
+
+TEST_F(AsyncLoadTest, OpeningAnAlbumOnAFrozenServerLeavesTheWindowFree) {
+    AlbumsView view;
+    view.resize(900, 600);
+    view.show();
+    ASSERT_TRUE(waitUntil([&] { return view.model()->rowCount() > 0; }));
+    const QList<Album> albums = view.cellArray();
+    const int abbey = int(
+        std::find_if(albums.begin(), albums.end(),
+                     [](const Album &a) { return a.albumName == QStringLiteral("Abbey Road"); }) -
+        albums.begin());
+    ASSERT_LT(abbey, albums.size());
+    MPDCache::sMPDCache().setAlbumContentArray(std::nullopt);
+    server->freeze();
+    // The songs are read on the bulk thread: the click returns with none of them yet,
+    // and the event loop keeps turning while the server says nothing.
+    view.item()->clickAlbum(abbey, QRect(100, 100, 160, 160));
+    EXPECT_FALSE(MPDCache::sMPDCache().getAlbumContentArray().has_value());
+    int turns = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+    ticker.start(0);
+    EXPECT_TRUE(waitUntil([&] { return turns >= 20; }));
+    ticker.stop();
+    EXPECT_EQ(AlbumPopover::current(), nullptr);
+    server->thaw();
+    // Once the server answers, the songs come and the popover opens beside the cover.
+    ASSERT_TRUE(waitUntil([] { return AlbumPopover::current() != nullptr; }));
+    ASSERT_TRUE(MPDCache::sMPDCache().getAlbumContentArray().has_value());
+    EXPECT_EQ(MPDCache::sMPDCache().getAlbumContentArray()->size(), 2);
+    AlbumPopover::current()->close();
 }

@@ -8,6 +8,7 @@
 #include "core/settings/Setting.h"
 #include "support/HttpServer.h"
 #include "support/MpdServer.h"
+#include "support/ServerSuite.h"
 #include "support/Wait.h"
 #include "ui/views/library/SongSearchPanel.h"
 
@@ -22,18 +23,17 @@ inline void PrintTo(const QString &text, std::ostream *os) {
 
 namespace kelvane::test {
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public ServerSuite {
   protected:
     static void SetUpTestSuite() {
-        server = startStandardServer().release();
+        ServerSuite::SetUpTestSuite();
         covers = new HttpServer;
         covers->serveDirectory(QStringLiteral("/"), server->musicDir());
     }
     static void TearDownTestSuite() {
         delete covers;
         covers = nullptr;
-        delete server;
-        server = nullptr;
+        ServerSuite::TearDownTestSuite();
     }
     void SetUp() override {
         // These tests look at what the views show right after each step: the reads
@@ -76,7 +76,6 @@ class ViewTest : public ::testing::Test {
             timeoutMs);
     }
 
-    static inline MpdServer *server = nullptr;
     static inline HttpServer *covers = nullptr;
 };
 

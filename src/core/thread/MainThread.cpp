@@ -1,6 +1,7 @@
-#include "imageloading/MainThread.h"
+#include "core/thread/MainThread.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QThread>
 
 namespace kelvane {
@@ -17,7 +18,17 @@ void postToMainThread(std::function<void()> fn) {
         fn();
         return;
     }
+    // Posted to the application object: a console waiting for an answer delivers the
+    // application's posted calls alone, not the input lines queued behind it.
     QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
+}
+
+void postToMainThread(QObject *guard, std::function<void()> fn) {
+    // The guard is looked at on the application's thread: the receiver may be deleted
+    // there while the worker that posts finishes.
+    postToMainThread([guard = QPointer<QObject>(guard), fn = std::move(fn)] {
+        if (guard) fn();
+    });
 }
 
 void runOnMainThread(std::function<void()> fn) {
