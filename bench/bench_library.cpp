@@ -193,8 +193,8 @@ QList<Album> referenceCatalogue(mpdc::Connection &c) {
                     break;
                 }
             if (!found)
-                albums << Album{artist, e.song.album, d, e.song.genre,
-                                Song::integerValue(e.song.date)};
+                albums << Album{
+                    artist, e.song.album, d, e.song.genre, Song::integerValue(e.song.date), {}};
         }
     }
     return MPDAlbum::sortAlbum(albums);

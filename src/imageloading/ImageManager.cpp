@@ -117,8 +117,8 @@ ImageManager::loadImageWithURL(const QUrl &url, ImageLoadOptions options,
     auto query = m_cache.queryCacheOperationForKey(
         key, cacheOptionsFor(options),
         [this, operation, request, progress, completed](const QImage &image, const QByteArray &data,
-                                                        ImageCacheSource source) {
-            cacheAnswered(operation, request, progress, completed, image, data, source);
+                                                        ImageCacheSource from) {
+            cacheAnswered(operation, request, progress, completed, image, data, from);
         },
         request.targetSize);
     operation->setCacheOperation(std::move(query));

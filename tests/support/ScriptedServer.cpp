@@ -156,7 +156,7 @@ ScriptedServer::ScriptedServer(Responder responder, QByteArray greeting)
                 serve(s, fd);
                 // Closed for real, as a server that hangs up does: later writes from the
                 // client meet a reset.
-                QMutexLocker lock(&s.mutex);
+                QMutexLocker closing(&s.mutex);
                 std::erase(s.clients, fd);
                 ::close(fd);
             });

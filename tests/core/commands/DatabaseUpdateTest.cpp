@@ -93,7 +93,7 @@ TEST(DatabaseUpdate, RefusedUpdateEndsAtOnceWithPollingRestarted) {
     AlertRecorder alerts;
     UpdateEvents events;
     const QList<Album> shown = {
-        Album{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A/B"), {}, 0}};
+        Album{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A/B"), {}, 0, {}}};
     MPDCache::sMPDCache().setCurrentAlbumList(shown);
 
     MPDCommand::sMPDCommand().updateDB(QStringLiteral("../outside"));

@@ -37,8 +37,9 @@ QList<Album> referenceCatalogue(const MpdServer &server) {
                                   a.albumName == e.song.album && a.artist == artist &&
                                   !e.song.album.isNull() && !artist.isNull());
             if (!found)
-                albums << Album{artist, e.song.album, directory, e.song.genre,
-                                Song::integerValue(e.song.date)};
+                albums << Album{
+                    artist, e.song.album, directory, e.song.genre, Song::integerValue(e.song.date),
+                    {}};
         }
     }
     return MPDAlbum::sortAlbum(albums);

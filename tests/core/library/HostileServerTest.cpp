@@ -134,8 +134,9 @@ TEST_F(HostileServer, EachBrokenAnswerIsOneAlertAndTheNextServerWorks) {
             EXPECT_LE(clock.elapsed(), timeoutBoundMs);
         }
         // The poll meets it within a tick, or at the time-out for an answer left open.
-        if (test.alerts > 0)
+        if (test.alerts > 0) {
             EXPECT_TRUE(waitUntil([&] { return !recorder.alerts.isEmpty(); }, int(timeoutBoundMs)));
+        }
         spin(300); // a second alert would come now
         EXPECT_EQ(recorder.alerts.size(), test.alerts);
         for (const MPDError &alert : recorder.alerts)

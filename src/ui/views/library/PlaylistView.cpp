@@ -46,12 +46,7 @@ PlaylistView::PlaylistView(QWidget *parent) : QWidget(parent) {
     connect(m_table, &SongTable::playRequested, this, &PlaylistView::doubleClick);
     connect(m_table, &SongTable::playNextRequested, this, [this](int row) {
         if (row < 0 || row >= m_model->rowCount()) return;
-        QList<qint32> rows = m_table->selectedRowsAscending();
-        if (!rows.contains(row)) rows = {row};
-        QList<Song> songs;
-        for (qint32 r : rows)
-            songs.append(m_model->songs().value(r));
-        MPDQueue::sMPDQueue().playSongsNext(songs);
+        MPDQueue::sMPDQueue().playSongsNext(songsActedOn(row));
     });
     connect(m_table, &SongTable::contextMenuRequested, this, &PlaylistView::showContextMenu);
 }
@@ -67,6 +62,16 @@ void PlaylistView::reload() {
         });
 }
 
+QList<Song> PlaylistView::songsActedOn(int row) const {
+    // The selection when the row is part of it, else the row alone, as file managers do.
+    QList<qint32> rows = m_table->selectedRowsAscending();
+    if (!rows.contains(row)) rows = {row};
+    QList<Song> songs;
+    for (qint32 r : rows)
+        songs.append(m_model->songs().value(r));
+    return songs;
+}
+
 void PlaylistView::doubleClick(int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
     MPDCommand::sMPDCommand().playPlaylist(m_model->songs(), quint32(row));
@@ -74,11 +79,7 @@ void PlaylistView::doubleClick(int row) {
 
 void PlaylistView::showContextMenu(int row, QPoint globalPos) {
     if (row < 0 || row >= m_model->rowCount()) return;
-    QList<qint32> rows = m_table->selectedRowsAscending();
-    if (!rows.contains(row)) rows = {row};
-    QList<Song> songs;
-    for (qint32 r : rows)
-        songs.append(m_model->songs().value(r));
+    const QList<Song> songs = songsActedOn(row);
     QMenu menu(this);
     queuemenu::add(
         &menu, tr("Lire"), [this, row] { doubleClick(row); },

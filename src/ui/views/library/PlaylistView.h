@@ -5,8 +5,10 @@
 // replaces the queue with the whole playlist and plays from that row; the context menu
 // plays, appends to the queue or adds to another stored playlist; rows drag to the queue.
 // Thread: GUI.
+#include "core/model/Song.h"
 #include "ui/base/ReloadableView.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -33,6 +35,7 @@ class PlaylistView : public QWidget, public ReloadableView {
 
   private:
     void showContextMenu(int row, QPoint globalPos);
+    QList<Song> songsActedOn(int row) const;
 
     QString m_name;
     quint64 m_ticket = 0;

@@ -128,17 +128,17 @@ void QueueView::request() {
         this,
         [whole, taken = std::move(held)]() mutable {
             // Released here, before the answer is sent, not whenever the task goes.
-            const QueueContent held = std::move(taken);
+            const QueueContent before = std::move(taken);
             Read read;
             if (whole) {
                 if (auto content = MPDQueue::sMPDQueue().readQueue()) {
                     read.update = QueueUpdate{};
-                    read.update->diff = QueueDiff::between(held.ids, content->ids);
+                    read.update->diff = QueueDiff::between(before.ids, content->ids);
                     read.update->content = std::move(*content);
                     read.update->whole = true;
                 }
             } else {
-                read.update = MPDQueue::sMPDQueue().readChanges(held);
+                read.update = MPDQueue::sMPDQueue().readChanges(before);
             }
             if (read.update) read.streams = streamsFor(read.update->content.songs);
             return read;
@@ -296,13 +296,13 @@ void QueueView::clearQueue() {
     request();
 }
 
-void QueueView::drop(const QMimeData *data, qint32 row) {
-    const QList<qint32> rows = songdrag::queueRows(data);
+void QueueView::drop(const QMimeData *mime, qint32 row) {
+    const QList<qint32> rows = songdrag::queueRows(mime);
     if (!rows.isEmpty()) {
         moveRows(rows, row);
         return;
     }
-    queuedrop::insert(this, data, row, [this] { request(); });
+    queuedrop::insert(this, mime, row, [this] { request(); });
 }
 
 } // namespace kelvane

@@ -56,7 +56,7 @@ class QueueView : public QWidget, public MPDQueueDelegate, public ReloadableView
     void clearQueue();
     // What a drop does: a move, an insertion of songs, or of an album's songs (read on
     // the bulk thread first).
-    void drop(const QMimeData *data, qint32 row);
+    void drop(const QMimeData *mime, qint32 row);
     ConfirmDialog *clearDialog() const;
     static QString clearDialogClose() { return QStringLiteral("queueClearClose"); }
 
