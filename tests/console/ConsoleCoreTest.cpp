@@ -2,6 +2,7 @@
 #include "ConsoleProcess.h"
 
 #include "console/ConsoleWriter.h"
+#include "support/MpdProcess.h"
 #include "support/MpdServer.h"
 
 #include <QTemporaryFile>
@@ -102,11 +103,8 @@ TEST(ConsoleRun, PrintsEventsAndFollowsConnectDisconnect) {
 }
 
 TEST(ConsoleRun, ReportsARefusedConnectionAndQuits) {
-    quint16 port;
-    {
-        MpdServer gone;
-        port = gone.port();
-    }
+    // A port nothing listens on: the connection is refused.
+    const quint16 port = mpdprocess::freePort();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(port)});
     EXPECT_TRUE(
         console.waitForLine(QStringLiteral("error\t"))
@@ -129,11 +127,8 @@ TEST(ConsoleRun, ReportsARefusedConnectionAndQuits) {
 // alert is still found (by the failure's code), and the console's own line keeps the
 // library's text.
 TEST(ConsoleRun, ARefusedConnectionIsTheDefinedAlertUnderTheFrenchLocale) {
-    quint16 port;
-    {
-        MpdServer gone;
-        port = gone.port();
-    }
+    // A port nothing listens on: the connection is refused.
+    const quint16 port = mpdprocess::freePort();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(port)},
                            {{QStringLiteral("LANG"), QStringLiteral("fr_FR.UTF-8")},
                             {QStringLiteral("LC_ALL"), QStringLiteral("fr_FR.UTF-8")}});

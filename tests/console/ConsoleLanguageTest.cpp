@@ -2,6 +2,7 @@
 // its C library's message locale at "C": --help (Qt's own lines too) and the console's
 // alerts. The console's words and formats never change.
 #include "ConsoleProcess.h"
+#include "support/MpdProcess.h"
 #include "support/MpdServer.h"
 
 #include <QProcess>
@@ -52,11 +53,8 @@ TEST(ConsoleLanguage, HelpFollowsTheDesktopLanguageQtLinesIncluded) {
 }
 
 TEST(ConsoleLanguage, AlertsAreEnglishUnderAnEnglishDesktopAndTheWordsStay) {
-    quint16 port;
-    {
-        MpdServer gone;
-        port = gone.port();
-    }
+    // A port nothing listens on: the connection is refused.
+    const quint16 port = mpdprocess::freePort();
     ConsoleProcess console({QStringLiteral("--port"), QString::number(port)},
                            {{QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8")},
                             {QStringLiteral("LANGUAGE"), QString()},

@@ -22,6 +22,17 @@
 using namespace kelvane;
 using namespace kelvane::test;
 
+namespace {
+
+// The grid's row of the album in that directory, -1 when it is not shown.
+int rowOf(AlbumsView &albums, const QString &path) {
+    for (int row = 0; row < albums.model()->rowCount(); ++row)
+        if (albums.model()->album(row).path == path) return row;
+    return -1;
+}
+
+} // namespace
+
 TEST_F(WindowTest, SpaceInTheGridOpensTheCurrentAlbumAndLeavesPlayback) {
     server->command(QStringLiteral("stop"));
     MainWindow *window = activity->window();
@@ -31,10 +42,7 @@ TEST_F(WindowTest, SpaceInTheGridOpensTheCurrentAlbumAndLeavesPlayback) {
     auto *albums = qobject_cast<AlbumsView *>(activity->currentContentView());
     ASSERT_NE(albums, nullptr);
     QListView *grid = albums->collectionView();
-    int abbey = -1;
-    for (int row = 0; row < albums->model()->rowCount(); ++row)
-        if (albums->model()->album(row).path == QLatin1String("The Beatles/Abbey Road"))
-            abbey = row;
+    const int abbey = rowOf(*albums, QStringLiteral("The Beatles/Abbey Road"));
     ASSERT_GE(abbey, 0);
     grid->setFocus();
     grid->setCurrentIndex(albums->model()->index(abbey));
@@ -92,10 +100,7 @@ TEST_F(WindowTest, MenuKeyAndControlReturnOnTheCurrentAlbum) {
     auto *albums = qobject_cast<AlbumsView *>(activity->currentContentView());
     ASSERT_NE(albums, nullptr);
     QListView *grid = albums->collectionView();
-    int abbey = -1;
-    for (int row = 0; row < albums->model()->rowCount(); ++row)
-        if (albums->model()->album(row).path == QLatin1String("The Beatles/Abbey Road"))
-            abbey = row;
+    const int abbey = rowOf(*albums, QStringLiteral("The Beatles/Abbey Road"));
     ASSERT_GE(abbey, 0);
     EXPECT_EQ(albums->model()->index(abbey).data(Qt::AccessibleTextRole).toString(),
               QStringLiteral("Abbey Road — The Beatles"));

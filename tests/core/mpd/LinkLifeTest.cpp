@@ -8,6 +8,7 @@
 #include "core/settings/Setting.h"
 #include "mpdc/Connection.h"
 #include "support/HungServer.h"
+#include "support/MpdProcess.h"
 #include "support/MpdServer.h"
 #include "support/ScriptedServer.h"
 #include "support/Wait.h"
@@ -114,11 +115,8 @@ TEST_F(LinkLife, RestartsHealByThemselvesWithOneAlertEachAndNothingSentTwice) {
 }
 
 TEST_F(LinkLife, BackOffStepsAndDisconnectStopsThem) {
-    quint16 port;
-    {
-        MpdServer gone;
-        port = gone.port();
-    }
+    // A port nothing listens on: the connection is refused.
+    const quint16 port = mpdprocess::freePort();
     connectTo(QStringLiteral("127.0.0.1"), port);
     ASSERT_EQ(recorder->errors.size(), 1);
     EXPECT_EQ(recorder->errors[0].error, QStringLiteral("Connexion rejetée"));
