@@ -105,6 +105,10 @@ void MPDSocket::applyPoll(const mpdc::PollResult &poll) {
 }
 
 std::optional<MPDStatus> MPDSocket::getStatus() {
+    // The command connection belongs to the command thread: the commands sent before are
+    // let through first, so this read is never made beside one of them and sees them.
+    CommandThread &commands = CommandThread::sCommandThread();
+    if (!commands.isCurrent()) commands.waitForDone();
     const std::shared_ptr<mpdc::Connection> connection =
         ServerConnections::sServerConnections().commandConnection();
     if (!m_connected || !connection) return std::nullopt;
