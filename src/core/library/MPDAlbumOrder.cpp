@@ -71,10 +71,8 @@ QList<Album> MPDAlbum::sortAlbum(QList<Album> albums) {
 
 QStringList MPDAlbum::sortList(QStringList names) {
     // Names equal under the key keep the order they came in.
-    std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return textfold::compareForOrder(a, b) < 0;
-    });
-    return names;
+    return textfold::sortedForOrder(std::move(names),
+                                    [](const QString &name) -> const QString & { return name; });
 }
 
 } // namespace kelvane

@@ -8,10 +8,8 @@
 namespace kelvane::StreamListing {
 
 QList<Stream> sortList(QList<Stream> streams) {
-    std::stable_sort(streams.begin(), streams.end(), [](const Stream &a, const Stream &b) {
-        return textfold::compareForOrder(a.name, b.name) < 0;
-    });
-    return streams;
+    return textfold::sortedForOrder(
+        std::move(streams), [](const Stream &stream) -> const QString & { return stream.name; });
 }
 
 QList<qint32> positionsForAddresses(const QStringList &chosenUrls, const QList<Stream> &current) {
